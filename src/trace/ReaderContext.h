@@ -1,0 +1,85 @@
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "trace/FrameRecord.h"
+#include "trace/FrameSink.h"
+#include "trace/TraceFile.h"
+#include "trace/TraceInfo.h"
+
+namespace corvanta {
+
+// Progress of a processing pass, handed to the poll callback.
+struct ReadProgress {
+  int32_t frames = 0;
+  uint64_t filePosition = 0;
+  uint64_t fileSize = 0;
+  double elapsedUs = 0;
+};
+
+// Called once per frame before the frame is decoded; returns true when the user asked
+// to stop. GUI callers throttle their event processing inside it.
+using PollCallback = std::function<bool(const ReadProgress&)>;
+
+// The state one reading pass shares between the loop and a reader. Owned by the caller.
+struct ReaderContext {
+  ReaderContext(const TraceInfo& traceInfo, FrameRecord& record, FrameSink& decoder)
+      : info(traceInfo), frame(record), sink(decoder) {}
+
+  const TraceInfo& info;
+  FrameRecord& frame;
+  FrameSink& sink;
+  PollCallback poll;
+
+  TraceFile file;
+  int64_t timeZoneBias = 0;  // seconds; UTC = local + bias
+  bool stopRequested = false;
+  bool endOfFile = false;
+  bool readError = false;
+  bool decoderStop = false;
+  int32_t framesRead = 0;        // published at the end of the frame pass
+  int32_t frameCountLimit = 0;   // > 0: the decoder stops once FrameNumber reaches it (LANalyzer)
+  uint64_t progressPosition = 0; // file position shown by the progress window
+
+  // Set by a reader whose topology comes from its first frame (pre-scan).
+  Topology detectedTopology = kUnknownTopology;
+  bool noFrames = false;  // a pre-scan found an empty trace
+
+  // Scratch buffers for record bodies and decompressed data.
+  std::vector<uint8_t> scratch1 = std::vector<uint8_t>(32768);
+  std::vector<uint8_t> scratch2 = std::vector<uint8_t>(32768);
+  std::vector<uint8_t> scratch3 = std::vector<uint8_t>(32869);
+
+  // Hands the filled frame to the decoder. Returns true when the reader must stop.
+  bool Deliver() {
+    ++frame.FrameNumber;
+    progressPosition = file.Position();
+    if (poll) {
+      ReadProgress p{frame.FrameNumber, progressPosition, info.fileSize, sink.ElapsedTime()};
+      if (poll(p)) stopRequested = true;
+    }
+    if (sink.DecodeFrame(frame)) decoderStop = true;
+    if (frameCountLimit > 0 && frame.FrameNumber >= frameCountLimit) decoderStop = true;
+    return decoderStop || stopRequested;
+  }
+  // Clears the per-frame fields before a record is read.
+  void BeginFrame() {
+    frame.Status = 0;
+    frame.Length = 0;
+    frame.CapturedLength = 0;
+  }
+};
+
+// A reader of one analyzer family. Open reads the file header and positions the file at
+// the first frame record (FrameNumber is 0 afterwards); ReadFrames loops over the records
+// and delivers each frame until an end condition holds.
+class TraceReader {
+ public:
+  virtual ~TraceReader() = default;
+  // False when the header cannot be read; the pass then ends with no frames.
+  virtual bool Open(ReaderContext& ctx) = 0;
+  virtual void ReadFrames(ReaderContext& ctx, bool oneFrame) = 0;
+};
+
+}  // namespace corvanta

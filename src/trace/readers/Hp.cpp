@@ -1,0 +1,8 @@
+#include "trace/readers/ReaderFactories.h"
+
+namespace corvanta {
+
+// Not written yet.
+std::unique_ptr<TraceReader> CreateHpReader() { return nullptr; }
+
+}  // namespace corvanta
