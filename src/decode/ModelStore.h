@@ -1,0 +1,382 @@
+#pragma once
+// Storage of the capture model: append-only chunked lists whose records never move, the
+// index-addressed ModelObjects and PacketList, and the ordered trees.
+#include <cstdint>
+#include <memory>
+#include <stdexcept>
+#include <tuple>
+#include <type_traits>
+#include <vector>
+
+#include "decode/ModelTypes.h"
+
+namespace corvanta {
+
+// Append-only storage in chunks of 2^kChunkBits records: a record never moves once created
+// and costs no allocation of its own.
+template <class T, int kChunkBits>
+class ChunkedStore {
+ public:
+  static constexpr int32_t kChunkSize = int32_t{1} << kChunkBits;
+
+  int32_t Size() const { return size_; }
+  bool Contains(int32_t index) const { return index >= 0 && index < size_; }
+  // Unchecked: the index must be one Contains accepts.
+  T& operator[](int32_t index) { return chunks_[index >> kChunkBits][index & (kChunkSize - 1)]; }
+  const T& operator[](int32_t index) const { return chunks_[index >> kChunkBits][index & (kChunkSize - 1)]; }
+
+  // Adds a default-constructed record and returns its index.
+  int32_t Append() {
+    if (size_ == INT32_MAX) throw std::length_error("capture model list is full");
+    if ((size_ & (kChunkSize - 1)) == 0) chunks_.push_back(std::unique_ptr<T[]>(new T[kChunkSize]));
+    return size_++;
+  }
+  void ReserveChunks(size_t records) { chunks_.reserve((records + kChunkSize - 1) / kChunkSize); }
+  // Releases every record.
+  void Clear() {
+    chunks_.clear();
+    chunks_.shrink_to_fit();
+    size_ = 0;
+  }
+  size_t MemoryBytes() const {
+    return chunks_.size() * sizeof(T) * kChunkSize + chunks_.capacity() * sizeof(std::unique_ptr<T[]>);
+  }
+
+ private:
+  std::vector<std::unique_ptr<T[]>> chunks_;
+  int32_t size_ = 0;
+};
+
+// Calls f(args...); a callback returning bool stops a walk by returning false.
+template <class F, class... Args>
+bool CallAndContinue(F& f, Args&&... args) {
+  if constexpr (std::is_void_v<std::invoke_result_t<F&, Args...>>) {
+    f(std::forward<Args>(args)...);
+    return true;
+  } else {
+    return static_cast<bool>(f(std::forward<Args>(args)...));
+  }
+}
+
+// Which class a ModelObjects index holds.
+enum class RecordClass : uint8_t { kNone, kDlcPeer, kNetPeer, kTransHead, kMacInfo, kNameHead };
+
+// Owns every TDLCPeer, TNetPeer, TTransHead, TMACInfo and TNameHead of a trace. Indexes
+// count all records in creation order, whatever their class; each class is kept in its own
+// chunked store, and a directory maps an index to its class and place.
+//
+// Get<T> is checked: an index out of range or holding another class yields a blank record
+// (all zero, links "none") instead of undefined behaviour; writes to it are discarded.
+class ModelObjects {
+ public:
+  static constexpr int32_t kInitialRoom = 5000;
+
+  ModelObjects() { directory_.reserve(kInitialRoom); }
+
+  int32_t Count() const { return static_cast<int32_t>(directory_.size()); }
+  RecordClass ClassOf(int32_t index) const {
+    if (index < 0 || index >= Count()) return RecordClass::kNone;
+    return static_cast<RecordClass>(directory_[static_cast<size_t>(index)] >> kSlotBits);
+  }
+  template <class T>
+  bool Is(int32_t index) const {
+    return ClassOf(index) == kClassOf<T>;
+  }
+
+  // Creates a record of class T (zero, links "none") and returns its index.
+  template <class T>
+  int32_t New() {
+    int32_t slot = Store<T>().Append();
+    if (slot > static_cast<int32_t>(kSlotMask) || Count() == INT32_MAX)
+      throw std::length_error("capture model list is full");
+    directory_.push_back(static_cast<uint32_t>(kClassOf<T>) << kSlotBits | static_cast<uint32_t>(slot));
+    return Count() - 1;
+  }
+
+  template <class T>
+  T& Get(int32_t index) {
+    if (!Is<T>(index)) return Blank<T>();
+    return Store<T>()[static_cast<int32_t>(directory_[static_cast<size_t>(index)] & kSlotMask)];
+  }
+  template <class T>
+  const T& Get(int32_t index) const {
+    static const T blank{};
+    if (!Is<T>(index)) return blank;
+    return Store<T>()[static_cast<int32_t>(directory_[static_cast<size_t>(index)] & kSlotMask)];
+  }
+
+  // Releases every record.
+  void Reset() {
+    directory_.clear();
+    directory_.shrink_to_fit();
+    directory_.reserve(kInitialRoom);
+    std::apply([](auto&... store) { (store.Clear(), ...); }, stores_);
+  }
+
+  size_t MemoryBytes() const {
+    size_t bytes = directory_.capacity() * sizeof(uint32_t);
+    std::apply([&bytes](const auto&... store) { ((bytes += store.MemoryBytes()), ...); }, stores_);
+    return bytes;
+  }
+
+ private:
+  static constexpr int kSlotBits = 29;
+  static constexpr uint32_t kSlotMask = (uint32_t{1} << kSlotBits) - 1;
+
+  using Stores = std::tuple<ChunkedStore<TDLCPeer, 10>, ChunkedStore<TNetPeer, 10>, ChunkedStore<TTransHead, 10>,
+                            ChunkedStore<TMACInfo, 8>, ChunkedStore<TNameHead, 8>>;
+  using Records = std::tuple<TDLCPeer, TNetPeer, TTransHead, TMACInfo, TNameHead>;
+
+  template <class T, class... Ts>
+  static constexpr RecordClass ClassIn(std::tuple<Ts...>*) {
+    constexpr bool same[] = {std::is_same_v<T, Ts>...};
+    for (size_t i = 0; i < sizeof...(Ts); ++i)
+      if (same[i]) return static_cast<RecordClass>(i + 1);
+    return RecordClass::kNone;
+  }
+  template <class T>
+  static constexpr RecordClass kClassOf = ClassIn<T>(static_cast<Records*>(nullptr));
+
+  template <class T>
+  auto& Store() {
+    return std::get<static_cast<size_t>(kClassOf<T>) - 1>(stores_);
+  }
+  template <class T>
+  const auto& Store() const {
+    return std::get<static_cast<size_t>(kClassOf<T>) - 1>(stores_);
+  }
+  template <class T>
+  T& Blank() {
+    T& blank = std::get<T>(blanks_);
+    blank = T{};
+    return blank;
+  }
+
+  std::vector<uint32_t> directory_;  // class in the top bits, place in its store below
+  Stores stores_;
+  Records blanks_;
+};
+
+// Owns every TPacket of a trace, addressed by creation index. At is checked like
+// ModelObjects::Get.
+class PacketList {
+ public:
+  static constexpr int32_t kInitialRoom = 80000;
+
+  PacketList() { packets_.ReserveChunks(kInitialRoom); }
+
+  int32_t Count() const { return packets_.Size(); }
+  bool Contains(int32_t index) const { return packets_.Contains(index); }
+
+  // A new packet, not linked to any conversation.
+  int32_t New() { return packets_.Append(); }
+
+  TPacket& At(int32_t index) {
+    if (!Contains(index)) {
+      blank_ = TPacket{};
+      return blank_;
+    }
+    return packets_[index];
+  }
+  const TPacket& At(int32_t index) const {
+    static const TPacket blank{};
+    return Contains(index) ? packets_[index] : blank;
+  }
+
+  // A new packet linked at the end of the conversation; returns its index.
+  int32_t Append(TTransHead& conversation);
+  // A new packet linked directly after `after`, a packet of the conversation; it becomes
+  // the conversation's LastPacket when `after` was the last. -1 (nothing created) when
+  // `after` is not a packet.
+  int32_t InsertAfter(TTransHead& conversation, int32_t after);
+
+  // Releases every packet.
+  void Reset() {
+    packets_.Clear();
+    packets_.ReserveChunks(kInitialRoom);
+  }
+  size_t MemoryBytes() const { return packets_.MemoryBytes(); }
+
+ private:
+  ChunkedStore<TPacket, 14> packets_;
+  TPacket blank_;
+};
+
+// An ordered tree of nodes keyed by their Address: red-black, with a sentinel (the black
+// nil leaf) and a header whose right link holds the root, balanced by top-down insertion.
+// Nodes are never removed and never move, so references to them stay valid until Reset.
+// Inserting while a walk is under way is not supported.
+template <class Node>
+class RedBlackTree {
+ public:
+  using Key = decltype(Node::Address);
+
+  RedBlackTree() { Reset(); }
+
+  // Releases every node and starts an empty tree.
+  void Reset() {
+    nodes_.Clear();
+    nodes_.Append();  // kNil
+    nodes_.Append();  // kHeader
+  }
+
+  int32_t Count() const { return nodes_.Size() - 2; }
+
+  // The node with this key; a new red node (all else zero) when there was none.
+  Node& FindOrInsert(const Key& key, bool& inserted);
+
+  Node* Find(const Key& key) {
+    int32_t id = Locate(key);
+    return id == kNil ? nullptr : &nodes_[id];
+  }
+  const Node* Find(const Key& key) const {
+    int32_t id = Locate(key);
+    return id == kNil ? nullptr : &nodes_[id];
+  }
+
+  // Calls f(node) in ascending key order; f may return false to stop.
+  template <class F>
+  void ForEach(F&& f) {
+    Walk(*this, f);
+  }
+  template <class F>
+  void ForEach(F&& f) const {
+    Walk(*this, f);
+  }
+
+  size_t MemoryBytes() const { return nodes_.MemoryBytes(); }
+
+  // Self-check: keys strictly ascending in order, black root and sentinel, no red node
+  // with a red child, the same number of black nodes on every path.
+  bool IsValid() const {
+    int32_t root = nodes_[kHeader].Right;
+    return nodes_[kNil].Red == 0 && nodes_[root].Red == 0 && BlackHeight(root, nullptr, nullptr, 0) >= 0;
+  }
+
+ private:
+  static constexpr int32_t kNil = 0;
+  static constexpr int32_t kHeader = 1;
+  static constexpr int kMaxDepth = 96;  // a red-black tree of 2^31 nodes is at most 62 deep
+
+  struct Path {
+    int32_t current = kHeader, parent = kHeader, grand = kHeader, great = kHeader;
+  };
+
+  Node& N(int32_t id) { return nodes_[id]; }
+
+  // The header sorts before every key.
+  int Compare(const Key& key, int32_t id) const {
+    if (id == kHeader) return 1;
+    auto c = key <=> nodes_[id].Address;
+    return c < 0 ? -1 : (c > 0 ? 1 : 0);
+  }
+
+  int32_t Locate(const Key& key) const {
+    int32_t id = nodes_[kHeader].Right;
+    while (id != kNil) {
+      int c = Compare(key, id);
+      if (c == 0) return id;
+      id = c < 0 ? nodes_[id].Left : nodes_[id].Right;
+    }
+    return kNil;
+  }
+
+  int32_t RotateWithLeftChild(int32_t k2) {
+    int32_t k1 = N(k2).Left;
+    N(k2).Left = N(k1).Right;
+    N(k1).Right = k2;
+    return k1;
+  }
+  int32_t RotateWithRightChild(int32_t k1) {
+    int32_t k2 = N(k1).Right;
+    N(k1).Right = N(k2).Left;
+    N(k2).Left = k1;
+    return k2;
+  }
+  // Rotates the child of `parent` on the key's side with its own child on the key's side.
+  int32_t Rotate(const Key& key, int32_t parent) {
+    int32_t& link = Compare(key, parent) < 0 ? N(parent).Left : N(parent).Right;
+    link = Compare(key, link) < 0 ? RotateWithLeftChild(link) : RotateWithRightChild(link);
+    return link;
+  }
+  // Colour flip at path.current, then the single or double rotation that removes a red
+  // node under a red parent.
+  void Reorient(const Key& key, Path& p) {
+    N(p.current).Red = 1;
+    N(N(p.current).Left).Red = 0;
+    N(N(p.current).Right).Red = 0;
+    if (N(p.parent).Red) {
+      N(p.grand).Red = 1;
+      if ((Compare(key, p.grand) < 0) != (Compare(key, p.parent) < 0)) p.parent = Rotate(key, p.grand);
+      p.current = Rotate(key, p.great);
+      N(p.current).Red = 0;
+    }
+    N(N(kHeader).Right).Red = 0;
+  }
+
+  template <class Self, class F>
+  static void Walk(Self& self, F& f) {
+    int32_t stack[kMaxDepth];
+    int depth = 0;
+    int32_t id = self.nodes_[kHeader].Right;
+    while (id != kNil || depth > 0) {
+      while (id != kNil) {
+        if (depth == kMaxDepth) throw std::logic_error("ordered tree deeper than its balance allows");
+        stack[depth++] = id;
+        id = self.nodes_[id].Left;
+      }
+      id = stack[--depth];
+      if (!CallAndContinue(f, self.nodes_[id])) return;
+      id = self.nodes_[id].Right;
+    }
+  }
+
+  // Black nodes on every path below id, or -1 when the subtree breaks a rule.
+  int BlackHeight(int32_t id, const Key* low, const Key* high, int depth) const {
+    if (id == kNil) return 0;
+    const Node& n = nodes_[id];
+    if (depth > kMaxDepth || (low && !(*low < n.Address)) || (high && !(n.Address < *high))) return -1;
+    if (n.Red && (nodes_[n.Left].Red || nodes_[n.Right].Red)) return -1;
+    int left = BlackHeight(n.Left, low, &n.Address, depth + 1);
+    int right = BlackHeight(n.Right, &n.Address, high, depth + 1);
+    if (left < 0 || left != right) return -1;
+    return left + (n.Red ? 0 : 1);
+  }
+
+  ChunkedStore<Node, 9> nodes_;
+};
+
+template <class Node>
+Node& RedBlackTree<Node>::FindOrInsert(const Key& key, bool& inserted) {
+  Path p;
+  for (;;) {
+    int c = Compare(key, p.current);
+    if (c == 0) break;
+    p.great = p.grand;
+    p.grand = p.parent;
+    p.parent = p.current;
+    p.current = c < 0 ? N(p.current).Left : N(p.current).Right;
+    if (p.current == kNil) break;
+    // Split a node with two red children on the way down.
+    if (N(N(p.current).Left).Red && N(N(p.current).Right).Red) Reorient(key, p);
+  }
+  if (p.current != kNil) {
+    inserted = false;
+    return N(p.current);
+  }
+  int32_t id = nodes_.Append();
+  Node& node = N(id);
+  node.Address = key;
+  node.Left = node.Right = kNil;
+  (Compare(key, p.parent) < 0 ? N(p.parent).Left : N(p.parent).Right) = id;
+  p.current = id;
+  Reorient(key, p);
+  inserted = true;
+  return node;
+}
+
+using StationTree = RedBlackTree<StationNode>;
+using NetAddressTree = RedBlackTree<NetAddressNode>;
+using NameTree = RedBlackTree<NameNode>;
+
+}  // namespace corvanta

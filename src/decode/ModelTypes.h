@@ -1,0 +1,346 @@
+#pragma once
+// The plain records of the capture model: enumerations, address keys, the five record
+// classes owned by ModelObjects, the packet record and the tree nodes.
+#include <algorithm>
+#include <array>
+#include <compare>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <span>
+#include <string_view>
+
+#include "trace/Bytes.h"
+
+namespace corvanta {
+
+// Protocol category of a frame (byte, 0..16).
+using ProtocolCategory = uint8_t;
+enum : ProtocolCategory {
+  kCatAppletalk = 0,
+  kCatArpRarp,
+  kCatBpdu,
+  kCatDecnet,
+  kCatIp,
+  kCatIpx,
+  kCatIso,
+  kCatLat,
+  kCatLavc,
+  kCatNetBiosLlc,
+  kCatNetBiosIp,
+  kCatNetBiosIpx,
+  kCatSna,
+  kCatXns,
+  kCatVines,
+  kCatMac,
+  kCatOther
+};
+inline constexpr int kProtocolCategoryCount = kCatOther + 1;
+static_assert(kProtocolCategoryCount == 17);
+
+// Data-link encapsulation of a frame (byte, 0..4).
+using Encapsulation = uint8_t;
+enum : Encapsulation { kEncapEtype = 0, kEncapLlc, kEncapNovRaw, kEncapSnap, kEncapMac };
+inline constexpr int kEncapsulationCount = kEncapMac + 1;
+static_assert(kEncapsulationCount == 5);
+
+// Transport or service protocol above IP or IPX (byte, 0..22; 22 is never assigned).
+using SubProtocol = uint8_t;
+enum : SubProtocol {
+  kSubIcmp = 0,
+  kSubIgmp,
+  kSubGgp,
+  kSubTcp,
+  kSubEgp,
+  kSubUdp,
+  kSubIgrp,
+  kSubOtherIp,
+  kSubNcp,
+  kSubSpx,
+  kSubSpx2,
+  kSubNetBios,
+  kSubSmb,
+  kSubRip,
+  kSubPBurst,
+  kSubEcho,
+  kSubError,
+  kSubWanBroadcast,
+  kSubSap,
+  kSubNetWareLite,
+  kSubLipEcho,
+  kSubOtherIpx
+};
+inline constexpr int kSubProtocolCount = kSubOtherIpx + 2;  // with the unassigned 22
+static_assert(kSubProtocolCount == 23);
+
+// Sub-protocols whose conversations are told apart by their pair of ports or sockets.
+constexpr bool IsPortBased(SubProtocol s) {
+  return s == kSubTcp || s == kSubUdp || s == kSubSpx || s == kSubSpx2 || s == kSubNetBios || s == kSubSmb ||
+         s == kSubPBurst;
+}
+
+// Set over 0..3 of the frames' status: 3 for a good frame, 0 for one with the CRC error bit.
+using FrameStatusSet = uint8_t;
+inline constexpr int kFrameStatusCrcError = 0;
+inline constexpr int kFrameStatusGood = 3;
+
+// Bit sets over small enumerations: member m is bit (1 << m). Members beyond the set's
+// width are ignored rather than shifted out of range.
+template <class Set>
+constexpr void AddToSet(Set& set, unsigned member) {
+  if (member < sizeof(Set) * 8) set = static_cast<Set>(set | (Set{1} << member));
+}
+template <class Set>
+constexpr bool InSet(Set set, unsigned member) {
+  return member < sizeof(Set) * 8 && (set >> member & 1u) != 0;
+}
+
+// Roles bits of a station or network address: both set once it has sent.
+inline constexpr uint16_t kRolesSent = 3;
+
+// Token Ring soft-error kinds, in the order of the counters of TMACInfo and of the trace
+// totals. A station's SoftErrorFlags bit for kind k is (1 << k).
+enum SoftErrorKind : uint8_t {
+  kSoftAbortDelimiter = 0,
+  kSoftAc,
+  kSoftBurst,
+  kSoftFrameCopied,
+  kSoftFrequency,
+  kSoftInternal,
+  kSoftLine,
+  kSoftLostFrame,
+  kSoftReceiveCongestion,
+  kSoftToken
+};
+inline constexpr int kSoftErrorKindCount = kSoftToken + 1;
+static_assert(kSoftErrorKindCount == 10);
+
+// A length-prefixed byte string compared as such: equal when length and bytes agree;
+// ordered bytewise unsigned with a proper prefix first. Bytes past the length are spaces.
+template <size_t N>
+struct BasicKey {
+  static_assert(N < 256);
+  static constexpr size_t kCapacity = N;
+
+  uint8_t Length = 0;
+  std::array<uint8_t, N> Bytes = Spaces();
+
+  // The first count bytes at data (at most N are kept).
+  static BasicKey Of(const uint8_t* data, size_t count) {
+    BasicKey k;
+    k.Length = static_cast<uint8_t>(std::min(count, N));
+    if (k.Length) std::memcpy(k.Bytes.data(), data, k.Length);
+    return k;
+  }
+  static BasicKey Of(std::span<const uint8_t> bytes) { return Of(bytes.data(), bytes.size()); }
+  // count bytes of a frame from offset; bytes past the data read as zero.
+  static BasicKey At(ByteView data, size_t offset, size_t count) {
+    BasicKey k;
+    k.Length = static_cast<uint8_t>(std::min(count, N));
+    data.Copy(offset, k.Bytes.data(), k.Length);
+    return k;
+  }
+  // A key of another capacity with the same bytes (cut to N).
+  template <size_t M>
+  static BasicKey From(const BasicKey<M>& other) {
+    return Of(other.View());
+  }
+
+  std::span<const uint8_t> View() const { return {Bytes.data(), Length}; }
+
+  friend bool operator==(const BasicKey& a, const BasicKey& b) {
+    return a.Length == b.Length && std::memcmp(a.Bytes.data(), b.Bytes.data(), a.Length) == 0;
+  }
+  friend std::strong_ordering operator<=>(const BasicKey& a, const BasicKey& b) {
+    size_t n = std::min(a.Length, b.Length);
+    int c = n ? std::memcmp(a.Bytes.data(), b.Bytes.data(), n) : 0;  // memcmp compares as unsigned char
+    if (c != 0) return c < 0 ? std::strong_ordering::less : std::strong_ordering::greater;
+    return a.Length <=> b.Length;
+  }
+
+ private:
+  static constexpr std::array<uint8_t, N> Spaces() {
+    std::array<uint8_t, N> a{};
+    a.fill(0x20);
+    return a;
+  }
+};
+
+// MAC addresses (6 bytes), IP (4) and IPX (10: network then node) addresses.
+using AddressKey = BasicKey<10>;
+// Keys of learned names: an address of up to 41 bytes.
+using NameKey = BasicKey<41>;
+
+inline constexpr size_t kMacKeyLength = 6;
+inline constexpr size_t kIpKeyLength = 4;
+inline constexpr size_t kIpxKeyLength = 10;
+
+// A length-prefixed text of at most N characters; longer text is cut.
+template <size_t N>
+struct ShortString {
+  uint8_t Length = 0;
+  std::array<char, N> Chars{};
+
+  std::string_view View() const { return {Chars.data(), Length}; }
+  void Assign(std::string_view text) {
+    Length = static_cast<uint8_t>(std::min(text.size(), N));
+    if (Length) std::memcpy(Chars.data(), text.data(), Length);
+  }
+};
+
+inline constexpr size_t kLearnedNameMax = 41;
+
+// ---- Records owned by ModelObjects, addressed by their index there. A new record has
+// every field zero except its links, which start at their "none" value.
+
+// One ordered pair of stations that exchanged a frame; chained from the sender's StationNode.
+struct TDLCPeer {
+  AddressKey PeerAddress;  // the receiver
+  FrameStatusSet FrameStatus = 0;
+  uint8_t Encapsulations = 0;  // set over Encapsulation
+  uint32_t Protocols = 0;      // set over ProtocolCategory
+  int32_t Frames = 0;
+  int32_t Bytes = 0;
+  std::array<int32_t, kEncapsulationCount> FramesByEncapsulation{};
+  std::array<int32_t, kProtocolCategoryCount> FramesByProtocol{};
+  int32_t NextPeer = 0;  // next peer of the same sender; below 1 means none
+};
+
+// One ordered pair of network addresses; chained from the sender's NetAddressNode.
+struct TNetPeer {
+  AddressKey PeerAddress;  // the receiver
+  uint8_t LastTTL = 0;
+  uint32_t SubProtocols = 0;  // set over SubProtocol
+  int32_t FirstConversation = -1;
+  int32_t Packets = 0;
+  int32_t Bytes = 0;
+  std::array<int32_t, kSubProtocolCount> PacketsBySubProtocol{};
+  int32_t NextPeer = 0;  // next peer of the same sender; 0 means none
+};
+
+// One conversation of a TNetPeer.
+struct TTransHead {
+  uint8_t SubProtocol = 0;  // a SubProtocol value
+  uint16_t SourcePort = 0;
+  uint16_t DestinationPort = 0;
+  uint16_t MaxWindow = 0;
+  int32_t FirstPacket = -1;  // index in PacketList
+  int32_t LastPacket = -1;
+  int32_t NextConversation = -1;  // next conversation of the same TNetPeer
+};
+
+// Token Ring: a station's upstream neighbour and the soft errors reported against one.
+struct TMACInfo {
+  AddressKey Neighbour;
+  uint16_t VendorIndex = 0;
+  std::array<int32_t, kSoftErrorKindCount> SoftErrors{};  // indexed by SoftErrorKind
+  int32_t Next = -1;                                      // next TMACInfo of the same station
+};
+
+// One learned name.
+struct TNameHead {
+  ShortString<kLearnedNameMax> Name;
+};
+
+// One IP or IPX packet of a conversation, a gap placeholder or an ICMP report record; owned
+// by PacketList. Fields are grouped by size so that millions of them stay compact.
+struct TPacket {
+  double Time = 0;  // microseconds
+  int32_t FrameNumber = 0;
+  uint32_t Sequence = 0;
+  uint32_t Acknowledge = 0;
+  int32_t Flags = 0;  // PacketFlags
+  int32_t PreviousPacket = -1;
+  int32_t NextPacket = -1;
+  uint16_t Length = 0;
+  uint16_t NetworkOffset = 0;  // 1-based
+  uint16_t FragmentOffset = 0;
+  uint16_t TotalLength = 0;
+  uint16_t Identification = 0;
+  uint16_t Window = 0;
+  uint16_t TcpFlags = 0;
+  uint16_t MaxSegment = 0;
+  uint8_t HeaderLength = 0;
+  uint8_t TransportHeaderLength = 0;
+  uint8_t TTL = 0;
+  uint8_t Function = 0;
+  uint8_t RetransmitDistance = 0;
+};
+static_assert(sizeof(TPacket) <= 64, "TPacket must stay compact: the model holds every IP and IPX packet");
+
+// ---- Tree nodes. Left, Right and Red belong to the tree; the rest to the decoder.
+
+struct StationNode {
+  AddressKey Address;
+  int32_t Left = 0;
+  int32_t Right = 0;
+  uint8_t Red = 0;
+  FrameStatusSet FrameStatus = 0;
+  FrameStatusSet WorkFrameStatus = 0;
+  uint8_t Encapsulations = 0;
+  uint8_t WorkEncapsulations = 0;
+  uint16_t VendorIndex = 0;
+  uint16_t ErrorFramesSent = 0;
+  uint16_t FramesAfterCollision = 0;
+  uint16_t Roles = 0;
+  uint16_t SoftErrorFlags = 0;
+  uint32_t Protocols = 0;
+  uint32_t WorkProtocols = 0;
+  int32_t FramesSent = 0;
+  int32_t BytesSent = 0;
+  int32_t FramesReceived = 0;
+  int32_t BytesReceived = 0;
+  int32_t GroupFramesSent = 0;
+  int32_t FirstPeer = 0;       // first TDLCPeer; meaningful only once Roles shows the station has sent
+  int32_t FirstRingInfo = -1;  // first TMACInfo
+};
+
+struct NetAddressNode {
+  AddressKey Address;
+  int32_t Left = 0;
+  int32_t Right = 0;
+  uint8_t Red = 0;
+  ProtocolCategory Category = 0;  // 4 IP, 5 IPX or 11 NetBIOS-IPX
+  uint16_t Roles = 0;
+  StationNode* Station = nullptr;  // the station the address was first seen with
+  uint32_t SubProtocols = 0;
+  uint32_t WorkSubProtocols = 0;
+  int32_t PacketsSent = 0;
+  int32_t BytesSent = 0;
+  int32_t PacketsReceived = 0;
+  int32_t BytesReceived = 0;
+  int32_t FirstPeer = 0;  // first TNetPeer; 0 means none
+};
+
+struct NameNode {
+  NameKey Address;
+  int32_t Left = 0;
+  int32_t Right = 0;
+  uint8_t Red = 0;
+  int32_t NameIndex = -1;  // the TNameHead holding the name
+};
+
+// ---- Model-wide tables.
+
+struct ModelCounts {
+  int32_t Stations = 0;
+  int32_t SendingStations = 0;
+  int32_t IpAddresses = 0;
+  int32_t SendingIpAddresses = 0;
+  int32_t IpxAddresses = 0;  // categories 5 and 11
+  int32_t SendingIpxAddresses = 0;
+};
+
+// The ports of recent first IP fragments, so that later fragments find their conversation.
+struct FragmentPortTable {
+  struct Slot {
+    uint16_t Identification = 0;
+    uint16_t SourcePort = 0;
+    uint16_t DestinationPort = 0;
+  };
+  static constexpr int kSlots = 32;
+  std::array<Slot, kSlots> Slots{};
+  uint8_t Cursor = 0;  // 0..31
+};
+
+}  // namespace corvanta

@@ -1,0 +1,232 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "decode/CaptureModel.h"
+
+namespace corvanta {
+namespace {
+
+AddressKey Mac(uint8_t last) {
+  uint8_t b[6] = {0x00, 0x00, 0x0C, 0x00, 0x00, last};
+  return AddressKey::Of(b, 6);
+}
+
+template <class Walker>
+std::vector<int32_t> Indexes(Walker walk) {
+  std::vector<int32_t> out;
+  walk([&](int32_t index, const auto&) { out.push_back(index); });
+  return out;
+}
+
+TEST(ModelObjects, IndexesFollowCreationOrderAcrossClasses) {
+  ModelObjects objects;
+  EXPECT_EQ(objects.New<TNameHead>(), 0);
+  EXPECT_EQ(objects.New<TDLCPeer>(), 1);
+  EXPECT_EQ(objects.New<TNetPeer>(), 2);
+  EXPECT_EQ(objects.New<TTransHead>(), 3);
+  EXPECT_EQ(objects.New<TMACInfo>(), 4);
+  EXPECT_EQ(objects.New<TDLCPeer>(), 5);
+  EXPECT_EQ(objects.Count(), 6);
+  EXPECT_EQ(objects.ClassOf(2), RecordClass::kNetPeer);
+  EXPECT_EQ(objects.ClassOf(6), RecordClass::kNone);
+  EXPECT_EQ(objects.ClassOf(-1), RecordClass::kNone);
+
+  objects.Get<TDLCPeer>(1).Frames = 11;
+  objects.Get<TDLCPeer>(5).Frames = 55;
+  EXPECT_EQ(objects.Get<TDLCPeer>(1).Frames, 11);
+  EXPECT_EQ(objects.Get<TDLCPeer>(5).Frames, 55);
+}
+
+TEST(ModelObjects, NewRecordsAreZeroWithNoneLinks) {
+  ModelObjects objects;
+  const TDLCPeer& dlc = objects.Get<TDLCPeer>(objects.New<TDLCPeer>());
+  EXPECT_EQ(dlc.NextPeer, 0);
+  EXPECT_EQ(dlc.Frames, 0);
+  EXPECT_EQ(dlc.FramesByProtocol[kCatOther], 0);
+  const TNetPeer& net = objects.Get<TNetPeer>(objects.New<TNetPeer>());
+  EXPECT_EQ(net.NextPeer, 0);
+  EXPECT_EQ(net.FirstConversation, -1);
+  const TTransHead& conv = objects.Get<TTransHead>(objects.New<TTransHead>());
+  EXPECT_EQ(conv.FirstPacket, -1);
+  EXPECT_EQ(conv.LastPacket, -1);
+  EXPECT_EQ(conv.NextConversation, -1);
+  EXPECT_EQ(objects.Get<TMACInfo>(objects.New<TMACInfo>()).Next, -1);
+  EXPECT_EQ(objects.Get<TNameHead>(objects.New<TNameHead>()).Name.View(), "");
+}
+
+TEST(ModelObjects, WrongClassOrBadIndexGivesABlankRecord) {
+  ModelObjects objects;
+  int32_t dlc = objects.New<TDLCPeer>();
+  objects.Get<TDLCPeer>(dlc).Frames = 3;
+
+  // Another class at that index: a blank whose links end every chain; writes go nowhere.
+  TTransHead& wrong = objects.Get<TTransHead>(dlc);
+  EXPECT_EQ(wrong.NextConversation, -1);
+  wrong.FirstPacket = 99;
+  EXPECT_EQ(objects.Get<TTransHead>(dlc).FirstPacket, -1);
+  EXPECT_EQ(objects.Get<TDLCPeer>(dlc).Frames, 3);
+
+  EXPECT_EQ(objects.Get<TDLCPeer>(-1).Frames, 0);
+  EXPECT_EQ(objects.Get<TDLCPeer>(1000).Frames, 0);
+  const ModelObjects& view = objects;
+  EXPECT_EQ(view.Get<TMACInfo>(dlc).Next, -1);
+  EXPECT_EQ(view.Get<TDLCPeer>(dlc).Frames, 3);
+
+  PacketList packets;
+  packets.At(5).Length = 100;  // discarded
+  EXPECT_EQ(packets.Count(), 0);
+  EXPECT_EQ(packets.At(5).Length, 0);
+  EXPECT_EQ(packets.At(-1).NextPacket, -1);
+}
+
+TEST(ModelChains, DlcPeerChainStartsAtZeroOnlyForASender) {
+  CaptureModel model;
+  bool inserted = false;
+  StationNode& sender = model.Stations.FindOrInsert(Mac(1), inserted);
+  StationNode& receiver = model.Stations.FindOrInsert(Mac(2), inserted);
+
+  // The first record of a trace has index 0, a real index for FirstPeer.
+  sender.Roles = kRolesSent;
+  sender.FirstPeer = model.Objects.New<TDLCPeer>();
+  ASSERT_EQ(sender.FirstPeer, 0);
+  int32_t second = model.Objects.New<TDLCPeer>();
+  model.Objects.Get<TDLCPeer>(sender.FirstPeer).NextPeer = second;
+  EXPECT_EQ(Indexes([&](auto f) { model.ForEachDlcPeer(sender, f); }), (std::vector<int32_t>{0, 1}));
+
+  // A station that has only received has no peers, whatever FirstPeer holds.
+  EXPECT_TRUE(Indexes([&](auto f) { model.ForEachDlcPeer(receiver, f); }).empty());
+}
+
+TEST(ModelChains, NetPeerAndConversationChainsEndAtTheirNoneValues) {
+  CaptureModel model;
+  bool inserted = false;
+  uint8_t ip[4] = {10, 0, 0, 1};
+  NetAddressNode& address = model.NetAddresses.FindOrInsert(AddressKey::Of(ip, 4), inserted);
+  model.Objects.New<TDLCPeer>();  // the data-link peer created before any network peer
+  EXPECT_TRUE(Indexes([&](auto f) { model.ForEachNetPeer(address, f); }).empty());
+
+  address.FirstPeer = model.Objects.New<TNetPeer>();
+  int32_t next = model.Objects.New<TNetPeer>();
+  model.Objects.Get<TNetPeer>(address.FirstPeer).NextPeer = next;
+  EXPECT_EQ(Indexes([&](auto f) { model.ForEachNetPeer(address, f); }), (std::vector<int32_t>{1, 2}));
+
+  TNetPeer& peer = model.Objects.Get<TNetPeer>(next);
+  EXPECT_TRUE(Indexes([&](auto f) { model.ForEachConversation(peer, f); }).empty());
+  peer.FirstConversation = model.Objects.New<TTransHead>();
+  int32_t c2 = model.Objects.New<TTransHead>();
+  model.Objects.Get<TTransHead>(peer.FirstConversation).NextConversation = c2;
+  EXPECT_EQ(Indexes([&](auto f) { model.ForEachConversation(peer, f); }), (std::vector<int32_t>{3, 4}));
+
+  // Stopping early.
+  int calls = 0;
+  model.ForEachConversation(peer, [&](int32_t, const TTransHead&) { return ++calls < 1; });
+  EXPECT_EQ(calls, 1);
+}
+
+TEST(ModelChains, DamagedChainsCannotLoopOrLeaveTheirClass) {
+  CaptureModel model;
+  TNetPeer& peer = model.Objects.Get<TNetPeer>(model.Objects.New<TNetPeer>());
+  peer.FirstConversation = model.Objects.New<TTransHead>();
+  model.Objects.Get<TTransHead>(peer.FirstConversation).NextConversation = peer.FirstConversation;  // a cycle
+  EXPECT_LE(Indexes([&](auto f) { model.ForEachConversation(peer, f); }).size(), 2u);
+
+  model.Objects.Get<TTransHead>(peer.FirstConversation).NextConversation = 0;  // the peer, not a conversation
+  EXPECT_EQ(Indexes([&](auto f) { model.ForEachConversation(peer, f); }), (std::vector<int32_t>{1}));
+
+  TTransHead& conv = model.Objects.Get<TTransHead>(peer.FirstConversation);
+  conv.FirstPacket = model.Packets.Append(conv);
+  model.Packets.At(conv.FirstPacket).NextPacket = conv.FirstPacket;
+  EXPECT_EQ(Indexes([&](auto f) { model.ForEachPacket(conv, f); }).size(), 1u);
+}
+
+TEST(ModelChains, RingInfoChain) {
+  CaptureModel model;
+  bool inserted = false;
+  StationNode& station = model.Stations.FindOrInsert(Mac(9), inserted);
+  EXPECT_TRUE(Indexes([&](auto f) { model.ForEachRingInfo(station, f); }).empty());
+  station.FirstRingInfo = model.Objects.New<TMACInfo>();
+  model.Objects.Get<TMACInfo>(station.FirstRingInfo).Next = model.Objects.New<TMACInfo>();
+  model.Objects.Get<TMACInfo>(1).SoftErrors[kSoftToken] = 2;
+  std::vector<int32_t> tokens;
+  model.ForEachRingInfo(station, [&](int32_t, const TMACInfo& m) { tokens.push_back(m.SoftErrors[kSoftToken]); });
+  EXPECT_EQ(tokens, (std::vector<int32_t>{0, 2}));
+}
+
+TEST(ModelPackets, AppendAndInsertKeepBothDirectionsLinked) {
+  CaptureModel model;
+  TTransHead& conv = model.Objects.Get<TTransHead>(model.Objects.New<TTransHead>());
+  TTransHead& other = model.Objects.Get<TTransHead>(model.Objects.New<TTransHead>());
+  int32_t a = model.Packets.Append(conv);
+  model.Packets.Append(other);  // interleaved with another conversation
+  int32_t b = model.Packets.Append(conv);
+  int32_t c = model.Packets.Append(conv);
+  EXPECT_EQ(conv.FirstPacket, a);
+  EXPECT_EQ(conv.LastPacket, c);
+  EXPECT_EQ(model.Packets.At(a).PreviousPacket, -1);
+  EXPECT_EQ(model.Packets.At(c).NextPacket, -1);
+
+  int32_t report = model.Packets.InsertAfter(conv, a);  // in the middle
+  int32_t tail = model.Packets.InsertAfter(conv, c);    // after the last: becomes LastPacket
+  EXPECT_EQ(conv.LastPacket, tail);
+  EXPECT_EQ(Indexes([&](auto f) { model.ForEachPacket(conv, f); }), (std::vector<int32_t>{a, report, b, c, tail}));
+
+  std::vector<int32_t> backwards;
+  for (int32_t i = conv.LastPacket; i >= 0; i = model.Packets.At(i).PreviousPacket) backwards.push_back(i);
+  EXPECT_EQ(backwards, (std::vector<int32_t>{tail, c, b, report, a}));
+  EXPECT_EQ(Indexes([&](auto f) { model.ForEachPacket(other, f); }), (std::vector<int32_t>{1}));
+
+  EXPECT_EQ(model.Packets.InsertAfter(conv, 1000), -1);
+  EXPECT_EQ(model.Packets.Count(), 6);
+}
+
+TEST(ModelPackets, PacketsStayCompactAndInPlace) {
+  EXPECT_LE(sizeof(TPacket), 64u);
+  PacketList packets;
+  TTransHead conv;
+  int32_t first = packets.Append(conv);
+  packets.At(first).Sequence = 42;
+  const TPacket* where = &packets.At(first);
+  for (int i = 0; i < 40000; ++i) packets.Append(conv);
+  EXPECT_EQ(&packets.At(first), where);
+  EXPECT_EQ(where->Sequence, 42u);
+  EXPECT_EQ(packets.At(conv.LastPacket).PreviousPacket, 39999);
+}
+
+TEST(CaptureModel, ResetStartsAfresh) {
+  CaptureModel model;
+  bool inserted = false;
+  model.Stations.FindOrInsert(Mac(1), inserted);
+  uint8_t ip[4] = {10, 0, 0, 1};
+  model.NetAddresses.FindOrInsert(AddressKey::Of(ip, 4), inserted);
+  model.Names.FindOrInsert(NameKey::Of(ip, 4), inserted);
+  model.Objects.New<TDLCPeer>();
+  TTransHead conv;
+  model.Packets.Append(conv);
+  model.Counts.Stations = 1;
+  model.FragmentPorts.Slots[3].SourcePort = 80;
+  model.FragmentPorts.Cursor = 3;
+  model.LearnedServerPorts.set(8080);
+
+  model.Reset();
+  EXPECT_EQ(model.Stations.Count(), 0);
+  EXPECT_EQ(model.NetAddresses.Count(), 0);
+  EXPECT_EQ(model.Names.Count(), 0);
+  EXPECT_EQ(model.Stations.Find(Mac(1)), nullptr);
+  EXPECT_EQ(model.Objects.Count(), 0);
+  EXPECT_EQ(model.Packets.Count(), 0);
+  EXPECT_EQ(model.Counts.Stations, 0);
+  EXPECT_EQ(model.FragmentPorts.Slots[3].SourcePort, 0);
+  EXPECT_EQ(model.FragmentPorts.Cursor, 0);
+  EXPECT_FALSE(model.LearnedServerPorts.test(8080));
+
+  // Indexes start from 0 again and the trees work as before.
+  EXPECT_EQ(model.Objects.New<TNetPeer>(), 0);
+  model.Stations.FindOrInsert(Mac(2), inserted);
+  EXPECT_TRUE(inserted);
+  EXPECT_TRUE(model.Stations.IsValid());
+}
+
+}  // namespace
+}  // namespace corvanta
