@@ -1,0 +1,360 @@
+#include "naming/TextFormat.h"
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <system_error>
+
+#include "naming/VendorTable.h"
+
+namespace corvanta {
+
+namespace {
+
+constexpr char kHexDigits[] = "0123456789ABCDEF";
+
+uint8_t ByteAt(std::span<const uint8_t> bytes, size_t i) { return i < bytes.size() ? bytes[i] : 0; }
+
+std::string HexOf(std::span<const uint8_t> bytes, size_t count) {
+  std::string out;
+  out.reserve(count * 2);
+  for (size_t i = 0; i < count; ++i) {
+    uint8_t b = ByteAt(bytes, i);
+    out += kHexDigits[b >> 4];
+    out += kHexDigits[b & 0x0F];
+  }
+  return out;
+}
+
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+std::string_view Trim(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
+  return s;
+}
+
+void PadLeft(std::string& s, int width) {
+  if (width > 0 && s.size() < static_cast<size_t>(width)) s.insert(0, static_cast<size_t>(width) - s.size(), ' ');
+}
+
+std::string GroupThousands(const std::string& digits, char sep) {
+  if (sep == '\0' || digits.size() <= 3) return digits;
+  std::string out;
+  size_t lead = digits.size() % 3;
+  if (lead == 0) lead = 3;
+  out.append(digits, 0, lead);
+  for (size_t i = lead; i < digits.size(); i += 3) {
+    out += sep;
+    out.append(digits, i, 3);
+  }
+  return out;
+}
+
+// The runtime this format copies takes a value to 18 significant digits before it rounds
+// half away from zero at the requested decimal, so 2.0005 gives 2.001 (not printf's 2.000).
+std::string FormatDecimal(double value, int width, int decimals, char thousandsSep, char decimalSep) {
+  std::string out;
+  if (std::isnan(value)) {
+    out = "NAN";
+  } else if (std::isinf(value)) {
+    out = value < 0 ? "-INF" : "INF";
+  } else {
+    if (decimals < 0) decimals = 0;
+    if (decimals > 18) decimals = 18;
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.17e", std::fabs(value));
+    std::string digits;
+    digits += buf[0];
+    digits.append(buf + 2, 17);
+    int point = std::atoi(std::strchr(buf, 'e') + 1) + 1;  // value = 0.digits * 10^point
+    int keep = point + decimals;
+    if (keep < 0) {
+      digits.clear();
+    } else if (keep < static_cast<int>(digits.size())) {
+      bool up = digits[static_cast<size_t>(keep)] >= '5';
+      digits.resize(static_cast<size_t>(keep));
+      if (up) {
+        int i = keep - 1;
+        while (i >= 0 && digits[static_cast<size_t>(i)] == '9') digits[static_cast<size_t>(i--)] = '0';
+        if (i < 0) {
+          digits.insert(0, 1, '1');
+          ++point;
+        } else {
+          ++digits[static_cast<size_t>(i)];
+        }
+      }
+    }
+    auto digitAt = [&](int i) {
+      return i >= 0 && i < static_cast<int>(digits.size()) ? digits[static_cast<size_t>(i)] : '0';
+    };
+    std::string intPart;
+    for (int i = 0; i < point; ++i) intPart += digitAt(i);
+    size_t firstNonZero = intPart.find_first_not_of('0');
+    intPart = firstNonZero == std::string::npos ? "0" : intPart.substr(firstNonZero);
+    std::string fracPart;
+    for (int i = point; i < point + decimals; ++i) fracPart += digitAt(i);
+    bool zero = digits.find_first_not_of('0') == std::string::npos;
+    if (value < 0 && !zero) out += '-';
+    out += GroupThousands(intPart, thousandsSep);
+    if (decimals > 0) {
+      out += decimalSep;
+      out += fracPart;
+    }
+  }
+  PadLeft(out, width);
+  return out;
+}
+
+std::string TwoDigits(int v) {
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "%02d", v);
+  return buf;
+}
+
+constexpr const char* kDayNames[] = {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
+constexpr const char* kMonthNames[] = {"January", "February", "March",     "April",   "May",      "June",
+                                       "July",    "August",   "September", "October", "November", "December"};
+
+std::string DayName(int wday, bool full) {
+  std::string n = kDayNames[wday >= 0 && wday < 7 ? wday : 0];
+  return full ? n : n.substr(0, 3);
+}
+
+std::string MonthName(int mon, bool full) {
+  std::string n = kMonthNames[mon >= 0 && mon < 12 ? mon : 0];
+  return full ? n : n.substr(0, 3);
+}
+
+bool UsesAmPm(std::string_view pattern) {
+  bool quoted = false;
+  for (char c : pattern) {
+    if (c == '\'') quoted = !quoted;
+    if (!quoted && (c == 'A' || c == 'a')) return true;
+  }
+  return false;
+}
+
+void ReplaceAll(std::string& s, std::string_view from, std::string_view to) {
+  for (size_t at = s.find(from); at != std::string::npos; at = s.find(from, at + to.size()))
+    s.replace(at, from.size(), to);
+}
+
+}  // namespace
+
+std::string FormatHexBytes(std::span<const uint8_t> bytes) { return HexOf(bytes, bytes.size()); }
+std::string FormatMacAddress(std::span<const uint8_t> mac) { return HexOf(mac, 6); }
+std::string FormatHex4(std::span<const uint8_t> bytes) { return HexOf(bytes, 4); }
+
+std::string FormatIpAddress(std::span<const uint8_t> ip, bool fixedWidth) {
+  char buf[32];
+  if (fixedWidth)
+    std::snprintf(buf, sizeof buf, "%3u.%3u.%3u.%3u", ByteAt(ip, 0), ByteAt(ip, 1), ByteAt(ip, 2), ByteAt(ip, 3));
+  else
+    std::snprintf(buf, sizeof buf, "%u.%u.%u.%u", ByteAt(ip, 0), ByteAt(ip, 1), ByteAt(ip, 2), ByteAt(ip, 3));
+  return buf;
+}
+
+std::optional<std::array<uint8_t, 4>> ParseIpAddress(std::string_view text) {
+  text = Trim(text);
+  std::array<uint8_t, 4> out{};
+  for (size_t part = 0; part < 4; ++part) {
+    size_t n = 0;
+    unsigned v = 0;
+    while (n < text.size() && text[n] >= '0' && text[n] <= '9' && n < 3)
+      v = v * 10 + static_cast<unsigned>(text[n++] - '0');
+    if (n == 0 || v > 255) return std::nullopt;
+    out[part] = static_cast<uint8_t>(v);
+    text.remove_prefix(n);
+    if (part < 3) {
+      if (text.empty() || text.front() != '.') return std::nullopt;
+      text.remove_prefix(1);
+    }
+  }
+  if (!text.empty()) return std::nullopt;
+  return out;
+}
+
+std::optional<std::vector<uint8_t>> ParseHexBytes(std::string_view text) {
+  if (text.size() % 2 != 0) return std::nullopt;
+  std::vector<uint8_t> out;
+  out.reserve(text.size() / 2);
+  for (size_t i = 0; i < text.size(); i += 2) {
+    int hi = HexValue(text[i]), lo = HexValue(text[i + 1]);
+    if (hi < 0 || lo < 0) return std::nullopt;
+    out.push_back(static_cast<uint8_t>(hi << 4 | lo));
+  }
+  return out;
+}
+
+std::string FormatNetAddress(std::span<const uint8_t> ipxKey, bool keepZeros, bool useVendor,
+                             const VendorTable* vendors) {
+  std::array<uint8_t, 10> key{};
+  for (size_t i = 0; i < key.size(); ++i) key[i] = ByteAt(ipxKey, i);
+  std::string network = FormatHex4(std::span(key).first(4));
+  if (!keepZeros) {
+    size_t firstNonZero = network.find_first_not_of('0');
+    network.erase(0, firstNonZero == std::string::npos ? network.size() - 1 : firstNonZero);
+  }
+  auto node = std::span<const uint8_t>(key).subspan(4, 6);
+  std::string nodeText = useVendor && vendors ? vendors->FormatMac(node) : FormatMacAddress(node);
+  return network + "." + nodeText;
+}
+
+std::string FormatElapsed(double microseconds) {
+  // Out-of-range values would make the integer conversion undefined.
+  if (!(microseconds >= 0)) microseconds = 0;
+  if (microseconds > 9.0e18) microseconds = 9.0e18;
+  auto total = static_cast<int64_t>(microseconds);
+  int64_t s = total / 1000000;
+  int64_t ms = total % 1000000 / 1000;
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%02lld:%02lld:%02lld.%03lld", static_cast<long long>(s / 3600),
+                static_cast<long long>(s / 60 % 60), static_cast<long long>(s % 60), static_cast<long long>(ms));
+  return buf;
+}
+
+std::string FormatN(double value, int width, int decimals, char thousandsSep, char decimalSep) {
+  return FormatDecimal(value, width, decimals, thousandsSep, decimalSep);
+}
+
+std::string FormatF(double value, int width, int decimals, char decimalSep) {
+  return FormatDecimal(value, width, decimals, '\0', decimalSep);
+}
+
+std::string FormatCount(int64_t count, char thousandsSep) {
+  uint64_t magnitude = count < 0 ? 0 - static_cast<uint64_t>(count) : static_cast<uint64_t>(count);
+  std::string out = GroupThousands(std::to_string(magnitude), thousandsSep);
+  return count < 0 ? "-" + out : out;
+}
+
+std::string FormatRatio(int64_t a, int64_t b) {
+  std::string out;
+  if (b < a)
+    out = b != 0 ? FormatF(static_cast<double>(a) / static_cast<double>(b), 2, 1) + ":1" : std::to_string(a) + ":0.0";
+  else
+    out = a != 0 ? "1:" + FormatF(static_cast<double>(b) / static_cast<double>(a), 2, 1) : "0.0:" + std::to_string(b);
+  if (size_t at = out.find(".0"); at != std::string::npos) out.erase(at, 2);
+  return out;
+}
+
+std::string FormatDateTime(const std::tm& time, std::string_view pattern) {
+  const bool twelveHour = UsesAmPm(pattern);
+  std::string out;
+  size_t i = 0;
+  while (i < pattern.size()) {
+    char c = pattern[i];
+    if (c == '\'') {
+      // Quoted text is literal; '' stands for a quote, inside quotes or out.
+      size_t j = i + 1;
+      if (j < pattern.size() && pattern[j] == '\'') {
+        out += '\'';
+        i = j + 1;
+        continue;
+      }
+      while (j < pattern.size()) {
+        if (pattern[j] == '\'') {
+          if (j + 1 < pattern.size() && pattern[j + 1] == '\'') {
+            out += '\'';
+            j += 2;
+            continue;
+          }
+          ++j;
+          break;
+        }
+        out += pattern[j++];
+      }
+      i = j;
+      continue;
+    }
+    size_t run = 1;
+    while (i + run < pattern.size() && pattern[i + run] == c) ++run;
+    switch (c) {
+      case 'd':
+        run = std::min<size_t>(run, 4);
+        if (run == 1) out += std::to_string(time.tm_mday);
+        if (run == 2) out += TwoDigits(time.tm_mday);
+        if (run >= 3) out += DayName(time.tm_wday, run == 4);
+        break;
+      case 'M':
+        run = std::min<size_t>(run, 4);
+        if (run == 1) out += std::to_string(time.tm_mon + 1);
+        if (run == 2) out += TwoDigits(time.tm_mon + 1);
+        if (run >= 3) out += MonthName(time.tm_mon, run == 4);
+        break;
+      case 'y':
+        if (run >= 4) {
+          run = 4;
+          out += std::to_string(time.tm_year + 1900);
+        } else if (run >= 2) {
+          run = 2;
+          out += TwoDigits((time.tm_year + 1900) % 100);
+        } else {
+          out += c;
+        }
+        break;
+      case 'h':
+      case 'H': {
+        run = std::min<size_t>(run, 2);
+        int hour = time.tm_hour;
+        if (c == 'h' && twelveHour) hour = hour % 12 == 0 ? 12 : hour % 12;
+        out += run == 2 ? TwoDigits(hour) : std::to_string(hour);
+        break;
+      }
+      case 'm':
+        run = std::min<size_t>(run, 2);
+        out += run == 2 ? TwoDigits(time.tm_min) : std::to_string(time.tm_min);
+        break;
+      case 's':
+        run = std::min<size_t>(run, 2);
+        out += run == 2 ? TwoDigits(time.tm_sec) : std::to_string(time.tm_sec);
+        break;
+      case 'z':
+        run = run >= 3 ? 3 : 1;
+        out += run == 3 ? "000" : "0";  // file times are shown to the second
+        break;
+      case 'A':
+      case 'a': {
+        run = 1;
+        if (i + 1 < pattern.size() && (pattern[i + 1] == 'P' || pattern[i + 1] == 'p')) run = 2;
+        bool pm = time.tm_hour >= 12;
+        out += c == 'A' ? (pm ? "PM" : "AM") : (pm ? "pm" : "am");
+        break;
+      }
+      case 't': {
+        run = 1;
+        char zone[64];
+        if (std::strftime(zone, sizeof zone, "%Z", &time) > 0) out += zone;
+        break;
+      }
+      default: out.append(run, c); break;
+    }
+    i += run;
+  }
+  return out;
+}
+
+std::string FormatFileTime(const std::filesystem::path& file, std::string_view timePattern,
+                           std::string_view datePattern) {
+  if (!std::ifstream(file, std::ios::binary)) return {};
+  std::error_code ec;
+  auto written = std::filesystem::last_write_time(file, ec);
+  if (ec) return {};
+  std::time_t t = std::chrono::system_clock::to_time_t(
+      std::chrono::time_point_cast<std::chrono::system_clock::duration>(std::chrono::file_clock::to_sys(written)));
+  std::tm local{};
+  if (!localtime_r(&t, &local)) return {};
+  std::string pattern = std::string(timePattern) + " " + std::string(datePattern);
+  ReplaceAll(pattern, "dddd", "ddd");
+  ReplaceAll(pattern, "MMMM", "MMM");
+  return FormatDateTime(local, pattern);
+}
+
+}  // namespace corvanta

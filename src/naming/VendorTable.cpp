@@ -1,0 +1,68 @@
+#include "naming/VendorTable.h"
+
+#include <fstream>
+
+#include "naming/TextFormat.h"
+
+namespace corvanta {
+
+VendorTable::VendorTable() { Clear(); }
+
+void VendorTable::Clear() {
+  entries_.clear();
+  entries_.reserve(501);
+  entries_.emplace_back();
+}
+
+bool VendorTable::Add(const std::array<uint8_t, 3>& oui, std::string shortName) {
+  if (entries_.size() > kMaxEntries) return false;
+  entries_.push_back(VendorEntry{oui, std::move(shortName)});
+  return true;
+}
+
+const VendorEntry& VendorTable::Entry(uint16_t index) const {
+  return index < entries_.size() ? entries_[index] : entries_[0];
+}
+
+uint16_t VendorTable::Lookup(std::span<const uint8_t> address) const {
+  std::array<uint8_t, 3> key{};
+  for (size_t i = 0; i < key.size() && i < address.size(); ++i) key[i] = address[i];
+  int lo = 1, hi = Count();
+  while (lo <= hi) {
+    int mid = (lo + hi) / 2;
+    const auto& oui = entries_[static_cast<size_t>(mid)].oui;
+    if (key == oui) return static_cast<uint16_t>(mid);
+    if (key < oui)
+      hi = mid - 1;
+    else
+      lo = mid + 1;
+  }
+  return 0;
+}
+
+std::string VendorTable::FormatMac(std::span<const uint8_t> mac, uint16_t vendorIndex) const {
+  std::string text = FormatMacAddress(mac);
+  if (vendorIndex != 0 && vendorIndex < entries_.size()) text.replace(0, 6, entries_[vendorIndex].shortName);
+  return text;
+}
+
+std::string LoadVendorTable(const std::filesystem::path& directory, VendorTable& table) {
+  table.Clear();
+  std::ifstream in(directory / kVendorFileName, std::ios::binary);
+  if (!in) return std::string(kVendorFileMissing);
+  std::string line;
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.empty()) continue;
+    std::string_view text(line);
+    std::string_view prefix = text.substr(0, 6);
+    if (prefix.find("/*") != std::string_view::npos) continue;
+    auto oui = ParseHexBytes(prefix);
+    if (!oui || oui->size() != 3) continue;
+    std::string name = text.size() > 7 ? std::string(text.substr(7, 6)) : std::string();
+    if (!table.Add({(*oui)[0], (*oui)[1], (*oui)[2]}, std::move(name))) break;
+  }
+  return {};
+}
+
+}  // namespace corvanta
