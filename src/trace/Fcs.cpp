@@ -5,7 +5,8 @@
 namespace corvanta {
 
 void SynthesizeFcs(FrameRecord& frame) {
-  if (frame.Length < 4) return;
+  // A length beyond the buffer has no place for the check sequence.
+  if (frame.Length < 4 || frame.Length > kMaxFrameLength) return;
   size_t covered = frame.Length - 4u;
   uint32_t crc = 0;
   if (!(frame.Status & kStatusCrcError) && covered >= 60 && covered < kMaxFrameLength)

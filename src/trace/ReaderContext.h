@@ -45,6 +45,11 @@ struct ReaderContext {
   // Set by a reader whose topology comes from its first frame (pre-scan).
   Topology detectedTopology = kUnknownTopology;
   bool noFrames = false;  // a pre-scan found an empty trace
+  // The pass only looks at the first frame (the header read of kinds whose topology comes
+  // from it); frames of an unknown medium are delivered then.
+  bool preScan = false;
+  // Some frame was stored shorter than its length on the wire.
+  bool slicedFrames = false;
 
   // Scratch buffers for record bodies and decompressed data.
   std::vector<uint8_t> scratch1 = std::vector<uint8_t>(32768);
@@ -54,6 +59,10 @@ struct ReaderContext {
   // Hands the filled frame to the decoder. Returns true when the reader must stop.
   bool Deliver() {
     ++frame.FrameNumber;
+    // The decoder reads Data up to these lengths.
+    if (frame.Length > kMaxFrameLength) frame.Length = kMaxFrameLength;
+    if (frame.CapturedLength > kMaxFrameLength) frame.CapturedLength = kMaxFrameLength;
+    if (frame.CapturedLength < frame.Length) slicedFrames = true;
     progressPosition = file.Position();
     if (poll) {
       ReadProgress p{frame.FrameNumber, progressPosition, info.fileSize, sink.ElapsedTime()};

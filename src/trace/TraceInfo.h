@@ -8,15 +8,16 @@ namespace corvanta {
 
 // What detection and the header read learned about a trace file.
 struct TraceInfo {
-  std::string path;
+  std::string path{};
   AnalyzerKind kind = kNotATrace;
   Topology topology = kUnknownTopology;
   uint32_t bandwidth = 0;        // bit/s
+  int32_t bandwidthMbps = 10;    // bandwidth / 1,000,000 once the header is read
   uint64_t fileSize = 0;         // TraceFileSize
   bool pcapSwapped = false;
   bool pcapModified = false;
   bool snifferCompressed = false;
-  std::string comment;           // TraceComment, at most 300 bytes
+  std::string comment{};         // TraceComment, at most 300 bytes
 };
 
 }  // namespace corvanta

@@ -1,0 +1,71 @@
+#include "trace/OpenTrace.h"
+
+#include <filesystem>
+
+namespace corvanta {
+
+std::string TraceFileNameOnly(const std::string& path) { return std::filesystem::path(path).filename().string(); }
+
+std::string TopologyName(Topology topology) {
+  switch (topology) {
+    case kEthernet: return "Ethernet";
+    case kTokenRing: return "Token Ring";
+    case 2: return "ARCnet";
+    case 3: return "FDDI";
+    case 4: return "WAN";
+    case kUnknownTopology: return "Unknown";
+    default: return "Medium " + std::to_string(topology);
+  }
+}
+
+OpenOutcome OpenTrace(const std::string& path, const ReaderFactory& readerFactory) {
+  OpenOutcome out;
+  TraceInfo& info = out.info;
+  info.path = path;
+  info.bandwidthMbps = 10;
+  const std::string name = TraceFileNameOnly(path);
+
+  Detection& d = out.detection;
+  d = DetectAnalyzer(path);
+  info.kind = d.kind;
+  info.fileSize = d.fileSize;
+  info.pcapSwapped = d.pcapSwapped;
+  info.pcapModified = d.pcapModified;
+  info.snifferCompressed = d.snifferCompressed;
+  if (d.tooSmall) {
+    out.refusal = name + " is too small.";
+    return out;
+  }
+  if (d.cannotOpen) {
+    out.refusal = std::string(kCannotOpenMessage);
+    return out;
+  }
+  if (d.kind == kNotATrace) {
+    out.refusal = name + " is osbolete, not supported, or not a trace file.";
+    return out;
+  }
+
+  HeaderResult& h = out.header;
+  h = ReadTraceHeader(info, readerFactory);
+  info.topology = h.topology;
+  info.bandwidth = h.bandwidth;
+  info.bandwidthMbps = static_cast<int32_t>(h.bandwidth / 1000000u);
+  info.comment = h.comment;
+
+  if (h.noFrames) {
+    out.refusal = name + " contains no frames.";
+  } else if (h.topology == kEthernet || h.topology == kTokenRing) {
+    if (!IsSupportedAnalyzer(info.kind))
+      out.refusal = name + " contains an unsupported analyzer or topology.";
+    else if (h.readError)
+      out.refusal = name + " could not be read.";
+  } else if (h.topology >= 4 && h.topology <= 18) {
+    out.refusal = name + " contains an unsupported analyzer or topology.";
+  } else {
+    out.refusal = name + " contains an unsupported interface.";
+  }
+  out.accepted = out.refusal.empty();
+  return out;
+}
+
+}  // namespace corvanta

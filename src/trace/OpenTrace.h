@@ -1,0 +1,35 @@
+#pragma once
+#include <string>
+#include <string_view>
+
+#include "trace/Detection.h"
+#include "trace/ProcessTrace.h"
+#include "trace/TraceHeader.h"
+#include "trace/TraceInfo.h"
+
+namespace corvanta {
+
+// Title of the box that shows a refusal.
+inline constexpr std::string_view kOpenTraceTitle = "Open Trace File";
+inline constexpr std::string_view kCannotOpenMessage = "Unable to open Source file.  File is in use or name is bad.";
+
+// The outcome of recognising a trace and reading its header: either an accepted trace or
+// the text of the refusal, exactly as shown to the user.
+struct OpenOutcome {
+  bool accepted = false;
+  TraceInfo info;       // as far as it was learned
+  std::string refusal;  // empty when accepted
+  Detection detection;
+  HeaderResult header;
+};
+
+// Detection, header read and acceptance for the file at path. Only reads the file.
+OpenOutcome OpenTrace(const std::string& path, const ReaderFactory& readerFactory = {});
+
+// The name part of a path, without its folder.
+std::string TraceFileNameOnly(const std::string& path);
+
+// "Ethernet", "Token Ring", or the name of a medium that is never analysed.
+std::string TopologyName(Topology topology);
+
+}  // namespace corvanta

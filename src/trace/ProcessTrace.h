@@ -1,0 +1,54 @@
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+#include "trace/FrameSink.h"
+#include "trace/ReaderContext.h"
+#include "trace/TraceInfo.h"
+
+namespace corvanta {
+
+// Makes the reader of an analyzer kind; null when the kind has none.
+using ReaderFactory = std::function<std::unique_ptr<TraceReader>(AnalyzerKind)>;
+
+struct PassOptions {
+  // Only the first frame is looked at (the header read of kinds that need it); the
+  // decoder is asked to stop after it.
+  bool preScan = false;
+  // The reader stops after the first frame.
+  bool oneFrame = false;
+  // Empty: the built-in readers.
+  ReaderFactory readerFactory;
+};
+
+struct PassResult {
+  bool fileOpened = false;   // the trace file could be opened for the pass
+  bool readerFound = false;  // the kind has a reader
+  bool headerRead = false;   // the reader's open pass succeeded
+  bool stopped = false;      // the user asked to stop: the trace is partially read
+  int32_t framesRead = 0;    // frames handed to the decoder
+  bool slicedFrames = false;
+  bool endOfFile = false;
+  bool readError = false;
+  double startTime = 0;      // StartTime of the trace once read
+  int64_t timeZoneBias = 0;  // seconds; UTC = local + bias
+  uint64_t fileSize = 0;     // TraceFileSize, taken again when the pass opened the file
+  // What a pre-scan found.
+  Topology detectedTopology = kUnknownTopology;
+  bool noFrames = false;
+};
+
+// Prepares a context for a pass: clears the reader state, takes the file's modification
+// time as the start time with its zone bias, zeroes the frame and opens the trace file
+// named by ctx.info.path. False when the file cannot be opened.
+bool ReaderInit(ReaderContext& ctx);
+
+// One whole reading pass over an accepted trace: every frame goes to sink.DecodeFrame, with
+// poll called before each (its true answer stops the pass after that frame). Only reads the
+// trace file.
+PassResult ProcessTraceFile(const TraceInfo& info, FrameSink& sink, const PollCallback& poll, bool preScan);
+PassResult ProcessTraceFile(const TraceInfo& info, FrameSink& sink, const PollCallback& poll,
+                            const PassOptions& options);
+
+}  // namespace corvanta
