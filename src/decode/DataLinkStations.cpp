@@ -1,0 +1,150 @@
+#include "decode/DataLinkStations.h"
+
+#include "decode/TraceStatistics.h"
+#include "naming/VendorTable.h"
+
+namespace corvanta {
+
+uint16_t DataLinkStations::VendorOf(const AddressKey& address) const {
+  return vendors_ ? vendors_->Lookup(address.View()) : 0;
+}
+
+StationNode& DataLinkStations::FindOrCreate(const AddressKey& address, bool& created) {
+  StationNode& s = model_.Stations.FindOrInsert(address, created);
+  if (created) {
+    Bump(model_.Counts.Stations);
+    s.VendorIndex = VendorOf(address);
+    s.FirstRingInfo = -1;
+    s.FirstPeer = 0;
+    s.Roles = 0;
+  }
+  return s;
+}
+
+int32_t DataLinkStations::NewDlcPeer(const AddressKey& destination) {
+  int32_t index = model_.Objects.New<TDLCPeer>();
+  TDLCPeer& peer = model_.Objects.Get<TDLCPeer>(index);
+  peer.PeerAddress = destination;
+  peer.NextPeer = 0;
+  return index;
+}
+
+StationNode& DataLinkStations::UpdateSource(const DataLinkFrame& frame, const StationFrameFacts& facts) {
+  const DataLinkResult& link = frame.link;
+  bool created = false;
+  StationNode& s = FindOrCreate(link.source, created);
+  if ((s.Roles & kRolesSent) == 0) {
+    s.Roles = kRolesSent;
+    Bump(model_.Counts.SendingStations);
+    s.FirstPeer = NewDlcPeer(link.destination);
+  }
+
+  AddToSet(s.Protocols, link.category);
+  AddToSet(s.Encapsulations, link.encapsulation);
+  AddToSet(s.FrameStatus, frame.statusMember);
+  s.WorkProtocols = s.Protocols;
+  s.WorkEncapsulations = s.Encapsulations;
+  s.WorkFrameStatus = s.FrameStatus;
+
+  Bump(s.FramesSent);
+  Bump(s.BytesSent, facts.length);
+  if (link.group) Bump(s.GroupFramesSent);
+  if (facts.crcError) Bump(s.ErrorFramesSent);
+  if (int64_t{facts.frameNumber} - facts.lastCollisionFrame < 3 && !facts.crcError) Bump(s.FramesAfterCollision);
+  return s;
+}
+
+TDLCPeer& DataLinkStations::UpdatePeer(StationNode& source, const DataLinkFrame& frame, uint32_t length) {
+  const DataLinkResult& link = frame.link;
+  ModelObjects& objects = model_.Objects;
+  int32_t found = -1;
+  int32_t last = -1;
+  int32_t budget = objects.Count();
+  for (int32_t i = source.FirstPeer; objects.Is<TDLCPeer>(i) && budget-- > 0;) {
+    last = i;
+    const TDLCPeer& p = objects.Get<TDLCPeer>(i);
+    if (p.PeerAddress == link.destination) {
+      found = i;
+      break;
+    }
+    if (p.NextPeer < 1) break;
+    i = p.NextPeer;
+  }
+  if (found < 0) {
+    found = NewDlcPeer(link.destination);
+    if (last >= 0)
+      objects.Get<TDLCPeer>(last).NextPeer = found;
+    else
+      source.FirstPeer = found;
+  }
+
+  TDLCPeer& peer = objects.Get<TDLCPeer>(found);
+  AddToSet(peer.Protocols, link.category);
+  AddToSet(peer.Encapsulations, link.encapsulation);
+  AddToSet(peer.FrameStatus, frame.statusMember);
+  Bump(peer.Frames);
+  Bump(peer.Bytes, length);
+  if (link.encapsulation < kEncapsulationCount) Bump(peer.FramesByEncapsulation[link.encapsulation]);
+  if (link.category < kProtocolCategoryCount) Bump(peer.FramesByProtocol[link.category]);
+  return peer;
+}
+
+StationNode& DataLinkStations::UpdateDestination(const DataLinkFrame& frame, uint32_t length) {
+  const DataLinkResult& link = frame.link;
+  bool created = false;
+  StationNode& d = FindOrCreate(link.destination, created);
+  AddToSet(d.Protocols, link.category);
+  AddToSet(d.Encapsulations, link.encapsulation);
+  AddToSet(d.FrameStatus, frame.statusMember);
+  Bump(d.FramesReceived);
+  Bump(d.BytesReceived, length);
+  return d;
+}
+
+void DataLinkStations::ReportSoftErrors(StationNode& station, const std::array<uint8_t, kSoftErrorKindCount>& counts,
+                                        const AddressKey& upstream) {
+  for (int k = 0; k < kSoftErrorKindCount; ++k)
+    if (counts[k] != 0) station.SoftErrorFlags = static_cast<uint16_t>(station.SoftErrorFlags | (1u << k));
+
+  ModelObjects& objects = model_.Objects;
+  int32_t found = -1;
+  int32_t last = -1;
+  int32_t budget = objects.Count();
+  for (int32_t i = station.FirstRingInfo; objects.Is<TMACInfo>(i) && budget-- > 0; i = objects.Get<TMACInfo>(i).Next) {
+    if (objects.Get<TMACInfo>(i).Neighbour == upstream) {
+      found = i;
+      break;
+    }
+    last = i;
+  }
+  if (found < 0) {
+    found = objects.New<TMACInfo>();
+    TMACInfo& info = objects.Get<TMACInfo>(found);
+    info.Neighbour = upstream;
+    info.VendorIndex = VendorOf(upstream);
+    info.Next = -1;
+    if (last >= 0)
+      objects.Get<TMACInfo>(last).Next = found;
+    else
+      station.FirstRingInfo = found;
+  }
+
+  TMACInfo& info = objects.Get<TMACInfo>(found);
+  for (int k = 0; k < kSoftErrorKindCount; ++k) Bump(info.SoftErrors[k], counts[k]);
+}
+
+void DataLinkStations::NoteUpstreamNeighbour(StationNode& station, const AddressKey& upstream) {
+  ModelObjects& objects = model_.Objects;
+  if (!objects.Is<TMACInfo>(station.FirstRingInfo)) {
+    station.FirstRingInfo = objects.New<TMACInfo>();
+    TMACInfo& info = objects.Get<TMACInfo>(station.FirstRingInfo);
+    info.VendorIndex = 0;
+    info.Next = -1;
+  }
+  TMACInfo& first = objects.Get<TMACInfo>(station.FirstRingInfo);
+  // A record that carries a vendor keeps it matching the neighbour it names.
+  if (first.VendorIndex != 0 && !(first.Neighbour == upstream)) first.VendorIndex = VendorOf(upstream);
+  first.Neighbour = upstream;
+}
+
+}  // namespace corvanta

@@ -1,0 +1,50 @@
+#pragma once
+// Station and data-link peer updates of the capture model for one classified frame, and
+// the Token Ring records that MAC frames feed (soft errors, upstream neighbours).
+#include <array>
+#include <cstdint>
+
+#include "decode/CaptureModel.h"
+#include "decode/DataLink.h"
+
+namespace corvanta {
+
+class VendorTable;
+
+// What the station updates need to know about the frame besides its classification.
+struct StationFrameFacts {
+  uint32_t length = 0;
+  bool crcError = false;
+  int32_t frameNumber = 0;
+  int32_t lastCollisionFrame = -2;  // FrameNumber of the latest collision fragment
+};
+
+class DataLinkStations {
+ public:
+  DataLinkStations(CaptureModel& model, const VendorTable* vendors) : model_(model), vendors_(vendors) {}
+
+  // The sender: created or marked as sending, sets and counters updated.
+  StationNode& UpdateSource(const DataLinkFrame& frame, const StationFrameFacts& facts);
+  // The sender's TDLCPeer for the frame's destination, found or appended to its chain, and
+  // counted.
+  TDLCPeer& UpdatePeer(StationNode& source, const DataLinkFrame& frame, uint32_t length);
+  // The receiver: created when new (it has not sent), sets and counters updated.
+  StationNode& UpdateDestination(const DataLinkFrame& frame, uint32_t length);
+
+  // A report soft error frame from station: its flags and the counters of the TMACInfo of
+  // the reported upstream neighbour (created at the end of the chain when new).
+  void ReportSoftErrors(StationNode& station, const std::array<uint8_t, kSoftErrorKindCount>& counts,
+                        const AddressKey& upstream);
+  // A monitor present frame: the first TMACInfo holds the station's current upstream neighbour.
+  void NoteUpstreamNeighbour(StationNode& station, const AddressKey& upstream);
+
+ private:
+  StationNode& FindOrCreate(const AddressKey& address, bool& created);
+  uint16_t VendorOf(const AddressKey& address) const;
+  int32_t NewDlcPeer(const AddressKey& destination);
+
+  CaptureModel& model_;
+  const VendorTable* vendors_;
+};
+
+}  // namespace corvanta

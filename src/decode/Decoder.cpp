@@ -1,0 +1,129 @@
+#include "decode/Decoder.h"
+
+#include "naming/LearnedNames.h"
+
+namespace corvanta {
+
+namespace {
+
+constexpr uint32_t kEthernetMinForStations = 18;
+// The network stage needs 58 bytes on Ethernet (not the 60 or 64 of a full frame).
+constexpr uint32_t kEthernetMinForNetwork = 58;
+constexpr uint32_t kEthernetMinLength = 64;
+constexpr uint32_t kEthernetMaxLength = 1518;
+
+bool IsNetworkCategory(ProtocolCategory c) { return c == kCatIp || c == kCatIpx || c == kCatNetBiosIpx; }
+
+}  // namespace
+
+Decoder::Decoder(CaptureModel& model, TraceStatistics& statistics, const DecodeEnvironment& env)
+    : model_(model), statistics_(statistics), env_(env), network_(model, env_), stations_(model, env_.vendors) {}
+
+void Decoder::UseAddressBooks(const AddressBookFolders& folders, std::string observerTable) {
+  addressBooks_ = folders;
+  observerTable_ = std::move(observerTable);
+}
+
+void Decoder::BeginPass(const TraceInfo& info, bool preScan) {
+  preScan_ = preScan;
+  framesRead_ = 0;
+  env_.kind = info.kind;
+  if (info.topology == kEthernet || info.topology == kTokenRing) env_.topology = info.topology;
+  if (info.bandwidthMbps > 0) env_.bandwidthMbps = info.bandwidthMbps;
+
+  model_.Reset();
+  statistics_.ResetStatistics();
+  statistics_.Medium = env_.topology;
+  statistics_.SetBandwidth(env_.bandwidthMbps);
+  // Imported names come first, so they win over names learned from the traffic.
+  if (addressBooks_ && !preScan) ImportAddressBook(model_, info.kind, env_.topology, observerTable_, *addressBooks_);
+}
+
+bool Decoder::DecodeFrame(FrameRecord& frame) {
+  Bump(framesRead_);
+  if (preScan_) return true;
+
+  const uint32_t length = frame.Length;
+  // Fields past the frame read whatever the buffer holds, never outside it.
+  const ByteView data(frame.Data.data(), frame.Data.size());
+  statistics_.AdvanceClock(frame.Timestamp);
+  statistics_.CountLength(length);
+
+  if (env_.topology == kEthernet || env_.topology == kTokenRing) {
+    DataLinkResult link = DecodeDataLink(frame, data);
+    bool usable = env_.topology == kTokenRing || length >= kEthernetMinForNetwork;
+    if (usable && link.category == kCatNetBiosLlc && link.source.Length == kMacKeyLength) {
+      if (auto name = NetBiosSourceName(data, link.networkOffset)) AddLearnedName(model_, link.source.View(), *name);
+    }
+    if (usable && IsNetworkCategory(link.category) && link.sourceStation) network_.Decode(frame, link);
+  }
+
+  statistics_.CountFrameDone();
+  return false;
+}
+
+DataLinkResult Decoder::DecodeDataLink(FrameRecord& frame, ByteView data) {
+  const uint32_t length = frame.Length;
+  const bool ethernet = env_.topology == kEthernet;
+  DataLinkFrame dl;
+  if (ethernet) {
+    if (frame.Status & kStatusAlignmentError) frame.Status |= kStatusCrcError;
+    dl = ClassifyEthernet(data, length, frame.Status);
+    statistics_.CountSize(length);
+    bool crc = (frame.Status & kStatusCrcError) != 0;
+    if (crc || length < kEthernetMinLength || length > kEthernetMaxLength) {
+      std::array<uint8_t, 6> source{};
+      data.Copy(6, source.data(), source.size());
+      statistics_.CountEthernetError(length, crc, source, frame.FrameNumber);
+    }
+  } else {
+    dl = ClassifyTokenRing(data);
+    statistics_.CountSize(length);
+  }
+
+  if (dl.link.group) statistics_.CountGroup(dl.broadcast, length);
+  if (dl.sourceRouted) Bump(statistics_.SourceRoutedFrames);
+  if (dl.link.encapsulation != kNoEncapsulation)
+    statistics_.CountEncapsulation(dl.link.encapsulation, dl.link.category);
+  if (dl.reportToErrorMonitor) statistics_.CountSoftErrors(SoftErrorCounts(data));
+  statistics_.CountProtocol(dl.link.category, dl.link.group, length);
+
+  if (!ethernet || length >= kEthernetMinForStations) {
+    StationFrameFacts facts;
+    facts.length = length;
+    facts.crcError = (frame.Status & kStatusCrcError) != 0;
+    facts.frameNumber = frame.FrameNumber;
+    facts.lastCollisionFrame = statistics_.LastCollisionFrame;
+    StationNode& source = stations_.UpdateSource(dl, facts);
+    if (dl.macFrame) HandleMacFrame(source, dl, data);
+    stations_.UpdatePeer(source, dl, length);
+    StationNode& destination = stations_.UpdateDestination(dl, length);
+    dl.link.sourceStation = &source;
+    dl.link.destinationStation = &destination;
+  }
+  return dl.link;
+}
+
+void Decoder::HandleMacFrame(StationNode& source, const DataLinkFrame& dl, ByteView data) {
+  switch (dl.macCommand) {
+    case kMacReportSoftError:
+      stations_.ReportSoftErrors(source, SoftErrorCounts(data),
+                                 AddressKey::At(data, kSoftErrorUpstreamOffset, kMacKeyLength));
+      break;
+    case kMacActiveMonitorPresent:
+    case kMacStandbyMonitorPresent: {
+      AddressKey upstream = AddressKey::At(data, kMonitorUpstreamOffset, kMacKeyLength);
+      stations_.NoteUpstreamNeighbour(source, upstream);
+      statistics_.RingMap.Notify(dl.macCommand == kMacActiveMonitorPresent, dl.link.source, upstream);
+      break;
+    }
+    default: break;
+  }
+}
+
+void Decoder::EndPass(bool preScan, bool /*stopped*/) {
+  statistics_.CloseInterval();
+  if (!preScan) network_.MarkLearnedServers();
+}
+
+}  // namespace corvanta

@@ -1,0 +1,198 @@
+// The decoder as the processing loop drives it: passes, pre-scan, name learning, address
+// books, and a whole trace read through a reader.
+#include <gtest/gtest.h>
+
+#include "DecoderHarness.h"
+#include "TraceWriter.h"
+#include "naming/LearnedNames.h"
+#include "naming/TempDir.h"
+#include "trace/ProcessTrace.h"
+
+namespace corvanta::testing {
+namespace {
+
+const MacAddr kA = Station(0xA1);
+const MacAddr kB = Station(0xB2);
+
+Bytes NetBiosClaim(const MacAddr& src, std::string_view name) {
+  return PadFrame(EthernetLlc(kNetBiosMulticast, src, 0xF0, 0xF0, 0x03, NetBiosHeader(kNetBiosAddNameQuery, "", name)));
+}
+
+std::string LearnedName(const CaptureModel& model, const MacAddr& mac) {
+  return std::string(LookupLearnedName(model, std::span<const uint8_t>(mac.data(), mac.size())));
+}
+
+TEST(Decoder, BeginPassStartsAFreshTrace) {
+  DecoderHarness h;
+  h.Feed(PadFrame(EthernetII(kB, kA, 0x0806, {})));
+  h.End();
+  ASSERT_EQ(h.model.Counts.Stations, 2);
+
+  TraceInfo info;
+  info.kind = 15;
+  info.topology = kTokenRing;
+  info.bandwidthMbps = 4;
+  h.Dec().BeginPass(info, false);
+  EXPECT_EQ(h.model.Counts.Stations, 0);
+  EXPECT_EQ(h.model.Stations.Count(), 0);
+  EXPECT_EQ(h.model.Objects.Count(), 0);
+  EXPECT_EQ(h.stats.TraceStats[kStatFrames].Value, 0);
+  EXPECT_EQ(h.stats.IntervalCount, 0);
+  EXPECT_EQ(h.stats.BandwidthBytesPerSecond, 500000);
+  EXPECT_EQ(h.stats.Medium, kTokenRing);
+  EXPECT_EQ(h.Dec().Environment().topology, kTokenRing);
+  EXPECT_EQ(h.Dec().FramesRead(), 0);
+
+  // A medium the header could not tell keeps the environment's.
+  info.topology = kUnknownTopology;
+  info.bandwidthMbps = 0;
+  h.Dec().BeginPass(info, false);
+  EXPECT_EQ(h.Dec().Environment().topology, kTokenRing);
+  EXPECT_EQ(h.stats.BandwidthBytesPerSecond, 500000);
+}
+
+TEST(Decoder, PreScanCountsTheFrameAndAsksToStop) {
+  DecoderHarness h;
+  TraceInfo info;
+  h.Dec().BeginPass(info, true);
+  EXPECT_TRUE(h.Feed(PadFrame(EthernetII(kB, kA, 0x0806, {}))));
+  EXPECT_EQ(h.Dec().FramesRead(), 1);
+  EXPECT_EQ(h.model.Stations.Count(), 0);
+  EXPECT_EQ(h.stats.TraceStats[kStatFrames].Value, 0);
+  EXPECT_EQ(h.stats.TraceStats[kStatLargest].Value, 0);
+}
+
+TEST(Decoder, NormalFramesDoNotAskToStop) {
+  DecoderHarness h;
+  EXPECT_FALSE(h.Feed(PadFrame(EthernetII(kB, kA, 0x0806, {}))));
+  EXPECT_FALSE(h.Feed(Bytes(3, 0)));
+  EXPECT_EQ(h.Dec().FramesRead(), 2);
+  EXPECT_EQ(h.stats.TraceStats[kStatFrames].Value, 2);
+}
+
+TEST(Decoder, LearnsNetBiosNamesFromLlcFrames) {
+  DecoderHarness h;
+  h.Feed(NetBiosClaim(kA, "ALICE"));
+  h.Feed(NetBiosClaim(kA, "SOMETHING ELSE"));  // the first name stays
+  EXPECT_EQ(LearnedName(h.model, kA), "ALICE");
+  EXPECT_EQ(h.stats.ProtocolStats[kCatNetBiosLlc].Frames, 2);
+
+  // Below 58 bytes an Ethernet frame is not looked at beyond the data link.
+  Bytes shortClaim = NetBiosClaim(kB, "BOB");
+  h.Feed(shortClaim, {.length = 57});
+  EXPECT_EQ(LearnedName(h.model, kB), "");
+  h.Feed(shortClaim, {.length = 58});
+  EXPECT_EQ(LearnedName(h.model, kB), "BOB");
+}
+
+TEST(Decoder, LearnsNetBiosNamesOnTokenRing) {
+  DecoderHarness h(kTokenRing);
+  TokenRingAddressing a;
+  a.src = kA;
+  a.dst = kNetBiosFunctional;
+  a.route = {0x0011, 0x0020};
+  h.Feed(TokenRingLlc(a, 0xF0, 0xF0, 0x03, NetBiosHeader(kNetBiosDatagram, "GROUP", "RINGHOST")));
+  EXPECT_EQ(LearnedName(h.model, kA), "RINGHOST");
+}
+
+TEST(Decoder, LongFramesAndStaleBufferBytesAreReadSafely) {
+  DecoderHarness h(kTokenRing);
+  TokenRingAddressing a;
+  a.src = kA;
+  a.dst = kB;
+  a.route = {0x0011, 0x0022, 0x0033, 0x0044, 0x0055, 0x0066, 0x0077};  // 16-byte routing field
+  Bytes full(kMaxFrameLength, 0xFF);
+  Bytes header = TokenRingLlc(a, 0xF0, 0xF0, 0x03, {});
+  std::copy(header.begin(), header.end(), full.begin());
+  h.Feed(full, {.length = kMaxFrameLength});
+  // A short frame now reads the rest of the previous frame from the buffer.
+  h.Feed(Bytes(4, 0x10), {.length = 4, .keepBuffer = true});
+  EXPECT_EQ(h.stats.TraceStats[kStatFrames].Value, 2);
+  EXPECT_EQ(h.stats.SizeBuckets[71], 1);
+}
+
+TEST(Decoder, ArbitraryBytesNeverFault) {
+  for (Topology topology : {kEthernet, kTokenRing}) {
+    DecoderHarness h(topology);
+    uint32_t seed = 12345;
+    auto next = [&seed] { return seed = seed * 1103515245u + 12345u; };
+    for (int i = 0; i < 1500; ++i) {
+      Bytes bytes(next() % 200, 0);
+      for (uint8_t& b : bytes) b = static_cast<uint8_t>(next() >> 16);
+      // Steer some frames into the interesting branches.
+      if (bytes.size() > 18 && i % 3 == 0) bytes[1] = 0x00;  // Token Ring MAC frame
+      if (bytes.size() > 18 && i % 5 == 0) bytes[17] = static_cast<uint8_t>(i % 2 ? 0x29 : 0x05);
+      FeedOptions o;
+      o.status = static_cast<uint16_t>(next() & 0xC000);
+      o.keepBuffer = true;
+      if (i % 97 == 0) o.length = kMaxFrameLength;
+      h.Feed(bytes, o);
+    }
+    h.End();
+    EXPECT_EQ(h.stats.TraceStats[kStatFrames].Value, 1500);
+    EXPECT_TRUE(h.model.Stations.IsValid());
+  }
+}
+
+TEST(Decoder, ImportsTheAddressBookBeforeTheFirstFrame) {
+  TempDir dir;
+  std::string record(80, '\0');
+  for (int i = 0; i < 6; ++i) record[4 + i] = static_cast<char>(kA[i]);
+  const std::string name = "Imported";
+  std::copy(name.begin(), name.end(), record.begin() + 10);
+  dir.Write("tables/site.adr", record);
+
+  CaptureModel model;
+  TraceStatistics stats;
+  Decoder decoder(model, stats, DecodeEnvironment{});
+  AddressBookFolders folders;
+  folders.observerTables = dir.path() / "tables";
+  decoder.UseAddressBooks(folders, "site.adr");
+  TraceInfo info;
+  info.kind = 12;
+  info.topology = kEthernet;
+  decoder.BeginPass(info, false);
+  EXPECT_EQ(LearnedName(model, kA), "Imported");
+}
+
+TEST(Decoder, WholeTraceThroughTheProcessingLoop) {
+  TraceSpec trace;
+  trace.kind = 15;  // snoop
+  trace.topology = kEthernet;
+  Bytes arp = EthernetII(kBroadcastMac, kA, 0x0806, ArpPacket(kArpRequest, kA, {10, 0, 0, 1}, {}, {10, 0, 0, 2}));
+  Bytes reply = EthernetII(kA, kB, 0x0806, ArpPacket(kArpReply, kB, {10, 0, 0, 2}, kA, {10, 0, 0, 1}));
+  trace.frames.push_back({PadFrame(arp), 0, 0, 0});
+  trace.frames.push_back({PadFrame(reply), 0, 1500, 0});
+  trace.frames.push_back({PadFrame(NetBiosClaim(kB, "BOB")), 0, 1200000, 0});
+  TempDir dir;
+  std::vector<uint8_t> image = WriteTrace(trace);
+  ASSERT_FALSE(image.empty());
+  auto path = dir.Write("trace.snoop", std::string(image.begin(), image.end()));
+
+  CaptureModel model;
+  TraceStatistics stats;
+  DecodeEnvironment env;
+  Decoder decoder(model, stats, env);
+  TraceInfo info;
+  info.path = path.string();
+  info.kind = 15;
+  info.topology = kEthernet;
+  info.bandwidthMbps = 10;
+  PassResult result = ProcessTraceFile(info, decoder, nullptr, false);
+  ASSERT_TRUE(result.headerRead);
+  EXPECT_EQ(result.framesRead, 3);
+  EXPECT_EQ(decoder.FramesRead(), 3);
+  EXPECT_EQ(stats.TraceStats[kStatFrames].Value, 3);
+  EXPECT_EQ(stats.TraceStats[kStatBroadcast].Value, 1);
+  EXPECT_EQ(stats.TraceStats[kStatMulticast].Value, 1);
+  EXPECT_EQ(stats.ProtocolStats[kCatArpRarp].Frames, 2);
+  EXPECT_EQ(stats.IntervalCount, 2);  // one closed by the third frame, one by the end of the pass
+  EXPECT_EQ(stats.ElapsedTime, 1200000.0);
+  EXPECT_EQ(model.Counts.Stations, 4);
+  EXPECT_EQ(model.Counts.SendingStations, 2);
+  EXPECT_EQ(LearnedName(model, kB), "BOB");
+  EXPECT_EQ(decoder.ElapsedTime(), 1200000.0);
+}
+
+}  // namespace
+}  // namespace corvanta::testing
