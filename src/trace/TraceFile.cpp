@@ -30,7 +30,8 @@ bool TraceFile::Open(const std::string& path) {
   size_ = static_cast<uint64_t>(end);
   pos_ = bufStart_ = 0;
   bufLen_ = 0;
-  buf_.resize(kBufferSize);
+  // Small files get a small buffer: tests and the header read open many of them.
+  buf_.resize(static_cast<size_t>(std::min<uint64_t>(size_, kBufferSize)));
   return true;
 }
 
