@@ -1,0 +1,532 @@
+#include "analysis/ClientServerTable.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <optional>
+#include <span>
+
+#include "analysis/ConversationEngine.h"
+#include "analysis/Selection.h"
+#include "decode/PacketFlags.h"
+#include "naming/LearnedNames.h"
+#include "naming/ProtocolNames.h"
+#include "naming/TextFormat.h"
+#include "naming/UserPorts.h"
+#include "naming/VendorTable.h"
+
+namespace corvanta {
+
+namespace {
+
+constexpr int kFtpControlPort = 21;
+constexpr int kMinRunPackets = 4;             // fewer sent packets give no throughput figure
+constexpr double kMinRunDuration = 100000.0;  // microseconds; shorter runs give none either
+constexpr int kMinRatedPairs = 4;             // pairs needed before B and C judge the response time
+
+std::span<const uint8_t> KeyBytes(std::string_view key) {
+  return {reinterpret_cast<const uint8_t*>(key.data()), key.size()};
+}
+std::string KeyText(const AddressKey& key) {
+  auto bytes = key.View();
+  return std::string(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+}
+
+std::string StationText(const StationNode* station, const VendorTable* vendors) {
+  if (station == nullptr) return std::string(kCsUnknownStation);
+  if (vendors != nullptr) return vendors->FormatMac(station->Address.View(), station->VendorIndex);
+  return FormatMacAddress(station->Address.View());
+}
+
+std::string ProtocolText(const TTransHead& head, bool clientIsSender, const UserPorts& ports) {
+  uint16_t clientPort = clientIsSender ? head.SourcePort : head.DestinationPort;
+  uint16_t serverPort = clientIsSender ? head.DestinationPort : head.SourcePort;
+  std::string name(SubProtocolName(head.SubProtocol));
+  if (head.SubProtocol == kSubTcp || head.SubProtocol == kSubUdp)
+    return name + "/" + LookupPortName(ports, clientPort).name + "<->" + LookupPortName(ports, serverPort).name;
+  if (head.SubProtocol == kSubIcmp) return name + " Echo (Ping)";
+  if (head.SubProtocol <= kSubOtherIp) return name;
+  if (head.SubProtocol <= kSubOtherIpx)
+    return "IPX (Socket " + IpxSocketName(clientPort) + "<->" + IpxSocketName(serverPort) + ")/" + name;
+  return {};
+}
+
+bool CountsTransportEvents(unsigned sub) {
+  return sub == kSubTcp || sub == kSubNcp || sub == kSubSpx || sub == kSubSpx2 || sub == kSubPBurst;
+}
+bool JudgesClientEfficiency(unsigned sub) {
+  return sub == kSubTcp || sub == kSubUdp || sub == kSubNcp || sub == kSubSpx || sub == kSubSpx2 ||
+         sub == kSubNetBios || sub == kSubSmb || sub == kSubPBurst;
+}
+
+// A sensitivity outside 1..3 takes the factors of the default.
+int SensitivityOf(const BrisqonSettings& settings, CheckId id) {
+  int value = settings.Threshold(id);
+  return value >= 1 && value <= 3 ? value : GetCheckInfo(id).Default;
+}
+double BusyFactor(int sensitivity) { return sensitivity == 1 ? 30 : sensitivity == 3 ? 5 : 10; }
+struct ClientLimits {
+  double Ratio;
+  double Size;  // bytes
+};
+ClientLimits InefficientClientLimits(int sensitivity) {
+  if (sensitivity == 1) return {1.25, 100};
+  if (sensitivity == 3) return {2.0, 500};
+  return {1.5, 200};
+}
+
+bool HasThroughputFigure(const AnalysisResult* run) {
+  return run != nullptr && run->SendPackets >= kMinRunPackets && run->Duration >= kMinRunDuration;
+}
+// KB/s with K = 1000.
+double ThroughputKBs(const AnalysisResult& run) {
+  return static_cast<double>(run.ThroughputBytes) / (run.Duration / 1000000.0) / 1000.0;
+}
+
+class RowBuilder {
+ public:
+  RowBuilder(const ClientServerSources& sources, const ClientServerOptions& options, std::vector<ClientServerRow>& rows,
+             std::array<int32_t, kCsProblemColumns>& totals)
+      : src_(sources),
+        opt_(options),
+        ports_(sources.Ports != nullptr ? *sources.Ports : noPorts_),
+        directory_(sources.Model),
+        engine_(sources.Model),
+        rows_(rows),
+        totals_(totals) {
+    engine_.Directory = &directory_;
+  }
+
+  void Conversation(const NetAddressNode& sender, int32_t peerIndex, const TNetPeer& peer, int32_t headIndex,
+                    const TTransHead& head);
+
+ private:
+  void Count(int column, int64_t amount = 1) {
+    int64_t sum = int64_t{totals_[static_cast<size_t>(column)]} + amount;
+    totals_[static_cast<size_t>(column)] = static_cast<int32_t>(std::min<int64_t>(sum, INT32_MAX));
+  }
+  void Mark(ClientServerRow& row, int column) {
+    row[static_cast<size_t>(column)] = kCsMark;
+    Count(column);
+  }
+  // An event column: the total grows with any count; the cell shows it when `show`.
+  void Event(ClientServerRow& row, int column, int64_t count, bool show) {
+    if (count == 0) return;
+    Count(column, count);
+    if (show) row[static_cast<size_t>(column)] = FormatCount(count, opt_.ThousandsSep);
+  }
+  std::string Figure(const AnalysisResult* run) const {
+    if (!HasThroughputFigure(run)) return std::string(kCsInsufficientData);
+    return FormatThroughput(ThroughputKBs(*run), opt_.ThousandsSep, opt_.DecimalSep);
+  }
+  Selection Direction(const NetAddressNode& source, int32_t peer, int32_t head) const {
+    Selection s;
+    s.SourceStation = &source;
+    s.DestPeer = peer;
+    s.CurrentConversation = head;
+    s.FirstPacketNumber = 1;
+    s.LastPacketNumber = opt_.LastFrame;
+    return s;
+  }
+  void SetThroughputRun() {
+    engine_.Options = AnalysisOptions{};
+    engine_.Options.ThroughputMode = true;
+    engine_.Options.SampleWindow = kMinSampleWindow;
+  }
+
+  const ClientServerSources& src_;
+  const ClientServerOptions& opt_;
+  UserPorts noPorts_;
+  const UserPorts& ports_;
+  PeerDirectory directory_;
+  ConversationEngine engine_;
+  std::vector<ClientServerRow>& rows_;
+  std::array<int32_t, kCsProblemColumns>& totals_;
+};
+
+void RowBuilder::Conversation(const NetAddressNode& sender, int32_t peerIndex, const TNetPeer& peer, int32_t headIndex,
+                              const TTransHead& head) {
+  const CaptureModel& model = src_.Model;
+  const BrisqonSettings& settings = src_.Settings;
+  if (!model.Packets.Contains(head.FirstPacket)) return;
+  const PacketFlags firstFlags = model.Packets.At(head.FirstPacket).Flags;
+  if (firstFlags & kPacketGroup) return;
+
+  // Run 0: response times.
+  Selection forward = Direction(sender, peerIndex, headIndex);
+  engine_.Options = AnalysisOptions{};
+  engine_.Options.LatencyMode = true;
+  engine_.ServerBusySeen = false;
+  const AnalysisResult run0 = engine_.AnalyzeConversation(forward);
+  const bool serverBusy = engine_.ServerBusySeen;
+  const bool request = (firstFlags & kPacketRequest) != 0;
+  const bool reply = (firstFlags & kPacketReply) != 0;
+  if (run0.AnalysisState != kAnalysisOk && run0.AnalysisState != kAnalysisOneWay &&
+      run0.AnalysisState != kAnalysisAcksOnly)
+    return;
+  if (!request && !(forward.OneWay && reply)) return;
+  const bool clientIsSender = !reply;
+
+  // Run 1: throughput from the sender.
+  SetThroughputRun();
+  const AnalysisResult run1 = engine_.AnalyzeConversation(forward);
+
+  // Run 2: throughput of the same conversation seen from the peer. Without it the row is
+  // one-way: measuring the sender's conversation again would show its traffic as the peer's.
+  const NetAddressNode* peerNode = model.NetAddresses.Find(peer.PeerAddress);
+  std::optional<AnalysisResult> run2;
+  if (!forward.OneWay && peerNode != nullptr) {
+    int32_t reversePeer = directory_.Find(peer.PeerAddress, sender.Address);
+    int32_t reverseHead =
+        reversePeer < 0 ? -1 : FindMirrorConversation(model, model.Objects.Get<TNetPeer>(reversePeer), head);
+    if (reverseHead >= 0) {
+      Selection reverse = Direction(*peerNode, reversePeer, reverseHead);
+      run2 = engine_.AnalyzeConversation(reverse);
+    }
+  }
+
+  ClientServerRow& row = rows_.emplace_back();
+  const AddressKey& clientKey = clientIsSender ? sender.Address : peer.PeerAddress;
+  const AddressKey& serverKey = clientIsSender ? peer.PeerAddress : sender.Address;
+  row[kCsColClientKey] = KeyText(clientKey);
+  row[kCsColServerKey] = KeyText(serverKey);
+  row[kCsColClient] = ClientServerName(model, src_.Vendors, row[kCsColClientKey], opt_.SmartNames, opt_.ShowIpxOui);
+  row[kCsColServer] = ClientServerName(model, src_.Vendors, row[kCsColServerKey], opt_.SmartNames, opt_.ShowIpxOui);
+  row[kCsColSenderStation] = StationText(sender.Station, src_.Vendors);
+  row[kCsColPeerStation] = peerNode != nullptr && (peerNode->Roles & kRolesSent) != 0
+                               ? StationText(peerNode->Station, src_.Vendors)
+                               : std::string(kCsUnknownStation);
+  row[kCsColProtocol] = ProtocolText(head, clientIsSender, ports_);
+
+  // Response time and the marks that judge it.
+  if (run0.Pairs >= 1 && request) {
+    double average = run0.TotalDelay / run0.Pairs;
+    row[kCsColResponseTime] = FormatResponseTime(average / 1000.0, opt_.ThousandsSep, opt_.DecimalSep);
+    if (run0.Pairs >= kMinRatedPairs) {
+      if (settings.Enabled(CheckId::kCSSlowResponseTime) &&
+          average / 1000.0 >= settings.Threshold(CheckId::kCSSlowResponseTime))
+        Mark(row, kCsColB);
+      double factor = BusyFactor(SensitivityOf(settings, CheckId::kCSBusyNetwork));
+      if (settings.Enabled(CheckId::kCSBusyNetwork) && (average > factor * run0.BestDelay || serverBusy))
+        Mark(row, kCsColC);
+    }
+  } else {
+    row[kCsColResponseTime] = kCsInsufficientData;
+  }
+
+  // Each direction by the run that measured it.
+  const AnalysisResult* fromSender = &run1;
+  const AnalysisResult* fromPeer = run2 ? &*run2 : nullptr;
+  const AnalysisResult* clientRun = clientIsSender ? fromSender : fromPeer;
+  const AnalysisResult* serverRun = clientIsSender ? fromPeer : fromSender;
+  row[kCsColClientToServer] = Figure(clientRun);
+  row[kCsColServerToClient] = Figure(serverRun);
+
+  int64_t senderPackets = run1.SendPackets;
+  int64_t senderBytes = run2 ? run1.SendBytes : run1.ThroughputBytes;
+  int64_t peerPackets = run2 ? run2->SendPackets : 0;
+  int64_t peerBytes = run2 ? run2->ThroughputBytes : 0;
+  int64_t clientPackets = clientIsSender ? senderPackets : peerPackets;
+  int64_t clientBytes = clientIsSender ? senderBytes : peerBytes;
+  int64_t serverPackets = clientIsSender ? peerPackets : senderPackets;
+  int64_t serverBytes = clientIsSender ? peerBytes : senderBytes;
+  switch (opt_.Choice) {
+    case PacketsBytesChoice::kBoth:
+      row[kCsColPackets] = FormatCount(clientPackets + serverPackets, opt_.ThousandsSep);
+      row[kCsColBytes] = FormatCount(clientBytes + serverBytes, opt_.ThousandsSep);
+      break;
+    case PacketsBytesChoice::kClientToServer:
+      row[kCsColPackets] = FormatCount(clientPackets, opt_.ThousandsSep);
+      row[kCsColBytes] = FormatCount(clientBytes, opt_.ThousandsSep);
+      break;
+    case PacketsBytesChoice::kServerToClient:
+      row[kCsColPackets] = FormatCount(serverPackets, opt_.ThousandsSep);
+      row[kCsColBytes] = FormatCount(serverBytes, opt_.ThousandsSep);
+      break;
+  }
+
+  // Event columns over both directions.
+  EventCounts events = run1.Events;
+  if (run2) {
+    events.Retransmissions += run2->Events.Retransmissions;
+    events.LocallyRouted += run2->Events.LocallyRouted;
+    events.ZeroWindows += run2->Events.ZeroWindows;
+    events.Resets += run2->Events.Resets;
+    events.IcmpReports += run2->Events.IcmpReports;
+  }
+  const unsigned sub = head.SubProtocol;
+  if (CountsTransportEvents(sub)) {
+    bool ipx = sub != kSubTcp;
+    CheckId retransmission = sub == kSubTcp                        ? CheckId::kTCPTransportRetransmission
+                             : (sub == kSubSpx || sub == kSubSpx2) ? CheckId::kSPXTransportRetransmission
+                                                                   : CheckId::kNCPTransportRetransmission;
+    Event(row, kCsColE, events.Retransmissions, settings.Enabled(retransmission));
+    Event(row, kCsColF, events.LocallyRouted,
+          settings.Enabled(ipx ? CheckId::kIPXLocalRouting : CheckId::kIPLocalRouting));
+  }
+  if (sub == kSubTcp && settings.Enabled(CheckId::kTCPZeroWindow)) Event(row, kCsColG, events.ZeroWindows, true);
+  if (sub == kSubTcp && settings.Enabled(CheckId::kTCPResetConnection)) Event(row, kCsColH, events.Resets, true);
+  if (settings.Enabled(CheckId::kICMP)) Event(row, kCsColI, events.IcmpReports, true);
+
+  // A and D judge the server's answers; FTP control traffic is too sparse to judge.
+  if (clientRun != nullptr && serverRun != nullptr && HasThroughputFigure(serverRun) &&
+      head.SourcePort != kFtpControlPort && head.DestinationPort != kFtpControlPort) {
+    if (settings.Enabled(CheckId::kCSLowThroughput) &&
+        std::nearbyint(ThroughputKBs(*serverRun)) <= settings.Threshold(CheckId::kCSLowThroughput))
+      Mark(row, kCsColA);
+    if (settings.Enabled(CheckId::kCSInefficientClient) && JudgesClientEfficiency(sub)) {
+      ClientLimits limits = InefficientClientLimits(SensitivityOf(settings, CheckId::kCSInefficientClient));
+      double ratio = static_cast<double>(clientRun->SendPackets) / serverRun->SendPackets;
+      double averageSize = static_cast<double>(serverRun->SendBytes + serverRun->ReceiveBytes) /
+                           (int64_t{serverRun->SendPackets} + serverRun->ReceivePackets);
+      if (averageSize <= limits.Size && ratio >= 1.0 && ratio <= limits.Ratio) Mark(row, kCsColD);
+    }
+  }
+
+  double duration = std::max(run0.Duration, run1.Duration);
+  if (run2) duration = std::max(duration, run2->Duration);
+  row[kCsColDuration] = FormatElapsed(duration);
+}
+
+bool IsTextColumn(int column) {
+  return (column >= kCsColA && column <= kCsColD) || column == kCsColH || column == kCsColClient ||
+         column == kCsColServer || column == kCsColProtocol || column == kCsColDuration;
+}
+
+// A number cell without its thousands separators and its first percent sign; 0 when what
+// is left is not a number ("-", empty).
+double CellNumber(std::string_view cell, char thousandsSep, char decimalSep) {
+  std::string text;
+  text.reserve(cell.size());
+  bool percentRemoved = false;
+  for (char c : cell) {
+    if (thousandsSep != '\0' && c == thousandsSep) continue;
+    if (c == '%' && !percentRemoved) {
+      percentRemoved = true;
+      continue;
+    }
+    text.push_back(c == decimalSep ? '.' : c);
+  }
+  size_t begin = text.find_first_not_of(' ');
+  if (begin == std::string::npos) return 0;
+  double value = 0;
+  auto [end, error] = std::from_chars(text.data() + begin, text.data() + text.size(), value);
+  if (error != std::errc{} || std::isnan(value)) return 0;
+  (void)end;
+  return value;
+}
+
+struct SortKey {
+  double Number = 0;
+  std::string_view Text;
+};
+
+class RowSorter {
+ public:
+  RowSorter(std::vector<SortKey> keys, bool text, bool ascending)
+      : keys_(std::move(keys)), text_(text), ascending_(ascending) {}
+
+  // Hoare's quicksort with the middle row as pivot, as the grid has always sorted (equal
+  // keys do not keep their order). The smaller part is sorted first so the depth stays
+  // logarithmic.
+  void Sort(std::vector<size_t>& order, ptrdiff_t lo, ptrdiff_t hi) const {
+    while (lo < hi) {
+      const SortKey pivot = keys_[order[static_cast<size_t>((lo + hi) / 2)]];
+      ptrdiff_t i = lo, j = hi;
+      do {
+        while (i < hi && Compare(keys_[order[static_cast<size_t>(i)]], pivot) < 0) ++i;
+        while (j > lo && Compare(keys_[order[static_cast<size_t>(j)]], pivot) > 0) --j;
+        if (i <= j) {
+          std::swap(order[static_cast<size_t>(i)], order[static_cast<size_t>(j)]);
+          ++i;
+          --j;
+        }
+      } while (i <= j);
+      if (j - lo < hi - i) {
+        Sort(order, lo, j);
+        lo = i;
+      } else {
+        Sort(order, i, hi);
+        hi = j;
+      }
+    }
+  }
+
+ private:
+  int Compare(const SortKey& a, const SortKey& b) const {
+    int c;
+    if (text_) {
+      int t = a.Text.compare(b.Text);  // byte-wise, unsigned
+      c = t < 0 ? -1 : t > 0 ? 1 : 0;
+    } else {
+      c = a.Number < b.Number ? -1 : a.Number > b.Number ? 1 : 0;
+    }
+    return ascending_ ? c : -c;
+  }
+
+  std::vector<SortKey> keys_;
+  bool text_;
+  bool ascending_;
+};
+
+}  // namespace
+
+std::string ClientServerName(const CaptureModel& model, const VendorTable* vendors, std::string_view key,
+                             bool smartNames, bool showIpxOui) {
+  auto bytes = KeyBytes(key);
+  if (smartNames) {
+    std::string_view name = LookupLearnedName(model, bytes);
+    if (!name.empty()) return std::string(name);
+  }
+  if (bytes.size() == kIpxKeyLength) return FormatNetAddress(bytes, false, showIpxOui, vendors);
+  if (bytes.size() == kIpKeyLength) return FormatIpAddress(bytes);
+  return FormatHexBytes(bytes);
+}
+
+void ClientServerTable::Build(const ClientServerSources& sources, const ClientServerOptions& options,
+                              const std::function<void()>& poll) {
+  rows_.clear();
+  totals_.fill(0);
+  options_ = options;
+  sortedColumn_ = -1;
+  RowBuilder builder(sources, options_, rows_, totals_);
+  const CaptureModel& model = sources.Model;
+  model.NetAddresses.ForEach([&](const NetAddressNode& node) {
+    if ((node.Roles & kRolesSent) == 0) return;
+    model.ForEachNetPeer(node, [&](int32_t peerIndex, const TNetPeer& peer) {
+      if (poll) poll();
+      model.ForEachConversation(peer, [&](int32_t headIndex, const TTransHead& head) {
+        builder.Conversation(node, peerIndex, peer, headIndex, head);
+      });
+    });
+  });
+}
+
+std::array<std::string, kCsVisibleColumns> ClientServerTable::Headers() const {
+  static constexpr std::array<std::string_view, 3> kDirections = {"Clt<->Svr", "Clt->Svr", "Clt<-Svr"};
+  std::string_view direction = kDirections[static_cast<size_t>(options_.Choice) % kDirections.size()];
+  return {"A",
+          "B",
+          "C",
+          "D",
+          "E",
+          "F",
+          "G",
+          "H",
+          "I",
+          "Client",
+          "Server",
+          "Protocol/Application",
+          "Pkts " + std::string(direction),
+          "Bytes " + std::string(direction),
+          "Duration",
+          "Resp Time (ms)",
+          "Clt->Svr Thput*",
+          "Clt<-Svr Thput*"};
+}
+
+std::string ClientServerTable::ConversationsCaption() const {
+  if (rows_.empty()) return {};
+  std::string count = FormatCount(static_cast<int64_t>(rows_.size()), options_.ThousandsSep);
+  return count + (rows_.size() == 1 ? " Conversation Analyzed" : " Conversations Analyzed");
+}
+
+std::array<std::string, 4> ClientServerTable::LegendAToD() const {
+  auto line = [&](std::string_view text, int column) {
+    return std::string(text) + FormatCount(totals_[static_cast<size_t>(column)], options_.ThousandsSep);
+  };
+  return {line("A = Low Server to Client Throughput - ", kCsColA), line("B = Slow Response Time - ", kCsColB),
+          line("C = Busy Network or Server - ", kCsColC), line("D = Inefficient Client - ", kCsColD)};
+}
+
+std::array<std::string, 4> ClientServerTable::LegendEToH() const {
+  auto line = [&](std::string_view text, int column) {
+    return std::string(text) + FormatCount(totals_[static_cast<size_t>(column)], options_.ThousandsSep);
+  };
+  return {line("E = # of Transport Retransmissions - ", kCsColE),
+          line("F = # of Pkts In/Out Same Router Port - ", kCsColF), line("G = # of TCP Zero Windows - ", kCsColG),
+          line("H = # of TCP Resets - ", kCsColH)};
+}
+
+std::array<std::string, 4> ClientServerTable::LegendI() const {
+  return {"I = # of ICMP Error Reports - " + FormatCount(totals_[kCsColI], options_.ThousandsSep), "",
+          "* Throughput in KBytes/Second", "- = Insufficient Data"};
+}
+
+bool ClientServerTable::Sort(int column, bool ascending) {
+  if (column < 0 || column >= kCsVisibleColumns) return false;
+  if (column == sortedColumn_ && ascending == sortedAscending_) return false;
+  sortedColumn_ = column;
+  sortedAscending_ = ascending;
+  if (rows_.size() < 2) return true;
+
+  const bool text = IsTextColumn(column);
+  std::vector<SortKey> keys(rows_.size());
+  for (size_t i = 0; i < rows_.size(); ++i) {
+    const std::string& cell = rows_[i][static_cast<size_t>(column)];
+    if (text)
+      keys[i].Text = cell;
+    else
+      keys[i].Number = CellNumber(cell, options_.ThousandsSep, options_.DecimalSep);
+  }
+  std::vector<size_t> order(rows_.size());
+  for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+  RowSorter(std::move(keys), text, ascending).Sort(order, 0, static_cast<ptrdiff_t>(order.size()) - 1);
+
+  std::vector<ClientServerRow> sorted;
+  sorted.reserve(rows_.size());
+  for (size_t i : order) sorted.push_back(std::move(rows_[i]));
+  rows_ = std::move(sorted);
+  return true;
+}
+
+void ClientServerTable::RewriteNames(const CaptureModel& model, const VendorTable* vendors, bool smartNames,
+                                     bool showIpxOui) {
+  options_.SmartNames = smartNames;
+  options_.ShowIpxOui = showIpxOui;
+  for (ClientServerRow& row : rows_) {
+    row[kCsColClient] = ClientServerName(model, vendors, row[kCsColClientKey], smartNames, showIpxOui);
+    row[kCsColServer] = ClientServerName(model, vendors, row[kCsColServerKey], smartNames, showIpxOui);
+  }
+}
+
+std::string ClientServerTable::CopyText(int left, int top, int right, int bottom) const {
+  left = std::max(left, 0);
+  right = std::min(right, kCsVisibleColumns - 1);
+  top = std::max(top, 0);
+  bottom = std::min<int64_t>(bottom, static_cast<int64_t>(rows_.size()));
+  if (left > right || top > bottom) return {};
+  auto headers = Headers();
+  std::string text;
+  auto appendLine = [&](auto cell) {
+    for (int c = left; c <= right; ++c) {
+      if (c > left) text += '\t';
+      text += cell(c);
+    }
+    text += "\r\n";
+  };
+  appendLine([&](int c) -> const std::string& { return headers[static_cast<size_t>(c)]; });
+  for (int r = std::max(top, 1); r <= bottom; ++r)
+    appendLine([&](int c) -> const std::string& { return rows_[static_cast<size_t>(r - 1)][static_cast<size_t>(c)]; });
+  return text;
+}
+
+RequestedConversation ClientServerTable::Request(size_t row, const VendorTable* vendors) const {
+  RequestedConversation request;
+  if (row >= rows_.size() || rows_[row][kCsColClientKey].empty()) return request;
+  auto client = KeyBytes(rows_[row][kCsColClientKey]);
+  auto server = KeyBytes(rows_[row][kCsColServerKey]);
+  if (client.size() == kIpxKeyLength) {
+    request.Source = FormatNetAddress(client, false, false, vendors);
+    request.SourceVendor = FormatNetAddress(client, false, true, vendors);
+    request.Destination = FormatNetAddress(server, false, false, vendors);
+    request.DestinationVendor = FormatNetAddress(server, false, true, vendors);
+  } else {
+    request.Source = FormatIpAddress(client);
+    request.Destination = FormatIpAddress(server);
+  }
+  request.App = rows_[row][kCsColProtocol];
+  return request;
+}
+
+}  // namespace corvanta

@@ -1,0 +1,155 @@
+#pragma once
+// The client/server table: one row per IP or IPX conversation with its client and server,
+// protocol, counts, duration, response time, throughput in both directions and the problem
+// columns A to I, built by running the analysis engine up to three times per conversation.
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "analysis/BrisqonSettings.h"
+#include "decode/CaptureModel.h"
+
+namespace corvanta {
+
+class UserPorts;
+class VendorTable;
+
+enum ClientServerColumn : int {
+  kCsColA = 0,  // low server-to-client throughput (mark)
+  kCsColB,      // slow response time (mark)
+  kCsColC,      // busy network or server (mark)
+  kCsColD,      // inefficient client (mark)
+  kCsColE,      // transport retransmissions
+  kCsColF,      // frames in and out of the same router port
+  kCsColG,      // TCP zero windows
+  kCsColH,      // TCP resets
+  kCsColI,      // ICMP error reports
+  kCsColClient,
+  kCsColServer,
+  kCsColProtocol,
+  kCsColPackets,
+  kCsColBytes,
+  kCsColDuration,
+  kCsColResponseTime,
+  kCsColClientToServer,  // throughput
+  kCsColServerToClient,
+  // Hidden columns that travel with the rows.
+  kCsColClientKey,  // the client's address key bytes (4 IP, 10 IPX)
+  kCsColServerKey,
+  kCsColSenderStation,  // station text of the conversation's sending address
+  kCsColPeerStation,    // station text of the peer address, or "UNKNOWN"
+};
+inline constexpr int kCsVisibleColumns = 18;
+inline constexpr int kCsColumns = 22;
+inline constexpr int kCsProblemColumns = 9;
+
+// The text of a marked problem cell (a middle dot, U+00B7, in UTF-8); the grid draws a check mark.
+inline constexpr std::string_view kCsMark = "\u00B7";
+inline constexpr std::string_view kCsInsufficientData = "-";
+inline constexpr std::string_view kCsUnknownStation = "UNKNOWN";
+
+// Which direction the packets and bytes columns count.
+enum class PacketsBytesChoice : uint8_t { kBoth = 0, kClientToServer = 1, kServerToClient = 2 };
+inline constexpr std::array<std::string_view, 3> kPacketsBytesChoiceNames = {"Client <-> Server", "Client -> Server",
+                                                                             "Client <- Server"};
+
+// The sort keys offered for the visible columns, in column order.
+inline constexpr std::array<std::string_view, 18> kCsSortKeyNames = {"A - Low Svr-to-Clt Thput Checked",
+                                                                     "B - Slow Response Time Checked",
+                                                                     "C - Busy Network or Svr Checked",
+                                                                     "D - Inefficient Client Checked",
+                                                                     "E - # of Transport Retransmissions",
+                                                                     "F - # of Pkts In/Out Router Port",
+                                                                     "G - # of TCP Zero Windows",
+                                                                     "H - # of TCP Resets",
+                                                                     "I - # of ICMP Error Reports",
+                                                                     "Client",
+                                                                     "Server",
+                                                                     "Protocol/Application",
+                                                                     "Packets",
+                                                                     "Bytes",
+                                                                     "Duration",
+                                                                     "Response Time",
+                                                                     "Clt -> Svr Throughput",
+                                                                     "Clt <- Svr Throughput"};
+
+using ClientServerRow = std::array<std::string, kCsColumns>;
+
+// What the table is built from; all of it must outlive the Build call only.
+struct ClientServerSources {
+  const CaptureModel& Model;
+  const BrisqonSettings& Settings;
+  const VendorTable* Vendors = nullptr;  // null: no vendor names
+  const UserPorts* Ports = nullptr;      // null: built-in port names only
+};
+
+struct ClientServerOptions {
+  PacketsBytesChoice Choice = PacketsBytesChoice::kBoth;
+  bool SmartNames = true;         // learned names in place of addresses
+  bool ShowIpxOui = true;         // IPX nodes with their vendor name
+  int32_t LastFrame = INT32_MAX;  // the conversations are measured over frames 1 to this
+  char ThousandsSep = ',';
+  char DecimalSep = '.';
+};
+
+// Texts with which the toolbox is asked to select a row's conversation.
+struct RequestedConversation {
+  std::string Source;        // client address text
+  std::string SourceVendor;  // the same with the vendor name (IPX only)
+  std::string Destination;   // server
+  std::string DestinationVendor;
+  std::string App;  // the protocol/application text
+};
+
+// The client or server name: the learned name when smartNames and there is one, else the
+// address (IP dotted decimal, IPX network.node, with the vendor when showIpxOui).
+std::string ClientServerName(const CaptureModel& model, const VendorTable* vendors, std::string_view key,
+                             bool smartNames, bool showIpxOui);
+
+class ClientServerTable {
+ public:
+  // Rebuilds the table from the model. poll runs once before every peer so that the caller
+  // can keep its window responsive.
+  void Build(const ClientServerSources& sources, const ClientServerOptions& options,
+             const std::function<void()>& poll = {});
+
+  const std::vector<ClientServerRow>& Rows() const { return rows_; }
+  size_t RowCount() const { return rows_.size(); }
+  // The header cells of the 18 visible columns; those of packets and bytes follow the choice.
+  std::array<std::string, kCsVisibleColumns> Headers() const;
+  // Totals of the problem columns A to I.
+  const std::array<int32_t, kCsProblemColumns>& Totals() const { return totals_; }
+
+  // "N Conversations Analyzed", "1 Conversation Analyzed", or empty without rows.
+  std::string ConversationsCaption() const;
+  // The three legend memos: A to D, E to H, and I with the footnotes.
+  std::array<std::string, 4> LegendAToD() const;
+  std::array<std::string, 4> LegendEToH() const;
+  std::array<std::string, 4> LegendI() const;
+
+  // Sorts the rows by a visible column. Asking again for the column and direction of the
+  // last sort does nothing and returns false; a build forgets the last sort.
+  bool Sort(int column, bool ascending);
+
+  // Rewrites the client and server names of every row from the hidden address keys.
+  void RewriteNames(const CaptureModel& model, const VendorTable* vendors, bool smartNames, bool showIpxOui);
+
+  // Clipboard text of a cell range in grid coordinates (row 0 is the header): the header
+  // cells of the columns, then the data rows; tab-separated, every line ending in CR LF.
+  std::string CopyText(int left, int top, int right, int bottom) const;
+
+  // The texts that select the row's conversation in the toolbox; empty for a row out of range.
+  RequestedConversation Request(size_t row, const VendorTable* vendors) const;
+
+ private:
+  std::vector<ClientServerRow> rows_;
+  std::array<int32_t, kCsProblemColumns> totals_{};
+  ClientServerOptions options_;
+  int sortedColumn_ = -1;
+  bool sortedAscending_ = true;
+};
+
+}  // namespace corvanta

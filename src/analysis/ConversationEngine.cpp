@@ -1,0 +1,374 @@
+#include "analysis/ConversationEngine.h"
+
+#include <algorithm>
+
+#include "decode/PacketFlags.h"
+
+namespace corvanta {
+
+namespace {
+
+constexpr int kTcpLookAhead = 41;        // later segments that may end where a command ends
+constexpr uint16_t kTcpFlagMask = 0x1F;  // FIN, SYN, RST, PSH, ACK
+constexpr uint16_t kTcpAckOnly = 0x10;
+constexpr uint16_t kIcmpEchoRequest = 8;  // type 8, code 0
+constexpr PacketFlags kPairingErrors =
+    kPacketCrcError | kPacketTcpChecksumError | kPacketUdpChecksumError | kPacketIpChecksumError;
+
+// Records that are not frames of the conversation: gap placeholders, and ICMP reports filed
+// into it. Told by the report bit rather than the whole value, which the learned-server
+// pass may have changed.
+bool IsGap(const TPacket& p) { return IsGapPlaceholder(p.Flags); }
+bool IsReport(const TPacket& p) { return !IsGap(p) && (p.Flags & kPacketIcmpReport) != 0; }
+bool IsMarker(const TPacket& p) { return IsGap(p) || IsReport(p); }
+
+int32_t TcpPayload(const TPacket& p) {
+  return std::max(0, int32_t{p.TotalLength} - p.HeaderLength - p.TransportHeaderLength);
+}
+bool IsPureAck(const TPacket& p) { return (p.TcpFlags & kTcpFlagMask) == kTcpAckOnly && TcpPayload(p) == 0; }
+// Where a segment ends in sequence space; a segment without payload counts one.
+uint32_t SegmentEnd(const TPacket& p) {
+  int32_t payload = TcpPayload(p);
+  return p.Sequence + static_cast<uint32_t>(payload == 0 ? 1 : payload);
+}
+
+}  // namespace
+
+bool IsLatencySubProtocol(unsigned subProtocol) {
+  switch (subProtocol) {
+    case kSubIcmp:
+    case kSubTcp:
+    case kSubUdp:
+    case kSubNcp:
+    case kSubSpx:
+    case kSubSpx2:
+    case kSubNetBios:
+    case kSubSmb:
+    case kSubPBurst: return true;
+    default: return false;
+  }
+}
+
+int32_t ConversationEngine::Next(int32_t index) {
+  if (stepBudget_-- <= 0) return -1;
+  int32_t next = P(index).NextPacket;
+  return model_.Packets.Contains(next) ? next : -1;
+}
+
+void ConversationEngine::CountEvents(const TPacket& p) {
+  if (IsGap(p)) return;
+  EventCounts& e = result_.Events;
+  if (p.Flags & kPacketRetransmission) ++e.Retransmissions;
+  if (p.Flags & kPacketRoutedDuplicate) ++e.LocallyRouted;
+  if (p.Flags & kPacketZeroWindow) ++e.ZeroWindows;
+  if (p.Flags & kPacketReset) ++e.Resets;
+  if (p.Flags & kPacketServerBusy) ServerBusySeen = true;
+  if (IsReport(p)) ++e.IcmpReports;
+}
+
+// A placeholder repeats the length of the frame after it, so counting it would count that
+// frame twice.
+void ConversationEngine::CountSent(const TPacket& p) {
+  if (IsMarker(p)) return;
+  ++result_.SendPackets;
+  result_.SendBytes += p.Length;
+}
+
+// Only answers within the range count, so a range that starts or ends inside the
+// conversation counts the replies it holds.
+void ConversationEngine::CountReceived(const TPacket& p) {
+  if (IsMarker(p) || p.FrameNumber < first_ || p.FrameNumber > last_) return;
+  ++result_.ReceivePackets;
+  result_.ReceiveBytes += p.Length;
+}
+
+void ConversationEngine::KeepLatest(const TPacket& p) {
+  if (IsGap(p) || p.FrameNumber > last_) return;
+  latestTime_ = std::max(latestTime_, p.Time);
+}
+
+const AnalysisResult& ConversationEngine::AnalyzeReverse(Selection& selection) {
+  selection.SwapDirection();
+  AnalyzeConversation(selection);
+  selection.SwapDirection();
+  return result_;
+}
+
+const AnalysisResult& ConversationEngine::AnalyzeConversation(Selection& selection) {
+  result_ = AnalysisResult{};
+  first_ = selection.FirstPacketNumber;
+  last_ = selection.LastPacketNumber;
+  window_ = std::clamp(Options.SampleWindow, kMinSampleWindow, kMaxSampleWindow);
+  insert_ = 0;
+  ringBytes_ = 0;
+  ring_.fill(Slot{});
+  reverse_ = false;
+  previousIdentification_ = -1;
+  // Two walks (forward and reverse) never take more steps than there are packets, twice.
+  stepBudget_ = 2 * int64_t{model_.Packets.Count()} + 2;
+
+  const TTransHead& head = model_.Objects.Get<TTransHead>(selection.CurrentConversation);
+  if ((Options.LatencyMode || Options.ProblemMode) && !IsLatencySubProtocol(head.SubProtocol)) {
+    result_.AnalysisState = kAnalysisUnsupported;
+    return result_;
+  }
+  if (!model_.Packets.Contains(head.FirstPacket)) return result_;
+
+  // Start point: the first packet of the range, or the last packet of a conversation that
+  // ends before the range.
+  s_ = head.FirstPacket;
+  CountEvents(P(s_));
+  for (int32_t next; (Frame(s_) < first_ || IsGap(P(s_))) && (next = Next(s_)) >= 0;) {
+    s_ = next;
+    CountEvents(P(s_));
+  }
+  const TPacket& start = P(s_);
+  CountSent(start);
+  result_.FirstTime = start.Time;
+  latestTime_ = start.Time;
+
+  if (Options.ThroughputMode)
+    Feed(s_);
+  else
+    FindReverseChain(selection, head);
+  // A conversation that ended before the range shows only its last packet.
+  if (Frame(s_) < first_) return result_;
+  bool started = false;
+  if (!Options.ThroughputMode && result_.AnalysisState == kAnalysisOk && reverse_) started = FindStartPoint(head);
+  if (!reverse_) r_ = s_;
+
+  if ((started || Options.ThroughputMode) && Frame(s_) <= last_ && Frame(r_) <= last_) {
+    for (;;) {
+      if (reverse_) {
+        ReverseAdvance();
+        if (Options.LatencyMode) Pair(head);
+      }
+      previousIdentification_ = P(s_).Identification;
+      KeepLatest(P(s_));
+      int32_t next = Next(s_);
+      if (next < 0) break;
+      s_ = next;
+      const TPacket& p = P(s_);
+      CountEvents(p);
+      KeepLatest(p);
+      if (p.FrameNumber > last_ || Frame(reverse_ ? r_ : s_) > last_) break;
+      CountSent(p);
+      if (Options.ThroughputMode) Feed(s_);
+    }
+  }
+
+  if (reverse_) {
+    ReverseAdvance();
+    for (int32_t next; Frame(r_) <= last_ && (next = Next(r_)) >= 0;) {
+      r_ = next;
+      CountReceived(P(r_));
+      KeepLatest(P(r_));
+    }
+  }
+  result_.Duration = std::max(0.0, latestTime_ - result_.FirstTime);
+  return result_;
+}
+
+void ConversationEngine::FindReverseChain(Selection& selection, const TTransHead& head) {
+  int32_t peer = -1;
+  if (!selection.OneWay && selection.SourceStation != nullptr) {
+    const AddressKey& destinationAddress = model_.Objects.Get<TNetPeer>(selection.DestPeer).PeerAddress;
+    if (Directory != nullptr) {
+      peer = Directory->Find(destinationAddress, selection.SourceStation->Address);
+    } else if (const NetAddressNode* destination = model_.NetAddresses.Find(destinationAddress)) {
+      peer = FindNetPeer(model_, *destination, selection.SourceStation->Address);
+    }
+  }
+  if (peer < 0) {
+    selection.OneWay = true;
+    result_.AnalysisState = kAnalysisOneWay;
+    return;
+  }
+  int32_t answering = FindAnsweringConversation(model_, model_.Objects.Get<TNetPeer>(peer), head);
+  int32_t first = model_.Objects.Get<TTransHead>(answering).FirstPacket;
+  if (answering < 0 || !model_.Packets.Contains(first)) {
+    result_.AnalysisState = kAnalysisNoReverse;
+    return;
+  }
+  r_ = first;
+  reverse_ = true;
+  CountReceived(P(r_));
+  KeepLatest(P(r_));
+}
+
+// Moves S forward until `found` accepts it, counting each packet as the main loop does.
+// No start point when the chain or the range ends first.
+template <class Found>
+bool ConversationEngine::AdvanceStartUntil(Found found) {
+  for (;;) {
+    if (!IsMarker(P(s_)) && found(P(s_))) return true;
+    int32_t next = Next(s_);
+    if (next < 0) return false;
+    s_ = next;
+    const TPacket& p = P(s_);
+    CountEvents(p);
+    KeepLatest(p);
+    if (p.FrameNumber > last_) return false;
+    CountSent(p);
+    if (Options.ThroughputMode) Feed(s_);
+    ReverseAdvance();
+  }
+}
+
+bool ConversationEngine::FindStartPoint(const TTransHead& head) {
+  const unsigned sub = head.SubProtocol;
+  if (sub == kSubIcmp) {
+    if (!AdvanceStartUntil([](const TPacket& p) { return p.Window == kIcmpEchoRequest; })) {
+      result_.AnalysisState = kAnalysisNoEcho;
+      return false;
+    }
+  } else if (sub == kSubTcp) {
+    if (!AdvanceStartUntil([](const TPacket& p) { return !IsPureAck(p); })) {
+      result_.AnalysisState = kAnalysisAcksOnly;
+      return false;
+    }
+  } else if (IsLatencySubProtocol(sub)) {
+    // The others start at the first command not sent to a group.
+    if (!AdvanceStartUntil(
+            [](const TPacket& p) { return (p.Flags & kPacketRequest) != 0 && (p.Flags & kPacketGroup) == 0; })) {
+      if (sub != kSubUdp) result_.AnalysisState = kAnalysisNoCommand;
+      return false;
+    }
+  }
+  // Any other sub-protocol (only a run outside latency and problem mode) starts where it stands.
+  ReverseAdvance();
+  if (Frame(r_) < Frame(s_)) return false;
+  if (head.SubProtocol == kSubTcp) {
+    // Skip answers to data sent before the start point.
+    while (P(s_).Sequence >= P(r_).Acknowledge) {
+      int32_t next = Next(r_);
+      if (next < 0) {
+        result_.AnalysisState = kAnalysisNothingAcked;
+        return false;
+      }
+      r_ = next;
+      CountReceived(P(r_));
+      KeepLatest(P(r_));
+      ReverseAdvance();
+    }
+  }
+  return true;
+}
+
+void ConversationEngine::ReverseAdvance() {
+  for (int32_t next; Frame(r_) < Frame(s_) && (next = Next(r_)) >= 0;) {
+    r_ = next;
+    CountReceived(P(r_));
+    KeepLatest(P(r_));
+  }
+}
+
+bool ConversationEngine::EndsAgainLater(int32_t command, uint32_t end) const {
+  int seen = 0;
+  int32_t budget = model_.Packets.Count();
+  for (int32_t i = P(command).NextPacket; model_.Packets.Contains(i) && seen < kTcpLookAhead && budget-- > 0;
+       i = P(i).NextPacket) {
+    const TPacket& p = P(i);
+    if (IsMarker(p)) continue;
+    ++seen;
+    if (SegmentEnd(p) == end) return true;
+  }
+  return false;
+}
+
+int32_t ConversationEngine::FindResponse(const TTransHead& head, const TPacket& command) const {
+  int32_t budget = model_.Packets.Count();
+  auto search = [&](auto isResponse) {
+    for (int32_t i = r_; model_.Packets.Contains(i) && budget-- > 0; i = P(i).NextPacket) {
+      const TPacket& p = P(i);
+      if (IsMarker(p)) continue;
+      int verdict = isResponse(p);  // 1 response, 0 go on, -1 give up
+      if (verdict != 0) return verdict > 0 ? i : -1;
+    }
+    return -1;
+  };
+  switch (head.SubProtocol) {
+    case kSubIcmp:
+    case kSubNcp:
+    case kSubSmb: return search([&](const TPacket& p) { return p.Sequence == command.Sequence ? 1 : 0; });
+    case kSubSpx:
+    case kSubSpx2:
+    case kSubNetBios:
+    case kSubPBurst: {
+      // These sequence fields are 16-bit and wrap.
+      uint32_t expected = (command.Sequence + 1) & 0xFFFFu;
+      return search([&](const TPacket& p) { return p.Acknowledge == expected ? 1 : 0; });
+    }
+    case kSubUdp: return search([&](const TPacket& p) { return p.FrameNumber >= command.FrameNumber ? 1 : 0; });
+    case kSubTcp: {
+      uint32_t expected = SegmentEnd(command);
+      return search([&](const TPacket& p) {
+        if (p.Acknowledge < expected) return 0;
+        return p.Acknowledge == expected ? 1 : -1;
+      });
+    }
+    default: return -1;
+  }
+}
+
+void ConversationEngine::Pair(const TTransHead& head) {
+  const TPacket& command = P(s_);
+  if (IsMarker(command) || (command.Flags & kPairingErrors) != 0 || command.FrameNumber == last_) return;
+  if (head.SubProtocol == kSubTcp && IsPureAck(command)) return;
+  if (head.SubProtocol == kSubUdp && command.Identification == previousIdentification_) return;
+
+  int32_t answer = FindResponse(head, command);
+  if (answer < 0) return;
+  // An acknowledgement that also covers a later segment ending at the same place answers
+  // that one as well: the pair is ambiguous.
+  if (head.SubProtocol == kSubTcp && EndsAgainLater(s_, SegmentEnd(command))) return;
+
+  const TPacket& response = P(answer);
+  double delay = response.Time - command.Time;
+  if (!Options.IncludeLocalMediaTime && Options.BandwidthMbps > 0)
+    delay -= response.Length * 8.0 / Options.BandwidthMbps;
+  if (delay < 0 || (command.Flags & (kPacketRoutedDuplicate | kPacketRetransmission)) != 0) return;
+  if (Options.SizeFilter == ResponseSizeFilter::kSmall && response.Length > kSmallResponseMax) return;
+  if (Options.SizeFilter == ResponseSizeFilter::kLarge && response.Length < kLargeResponseMin) return;
+
+  ++result_.Pairs;
+  result_.WorstDelay = std::max(result_.WorstDelay, delay);
+  result_.BestDelay = std::min(result_.BestDelay, delay);
+  result_.TotalDelay += delay;
+}
+
+void ConversationEngine::Feed(int32_t index) {
+  const TPacket& p = P(index);
+  if (IsMarker(p)) return;
+  if (!Options.IncludeAckPackets && IsPureAck(p)) return;
+  if (p.FrameNumber < first_ || p.FrameNumber > last_) return;
+
+  ++result_.ThroughputPackets;
+  result_.ThroughputBytes += p.Length;
+  result_.NetworkPayloadBytes += int32_t{p.TotalLength} - p.HeaderLength;
+  ringBytes_ += p.Length - ring_[insert_].Length;
+  ring_[insert_] = Slot{p.Time, p.Length};
+
+  if (result_.ThroughputPackets >= window_) {
+    const Slot& oldest = ring_[(insert_ + 1) % window_];
+    double span = ring_[insert_].Time - oldest.Time;
+    if (span >= 0) {
+      // The oldest frame's own time on the wire belongs to the sample.
+      if (Options.BandwidthMbps > 0) {
+        if (Options.Medium == kEthernet)
+          span += (oldest.Length + 20) * 8.0 / Options.BandwidthMbps;  // preamble and inter-frame gap
+        else if (Options.Medium == kTokenRing)
+          span += oldest.Length * 8.0 / Options.BandwidthMbps;
+      }
+      // No time at all (a medium without a transmission time): no rate to take.
+      if (span > 0) {
+        double rate = static_cast<double>(ringBytes_) / (span / 1000000.0);
+        result_.PeakThroughput = std::max(result_.PeakThroughput, rate);
+        result_.LowestThroughput = std::min(result_.LowestThroughput, rate);
+      }
+    }
+  }
+  insert_ = (insert_ + 1) % window_;
+}
+
+}  // namespace corvanta

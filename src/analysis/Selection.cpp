@@ -1,0 +1,109 @@
+#include "analysis/Selection.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace corvanta {
+
+void Selection::SwapDirection() {
+  std::swap(SourceStation, ReverseStation);
+  std::swap(DestPeer, ReversePeer);
+  std::swap(CurrentConversation, ReverseConversation);
+}
+
+int32_t FindNetPeer(const CaptureModel& model, const NetAddressNode& from, const AddressKey& to) {
+  int32_t found = -1;
+  model.ForEachNetPeer(from, [&](int32_t index, const TNetPeer& peer) {
+    if (peer.PeerAddress != to) return true;
+    found = index;
+    return false;
+  });
+  return found;
+}
+
+PeerDirectory::PeerDirectory(const CaptureModel& model) {
+  model.NetAddresses.ForEach([&](const NetAddressNode& node) {
+    model.ForEachNetPeer(node, [&](int32_t index, const TNetPeer& peer) {
+      entries_.push_back(Entry{node.Address, peer.PeerAddress, index});
+    });
+  });
+  std::stable_sort(entries_.begin(), entries_.end(), [](const Entry& a, const Entry& b) {
+    if (a.From != b.From) return a.From < b.From;
+    return a.To < b.To;
+  });
+}
+
+int32_t PeerDirectory::Find(const AddressKey& from, const AddressKey& to) const {
+  auto it = std::lower_bound(entries_.begin(), entries_.end(), std::pair(from, to),
+                             [](const Entry& e, const std::pair<AddressKey, AddressKey>& key) {
+                               if (e.From != key.first) return e.From < key.first;
+                               return e.To < key.second;
+                             });
+  return it != entries_.end() && it->From == from && it->To == to ? it->Peer : -1;
+}
+
+namespace {
+
+bool PortsSwapped(const TTransHead& a, const TTransHead& b) {
+  return a.SourcePort == b.DestinationPort && a.DestinationPort == b.SourcePort;
+}
+
+template <class Match>
+int32_t FirstConversation(const CaptureModel& model, const TNetPeer& peer, Match match) {
+  int32_t found = -1;
+  model.ForEachConversation(peer, [&](int32_t index, const TTransHead& head) {
+    if (!match(head)) return true;
+    found = index;
+    return false;
+  });
+  return found;
+}
+
+}  // namespace
+
+int32_t FindAnsweringConversation(const CaptureModel& model, const TNetPeer& reversePeer, const TTransHead& forward) {
+  switch (forward.SubProtocol) {
+    case kSubIcmp:
+      return FirstConversation(model, reversePeer, [](const TTransHead& h) { return h.SubProtocol == kSubIcmp; });
+    case kSubTcp:
+    case kSubUdp:
+    case kSubSpx:
+    case kSubSpx2:
+    case kSubNetBios:
+    case kSubPBurst:
+      return FirstConversation(model, reversePeer, [&](const TTransHead& h) { return PortsSwapped(h, forward); });
+    default:
+      return FirstConversation(model, reversePeer,
+                               [&](const TTransHead& h) { return h.SubProtocol == forward.SubProtocol; });
+  }
+}
+
+int32_t FindMirrorConversation(const CaptureModel& model, const TNetPeer& reversePeer, const TTransHead& forward) {
+  int32_t found = FirstConversation(model, reversePeer, [&](const TTransHead& h) {
+    return h.SubProtocol == forward.SubProtocol && PortsSwapped(h, forward);
+  });
+  if (found >= 0) return found;
+  // Conversations are filed by ports alone, so the answers may sit under another sub-protocol.
+  return FirstConversation(model, reversePeer, [&](const TTransHead& h) { return PortsSwapped(h, forward); });
+}
+
+void ResolveReverse(const CaptureModel& model, Selection& selection) {
+  selection.ReverseStation = nullptr;
+  selection.ReversePeer = -1;
+  selection.ReverseConversation = -1;
+  selection.OneWay = true;
+  if (selection.SourceStation == nullptr) return;
+  const TNetPeer& forwardPeer = model.Objects.Get<TNetPeer>(selection.DestPeer);
+  const NetAddressNode* destination = model.NetAddresses.Find(forwardPeer.PeerAddress);
+  if (destination == nullptr) return;
+  int32_t reversePeer = FindNetPeer(model, *destination, selection.SourceStation->Address);
+  if (reversePeer < 0) return;
+  selection.OneWay = false;
+  selection.ReverseStation = destination;
+  selection.ReversePeer = reversePeer;
+  if (!model.Objects.Is<TTransHead>(selection.CurrentConversation)) return;
+  selection.ReverseConversation = FindMirrorConversation(model, model.Objects.Get<TNetPeer>(reversePeer),
+                                                         model.Objects.Get<TTransHead>(selection.CurrentConversation));
+}
+
+}  // namespace corvanta

@@ -1,0 +1,70 @@
+#pragma once
+// The selected conversation that the analyses measure: one direction of one conversation,
+// the same conversation seen from the other side, and the packet range. Plain data; the
+// toolbox and the client/server table fill it.
+#include <cstdint>
+#include <limits>
+#include <vector>
+
+#include "decode/CaptureModel.h"
+
+namespace corvanta {
+
+struct Selection {
+  // The measured direction: the sending address, its peer record (ModelObjects index of a
+  // TNetPeer) and the conversation (index of a TTransHead of that peer).
+  const NetAddressNode* SourceStation = nullptr;
+  int32_t DestPeer = -1;
+  int32_t CurrentConversation = -1;
+  // The same three for the direction from the destination back to the source.
+  const NetAddressNode* ReverseStation = nullptr;
+  int32_t ReversePeer = -1;
+  int32_t ReverseConversation = -1;
+  // The reverse direction does not exist.
+  bool OneWay = false;
+  // Inclusive frame numbers.
+  int32_t FirstPacketNumber = 1;
+  int32_t LastPacketNumber = std::numeric_limits<int32_t>::max();
+
+  // Exchanges the forward and the reverse triple.
+  void SwapDirection();
+};
+
+// The peer record (ModelObjects index) of `from` towards the address `to`; -1 when there is none.
+int32_t FindNetPeer(const CaptureModel& model, const NetAddressNode& from, const AddressKey& to);
+
+// Every peer record by its pair of addresses: the lookup of FindNetPeer without walking the
+// sender's chain, for callers that look up many pairs (a server's chain holds a record for
+// every client). Reflects the model as it was when built.
+class PeerDirectory {
+ public:
+  explicit PeerDirectory(const CaptureModel& model);
+  // As FindNetPeer for the address node `from`.
+  int32_t Find(const AddressKey& from, const AddressKey& to) const;
+
+ private:
+  struct Entry {
+    AddressKey From;
+    AddressKey To;
+    int32_t Peer;
+  };
+  std::vector<Entry> entries_;  // by (From, To), chain order among equals
+};
+
+// Where the analysis engine finds the answers to a conversation, in the peer record of the
+// other direction: for ICMP the first ICMP head; for TCP, UDP, SPX, SPXII, NetBIOS and
+// PBurst the first head with the two ports swapped (whatever its sub-protocol); for any
+// other sub-protocol the first head with the same one. -1 when there is none.
+int32_t FindAnsweringConversation(const CaptureModel& model, const TNetPeer& reversePeer, const TTransHead& forward);
+
+// The same conversation seen from the other side: the first head of the reverse peer with
+// the same sub-protocol and the two ports swapped, else the first head with the two ports
+// swapped. -1 when there is none.
+int32_t FindMirrorConversation(const CaptureModel& model, const TNetPeer& reversePeer, const TTransHead& forward);
+
+// Fills the reverse triple from the forward one and sets OneWay: true when the destination
+// has never sent, or never to the source. Without a mirror conversation the reverse
+// conversation is -1 but the direction exists.
+void ResolveReverse(const CaptureModel& model, Selection& selection);
+
+}  // namespace corvanta
