@@ -1,9 +1,296 @@
 #include "decode/NetworkStage.h"
 
+#include <algorithm>
+
+#include "decode/InternetChecksum.h"
+#include "decode/NetworkProtocols.h"
+#include "decode/PacketFlags.h"
+
 namespace corvanta {
 
-// Not written yet.
-void NetworkStage::Decode(const FrameRecord&, const DataLinkResult&) { (void)model_; (void)env_; }
-void NetworkStage::MarkLearnedServers() {}
+namespace {
+
+constexpr size_t kIpxHeaderLength = 30;
+
+// The folded sum of count bytes from offset, the 16-bit field at skip (when it lies inside)
+// taken as zero. skip and offset must have the same parity, as every checksum field does.
+uint16_t SumSkipping(ByteView data, size_t offset, size_t count, size_t skip, uint32_t initial) {
+  if (skip < offset || skip + 2 > offset + count) {
+    ByteView all = data.Sub(offset, count);
+    return OnesComplementSum(all.data(), all.size(), initial);
+  }
+  ByteView head = data.Sub(offset, skip - offset);
+  ByteView tail = data.Sub(skip + 2, offset + count - skip - 2);
+  uint16_t sum = OnesComplementSum(head.data(), head.size(), initial);
+  return OnesComplementSum(tail.data(), tail.size(), sum);
+}
+
+}  // namespace
+
+void NetworkStage::Decode(const FrameRecord& frame, const DataLinkResult& link) {
+  const bool ip = link.category == kCatIp;
+  if (link.networkOffset == 0 || (!ip && link.category != kCatIpx && link.category != kCatNetBiosIpx)) return;
+
+  Packet p;
+  // Only the captured bytes are read; fields past them read as zero, never as what an
+  // earlier frame left in the buffer.
+  p.data = ByteView(frame.Data.data(), std::min<size_t>(frame.CapturedLength, kMaxFrameLength));
+  p.network = link.networkOffset - 1u;
+  p.ip = ip;
+  p.group = link.group;
+  TPacket& r = p.record;
+  r.Time = frame.Timestamp;
+  r.Length = frame.Length;
+  r.FrameNumber = frame.FrameNumber;
+  r.NetworkOffset = link.networkOffset;
+
+  const ByteView& d = p.data;
+  const size_t n = p.network;
+  if (ip) {
+    p.source = AddressKey::At(d, n + 12, kIpKeyLength);
+    p.destination = AddressKey::At(d, n + 16, kIpKeyLength);
+    p.sub = IpProtocolIndex(d.U8(n + 9));
+  } else {
+    p.source = AddressKey::At(d, n + 18, kIpxKeyLength);
+    p.destination = AddressKey::At(d, n + 6, kIpxKeyLength);
+    p.sourcePort = d.U16be(n + 28);
+    p.destinationPort = d.U16be(n + 16);
+    IpxKind kind = IpxSubProtocol(d.U8(n + 5), p.sourcePort, p.destinationPort, d.U16be(n + kIpxHeaderLength));
+    p.sub = kind.sub;
+    if (kind.serverBusy) r.Flags |= kPacketServerBusy;
+  }
+
+  bool newSender = false;
+  NetAddressNode& source = NoteSource(p, link, newSender);
+
+  if (p.group) r.Flags |= kPacketGroup;
+  if (ip)
+    DecodeIp(p, frame);
+  else
+    DecodeIpx(p, link);
+
+  TTransHead& conversation = FileConversation(p, source, newSender);
+  int32_t index = AppendPacket(p, conversation, frame);
+  NoteDestination(p, link);
+
+  MarkTcpFlags(p, model_.Packets.At(index));
+  MarkRepeats(p, index);
+  if (p.sub == kSubIcmp) FileIcmpReport(p, index);
+}
+
+NetAddressNode& NetworkStage::NoteSource(const Packet& p, const DataLinkResult& link, bool& newSender) {
+  bool inserted = false;
+  NetAddressNode& node = model_.NetAddresses.FindOrInsert(p.source, inserted);
+  newSender = false;
+  if (inserted) {
+    node.Category = link.category;
+    node.Station = link.sourceStation;
+    ++(p.ip ? model_.Counts.IpAddresses : model_.Counts.IpxAddresses);
+  }
+  if ((node.Roles & kRolesSent) == 0) {
+    node.Roles = kRolesSent;
+    newSender = true;
+  }
+  AddToSet(node.SubProtocols, p.sub);
+  node.WorkSubProtocols = node.SubProtocols;
+  Accumulate(node.PacketsSent, 1);
+  Accumulate(node.BytesSent, p.record.Length);
+  return node;
+}
+
+void NetworkStage::NoteDestination(const Packet& p, const DataLinkResult& link) {
+  bool inserted = false;
+  NetAddressNode& node = model_.NetAddresses.FindOrInsert(p.destination, inserted);
+  if (inserted) {
+    node.Category = link.category;
+    node.Station = link.destinationStation;
+    ++(p.ip ? model_.Counts.IpAddresses : model_.Counts.IpxAddresses);
+  }
+  AddToSet(node.SubProtocols, p.sub);
+  Accumulate(node.PacketsReceived, 1);
+  Accumulate(node.BytesReceived, p.record.Length);
+}
+
+void NetworkStage::DecodeIpx(Packet& p, const DataLinkResult& link) {
+  const ByteView& d = p.data;
+  const size_t x = p.network;
+  const size_t data = x + kIpxHeaderLength;
+  TPacket& r = p.record;
+  r.HeaderLength = kIpxHeaderLength;
+  r.TotalLength = d.U16be(x + 2);
+  r.TTL = d.U8(x + 4) & 0x0F;
+  const uint16_t w = d.U16be(data);
+
+  switch (p.sub) {
+    case kSubSmb:
+      if (p.sourcePort == 0x0550) r.Flags |= kPacketReply;
+      if (p.sourcePort == 0x0552) r.Flags |= kPacketRequest;
+      r.Sequence = d.U16be(data + 30);
+      break;
+    case kSubNcp:
+      if (w == 0x2222 || w == 0x1111 || w == 0x5555) r.Flags |= kPacketRequest;
+      if (w == 0x3333 || w == 0x9999) r.Flags |= kPacketReply;
+      if (w == 0x2222) {
+        r.Function = d.U8(data + 6);
+        if (r.Function == 0x48) r.Flags |= kPacketRead;
+        if (r.Function == 0x49) r.Flags |= kPacketWrite;
+      }
+      if (r.Flags & kPacketDirection) r.Sequence = d.U8(data + 2);
+      break;
+    case kSubPBurst:
+      r.Sequence = d.U16be(data + 20);
+      r.Acknowledge = d.U16be(data + 22);
+      r.Flags |= r.Sequence != r.Acknowledge ? kPacketReply : kPacketRequest;
+      if (d.U8(data + 35) == 0 && d.U32le(data + 28) == 0) {
+        uint8_t function = d.U8(data + 36);
+        if (function == 1) r.Flags |= kPacketRead;
+        if (function == 2) r.Flags |= kPacketWrite;
+      }
+      break;
+    case kSubSpx:
+    case kSubSpx2:
+      r.TransportHeaderLength = 12;
+      r.Flags |= (d.U8(data) & 0x80) != 0 ? kPacketReply : kPacketRequest;
+      p.sourcePort = d.U16be(data + 2);
+      p.destinationPort = d.U16be(data + 4);
+      r.Sequence = d.U16be(data + 6);
+      r.Acknowledge = d.U16be(data + 8);
+      break;
+    case kSubNetBios: {
+      const uint8_t kind = d.U8(data + 1);
+      if (kind != 2 && kind != 4) r.Flags |= (d.U8(data) & 0x80) != 0 ? kPacketReply : kPacketRequest;
+      p.sourcePort = d.U16le(data + 2);
+      p.destinationPort = d.U16le(data + 4);
+      r.Sequence = d.U16le(data + 6);
+      r.Acknowledge = d.U16le(data + 14);
+      if (kind == 2 || kind == 3) LearnNetBiosName(p);
+      break;
+    }
+    case kSubSap:
+      if (p.destinationPort == 0x0452) {
+        r.Flags |= kPacketReply;
+        LearnSapNames(p, link);
+      } else {
+        r.Flags |= kPacketRequest;
+      }
+      break;
+    default: break;
+  }
+}
+
+void NetworkStage::DecodeIp(Packet& p, const FrameRecord& frame) {
+  const ByteView& d = p.data;
+  const size_t h = p.network;
+  TPacket& r = p.record;
+  r.HeaderLength = static_cast<uint8_t>((d.U8(h) & 0x0F) * 4);
+  r.TotalLength = d.U16be(h + 2);
+  r.Identification = d.U16be(h + 4);
+  r.FragmentOffset = static_cast<uint16_t>(d.U16be(h + 6) * 8u);  // the flag bits fall off the top
+  r.TTL = d.U8(h + 8);
+  p.transport = h + r.HeaderLength;
+
+  // Checksums are judged only when the whole IP packet was captured, ahead of the 4-byte
+  // check sequence. (h is 0-based: the packet ends at h + TotalLength.)
+  const bool checks = frame.Length == frame.CapturedLength && h + r.TotalLength + 4 <= frame.Length;
+  if (checks) {
+    uint16_t computed = static_cast<uint16_t>(~SumSkipping(d, h, r.HeaderLength, h + 10, 0));
+    if (!ChecksumsAgree(computed, d.U16be(h + 10))) r.Flags |= kPacketIpChecksumError;
+  }
+
+  const size_t t = p.transport;
+  switch (p.sub) {
+    case kSubIcmp: {
+      const uint8_t type = d.U8(t);
+      r.Window = static_cast<uint16_t>(d.U8(t + 1) << 8 | type);
+      r.Flags |= IcmpDirection(type);
+      if (type == 8 || type == 0) r.Sequence = d.U16be(t + 6);
+      break;
+    }
+    case kSubTcp:
+    case kSubUdp: DecodeIpTransport(p, checks); break;
+    default: break;
+  }
+}
+
+void NetworkStage::DecodeIpTransport(Packet& p, bool checks) {
+  const ByteView& d = p.data;
+  const size_t t = p.transport;
+  TPacket& r = p.record;
+  const bool tcp = p.sub == kSubTcp;
+  if (!tcp) r.TransportHeaderLength = 8;
+
+  FragmentPortTable& fragments = model_.FragmentPorts;
+  if (r.FragmentOffset != 0) {
+    // A later fragment carries no transport header: its ports are those of its first
+    // fragment, the most recent slot of that identification.
+    for (const FragmentPortTable::Slot& slot : fragments.Slots) {
+      if (slot.Identification != r.Identification) continue;
+      p.sourcePort = slot.SourcePort;
+      p.destinationPort = slot.DestinationPort;
+    }
+    return;
+  }
+
+  p.sourcePort = d.U16be(t);
+  p.destinationPort = d.U16be(t + 2);
+  r.Flags |= ServerDirection(p.sourcePort, p.destinationPort, env_.userPorts);
+
+  if (fragments.Slots[fragments.Cursor].Identification != r.Identification) {
+    fragments.Cursor = static_cast<uint8_t>((fragments.Cursor + 1) % FragmentPortTable::kSlots);
+    fragments.Slots[fragments.Cursor] = {r.Identification, p.sourcePort, p.destinationPort};
+  }
+
+  if (checks) JudgeTransportChecksum(p);
+
+  if (!tcp) {
+    // Name, management and DNS services tell requests from replies in their own headers.
+    const auto onPort = [&p](uint16_t port) { return p.sourcePort == port || p.destinationPort == port; };
+    if (onPort(137)) r.Flags |= (d.U8(t + 10) & 0x80) != 0 ? kPacketReply : kPacketRequest;
+    if (onPort(161)) {
+      const uint8_t pdu = d.U8(t + 21);
+      if (pdu == 0xA0 || pdu == 0xA1) r.Flags |= kPacketRequest;
+      if (pdu == 0xA2) r.Flags |= kPacketReply;
+    }
+    if (onPort(53)) {
+      if ((d.U8(t + 10) & 0x80) != 0) {
+        r.Flags |= kPacketReply;
+        LearnDnsAnswers(p);
+      } else {
+        r.Flags |= kPacketRequest;
+      }
+    }
+    return;
+  }
+
+  r.Sequence = d.U32be(t + 4);
+  r.Acknowledge = d.U32be(t + 8);
+  r.TransportHeaderLength = static_cast<uint8_t>((d.U8(t + 12) >> 4) * 4);
+  r.TcpFlags = d.U8(t + 13);
+  r.Window = d.U16be(t + 14);
+  if ((r.TcpFlags & kTcpFlagSyn) != 0) {
+    if ((r.TcpFlags & kTcpFlagAck) == 0 && p.destinationPort >= 1024 && p.sourcePort != 20)
+      model_.LearnedServerPorts.set(p.destinationPort);
+    if (d.U8(t + 20) == 2) r.MaxSegment = d.U16be(t + 22);
+  }
+}
+
+void NetworkStage::JudgeTransportChecksum(Packet& p) {
+  const ByteView& d = p.data;
+  const TPacket& r = p.record;
+  if (r.TotalLength < r.HeaderLength) return;  // no transport bytes to judge
+  const bool tcp = p.sub == kSubTcp;
+  const size_t t = p.transport;
+  const size_t field = t + (tcp ? 16 : 6);
+  const uint16_t stored = d.U16be(field);
+  if (stored == 0) return;  // UDP: no checksum sent
+
+  const uint32_t length = static_cast<uint32_t>(r.TotalLength - r.HeaderLength);
+  ByteView addresses = d.Sub(p.network + 12, 8);
+  uint32_t pseudo = OnesComplementSum(addresses.data(), addresses.size());
+  pseudo += tcp ? 6u : 17u;
+  pseudo += tcp ? length : d.U16be(t + 4);
+  const uint16_t computed = static_cast<uint16_t>(~SumSkipping(d, t, length, field, pseudo));
+  if (!ChecksumsAgree(computed, stored)) p.record.Flags |= tcp ? kPacketTcpChecksumError : kPacketUdpChecksumError;
+}
 
 }  // namespace corvanta

@@ -1,8 +1,12 @@
 #pragma once
 // The network stage of decoding: IP and IPX headers, transports, name learning, and the
 // conversation and packet records, for frames of categories IP, IPX and NetBIOS-IPX.
+#include <cstddef>
+#include <cstdint>
+
 #include "decode/CaptureModel.h"
 #include "decode/DecodeTypes.h"
+#include "trace/Bytes.h"
 #include "trace/FrameRecord.h"
 
 namespace corvanta {
@@ -17,6 +21,58 @@ class NetworkStage {
   void MarkLearnedServers();
 
  private:
+  // What the header decoding found in one frame; filed by the conversation tracking.
+  struct Packet {
+    ByteView data;       // the frame; bytes past what was read are zero
+    size_t network = 0;  // 0-based start of the network header
+    size_t transport = 0;
+    bool ip = false;
+    bool group = false;
+    AddressKey source;
+    AddressKey destination;
+    SubProtocol sub = 0;
+    uint16_t sourcePort = 0;
+    uint16_t destinationPort = 0;
+    TPacket record;  // the fields of the packet record, links unused
+  };
+
+  // Counters are 32-bit; a trace large enough to pass their range holds them at the top
+  // instead of wrapping to negative values.
+  static void Accumulate(int32_t& counter, uint32_t amount) {
+    const int64_t sum = int64_t{counter} + amount;
+    counter = sum > INT32_MAX ? INT32_MAX : static_cast<int32_t>(sum);
+  }
+
+  // Header decoding (NetworkStage.cpp).
+  NetAddressNode& NoteSource(const Packet& p, const DataLinkResult& link, bool& newSender);
+  void NoteDestination(const Packet& p, const DataLinkResult& link);
+  void DecodeIpx(Packet& p, const DataLinkResult& link);
+  void DecodeIp(Packet& p, const FrameRecord& frame);
+  void DecodeIpTransport(Packet& p, bool checks);
+  void JudgeTransportChecksum(Packet& p);
+
+  // Name learning (NetworkNames.cpp).
+  void LearnNetBiosName(const Packet& p);
+  void LearnSapNames(const Packet& p, const DataLinkResult& link);
+  void LearnDnsAnswers(const Packet& p);
+
+  // Conversation and packet tracking (Conversation.cpp).
+  int32_t CreatePeer(const Packet& p);
+  int32_t CreateConversation(const Packet& p);
+  TTransHead& FileConversation(const Packet& p, NetAddressNode& source, bool newSender);
+  int32_t AppendPacket(const Packet& p, TTransHead& conversation, const FrameRecord& frame);
+  int32_t PreviousReal(int32_t index) const;
+  template <class Match>
+  void WalkCandidates(int32_t previous, int limit, Match match);
+  void MarkTcpFlags(const Packet& p, TPacket& packet);
+  void MarkRepeats(const Packet& p, int32_t index);
+  void MarkMissingFragment(TPacket& packet, int32_t previous);
+  void MarkTcpRetransmission(TPacket& packet, int32_t previous);
+  void MarkSequencedRepeat(const Packet& p, TPacket& packet, int32_t previous);
+  void MarkSpx2Repeat(TPacket& packet, int32_t previous);
+  void MarkPacketBurstRepeat(const Packet& p, TPacket& packet, int32_t previous);
+  void FileIcmpReport(const Packet& p, int32_t index);
+
   CaptureModel& model_;
   const DecodeEnvironment& env_;
 };

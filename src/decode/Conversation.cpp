@@ -1,0 +1,340 @@
+// Conversation and packet tracking: network peers, conversations, packet records with gap
+// placeholders, retransmission, duplicate and fragment marks, ICMP report records, and the
+// post-pass over learned server ports.
+#include <algorithm>
+
+#include "decode/NetworkStage.h"
+#include "decode/PacketFlags.h"
+
+namespace corvanta {
+
+namespace {
+
+constexpr uint16_t kFinSynRst = kTcpFlagFin | kTcpFlagSyn | kTcpFlagRst;
+constexpr int kCandidateLimit = 20;
+constexpr double kNcpRetryWindow = 10'000'000;  // microseconds
+
+int64_t Payload(const TPacket& p) { return int64_t{p.TotalLength} - p.HeaderLength - p.TransportHeaderLength; }
+
+}  // namespace
+
+int32_t NetworkStage::CreatePeer(const Packet& p) {
+  int32_t index = model_.Objects.New<TNetPeer>();
+  model_.Objects.Get<TNetPeer>(index).PeerAddress = p.destination;
+  return index;
+}
+
+int32_t NetworkStage::CreateConversation(const Packet& p) {
+  int32_t index = model_.Objects.New<TTransHead>();
+  TTransHead& c = model_.Objects.Get<TTransHead>(index);
+  c.SubProtocol = p.sub;
+  c.SourcePort = p.sourcePort;
+  c.DestinationPort = p.destinationPort;
+  return index;
+}
+
+TTransHead& NetworkStage::FileConversation(const Packet& p, NetAddressNode& source, bool newSender) {
+  ModelObjects& objects = model_.Objects;
+  int32_t peerIndex = source.FirstPeer;
+  if (newSender || !objects.Is<TNetPeer>(peerIndex)) {
+    if (newSender) ++(p.ip ? model_.Counts.SendingIpAddresses : model_.Counts.SendingIpxAddresses);
+    peerIndex = CreatePeer(p);
+    source.FirstPeer = peerIndex;
+  } else {
+    for (int32_t budget = objects.Count();; --budget) {
+      TNetPeer& peer = objects.Get<TNetPeer>(peerIndex);
+      if (peer.PeerAddress == p.destination) break;
+      if (!objects.Is<TNetPeer>(peer.NextPeer) || budget <= 0) {
+        int32_t created = CreatePeer(p);
+        peer.NextPeer = created;
+        peerIndex = created;
+        break;
+      }
+      peerIndex = peer.NextPeer;
+    }
+  }
+
+  TNetPeer& peer = objects.Get<TNetPeer>(peerIndex);
+  const TPacket& r = p.record;
+  AddToSet(peer.SubProtocols, p.sub);
+  peer.LastTTL = r.TTL;
+  Accumulate(peer.Packets, 1);
+  Accumulate(peer.Bytes, r.Length);
+  Accumulate(peer.PacketsBySubProtocol[p.sub], 1);
+
+  // Port-based conversations match on their ports alone, whatever the packet's protocol.
+  int32_t last = -1;
+  int32_t index = peer.FirstConversation;
+  for (int32_t budget = objects.Count(); objects.Is<TTransHead>(index) && budget > 0; --budget) {
+    TTransHead& c = objects.Get<TTransHead>(index);
+    bool match = IsPortBased(c.SubProtocol) ? c.SourcePort == p.sourcePort && c.DestinationPort == p.destinationPort
+                                            : c.SubProtocol == p.sub;
+    if (match) break;
+    last = index;
+    index = c.NextConversation;
+  }
+  if (!objects.Is<TTransHead>(index)) {
+    index = CreateConversation(p);
+    if (last < 0)
+      peer.FirstConversation = index;
+    else
+      objects.Get<TTransHead>(last).NextConversation = index;
+  }
+  TTransHead& conversation = objects.Get<TTransHead>(index);
+  conversation.MaxWindow = std::max(conversation.MaxWindow, r.Window);
+  return conversation;
+}
+
+// Placeholders and ICMP report records are not packets of the conversation: the rules that
+// look at earlier packets pass over them.
+int32_t NetworkStage::PreviousReal(int32_t index) const {
+  const PacketList& packets = model_.Packets;
+  int32_t i = packets.At(index).PreviousPacket;
+  for (int32_t budget = packets.Count(); packets.Contains(i) && budget > 0; --budget) {
+    if (IsRealPacket(packets.At(i).Flags)) return i;
+    i = packets.At(i).PreviousPacket;
+  }
+  return -1;
+}
+
+int32_t NetworkStage::AppendPacket(const Packet& p, TTransHead& conversation, const FrameRecord& frame) {
+  PacketList& packets = model_.Packets;
+  const TPacket& r = p.record;
+  int32_t index = packets.Append(conversation);
+  int32_t previous = PreviousReal(index);
+
+  bool gap = false;
+  if (previous >= 0) {
+    const TPacket& before = packets.At(previous);
+    if (p.sub == kSubTcp && (r.TcpFlags & kTcpFlagSyn) == 0 && r.FragmentOffset == 0 && before.FragmentOffset == 0) {
+      // Later fragments carry no sequence number: no gap is judged next to them.
+      int64_t expected = int64_t{before.Sequence} + Payload(before) + 1;
+      gap = expected >= 0 && expected <= UINT32_MAX && expected < int64_t{r.Sequence} &&
+            (before.Flags & kPacketRetransmission) == 0;
+    } else if (p.sub == kSubNcp && r.Sequence != 0) {
+      gap = before.Sequence < r.Sequence && r.Sequence - before.Sequence >= 2;
+    }
+  }
+  if (gap) {
+    TPacket& placeholder = packets.At(index);
+    placeholder.Time = packets.At(previous).Time;
+    placeholder.Length = r.Length;
+    placeholder.FrameNumber = r.FrameNumber;
+    placeholder.Sequence = r.Sequence;
+    placeholder.Acknowledge = r.Acknowledge;
+    placeholder.Flags = r.Flags | kPacketGap;
+    index = packets.Append(conversation);
+  }
+
+  TPacket& packet = packets.At(index);
+  const int32_t link = packet.PreviousPacket;
+  packet = r;
+  packet.PreviousPacket = link;
+  packet.NextPacket = -1;
+  if ((frame.Status & kStatusCrcError) != 0) packet.Flags |= kPacketCrcError;
+  return index;
+}
+
+void NetworkStage::MarkTcpFlags(const Packet& p, TPacket& packet) {
+  if (p.sub != kSubTcp || packet.FragmentOffset != 0) return;  // a later fragment has no TCP header
+  if ((packet.TcpFlags & kTcpFlagRst) != 0) packet.Flags |= kPacketReset;
+  if ((packet.TcpFlags & kFinSynRst) == 0 && packet.Window == 0) packet.Flags |= kPacketZeroWindow;
+}
+
+// Calls match(candidate, count) on the previous packet and then on earlier ones until it
+// returns true, limit candidates were examined (0: no limit), or the next would be the
+// conversation's first packet (which is a candidate only as the previous one).
+template <class Match>
+void NetworkStage::WalkCandidates(int32_t previous, int limit, Match match) {
+  int count = 0;
+  for (int32_t c = previous; c >= 0;) {
+    ++count;
+    if (match(model_.Packets.At(c), count)) return;
+    if (limit != 0 && count >= limit) return;
+    c = PreviousReal(c);
+    if (c < 0 || PreviousReal(c) < 0) return;
+  }
+}
+
+void NetworkStage::MarkRepeats(const Packet& p, int32_t index) {
+  TPacket& packet = model_.Packets.At(index);
+  const int32_t previous = PreviousReal(index);
+  if (p.ip && packet.FragmentOffset != 0) MarkMissingFragment(packet, previous);
+  if (p.sub == kSubPBurst) {
+    MarkPacketBurstRepeat(p, packet, previous);
+    return;
+  }
+  if (previous < 0) return;
+  switch (p.sub) {
+    case kSubTcp:
+      if (packet.FragmentOffset == 0) MarkTcpRetransmission(packet, previous);
+      break;
+    case kSubNcp:
+    case kSubSpx: MarkSequencedRepeat(p, packet, previous); break;
+    case kSubSpx2: MarkSpx2Repeat(packet, previous); break;
+    default: break;
+  }
+}
+
+// Marked until the fragment that ends where this one starts is found among the earlier
+// packets of the same identification. A fragment with no earlier packet is marked too.
+void NetworkStage::MarkMissingFragment(TPacket& packet, int32_t previous) {
+  packet.Flags |= kPacketMissingFragment;
+  WalkCandidates(previous, 0, [&packet](const TPacket& c, int) {
+    if (c.Identification != packet.Identification) return true;  // ends the walk
+    if (int64_t{c.FragmentOffset} + c.TotalLength - c.HeaderLength != packet.FragmentOffset) return false;
+    packet.Flags &= ~kPacketMissingFragment;
+    return true;
+  });
+}
+
+void NetworkStage::MarkTcpRetransmission(TPacket& packet, int32_t previous) {
+  if (packet.Acknowledge < model_.Packets.At(previous).Acknowledge) return;
+  const bool control = (packet.TcpFlags & kFinSynRst) != 0;
+  WalkCandidates(previous, kCandidateLimit, [&](const TPacket& c, int count) {
+    const bool cControl = (c.TcpFlags & kFinSynRst) != 0;
+    const int64_t length = Payload(c) + (cControl ? 1 : 0);
+    if (c.FragmentOffset != 0 || (length == 0 && c.TTL <= packet.TTL) || c.Sequence != packet.Sequence) return false;
+    packet.RetransmitDistance = static_cast<uint8_t>(count);
+    if (packet.TTL < c.TTL)
+      packet.Flags |= kPacketRoutedDuplicate;
+    else if (control == cControl)
+      packet.Flags |= kPacketRetransmission;
+    return true;
+  });
+}
+
+// NCP and SPX: a request repeating the previous request's sequence number.
+void NetworkStage::MarkSequencedRepeat(const Packet& p, TPacket& packet, int32_t previous) {
+  if ((packet.Flags & kPacketRequest) == 0 || (packet.Flags & kPacketGroup) != 0) return;
+  const TPacket& m = model_.Packets.At(previous);
+  if ((m.Flags & kPacketRequest) == 0 || m.Sequence != packet.Sequence) return;
+  if (packet.TTL > m.TTL)
+    packet.Flags |= kPacketRoutedDuplicate;
+  else if (p.sub == kSubSpx || (packet.Time - m.Time < kNcpRetryWindow && packet.Function == m.Function))
+    packet.Flags |= kPacketRetransmission;
+}
+
+void NetworkStage::MarkSpx2Repeat(TPacket& packet, int32_t previous) {
+  if ((packet.Flags & kPacketRequest) == 0 || (packet.Flags & kPacketGroup) != 0) return;
+  WalkCandidates(previous, kCandidateLimit, [&packet](const TPacket& c, int count) {
+    if ((c.Flags & kPacketRequest) == 0 || c.Sequence != packet.Sequence) return false;
+    packet.RetransmitDistance = static_cast<uint8_t>(count);
+    packet.Flags |= c.TTL >= packet.TTL ? kPacketRetransmission : kPacketRoutedDuplicate;
+    return true;
+  });
+}
+
+// Packet burst: a request naming missing fragments (data[35]) repeats data already sent.
+void NetworkStage::MarkPacketBurstRepeat(const Packet& p, TPacket& packet, int32_t previous) {
+  if ((packet.Flags & kPacketGroup) != 0) return;
+  const TPacket* m = previous >= 0 ? &model_.Packets.At(previous) : nullptr;
+  const uint8_t missing = p.data.U8(p.network + 30 + 35);
+  if (!m || m->TTL >= packet.TTL || m->Sequence != packet.Sequence) {
+    if (missing != 0) {
+      packet.Flags |= kPacketRetransmission;
+      packet.Function = missing;
+    } else if (m && m->Sequence == packet.Sequence && HasFlags(m->Flags, kPacketRequest | kPacketRead)) {
+      packet.Flags |= kPacketRetransmission;
+      packet.Function = 0;
+    }
+  } else {
+    packet.Flags |= kPacketRoutedDuplicate;
+  }
+}
+
+// An ICMP error quoting a TCP or UDP packet of the trace is filed, as a record of its own,
+// directly after that packet in the packet's conversation.
+void NetworkStage::FileIcmpReport(const Packet& p, int32_t index) {
+  const TPacket& icmp = model_.Packets.At(index);
+  const uint8_t type = static_cast<uint8_t>(icmp.Window & 0xFF);
+  if (type != 3 && type != 4 && type != 5 && type != 11) return;
+  const ByteView& d = p.data;
+  const size_t e = p.transport + 8;  // the quoted IP header
+  const uint8_t protocol = d.U8(e + 9);
+  if (protocol != 6 && protocol != 17) return;
+  const AddressKey source = AddressKey::At(d, e + 12, kIpKeyLength);
+  const AddressKey destination = AddressKey::At(d, e + 16, kIpKeyLength);
+  const uint16_t identification = d.U16be(e + 4);
+  const uint16_t sourcePort = d.U16be(e + 20);
+  const uint16_t destinationPort = d.U16be(e + 22);
+
+  const NetAddressNode* node = model_.NetAddresses.Find(source);
+  if (!node || node->FirstPeer == 0) return;
+  ModelObjects& objects = model_.Objects;
+  int32_t peerIndex = node->FirstPeer;
+  for (int32_t budget = objects.Count(); objects.Is<TNetPeer>(peerIndex) && budget > 0; --budget) {
+    if (objects.Get<TNetPeer>(peerIndex).PeerAddress == destination) break;
+    peerIndex = objects.Get<TNetPeer>(peerIndex).NextPeer;
+  }
+  if (!objects.Is<TNetPeer>(peerIndex) || objects.Get<TNetPeer>(peerIndex).PeerAddress != destination) return;
+
+  int32_t conversationIndex = objects.Get<TNetPeer>(peerIndex).FirstConversation;
+  for (int32_t budget = objects.Count(); objects.Is<TTransHead>(conversationIndex) && budget > 0; --budget) {
+    const TTransHead& c = objects.Get<TTransHead>(conversationIndex);
+    if (c.SourcePort == sourcePort && c.DestinationPort == destinationPort) break;
+    conversationIndex = c.NextConversation;
+  }
+  if (!objects.Is<TTransHead>(conversationIndex)) return;
+  TTransHead& conversation = objects.Get<TTransHead>(conversationIndex);
+
+  PacketList& packets = model_.Packets;
+  int32_t target = conversation.LastPacket;
+  for (int32_t budget = packets.Count(); packets.Contains(target) && budget > 0; --budget) {
+    const TPacket& candidate = packets.At(target);
+    if (IsRealPacket(candidate.Flags) && candidate.Identification == identification) break;
+    target = candidate.PreviousPacket;
+  }
+  if (!packets.Contains(target)) return;
+
+  const int32_t referredFrame = packets.At(target).FrameNumber;
+  const int32_t created = packets.InsertAfter(conversation, target);
+  if (created < 0) return;
+  TPacket& report = packets.At(created);
+  report.Time = icmp.Time;
+  report.Length = icmp.Length;
+  report.FrameNumber = icmp.FrameNumber;
+  report.NetworkOffset = icmp.NetworkOffset;
+  report.HeaderLength = icmp.HeaderLength;
+  report.TotalLength = icmp.TotalLength;
+  report.Identification = icmp.Identification;
+  report.Window = icmp.Window;
+  report.TTL = icmp.TTL;
+  report.Sequence = static_cast<uint32_t>(referredFrame);
+  report.Flags = kIcmpReportFlags;
+}
+
+// Servers found on unregistered ports (a SYN to them) decide the direction of every packet
+// of their conversations. Only the direction bits change; report records keep theirs.
+void NetworkStage::MarkLearnedServers() {
+  ModelObjects& objects = model_.Objects;
+  PacketList& packets = model_.Packets;
+  const PortSet& learned = model_.LearnedServerPorts;
+  if (learned.none()) return;
+  model_.NetAddresses.ForEach([&](NetAddressNode& node) {
+    // The learned ports are TCP ports: IPX sockets and connection numbers are not.
+    if ((node.Roles & 1) == 0 || node.Address.Length != kIpKeyLength) return;
+    int32_t peerBudget = objects.Count();
+    for (int32_t peerIndex = node.FirstPeer; objects.Is<TNetPeer>(peerIndex) && peerBudget-- > 0;
+         peerIndex = objects.Get<TNetPeer>(peerIndex).NextPeer) {
+      int32_t conversationBudget = objects.Count();
+      for (int32_t c = objects.Get<TNetPeer>(peerIndex).FirstConversation;
+           objects.Is<TTransHead>(c) && conversationBudget-- > 0; c = objects.Get<TTransHead>(c).NextConversation) {
+        const TTransHead& conversation = objects.Get<TTransHead>(c);
+        const bool toServer = learned.test(conversation.DestinationPort);
+        const bool fromServer = learned.test(conversation.SourcePort);
+        if (!toServer && !fromServer) continue;
+        int32_t packetBudget = packets.Count();
+        for (int32_t i = conversation.FirstPacket; packets.Contains(i) && packetBudget-- > 0;
+             i = packets.At(i).NextPacket) {
+          TPacket& packet = packets.At(i);
+          if (IsIcmpReport(packet.Flags)) continue;
+          if (toServer) packet.Flags = (packet.Flags & ~kPacketReply) | kPacketRequest;
+          if (fromServer) packet.Flags = (packet.Flags & ~kPacketRequest) | kPacketReply;
+        }
+      }
+    }
+  });
+}
+
+}  // namespace corvanta
