@@ -7,6 +7,7 @@
 #include <span>
 
 #include "analysis/ConversationEngine.h"
+#include "analysis/GridRows.h"
 #include "analysis/Selection.h"
 #include "decode/PacketFlags.h"
 #include "naming/LearnedNames.h"
@@ -293,82 +294,6 @@ bool IsTextColumn(int column) {
          column == kCsColServer || column == kCsColProtocol || column == kCsColDuration;
 }
 
-// A number cell without its thousands separators and its first percent sign; 0 when what
-// is left is not a number ("-", empty).
-double CellNumber(std::string_view cell, char thousandsSep, char decimalSep) {
-  std::string text;
-  text.reserve(cell.size());
-  bool percentRemoved = false;
-  for (char c : cell) {
-    if (thousandsSep != '\0' && c == thousandsSep) continue;
-    if (c == '%' && !percentRemoved) {
-      percentRemoved = true;
-      continue;
-    }
-    text.push_back(c == decimalSep ? '.' : c);
-  }
-  size_t begin = text.find_first_not_of(' ');
-  if (begin == std::string::npos) return 0;
-  double value = 0;
-  auto [end, error] = std::from_chars(text.data() + begin, text.data() + text.size(), value);
-  if (error != std::errc{} || std::isnan(value)) return 0;
-  (void)end;
-  return value;
-}
-
-struct SortKey {
-  double Number = 0;
-  std::string_view Text;
-};
-
-class RowSorter {
- public:
-  RowSorter(std::vector<SortKey> keys, bool text, bool ascending)
-      : keys_(std::move(keys)), text_(text), ascending_(ascending) {}
-
-  // Hoare's quicksort with the middle row as pivot, as the grid has always sorted (equal
-  // keys do not keep their order). The smaller part is sorted first so the depth stays
-  // logarithmic.
-  void Sort(std::vector<size_t>& order, ptrdiff_t lo, ptrdiff_t hi) const {
-    while (lo < hi) {
-      const SortKey pivot = keys_[order[static_cast<size_t>((lo + hi) / 2)]];
-      ptrdiff_t i = lo, j = hi;
-      do {
-        while (i < hi && Compare(keys_[order[static_cast<size_t>(i)]], pivot) < 0) ++i;
-        while (j > lo && Compare(keys_[order[static_cast<size_t>(j)]], pivot) > 0) --j;
-        if (i <= j) {
-          std::swap(order[static_cast<size_t>(i)], order[static_cast<size_t>(j)]);
-          ++i;
-          --j;
-        }
-      } while (i <= j);
-      if (j - lo < hi - i) {
-        Sort(order, lo, j);
-        lo = i;
-      } else {
-        Sort(order, i, hi);
-        hi = j;
-      }
-    }
-  }
-
- private:
-  int Compare(const SortKey& a, const SortKey& b) const {
-    int c;
-    if (text_) {
-      int t = a.Text.compare(b.Text);  // byte-wise, unsigned
-      c = t < 0 ? -1 : t > 0 ? 1 : 0;
-    } else {
-      c = a.Number < b.Number ? -1 : a.Number > b.Number ? 1 : 0;
-    }
-    return ascending_ ? c : -c;
-  }
-
-  std::vector<SortKey> keys_;
-  bool text_;
-  bool ascending_;
-};
-
 }  // namespace
 
 std::string ClientServerName(const CaptureModel& model, const VendorTable* vendors, std::string_view key,
@@ -460,23 +385,10 @@ bool ClientServerTable::Sort(int column, bool ascending) {
   sortedAscending_ = ascending;
   if (rows_.size() < 2) return true;
 
-  const bool text = IsTextColumn(column);
-  std::vector<SortKey> keys(rows_.size());
-  for (size_t i = 0; i < rows_.size(); ++i) {
-    const std::string& cell = rows_[i][static_cast<size_t>(column)];
-    if (text)
-      keys[i].Text = cell;
-    else
-      keys[i].Number = CellNumber(cell, options_.ThousandsSep, options_.DecimalSep);
-  }
-  std::vector<size_t> order(rows_.size());
-  for (size_t i = 0; i < order.size(); ++i) order[i] = i;
-  RowSorter(std::move(keys), text, ascending).Sort(order, 0, static_cast<ptrdiff_t>(order.size()) - 1);
-
-  std::vector<ClientServerRow> sorted;
-  sorted.reserve(rows_.size());
-  for (size_t i : order) sorted.push_back(std::move(rows_[i]));
-  rows_ = std::move(sorted);
+  std::vector<std::string_view> cells(rows_.size());
+  for (size_t i = 0; i < rows_.size(); ++i) cells[i] = rows_[i][static_cast<size_t>(column)];
+  ApplyGridOrder(rows_, GridSortOrder(cells, IsTextColumn(column), ascending, options_.ThousandsSep,
+                                      options_.DecimalSep));
   return true;
 }
 
@@ -491,24 +403,12 @@ void ClientServerTable::RewriteNames(const CaptureModel& model, const VendorTabl
 }
 
 std::string ClientServerTable::CopyText(int left, int top, int right, int bottom) const {
-  left = std::max(left, 0);
-  right = std::min(right, kCsVisibleColumns - 1);
-  top = std::max(top, 0);
-  bottom = std::min<int64_t>(bottom, static_cast<int64_t>(rows_.size()));
-  if (left > right || top > bottom) return {};
   auto headers = Headers();
-  std::string text;
-  auto appendLine = [&](auto cell) {
-    for (int c = left; c <= right; ++c) {
-      if (c > left) text += '\t';
-      text += cell(c);
-    }
-    text += "\r\n";
-  };
-  appendLine([&](int c) -> const std::string& { return headers[static_cast<size_t>(c)]; });
-  for (int r = std::max(top, 1); r <= bottom; ++r)
-    appendLine([&](int c) -> const std::string& { return rows_[static_cast<size_t>(r - 1)][static_cast<size_t>(c)]; });
-  return text;
+  return GridCopyText(left, top, right, bottom, kCsVisibleColumns, static_cast<int>(rows_.size()),
+                      [&](int row, int column) -> std::string_view {
+                        const size_t c = static_cast<size_t>(column);
+                        return row == 0 ? std::string_view(headers[c]) : rows_[static_cast<size_t>(row - 1)][c];
+                      });
 }
 
 RequestedConversation ClientServerTable::Request(size_t row, const VendorTable* vendors) const {
