@@ -1,9 +1,48 @@
-#include <QApplication>
+#include <QSettings>
+#include <QTextStream>
+#include <QTimer>
 #include <cstring>
 #include <iostream>
 
 #include "Version.h"
+#include "ui/main/CorvantaApplication.h"
+#include "ui/main/DialogService.h"
+#include "ui/main/ErrorInformationForm.h"
+#include "ui/main/Grab.h"
+#include "ui/main/InfoWindows.h"
 #include "ui/main/MainForm.h"
+#include "ui/main/ProcessTraceFileForm.h"
+#include "ui/main/ProgramContext.h"
+#include "ui/main/ProgramWindows.h"
+#include "ui/main/QtSettingsStore.h"
+#include "ui/main/ServerPortsForm.h"
+
+namespace {
+
+using corvanta::ui::DialogService;
+
+// With --grab nobody is there to answer a box: its text goes to the error stream.
+class ConsoleDialogs : public DialogService {
+ public:
+  void Warning(QWidget*, const QString& title, const QString& text) override { Print(title, text); }
+  void Information(QWidget*, const QString& title, const QString& text) override { Print(title, text); }
+  void Error(QWidget*, const QString& title, const QString& text) override { Print(title, text); }
+  QString OpenFileName(QWidget*, const QString&, const QString&, const QStringList&) override { return {}; }
+  bool OpenUrl(const QUrl&) override { return false; }
+
+ private:
+  static void Print(const QString& title, const QString& text) {
+    QTextStream(stderr) << title << ": " << text << Qt::endl;
+  }
+};
+
+int Usage() {
+  std::cerr << "usage: corvanta [TRACE]\n       corvanta --grab DIR [TRACE]\n       corvanta --grab-all DIR [TRACE]\n"
+               "       corvanta --version\n";
+  return 2;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
@@ -12,9 +51,48 @@ int main(int argc, char** argv) {
       return 0;
     }
   }
-  QApplication app(argc, argv);
+  corvanta::ui::CorvantaApplication app(argc, argv);
   QApplication::setApplicationName(CORVANTA_PRODUCT);
-  corvanta::ui::TMainForm main;
-  main.show();
-  return app.exec();
+  QApplication::setOrganizationName(corvanta::ui::QtSettingsStore::kOrganisation);
+
+  const QStringList args = QApplication::arguments().mid(1);
+  // --grab-all also pictures the dialogs, for documentation and review.
+  const bool grabAll = args.value(0) == "--grab-all";
+  const bool grab = grabAll || args.value(0) == "--grab";
+  if (grab && args.size() < 2) return Usage();
+  const QString grabFolder = grab ? args.value(1) : QString();
+  const QString trace = grab ? args.value(2) : args.value(0);
+
+  corvanta::ui::QtSettingsStore store;
+  DialogService boxes;
+  ConsoleDialogs console;
+  corvanta::ui::ProgramContext context;
+  context.store = &store;
+  context.dialogs = grab ? static_cast<DialogService*>(&console) : &boxes;
+  context.settingsLocation =
+      QSettings(corvanta::ui::QtSettingsStore::kOrganisation, corvanta::ui::QtSettingsStore::kApplication).fileName();
+  context.programDirectory = QApplication::applicationDirPath();
+  context.commandLineTrace = trace;
+  context.startupDeadline = QDeadlineTimer(grab ? 0 : 2000);
+  if (grab) context.progressCloseDelayMs = 0;
+
+  corvanta::ui::ProgramWindows windows(context, !grab);
+  app.SetErrorWindow(windows.ErrorInformation());
+  corvanta::ui::TMainForm& mainForm = *windows.MainForm();
+  if (grab) {
+    QObject::connect(&mainForm, &corvanta::ui::TMainForm::FirstActivationDone, &mainForm, [&] {
+      QTimer::singleShot(0, &mainForm, [&] {
+        QList<QWidget*> dialogs;
+        if (grabAll)
+          dialogs = {windows.About(),    windows.SystemInfo(), windows.TechSupport(),     windows.ServerPorts(),
+                     windows.Progress(), windows.Analyzing(),  windows.ErrorInformation()};
+        const QStringList files = corvanta::ui::GrabWindows(mainForm, grabFolder, dialogs);
+        for (const QString& f : files) QTextStream(stdout) << f << Qt::endl;
+        mainForm.close();
+        QApplication::exit(files.isEmpty() ? 1 : 0);
+      });
+    });
+  }
+  mainForm.show();
+  return QApplication::exec();
 }

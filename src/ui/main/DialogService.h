@@ -1,0 +1,24 @@
+#pragma once
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+
+class QWidget;
+
+namespace corvanta::ui {
+
+// The modal boxes and platform dialogs the windows open. Tests replace it to answer
+// without blocking.
+class DialogService {
+ public:
+  virtual ~DialogService() = default;
+  virtual void Warning(QWidget* parent, const QString& title, const QString& text);
+  virtual void Information(QWidget* parent, const QString& title, const QString& text);
+  virtual void Error(QWidget* parent, const QString& title, const QString& text);
+  // An existing file chosen by the user; empty when cancelled.
+  virtual QString OpenFileName(QWidget* parent, const QString& title, const QString& directory,
+                               const QStringList& filters);
+  virtual bool OpenUrl(const QUrl& url);
+};
+
+}  // namespace corvanta::ui

@@ -1,0 +1,68 @@
+#pragma once
+#include <QString>
+#include <QWidget>
+
+#include "analysis/FileSummary.h"
+
+class QButtonGroup;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+
+namespace corvanta::ui {
+
+struct FileAttributeTexts {
+  QString analyzer;
+  QString interfaceName;
+  QString bandwidth;
+  QString date;
+  QString size;
+  QString duration;
+  QString comment;
+};
+
+// The "File Summary" page: file attributes, frame statistics, media utilisation and DLC
+// encapsulation types. It only shows figures computed elsewhere.
+class TFileSummaryPage : public QWidget {
+  Q_OBJECT
+ public:
+  explicit TFileSummaryPage(QWidget* parent = nullptr);
+
+  // Empty attributes and the duration "00:00:00.000".
+  void ClearFileAttributes();
+  void SetFileAttributes(const FileAttributeTexts& texts);
+  void SetFileBandwidth(const QString& text);
+  void ShowFrameStatistics(const FrameStatistics& stats);
+  void ShowMediaUtilization(const MediaUtilization& util);
+  void ShowEncapsulationTypes(const EncapsulationTypes& types);
+  // "Multicast", or "Functional" on Token Ring.
+  void SetMulticastLabel(const QString& text);
+
+  // "Broadcast Only" chosen in MediaUtilSelection.
+  bool BroadcastOnly() const;
+  void SetBroadcastOnly(bool on);
+
+  // A text box or bar by its control name, for tests and the grab.
+  QLineEdit* TextBox(const QString& name) const;
+  QProgressBar* Bar(const QString& name) const;
+
+ signals:
+  void MediaUtilSelectionClick();
+
+ private:
+  QLineEdit* AddBox(const QString& name);
+  QProgressBar* AddBar(const QString& name);
+  void FillRow(const FrameStatisticsRow& row, const QString& frames, const QString& framePct, const QString& bytes,
+               const QString& bytePct, const QString& ave, const QString& largest);
+
+  QGroupBox* mediaGroup_ = nullptr;
+  QButtonGroup* mediaSelection_ = nullptr;
+  QLabel* multicastLabel_ = nullptr;
+  QLabel* etypeLabel_ = nullptr;
+  QLabel* llcLabel_ = nullptr;
+  QLabel* snapLabel_ = nullptr;
+  QLabel* novRawLabel_ = nullptr;
+};
+
+}  // namespace corvanta::ui

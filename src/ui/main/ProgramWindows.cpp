@@ -1,0 +1,48 @@
+#include "ui/main/ProgramWindows.h"
+
+#include <QCoreApplication>
+#include <QWidget>
+
+#include "ui/main/ErrorInformationForm.h"
+#include "ui/main/InfoWindows.h"
+#include "ui/main/MainForm.h"
+#include "ui/main/ProcessTraceFileForm.h"
+#include "ui/main/ProgramContext.h"
+#include "ui/main/ServerPortsForm.h"
+
+namespace corvanta::ui {
+
+ProgramWindows::ProgramWindows(ProgramContext& context, bool showSplash) {
+  // The first few, then the splash, then the rest; the main window last.
+  splash_ = new TSplashForm;
+  progress_ = std::make_unique<TProcessTraceFileForm>();
+  scratch_ = std::make_unique<QWidget>();  // never shown
+  analyzing_ = std::make_unique<TProgress>();
+  if (showSplash) {
+    splash_->show();
+    splash_->repaint();
+    QCoreApplication::processEvents();
+  }
+  serverPorts_ = std::make_unique<TServerPorts>(context.userPorts, *context.store, *context.dialogs);
+  about_ = std::make_unique<TAboutBox>();
+  errorInformation_ = std::make_unique<TErrorInformationForm>();
+  systemInfo_ = std::make_unique<TSystemInfoForm>(context);
+  techSupport_ = std::make_unique<TTechSupportForm>();
+
+  MainFormWindows windows;
+  windows.progress = progress_.get();
+  windows.serverPorts = serverPorts_.get();
+  windows.about = about_.get();
+  windows.systemInfo = systemInfo_.get();
+  windows.techSupport = techSupport_.get();
+  windows.splash = splash_;
+  mainForm_ = std::make_unique<TMainForm>(context, windows);
+}
+
+ProgramWindows::~ProgramWindows() {
+  // The main window goes first: it writes the settings while the others still stand.
+  mainForm_.reset();
+  delete splash_.data();
+}
+
+}  // namespace corvanta::ui

@@ -1,0 +1,51 @@
+#pragma once
+#include <QPointer>
+#include <memory>
+
+class QWidget;
+
+namespace corvanta::ui {
+
+struct ProgramContext;
+class TSplashForm;
+class TProcessTraceFileForm;
+class TProgress;
+class TServerPorts;
+class TAboutBox;
+class TErrorInformationForm;
+class TSystemInfoForm;
+class TTechSupportForm;
+class TMainForm;
+
+// Every window of the program, created once in the start-up order and kept until exit.
+// The main window is created last; it reads the settings and waits out the splash.
+class ProgramWindows {
+ public:
+  explicit ProgramWindows(ProgramContext& context, bool showSplash = true);
+  ~ProgramWindows();
+  ProgramWindows(const ProgramWindows&) = delete;
+  ProgramWindows& operator=(const ProgramWindows&) = delete;
+
+  TProcessTraceFileForm* Progress() const { return progress_.get(); }
+  TProgress* Analyzing() const { return analyzing_.get(); }
+  TServerPorts* ServerPorts() const { return serverPorts_.get(); }
+  TAboutBox* About() const { return about_.get(); }
+  TErrorInformationForm* ErrorInformation() const { return errorInformation_.get(); }
+  TSystemInfoForm* SystemInfo() const { return systemInfo_.get(); }
+  TTechSupportForm* TechSupport() const { return techSupport_.get(); }
+  TMainForm* MainForm() const { return mainForm_.get(); }
+
+ private:
+  QPointer<TSplashForm> splash_;
+  std::unique_ptr<TProcessTraceFileForm> progress_;
+  std::unique_ptr<QWidget> scratch_;
+  std::unique_ptr<TProgress> analyzing_;
+  std::unique_ptr<TServerPorts> serverPorts_;
+  std::unique_ptr<TAboutBox> about_;
+  std::unique_ptr<TErrorInformationForm> errorInformation_;
+  std::unique_ptr<TSystemInfoForm> systemInfo_;
+  std::unique_ptr<TTechSupportForm> techSupport_;
+  std::unique_ptr<TMainForm> mainForm_;
+};
+
+}  // namespace corvanta::ui

@@ -1,0 +1,26 @@
+#pragma once
+#include <QString>
+#include <cstdint>
+#include <string>
+
+namespace corvanta::ui {
+
+// The locale's thousands separator when it is one ASCII character; a blank otherwise (the
+// number formats take one byte).
+char LocaleThousandsSeparator();
+
+// A count with the locale's thousands separator.
+QString CountText(int64_t count);
+
+// UTF-8 texts of the core.
+inline QString ToQ(const std::string& text) { return QString::fromStdString(text); }
+inline std::string ToStd(const QString& text) { return text.toStdString(); }
+
+// Paths cross between Qt and the core in the file system's encoding.
+std::string PathToStd(const QString& path);
+QString PathFromStd(const std::string& path);
+
+// Text read from a trace: UTF-8 when it is valid UTF-8, else Latin-1.
+QString TraceText(const std::string& text);
+
+}  // namespace corvanta::ui
