@@ -278,10 +278,15 @@ bool ConversationEngine::EndsAgainLater(int32_t command, uint32_t end) const {
 
 int32_t ConversationEngine::FindResponse(const TTransHead& head, const TPacket& command) const {
   int32_t budget = model_.Packets.Count();
+  // A response further away than this is no answer to the command; the bound keeps a
+  // conversation of many unanswered commands from taking quadratic time.
+  constexpr int kResponseSearchLimit = 1024;
+  int examined = 0;
   auto search = [&](auto isResponse) {
     for (int32_t i = r_; model_.Packets.Contains(i) && budget-- > 0; i = P(i).NextPacket) {
       const TPacket& p = P(i);
       if (IsMarker(p)) continue;
+      if (++examined > kResponseSearchLimit) return -1;
       int verdict = isResponse(p);  // 1 response, 0 go on, -1 give up
       if (verdict != 0) return verdict > 0 ? i : -1;
     }

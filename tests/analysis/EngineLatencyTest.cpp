@@ -67,6 +67,26 @@ TEST(EngineLatencyTest, PingPairsEveryEchoWithItsReply) {
   EXPECT_DOUBLE_EQ(r.Duration, 9e6 + 590);
 }
 
+// Thousands of unanswered echoes, each searched for among the many replies that follow:
+// the search for a response is bounded, so this stays linear and pairs nothing wrongly.
+TEST(EngineLatencyTest, UnansweredCommandsDoNotSearchWithoutEnd) {
+  TwoWay c(kSubIcmp);
+  constexpr int kEchoes = 5000;
+  for (int k = 0; k < kEchoes; ++k) {
+    Pkt request{.frame = k + 1, .time = k * 10.0, .length = 74, .flags = kPacketRequest, .seq = uint32_t(k + 1)};
+    request.window = 8;
+    c.b.Add(c.forward, request);
+  }
+  for (int k = 0; k < kEchoes; ++k) {
+    Pkt reply{.frame = kEchoes + k + 1, .time = kEchoes * 10.0 + k, .length = 74, .flags = kPacketReply};
+    reply.seq = uint32_t(kEchoes + 100 + k);
+    c.b.Add(c.reverse, reply);
+  }
+  AnalysisResult r = c.Latency(c.Select());
+  EXPECT_EQ(r.Pairs, 0);
+  EXPECT_EQ(r.SendPackets, kEchoes);
+}
+
 TEST(EngineLatencyTest, RangesCountOnlyTheRepliesTheyHold) {
   Ping c;
   AnalysisResult head = c.Latency(c.Select(1, 10));
