@@ -37,6 +37,7 @@ void CaptureModel::Reset() {
   Counts = ModelCounts{};
   FragmentPorts = FragmentPortTable{};
   LearnedServerPorts.reset();
+  Chains.Clear();
 }
 
 size_t CaptureModel::MemoryBytes() const {

@@ -4,6 +4,7 @@
 #include <bitset>
 #include <cstdint>
 
+#include "decode/ChainIndex.h"
 #include "decode/ModelStore.h"
 #include "decode/ModelTypes.h"
 
@@ -30,6 +31,8 @@ class CaptureModel {
   ModelCounts Counts;
   FragmentPortTable FragmentPorts;
   PortSet LearnedServerPorts;
+  // Lookups over the chains for the decoder; rebuilt by decoding, cleared by Reset.
+  ChainIndex Chains;
 
   // Chain walks. Each calls f(index, record) in chain order; f may return false to stop.
   // A walk ends at the chain's "none" value, at an index that does not hold the expected

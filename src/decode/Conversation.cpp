@@ -35,23 +35,17 @@ int32_t NetworkStage::CreateConversation(const Packet& p) {
 
 TTransHead& NetworkStage::FileConversation(const Packet& p, NetAddressNode& source, bool newSender) {
   ModelObjects& objects = model_.Objects;
-  int32_t peerIndex = source.FirstPeer;
-  if (newSender || !objects.Is<TNetPeer>(peerIndex)) {
+  ChainIndex& chains = model_.Chains;
+  int32_t peerIndex = newSender ? -1 : chains.FindPeer(&source, p.destination);
+  if (peerIndex < 0) {
     if (newSender) ++(p.ip ? model_.Counts.SendingIpAddresses : model_.Counts.SendingIpxAddresses);
     peerIndex = CreatePeer(p);
-    source.FirstPeer = peerIndex;
-  } else {
-    for (int32_t budget = objects.Count();; --budget) {
-      TNetPeer& peer = objects.Get<TNetPeer>(peerIndex);
-      if (peer.PeerAddress == p.destination) break;
-      if (!objects.Is<TNetPeer>(peer.NextPeer) || budget <= 0) {
-        int32_t created = CreatePeer(p);
-        peer.NextPeer = created;
-        peerIndex = created;
-        break;
-      }
-      peerIndex = peer.NextPeer;
-    }
+    int32_t last = newSender ? -1 : chains.PeerTail(&source);
+    if (objects.Is<TNetPeer>(last))
+      objects.Get<TNetPeer>(last).NextPeer = peerIndex;
+    else
+      source.FirstPeer = peerIndex;
+    chains.AddPeer(&source, p.destination, peerIndex);
   }
 
   TNetPeer& peer = objects.Get<TNetPeer>(peerIndex);
@@ -63,22 +57,15 @@ TTransHead& NetworkStage::FileConversation(const Packet& p, NetAddressNode& sour
   Accumulate(peer.PacketsBySubProtocol[p.sub], 1);
 
   // Port-based conversations match on their ports alone, whatever the packet's protocol.
-  int32_t last = -1;
-  int32_t index = peer.FirstConversation;
-  for (int32_t budget = objects.Count(); objects.Is<TTransHead>(index) && budget > 0; --budget) {
-    TTransHead& c = objects.Get<TTransHead>(index);
-    bool match = IsPortBased(c.SubProtocol) ? c.SourcePort == p.sourcePort && c.DestinationPort == p.destinationPort
-                                            : c.SubProtocol == p.sub;
-    if (match) break;
-    last = index;
-    index = c.NextConversation;
-  }
-  if (!objects.Is<TTransHead>(index)) {
+  int32_t index = chains.FindConversation(peerIndex, p.sub, p.sourcePort, p.destinationPort);
+  if (index < 0) {
     index = CreateConversation(p);
-    if (last < 0)
-      peer.FirstConversation = index;
-    else
+    int32_t last = chains.ConversationTail(peerIndex);
+    if (objects.Is<TTransHead>(last))
       objects.Get<TTransHead>(last).NextConversation = index;
+    else
+      peer.FirstConversation = index;
+    chains.AddConversation(peerIndex, objects.Get<TTransHead>(index), index);
   }
   TTransHead& conversation = objects.Get<TTransHead>(index);
   conversation.MaxWindow = std::max(conversation.MaxWindow, r.Window);
@@ -262,11 +249,7 @@ void NetworkStage::FileIcmpReport(const Packet& p, int32_t index) {
   const NetAddressNode* node = model_.NetAddresses.Find(source);
   if (!node || node->FirstPeer == 0) return;
   ModelObjects& objects = model_.Objects;
-  int32_t peerIndex = node->FirstPeer;
-  for (int32_t budget = objects.Count(); objects.Is<TNetPeer>(peerIndex) && budget > 0; --budget) {
-    if (objects.Get<TNetPeer>(peerIndex).PeerAddress == destination) break;
-    peerIndex = objects.Get<TNetPeer>(peerIndex).NextPeer;
-  }
+  int32_t peerIndex = model_.Chains.FindPeer(node, destination);
   if (!objects.Is<TNetPeer>(peerIndex) || objects.Get<TNetPeer>(peerIndex).PeerAddress != destination) return;
 
   int32_t conversationIndex = objects.Get<TNetPeer>(peerIndex).FirstConversation;
@@ -280,12 +263,16 @@ void NetworkStage::FileIcmpReport(const Packet& p, int32_t index) {
 
   PacketList& packets = model_.Packets;
   int32_t target = conversation.LastPacket;
-  for (int32_t budget = packets.Count(); packets.Contains(target) && budget > 0; --budget) {
+  // Identifications repeat every 65536 packets: a match further back names another packet,
+  // and the bound keeps floods of reports from walking long conversations again and again.
+  for (int32_t budget = 65536; packets.Contains(target) && budget > 0; --budget) {
     const TPacket& candidate = packets.At(target);
     if (IsRealPacket(candidate.Flags) && candidate.Identification == identification) break;
     target = candidate.PreviousPacket;
   }
-  if (!packets.Contains(target)) return;
+  if (!packets.Contains(target) || !IsRealPacket(packets.At(target).Flags) ||
+      packets.At(target).Identification != identification)
+    return;
 
   const int32_t referredFrame = packets.At(target).FrameNumber;
   const int32_t created = packets.InsertAfter(conversation, target);

@@ -37,6 +37,7 @@ StationNode& DataLinkStations::UpdateSource(const DataLinkFrame& frame, const St
     s.Roles = kRolesSent;
     Bump(model_.Counts.SendingStations);
     s.FirstPeer = NewDlcPeer(link.destination);
+    model_.Chains.AddPeer(&s, link.destination, s.FirstPeer);
   }
 
   AddToSet(s.Protocols, link.category);
@@ -57,25 +58,15 @@ StationNode& DataLinkStations::UpdateSource(const DataLinkFrame& frame, const St
 TDLCPeer& DataLinkStations::UpdatePeer(StationNode& source, const DataLinkFrame& frame, uint32_t length) {
   const DataLinkResult& link = frame.link;
   ModelObjects& objects = model_.Objects;
-  int32_t found = -1;
-  int32_t last = -1;
-  int32_t budget = objects.Count();
-  for (int32_t i = source.FirstPeer; objects.Is<TDLCPeer>(i) && budget-- > 0;) {
-    last = i;
-    const TDLCPeer& p = objects.Get<TDLCPeer>(i);
-    if (p.PeerAddress == link.destination) {
-      found = i;
-      break;
-    }
-    if (p.NextPeer < 1) break;
-    i = p.NextPeer;
-  }
+  int32_t found = model_.Chains.FindPeer(&source, link.destination);
   if (found < 0) {
     found = NewDlcPeer(link.destination);
-    if (last >= 0)
+    int32_t last = model_.Chains.PeerTail(&source);
+    if (objects.Is<TDLCPeer>(last))
       objects.Get<TDLCPeer>(last).NextPeer = found;
     else
       source.FirstPeer = found;
+    model_.Chains.AddPeer(&source, link.destination, found);
   }
 
   TDLCPeer& peer = objects.Get<TDLCPeer>(found);

@@ -1,0 +1,57 @@
+#include <gtest/gtest.h>
+
+#include "decode/ChainIndex.h"
+
+namespace corvanta {
+namespace {
+
+TTransHead Head(SubProtocol sub, uint16_t s, uint16_t d) {
+  TTransHead h;
+  h.SubProtocol = sub;
+  h.SourcePort = s;
+  h.DestinationPort = d;
+  return h;
+}
+
+TEST(ChainIndex, PeersAreFoundPerOwnerAndTheTailFollowsAppends) {
+  ChainIndex index;
+  int owner1 = 0, owner2 = 0;
+  const uint8_t a[] = {10, 0, 0, 1}, b[] = {10, 0, 0, 2};
+  AddressKey ka = AddressKey::Of(a, 4), kb = AddressKey::Of(b, 4);
+  EXPECT_EQ(index.FindPeer(&owner1, ka), -1);
+  EXPECT_EQ(index.PeerTail(&owner1), -1);
+  index.AddPeer(&owner1, ka, 5);
+  index.AddPeer(&owner1, kb, 9);
+  index.AddPeer(&owner2, ka, 7);
+  EXPECT_EQ(index.FindPeer(&owner1, ka), 5);
+  EXPECT_EQ(index.FindPeer(&owner1, kb), 9);
+  EXPECT_EQ(index.FindPeer(&owner2, ka), 7);
+  EXPECT_EQ(index.FindPeer(&owner2, kb), -1);
+  EXPECT_EQ(index.PeerTail(&owner1), 9);
+  index.Clear();
+  EXPECT_EQ(index.FindPeer(&owner1, ka), -1);
+}
+
+// The walk takes the first conversation in chain order that matches: a port-based one on
+// its ports (whatever the packet's protocol), another on its sub-protocol.
+TEST(ChainIndex, ConversationsMatchAsTheChainWalkWould) {
+  ChainIndex index;
+  index.AddConversation(3, Head(kSubTcp, 1025, 80), 10);
+  index.AddConversation(3, Head(kSubIcmp, 0, 0), 11);
+  index.AddConversation(3, Head(kSubUdp, 0, 0), 12);  // UDP with ports 0/0, after the ICMP one
+  EXPECT_EQ(index.FindConversation(3, kSubUdp, 1025, 80), 10);  // ports of the TCP conversation
+  EXPECT_EQ(index.FindConversation(3, kSubIcmp, 0, 0), 11);
+  // An ICMP packet with ports 0/0 matches the UDP conversation's ports too: the earlier wins.
+  EXPECT_EQ(index.FindConversation(3, kSubIcmp, 0, 0), 11);
+  EXPECT_EQ(index.FindConversation(3, kSubUdp, 0, 0), 12);
+  EXPECT_EQ(index.FindConversation(3, kSubIgmp, 7, 7), -1);
+  EXPECT_EQ(index.FindConversation(4, kSubTcp, 1025, 80), -1);
+  EXPECT_EQ(index.ConversationTail(3), 12);
+  // A second conversation with the same key is never found: the first one wins.
+  index.AddConversation(3, Head(kSubTcp, 1025, 80), 20);
+  EXPECT_EQ(index.FindConversation(3, kSubTcp, 1025, 80), 10);
+  EXPECT_EQ(index.ConversationTail(3), 20);
+}
+
+}  // namespace
+}  // namespace corvanta
