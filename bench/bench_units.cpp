@@ -1,0 +1,154 @@
+// Google Benchmark runs of the hot units over generated traffic: the readers, DecodeFrame,
+// the client/server table build, and the whole analysis of corvanta-cli --json.
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <memory>
+
+#include "TrafficGenerator.h"
+#include "analysis/BrisqonSettings.h"
+#include "analysis/ClientServerTable.h"
+#include "cli/Reports.h"
+#include "cli/TraceAnalysis.h"
+#include "decode/Decoder.h"
+#include "trace/OpenTrace.h"
+
+namespace corvanta::bench {
+namespace {
+
+constexpr uint64_t kFrames = 200000;
+
+// The traffic written once per process as a snoop and a NetXRay trace, and kept in memory.
+struct Traffic {
+  std::filesystem::path dir;
+  std::string snoop, netxray;
+  testing::TraceSpec spec;
+
+  Traffic() {
+    dir = std::filesystem::temp_directory_path() / ("corvanta-bench-" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir);
+    TrafficOptions options;
+    options.frames = kFrames;
+    snoop = (dir / "traffic.snoop").string();
+    netxray = (dir / "traffic.cap").string();
+    WriteLargeTrace(snoop, 15, options);
+    WriteLargeTrace(netxray, 10, options);
+    spec = TrafficSpec(10, options);
+  }
+  ~Traffic() {
+    std::error_code ec;
+    std::filesystem::remove_all(dir, ec);
+  }
+};
+
+const Traffic& GetTraffic() {
+  static const Traffic traffic;
+  return traffic;
+}
+
+class CountingSink : public FrameSink {
+ public:
+  bool DecodeFrame(FrameRecord& frame) override {
+    bytes_ += frame.Length;
+    return false;
+  }
+  uint64_t bytes_ = 0;
+};
+
+void Reader(benchmark::State& state, bool snoop) {
+  const std::string& path = snoop ? GetTraffic().snoop : GetTraffic().netxray;
+  const OpenOutcome open = OpenTrace(path);
+  if (!open.accepted) state.SkipWithError(open.refusal.c_str());
+  int64_t frames = 0;
+  for (auto _ : state) {
+    CountingSink sink;
+    frames += ProcessTraceFile(open.info, sink, {}, false).framesRead;
+    benchmark::DoNotOptimize(sink.bytes_);
+  }
+  state.SetItemsProcessed(frames);
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * open.info.fileSize));
+}
+void BM_ReaderSnoop(benchmark::State& state) { Reader(state, true); }
+void BM_ReaderNetXRay(benchmark::State& state) { Reader(state, false); }
+
+// The frames as a reader hands them over (Ethernet with the check sequence's 4 bytes).
+void DecodeAll(const testing::TraceSpec& spec, CaptureModel& model, TraceStatistics& statistics) {
+  TraceInfo info;
+  info.kind = 10;
+  info.topology = kEthernet;
+  info.bandwidthMbps = 100;
+  Decoder decoder(model, statistics, DecodeEnvironment{});
+  decoder.BeginPass(info, false);
+  auto frame = std::make_unique<FrameRecord>();
+  for (const testing::TestFrame& f : spec.frames) {
+    std::copy(f.bytes.begin(), f.bytes.end(), frame->Data.begin());
+    frame->Length = frame->CapturedLength = static_cast<uint16_t>(f.bytes.size() + 4);
+    frame->Timestamp = f.offsetUs;
+    frame->Status = 0;
+    ++frame->FrameNumber;
+    decoder.DecodeFrame(*frame);
+  }
+  decoder.EndPass(false, false);
+}
+
+void BM_DecodeFrame(benchmark::State& state) {
+  const testing::TraceSpec& spec = GetTraffic().spec;
+  int64_t bytes = 0;
+  for (const auto& f : spec.frames) bytes += static_cast<int64_t>(f.bytes.size() + 4);
+  for (auto _ : state) {
+    state.PauseTiming();
+    auto model = std::make_unique<CaptureModel>();
+    auto statistics = std::make_unique<TraceStatistics>();
+    state.ResumeTiming();
+    DecodeAll(spec, *model, *statistics);
+    benchmark::DoNotOptimize(model->Packets.Count());
+  }
+  state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * spec.frames.size()));
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * bytes);
+}
+
+void BM_ClientServerTable(benchmark::State& state) {
+  auto model = std::make_unique<CaptureModel>();
+  auto statistics = std::make_unique<TraceStatistics>();
+  DecodeAll(GetTraffic().spec, *model, *statistics);
+  BrisqonSettings settings;
+  size_t rows = 0;
+  for (auto _ : state) {
+    ClientServerTable table;
+    table.Build({*model, settings, nullptr, nullptr}, {});
+    rows = table.RowCount();
+    benchmark::DoNotOptimize(rows);
+  }
+  state.counters["rows"] = static_cast<double>(rows);
+  state.counters["packets"] = static_cast<double>(model->Packets.Count());
+  state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * rows));
+}
+
+void BM_FullAnalysis(benchmark::State& state) {
+  const std::string& path = GetTraffic().snoop;
+  uint64_t size = 0;
+  for (auto _ : state) {
+    cli::AnalysisOptions options;
+    options.table.ThousandsSep = '\0';
+    auto analysis = cli::AnalyzeTrace(path, options);
+    std::string json;
+    cli::JsonWriter writer(json);
+    cli::WriteJsonReport(*analysis, path, {'\0', '.', nullptr}, writer);
+    size = analysis->open.info.fileSize;
+    benchmark::DoNotOptimize(json.size());
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * size));
+  state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * kFrames));
+}
+
+BENCHMARK(BM_ReaderSnoop)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReaderNetXRay)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DecodeFrame)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ClientServerTable)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FullAnalysis)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace corvanta::bench
+
+BENCHMARK_MAIN();

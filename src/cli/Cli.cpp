@@ -1,0 +1,184 @@
+#include "cli/Cli.h"
+
+#include <unistd.h>
+
+#include <chrono>
+#include <memory>
+
+#include "Version.h"
+#include "cli/CliOptions.h"
+#include "cli/FrameListing.h"
+#include "cli/Reports.h"
+#include "cli/TextTable.h"
+#include "naming/TextFormat.h"
+#include "naming/VendorTable.h"
+#include "trace/OpenTrace.h"
+#include "trace/ProgressText.h"
+
+namespace corvanta::cli {
+
+namespace {
+
+void Write(std::FILE* f, std::string_view text) {
+  if (!text.empty()) std::fwrite(text.data(), 1, text.size(), f);
+}
+
+// A progress line on a terminal, rewritten at most ten times a second.
+class ProgressLine {
+ public:
+  ProgressLine(std::FILE* err, const std::string& path, char sep)
+      : err_(err), name_(TraceFileNameOnly(path)), sep_(sep), enabled_(err && isatty(fileno(err)) == 1) {}
+  // err null: no progress.
+  ~ProgressLine() { Clear(); }
+  ProgressLine(const ProgressLine&) = delete;
+  ProgressLine& operator=(const ProgressLine&) = delete;
+
+  PollCallback Callback() {
+    if (!enabled_) return {};
+    return [this](const ReadProgress& p) {
+      // The clock is only looked at every few thousand frames.
+      if ((p.frames & 0xFFF) == 1 && Due())
+        Show(std::string(kProgressCaptionPrefix) + name_ + "  " + std::string(kProgressFramesLabel) + " " +
+             FormatCount(p.frames, sep_) + "  " + std::string(kProgressDurationLabel) + " " +
+             FormatHms(ProgressSeconds(p.elapsedUs)) + "  " +
+             PercentCompleteText(PercentRead(p.filePosition, p.fileSize)));
+      return false;
+    };
+  }
+
+  // While the client/server table is built: the conversations analysed so far.
+  std::function<void(size_t)> TableCallback() {
+    if (!enabled_) return {};
+    return [this](size_t rows) {
+      if ((++peers_ & 0xFF) == 1 && Due())
+        Show("Analyzing... " + name_ + "  Conversations: " + FormatCount(static_cast<int64_t>(rows), sep_));
+    };
+  }
+
+  void Clear() {
+    if (!shown_) return;
+    Write(err_, "\r\x1b[K");
+    std::fflush(err_);
+    shown_ = false;
+  }
+
+ private:
+  bool Due() {
+    const auto now = std::chrono::steady_clock::now();
+    if (shown_ && now - last_ < std::chrono::milliseconds(kProgressTimerMs)) return false;
+    last_ = now;
+    return true;
+  }
+  void Show(const std::string& text) {
+    Write(err_, "\r\x1b[K" + text);
+    std::fflush(err_);
+    shown_ = true;
+  }
+
+  std::FILE* err_;
+  std::string name_;
+  char sep_;
+  bool enabled_;
+  bool shown_ = false;
+  uint64_t peers_ = 0;
+  std::chrono::steady_clock::time_point last_{};
+};
+
+// --frames for one trace; false when it was refused.
+bool ListFrames(const std::string& path, std::FILE* out, std::FILE* err, char sep) {
+  const OpenOutcome open = OpenTrace(path);
+  if (!open.accepted) {
+    Write(err, open.refusal + "\n");
+    return false;
+  }
+  FrameListingSink sink(out);
+  // Lines written while the trace is read would mix with the progress on one terminal.
+  ProgressLine progress(isatty(fileno(out)) == 1 ? nullptr : err, path, sep);
+  ProcessTraceFile(open.info, sink, progress.Callback(), false);
+  sink.Flush();
+  return true;
+}
+
+}  // namespace
+
+int RunCli(const std::vector<std::string>& args, std::FILE* out, std::FILE* err, const std::string& programDirectory) {
+  const ParsedArguments parsed = ParseArguments(args);
+  if (!parsed.options) {
+    Write(err, "corvanta-cli: " + parsed.error + "\nTry 'corvanta-cli --help' for more information.\n");
+    return kExitUsage;
+  }
+  const CliOptions& o = *parsed.options;
+  if (o.help) {
+    Write(out, HelpText());
+    return kExitRead;
+  }
+  if (o.version) {
+    Write(out, std::string(CORVANTA_PRODUCT) + " " + CORVANTA_VERSION + "\n");
+    return kExitRead;
+  }
+
+  int status = kExitRead;
+  if (o.mode == OutputMode::kFrames) {
+    for (const std::string& path : o.traces)
+      if (!ListFrames(path, out, err, o.thousandsSep)) status = kExitRefused;
+    std::fflush(out);
+    return status;
+  }
+
+  VendorTable vendors;
+  const bool haveVendors = !programDirectory.empty() && LoadVendorTable(programDirectory, vendors).empty();
+
+  const bool json = o.mode == OutputMode::kJson;
+  ReportOptions report;
+  // JSON numbers are read back from the table's cells: no thousands separators there.
+  report.thousandsSep = json ? '\0' : o.thousandsSep;
+  report.decimalSep = json ? '.' : o.decimalSep;
+  report.vendors = haveVendors ? &vendors : nullptr;
+
+  AnalysisOptions analysis;
+  analysis.bandwidthMbps = o.bandwidthMbps;
+  analysis.fullDuplex = o.fullDuplex;
+  analysis.vendors = report.vendors;
+  analysis.table.ThousandsSep = report.thousandsSep;
+  analysis.table.DecimalSep = report.decimalSep;
+
+  const bool array = json && o.traces.size() > 1;
+  std::string text;
+  JsonWriter writer(text);
+  if (array) writer.BeginArray();
+  bool first = true;
+  for (const std::string& path : o.traces) {
+    std::unique_ptr<TraceAnalysis> a;
+    {
+      ProgressLine progress(err, path, o.thousandsSep);
+      analysis.tableProgress = progress.TableCallback();
+      a = AnalyzeTrace(path, analysis, progress.Callback());
+      analysis.tableProgress = nullptr;
+    }
+    if (!a->Accepted()) status = kExitRefused;
+    if (json) {
+      WriteJsonReport(*a, path, report, writer);
+      // Each trace is written as soon as it is done; the array closes after the last.
+      Write(out, text);
+      text.clear();
+      continue;
+    }
+    if (!a->Accepted()) {
+      Write(err, a->Error() + "\n");
+      continue;
+    }
+    if (!first) Write(out, "\n");
+    first = false;
+    Write(out, "Trace: " + CellText(path) + "\n\n" + TextReport(*a, report));
+    std::fflush(out);
+  }
+  if (array) writer.EndArray();
+  if (json) {
+    text += "\n";
+    Write(out, text);
+  }
+  std::fflush(out);
+  return status;
+}
+
+}  // namespace corvanta::cli

@@ -1,0 +1,148 @@
+#include "cli/CliOptions.h"
+
+#include <charconv>
+
+namespace corvanta::cli {
+
+namespace {
+
+std::optional<int32_t> ParseBandwidth(const std::string& text) {
+  int32_t value = 0;
+  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (ec != std::errc() || end != text.data() + text.size() || value < 1 || value > kMaxBandwidthMbps)
+    return std::nullopt;
+  return value;
+}
+
+}  // namespace
+
+ParsedArguments ParseArguments(const std::vector<std::string>& args) {
+  ParsedArguments parsed;
+  CliOptions o;
+  bool optionsEnded = false;
+  auto fail = [&](std::string error) {
+    parsed.error = std::move(error);
+    return parsed;
+  };
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (optionsEnded || a.empty() || a[0] != '-' || a == "-") {
+      o.traces.push_back(a);
+      continue;
+    }
+    // "--option=value" is the same as "--option value".
+    std::string name = a;
+    std::optional<std::string> inlineValue;
+    if (size_t eq = a.find('='); a.rfind("--", 0) == 0 && eq != std::string::npos) {
+      name = a.substr(0, eq);
+      inlineValue = a.substr(eq + 1);
+    }
+    auto value = [&]() -> std::optional<std::string> {
+      if (inlineValue) return inlineValue;
+      if (i + 1 < args.size()) return args[++i];
+      return std::nullopt;
+    };
+    auto flag = [&](bool& target) {
+      if (inlineValue) return false;
+      target = true;
+      return true;
+    };
+
+    if (name == "--") {
+      optionsEnded = true;
+    } else if (name == "--help" || name == "-h") {
+      if (!flag(o.help)) return fail("option " + name + " takes no value");
+    } else if (name == "--version") {
+      if (!flag(o.version)) return fail("option " + name + " takes no value");
+    } else if (name == "--json" || name == "--frames") {
+      if (inlineValue) return fail("option " + name + " takes no value");
+      OutputMode mode = name == "--json" ? OutputMode::kJson : OutputMode::kFrames;
+      if (o.mode != OutputMode::kText && o.mode != mode) return fail("--json and --frames cannot be combined");
+      o.mode = mode;
+    } else if (name == "--full-duplex") {
+      if (!flag(o.fullDuplex)) return fail("option " + name + " takes no value");
+    } else if (name == "--bandwidth") {
+      auto v = value();
+      if (!v) return fail("option --bandwidth needs a value in Mbit/s");
+      auto mbps = ParseBandwidth(*v);
+      if (!mbps)
+        return fail("invalid bandwidth '" + *v + "': a whole number of Mbit/s from 1 to " +
+                    std::to_string(kMaxBandwidthMbps));
+      o.bandwidthMbps = *mbps;
+    } else if (name == "--locale-separator") {
+      auto v = value();
+      if (!v) return fail("option --locale-separator needs a character");
+      if (v->size() > 1 ||
+          (v->size() == 1 && (static_cast<unsigned char>((*v)[0]) < 0x20 ||
+                              static_cast<unsigned char>((*v)[0]) >= 0x7F || ((*v)[0] >= '0' && (*v)[0] <= '9'))))
+        return fail("invalid thousands separator '" + *v + "': one printable character that is not a digit, or ''");
+      o.thousandsSep = v->empty() ? '\0' : (*v)[0];
+      // A full stop between thousands leaves the comma for decimals.
+      o.decimalSep = o.thousandsSep == '.' ? ',' : '.';
+    } else {
+      return fail("unknown option " + name);
+    }
+  }
+  if (!o.help && !o.version && o.traces.empty()) return fail("no trace file given");
+  parsed.options = std::move(o);
+  return parsed;
+}
+
+std::string HelpText() {
+  return R"(Usage: corvanta-cli [--json | --frames] [--bandwidth MBPS] [--full-duplex]
+                    [--locale-separator C] TRACE...
+
+Reads each network trace file with the Corvanta analyzer core (the same detection,
+readers, decoding, statistics and client/server table as the desktop program) and
+reports on standard output.
+
+Output modes:
+  (default)      A text report per trace: file attributes, frame statistics, media
+                 utilization, DLC encapsulation types, the protocol table, the Ethernet
+                 frame error summary with the collision fragment analysis (Token Ring:
+                 the soft error totals), and the client/server table with its legend.
+                 Problem columns A to D show X where marked.
+  --json         One JSON object per trace; a JSON array when several traces are given.
+                 Keys: file, analyzer (kind number), analyzer_name, topology ("Ethernet"
+                 or "Token Ring"), bandwidth_mbps, full_duplex, start_time (ISO 8601,
+                 local time), duration (the summary's duration text), comment, file_size,
+                 sliced_frames, frames, bytes, broadcast_frames, multicast_frames,
+                 largest_frame, encapsulations (name: frames), protocols (category:
+                 {frames, bytes, group_frames}; categories with frames only, MAC and
+                 Other separate), size_buckets (72 counts), utilization (average, peak,
+                 peak_bytes, peak_frames, broadcast_average, broadcast_peak; percentages
+                 re-based on the chosen bandwidth), errors (crc, runts, long, fragments),
+                 soft_errors (Token Ring only), stations, sending_stations, ip_addresses,
+                 sending_ip_addresses, ipx_addresses, sending_ipx_addresses,
+                 conversations (client, server, protocol, packets, bytes, duration,
+                 response_time_ms, throughput_c2s, throughput_s2c in KB/s, marks: the
+                 letters A-D marked, events: E..I counts; "-" values are null),
+                 problem_totals (A..I) and model (bytes and packet records of the
+                 capture model).
+                 A refused trace gives {"file", "error"} with the refusal text.
+  --frames       One line per frame handed to the decoder, tab-separated, no header:
+                 frame number, timestamp in microseconds (three decimals), length,
+                 captured length, status (four hex digits).
+
+Options:
+  --bandwidth MBPS        Show utilization against MBPS Mbit/s instead of the trace's
+                          own bandwidth (the figures are re-based, as the desktop
+                          program's bandwidth menu does).
+  --full-duplex           Count the bandwidth twice (full duplex).
+  --locale-separator C    Thousands separator of the text report (default ","; '' for
+                          none). With "." the decimal separator becomes ",".
+  --help                  Show this text.
+  --version               Show the program's version.
+
+While a long trace is read, a progress line is written to standard error when standard
+error is a terminal.
+
+Exit status:
+  0  every trace was read
+  1  usage error
+  2  at least one trace was refused (in text and --frames mode the refusal text is
+     written to standard error)
+)";
+}
+
+}  // namespace corvanta::cli

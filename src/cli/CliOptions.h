@@ -1,0 +1,41 @@
+#pragma once
+// The command line of corvanta-cli.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace corvanta::cli {
+
+enum class OutputMode : uint8_t { kText, kJson, kFrames };
+
+struct CliOptions {
+  OutputMode mode = OutputMode::kText;
+  int32_t bandwidthMbps = 0;  // 0: the trace's own
+  bool fullDuplex = false;
+  char thousandsSep = ',';  // '\0': none
+  char decimalSep = '.';
+  bool help = false;
+  bool version = false;
+  std::vector<std::string> traces;
+};
+
+// Exit statuses.
+inline constexpr int kExitRead = 0;
+inline constexpr int kExitUsage = 1;
+inline constexpr int kExitRefused = 2;
+
+struct ParsedArguments {
+  std::optional<CliOptions> options;  // empty on a usage error
+  std::string error;                  // what was wrong
+};
+
+ParsedArguments ParseArguments(const std::vector<std::string>& args);
+
+// The text of --help.
+std::string HelpText();
+
+// The largest bandwidth accepted, in Mbit/s.
+inline constexpr int32_t kMaxBandwidthMbps = 1000000;
+
+}  // namespace corvanta::cli

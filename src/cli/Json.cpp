@@ -1,0 +1,182 @@
+#include "cli/Json.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+
+namespace corvanta::cli {
+
+namespace {
+
+// Length of the valid UTF-8 sequence at text[i], or 0 when there is none.
+size_t Utf8SequenceLength(std::string_view text, size_t i) {
+  const auto byte = [&](size_t k) { return static_cast<uint8_t>(text[k]); };
+  const uint8_t b = byte(i);
+  if (b < 0x80) return 1;
+  size_t n = 0;
+  uint32_t min = 0;
+  uint32_t cp = 0;
+  if ((b & 0xE0) == 0xC0)
+    n = 2, min = 0x80, cp = b & 0x1Fu;
+  else if ((b & 0xF0) == 0xE0)
+    n = 3, min = 0x800, cp = b & 0x0Fu;
+  else if ((b & 0xF8) == 0xF0)
+    n = 4, min = 0x10000, cp = b & 0x07u;
+  else
+    return 0;
+  if (i + n > text.size()) return 0;
+  for (size_t k = 1; k < n; ++k) {
+    if ((byte(i + k) & 0xC0) != 0x80) return 0;
+    cp = cp << 6 | (byte(i + k) & 0x3Fu);
+  }
+  // Overlong forms, surrogates and values past Unicode are not UTF-8.
+  if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+  return n;
+}
+
+bool IsValidUtf8(std::string_view text) {
+  for (size_t i = 0; i < text.size();) {
+    size_t n = Utf8SequenceLength(text, i);
+    if (n == 0) return false;
+    i += n;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string TextAsUtf8(std::string_view text) {
+  if (IsValidUtf8(text)) return std::string(text);
+  std::string out;
+  out.reserve(text.size() * 2);
+  for (char c : text) {
+    const auto b = static_cast<uint8_t>(c);
+    if (b < 0x80) {
+      out += c;
+    } else {
+      out += static_cast<char>(0xC0 | b >> 6);
+      out += static_cast<char>(0x80 | (b & 0x3F));
+    }
+  }
+  return out;
+}
+
+std::string JsonQuote(std::string_view raw) {
+  const std::string text = TextAsUtf8(raw);
+  std::string out;
+  out.reserve(text.size() + 2);
+  out += '"';
+  for (char c : text) {
+    switch (c) {
+      case '"': out += "\\\""; break;
+      case '\\': out += "\\\\"; break;
+      case '\b': out += "\\b"; break;
+      case '\f': out += "\\f"; break;
+      case '\n': out += "\\n"; break;
+      case '\r': out += "\\r"; break;
+      case '\t': out += "\\t"; break;
+      default:
+        if (static_cast<uint8_t>(c) < 0x20 || c == 0x7F) {
+          char buf[8];
+          std::snprintf(buf, sizeof buf, "\\u%04x", static_cast<unsigned>(static_cast<uint8_t>(c)));
+          out += buf;
+        } else {
+          out += c;
+        }
+    }
+  }
+  out += '"';
+  return out;
+}
+
+void JsonWriter::Newline() {
+  out_ += '\n';
+  out_.append(levels_.size() * 2, ' ');
+}
+
+void JsonWriter::BeforeValue() {
+  if (afterKey_) {
+    afterKey_ = false;
+    return;
+  }
+  if (levels_.empty()) return;
+  Level& level = levels_.back();
+  const bool first = level.empty;
+  level.empty = false;
+  if (level.compact) {
+    if (!first) out_ += ", ";
+    return;
+  }
+  if (!first) out_ += ',';
+  Newline();
+}
+
+void JsonWriter::Key(std::string_view key) {
+  BeforeValue();
+  out_ += JsonQuote(key);
+  out_ += ": ";
+  afterKey_ = true;
+}
+
+void JsonWriter::BeginObject(bool compact) {
+  BeforeValue();
+  out_ += '{';
+  levels_.push_back({compact, true});
+}
+
+void JsonWriter::BeginArray(bool compact) {
+  BeforeValue();
+  out_ += '[';
+  levels_.push_back({compact, true});
+}
+
+void JsonWriter::Close(char bracket) {
+  const bool newline = !levels_.empty() && !levels_.back().empty && !levels_.back().compact;
+  if (!levels_.empty()) levels_.pop_back();
+  if (newline) Newline();
+  out_ += bracket;
+}
+
+void JsonWriter::EndObject() { Close('}'); }
+void JsonWriter::EndArray() { Close(']'); }
+
+void JsonWriter::String(std::string_view text) {
+  BeforeValue();
+  out_ += JsonQuote(text);
+}
+
+void JsonWriter::Int(int64_t value) {
+  BeforeValue();
+  char buf[24];
+  auto end = std::to_chars(buf, buf + sizeof buf, value).ptr;
+  out_.append(buf, end);
+}
+
+void JsonWriter::Number(double value, int decimals) {
+  if (!std::isfinite(value)) {
+    Null();
+    return;
+  }
+  BeforeValue();
+  char buf[64];
+  auto end = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimals).ptr;
+  std::string_view text(buf, static_cast<size_t>(end - buf));
+  if (text.find('.') != std::string_view::npos) {
+    while (text.back() == '0') text.remove_suffix(1);
+    if (text.back() == '.') text.remove_suffix(1);
+  }
+  if (text == "-0") text = "0";
+  out_ += text;
+}
+
+void JsonWriter::Bool(bool value) {
+  BeforeValue();
+  out_ += value ? "true" : "false";
+}
+
+void JsonWriter::Null() {
+  BeforeValue();
+  out_ += "null";
+}
+
+}  // namespace corvanta::cli

@@ -1,0 +1,67 @@
+#pragma once
+// A small streaming JSON writer: objects and arrays two-space indented, strings escaped,
+// and text that is not valid UTF-8 read as Latin-1 so that the output always is.
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace corvanta::cli {
+
+// text unchanged when it is valid UTF-8, else every byte taken as a Latin-1 character.
+std::string TextAsUtf8(std::string_view text);
+
+// A JSON string literal of text (with its quotes).
+std::string JsonQuote(std::string_view text);
+
+class JsonWriter {
+ public:
+  explicit JsonWriter(std::string& out) : out_(out) {}
+
+  // compact: the members or elements on one line.
+  void BeginObject(bool compact = false);
+  void EndObject();
+  void BeginArray(bool compact = false);
+  void EndArray();
+  // The key of the next value inside an object.
+  void Key(std::string_view key);
+
+  void String(std::string_view text);
+  void Int(int64_t value);
+  // A finite value with up to `decimals` decimals (trailing zeros dropped); null otherwise.
+  void Number(double value, int decimals = 3);
+  void Bool(bool value);
+  void Null();
+
+  // Key and value in one call.
+  void Field(std::string_view key, std::string_view text) {
+    Key(key);
+    String(text);
+  }
+  void Field(std::string_view key, const char* text) { Field(key, std::string_view(text)); }
+  void Field(std::string_view key, int64_t value) {
+    Key(key);
+    Int(value);
+  }
+  void Field(std::string_view key, int32_t value) { Field(key, int64_t{value}); }
+  void Field(std::string_view key, uint64_t value) { Field(key, static_cast<int64_t>(value)); }
+  void Field(std::string_view key, bool value) {
+    Key(key);
+    Bool(value);
+  }
+
+ private:
+  void BeforeValue();
+  void Newline();
+  void Close(char bracket);
+
+  struct Level {
+    bool compact = false;
+    bool empty = true;
+  };
+  std::string& out_;
+  std::vector<Level> levels_;
+  bool afterKey_ = false;
+};
+
+}  // namespace corvanta::cli

@@ -1,0 +1,202 @@
+#include <cmath>
+#include <cstdlib>
+
+#include "cli/Reports.h"
+#include "naming/ProtocolNames.h"
+#include "naming/TextFormat.h"
+#include "trace/Detection.h"
+
+namespace corvanta::cli {
+
+std::optional<double> CellNumber(std::string_view cell, char thousandsSep, char decimalSep) {
+  std::string text;
+  for (char c : cell) {
+    if (c == ' ' || (thousandsSep != '\0' && c == thousandsSep)) continue;
+    text += c == decimalSep ? '.' : c;
+  }
+  if (text.empty() || text == "-") return std::nullopt;
+  char* end = nullptr;
+  const double value = std::strtod(text.c_str(), &end);
+  if (end != text.c_str() + text.size() || !std::isfinite(value)) return std::nullopt;
+  return value;
+}
+
+namespace {
+
+// A utilisation percentage re-based on the display bandwidth, as the summary page shows it.
+int64_t ScaledPercent(int32_t percent, const TraceAnalysis& a) {
+  const double divisor = static_cast<double>(a.bandwidthMbps) * a.duplexFactor;
+  if (!(divisor > 0)) return percent;
+  return RoundHalfEven(static_cast<double>(a.statsBandwidthMbps) / divisor * percent);
+}
+
+std::string AddressText(std::string_view key) {
+  const auto* bytes = reinterpret_cast<const uint8_t*>(key.data());
+  if (key.size() == kIpKeyLength) return FormatIpAddress({bytes, key.size()});
+  if (key.size() == kIpxKeyLength) return FormatNetAddress({bytes, key.size()}, false, false, nullptr);
+  return {};
+}
+
+void NumberOrNull(JsonWriter& json, std::string_view key, std::string_view cell, const ReportOptions& o) {
+  json.Key(key);
+  if (auto v = CellNumber(cell, o.thousandsSep, o.decimalSep))
+    json.Number(*v);
+  else
+    json.Null();
+}
+
+void Conversations(JsonWriter& json, const TraceAnalysis& a, const ReportOptions& o) {
+  json.Key("conversations");
+  json.BeginArray();
+  for (const ClientServerRow& row : a.table.Rows()) {
+    json.BeginObject();
+    json.Field("client", row[kCsColClient]);
+    json.Field("server", row[kCsColServer]);
+    json.Field("client_address", AddressText(row[kCsColClientKey]));
+    json.Field("server_address", AddressText(row[kCsColServerKey]));
+    json.Field("protocol", row[kCsColProtocol]);
+    json.Key("packets");
+    json.Int(static_cast<int64_t>(CellNumber(row[kCsColPackets], o.thousandsSep, o.decimalSep).value_or(0)));
+    json.Key("bytes");
+    json.Int(static_cast<int64_t>(CellNumber(row[kCsColBytes], o.thousandsSep, o.decimalSep).value_or(0)));
+    json.Field("duration", row[kCsColDuration]);
+    NumberOrNull(json, "response_time_ms", row[kCsColResponseTime], o);
+    NumberOrNull(json, "throughput_c2s", row[kCsColClientToServer], o);
+    NumberOrNull(json, "throughput_s2c", row[kCsColServerToClient], o);
+    std::string marks;
+    for (int c = kCsColA; c <= kCsColD; ++c)
+      if (row[static_cast<size_t>(c)] == kCsMark) marks += static_cast<char>('A' + c);
+    json.Field("marks", marks);
+    json.Key("events");
+    json.BeginObject(true);
+    for (int c = kCsColE; c <= kCsColI; ++c) {
+      const auto count = CellNumber(row[static_cast<size_t>(c)], o.thousandsSep, o.decimalSep);
+      json.Field(std::string(1, static_cast<char>('A' + c)), static_cast<int64_t>(count.value_or(0)));
+    }
+    json.EndObject();
+    json.EndObject();
+  }
+  json.EndArray();
+}
+
+}  // namespace
+
+void WriteJsonReport(const TraceAnalysis& a, const std::string& file, const ReportOptions& o, JsonWriter& json) {
+  json.BeginObject();
+  json.Field("file", file);
+  if (!a.Accepted() || !a.statistics || !a.model) {
+    json.Field("error", a.Error());
+    json.EndObject();
+    return;
+  }
+  const TraceInfo& info = a.open.info;
+  const TraceStatistics& s = *a.statistics;
+  const ModelCounts& counts = a.model->Counts;
+
+  json.Field("analyzer", int64_t{info.kind});
+  json.Field("analyzer_name", AnalyzerDisplayName(info.kind, info.topology, info.pcapModified));
+  json.Field("topology", info.topology == kTokenRing ? "Token Ring" : "Ethernet");
+  json.Field("bandwidth_mbps", a.bandwidthMbps);
+  json.Field("full_duplex", a.duplexFactor == 2);
+  json.Field("start_time", IsoDateTime(a.pass.startTime));
+  json.Field("duration", FormatElapsed(a.elapsedUs));
+  json.Field("comment", info.comment);
+  json.Field("file_size", info.fileSize);
+  json.Field("sliced_frames", a.pass.slicedFrames);
+  json.Field("frames", a.TotalFrames());
+  json.Key("bytes");
+  json.Int(RoundHalfEven(s.ByteSums.Total));
+  json.Field("broadcast_frames", s.TraceStats[kStatBroadcast].Value);
+  json.Field("multicast_frames", s.TraceStats[kStatMulticast].Value);
+  json.Field("largest_frame", s.TraceStats[kStatLargest].Value);
+
+  json.Key("encapsulations");
+  json.BeginObject();
+  const FileSummaryInputs in = SummaryInputs(a, '\0');
+  const EncapsulationTypes e = ComputeEncapsulationTypes(in);
+  json.Field(e.llc.label, in.llcFrames);
+  json.Field(e.snap.label, in.snapFrames);
+  json.Field(e.etype.label, in.etypeFrames);
+  if (e.novellRaw.visible) json.Field(e.novellRaw.label, in.novellRawFrames);
+  json.EndObject();
+
+  json.Key("protocols");
+  json.BeginObject();
+  for (int c = 0; c < kProtocolCategoryCount; ++c) {
+    const ProtocolStatsRecord& r = s.ProtocolStats[static_cast<size_t>(c)];
+    if (r.Frames <= 0) continue;
+    json.Key(ProtocolCategoryName(c));
+    json.BeginObject(true);
+    json.Field("frames", r.Frames);
+    json.Field("bytes", r.Bytes);
+    json.Field("group_frames", r.GroupFrames);
+    json.EndObject();
+  }
+  json.EndObject();
+
+  json.Key("size_buckets");
+  json.BeginArray(true);
+  for (int32_t n : s.SizeBuckets) json.Int(n);
+  json.EndArray();
+
+  json.Key("utilization");
+  json.BeginObject();
+  json.Field("average", ScaledPercent(s.UtilStats[kUtilAverage].Value, a));
+  json.Field("peak", ScaledPercent(s.UtilStats[kUtilPeak].Value, a));
+  json.Field("peak_bytes", s.UtilStats[kUtilPeakBytes].Value);
+  json.Field("peak_frames", s.UtilStats[kUtilPeakFrames].Value);
+  json.Field("broadcast_average", ScaledPercent(s.UtilStats[kUtilGroupAverage].Value, a));
+  json.Field("broadcast_peak", ScaledPercent(s.UtilStats[kUtilBroadcastPeak].Value, a));
+  json.EndObject();
+
+  json.Key("errors");
+  json.BeginObject();
+  json.Field("crc", s.TraceStats[kStatCrcErrors].Value);
+  json.Field("runts", s.TraceStats[kStatRunts].Value);
+  json.Field("long", s.TraceStats[kStatTooLong].Value);
+  json.Field("fragments", s.TraceStats[kStatCollisions].Value);
+  json.EndObject();
+
+  if (info.topology == kTokenRing) {
+    static constexpr std::array<std::pair<std::string_view, SoftErrorKind>, kSoftErrorKindCount> kSoftErrors = {{
+        {"abort_delimiter", kSoftAbortDelimiter},
+        {"ac", kSoftAc},
+        {"burst", kSoftBurst},
+        {"frame_copied", kSoftFrameCopied},
+        {"frequency", kSoftFrequency},
+        {"internal", kSoftInternal},
+        {"line", kSoftLine},
+        {"lost_frame", kSoftLostFrame},
+        {"receive_congestion", kSoftReceiveCongestion},
+        {"token", kSoftToken},
+    }};
+    json.Key("soft_errors");
+    json.BeginObject();
+    for (const auto& [name, kind] : kSoftErrors) json.Field(name, s.SoftErrorTotals[kind].Value);
+    json.EndObject();
+  }
+
+  json.Field("stations", counts.Stations);
+  json.Field("sending_stations", counts.SendingStations);
+  json.Field("ip_addresses", counts.IpAddresses);
+  json.Field("sending_ip_addresses", counts.SendingIpAddresses);
+  json.Field("ipx_addresses", counts.IpxAddresses);
+  json.Field("sending_ipx_addresses", counts.SendingIpxAddresses);
+
+  // What the capture model holds, for the memory budget of large traces.
+  json.Key("model");
+  json.BeginObject(true);
+  json.Field("bytes", static_cast<uint64_t>(a.model->MemoryBytes()));
+  json.Field("packets", a.model->Packets.Count());
+  json.EndObject();
+
+  Conversations(json, a, o);
+  json.Key("problem_totals");
+  json.BeginObject(true);
+  for (int c = kCsColA; c <= kCsColI; ++c)
+    json.Field(std::string(1, static_cast<char>('A' + c)), a.table.Totals()[static_cast<size_t>(c)]);
+  json.EndObject();
+  json.EndObject();
+}
+
+}  // namespace corvanta::cli

@@ -1,0 +1,31 @@
+#pragma once
+// The text report and the JSON object of an analysed trace.
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "cli/Json.h"
+#include "cli/TraceAnalysis.h"
+
+namespace corvanta::cli {
+
+struct ReportOptions {
+  char thousandsSep = ',';
+  char decimalSep = '.';
+  const VendorTable* vendors = nullptr;
+};
+
+// The text report of an accepted trace: file attributes, frame statistics, media
+// utilisation, encapsulations, protocol table, DLC errors and the client/server table.
+std::string TextReport(const TraceAnalysis& analysis, const ReportOptions& options);
+
+// The JSON object of a trace; a refused one gives only "file" and "error". The client/server
+// table must have been built without thousands separators.
+void WriteJsonReport(const TraceAnalysis& analysis, const std::string& file, const ReportOptions& options,
+                     JsonWriter& json);
+
+// The number in a table cell ("1,234.5" with the given separators); nullopt for "-" or an
+// empty cell.
+std::optional<double> CellNumber(std::string_view cell, char thousandsSep, char decimalSep);
+
+}  // namespace corvanta::cli

@@ -1,0 +1,68 @@
+#pragma once
+// One trace through the core, as the desktop program's open flow runs it: detection, the
+// header and its acceptance, the processing pass with the decoder, and the client/server
+// table.
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "analysis/BrisqonSettings.h"
+#include "analysis/ClientServerTable.h"
+#include "analysis/FileSummary.h"
+#include "decode/CaptureModel.h"
+#include "decode/TraceStatistics.h"
+#include "trace/OpenTrace.h"
+#include "trace/ProcessTrace.h"
+
+namespace corvanta {
+class VendorTable;
+}
+
+namespace corvanta::cli {
+
+struct AnalysisOptions {
+  int32_t bandwidthMbps = 0;  // the display bandwidth; 0: the trace's own
+  bool fullDuplex = false;
+  bool buildTable = true;
+  ClientServerOptions table;             // separators and name choices of the table
+  const VendorTable* vendors = nullptr;  // null: no vendor names
+  // Called before every peer while the client/server table is built, with the rows so far.
+  std::function<void(size_t rows)> tableProgress;
+};
+
+struct TraceAnalysis {
+  OpenOutcome open;
+  PassResult pass;
+  // Allocated only for an accepted trace.
+  std::unique_ptr<CaptureModel> model;
+  std::unique_ptr<TraceStatistics> statistics;
+  BrisqonSettings settings;
+  ClientServerTable table;
+  int32_t statsBandwidthMbps = 10;  // the bandwidth the utilisation was measured against
+  int32_t bandwidthMbps = 10;       // the display choice
+  int32_t duplexFactor = 1;
+  double elapsedUs = 0;
+  // Set when the analysis of an accepted trace failed (the model could not grow).
+  std::string failure;
+
+  bool Accepted() const { return open.accepted && failure.empty(); }
+  // The refusal or failure text; empty for a trace that was read.
+  const std::string& Error() const { return open.accepted ? failure : open.refusal; }
+  int32_t TotalFrames() const { return pass.framesRead; }
+};
+
+// Reads and analyses the trace at path; poll (may be empty) runs before every frame.
+std::unique_ptr<TraceAnalysis> AnalyzeTrace(const std::string& path, const AnalysisOptions& options,
+                                            const PollCallback& poll = {});
+
+// The file summary's inputs of an analysed trace.
+FileSummaryInputs SummaryInputs(const TraceAnalysis& analysis, char thousandsSep);
+
+// True when the trace held IP or IPX packets (the client/server table has something to list).
+bool HasNetworkPackets(const TraceAnalysis& analysis);
+
+// The ISO 8601 text of a date-time (days since 1899-12-30, local): 2000-01-01T12:00:00.000.
+std::string IsoDateTime(double dateTime);
+
+}  // namespace corvanta::cli

@@ -1,0 +1,102 @@
+// The report's own pieces: argument parsing, the JSON writer, the text table, the frame line
+// and the reading of table cells.
+#include <gtest/gtest.h>
+
+#include "cli/CliOptions.h"
+#include "cli/FrameListing.h"
+#include "cli/Json.h"
+#include "cli/Reports.h"
+#include "cli/TextTable.h"
+
+namespace corvanta::cli {
+namespace {
+
+TEST(Arguments, ModesOptionsAndTraces) {
+  ParsedArguments p = ParseArguments({"--json", "--bandwidth=100", "--full-duplex", "a.cap", "--", "--b.cap"});
+  ASSERT_TRUE(p.options) << p.error;
+  EXPECT_EQ(p.options->mode, OutputMode::kJson);
+  EXPECT_EQ(p.options->bandwidthMbps, 100);
+  EXPECT_TRUE(p.options->fullDuplex);
+  EXPECT_EQ(p.options->traces, (std::vector<std::string>{"a.cap", "--b.cap"}));
+
+  p = ParseArguments({"--locale-separator", "", "--frames", "--frames", "x"});
+  ASSERT_TRUE(p.options) << p.error;
+  EXPECT_EQ(p.options->thousandsSep, '\0');
+  EXPECT_EQ(p.options->mode, OutputMode::kFrames);
+
+  p = ParseArguments({"--locale-separator", ".", "x"});
+  ASSERT_TRUE(p.options);
+  EXPECT_EQ(p.options->thousandsSep, '.');
+  EXPECT_EQ(p.options->decimalSep, ',');
+
+  EXPECT_TRUE(ParseArguments({"--help"}).options);  // no trace needed
+  for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{{"x", "--bandwidth", "1000001"},
+                                                                                   {"--bandwidth", "-5", "x"},
+                                                                                   {"--bandwidth", "10x", "x"},
+                                                                                   {"--json=yes", "x"},
+                                                                                   {"--locale-separator", "7", "x"},
+                                                                                   {"--locale-separator", "\t", "x"},
+                                                                                   {"--frames", "--json", "x"}})
+    EXPECT_FALSE(ParseArguments(bad).options) << ::testing::PrintToString(bad);
+}
+
+TEST(Json, StringsAreEscapedAndAlwaysUtf8) {
+  EXPECT_EQ(JsonQuote("a\"b\\c\n\t\x01"), R"("a\"b\\c\n\t\u0001")");
+  EXPECT_EQ(JsonQuote("caf\xC3\xA9"), "\"caf\xC3\xA9\"");             // valid UTF-8 stays
+  EXPECT_EQ(JsonQuote("caf\xE9"), "\"caf\xC3\xA9\"");                 // Latin-1 becomes UTF-8
+  EXPECT_EQ(TextAsUtf8("\xC0\x80"), "\xC3\x80\xC2\x80");              // an overlong form is not UTF-8
+  EXPECT_EQ(TextAsUtf8("\xED\xA0\x80"), "\xC3\xAD\xC2\xA0\xC2\x80");  // nor is a surrogate
+  EXPECT_EQ(TextAsUtf8("\xF0\x9F\x98\x80"), "\xF0\x9F\x98\x80");
+}
+
+TEST(Json, WriterNestsAndSeparates) {
+  std::string out;
+  JsonWriter w(out);
+  w.BeginObject();
+  w.Field("a", int64_t{1});
+  w.Key("b");
+  w.BeginArray(true);
+  w.Number(1.5);
+  w.Number(2.0);
+  w.Number(0.1234567);
+  w.Number(std::numeric_limits<double>::infinity());
+  w.EndArray();
+  w.Key("c");
+  w.BeginObject();
+  w.EndObject();
+  w.Field("d", false);
+  w.EndObject();
+  EXPECT_EQ(out, "{\n  \"a\": 1,\n  \"b\": [1.5, 2, 0.123, null],\n  \"c\": {},\n  \"d\": false\n}");
+}
+
+TEST(FrameListing, OneTabSeparatedLine) {
+  FrameRecord f;
+  f.FrameNumber = 12;
+  f.Timestamp = 1234567.8916;
+  f.Length = 64;
+  f.CapturedLength = 60;
+  f.Status = 0xC000;
+  EXPECT_EQ(FrameLine(f), "12\t1234567.892\t64\t60\tC000");
+  f.Timestamp = std::numeric_limits<double>::quiet_NaN();
+  f.Status = 0x0A;
+  EXPECT_EQ(FrameLine(f), "12\t0.000\t64\t60\t000A");
+}
+
+TEST(TextTable, AlignsByCharactersNotBytes) {
+  TextTable t({Align::kLeft, Align::kRight, Align::kCentre});
+  t.AddRow({"caf\xC3\xA9", "1", "x"});
+  t.AddRow({"ab", "1,000", "wide"});
+  t.AddRow({"tab\there", "", ""});
+  EXPECT_EQ(t.Render(), "  caf\xC3\xA9          1   x\n  ab        1,000  wide\n  tab here\n");
+}
+
+TEST(Cells, NumbersOfTableCells) {
+  EXPECT_EQ(CellNumber(" 1,234.500", ',', '.'), 1234.5);
+  EXPECT_EQ(CellNumber("1.234,5", '.', ','), 1234.5);
+  EXPECT_EQ(CellNumber("-", ',', '.'), std::nullopt);
+  EXPECT_EQ(CellNumber("", ',', '.'), std::nullopt);
+  EXPECT_EQ(CellNumber("12x", ',', '.'), std::nullopt);
+}
+
+}  // namespace
+}  // namespace corvanta::cli

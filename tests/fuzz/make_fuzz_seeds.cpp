@@ -1,0 +1,99 @@
+// Writes the seed corpus of the fuzz targets from the trace writers: a small trace of every
+// supported kind and medium, a Token Ring trace with ring poll and soft errors, and the
+// start of the demo trace, each framed as its target expects.
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "DemoTrace.h"
+#include "FuzzFiles.h"
+#include "SampleTraces.h"
+#include "TraceWriter.h"
+#include "trace/Detection.h"
+
+namespace {
+
+using corvanta::testing::TraceSpec;
+
+uint8_t NameIndex(std::string_view name) {
+  const auto& names = corvanta::fuzz::kTraceNames;
+  auto it = std::find(names.begin(), names.end(), name);
+  return static_cast<uint8_t>(it == names.end() ? 0 : it - names.begin());
+}
+
+uint8_t KindIndex(corvanta::AnalyzerKind kind) {
+  const auto& kinds = corvanta::SupportedAnalyzers;
+  return static_cast<uint8_t>(std::find(kinds.begin(), kinds.end(), kind) - kinds.begin());
+}
+
+bool Save(const std::filesystem::path& file, const std::vector<uint8_t>& bytes) {
+  if (corvanta::testing::SaveFile(file.string(), bytes)) return true;
+  std::fprintf(stderr, "make_fuzz_seeds: cannot write %s\n", file.string().c_str());
+  return false;
+}
+
+// The decoder target's framing of the spec's frames.
+std::vector<uint8_t> DecoderInput(const TraceSpec& spec) {
+  std::vector<uint8_t> out{static_cast<uint8_t>(spec.topology == corvanta::kTokenRing ? 1 : 0)};
+  double previous = 0;
+  for (const auto& f : spec.frames) {
+    const bool ethernet = spec.topology == corvanta::kEthernet;
+    const size_t fcs = ethernet ? 4 : 0;
+    const size_t wire = (f.wireLength ? f.wireLength : f.bytes.size()) + fcs;
+    const size_t stored = f.bytes.size() + fcs;
+    const double stepMs = std::max(0.0, (f.offsetUs - previous) / 1000.0);
+    previous = f.offsetUs;
+    out.push_back(static_cast<uint8_t>(wire));
+    out.push_back(static_cast<uint8_t>(wire >> 8));
+    out.push_back(static_cast<uint8_t>(stored));
+    out.push_back(static_cast<uint8_t>(stored >> 8));
+    out.push_back(static_cast<uint8_t>((f.status >> 8 & 0xC0) | static_cast<int>(std::min(63.0, stepMs))));
+    out.push_back(0);
+    out.insert(out.end(), f.bytes.begin(), f.bytes.end());
+    out.insert(out.end(), fcs, 0);
+  }
+  return out;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: make_fuzz_seeds FOLDER\n");
+    return 2;
+  }
+  namespace fs = std::filesystem;
+  using namespace corvanta::testing;
+  const fs::path root = argv[1];
+  for (const char* target : {"open", "readers", "decoder"}) fs::create_directories(root / target);
+
+  struct Seed {
+    TraceSpec spec;
+    std::string name;
+  };
+  std::vector<Seed> seeds;
+  for (const Written& w : WrittenKinds()) seeds.push_back({SessionSpec(w.kind, w.topology), w.name});
+  seeds.push_back({RingErrorsSpec(10), "trace.cap"});
+  seeds.push_back({RingErrorsSpec(12), "trace.bfr"});
+  TraceSpec demo = DemoTraceSpec();
+  demo.frames.resize(std::min<size_t>(demo.frames.size(), 150));
+  seeds.push_back({demo, "trace.cap"});
+
+  int n = 0;
+  for (const Seed& s : seeds) {
+    const std::vector<uint8_t> image = WriteTrace(s.spec);
+    if (image.empty()) continue;
+    const std::string id = std::to_string(n++);
+    std::vector<uint8_t> open{NameIndex(s.name)};
+    open.insert(open.end(), image.begin(), image.end());
+    std::vector<uint8_t> reader{KindIndex(s.spec.kind),
+                                static_cast<uint8_t>(NameIndex(s.name) << 4 | (s.spec.topology & 1))};
+    reader.insert(reader.end(), image.begin(), image.end());
+    if (!Save(root / "open" / id, open) || !Save(root / "readers" / id, reader) ||
+        !Save(root / "decoder" / id, DecoderInput(s.spec)))
+      return 1;
+  }
+  return 0;
+}
