@@ -5,12 +5,14 @@
 #include <iostream>
 
 #include "Version.h"
+#include "ui/main/ChartPropertiesForm.h"
 #include "ui/main/CorvantaApplication.h"
 #include "ui/main/DialogService.h"
 #include "ui/main/ErrorInformationForm.h"
 #include "ui/main/Grab.h"
 #include "ui/main/InfoWindows.h"
 #include "ui/main/MainForm.h"
+#include "ui/main/ProblemSettingsForm.h"
 #include "ui/main/ProcessTraceFileForm.h"
 #include "ui/main/ProgramContext.h"
 #include "ui/main/ProgramWindows.h"
@@ -29,6 +31,7 @@ class ConsoleDialogs : public DialogService {
   void Error(QWidget*, const QString& title, const QString& text) override { Print(title, text); }
   QString OpenFileName(QWidget*, const QString&, const QString&, const QStringList&) override { return {}; }
   bool OpenUrl(const QUrl&) override { return false; }
+  QColor ChooseColor(QWidget*, const QColor&) override { return {}; }
 
  private:
   static void Print(const QString& title, const QString& text) {
@@ -74,7 +77,10 @@ int main(int argc, char** argv) {
   context.programDirectory = QApplication::applicationDirPath();
   context.commandLineTrace = trace;
   context.startupDeadline = QDeadlineTimer(grab ? 0 : 2000);
-  if (grab) context.progressCloseDelayMs = 0;
+  if (grab) {
+    context.progressCloseDelayMs = 0;
+    context.analyzingCloseDelayMs = 0;
+  }
 
   corvanta::ui::ProgramWindows windows(context, !grab);
   app.SetErrorWindow(windows.ErrorInformation());
@@ -84,8 +90,10 @@ int main(int argc, char** argv) {
       QTimer::singleShot(0, &mainForm, [&] {
         QList<QWidget*> dialogs;
         if (grabAll)
-          dialogs = {windows.About(),    windows.SystemInfo(), windows.TechSupport(),     windows.ServerPorts(),
-                     windows.Progress(), windows.Analyzing(),  windows.ErrorInformation()};
+          dialogs = {
+              windows.About(),          windows.SystemInfo(), windows.TechSupport(),      windows.ServerPorts(),
+              windows.Progress(),       windows.Analyzing(),  windows.ErrorInformation(), windows.ChartProperties(),
+              windows.ProblemSettings()};
         const QStringList files = corvanta::ui::GrabWindows(mainForm, grabFolder, dialogs);
         for (const QString& f : files) QTextStream(stdout) << f << Qt::endl;
         mainForm.close();

@@ -33,12 +33,12 @@ class ProgramSettingsTest : public QObject {
     const ProgramSettings& s = p.context.settings;
     for (const std::string& entry : s.recentFiles) QVERIFY(entry.empty());
     QVERIFY(s.lastDirectory.empty());
-    QCOMPARE(s.chart, ChartProperties{});
-    QCOMPARE(s.chart.chartType, 0);
-    QCOMPARE(s.chart.chartUnits, 0);
-    QVERIFY(s.chart.showGradient && s.chart.showTitle && s.chart.showMarks && s.chart.showLegend && s.chart.view3D);
-    QCOMPARE(s.chart.topColor, 16777215);
-    QCOMPARE(s.chart.bottomColor, 65535);
+    QCOMPARE(s.chart, ChartPropertyValues{});
+    QCOMPARE(s.chart.Type, ChartType::kPie);
+    QCOMPARE(s.chart.Units, ChartUnits::kPercent);
+    QVERIFY(s.chart.Gradient && s.chart.Title && s.chart.Values && s.chart.Legend && s.chart.View3D);
+    QCOMPARE(s.chart.TopColor, 16777215u);
+    QCOMPARE(s.chart.BottomColor, 65535u);
     QCOMPARE(s.visualizer, VisualizerSettings{});
     QCOMPARE(s.visualizer.sendColor, 16711680);
     QCOMPARE(s.visualizer.receiveColor, 8421376);
@@ -63,8 +63,8 @@ class ProgramSettingsTest : public QObject {
       p.Main().OpenTraceFile(trace);
       p.Main().findChild<QToolButton*>("TipBulb")->click();
       ProgramSettings& s = p.context.settings;
-      s.chart.chartType = 1;
-      s.chart.bottomColor = 0x123456;
+      s.chart.Type = ChartType::kBar;
+      s.chart.BottomColor = 0x123456;
       s.visualizer.deltaTime = true;
       s.visualizer.font.faceName = "DejaVu Sans Mono";
       s.visualizer.font.size = 11;
@@ -138,7 +138,7 @@ class ProgramSettingsTest : public QObject {
     ProgramSettings s;
     BrisqonSettings brisqon;
     s.Load(store, brisqon);
-    QCOMPARE(s.chart, ChartProperties{});
+    QCOMPARE(s.chart, ChartPropertyValues{});
     QCOMPARE(s.visualizer, VisualizerSettings{});
     QVERIFY(s.tipWizardEnabled);
     QCOMPARE(s.pageSetup, PageSetup{});

@@ -1,5 +1,6 @@
 #include "ui/main/DialogService.h"
 
+#include <QColorDialog>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -29,5 +30,9 @@ QString DialogService::OpenFileName(QWidget* parent, const QString& title, const
 }
 
 bool DialogService::OpenUrl(const QUrl& url) { return QDesktopServices::openUrl(url); }
+
+QColor DialogService::ChooseColor(QWidget* parent, const QColor& initial) {
+  return QColorDialog::getColor(initial, parent);
+}
 
 }  // namespace corvanta::ui

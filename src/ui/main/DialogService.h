@@ -1,4 +1,5 @@
 #pragma once
+#include <QColor>
 #include <QString>
 #include <QStringList>
 #include <QUrl>
@@ -19,6 +20,8 @@ class DialogService {
   virtual QString OpenFileName(QWidget* parent, const QString& title, const QString& directory,
                                const QStringList& filters);
   virtual bool OpenUrl(const QUrl& url);
+  // The platform's colour dialog preset with initial; an invalid colour when cancelled.
+  virtual QColor ChooseColor(QWidget* parent, const QColor& initial);
 };
 
 }  // namespace corvanta::ui

@@ -30,6 +30,20 @@ QStringList GrabWindows(TMainForm& mainForm, const QString& folder, const QList<
     QApplication::processEvents();
     const QString file = dir.filePath(QString("page-%1-%2.png").arg(i + 1).arg(FileStem(pages->tabText(i))));
     if (mainForm.grab().save(file)) written << file;
+    // A page with sub-pages (the Token Ring panel) is pictured once per sub-page.
+    for (QTabWidget* sub : pages->widget(i)->findChildren<QTabWidget*>()) {
+      if (!sub->isVisible()) continue;
+      const int shown = sub->currentIndex();
+      for (int k = 0; k < sub->count(); ++k) {
+        if (k == shown) continue;
+        sub->setCurrentIndex(k);
+        QApplication::processEvents();
+        const QString subFile = dir.filePath(
+            QString("page-%1-%2-%3.png").arg(i + 1).arg(FileStem(pages->tabText(i)), FileStem(sub->tabText(k))));
+        if (mainForm.grab().save(subFile)) written << subFile;
+      }
+      sub->setCurrentIndex(shown);
+    }
   }
   pages->setCurrentIndex(current);
   for (QWidget* w : QApplication::topLevelWidgets()) {

@@ -89,6 +89,32 @@ void DrawBulb(QPainter& p, double s) {
   p.drawRect(QRectF(s * 0.36, s * 0.64, s * 0.28, s * 0.22));
 }
 
+void DrawCopy(QPainter& p, double s) {
+  p.setPen(QPen(kInk, s / 24));
+  p.setBrush(Qt::white);
+  p.drawRect(QRectF(s * 0.12, s * 0.1, s * 0.48, s * 0.58));
+  p.setBrush(QColor(220, 232, 250));
+  p.drawRect(QRectF(s * 0.4, s * 0.32, s * 0.48, s * 0.58));
+}
+
+// Bars growing or shrinking from left to right.
+void DrawSort(QPainter& p, double s, bool ascending) {
+  p.setPen(Qt::NoPen);
+  p.setBrush(QColor(70, 120, 200));
+  for (int i = 0; i < 4; ++i) {
+    const double h = s * (0.2 + 0.2 * (ascending ? i : 3 - i));
+    p.drawRect(QRectF(s * (0.1 + 0.21 * i), s * 0.9 - h, s * 0.16, h));
+  }
+}
+
+void DrawCheckMark(QPainter& p, double s) {
+  p.setPen(QPen(Qt::black, s / 7, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+  p.setBrush(Qt::NoBrush);
+  QPolygonF tick;
+  tick << QPointF(s * 0.2, s * 0.5) << QPointF(s * 0.42, s * 0.72) << QPointF(s * 0.8, s * 0.28);
+  p.drawPolyline(tick);
+}
+
 }  // namespace
 
 QPixmap MakePixmap(Picture picture, int size) {
@@ -106,6 +132,10 @@ QPixmap MakePixmap(Picture picture, int size) {
     case Picture::Network: DrawNetwork(p, s); break;
     case Picture::Brisqon: DrawGauge(p, s); break;
     case Picture::Bulb: DrawBulb(p, s); break;
+    case Picture::Copy: DrawCopy(p, s); break;
+    case Picture::SortAscending: DrawSort(p, s, true); break;
+    case Picture::SortDescending: DrawSort(p, s, false); break;
+    case Picture::CheckMark: DrawCheckMark(p, s); break;
   }
   return pixmap;
 }
@@ -115,6 +145,8 @@ QIcon MakeIcon(Picture picture) {
   for (int size : {16, 24, 32}) icon.addPixmap(MakePixmap(picture, size));
   return icon;
 }
+
+QPixmap MakeCheckMark() { return MakePixmap(Picture::CheckMark, 16); }
 
 QPixmap MakeLogo(int size) {
   QPixmap pixmap(size, size);

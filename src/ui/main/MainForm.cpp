@@ -22,17 +22,26 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "analysis/Charts.h"
+#include "decode/TraceStatistics.h"
 #include "naming/SettingsStore.h"
 #include "naming/TextFormat.h"
 #include "trace/Detection.h"
 #include "trace/OpenTrace.h"
+#include "ui/main/ChartPages.h"
+#include "ui/main/ChartPropertiesForm.h"
+#include "ui/main/ChartView.h"
+#include "ui/main/ClientServerPage.h"
 #include "ui/main/DialogService.h"
+#include "ui/main/DlcErrorPage.h"
 #include "ui/main/FileCatcher.h"
 #include "ui/main/FileSummaryPage.h"
 #include "ui/main/Icons.h"
 #include "ui/main/InfoWindows.h"
+#include "ui/main/ProblemSettingsForm.h"
 #include "ui/main/ProcessTraceFileForm.h"
 #include "ui/main/ProgramContext.h"
+#include "ui/main/ProtocolTablePage.h"
 #include "ui/main/ServerPortsForm.h"
 #include "ui/main/TraceDecoding.h"
 #include "ui/main/TraceFileFilter.h"
@@ -140,6 +149,17 @@ TMainForm::TMainForm(ProgramContext& context, const MainFormWindows& windows, QW
     windows_.progress->SetTaskbarWindow(this);
     windows_.progress->SetCloseDelay(context_.progressCloseDelayMs);
   }
+  csPage_->SetAnalyzingWindow(windows_.analyzing, context_.analyzingCloseDelayMs);
+  csPage_->SetToolboxAvailable(windows_.toolbox != nullptr);
+  InitCharts(true);
+  if (windows_.chartProperties)
+    connect(windows_.chartProperties, &TChartPropertiesForm::ApplyValues, this,
+            [this](const ChartPropertyValues& values) {
+              context_.settings.chart = values;
+              InitCharts(false);
+            });
+  if (windows_.brisqonSettings)
+    connect(windows_.brisqonSettings, &TProblemSettings::TipsRequested, this, &TMainForm::SetTips);
   if (windows_.serverPorts) windows_.serverPorts->SetTraceOpenQuery([this] { return !traceFileName_.isEmpty(); });
   if (windows_.about) {
     if (windows_.systemInfo)
@@ -182,32 +202,23 @@ void TMainForm::BuildPages() {
   pages_ = new QTabWidget(this);
   pages_->setObjectName("MainPageControl");
   summaryPage_ = new TFileSummaryPage(pages_);
+  csPage_ = new TClientServerPage(pages_);
+  dlcPage_ = new TDlcErrorPage(pages_);
+  frameSizePage_ = new TChartPage(TChartPage::Kind::kFrameSize, pages_);
+  protocolChartPage_ = new TChartPage(TChartPage::Kind::kProtocol, pages_);
+  protocolTablePage_ = new TProtocolTablePage(pages_);
   pages_->addTab(summaryPage_, "File Summary");
-  const std::pair<const char*, const char*> others[] = {{"ClientServerTabSheet", "Client/Server Expert"},
-                                                        {"DLCErrorTabSheet", "DLC Error Expert"},
-                                                        {"FrameSizeTabSheet", "Frame Size Chart"},
-                                                        {"ProtocolChartTabSheet", "Protocol Chart"},
-                                                        {"ProtocolTableTabSheet", "Protocol Table"}};
-  for (const auto& [name, caption] : others) {
-    auto* page = new QWidget(pages_);
-    page->setObjectName(name);
-    pages_->addTab(page, caption);
-  }
+  pages_->addTab(csPage_, "Client/Server Expert");
+  pages_->addTab(dlcPage_, "DLC Error Expert");
+  pages_->addTab(frameSizePage_, "Frame Size Chart");
+  pages_->addTab(protocolChartPage_, "Protocol Chart");
+  pages_->addTab(protocolTablePage_, "Protocol Table");
   connect(pages_, &QTabWidget::currentChanged, this, &TMainForm::MainPageControlChange);
   connect(summaryPage_, &TFileSummaryPage::MediaUtilSelectionClick, this, &TMainForm::UpdateMediaUtilization);
-}
-
-void TMainForm::ReplacePage(MainPage page, QWidget* widget) {
-  if (page < 0 || page >= pages_->count() || !widget) return;
-  const QString caption = pages_->tabText(page);
-  const bool current = pages_->currentIndex() == page;
-  QWidget* old = pages_->widget(page);
-  const QSignalBlocker block(pages_);
-  pages_->removeTab(page);
-  pages_->insertTab(page, widget, caption);
-  if (old != summaryPage_) old->deleteLater();
-  if (current) pages_->setCurrentIndex(page);
-  MainPageControlChange();
+  connect(protocolChartPage_, &TChartPage::PacketClassClick, this, &TMainForm::UpdateCharts);
+  for (TChartPage* page : {frameSizePage_, protocolChartPage_})
+    connect(page, &TChartPage::ChartPropertiesRequested, this, &TMainForm::ChartProperties1Click);
+  connect(csPage_, &TClientServerPage::ToolboxRequested, this, &TMainForm::AnalyzeBtnClick);
 }
 
 void TMainForm::BuildTipPanel() {
@@ -420,7 +431,19 @@ void TMainForm::ProcessFile() {
   SetOpenBusy(true);
   EnableOptions(false);
 
-  decoding_ = context_.makeDecoding ? context_.makeDecoding() : MakeTraceDecoding();
+  // The pages let go of the previous model before it is freed.
+  csPage_->SetTrace({});
+  dlcPage_->Fill(currentTopology_, nullptr, nullptr, nullptr);
+  decoding_.reset();
+  if (context_.makeDecoding) {
+    decoding_ = context_.makeDecoding();
+  } else {
+    DecodingServices services;
+    services.vendors = &context_.vendors;
+    services.userPorts = &context_.userPorts;
+    services.addressBooks = ReadAddressBookFolders(*context_.store, DefaultUserDataFolder());
+    decoding_ = MakeTraceDecoding(services);
+  }
   statsBandwidthMbps_ = bandwidthMbps_;
   TraceInfo passInfo = info;
   passInfo.bandwidthMbps = bandwidthMbps_;
@@ -434,8 +457,7 @@ void TMainForm::ProcessFile() {
   EnableOptions(true);
   AddRecentFile(context_.settings.recentFiles, path);
   FillReopenMenu();
-  UpdateCharts();
-  FillEncapsulationGroup();
+  FillTracePages();
   CheckBandwidthItem();
 
   pages_->show();
@@ -507,9 +529,49 @@ FileSummaryInputs TMainForm::SummaryInputs() const {
 
 bool TMainForm::HaveStatistics() const { return !traceFileName_.isEmpty() && decoding_ && decoding_->HasStatistics(); }
 
+void TMainForm::InitCharts(bool clear) {
+  const ChartLook look = ChartLookOf(context_.settings.chart);
+  for (TChartPage* page : {frameSizePage_, protocolChartPage_}) {
+    if (clear) page->Chart()->SetData({});
+    page->Chart()->SetLook(look);
+  }
+}
+
 void TMainForm::UpdateCharts() {
+  InitCharts(true);
   if (HaveStatistics()) summaryPage_->ShowFrameStatistics(ComputeFrameStatistics(SummaryInputs()));
   UpdateMediaUtilization();
+  const bool open = !traceFileName_.isEmpty();
+  const TraceStatistics* stats = open && decoding_ ? decoding_->Statistics() : nullptr;
+  ChartData sizes = stats ? FrameSizeChart(*stats, currentTopology_) : ChartData{};
+  sizes.Title = std::string(kFrameSizeChartTitle);
+  frameSizePage_->Chart()->SetData(std::move(sizes));
+  frameSizePage_->Chart()->setVisible(open);
+  protocolTablePage_->Fill(stats);
+  const PacketClass packetClass = protocolChartPage_->ChosenPacketClass();
+  ChartData protocols = stats ? ProtocolChart(*stats, packetClass) : ChartData{};
+  protocols.Title = ProtocolChartTitle(packetClass);
+  protocolChartPage_->Chart()->SetData(std::move(protocols));
+  protocolChartPage_->Chart()->setVisible(open);
+}
+
+// The pages an open fills once: the client/server table, the charts and protocol table,
+// the encapsulations and the DLC page of the medium.
+void TMainForm::FillTracePages() {
+  const CaptureModel* model = decoding_ ? decoding_->Model() : nullptr;
+  const TraceStatistics* stats = decoding_ ? decoding_->Statistics() : nullptr;
+  ClientServerInputs inputs;
+  inputs.model = model;
+  inputs.settings = &context_.brisqon;
+  inputs.vendors = &context_.vendors;
+  inputs.ports = &context_.userPorts;
+  inputs.lastFrame = std::max(totalFrames_, 1);
+  inputs.hasIpOrIpx = decoding_ && decoding_->IpOrIpxFrames() > 0;
+  inputs.hasIpx = decoding_ && decoding_->IpxFrames() > 0;
+  csPage_->SetTrace(inputs);
+  UpdateCharts();
+  FillEncapsulationGroup();
+  dlcPage_->Fill(currentTopology_, model, stats, &context_.vendors);
 }
 
 void TMainForm::UpdateMediaUtilization() {
@@ -602,6 +664,8 @@ void TMainForm::MainPageControlChange() {
   copyTarget_ = page == kFileSummaryPage ? nullptr : editing;
   copy->setEnabled(copyTarget_ != nullptr);
   Action("SelectAll1")->setEnabled(editing && (page == kClientServerPage || page == kProtocolTablePage));
+  // The selected row of the client/server table is the conversation the toolbox is asked for.
+  if (page == kClientServerPage) csPage_->ServerGridClick();
   SetTips(PageTips(page, currentTopology_));
 }
 
@@ -664,7 +728,20 @@ void TMainForm::NetworkBtnClick() {
 void TMainForm::StationBtnClick() { ShowWindow(windows_.station); }
 
 void TMainForm::BrisqonBtnClick() {
-  if (auto* dialog = qobject_cast<QDialog*>(windows_.brisqonSettings)) dialog->exec();
+  if (!windows_.brisqonSettings) return;
+  const int result = windows_.brisqonSettings->exec();
+  RestoreTips();
+  // New thresholds and switches give new marks: the table is built and sorted again.
+  if (result == QDialog::Accepted && !traceFileName_.isEmpty()) csPage_->Rebuild();
+}
+
+void TMainForm::ChartProperties1Click() {
+  TChartPropertiesForm* dialog = windows_.chartProperties;
+  if (!dialog) return;
+  dialog->SetValues(context_.settings.chart);
+  const int result = dialog->exec();
+  context_.settings.chart = dialog->Values();
+  if (result != QDialog::Rejected) UpdateCharts();
 }
 
 void TMainForm::Print1Click() {

@@ -32,6 +32,13 @@ class TAboutBox;
 class TSystemInfoForm;
 class TTechSupportForm;
 class TSplashForm;
+class TProgress;
+class TChartPropertiesForm;
+class TProblemSettings;
+class TClientServerPage;
+class TDlcErrorPage;
+class TChartPage;
+class TProtocolTablePage;
 
 // A page that can copy to the clipboard and select its cells; the Edit menu binds to it.
 class PageEditing {
@@ -57,7 +64,9 @@ struct MainFormWindows {
   QWidget* throughput = nullptr;
   QWidget* problemSummary = nullptr;
   QWidget* printSelection = nullptr;
-  QWidget* brisqonSettings = nullptr;
+  TProblemSettings* brisqonSettings = nullptr;
+  TChartPropertiesForm* chartProperties = nullptr;
+  TProgress* analyzing = nullptr;
 };
 
 // The page order of MainPageControl.
@@ -92,9 +101,6 @@ class TMainForm : public QMainWindow {
   // Writes every setting and the window's placement; only the first call writes.
   void WriteSettings();
 
-  // Later windows take their page's place.
-  void ReplacePage(MainPage page, QWidget* widget);
-
   // State.
   const QString& TraceFileName() const { return traceFileName_; }
   QString LastDirectory() const;
@@ -112,6 +118,11 @@ class TMainForm : public QMainWindow {
   // Controls.
   QTabWidget* MainPageControl() const { return pages_; }
   TFileSummaryPage* FileSummaryPage() const { return summaryPage_; }
+  TClientServerPage* ClientServerPage() const { return csPage_; }
+  TDlcErrorPage* DlcErrorPage() const { return dlcPage_; }
+  TChartPage* FrameSizeChartPage() const { return frameSizePage_; }
+  TChartPage* ProtocolChartPage() const { return protocolChartPage_; }
+  TProtocolTablePage* ProtocolTablePage() const { return protocolTablePage_; }
   QWidget* TipPanel() const { return tipPanel_; }
   QPlainTextEdit* TipMemo() const { return tipMemo_; }
   QLabel* StatusPanel(int index) const { return statusPanels_.at(static_cast<size_t>(index)); }
@@ -148,6 +159,8 @@ class TMainForm : public QMainWindow {
   void TipBulbClick();
   void UpdateCharts();
   void UpdateMediaUtilization();
+  // The chart properties dialog, from the charts' right-click menu.
+  void ChartProperties1Click();
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -165,6 +178,9 @@ class TMainForm : public QMainWindow {
   void FillReopenMenu();
   void FillFileAttributes();
   void FillEncapsulationGroup();
+  // Applies the chart properties to both charts; with clear they also lose their points.
+  void InitCharts(bool clear);
+  void FillTracePages();
   void CheckBandwidthItem();
   void SetMenusEnabled(bool on);
   void SetOpenBusy(bool busy);
@@ -180,6 +196,11 @@ class TMainForm : public QMainWindow {
 
   QTabWidget* pages_ = nullptr;
   TFileSummaryPage* summaryPage_ = nullptr;
+  TClientServerPage* csPage_ = nullptr;
+  TDlcErrorPage* dlcPage_ = nullptr;
+  TChartPage* frameSizePage_ = nullptr;
+  TChartPage* protocolChartPage_ = nullptr;
+  TProtocolTablePage* protocolTablePage_ = nullptr;
   QWidget* tipPanel_ = nullptr;
   QPlainTextEdit* tipMemo_ = nullptr;
   QToolButton* tipBulb_ = nullptr;

@@ -27,6 +27,7 @@ struct ProgramContext {
   QString commandLineTrace;          // opened on first activation when not empty
   QDeadlineTimer startupDeadline;    // the splash stays until it expires
   int progressCloseDelayMs = 1500;   // the progress window's wait after the end
+  int analyzingCloseDelayMs = 1500;  // the "Analyzing..." window's wait on its final count
   // Makes the decoder of each open; empty: MakeTraceDecoding.
   std::function<std::unique_ptr<TraceDecoding>()> makeDecoding;
 

@@ -19,11 +19,6 @@ ColorValue ReadColor(const SettingsStore& store, const std::string& section, con
   return ValidColor(v) ? static_cast<ColorValue>(v) : def;
 }
 
-int ReadChoice(const SettingsStore& store, const std::string& section, const std::string& name, int def, int count) {
-  const int64_t v = store.ReadInteger(section, name, def);
-  return v >= 0 && v < count ? static_cast<int>(v) : def;
-}
-
 void PutLe32(std::vector<uint8_t>& out, size_t at, int32_t v) {
   const auto u = static_cast<uint32_t>(v);
   for (int i = 0; i < 4; ++i) out[at + i] = static_cast<uint8_t>(u >> (8 * i));
@@ -135,17 +130,7 @@ void ProgramSettings::Load(const SettingsStore& store, BrisqonSettings& brisqon)
   for (size_t i = 0; i < kRecentFileCount; ++i) recentFiles[i] = store.ReadString(recent, std::to_string(i), "");
   lastDirectory = store.ReadString(recent, S(kLastDirectoryValue), "");
 
-  const std::string cp = S(kChartPropertiesSection);
-  const ChartProperties dc;
-  chart.chartType = ReadChoice(store, cp, "Chart Type", dc.chartType, 2);
-  chart.chartUnits = ReadChoice(store, cp, "Show Values", dc.chartUnits, 2);
-  chart.showGradient = store.ReadBool(cp, "Background On", dc.showGradient);
-  chart.showTitle = store.ReadBool(cp, "Show Title", dc.showTitle);
-  chart.showMarks = store.ReadBool(cp, "Show Marks", dc.showMarks);
-  chart.showLegend = store.ReadBool(cp, "Show Legend", dc.showLegend);
-  chart.view3D = store.ReadBool(cp, "View 3D", dc.view3D);
-  chart.topColor = ReadColor(store, cp, "Top Color", dc.topColor);
-  chart.bottomColor = ReadColor(store, cp, "Bottom Color", dc.bottomColor);
+  chart = LoadChartProperties(store);
 
   brisqon.Load(store);
 
@@ -181,16 +166,7 @@ void ProgramSettings::Save(SettingsStore& store, const BrisqonSettings& brisqon)
   for (size_t i = 0; i < kRecentFileCount; ++i) store.WriteString(recent, std::to_string(i), recentFiles[i]);
   store.WriteString(recent, S(kLastDirectoryValue), lastDirectory);
 
-  const std::string cp = S(kChartPropertiesSection);
-  store.WriteInteger(cp, "Chart Type", chart.chartType);
-  store.WriteInteger(cp, "Show Values", chart.chartUnits);
-  store.WriteBool(cp, "Background On", chart.showGradient);
-  store.WriteBool(cp, "Show Title", chart.showTitle);
-  store.WriteBool(cp, "Show Marks", chart.showMarks);
-  store.WriteBool(cp, "Show Legend", chart.showLegend);
-  store.WriteBool(cp, "View 3D", chart.view3D);
-  store.WriteInteger(cp, "Top Color", chart.topColor);
-  store.WriteInteger(cp, "Bottom Color", chart.bottomColor);
+  SaveChartProperties(chart, store);
 
   store.WriteBool(S(kTipWizardSection), "Enabled", tipWizardEnabled);
 

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "analysis/ChartProperties.h"
+
 namespace corvanta {
 
 class SettingsStore;
@@ -15,7 +17,6 @@ class BrisqonSettings;
 
 inline constexpr std::string_view kRecentFilesSection = "Recent Files";
 inline constexpr std::string_view kLastDirectoryValue = "Last Directory";
-inline constexpr std::string_view kChartPropertiesSection = "Chart Properties";
 inline constexpr std::string_view kVisualizerSection = "Visualizer";
 inline constexpr std::string_view kVisualizerFontValue = "Font";
 inline constexpr std::string_view kTipWizardSection = "Tip Wizard";
@@ -27,19 +28,6 @@ inline constexpr size_t kRecentFileCount = 8;
 
 // Colours: red in the lowest byte, green next, blue in the third.
 using ColorValue = int32_t;
-
-struct ChartProperties {
-  int chartType = 0;   // 0 pie, 1 bar
-  int chartUnits = 0;  // 0 percent, 1 packets ("Show Values" in the store)
-  bool showGradient = true;
-  bool showTitle = true;
-  bool showMarks = true;
-  bool showLegend = true;
-  bool view3D = true;
-  ColorValue topColor = 16777215;  // white
-  ColorValue bottomColor = 65535;  // yellow
-  bool operator==(const ChartProperties&) const = default;
-};
 
 // The visualizer font as the store keeps it: a packed 75-byte record.
 struct VisualizerFont {
@@ -85,7 +73,7 @@ struct PageSetup {
 struct ProgramSettings {
   std::array<std::string, kRecentFileCount> recentFiles;
   std::string lastDirectory;
-  ChartProperties chart;
+  ChartPropertyValues chart;  // the chart properties dialog's values
   VisualizerSettings visualizer;
   bool tipWizardEnabled = true;
   PageSetup pageSetup;

@@ -3,9 +3,11 @@
 #include <QCoreApplication>
 #include <QWidget>
 
+#include "ui/main/ChartPropertiesForm.h"
 #include "ui/main/ErrorInformationForm.h"
 #include "ui/main/InfoWindows.h"
 #include "ui/main/MainForm.h"
+#include "ui/main/ProblemSettingsForm.h"
 #include "ui/main/ProcessTraceFileForm.h"
 #include "ui/main/ProgramContext.h"
 #include "ui/main/ServerPortsForm.h"
@@ -17,6 +19,7 @@ ProgramWindows::ProgramWindows(ProgramContext& context, bool showSplash) {
   splash_ = new TSplashForm;
   progress_ = std::make_unique<TProcessTraceFileForm>();
   scratch_ = std::make_unique<QWidget>();  // never shown
+  problemSettings_ = std::make_unique<TProblemSettings>(context.brisqon);
   analyzing_ = std::make_unique<TProgress>();
   if (showSplash) {
     splash_->show();
@@ -25,6 +28,7 @@ ProgramWindows::ProgramWindows(ProgramContext& context, bool showSplash) {
   }
   serverPorts_ = std::make_unique<TServerPorts>(context.userPorts, *context.store, *context.dialogs);
   about_ = std::make_unique<TAboutBox>();
+  chartProperties_ = std::make_unique<TChartPropertiesForm>(*context.dialogs);
   errorInformation_ = std::make_unique<TErrorInformationForm>();
   systemInfo_ = std::make_unique<TSystemInfoForm>(context);
   techSupport_ = std::make_unique<TTechSupportForm>();
@@ -36,6 +40,9 @@ ProgramWindows::ProgramWindows(ProgramContext& context, bool showSplash) {
   windows.systemInfo = systemInfo_.get();
   windows.techSupport = techSupport_.get();
   windows.splash = splash_;
+  windows.brisqonSettings = problemSettings_.get();
+  windows.chartProperties = chartProperties_.get();
+  windows.analyzing = analyzing_.get();
   mainForm_ = std::make_unique<TMainForm>(context, windows);
 }
 

@@ -16,6 +16,8 @@ class TErrorInformationForm;
 class TSystemInfoForm;
 class TTechSupportForm;
 class TMainForm;
+class TProblemSettings;
+class TChartPropertiesForm;
 
 // Every window of the program, created once in the start-up order and kept until exit.
 // The main window is created last; it reads the settings and waits out the splash.
@@ -28,6 +30,8 @@ class ProgramWindows {
 
   TProcessTraceFileForm* Progress() const { return progress_.get(); }
   TProgress* Analyzing() const { return analyzing_.get(); }
+  TProblemSettings* ProblemSettings() const { return problemSettings_.get(); }
+  TChartPropertiesForm* ChartProperties() const { return chartProperties_.get(); }
   TServerPorts* ServerPorts() const { return serverPorts_.get(); }
   TAboutBox* About() const { return about_.get(); }
   TErrorInformationForm* ErrorInformation() const { return errorInformation_.get(); }
@@ -39,9 +43,11 @@ class ProgramWindows {
   QPointer<TSplashForm> splash_;
   std::unique_ptr<TProcessTraceFileForm> progress_;
   std::unique_ptr<QWidget> scratch_;
+  std::unique_ptr<TProblemSettings> problemSettings_;
   std::unique_ptr<TProgress> analyzing_;
   std::unique_ptr<TServerPorts> serverPorts_;
   std::unique_ptr<TAboutBox> about_;
+  std::unique_ptr<TChartPropertiesForm> chartProperties_;
   std::unique_ptr<TErrorInformationForm> errorInformation_;
   std::unique_ptr<TSystemInfoForm> systemInfo_;
   std::unique_ptr<TTechSupportForm> techSupport_;

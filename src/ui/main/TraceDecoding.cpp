@@ -1,53 +1,87 @@
 #include "ui/main/TraceDecoding.h"
 
+#include "decode/CaptureModel.h"
+#include "decode/Decoder.h"
+#include "decode/TraceStatistics.h"
+
 namespace corvanta::ui {
 namespace {
 
-constexpr double kDayUs = 86400.0 * 1000000.0;
+DecodeEnvironment EnvironmentOf(const DecodingServices& services) {
+  DecodeEnvironment env;
+  env.vendors = services.vendors;
+  env.userPorts = services.userPorts;
+  return env;
+}
 
-// Counts frames and keeps the trace time covered, with the midnight wrap of the clock.
-class FrameCountingSink final : public FrameSink, public TraceDecoding {
+// The decoder with the model and statistics it fills; the medium, kind and bandwidth come
+// from the trace at the start of the pass.
+class ModelDecoding final : public TraceDecoding {
  public:
-  FrameSink& Sink() override { return *this; }
-
-  void BeginPass(const TraceInfo& info, bool /*preScan*/) override {
-    topology_ = info.topology;
-    frames_ = 0;
-    elapsed_ = 0;
-    previous_ = 0;
+  explicit ModelDecoding(const DecodingServices& services)
+      : model_(std::make_unique<CaptureModel>()),
+        statistics_(std::make_unique<TraceStatistics>()),
+        decoder_(*model_, *statistics_, EnvironmentOf(services)) {
+    if (services.addressBooks) decoder_.UseAddressBooks(*services.addressBooks);
   }
 
-  bool DecodeFrame(FrameRecord& frame) override {
-    if (frame.FrameNumber <= 1) {
-      elapsed_ = 0;
-    } else if (previous_ > frame.Timestamp) {
-      elapsed_ += kDayUs - previous_ + frame.Timestamp;
-    } else {
-      elapsed_ += frame.Timestamp - previous_;
-    }
-    previous_ = frame.Timestamp;
-    frames_ = frame.FrameNumber;
-    return false;
-  }
+  FrameSink& Sink() override { return decoder_; }
+  double ElapsedTime() const override { return decoder_.ElapsedTime(); }
 
-  double ElapsedTime() const override { return elapsed_; }
-  int32_t IpOrIpxFrames() const override { return 0; }
-  bool HasStatistics() const override { return false; }
+  int32_t IpOrIpxFrames() const override {
+    const auto& p = statistics_->ProtocolStats;
+    return Sum(p[kCatIp].Frames, p[kCatNetBiosIp].Frames, IpxFrames());
+  }
+  int32_t IpxFrames() const override {
+    const auto& p = statistics_->ProtocolStats;
+    return Sum(p[kCatIpx].Frames, p[kCatNetBiosIpx].Frames, 0);
+  }
 
   void FillSummary(FileSummaryInputs& in) const override {
-    in.topology = topology_;
-    in.totalFrames = frames_;
+    const TraceStatistics& s = *statistics_;
+    in.topology = decoder_.Environment().topology;
+    in.totalFrames = decoder_.FramesRead();
+    in.totalBytes = s.ByteSums.Total;
+    in.broadcastBytes = s.ByteSums.Broadcast;
+    in.multicastBytes = s.ByteSums.Multicast;
+    in.largestFrame = s.TraceStats[kStatLargest].Value;
+    in.largestBroadcastFrame = s.TraceStats[kStatLargestBroadcast].Value;
+    in.largestMulticastFrame = s.TraceStats[kStatLargestMulticast].Value;
+    in.broadcastFrames = s.TraceStats[kStatBroadcast].Value;
+    in.multicastFrames = s.TraceStats[kStatMulticast].Value;
+    in.llcFrames = s.TraceStats[kStatLlc].Value;
+    in.snapFrames = s.TraceStats[kStatSnap].Value;
+    // Token Ring shows its MAC frames in the Ethernet II row.
+    in.etypeFrames = in.topology == kTokenRing ? s.MacFrames : s.TraceStats[kStatEtype].Value;
+    in.novellRawFrames = s.TraceStats[kStatNovRaw].Value;
+    in.durationSeconds = s.IntervalCount;
+    in.all = {s.UtilStats[kUtilAverage].Value, s.UtilStats[kUtilPeak].Value, s.UtilStats[kUtilPeakBytes].Value,
+              s.UtilStats[kUtilPeakFrames].Value};
+    in.broadcast = {s.UtilStats[kUtilGroupAverage].Value, s.UtilStats[kUtilBroadcastPeak].Value,
+                    s.UtilStats[kUtilGroupPeakBytes].Value, s.UtilStats[kUtilGroupPeakFrames].Value};
   }
 
+  const CaptureModel* Model() const override { return model_.get(); }
+  const TraceStatistics* Statistics() const override { return statistics_.get(); }
+
  private:
-  Topology topology_ = kEthernet;
-  int32_t frames_ = 0;
-  double elapsed_ = 0;
-  double previous_ = 0;
+  static int32_t Sum(int32_t a, int32_t b, int32_t c) {
+    int32_t total = a;
+    Bump(total, b);
+    Bump(total, c);
+    return total;
+  }
+
+  // The model and the statistics are large; they live on the heap.
+  std::unique_ptr<CaptureModel> model_;
+  std::unique_ptr<TraceStatistics> statistics_;
+  Decoder decoder_;
 };
 
 }  // namespace
 
-std::unique_ptr<TraceDecoding> MakeTraceDecoding() { return std::make_unique<FrameCountingSink>(); }
+std::unique_ptr<TraceDecoding> MakeTraceDecoding(const DecodingServices& services) {
+  return std::make_unique<ModelDecoding>(services);
+}
 
 }  // namespace corvanta::ui

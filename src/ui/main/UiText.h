@@ -1,4 +1,5 @@
 #pragma once
+#include <QColor>
 #include <QString>
 #include <cstdint>
 #include <string>
@@ -8,6 +9,9 @@ namespace corvanta::ui {
 // The locale's thousands separator when it is one ASCII character; a blank otherwise (the
 // number formats take one byte).
 char LocaleThousandsSeparator();
+
+// The locale's decimal separator when it is one ASCII character; '.' otherwise.
+char LocaleDecimalSeparator();
 
 // A count with the locale's thousands separator.
 QString CountText(int64_t count);
@@ -22,5 +26,9 @@ QString PathFromStd(const std::string& path);
 
 // Text read from a trace: UTF-8 when it is valid UTF-8, else Latin-1.
 QString TraceText(const std::string& text);
+
+// The core's colours keep red in the lowest byte, green next and blue in the third.
+QColor ToQColor(uint32_t value);
+uint32_t ColorValueOf(const QColor& color);
 
 }  // namespace corvanta::ui

@@ -1,0 +1,468 @@
+#include "ui/main/ClientServerPage.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QStyledItemDelegate>
+#include <QTableView>
+#include <QTextDocument>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "analysis/ProtocolTable.h"
+#include "naming/TextFormat.h"
+#include "naming/VendorTable.h"
+#include "ui/main/GridView.h"
+#include "ui/main/Icons.h"
+#include "ui/main/InfoWindows.h"
+#include "ui/main/UiText.h"
+
+namespace corvanta::ui {
+namespace {
+
+constexpr int kMarkColumns = 4;  // A to D carry marks
+constexpr int kPollIntervalMs = 30;
+const QColor kMarkedCellColor(255, 255, 0);
+
+Qt::Alignment ColumnAlignment(int column) {
+  if (column == kCsColClient || column == kCsColServer) return Qt::AlignLeft | Qt::AlignVCenter;
+  if (column <= kCsColI || column == kCsColProtocol) return Qt::AlignCenter;
+  return Qt::AlignRight | Qt::AlignVCenter;
+}
+
+bool IsMark(const std::string& cell) { return cell == kCsMark; }
+
+// The station text of an address as the table writes it, or "UNKNOWN" for an address that
+// never sent.
+std::string StationOfKey(const CaptureModel& model, const VendorTable* vendors, const std::string& key) {
+  const AddressKey address = AddressKey::Of(reinterpret_cast<const uint8_t*>(key.data()), key.size());
+  const NetAddressNode* node = model.NetAddresses.Find(address);
+  if (!node || (node->Roles & kRolesSent) == 0 || !node->Station) return std::string(kCsUnknownStation);
+  const auto mac = node->Station->Address.View();
+  return vendors ? vendors->FormatMac(mac, node->Station->VendorIndex) : FormatMacAddress(mac);
+}
+
+// Paints the check mark over a marked cell of A to D.
+class CheckMarkDelegate : public QStyledItemDelegate {
+ public:
+  explicit CheckMarkDelegate(QObject* parent) : QStyledItemDelegate(parent), check_(MakeCheckMark()) {}
+  void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    QStyledItemDelegate::paint(painter, option, index);
+    if (index.data(ClientServerGridModel::kMarkRole).toBool()) painter->drawPixmap(option.rect, check_);
+  }
+
+ private:
+  QPixmap check_;
+};
+
+QString Lines(const std::array<std::string, 4>& lines) {
+  QStringList out;
+  for (const std::string& l : lines) out << ToQ(l);
+  return out.join('\n');
+}
+
+}  // namespace
+
+// ---- ClientServerGridModel
+
+int ClientServerGridModel::rowCount(const QModelIndex& parent) const {
+  if (parent.isValid() || rebuilding_) return 0;
+  return static_cast<int>(std::min<size_t>(table_.RowCount(), INT_MAX));
+}
+
+int ClientServerGridModel::columnCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : kCsVisibleColumns;
+}
+
+QVariant ClientServerGridModel::data(const QModelIndex& index, int role) const {
+  if (!index.isValid() || rebuilding_ || index.row() >= rowCount() || index.column() >= kCsVisibleColumns) return {};
+  const ClientServerRow& row = table_.Rows()[static_cast<size_t>(index.row())];
+  const int column = index.column();
+  const std::string& cell = row[static_cast<size_t>(column)];
+  switch (role) {
+    case Qt::DisplayRole:
+      if (column < kMarkColumns && IsMark(cell)) return QString();
+      return ToQ(cell);
+    case Qt::TextAlignmentRole: return QVariant::fromValue(ColumnAlignment(column));
+    case Qt::BackgroundRole:
+      if ((column == kCsColServerToClient && IsMark(row[kCsColA])) ||
+          (column == kCsColResponseTime && IsMark(row[kCsColB])))
+        return kMarkedCellColor;
+      return {};
+    case kMarkRole: return column < kMarkColumns && IsMark(cell);
+    default: return {};
+  }
+}
+
+QVariant ClientServerGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (orientation != Qt::Horizontal || section < 0 || section >= kCsVisibleColumns) return {};
+  if (role == Qt::DisplayRole) return ToQ(table_.Headers()[static_cast<size_t>(section)]);
+  if (role == Qt::TextAlignmentRole) return QVariant::fromValue(ColumnAlignment(section));
+  return {};
+}
+
+void ClientServerGridModel::BeginRebuild() {
+  beginResetModel();
+  rebuilding_ = true;
+  endResetModel();
+}
+
+void ClientServerGridModel::EndRebuild() {
+  beginResetModel();
+  rebuilding_ = false;
+  endResetModel();
+}
+
+void ClientServerGridModel::RowsReordered() {
+  // The selection stays on the same cells while the rows move under it.
+  emit layoutAboutToBeChanged();
+  emit layoutChanged();
+  emit headerDataChanged(Qt::Horizontal, 0, kCsVisibleColumns - 1);
+}
+
+void ClientServerGridModel::NamesRewritten() {
+  if (rowCount() == 0) return;
+  emit dataChanged(index(0, kCsColClient), index(rowCount() - 1, kCsColServer), {Qt::DisplayRole});
+}
+
+// ---- TClientServerPage
+
+TClientServerPage::TClientServerPage(QWidget* parent) : QWidget(parent) {
+  setObjectName("ClientServerTabSheet");
+  auto* page = new QVBoxLayout(this);
+  page->setContentsMargins(4, 4, 4, 4);
+
+  noPackets_ = new QLabel("(No IP or IPX packets in trace file.)", this);
+  noPackets_->setObjectName("NoCSPackets");
+  static_cast<QLabel*>(noPackets_)->setAlignment(Qt::AlignCenter);
+  noPackets_->hide();
+  page->addWidget(noPackets_, 1);
+
+  csPanel_ = new QWidget(this);
+  csPanel_->setObjectName("CSPanel");
+  page->addWidget(csPanel_, 1);
+  auto* top = new QVBoxLayout(csPanel_);
+  top->setContentsMargins(0, 0, 0, 0);
+
+  auto* bar = new QHBoxLayout;
+  top10_ = new QComboBox(csPanel_);
+  top10_->setObjectName("Top10ComboBox");
+  for (std::string_view key : kCsSortKeyNames) top10_->addItem(ToQ(std::string(key)));
+  top10_->setCurrentIndex(-1);
+  top10_->setMaxVisibleItems(18);
+  ascending_ = new QRadioButton("Ascending", csPanel_);
+  ascending_->setObjectName("sortAscending");
+  descending_ = new QRadioButton("Descending", csPanel_);
+  descending_->setObjectName("sortDescending");
+  descending_->setChecked(true);
+  packetsBytes_ = new QComboBox(csPanel_);
+  packetsBytes_->setObjectName("PacketsBytesComboBox");
+  for (std::string_view choice : kPacketsBytesChoiceNames) packetsBytes_->addItem(ToQ(std::string(choice)));
+  packetsBytes_->setCurrentIndex(0);
+  smartNames_ = new QCheckBox("SmartNames", csPanel_);
+  smartNames_->setObjectName("SmartNames");
+  smartNames_->setChecked(true);
+  showIpxOui_ = new QCheckBox("Show IPX Node by OUI", csPanel_);
+  showIpxOui_->setObjectName("ShowIPXOUI");
+  showIpxOui_->setChecked(true);
+  copyButton_ = new QToolButton(csPanel_);
+  copyButton_->setObjectName("CopyToClipboardBtn");
+  copyButton_->setIcon(MakeIcon(Picture::Copy));
+  copyButton_->setIconSize(QSize(20, 20));
+  copyButton_->setToolTip(ToQ(std::string(kCopyTableHint)));
+  copyButton_->setStatusTip(copyButton_->toolTip());
+  bar->addWidget(top10_);
+  bar->addWidget(ascending_);
+  bar->addWidget(descending_);
+  bar->addSpacing(12);
+  bar->addWidget(packetsBytes_);
+  bar->addSpacing(12);
+  bar->addWidget(smartNames_);
+  bar->addWidget(showIpxOui_);
+  bar->addStretch();
+  bar->addWidget(copyButton_);
+  top->addLayout(bar);
+
+  grid_ = new QTableView(csPanel_);
+  grid_->setObjectName("ServerGrid");
+  gridModel_ = new ClientServerGridModel(table_, this);
+  grid_->setModel(gridModel_);
+  MakeStringGrid(*grid_);
+  grid_->horizontalHeader()->setMinimumSectionSize(8);
+  grid_->setItemDelegate(new CheckMarkDelegate(grid_));
+  grid_->setContextMenuPolicy(Qt::CustomContextMenu);
+  top->addWidget(grid_, 1);
+
+  auto* legend = new QHBoxLayout;
+  totalConversations_ = new QLabel("0 Conversations Analyzed.", csPanel_);
+  totalConversations_->setObjectName("TotalConversations");
+  top->addWidget(totalConversations_);
+  for (int i = 0; i < 3; ++i) {
+    auto* memo = new QPlainTextEdit(csPanel_);
+    memo->setObjectName(QString("Memo%1").arg(i + 2));
+    memo->setReadOnly(true);
+    memo->setFocusPolicy(Qt::NoFocus);
+    memo->setFrameShape(QFrame::NoFrame);
+    memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    memo->setLineWrapMode(QPlainTextEdit::NoWrap);
+    memo->setFixedHeight(memo->fontMetrics().lineSpacing() * 4 + 16);
+    memo->viewport()->setAutoFillBackground(false);
+    memos_[static_cast<size_t>(i)] = memo;
+    legend->addWidget(memo, 1);
+  }
+  top->addLayout(legend);
+  ShowLegend();
+
+  popup_ = new QMenu(this);
+  popup_->setObjectName("CSPopUp");
+  toolboxItem_ = popup_->addAction("&Halvex ToolBox");
+  toolboxItem_->setObjectName("Toolbox1");
+  toolboxItem_->setEnabled(false);
+  divider_ = popup_->addSeparator();
+  dlcItem_ = popup_->addAction("DLC Address is");
+  dlcItem_->setObjectName("DLCAddressis1");
+  divider_->setVisible(false);
+  dlcItem_->setVisible(false);
+
+  timer_ = new QTimer(this);
+  timer_->setObjectName("Timer100ms");
+  timer_->setInterval(100);
+
+  connect(top10_, &QComboBox::activated, this, [this](int) { SortBtnClick(true); });
+  connect(ascending_, &QRadioButton::clicked, this, [this] { SortBtnClick(false); });
+  connect(descending_, &QRadioButton::clicked, this, [this] { SortBtnClick(false); });
+  connect(grid_, &QTableView::doubleClicked, this, [this](const QModelIndex&) { SortBtnClick(false); });
+  connect(packetsBytes_, &QComboBox::activated, this, [this](int) { Rebuild(); });
+  connect(smartNames_, &QCheckBox::clicked, this, &TClientServerPage::NamesClick);
+  connect(showIpxOui_, &QCheckBox::clicked, this, &TClientServerPage::NamesClick);
+  connect(copyButton_, &QToolButton::clicked, this, &TClientServerPage::CopyToClipboard);
+  connect(grid_->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] { ServerGridClick(); });
+  connect(grid_, &QTableView::customContextMenuRequested, this, &TClientServerPage::ShowPopup);
+  connect(toolboxItem_, &QAction::triggered, this, [this] {
+    ServerGridClick();
+    emit ToolboxRequested();
+  });
+  connect(timer_, &QTimer::timeout, this, &TClientServerPage::Timer100msTimer);
+}
+
+QPlainTextEdit* TClientServerPage::Memo(int number) const {
+  return number >= 2 && number <= 4 ? memos_[static_cast<size_t>(number - 2)] : nullptr;
+}
+
+void TClientServerPage::SetAnalyzingWindow(TProgress* window, int closeDelayMs) {
+  analyzing_ = window;
+  closeDelayMs_ = std::max(0, closeDelayMs);
+}
+
+void TClientServerPage::SetToolboxAvailable(bool available) { toolboxItem_->setEnabled(available); }
+
+void TClientServerPage::SetTrace(const ClientServerInputs& inputs) {
+  inputs_ = inputs;
+  requested_ = {};
+  UpdateServerGrid();
+}
+
+void TClientServerPage::ResetHeader() {
+  showIpxOui_->setVisible(inputs_.hasIpx);
+  top10_->setCurrentIndex(-1);
+  // No rows and no memory of the last sort until the build is over.
+  gridModel_->BeginRebuild();
+  table_ = ClientServerTable();
+}
+
+void TClientServerPage::UpdateServerGrid() {
+  if (building_) return;
+  if (!inputs_.model || !inputs_.settings || !inputs_.hasIpOrIpx) {
+    csPanel_->hide();
+    noPackets_->show();
+    ResetHeader();
+    gridModel_->EndRebuild();
+    requested_ = {};
+    return;
+  }
+  noPackets_->hide();
+  csPanel_->show();
+  const int topRow = grid_->rowAt(0);
+  ResetHeader();
+
+  // Whatever ends the build, the window closes and the grid shows the rows built.
+  class BuildScope {
+   public:
+    explicit BuildScope(TClientServerPage& page) : page_(page) {
+      page_.building_ = true;
+      QApplication::setOverrideCursor(Qt::WaitCursor);
+      if (page_.analyzing_) {
+        page_.analyzing_->SetCount("0");
+        page_.analyzing_->setWindowModality(Qt::ApplicationModal);
+        page_.analyzing_->show();
+      }
+      page_.ticks_ = 0;
+      page_.timer_->start();
+    }
+    ~BuildScope() {
+      page_.timer_->stop();
+      if (page_.analyzing_) page_.analyzing_->hide();
+      page_.building_ = false;
+      page_.gridModel_->EndRebuild();
+      QApplication::restoreOverrideCursor();
+    }
+
+   private:
+    TClientServerPage& page_;
+  };
+
+  {
+    BuildScope scope(*this);
+    ClientServerOptions options;
+    options.Choice = static_cast<PacketsBytesChoice>(std::max(0, packetsBytes_->currentIndex()));
+    options.SmartNames = smartNames_->isChecked();
+    options.ShowIpxOui = showIpxOui_->isChecked();
+    options.LastFrame = inputs_.lastFrame;
+    options.ThousandsSep = LocaleThousandsSeparator();
+    options.DecimalSep = LocaleDecimalSeparator();
+    QElapsedTimer sincePoll;
+    sincePoll.start();
+    table_.Build({*inputs_.model, *inputs_.settings, inputs_.vendors, inputs_.ports}, options, [&] {
+      if (sincePoll.elapsed() >= kPollIntervalMs) {
+        QCoreApplication::processEvents();
+        sincePoll.restart();
+      }
+    });
+    buildTicks_ = ticks_;
+    // The window stays a moment on the final count.
+    if (analyzing_) {
+      analyzing_->SetCount(CountText(static_cast<int64_t>(table_.RowCount())));
+      if (closeDelayMs_ > 0) {
+        QEventLoop wait;
+        QTimer::singleShot(closeDelayMs_, &wait, &QEventLoop::quit);
+        wait.exec();
+      }
+    }
+  }
+  requested_ = {};
+  totalConversations_->setText(ToQ(table_.ConversationsCaption()));
+  AutoSizeColumns();
+  ShowLegend();
+  if (topRow >= 0 && topRow < gridModel_->rowCount()) grid_->verticalScrollBar()->setValue(topRow);
+}
+
+void TClientServerPage::Rebuild() {
+  const int key = top10_->currentIndex();
+  UpdateServerGrid();
+  if (key >= 0 && gridModel_->rowCount() > 0) {
+    top10_->setCurrentIndex(key);
+    SortBy(key);
+  }
+}
+
+void TClientServerPage::Timer100msTimer() {
+  ++ticks_;
+  if (analyzing_ && ticks_ % 2 == 0) analyzing_->SetCount(CountText(static_cast<int64_t>(table_.RowCount())));
+}
+
+void TClientServerPage::AutoSizeColumns() {
+  grid_->resizeColumnsToContents();
+  // The mark columns are as wide as the check mark less one pixel.
+  const int width = MakeCheckMark().width() - 1;
+  for (int c = 0; c < kMarkColumns; ++c) grid_->setColumnWidth(c, width);
+}
+
+void TClientServerPage::ShowLegend() {
+  const std::array<std::array<std::string, 4>, 3> legends = {table_.LegendAToD(), table_.LegendEToH(),
+                                                             table_.LegendI()};
+  for (size_t i = 0; i < memos_.size(); ++i) {
+    QPlainTextEdit* memo = memos_[i];
+    memo->setPlainText(Lines(legends[i]));
+    // Each legend line is read whole.
+    int width = 0;
+    for (const std::string& line : legends[i])
+      width = std::max(width, memo->fontMetrics().horizontalAdvance(ToQ(line)));
+    memo->setMinimumWidth(width + 2 * static_cast<int>(memo->document()->documentMargin()) + 8);
+  }
+}
+
+void TClientServerPage::SortBtnClick(bool fromCombo) {
+  if (building_ || gridModel_->rowCount() == 0) return;
+  int column = -1;
+  if (fromCombo) {
+    column = top10_->currentIndex();
+    if (column < 0) return;
+    const QModelIndex current = grid_->currentIndex();
+    grid_->setCurrentIndex(gridModel_->index(current.isValid() ? current.row() : 0, column));
+  } else {
+    const QModelIndex current = grid_->currentIndex();
+    column = current.isValid() ? current.column() : 0;
+    top10_->setCurrentIndex(column);
+  }
+  SortBy(column);
+}
+
+void TClientServerPage::SortBy(int column) {
+  if (column < 0 || column >= kCsVisibleColumns) return;
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  const int topRow = grid_->rowAt(0);
+  if (table_.Sort(column, ascending_->isChecked())) {
+    gridModel_->RowsReordered();
+    if (topRow >= 0) grid_->verticalScrollBar()->setValue(topRow);
+    ServerGridClick();
+  }
+  QApplication::restoreOverrideCursor();
+}
+
+void TClientServerPage::ServerGridClick() {
+  requested_ = {};
+  const QModelIndex current = grid_->currentIndex();
+  if (!current.isValid() || building_) return;
+  requested_ = table_.Request(static_cast<size_t>(current.row()), inputs_.vendors);
+}
+
+void TClientServerPage::NamesClick() {
+  if (building_ || !inputs_.model) return;
+  table_.RewriteNames(*inputs_.model, inputs_.vendors, smartNames_->isChecked(), showIpxOui_->isChecked());
+  gridModel_->NamesRewritten();
+  grid_->resizeColumnToContents(kCsColClient);
+  grid_->resizeColumnToContents(kCsColServer);
+}
+
+QString TClientServerPage::DlcSourceText(int row, int column) const {
+  if (row < 0 || static_cast<size_t>(row) >= table_.RowCount()) return {};
+  if (column != kCsColClient && column != kCsColServer) return {};
+  const ClientServerRow& r = table_.Rows()[static_cast<size_t>(row)];
+  // The hidden stations are those of the sending and the peer address; the client is the
+  // sender unless its own station says otherwise.
+  bool senderIsClient = true;
+  if (inputs_.model)
+    senderIsClient = StationOfKey(*inputs_.model, inputs_.vendors, r[kCsColClientKey]) == r[kCsColSenderStation];
+  const bool client = column == kCsColClient;
+  const std::string& station = client == senderIsClient ? r[kCsColSenderStation] : r[kCsColPeerStation];
+  return "DLC Source is " + ToQ(station);
+}
+
+void TClientServerPage::ShowPopup(const QPoint& pos) {
+  const QModelIndex index = grid_->indexAt(pos);
+  const QString dlc = index.isValid() ? DlcSourceText(index.row(), index.column()) : QString();
+  dlcItem_->setText(dlc);
+  dlcItem_->setVisible(!dlc.isEmpty());
+  divider_->setVisible(!dlc.isEmpty());
+  popup_->popup(grid_->viewport()->mapToGlobal(pos));
+}
+
+void TClientServerPage::CopyToClipboard() {
+  if (const auto r = SelectedGridRange(*grid_)) SetClipboardText(table_.CopyText(r->left, r->top, r->right, r->bottom));
+}
+
+void TClientServerPage::SelectAllCells() { grid_->selectAll(); }
+
+}  // namespace corvanta::ui

@@ -1,0 +1,41 @@
+#include "ui/main/GridView.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <algorithm>
+
+namespace corvanta::ui {
+
+std::optional<GridRange> SelectedGridRange(const QTableView& view) {
+  const QItemSelectionModel* selection = view.selectionModel();
+  if (!selection || !selection->hasSelection()) return std::nullopt;
+  const QItemSelection ranges = selection->selection();
+  GridRange r{INT32_MAX, INT32_MAX, -1, -1};
+  for (const QItemSelectionRange& range : ranges) {
+    r.left = std::min(r.left, range.left());
+    r.right = std::max(r.right, range.right());
+    r.top = std::min(r.top, range.top() + 1);
+    r.bottom = std::max(r.bottom, range.bottom() + 1);
+  }
+  if (r.right < r.left || r.bottom < r.top) return std::nullopt;
+  return r;
+}
+
+void MakeStringGrid(QTableView& view) {
+  view.setSelectionMode(QAbstractItemView::ContiguousSelection);
+  view.setSelectionBehavior(QAbstractItemView::SelectItems);
+  view.setEditTriggers(QAbstractItemView::NoEditTriggers);
+  view.setWordWrap(false);
+  view.verticalHeader()->hide();
+  view.verticalHeader()->setDefaultSectionSize(view.fontMetrics().height() + 6);
+  view.verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  view.horizontalHeader()->setHighlightSections(false);
+  view.horizontalHeader()->setSectionsClickable(false);
+  view.setCornerButtonEnabled(false);
+}
+
+void SetClipboardText(const std::string& text) { QApplication::clipboard()->setText(QString::fromStdString(text)); }
+
+}  // namespace corvanta::ui
