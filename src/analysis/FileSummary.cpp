@@ -1,8 +1,11 @@
 #include "analysis/FileSummary.h"
 
+#include "decode/TraceStatistics.h"
+
 #include <cmath>
 #include <limits>
 
+#include "decode/TraceStatistics.h"
 #include "naming/TextFormat.h"
 
 namespace corvanta {
@@ -143,6 +146,27 @@ std::string InterfaceText(Topology topology) {
   if (topology == kEthernet) return "Ethernet";
   if (topology == kTokenRing) return "Token Ring";
   return {};
+}
+
+void FillSummaryStatistics(const TraceStatistics& s, Topology topology, FileSummaryInputs& in) {
+  in.topology = topology;
+  in.totalBytes = s.ByteSums.Total;
+  in.broadcastBytes = s.ByteSums.Broadcast;
+  in.multicastBytes = s.ByteSums.Multicast;
+  in.largestFrame = s.TraceStats[kStatLargest].Value;
+  in.largestBroadcastFrame = s.TraceStats[kStatLargestBroadcast].Value;
+  in.largestMulticastFrame = s.TraceStats[kStatLargestMulticast].Value;
+  in.broadcastFrames = s.TraceStats[kStatBroadcast].Value;
+  in.multicastFrames = s.TraceStats[kStatMulticast].Value;
+  in.llcFrames = s.TraceStats[kStatLlc].Value;
+  in.snapFrames = s.TraceStats[kStatSnap].Value;
+  in.etypeFrames = topology == kTokenRing ? s.MacFrames : s.TraceStats[kStatEtype].Value;
+  in.novellRawFrames = s.TraceStats[kStatNovRaw].Value;
+  in.durationSeconds = s.IntervalCount;
+  in.all = {s.UtilStats[kUtilAverage].Value, s.UtilStats[kUtilPeak].Value, s.UtilStats[kUtilPeakBytes].Value,
+            s.UtilStats[kUtilPeakFrames].Value};
+  in.broadcast = {s.UtilStats[kUtilGroupAverage].Value, s.UtilStats[kUtilBroadcastPeak].Value,
+                  s.UtilStats[kUtilGroupPeakBytes].Value, s.UtilStats[kUtilGroupPeakFrames].Value};
 }
 
 }  // namespace corvanta

@@ -40,6 +40,11 @@ struct FileSummaryInputs {
   char thousandsSep = ',';
 };
 
+struct TraceStatistics;
+// Fills the statistics part of the inputs (counts, bytes, encapsulations, utilisation) for
+// a trace of the given medium; Token Ring shows its MAC frames in the Ethernet II row.
+void FillSummaryStatistics(const TraceStatistics& statistics, Topology topology, FileSummaryInputs& in);
+
 // Nearest integer, halves to the even neighbour; NaN gives 0, huge values saturate.
 int64_t RoundHalfEven(double value);
 

@@ -69,24 +69,7 @@ FileSummaryInputs SummaryInputs(const TraceAnalysis& a, char thousandsSep) {
   in.bandwidthMbps = a.bandwidthMbps;
   in.duplexFactor = a.duplexFactor;
   if (!a.statistics) return in;
-  const TraceStatistics& s = *a.statistics;
-  in.totalBytes = s.ByteSums.Total;
-  in.broadcastBytes = s.ByteSums.Broadcast;
-  in.multicastBytes = s.ByteSums.Multicast;
-  in.largestFrame = s.TraceStats[kStatLargest].Value;
-  in.largestBroadcastFrame = s.TraceStats[kStatLargestBroadcast].Value;
-  in.largestMulticastFrame = s.TraceStats[kStatLargestMulticast].Value;
-  in.broadcastFrames = s.TraceStats[kStatBroadcast].Value;
-  in.multicastFrames = s.TraceStats[kStatMulticast].Value;
-  in.llcFrames = s.TraceStats[kStatLlc].Value;
-  in.snapFrames = s.TraceStats[kStatSnap].Value;
-  in.etypeFrames = in.topology == kTokenRing ? s.MacFrames : s.TraceStats[kStatEtype].Value;
-  in.novellRawFrames = s.TraceStats[kStatNovRaw].Value;
-  in.durationSeconds = s.IntervalCount;
-  in.all = {s.UtilStats[kUtilAverage].Value, s.UtilStats[kUtilPeak].Value, s.UtilStats[kUtilPeakBytes].Value,
-            s.UtilStats[kUtilPeakFrames].Value};
-  in.broadcast = {s.UtilStats[kUtilGroupAverage].Value, s.UtilStats[kUtilBroadcastPeak].Value,
-                  s.UtilStats[kUtilGroupPeakBytes].Value, s.UtilStats[kUtilGroupPeakFrames].Value};
+  FillSummaryStatistics(*a.statistics, in.topology, in);
   return in;
 }
 

@@ -38,27 +38,8 @@ class ModelDecoding final : public TraceDecoding {
   }
 
   void FillSummary(FileSummaryInputs& in) const override {
-    const TraceStatistics& s = *statistics_;
-    in.topology = decoder_.Environment().topology;
+    FillSummaryStatistics(*statistics_, decoder_.Environment().topology, in);
     in.totalFrames = decoder_.FramesRead();
-    in.totalBytes = s.ByteSums.Total;
-    in.broadcastBytes = s.ByteSums.Broadcast;
-    in.multicastBytes = s.ByteSums.Multicast;
-    in.largestFrame = s.TraceStats[kStatLargest].Value;
-    in.largestBroadcastFrame = s.TraceStats[kStatLargestBroadcast].Value;
-    in.largestMulticastFrame = s.TraceStats[kStatLargestMulticast].Value;
-    in.broadcastFrames = s.TraceStats[kStatBroadcast].Value;
-    in.multicastFrames = s.TraceStats[kStatMulticast].Value;
-    in.llcFrames = s.TraceStats[kStatLlc].Value;
-    in.snapFrames = s.TraceStats[kStatSnap].Value;
-    // Token Ring shows its MAC frames in the Ethernet II row.
-    in.etypeFrames = in.topology == kTokenRing ? s.MacFrames : s.TraceStats[kStatEtype].Value;
-    in.novellRawFrames = s.TraceStats[kStatNovRaw].Value;
-    in.durationSeconds = s.IntervalCount;
-    in.all = {s.UtilStats[kUtilAverage].Value, s.UtilStats[kUtilPeak].Value, s.UtilStats[kUtilPeakBytes].Value,
-              s.UtilStats[kUtilPeakFrames].Value};
-    in.broadcast = {s.UtilStats[kUtilGroupAverage].Value, s.UtilStats[kUtilBroadcastPeak].Value,
-                    s.UtilStats[kUtilGroupPeakBytes].Value, s.UtilStats[kUtilGroupPeakFrames].Value};
   }
 
   const CaptureModel* Model() const override { return model_.get(); }
