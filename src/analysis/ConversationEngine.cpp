@@ -8,7 +8,6 @@ namespace corvanta {
 
 namespace {
 
-constexpr int kTcpLookAhead = 41;        // later segments that may end where a command ends
 constexpr uint16_t kTcpFlagMask = 0x1F;  // FIN, SYN, RST, PSH, ACK
 constexpr uint16_t kTcpAckOnly = 0x10;
 constexpr uint16_t kIcmpEchoRequest = 8;  // type 8, code 0
@@ -102,6 +101,7 @@ const AnalysisResult& ConversationEngine::AnalyzeConversation(Selection& selecti
   insert_ = 0;
   ringBytes_ = 0;
   ring_.fill(Slot{});
+  aheadCount_ = 0;
   reverse_ = false;
   previousIdentification_ = -1;
   // Two walks (forward and reverse) never take more steps than there are packets, twice.
@@ -263,16 +263,27 @@ void ConversationEngine::ReverseAdvance() {
   }
 }
 
-bool ConversationEngine::EndsAgainLater(int32_t command, uint32_t end) const {
-  int seen = 0;
-  int32_t budget = model_.Packets.Count();
-  for (int32_t i = P(command).NextPacket; model_.Packets.Contains(i) && seen < kTcpLookAhead && budget-- > 0;
-       i = P(i).NextPacket) {
-    const TPacket& p = P(i);
-    if (IsMarker(p)) continue;
-    ++seen;
-    if (SegmentEnd(p) == end) return true;
+bool ConversationEngine::EndsAgainLater(int32_t command, uint32_t end) {
+  // Drop what lies up to the command; a command outside the kept segments starts afresh.
+  int at = 0;
+  while (at < aheadCount_ && ahead_[static_cast<size_t>((aheadFirst_ + at) % kTcpLookAhead)].Index != command) ++at;
+  if (at < aheadCount_) {
+    aheadFirst_ = (aheadFirst_ + at + 1) % kTcpLookAhead;
+    aheadCount_ -= at + 1;
+  } else {
+    aheadFirst_ = 0;
+    aheadCount_ = 0;
+    aheadNext_ = P(command).NextPacket;
+    aheadBudget_ = model_.Packets.Count();
   }
+  for (; aheadCount_ < kTcpLookAhead && model_.Packets.Contains(aheadNext_) && aheadBudget_ > 0; --aheadBudget_) {
+    const TPacket& p = P(aheadNext_);
+    if (!IsMarker(p))
+      ahead_[static_cast<size_t>((aheadFirst_ + aheadCount_++) % kTcpLookAhead)] = Ahead{aheadNext_, SegmentEnd(p)};
+    aheadNext_ = p.NextPacket;
+  }
+  for (int i = 0; i < aheadCount_; ++i)
+    if (ahead_[static_cast<size_t>((aheadFirst_ + i) % kTcpLookAhead)].End == end) return true;
   return false;
 }
 

@@ -104,6 +104,13 @@ class ConversationEngine {
     double Time = 0;
     int32_t Length = 0;
   };
+  // Later segments that may end where a command ends.
+  static constexpr int kTcpLookAhead = 41;
+  // A later segment of the forward chain and where it ends in sequence space.
+  struct Ahead {
+    int32_t Index = -1;
+    uint32_t End = 0;
+  };
 
   const TPacket& P(int32_t index) const { return model_.Packets.At(index); }
   int32_t Frame(int32_t index) const { return P(index).FrameNumber; }
@@ -117,7 +124,7 @@ class ConversationEngine {
   void ReverseAdvance();
   void Pair(const TTransHead& head);
   int32_t FindResponse(const TTransHead& head, const TPacket& command) const;
-  bool EndsAgainLater(int32_t command, uint32_t end) const;
+  bool EndsAgainLater(int32_t command, uint32_t end);
   void Feed(int32_t index);
 
   void CountEvents(const TPacket& p);
@@ -141,6 +148,13 @@ class ConversationEngine {
   int insert_ = 0;
   int64_t ringBytes_ = 0;
   std::array<Slot, kMaxSampleWindow> ring_{};
+  // The segments after the last command looked at, kept while S moves forward, so that each
+  // packet is visited once rather than once per command before it.
+  std::array<Ahead, kTcpLookAhead> ahead_{};
+  int aheadFirst_ = 0;
+  int aheadCount_ = 0;
+  int32_t aheadNext_ = -1;  // the chain's packet after the last one kept
+  int32_t aheadBudget_ = 0;
 };
 
 }  // namespace corvanta

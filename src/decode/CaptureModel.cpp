@@ -42,7 +42,7 @@ void CaptureModel::Reset() {
 
 size_t CaptureModel::MemoryBytes() const {
   return Objects.MemoryBytes() + Packets.MemoryBytes() + Stations.MemoryBytes() + NetAddresses.MemoryBytes() +
-         Names.MemoryBytes();
+         Names.MemoryBytes() + Chains.MemoryBytes();
 }
 
 }  // namespace corvanta

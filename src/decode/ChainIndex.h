@@ -4,67 +4,174 @@
 // chain; walking it for every frame would make decoding quadratic. The index answers what
 // the walk would answer (the first entry in chain order that matches) and remembers each
 // chain's tail for appending. Derived data only: cleared with the model.
+#include <array>
 #include <cstdint>
 #include <cstring>
-#include <unordered_map>
+#include <vector>
 
 #include "decode/ModelTypes.h"
 
 namespace corvanta {
 
+// An open-addressing map to int32 values: one probe in a flat array instead of a node per
+// entry, as every frame looks up its peer and conversation. At most half full.
+template <class Key, class Hash>
+class FlatIndexMap {
+ public:
+  void Clear() {
+    slots_.clear();
+    slots_.shrink_to_fit();
+    count_ = 0;
+  }
+  const int32_t* Find(const Key& key) const {
+    if (slots_.empty()) return nullptr;
+    const size_t mask = slots_.size() - 1;
+    for (size_t i = HashOf(key) & mask;; i = (i + 1) & mask) {
+      const Slot& s = slots_[i];
+      if (!s.used) return nullptr;
+      if (s.key == key) return &s.value;
+    }
+  }
+  // Adds the key with value; an existing key keeps its value unless replace.
+  void Put(const Key& key, int32_t value, bool replace) {
+    if ((count_ + 1) * 2 > slots_.size()) Grow();
+    const size_t mask = slots_.size() - 1;
+    for (size_t i = HashOf(key) & mask;; i = (i + 1) & mask) {
+      Slot& s = slots_[i];
+      if (!s.used) {
+        s = Slot{key, value, true};
+        ++count_;
+        return;
+      }
+      if (s.key == key) {
+        if (replace) s.value = value;
+        return;
+      }
+    }
+  }
+
+ private:
+  static size_t HashOf(const Key& key) { return Hash{}(key); }
+  struct Slot {
+    Key key{};
+    int32_t value = 0;
+    bool used = false;
+  };
+  void Grow() {
+    std::vector<Slot> old = std::move(slots_);
+    slots_.assign(old.empty() ? 64 : old.size() * 2, Slot{});
+    count_ = 0;
+    for (const Slot& s : old)
+      if (s.used) Put(s.key, s.value, true);
+  }
+
+  std::vector<Slot> slots_;
+  size_t count_ = 0;
+};
+
+// Spreads integer keys over the table's low bits.
+struct MixHash {
+  size_t operator()(uint64_t k) const {
+    k ^= k >> 33;
+    k *= 0xFF51AFD7ED558CCDull;
+    k ^= k >> 33;
+    return static_cast<size_t>(k);
+  }
+  size_t operator()(const void* p) const { return (*this)(static_cast<uint64_t>(reinterpret_cast<uintptr_t>(p))); }
+  size_t operator()(int32_t k) const { return (*this)(static_cast<uint64_t>(static_cast<uint32_t>(k))); }
+};
+
+// What the retransmission rule compares of an earlier TCP segment.
+struct RecentSegment {
+  uint32_t Sequence = 0;
+  int32_t Payload = 0;  // total length less both headers
+  uint16_t FragmentOffset = 0;
+  uint16_t TcpFlags = 0;
+  uint8_t TTL = 0;
+};
+
+// The last real packets of a long conversation, newest last, so that the retransmission
+// rule reads one compact block instead of following the chain through twenty records.
+struct RecentSegments {
+  static constexpr int kKept = 20;
+  std::array<RecentSegment, kKept> Entries{};
+  int32_t Newest = 0;  // slot of the newest entry
+
+  void Push(const RecentSegment& segment) {
+    Newest = (Newest + 1) % kKept;
+    Entries[static_cast<size_t>(Newest)] = segment;
+  }
+  // back = 0: the newest.
+  const RecentSegment& Back(int back) const { return Entries[static_cast<size_t>((Newest - back + kKept) % kKept)]; }
+};
+
 class ChainIndex {
  public:
   void Clear() {
-    peers_.clear();
-    peerTails_.clear();
-    portConversations_.clear();
-    subConversations_.clear();
-    conversationTails_.clear();
+    recentSlots_.Clear();
+    recent_.clear();
+    recent_.shrink_to_fit();
+    peers_.Clear();
+    peerTails_.Clear();
+    portConversations_.Clear();
+    subConversations_.Clear();
+    conversationTails_.Clear();
   }
 
   // Peers of one owner (a StationNode or NetAddressNode; nodes never move) by address.
   int32_t FindPeer(const void* owner, const AddressKey& address) const {
-    auto it = peers_.find(PeerKey{owner, address});
-    return it == peers_.end() ? -1 : it->second;
+    const int32_t* found = peers_.Find(PeerKey{owner, address});
+    return found ? *found : -1;
   }
   int32_t PeerTail(const void* owner) const {
-    auto it = peerTails_.find(owner);
-    return it == peerTails_.end() ? -1 : it->second;
+    const int32_t* found = peerTails_.Find(owner);
+    return found ? *found : -1;
   }
   // Notes a peer appended at the end of owner's chain.
   void AddPeer(const void* owner, const AddressKey& address, int32_t index) {
-    peers_.emplace(PeerKey{owner, address}, index);
-    peerTails_[owner] = index;
+    peers_.Put(PeerKey{owner, address}, index, false);
+    peerTails_.Put(owner, index, true);
   }
 
   // The first conversation of a peer that a packet matches: port-based conversations match
   // on both ports, the others on their sub-protocol. Conversations are appended with rising
   // indexes, so the lower index is the earlier one in the chain.
   int32_t FindConversation(int32_t peer, SubProtocol sub, uint16_t sourcePort, uint16_t destinationPort) const {
-    auto a = portConversations_.find(PortKey(peer, sourcePort, destinationPort));
-    auto b = subConversations_.find(SubKey(peer, sub));
-    int32_t byPorts = a == portConversations_.end() ? -1 : a->second;
-    int32_t bySub = b == subConversations_.end() ? -1 : b->second;
+    const int32_t* a = portConversations_.Find(PortKey(peer, sourcePort, destinationPort));
+    const int32_t* b = subConversations_.Find(SubKey(peer, sub));
+    int32_t byPorts = a ? *a : -1;
+    int32_t bySub = b ? *b : -1;
     if (byPorts < 0) return bySub;
     if (bySub < 0) return byPorts;
     return byPorts < bySub ? byPorts : bySub;
   }
   int32_t ConversationTail(int32_t peer) const {
-    auto it = conversationTails_.find(peer);
-    return it == conversationTails_.end() ? -1 : it->second;
+    const int32_t* found = conversationTails_.Find(peer);
+    return found ? *found : -1;
   }
   // Notes a conversation appended at the end of peer's chain.
   void AddConversation(int32_t peer, const TTransHead& conversation, int32_t index) {
     if (IsPortBased(conversation.SubProtocol))
-      portConversations_.emplace(PortKey(peer, conversation.SourcePort, conversation.DestinationPort), index);
+      portConversations_.Put(PortKey(peer, conversation.SourcePort, conversation.DestinationPort), index, false);
     else
-      subConversations_.emplace(SubKey(peer, conversation.SubProtocol), index);
-    conversationTails_[peer] = index;
+      subConversations_.Put(SubKey(peer, conversation.SubProtocol), index, false);
+    conversationTails_.Put(peer, index, true);
   }
+
+  // The recent segments kept for a conversation (a TTransHead; records never move), or null.
+  RecentSegments* Recent(const void* conversation) {
+    const int32_t* slot = recentSlots_.Find(conversation);
+    return slot ? &recent_[static_cast<size_t>(*slot)] : nullptr;
+  }
+  RecentSegments& AddRecent(const void* conversation) {
+    recentSlots_.Put(conversation, static_cast<int32_t>(recent_.size()), false);
+    return recent_.emplace_back();
+  }
+  size_t MemoryBytes() const { return recent_.capacity() * sizeof(RecentSegments); }
 
  private:
   struct PeerKey {
-    const void* owner;
+    const void* owner = nullptr;
     AddressKey address;
     bool operator==(const PeerKey& o) const { return owner == o.owner && address == o.address; }
   };
@@ -73,7 +180,7 @@ class ChainIndex {
       uint64_t h = reinterpret_cast<uintptr_t>(k.owner) * 0x9E3779B97F4A7C15ull;
       auto bytes = k.address.View();
       for (uint8_t b : bytes) h = (h ^ b) * 0x100000001B3ull;
-      return static_cast<size_t>(h ^ (h >> 29));
+      return MixHash{}(h ^ (h >> 29));
     }
   };
   static uint64_t PortKey(int32_t peer, uint16_t s, uint16_t d) {
@@ -83,11 +190,13 @@ class ChainIndex {
     return static_cast<uint64_t>(static_cast<uint32_t>(peer)) << 32 | sub;
   }
 
-  std::unordered_map<PeerKey, int32_t, PeerKeyHash> peers_;
-  std::unordered_map<const void*, int32_t> peerTails_;
-  std::unordered_map<uint64_t, int32_t> portConversations_;
-  std::unordered_map<uint64_t, int32_t> subConversations_;
-  std::unordered_map<int32_t, int32_t> conversationTails_;
+  FlatIndexMap<PeerKey, PeerKeyHash> peers_;
+  FlatIndexMap<const void*, MixHash> peerTails_;
+  FlatIndexMap<uint64_t, MixHash> portConversations_;
+  FlatIndexMap<uint64_t, MixHash> subConversations_;
+  FlatIndexMap<int32_t, MixHash> conversationTails_;
+  FlatIndexMap<const void*, MixHash> recentSlots_;
+  std::vector<RecentSegments> recent_;
 };
 
 }  // namespace corvanta

@@ -16,6 +16,10 @@ constexpr double kNcpRetryWindow = 10'000'000;  // microseconds
 
 int64_t Payload(const TPacket& p) { return int64_t{p.TotalLength} - p.HeaderLength - p.TransportHeaderLength; }
 
+RecentSegment SegmentOf(const TPacket& p) {
+  return RecentSegment{p.Sequence, static_cast<int32_t>(Payload(p)), p.FragmentOffset, p.TcpFlags, p.TTL};
+}
+
 }  // namespace
 
 int32_t NetworkStage::CreatePeer(const Packet& p) {
@@ -134,16 +138,20 @@ void NetworkStage::MarkTcpFlags(const Packet& p, TPacket& packet) {
 template <class Match>
 void NetworkStage::WalkCandidates(int32_t previous, int limit, Match match) {
   int count = 0;
+  // Each step looks one real packet further back; that look is kept for the next step.
+  int32_t ahead = previous >= 0 ? PreviousReal(previous) : -1;
   for (int32_t c = previous; c >= 0;) {
     ++count;
     if (match(model_.Packets.At(c), count)) return;
     if (limit != 0 && count >= limit) return;
-    c = PreviousReal(c);
-    if (c < 0 || PreviousReal(c) < 0) return;
+    c = ahead;
+    if (c < 0) return;
+    ahead = PreviousReal(c);
+    if (ahead < 0) return;
   }
 }
 
-void NetworkStage::MarkRepeats(const Packet& p, int32_t index) {
+void NetworkStage::MarkRepeats(const Packet& p, int32_t index, const TTransHead& conversation) {
   TPacket& packet = model_.Packets.At(index);
   const int32_t previous = PreviousReal(index);
   if (p.ip && packet.FragmentOffset != 0) MarkMissingFragment(packet, previous);
@@ -154,7 +162,7 @@ void NetworkStage::MarkRepeats(const Packet& p, int32_t index) {
   if (previous < 0) return;
   switch (p.sub) {
     case kSubTcp:
-      if (packet.FragmentOffset == 0) MarkTcpRetransmission(packet, previous);
+      if (packet.FragmentOffset == 0) MarkTcpRetransmission(packet, previous, conversation);
       break;
     case kSubNcp:
     case kSubSpx: MarkSequencedRepeat(p, packet, previous); break;
@@ -175,12 +183,12 @@ void NetworkStage::MarkMissingFragment(TPacket& packet, int32_t previous) {
   });
 }
 
-void NetworkStage::MarkTcpRetransmission(TPacket& packet, int32_t previous) {
+void NetworkStage::MarkTcpRetransmission(TPacket& packet, int32_t previous, const TTransHead& conversation) {
   if (packet.Acknowledge < model_.Packets.At(previous).Acknowledge) return;
   const bool control = (packet.TcpFlags & kFinSynRst) != 0;
-  WalkCandidates(previous, kCandidateLimit, [&](const TPacket& c, int count) {
+  auto match = [&](const RecentSegment& c, int count) {
     const bool cControl = (c.TcpFlags & kFinSynRst) != 0;
-    const int64_t length = Payload(c) + (cControl ? 1 : 0);
+    const int64_t length = int64_t{c.Payload} + (cControl ? 1 : 0);
     if (c.FragmentOffset != 0 || (length == 0 && c.TTL <= packet.TTL) || c.Sequence != packet.Sequence) return false;
     packet.RetransmitDistance = static_cast<uint8_t>(count);
     if (packet.TTL < c.TTL)
@@ -188,7 +196,38 @@ void NetworkStage::MarkTcpRetransmission(TPacket& packet, int32_t previous) {
     else if (control == cControl)
       packet.Flags |= kPacketRetransmission;
     return true;
+  };
+  static_assert(RecentSegments::kKept == kCandidateLimit);
+  ChainIndex& chains = model_.Chains;
+  // A conversation with its recent segments kept has more real packets than candidates:
+  // every kept one is a candidate.
+  if (const RecentSegments* recent = chains.Recent(&conversation)) {
+    for (int back = 0; back < RecentSegments::kKept; ++back)
+      if (match(recent->Back(back), back + 1)) return;
+    return;
+  }
+  int examined = 0;
+  bool matched = false;
+  WalkCandidates(previous, kCandidateLimit, [&](const TPacket& c, int count) {
+    examined = count;
+    matched = match(SegmentOf(c), count);
+    return matched;
   });
+  // All candidates were examined, so the conversation has more real packets than that:
+  // from now on its last ones are kept.
+  if (matched || examined < kCandidateLimit) return;
+  RecentSegments& recent = chains.AddRecent(&conversation);
+  int32_t c = previous;
+  for (int back = RecentSegments::kKept - 1; back >= 0 && c >= 0; --back, c = PreviousReal(c))
+    recent.Entries[static_cast<size_t>(back)] = SegmentOf(model_.Packets.At(c));
+  recent.Newest = RecentSegments::kKept - 1;
+}
+
+// Keeps a real packet among its conversation's recent segments when they are kept.
+void NetworkStage::KeepRecent(const TTransHead& conversation, int32_t index) {
+  RecentSegments* recent = model_.Chains.Recent(&conversation);
+  const TPacket& packet = model_.Packets.At(index);
+  if (recent && IsRealPacket(packet.Flags)) recent->Push(SegmentOf(packet));
 }
 
 // NCP and SPX: a request repeating the previous request's sequence number.

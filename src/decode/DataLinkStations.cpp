@@ -128,13 +128,12 @@ void DataLinkStations::NoteUpstreamNeighbour(StationNode& station, const Address
   ModelObjects& objects = model_.Objects;
   if (!objects.Is<TMACInfo>(station.FirstRingInfo)) {
     station.FirstRingInfo = objects.New<TMACInfo>();
-    TMACInfo& info = objects.Get<TMACInfo>(station.FirstRingInfo);
-    info.VendorIndex = 0;
-    info.Next = -1;
+    objects.Get<TMACInfo>(station.FirstRingInfo).Next = -1;
   }
   TMACInfo& first = objects.Get<TMACInfo>(station.FirstRingInfo);
-  // A record that carries a vendor keeps it matching the neighbour it names.
-  if (first.VendorIndex != 0 && !(first.Neighbour == upstream)) first.VendorIndex = VendorOf(upstream);
+  // The vendor always matches the neighbour the record names: soft-error reports against
+  // that neighbour land in this record and are listed with it.
+  first.VendorIndex = VendorOf(upstream);
   first.Neighbour = upstream;
 }
 

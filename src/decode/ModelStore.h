@@ -202,10 +202,68 @@ class PacketList {
   TPacket blank_;
 };
 
+// An open-addressing hash index from a key to a node id, beside an ordered tree: every frame
+// looks up its addresses, and a tree descent with a key comparison per level costs far more
+// than one probe. The ids are those of the tree's store (0, the sentinel, marks a free slot).
+template <class Key>
+class NodeIndex {
+ public:
+  void Clear() {
+    slots_.clear();
+    slots_.shrink_to_fit();
+    count_ = 0;
+  }
+  // The id whose key (told by keyOf) equals key; 0 when there is none.
+  template <class KeyOf>
+  int32_t Find(const Key& key, KeyOf keyOf) const {
+    if (slots_.empty()) return 0;
+    const size_t mask = slots_.size() - 1;
+    for (size_t i = Hash(key) & mask;; i = (i + 1) & mask) {
+      const int32_t id = slots_[i];
+      if (id == 0 || keyOf(id) == key) return id;
+    }
+  }
+  // Adds an id whose key is not in the index yet.
+  template <class KeyOf>
+  void Add(const Key& key, int32_t id, KeyOf keyOf) {
+    // At most half full, so probe runs stay short.
+    if ((count_ + 1) * 2 > slots_.size()) Grow(keyOf);
+    Place(key, id);
+    ++count_;
+  }
+  size_t MemoryBytes() const { return slots_.capacity() * sizeof(int32_t); }
+
+ private:
+  static size_t Hash(const Key& key) {
+    uint64_t h = 0x9E3779B97F4A7C15ull ^ key.Length;
+    for (uint8_t b : key.View()) h = (h ^ b) * 0x100000001B3ull;
+    h ^= h >> 32;
+    h *= 0xD6E8FEB86659FD93ull;
+    return static_cast<size_t>(h ^ (h >> 32));
+  }
+  void Place(const Key& key, int32_t id) {
+    const size_t mask = slots_.size() - 1;
+    size_t i = Hash(key) & mask;
+    while (slots_[i] != 0) i = (i + 1) & mask;
+    slots_[i] = id;
+  }
+  template <class KeyOf>
+  void Grow(KeyOf keyOf) {
+    std::vector<int32_t> old = std::move(slots_);
+    slots_.assign(old.empty() ? 64 : old.size() * 2, 0);
+    for (int32_t id : old)
+      if (id != 0) Place(keyOf(id), id);
+  }
+
+  std::vector<int32_t> slots_;
+  size_t count_ = 0;
+};
+
 // An ordered tree of nodes keyed by their Address: red-black, with a sentinel (the black
 // nil leaf) and a header whose right link holds the root, balanced by top-down insertion.
 // Nodes are never removed and never move, so references to them stay valid until Reset.
-// Inserting while a walk is under way is not supported.
+// Inserting while a walk is under way is not supported. Lookups go through a hash index;
+// the tree keeps the order for the walks.
 template <class Node>
 class RedBlackTree {
  public:
@@ -216,6 +274,7 @@ class RedBlackTree {
   // Releases every node and starts an empty tree.
   void Reset() {
     nodes_.Clear();
+    index_.Clear();
     nodes_.Append();  // kNil
     nodes_.Append();  // kHeader
   }
@@ -226,10 +285,15 @@ class RedBlackTree {
   Node& FindOrInsert(const Key& key, bool& inserted);
 
   Node* Find(const Key& key) {
-    int32_t id = Locate(key);
+    int32_t id = Lookup(key);
     return id == kNil ? nullptr : &nodes_[id];
   }
   const Node* Find(const Key& key) const {
+    int32_t id = Lookup(key);
+    return id == kNil ? nullptr : &nodes_[id];
+  }
+  // The same answer by descending the tree (a check of the index).
+  const Node* FindInTree(const Key& key) const {
     int32_t id = Locate(key);
     return id == kNil ? nullptr : &nodes_[id];
   }
@@ -244,7 +308,7 @@ class RedBlackTree {
     Walk(*this, f);
   }
 
-  size_t MemoryBytes() const { return nodes_.MemoryBytes(); }
+  size_t MemoryBytes() const { return nodes_.MemoryBytes() + index_.MemoryBytes(); }
 
   // Self-check: keys strictly ascending in order, black root and sentinel, no red node
   // with a red child, the same number of black nodes on every path.
@@ -269,6 +333,10 @@ class RedBlackTree {
     if (id == kHeader) return 1;
     auto c = key <=> nodes_[id].Address;
     return c < 0 ? -1 : (c > 0 ? 1 : 0);
+  }
+
+  int32_t Lookup(const Key& key) const {
+    return index_.Find(key, [this](int32_t id) -> const Key& { return nodes_[id].Address; });
   }
 
   int32_t Locate(const Key& key) const {
@@ -344,10 +412,15 @@ class RedBlackTree {
   }
 
   ChunkedStore<Node, 9> nodes_;
+  NodeIndex<Key> index_;
 };
 
 template <class Node>
 Node& RedBlackTree<Node>::FindOrInsert(const Key& key, bool& inserted) {
+  if (int32_t found = Lookup(key); found != kNil) {
+    inserted = false;
+    return N(found);
+  }
   Path p;
   for (;;) {
     int c = Compare(key, p.current);
@@ -371,6 +444,7 @@ Node& RedBlackTree<Node>::FindOrInsert(const Key& key, bool& inserted) {
   (Compare(key, p.parent) < 0 ? N(p.parent).Left : N(p.parent).Right) = id;
   p.current = id;
   Reorient(key, p);
+  index_.Add(key, id, [this](int32_t i) -> const Key& { return nodes_[i].Address; });
   inserted = true;
   return node;
 }

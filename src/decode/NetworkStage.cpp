@@ -74,7 +74,8 @@ void NetworkStage::Decode(const FrameRecord& frame, const DataLinkResult& link) 
   NoteDestination(p, link);
 
   MarkTcpFlags(p, model_.Packets.At(index));
-  MarkRepeats(p, index);
+  MarkRepeats(p, index, conversation);
+  KeepRecent(conversation, index);
   if (p.sub == kSubIcmp) FileIcmpReport(p, index);
 }
 

@@ -65,9 +65,10 @@ class NetworkStage {
   template <class Match>
   void WalkCandidates(int32_t previous, int limit, Match match);
   void MarkTcpFlags(const Packet& p, TPacket& packet);
-  void MarkRepeats(const Packet& p, int32_t index);
+  void MarkRepeats(const Packet& p, int32_t index, const TTransHead& conversation);
+  void KeepRecent(const TTransHead& conversation, int32_t index);
   void MarkMissingFragment(TPacket& packet, int32_t previous);
-  void MarkTcpRetransmission(TPacket& packet, int32_t previous);
+  void MarkTcpRetransmission(TPacket& packet, int32_t previous, const TTransHead& conversation);
   void MarkSequencedRepeat(const Packet& p, TPacket& packet, int32_t previous);
   void MarkSpx2Repeat(TPacket& packet, int32_t previous);
   void MarkPacketBurstRepeat(const Packet& p, TPacket& packet, int32_t previous);

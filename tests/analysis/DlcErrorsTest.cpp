@@ -257,6 +257,20 @@ TEST(SoftErrorSummary, SeveralMarkedStationsAndVendorNames) {
   EXPECT_EQ(s.List(kSoftLine).Stations, "4");
 }
 
+// A report against the neighbour a monitor notification named lands in the record that
+// notification made; the neighbour keeps its vendor name in the list.
+TEST(SoftErrorSummary, NeighbourFromANotificationShowsItsVendor) {
+  VendorTable vendors;
+  vendors.Add({0x00, 0x00, 0x0C}, "Cisco ");
+  DecoderHarness h(kTokenRing, 16, &vendors);
+  h.Feed(MonitorPresent(true, kB, kA));
+  h.Feed(MonitorPresent(false, kA, kB));
+  h.Feed(SoftErrorReport(kA, kB, Counts{2, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+  h.End();
+  SoftErrorSummary s = BuildSoftErrorSummary(h.model, h.stats, {&vendors, true, ','});
+  EXPECT_EQ(s.List(kSoftLine).Entries, (std::vector<std::string>{"Cisco 1234A1/Cisco 1234B2/2"}));
+}
+
 TEST(SoftErrorSummary, NotesWithoutMacFramesOrErrorReports) {
   DecoderHarness none(kTokenRing);
   TokenRingAddressing to;

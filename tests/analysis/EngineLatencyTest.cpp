@@ -212,6 +212,26 @@ TEST(EngineLatencyTest, TcpPairIsDroppedWhenALaterSegmentEndsAtTheSamePlace) {
   EXPECT_EQ(pairs(41), 1);  // the 42nd
 }
 
+// The look-ahead moves on with the commands: the second command's window reaches one
+// packet further than the first one's.
+TEST(EngineLatencyTest, TcpLookAheadMovesWithTheCommands) {
+  auto pairs = [](int between) {
+    TwoWay c(kSubTcp, 1025, 80);
+    c.b.Add(c.forward, Tcp(1, 0, 1000, 1, 100, kPacketRequest, 0x18));
+    c.b.Add(c.reverse, Tcp(2, 500, 1, 1100, 0, kPacketReply));
+    c.b.Add(c.forward, Tcp(3, 600, 1100, 1, 100, kPacketRequest, 0x18));
+    c.b.Add(c.reverse, Tcp(4, 900, 1, 1200, 0, kPacketReply));
+    int frame = 5;
+    for (int k = 0; k < between; ++k, ++frame)
+      c.b.Add(c.forward, Tcp(frame, 1000 + frame, 5000 + 10 * k, 1, 10, kPacketRequest, 0x18));
+    c.b.Add(c.forward, Tcp(frame, 1000 + frame, 1150, 1, 50, kPacketRequest, 0x18));  // ends where the second does
+    return c.Latency(c.Select()).Pairs;
+  };
+  EXPECT_EQ(pairs(0), 1);
+  EXPECT_EQ(pairs(40), 1);  // the 41st packet after the second command, the 42nd after the first
+  EXPECT_EQ(pairs(41), 2);
+}
+
 TEST(EngineLatencyTest, TcpStartSkipsLeadingAcksAndAnsweredData) {
   TwoWay c(kSubTcp, 1025, 80);
   c.b.Add(c.forward, {Tcp(1, 0, 900, 1, 0, kPacketRequest), Tcp(2, 10, 900, 1, 0, kPacketRequest),

@@ -62,6 +62,60 @@ TEST_F(Repeats, TcpCandidatesReachTwentyBackButNotTheFirstPacketUnlessPrevious) 
   EXPECT_EQ(Newest().Flags & kMarks, 0);
 }
 
+// Long conversations keep their last segments aside for the retransmission rule: the marks
+// stay those of the walk along the chain, with gaps, controls, empty segments and routers.
+TEST_F(Repeats, TcpMarksOfALongConversationMatchTheChainWalk) {
+  uint32_t seed = 99;
+  auto next = [&seed](uint32_t range) {
+    seed = seed * 1103515245u + 12345u;
+    return (seed >> 16) % range;
+  };
+  uint32_t sequence = 1000;
+  uint32_t ack = 1;
+  int marked = 0;
+  for (int i = 0; i < 400; ++i) {
+    const uint32_t r = next(10);
+    uint32_t seq = r < 6 ? sequence : r < 9 ? sequence - 10 * next(25) : sequence + 30;  // new, repeated, gap
+    const size_t payload = next(4) == 0 ? 0 : 10;
+    const uint8_t flags = next(15) == 0 ? kTcpSyn : next(15) == 0 ? (kTcpFin | kTcpAck) : kTcpAck;
+    ack = next(12) == 0 ? ack - 1 : ack + next(2);
+    FeedTcp(Tcp(1025, 80, seq, payload, flags, ack), next(6) == 0 ? 63 : 64);
+    if (seq == sequence) sequence += static_cast<uint32_t>(payload);
+
+    const TPacket& newest = Newest();
+    std::vector<TPacket> chain = PacketsOf(Conversation(IpKey(kIpA), IpKey(kIpB), 1025, 80));
+    std::vector<TPacket> real;
+    for (const TPacket& p : chain)
+      if (IsRealPacket(p.Flags)) real.push_back(p);
+    ASSERT_FALSE(real.empty());
+    real.pop_back();  // the newest
+    uint8_t distance = 0;
+    PacketFlags marks = 0;
+    if (!real.empty() && newest.Acknowledge >= real.back().Acknowledge) {
+      const bool control = (newest.TcpFlags & (kTcpFlagFin | kTcpFlagSyn | kTcpFlagRst)) != 0;
+      const int n = static_cast<int>(real.size());
+      for (int count = 1; count <= 20; ++count) {
+        const int j = n - count;
+        if (count > 1 && j < 1) break;  // the first packet is a candidate only as the previous one
+        const TPacket& c = real[static_cast<size_t>(j)];
+        const bool cControl = (c.TcpFlags & (kTcpFlagFin | kTcpFlagSyn | kTcpFlagRst)) != 0;
+        const int64_t length = int64_t{c.TotalLength} - c.HeaderLength - c.TransportHeaderLength + (cControl ? 1 : 0);
+        if (c.FragmentOffset != 0 || (length == 0 && c.TTL <= newest.TTL) || c.Sequence != newest.Sequence) continue;
+        distance = static_cast<uint8_t>(count);
+        if (newest.TTL < c.TTL)
+          marks = kPacketRoutedDuplicate;
+        else if (control == cControl)
+          marks = kPacketRetransmission;
+        break;
+      }
+    }
+    ASSERT_EQ(newest.RetransmitDistance, distance) << i;
+    ASSERT_EQ(newest.Flags & kMarks, marks) << i;
+    if (distance > 1) ++marked;
+  }
+  EXPECT_GT(marked, 50);  // the rule found segments further back, many times
+}
+
 TEST_F(Repeats, TcpRetransmissionNeedsAnAcknowledgementNotBelowThePrevious) {
   FeedTcp(Tcp(1025, 80, 1000, 100, kTcpAck, 500));
   FeedTcp(Tcp(1025, 80, 1000, 100, kTcpAck, 499));

@@ -113,6 +113,26 @@ TEST(TokenRingNeighbours, RewrittenRecordKeepsItsVendorMatchingTheNeighbour) {
   EXPECT_EQ(h.RingInfos(kA)[0]->VendorIndex, 0);
 }
 
+TEST(TokenRingNeighbours, NotifiedNeighbourCarriesItsVendor) {
+  VendorTable vendors;
+  vendors.Add({0x00, 0x00, 0x0C}, "Cisco ");
+  DecoderHarness h(kTokenRing, 16, &vendors);
+  h.Feed(MonitorPresent(false, kA, kB));
+  ASSERT_EQ(h.RingInfos(kA).size(), 1u);
+  EXPECT_EQ(h.RingInfos(kA)[0]->VendorIndex, 1);
+  // Reports against that neighbour are counted in the same record, which keeps the vendor.
+  h.Feed(SoftErrorReport(kA, kB, {1, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+  ASSERT_EQ(h.RingInfos(kA).size(), 1u);
+  EXPECT_EQ(h.RingInfos(kA)[0]->VendorIndex, 1);
+  EXPECT_EQ(h.RingInfos(kA)[0]->SoftErrors[kSoftLine], 1);
+  // A neighbour without a vendor entry.
+  MacAddr other = {0x10, 0x00, 0x5A, 0x00, 0x00, 0x01};
+  h.Feed(MonitorPresent(false, kA, other));
+  EXPECT_EQ(h.RingInfos(kA)[0]->VendorIndex, 0);
+  h.Feed(MonitorPresent(false, kA, kC));
+  EXPECT_EQ(h.RingInfos(kA)[0]->VendorIndex, 1);
+}
+
 TEST(RingMap, StandbyFramesBeforeTheFirstActiveMonitorChangeNothing) {
   DecoderHarness h(kTokenRing);
   h.Feed(MonitorPresent(false, kB, kA));

@@ -23,6 +23,42 @@ std::vector<AddressKey> WalkKeys(const StationTree& tree) {
   return keys;
 }
 
+// The hash lookup answers what a descent of the tree answers, for keys of every length,
+// present or not, through the index's growth.
+TEST(ModelTree, IndexAgreesWithTheTree) {
+  NetAddressTree tree;
+  std::mt19937 random(7);
+  std::vector<AddressKey> keys;
+  for (int i = 0; i < 5000; ++i) {
+    uint8_t b[10];
+    for (uint8_t& x : b) x = static_cast<uint8_t>(random() % 4);  // many shared prefixes
+    keys.push_back(AddressKey::Of(b, 1 + random() % 10));
+  }
+  std::set<AddressKey> inserted;
+  for (size_t i = 0; i < keys.size(); ++i) {
+    bool created = false;
+    NetAddressNode& node = tree.FindOrInsert(keys[i], created);
+    EXPECT_EQ(created, inserted.insert(keys[i]).second);
+    EXPECT_EQ(node.Address, keys[i]);
+    EXPECT_EQ(tree.Find(keys[i]), &node);
+    EXPECT_EQ(tree.FindInTree(keys[i]), &node);
+    // A key not inserted yet is found by neither.
+    const AddressKey& later = keys[(i * 7919 + 1) % keys.size()];
+    EXPECT_EQ(tree.Find(later), tree.FindInTree(later));
+  }
+  EXPECT_EQ(tree.Count(), static_cast<int32_t>(inserted.size()));
+  EXPECT_TRUE(tree.IsValid());
+  std::vector<AddressKey> walked;
+  tree.ForEach([&](const NetAddressNode& n) { walked.push_back(n.Address); });
+  EXPECT_EQ(walked, std::vector<AddressKey>(inserted.begin(), inserted.end()));
+
+  tree.Reset();
+  EXPECT_EQ(tree.Find(keys[0]), nullptr);
+  bool created = false;
+  tree.FindOrInsert(keys[0], created);
+  EXPECT_TRUE(created);
+}
+
 TEST(ModelTree, FindOrInsertThenLookup) {
   StationTree tree;
   EXPECT_EQ(tree.Find(Mac(1)), nullptr);

@@ -2,7 +2,9 @@
 #include <zlib.h>
 
 #include <memory>
+#include <vector>
 
+#include "trace/Crc32.h"
 #include "trace/Fcs.h"
 #include "trace/ProgressText.h"
 
@@ -32,6 +34,53 @@ TEST(FrameCheckSequence, LengthBoundaries) {
   SynthesizeFcs(*f);
   EXPECT_EQ(StoredFcs(*f, kMaxFrameLength - 4),
             static_cast<uint32_t>(::crc32(0L, f->Data.data(), kMaxFrameLength - 4)));
+}
+
+// The folded CRC-32 equals zlib's for every length around the fold sizes, every alignment
+// and a continued CRC.
+TEST(FrameCheckSequence, Crc32EqualsZlib) {
+  std::vector<uint8_t> bytes(4096 + 64);
+  uint32_t seed = 12345;
+  for (uint8_t& b : bytes) {
+    seed = seed * 1103515245u + 12345u;
+    b = static_cast<uint8_t>(seed >> 24);
+  }
+  for (size_t offset = 0; offset < 16; ++offset) {
+    for (size_t length = 0; length <= 300; ++length) {
+      for (uint32_t start : {0u, 0xFFFFFFFFu, 0x12345678u}) {
+        const uint8_t* p = bytes.data() + offset;
+        ASSERT_EQ(Crc32(start, p, length), Crc32Reference(start, p, length)) << offset << " " << length;
+        ASSERT_EQ(Crc32(start, p, length), static_cast<uint32_t>(::crc32(start, p, static_cast<uInt>(length))));
+      }
+    }
+  }
+  for (size_t length : {size_t{1514}, size_t{4095}, size_t{4096}})
+    EXPECT_EQ(Crc32(0, bytes.data() + 3, length), Crc32Reference(0, bytes.data() + 3, length)) << length;
+  // All zeros and all ones.
+  std::vector<uint8_t> zeros(1000, 0), ones(1000, 0xFF);
+  EXPECT_EQ(Crc32(0, zeros.data(), zeros.size()), Crc32Reference(0, zeros.data(), zeros.size()));
+  EXPECT_EQ(Crc32(0, ones.data(), ones.size()), Crc32Reference(0, ones.data(), ones.size()));
+}
+
+// Starting from the CRC of a prefix gives the check sequence computed over the whole.
+TEST(FrameCheckSequence, ContinuesFromAKnownPrefix) {
+  auto f = std::make_unique<FrameRecord>();
+  for (size_t i = 0; i < 1600; ++i) f->Data[i] = static_cast<uint8_t>(i * 37 + 11);
+  for (uint16_t length : {64, 65, 1518, 1600}) {
+    f->Length = length;
+    SynthesizeFcs(*f);
+    const uint32_t whole = StoredFcs(*f, length - 4u);
+    for (size_t known : {size_t{0}, size_t{1}, size_t{60}, size_t{length - 4u}, size_t{length - 3u}}) {
+      const uint32_t prefix = static_cast<uint32_t>(::crc32(0L, f->Data.data(), static_cast<uInt>(known)));
+      SynthesizeFcs(*f, prefix, known);
+      EXPECT_EQ(StoredFcs(*f, length - 4u), whole) << length << " " << known;
+    }
+  }
+  // The CRC-error bit still writes zero.
+  f->Length = 64;
+  f->Status = kStatusCrcError;
+  SynthesizeFcs(*f, static_cast<uint32_t>(::crc32(0L, f->Data.data(), 60)), 60);
+  EXPECT_EQ(StoredFcs(*f, 60), 0u);
 }
 
 TEST(FrameCheckSequence, LengthBeyondTheBufferWritesNothing) {

@@ -37,6 +37,20 @@ TEST(NetXRayReader, EthernetFramesGainTheirCheckSequence) {
   EXPECT_DOUBLE_EQ(r.frames[2].timestamp, kStartTod + 2250000);
 }
 
+// The written header holds the end offset at 20 (read here) and at 28 (where other readers
+// look); a value at 28 alone changes nothing.
+TEST(NetXRayReader, EndOffsetIsWrittenInBothPlaces) {
+  TraceSpec spec = Spec(10, {PatternFrame(64, 0), PatternFrame(80, 100)});
+  Bytes image = WriteNetXRay(spec);
+  auto le32 = [&image](size_t at) {
+    return static_cast<uint32_t>(image[at] | image[at + 1] << 8 | image[at + 2] << 16 | image[at + 3] << 24);
+  };
+  EXPECT_EQ(le32(20), image.size());
+  EXPECT_EQ(le32(28), image.size());
+  image[28] = image[29] = image[30] = image[31] = 0;
+  EXPECT_EQ(ReadImage(image, spec).frames.size(), 2u);
+}
+
 TEST(NetXRayReader, CrcBitDependsOnTheVersion) {
   TraceSpec spec = Spec(10, {PatternFrame(64, 0)});
   spec.frames[0].status = kStatusCrcError;

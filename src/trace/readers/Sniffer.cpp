@@ -2,14 +2,13 @@
 // (kind 11), plain or block-compressed.
 #include "trace/readers/Sniffer.h"
 
-#include <zlib.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <optional>
 
 #include "trace/Bytes.h"
+#include "trace/Crc32.h"
 #include "trace/Fcs.h"
 #include "trace/TimeUtil.h"
 #include "trace/readers/ReaderFactories.h"
@@ -43,10 +42,12 @@ void ClearFrameTail(FrameRecord& frame, size_t from, size_t to) {
 
 namespace {
 
-// True when the last four of count bytes are the IEEE 802.3 check sequence of the rest.
-bool EndsWithFcs(const uint8_t* data, size_t count) {
+// True when the last four of count bytes are the IEEE 802.3 check sequence of the rest;
+// crc receives the CRC-32 of the rest, which the synthesised check sequence starts from.
+bool EndsWithFcs(const uint8_t* data, size_t count, uint32_t& crc, size_t& crcLength) {
   if (count < 4) return false;
-  uint32_t crc = static_cast<uint32_t>(::crc32(0L, data, static_cast<uInt>(count - 4)));
+  crcLength = count - 4;
+  crc = Crc32(0, data, crcLength);
   ByteView tail(data + count - 4, 4);
   return tail.U32le(0) == crc;
 }
@@ -107,14 +108,16 @@ class NetXRayReader : public TraceReader {
       if (!ReadStoredFrame(ctx, stored)) break;
       // A frame said to carry its check sequence whose last four bytes are not one was
       // stored without it: count the 4 bytes as missing rather than overwrite frame bytes.
+      uint32_t crc = 0;  // of Data[0 .. crcLength), when the check below computed it
+      size_t crcLength = 0;
       const bool withoutFcs = fcsMissing_ || (ethernet && !(f.Status & kStatusCrcError) && stored == wire &&
-                                              !EndsWithFcs(f.Data.data(), stored));
+                                              !EndsWithFcs(f.Data.data(), stored, crc, crcLength));
       const uint32_t length = std::min<uint32_t>(withoutFcs ? wire + 4 : wire, kMaxFrameLength);
       const uint32_t captured = withoutFcs ? stored + 4 : wire;
       ClearFrameTail(f, stored, std::max(length, captured));
       f.Length = static_cast<uint16_t>(length);
       f.CapturedLength = static_cast<uint16_t>(std::min<uint32_t>(captured, kMaxFrameLength));
-      if (ethernet && captured == length) SynthesizeFcs(f);
+      if (ethernet && captured == length) SynthesizeFcs(f, crc, crcLength);
 
       if (ctx.Deliver()) break;
       if (static_cast<uint32_t>(f.FrameNumber) == frameCount_ || oneFrame) break;

@@ -255,7 +255,11 @@ std::vector<uint8_t> WriteNetXRay(const TraceSpec& spec, const NetXRayOptions& o
   const size_t first = split ? out.size() : 128;
   for (size_t i = 0; i < split; ++i) PutBytes(out, NetXRayRecord(spec, options, spec.frames[i], withoutFcs));
   SetLe32(out, 24, static_cast<uint32_t>(first));
-  SetLe32(out, 20, static_cast<uint32_t>(options.endOffset < 0 ? out.size() : options.endOffset));
+  // The end offset goes in both places writers keep it: other readers (Wireshark's) take
+  // it from 28.
+  const auto end = static_cast<uint32_t>(options.endOffset < 0 ? out.size() : options.endOffset);
+  SetLe32(out, 20, end);
+  SetLe32(out, 28, end);
   return out;
 }
 

@@ -13,7 +13,7 @@ struct NetXRayOptions {
   std::string version = "002.001";  // seven characters; "002.000" and above: version-2 records
   uint32_t timeUnit = 0;            // 2: ticks of 1.193181666 MHz; any other value: microseconds
   int fcsFlag = -1;                 // value at 68; -1: 1 for Ethernet (frames stored without FCS), else 0
-  int64_t endOffset = -1;           // value at 20; -1: the end of the frame records
+  int64_t endOffset = -1;           // value at 20 and 28; -1: the end of the frame records
   int64_t frameCount = -1;          // value at 16; -1: the number of frames
   size_t wrapSplit = 0;             // > 0: a wrapped buffer whose first wrapSplit frames lie after the rest
   uint64_t rawStart = 5000000;      // raw time of the capture start, in the time unit

@@ -1,0 +1,124 @@
+#include "trace/Crc32.h"
+
+#include <zlib.h>
+
+#include <array>
+
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#include <immintrin.h>
+#define CORVANTA_CRC_FOLDING 1
+#endif
+
+namespace corvanta {
+
+uint32_t Crc32Reference(uint32_t crc, const uint8_t* data, size_t count) {
+  return static_cast<uint32_t>(::crc32_z(crc, data, static_cast<z_size_t>(count)));
+}
+
+namespace {
+
+// One byte at a time, for the few bytes the folding leaves (a library call costs more).
+constexpr std::array<uint32_t, 256> MakeByteTable() {
+  std::array<uint32_t, 256> table{};
+  for (uint32_t n = 0; n < 256; ++n) {
+    uint32_t c = n;
+    for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+    table[n] = c;
+  }
+  return table;
+}
+constexpr std::array<uint32_t, 256> kByteTable = MakeByteTable();
+
+uint32_t ByteWise(uint32_t crc, const uint8_t* data, size_t count) {
+  uint32_t state = ~crc;
+  for (size_t i = 0; i < count; ++i) state = kByteTable[(state ^ data[i]) & 0xFF] ^ (state >> 8);
+  return ~state;
+}
+
+}  // namespace
+
+#ifdef CORVANTA_CRC_FOLDING
+namespace {
+
+// Folding by carry-less multiplication in the bit-reflected domain (Gopal et al., "Fast CRC
+// computation for generic polynomials using PCLMULQDQ", Intel 2009). The constants are
+// x^k mod P for the fold distances, and the Barrett pair for the final reduction.
+constexpr uint64_t kFold512[2] = {0x0154442bd4, 0x01c6e41596};
+constexpr uint64_t kFold128[2] = {0x01751997d0, 0x00ccaa009e};
+constexpr uint64_t kFold64 = 0x0163cd6124;
+constexpr uint64_t kBarrett[2] = {0x01db710641, 0x01f7011641};
+
+__attribute__((target("pclmul,sse4.1"))) __m128i Fold(__m128i x, __m128i k, __m128i next) {
+  const __m128i low = _mm_clmulepi64_si128(x, k, 0x00);
+  const __m128i high = _mm_clmulepi64_si128(x, k, 0x11);
+  return _mm_xor_si128(_mm_xor_si128(high, low), next);
+}
+
+// The inverted CRC state over count bytes, count a multiple of 16 and at least 16.
+__attribute__((target("pclmul,sse4.1"))) uint32_t FoldBlocks(uint32_t state, const uint8_t* p, size_t count) {
+  auto load = [](const uint8_t* at) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at)); };
+  __m128i x1 = _mm_xor_si128(load(p), _mm_cvtsi32_si128(static_cast<int>(state)));
+  const __m128i k = _mm_set_epi64x(static_cast<long long>(kFold128[1]), static_cast<long long>(kFold128[0]));
+  if (count >= 64) {
+    // Four lanes side by side, folded together at the end.
+    __m128i x2 = load(p + 16);
+    __m128i x3 = load(p + 32);
+    __m128i x4 = load(p + 48);
+    p += 64;
+    count -= 64;
+    const __m128i k4 = _mm_set_epi64x(static_cast<long long>(kFold512[1]), static_cast<long long>(kFold512[0]));
+    for (; count >= 64; p += 64, count -= 64) {
+      x1 = Fold(x1, k4, load(p));
+      x2 = Fold(x2, k4, load(p + 16));
+      x3 = Fold(x3, k4, load(p + 32));
+      x4 = Fold(x4, k4, load(p + 48));
+    }
+    x1 = Fold(x1, k, x2);
+    x1 = Fold(x1, k, x3);
+    x1 = Fold(x1, k, x4);
+  } else {
+    p += 16;
+    count -= 16;
+  }
+  for (; count >= 16; p += 16, count -= 16) x1 = Fold(x1, k, load(p));
+
+  // 128 bits to 64.
+  const __m128i mask32 = _mm_setr_epi32(-1, 0, -1, 0);
+  __m128i x2r = _mm_clmulepi64_si128(x1, k, 0x10);
+  x1 = _mm_xor_si128(_mm_srli_si128(x1, 8), x2r);
+  const __m128i k5 = _mm_set_epi64x(0, static_cast<long long>(kFold64));
+  x2r = _mm_srli_si128(x1, 4);
+  x1 = _mm_and_si128(x1, mask32);
+  x1 = _mm_xor_si128(_mm_clmulepi64_si128(x1, k5, 0x00), x2r);
+
+  // Barrett reduction to 32 bits.
+  const __m128i poly = _mm_set_epi64x(static_cast<long long>(kBarrett[1]), static_cast<long long>(kBarrett[0]));
+  __m128i t = _mm_and_si128(x1, mask32);
+  t = _mm_clmulepi64_si128(t, poly, 0x10);
+  t = _mm_and_si128(t, mask32);
+  t = _mm_clmulepi64_si128(t, poly, 0x00);
+  x1 = _mm_xor_si128(x1, t);
+  return static_cast<uint32_t>(_mm_extract_epi32(x1, 1));
+}
+
+bool HasFolding() {
+  static const bool has = __builtin_cpu_supports("pclmul") && __builtin_cpu_supports("sse4.1");
+  return has;
+}
+
+}  // namespace
+#endif
+
+uint32_t Crc32(uint32_t crc, const uint8_t* data, size_t count) {
+#ifdef CORVANTA_CRC_FOLDING
+  if (count >= 16 && HasFolding()) {
+    const size_t folded = count & ~size_t{15};
+    crc = ~FoldBlocks(~crc, data, folded);
+    data += folded;
+    count -= folded;
+  }
+#endif
+  return count < 64 ? ByteWise(crc, data, count) : Crc32Reference(crc, data, count);
+}
+
+}  // namespace corvanta
