@@ -9,6 +9,7 @@
 #include "TrafficGenerator.h"
 #include "analysis/BrisqonSettings.h"
 #include "analysis/ClientServerTable.h"
+#include "analysis/ModelBuilder.h"
 #include "cli/Reports.h"
 #include "cli/TraceAnalysis.h"
 #include "decode/Decoder.h"
@@ -125,6 +126,38 @@ void BM_ClientServerTable(benchmark::State& state) {
   state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * rows));
 }
 
+// 100,000 two-way TCP conversations (1,000 clients x 50 servers x 2 port pairs, 6 + 6
+// packets each), built straight into the model: the table's build and sort alone.
+void BM_ClientServerTable100k(benchmark::State& state) {
+  using namespace corvanta::testing;
+  ModelBuilder b;
+  int frame = 1;
+  for (int c = 0; c < 1000; ++c)
+    for (int s = 0; s < 50; ++s) {
+      AddressKey client = Ip(10, 1, uint8_t(c >> 8), uint8_t(c)), server = Ip(10, 2, 0, uint8_t(s));
+      int32_t forwardPeer = b.Peer(client, server), reversePeer = b.Peer(server, client);
+      for (int port = 0; port < 2; ++port) {
+        int32_t f = b.Conversation(forwardPeer, kSubTcp, uint16_t(1025 + port), 80);
+        int32_t r = b.Conversation(reversePeer, kSubTcp, 80, uint16_t(1025 + port));
+        for (int k = 0; k < 6; ++k) {
+          b.Add(f, Tcp(frame++, k * 1e5, 1000 + 100 * k, 1, 100, kPacketRequest, 0x18));
+          b.Add(r, Tcp(frame++, k * 1e5 + 2000, 5000, 1100 + 100 * k, 500, kPacketReply, 0x18));
+        }
+      }
+    }
+  BrisqonSettings settings;
+  size_t rows = 0;
+  for (auto _ : state) {
+    ClientServerTable table;
+    table.Build({b.model, settings, nullptr, nullptr}, {});
+    table.Sort(kCsColBytes, false);
+    rows = table.RowCount();
+    benchmark::DoNotOptimize(rows);
+  }
+  state.counters["rows"] = static_cast<double>(rows);
+  state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * rows));
+}
+
 void BM_FullAnalysis(benchmark::State& state) {
   const std::string& path = GetTraffic().snoop;
   uint64_t size = 0;
@@ -146,6 +179,7 @@ BENCHMARK(BM_ReaderSnoop)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReaderNetXRay)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DecodeFrame)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ClientServerTable)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ClientServerTable100k)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_FullAnalysis)->Unit(benchmark::kMillisecond);
 
 }  // namespace
