@@ -309,13 +309,13 @@ bool TrafficGenerator::Next(TestFrame& frame) {
 }
 
 TraceSpec TrafficSpec(AnalyzerKind kind, const TrafficOptions& options) {
-  TraceSpec spec;
-  spec.kind = kind;
-  spec.bandwidth = 100000000;
+  TraceSpec plan;
+  plan.kind = kind;
+  plan.bandwidth = 100000000;
   TrafficGenerator generator(options);
   TestFrame frame;
-  while (generator.Next(frame)) spec.frames.push_back(frame);
-  return spec;
+  while (generator.Next(frame)) plan.frames.push_back(frame);
+  return plan;
 }
 
 uint64_t WriteLargeTrace(const std::string& path, AnalyzerKind kind, const TrafficOptions& options) {

@@ -52,7 +52,7 @@ class TrafficGenerator {
 // through the trace writers a slice of frames at a time. Returns the file's size, 0 on failure.
 uint64_t WriteLargeTrace(const std::string& path, AnalyzerKind kind, const TrafficOptions& options);
 
-// The traffic's frames as a trace spec (for small traces that fit in memory).
+// The traffic's frames as a trace plan (for small traces that fit in memory).
 testing::TraceSpec TrafficSpec(AnalyzerKind kind, const TrafficOptions& options);
 
 }  // namespace corvanta::bench

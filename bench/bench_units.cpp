@@ -24,7 +24,7 @@ constexpr uint64_t kFrames = 200000;
 struct Traffic {
   std::filesystem::path dir;
   std::string snoop, netxray;
-  testing::TraceSpec spec;
+  testing::TraceSpec plan;
 
   Traffic() {
     dir = std::filesystem::temp_directory_path() / ("corvanta-bench-" + std::to_string(getpid()));
@@ -35,7 +35,7 @@ struct Traffic {
     netxray = (dir / "traffic.cap").string();
     WriteLargeTrace(snoop, 15, options);
     WriteLargeTrace(netxray, 10, options);
-    spec = TrafficSpec(10, options);
+    plan = TrafficSpec(10, options);
   }
   ~Traffic() {
     std::error_code ec;
@@ -74,7 +74,7 @@ void BM_ReaderSnoop(benchmark::State& state) { Reader(state, true); }
 void BM_ReaderNetXRay(benchmark::State& state) { Reader(state, false); }
 
 // The frames as a reader hands them over (Ethernet with the check sequence's 4 bytes).
-void DecodeAll(const testing::TraceSpec& spec, CaptureModel& model, TraceStatistics& statistics) {
+void DecodeAll(const testing::TraceSpec& plan, CaptureModel& model, TraceStatistics& statistics) {
   TraceInfo info;
   info.kind = 10;
   info.topology = kEthernet;
@@ -82,7 +82,7 @@ void DecodeAll(const testing::TraceSpec& spec, CaptureModel& model, TraceStatist
   Decoder decoder(model, statistics, DecodeEnvironment{});
   decoder.BeginPass(info, false);
   auto frame = std::make_unique<FrameRecord>();
-  for (const testing::TestFrame& f : spec.frames) {
+  for (const testing::TestFrame& f : plan.frames) {
     std::copy(f.bytes.begin(), f.bytes.end(), frame->Data.begin());
     frame->Length = frame->CapturedLength = static_cast<uint16_t>(f.bytes.size() + 4);
     frame->Timestamp = f.offsetUs;
@@ -94,25 +94,25 @@ void DecodeAll(const testing::TraceSpec& spec, CaptureModel& model, TraceStatist
 }
 
 void BM_DecodeFrame(benchmark::State& state) {
-  const testing::TraceSpec& spec = GetTraffic().spec;
+  const testing::TraceSpec& plan = GetTraffic().plan;
   int64_t bytes = 0;
-  for (const auto& f : spec.frames) bytes += static_cast<int64_t>(f.bytes.size() + 4);
+  for (const auto& f : plan.frames) bytes += static_cast<int64_t>(f.bytes.size() + 4);
   for (auto _ : state) {
     state.PauseTiming();
     auto model = std::make_unique<CaptureModel>();
     auto statistics = std::make_unique<TraceStatistics>();
     state.ResumeTiming();
-    DecodeAll(spec, *model, *statistics);
+    DecodeAll(plan, *model, *statistics);
     benchmark::DoNotOptimize(model->Packets.Count());
   }
-  state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * spec.frames.size()));
+  state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * plan.frames.size()));
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * bytes);
 }
 
 void BM_ClientServerTable(benchmark::State& state) {
   auto model = std::make_unique<CaptureModel>();
   auto statistics = std::make_unique<TraceStatistics>();
-  DecodeAll(GetTraffic().spec, *model, *statistics);
+  DecodeAll(GetTraffic().plan, *model, *statistics);
   BrisqonSettings settings;
   size_t rows = 0;
   for (auto _ : state) {

@@ -14,15 +14,15 @@ TEST(Modes, EverySupportedKindReadsInAllThreeModes) {
   for (const Written& w : WrittenKinds()) {
     SCOPED_TRACE(std::to_string(w.kind) + (w.topology == kTokenRing ? " Token Ring " : " Ethernet ") + w.name);
     kinds.insert(w.kind);
-    const TraceSpec spec = SessionSpec(w.kind, w.topology);
+    const TraceSpec plan = SessionSpec(w.kind, w.topology);
     TempDir dir;
-    const std::vector<uint8_t> image = WriteTrace(spec);
+    const std::vector<uint8_t> image = WriteTrace(plan);
     ASSERT_FALSE(image.empty());
     const std::string path = dir.Write(w.name, image);
 
     RunResult frames = RunCli({"--frames", path});
     ASSERT_EQ(frames.status, 0) << frames.err;
-    EXPECT_EQ(std::count(frames.out.begin(), frames.out.end(), '\n'), static_cast<long>(spec.frames.size()));
+    EXPECT_EQ(std::count(frames.out.begin(), frames.out.end(), '\n'), static_cast<long>(plan.frames.size()));
     EXPECT_EQ(frames.out.substr(0, 2), "1\t");
 
     RunResult json = RunCli({"--json", path});
@@ -32,7 +32,7 @@ TEST(Modes, EverySupportedKindReadsInAllThreeModes) {
     ASSERT_TRUE(ok) << json.out;
     EXPECT_EQ(j["analyzer"].Int(), w.kind);
     EXPECT_EQ(j["topology"].String(), w.topology == kTokenRing ? "Token Ring" : "Ethernet");
-    EXPECT_EQ(j["frames"].Int(), static_cast<long long>(spec.frames.size()));
+    EXPECT_EQ(j["frames"].Int(), static_cast<long long>(plan.frames.size()));
     // Token Ring counts the all-ones address with the multicast (functional) frames, and
     // 01-00-5E-... is no group address there.
     EXPECT_EQ(j["broadcast_frames"].Int(), w.topology == kTokenRing ? 0 : 1);
@@ -128,10 +128,10 @@ TEST(Modes, TextReportFollowsTheSeparatorAndBandwidth) {
 }
 
 TEST(Modes, AHeaderBandwidthUnderOneMbitShowsTheBandwidthMeasuredAgainst) {
-  TraceSpec spec = SessionSpec(10, kEthernet);
-  spec.bandwidth = 500000;  // 0 Mbit/s after the integer division
+  TraceSpec plan = SessionSpec(10, kEthernet);
+  plan.bandwidth = 500000;  // 0 Mbit/s after the integer division
   TempDir dir;
-  const std::string path = dir.Write("slow.cap", WriteTrace(spec));
+  const std::string path = dir.Write("slow.cap", WriteTrace(plan));
   RunResult r = RunCli({"--json", path});
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(ParseJson(r.out)["bandwidth_mbps"].Int(), 10);

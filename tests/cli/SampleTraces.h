@@ -18,9 +18,9 @@ inline const Ip4Addr kServerIp = {10, 0, 0, 2};
 
 // A short web session, an ARP broadcast and a multicast frame, on the given medium.
 inline TraceSpec SessionSpec(AnalyzerKind kind, Topology topology) {
-  TraceSpec spec;
-  spec.kind = kind;
-  spec.topology = topology;
+  TraceSpec plan;
+  plan.kind = kind;
+  plan.topology = topology;
   auto frame = [&](const MacAddr& dst, const MacAddr& src, uint16_t type, const Bytes& payload) {
     if (topology == kEthernet) return PadFrame(EthernetII(dst, src, type, payload));
     TokenRingAddressing a;
@@ -30,7 +30,7 @@ inline TraceSpec SessionSpec(AnalyzerKind kind, Topology topology) {
   };
   double t = 0;
   auto add = [&](Bytes bytes) {
-    spec.frames.push_back({std::move(bytes), 0, t, 0});
+    plan.frames.push_back({std::move(bytes), 0, t, 0});
     t += 20000;
   };
   add(frame(kBroadcastMac, kClientMac, 0x0806, ArpPacket(kArpRequest, kClientMac, kClientIp, {}, kServerIp)));
@@ -68,21 +68,21 @@ inline TraceSpec SessionSpec(AnalyzerKind kind, Topology topology) {
   }
   const MacAddr multicast = {0x01, 0x00, 0x5E, 0x00, 0x00, 0x09};
   add(frame(multicast, kServerMac, 0x0800, IpUdp(kServerIp, {224, 0, 0, 9}, 520, 520, Filler(24))));
-  return spec;
+  return plan;
 }
 
 // Token Ring ring poll and soft-error reports: three stations, one of which reports line
 // and burst errors against two upstream neighbours in turn.
 inline TraceSpec RingErrorsSpec(AnalyzerKind kind) {
-  TraceSpec spec;
-  spec.kind = kind;
-  spec.topology = kTokenRing;
+  TraceSpec plan;
+  plan.kind = kind;
+  plan.topology = kTokenRing;
   const MacAddr a = {0x10, 0x00, 0x5A, 0x00, 0x00, 0x01};
   const MacAddr b = {0x10, 0x00, 0x5A, 0x00, 0x00, 0x02};
   const MacAddr c = {0x10, 0x00, 0x5A, 0x00, 0x00, 0x03};
   double t = 0;
   auto add = [&](Bytes bytes) {
-    spec.frames.push_back({std::move(bytes), 0, t, 0});
+    plan.frames.push_back({std::move(bytes), 0, t, 0});
     t += 7000000;
   };
   for (int round = 0; round < 2; ++round) {
@@ -94,7 +94,7 @@ inline TraceSpec RingErrorsSpec(AnalyzerKind kind) {
   add(SoftErrorReport(b, a, {3, 0, 2, 0, 0, 0, 0, 0, 0, 0}));
   add(SoftErrorReport(b, c, {1, 0, 0, 0, 0, 1, 0, 0, 0, 0}));
   add(SoftErrorReport(c, b, {0, 0, 0, 0, 0, 0, 4, 0, 0, 0}));
-  return spec;
+  return plan;
 }
 
 struct Written {

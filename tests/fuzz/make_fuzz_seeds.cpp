@@ -34,12 +34,12 @@ bool Save(const std::filesystem::path& file, const std::vector<uint8_t>& bytes) 
   return false;
 }
 
-// The decoder target's framing of the spec's frames.
-std::vector<uint8_t> DecoderInput(const TraceSpec& spec) {
-  std::vector<uint8_t> out{static_cast<uint8_t>(spec.topology == corvanta::kTokenRing ? 1 : 0)};
+// The decoder target's framing of the plan's frames.
+std::vector<uint8_t> DecoderInput(const TraceSpec& plan) {
+  std::vector<uint8_t> out{static_cast<uint8_t>(plan.topology == corvanta::kTokenRing ? 1 : 0)};
   double previous = 0;
-  for (const auto& f : spec.frames) {
-    const bool ethernet = spec.topology == corvanta::kEthernet;
+  for (const auto& f : plan.frames) {
+    const bool ethernet = plan.topology == corvanta::kEthernet;
     const size_t fcs = ethernet ? 4 : 0;
     const size_t wire = (f.wireLength ? f.wireLength : f.bytes.size()) + fcs;
     const size_t stored = f.bytes.size() + fcs;
@@ -70,7 +70,7 @@ int main(int argc, char** argv) {
   for (const char* target : {"open", "readers", "decoder"}) fs::create_directories(root / target);
 
   struct Seed {
-    TraceSpec spec;
+    TraceSpec plan;
     std::string name;
   };
   std::vector<Seed> seeds;
@@ -83,16 +83,16 @@ int main(int argc, char** argv) {
 
   int n = 0;
   for (const Seed& s : seeds) {
-    const std::vector<uint8_t> image = WriteTrace(s.spec);
+    const std::vector<uint8_t> image = WriteTrace(s.plan);
     if (image.empty()) continue;
     const std::string id = std::to_string(n++);
     std::vector<uint8_t> open{NameIndex(s.name)};
     open.insert(open.end(), image.begin(), image.end());
-    std::vector<uint8_t> reader{KindIndex(s.spec.kind),
-                                static_cast<uint8_t>(NameIndex(s.name) << 4 | (s.spec.topology & 1))};
+    std::vector<uint8_t> reader{KindIndex(s.plan.kind),
+                                static_cast<uint8_t>(NameIndex(s.name) << 4 | (s.plan.topology & 1))};
     reader.insert(reader.end(), image.begin(), image.end());
     if (!Save(root / "open" / id, open) || !Save(root / "readers" / id, reader) ||
-        !Save(root / "decoder" / id, DecoderInput(s.spec)))
+        !Save(root / "decoder" / id, DecoderInput(s.plan)))
       return 1;
   }
   return 0;

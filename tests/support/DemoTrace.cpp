@@ -413,14 +413,14 @@ TraceSpec DemoTraceSpec() {
   NetBiosLlc(demo, 5.0);
   Errors(demo);
 
-  TraceSpec spec;
-  spec.kind = 10;
-  spec.topology = 0;
-  spec.bandwidth = 10000000;
-  spec.startUnixSeconds = 1015325100;  // 2002-03-05 10:45:00 UTC
-  spec.comment = "Corvanta demo trace";
-  spec.frames = demo.Take();
-  return spec;
+  TraceSpec plan;
+  plan.kind = 10;
+  plan.topology = 0;
+  plan.bandwidth = 10000000;
+  plan.startUnixSeconds = 1015325100;  // 2002-03-05 10:45:00 UTC
+  plan.comment = "Corvanta demo trace";
+  plan.frames = demo.Take();
+  return plan;
 }
 
 }  // namespace corvanta::testing

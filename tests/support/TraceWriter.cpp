@@ -8,26 +8,26 @@
 
 namespace corvanta::testing {
 
-std::vector<uint8_t> WriteTrace(const TraceSpec& spec) {
-  switch (spec.kind) {
-    case 0: return WriteEtherPeek(spec);
-    case 2: return WriteDigitech(spec);
-    case 5: return WriteHp(spec);
-    case 6: return WriteIbm(spec);
+std::vector<uint8_t> WriteTrace(const TraceSpec& plan) {
+  switch (plan.kind) {
+    case 0: return WriteEtherPeek(plan);
+    case 2: return WriteDigitech(plan);
+    case 5: return WriteHp(plan);
+    case 6: return WriteIbm(plan);
     case 8:
-    case 9: return WriteNetMon(spec);
-    case 10: return WriteNetXRay(spec);
-    case 11: return WriteSnifferDos(spec);
-    case 12: return WriteObserver(spec);
-    case 13: return WriteLanalyzer(spec);
-    case 14: return WriteLanWatch(spec);
+    case 9: return WriteNetMon(plan);
+    case 10: return WriteNetXRay(plan);
+    case 11: return WriteSnifferDos(plan);
+    case 12: return WriteObserver(plan);
+    case 13: return WriteLanalyzer(plan);
+    case 14: return WriteLanWatch(plan);
     case 15:
-    case 16: return WriteSnoop(spec);
+    case 16: return WriteSnoop(plan);
     case 18:
-    case 20: return WriteTtc(spec);
+    case 20: return WriteTtc(plan);
     case 21:
     case 22:
-    case 23: return WriteWwg(spec);
+    case 23: return WriteWwg(plan);
     default: return {};
   }
 }

@@ -32,8 +32,8 @@ struct TraceSpec {
   std::vector<TestFrame> frames;
 };
 
-// The file image of a trace in the format of spec.kind; empty when no writer exists.
-std::vector<uint8_t> WriteTrace(const TraceSpec& spec);
+// The file image of a trace in the format of plan.kind; empty when no writer exists.
+std::vector<uint8_t> WriteTrace(const TraceSpec& plan);
 
 // Writes bytes to path (creating or replacing it); false on failure.
 bool SaveFile(const std::string& path, const std::vector<uint8_t>& bytes);

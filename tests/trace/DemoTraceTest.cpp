@@ -87,16 +87,16 @@ Mix Count(const std::vector<TestFrame>& frames) {
 }
 
 TEST(DemoTrace, RealisticMixOverAMinute) {
-  TraceSpec spec = DemoTraceSpec();
-  EXPECT_EQ(spec.kind, 10);
-  EXPECT_EQ(spec.topology, kEthernet);
-  EXPECT_EQ(spec.bandwidth, 10000000u);
-  ASSERT_GT(spec.frames.size(), 500u);
-  for (size_t i = 1; i < spec.frames.size(); ++i) ASSERT_LE(spec.frames[i - 1].offsetUs, spec.frames[i].offsetUs);
-  EXPECT_GT(spec.frames.back().offsetUs, 50e6);
-  EXPECT_LT(spec.frames.back().offsetUs, 65e6);
+  TraceSpec plan = DemoTraceSpec();
+  EXPECT_EQ(plan.kind, 10);
+  EXPECT_EQ(plan.topology, kEthernet);
+  EXPECT_EQ(plan.bandwidth, 10000000u);
+  ASSERT_GT(plan.frames.size(), 500u);
+  for (size_t i = 1; i < plan.frames.size(); ++i) ASSERT_LE(plan.frames[i - 1].offsetUs, plan.frames[i].offsetUs);
+  EXPECT_GT(plan.frames.back().offsetUs, 50e6);
+  EXPECT_LT(plan.frames.back().offsetUs, 65e6);
 
-  Mix m = Count(spec.frames);
+  Mix m = Count(plan.frames);
   EXPECT_GE(m.syn, 20);
   EXPECT_EQ(m.reset, 1);
   EXPECT_EQ(m.zeroWindow, 1);
@@ -118,13 +118,13 @@ TEST(DemoTrace, RealisticMixOverAMinute) {
 
   // The same frames on every build.
   TraceSpec again = DemoTraceSpec();
-  ASSERT_EQ(again.frames.size(), spec.frames.size());
-  EXPECT_EQ(again.frames[spec.frames.size() / 2].bytes, spec.frames[spec.frames.size() / 2].bytes);
+  ASSERT_EQ(again.frames.size(), plan.frames.size());
+  EXPECT_EQ(again.frames[plan.frames.size() / 2].bytes, plan.frames[plan.frames.size() / 2].bytes);
 }
 
 TEST(DemoTrace, OpensAsAnEthernetNetXRayTrace) {
-  TraceSpec spec = DemoTraceSpec();
-  std::vector<uint8_t> image = WriteTrace(spec);
+  TraceSpec plan = DemoTraceSpec();
+  std::vector<uint8_t> image = WriteTrace(plan);
   if (image.empty()) GTEST_SKIP() << "no NetXRay writer";
   TempFile file(image, "demo.cap");
   OpenOutcome o = OpenTrace(file.path());
@@ -135,10 +135,10 @@ TEST(DemoTrace, OpensAsAnEthernetNetXRayTrace) {
 
   RecordingSink sink;
   PassResult r = ProcessTraceFile(o.info, sink, nullptr, false);
-  ASSERT_EQ(sink.frames.size(), spec.frames.size());
-  EXPECT_EQ(r.framesRead, static_cast<int32_t>(spec.frames.size()));
-  for (size_t i = 0; i < spec.frames.size(); ++i) {
-    const TestFrame& want = spec.frames[i];
+  ASSERT_EQ(sink.frames.size(), plan.frames.size());
+  EXPECT_EQ(r.framesRead, static_cast<int32_t>(plan.frames.size()));
+  for (size_t i = 0; i < plan.frames.size(); ++i) {
+    const TestFrame& want = plan.frames[i];
     const RecordedFrame& got = sink.frames[i];
     ASSERT_EQ(got.length, want.bytes.size() + 4) << i;
     ASSERT_EQ(got.status & kStatusCrcError, want.status & kStatusCrcError) << i;

@@ -419,12 +419,12 @@ TEST(TraceHeader, DigitechMediumFromPreScan) {
 }
 
 TEST(TraceHeader, DigitechWithTheBuiltInReader) {
-  TraceSpec spec;
-  spec.kind = 2;
-  spec.topology = kTokenRing;
-  spec.frames.push_back({std::vector<uint8_t>(60, 0x40), 0, 0, 0});
-  spec.frames.push_back({std::vector<uint8_t>(60, 0x40), 0, 1000, 0});
-  std::vector<uint8_t> image = WriteTrace(spec);
+  TraceSpec plan;
+  plan.kind = 2;
+  plan.topology = kTokenRing;
+  plan.frames.push_back({std::vector<uint8_t>(60, 0x40), 0, 0, 0});
+  plan.frames.push_back({std::vector<uint8_t>(60, 0x40), 0, 1000, 0});
+  std::vector<uint8_t> image = WriteTrace(plan);
   if (image.empty()) GTEST_SKIP() << "no Digitech writer";
   ExpectAccepted(Open(image, "RING.DAT"), 2, kTokenRing, 16000000);
   // An empty buffer table.

@@ -311,18 +311,18 @@ TEST_F(ProcessTraceTest, EachPassStartsFromAClearedContext) {
 // The built-in NetXRay reader over a trace from the test writer: the decoder sees every
 // frame with its number, time, lengths and status.
 TEST(ProcessTraceFile, BuiltInReaderDeliversTheWrittenFrames) {
-  TraceSpec spec;
-  spec.kind = 10;
-  spec.topology = kEthernet;
-  spec.startUnixSeconds = 946728000;  // 12:00:00 UTC
+  TraceSpec plan;
+  plan.kind = 10;
+  plan.topology = kEthernet;
+  plan.startUnixSeconds = 946728000;  // 12:00:00 UTC
   for (int i = 0; i < 5; ++i) {
     TestFrame f;
     f.bytes = std::vector<uint8_t>(60 + 20 * i, static_cast<uint8_t>(0x10 + i));
     f.offsetUs = 250000.0 * i;
     f.status = i == 3 ? kStatusCrcError : 0;
-    spec.frames.push_back(f);
+    plan.frames.push_back(f);
   }
-  std::vector<uint8_t> image = WriteTrace(spec);
+  std::vector<uint8_t> image = WriteTrace(plan);
   if (image.empty()) GTEST_SKIP() << "no NetXRay writer";
   TempFile file(image, "written.cap");
   TraceInfo info;

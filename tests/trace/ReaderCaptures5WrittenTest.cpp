@@ -14,11 +14,11 @@ namespace corvanta::testing {
 namespace {
 
 TraceSpec SampleSpec(AnalyzerKind kind) {
-  TraceSpec spec;
-  spec.kind = kind;
-  spec.frames = {{Filler(60, 1)},           {Filler(200, 2), 0, 100},   {Filler(42, 3), 0, 250, kStatusCrcError},
+  TraceSpec plan;
+  plan.kind = kind;
+  plan.frames = {{Filler(60, 1)},           {Filler(200, 2), 0, 100},   {Filler(42, 3), 0, 250, kStatusCrcError},
                  {Filler(1514, 4), 0, 900}, {Filler(90, 5), 400, 1200}, {Filler(61, 6), 0, 5000}};
-  return spec;
+  return plan;
 }
 
 // Where the damage goes: the whole file, except for Digitech whose header fields, buffer
@@ -67,9 +67,9 @@ const Written kWritten[] = {
 TEST(WrittenTraces, OpenAndReadThroughTheWholePath) {
   for (const Written& w : kWritten) {
     SCOPED_TRACE(std::to_string(w.kind) + " " + w.name);
-    TraceSpec spec = SampleSpec(w.kind);
-    spec.topology = w.topology;
-    TempFile file(WriteTrace(spec), w.name);
+    TraceSpec plan = SampleSpec(w.kind);
+    plan.topology = w.topology;
+    TempFile file(WriteTrace(plan), w.name);
     OpenOutcome open = OpenTrace(file.path());
     ASSERT_TRUE(open.accepted) << open.refusal;
     EXPECT_EQ(open.info.kind, w.kind);
@@ -77,7 +77,7 @@ TEST(WrittenTraces, OpenAndReadThroughTheWholePath) {
     RecordingSink sink;
     PassResult pass = ProcessTraceFile(open.info, sink, {}, false);
     EXPECT_TRUE(pass.headerRead);
-    EXPECT_EQ(sink.frames.size(), spec.frames.size());
+    EXPECT_EQ(sink.frames.size(), plan.frames.size());
   }
 }
 

@@ -85,12 +85,12 @@ inline ReadResult RunReader(TraceInfo info, const std::string& path, int stopAft
   return result;
 }
 
-// Writes spec with the format's writer and reads it back.
-inline ReadResult WriteAndRead(const TraceSpec& spec, const std::string& name = "trace.cap") {
-  TempFile file(WriteTrace(spec), name);
+// Writes plan with the format's writer and reads it back.
+inline ReadResult WriteAndRead(const TraceSpec& plan, const std::string& name = "trace.cap") {
+  TempFile file(WriteTrace(plan), name);
   TraceInfo info;
-  info.kind = spec.kind;
-  info.topology = spec.topology;
+  info.kind = plan.kind;
+  info.topology = plan.topology;
   return RunReader(info, file.path());
 }
 

@@ -25,9 +25,9 @@ Bytes Block(const char* tag, uint16_t words, size_t size) {
 
 TEST(HpReader, FramesWithStoredCheckSequenceTimesAndStatus) {
   const Bytes frame = Filler(101, 4);
-  TraceSpec spec = HpSpec({{frame}, {Filler(60), 0, 2500000.25, kStatusCrcError}});
-  spec.startUnixSeconds = 946728000;  // 2000-01-01 12:00:00 UTC
-  ReadResult r = WriteAndRead(spec);
+  TraceSpec plan = HpSpec({{frame}, {Filler(60), 0, 2500000.25, kStatusCrcError}});
+  plan.startUnixSeconds = 946728000;  // 2000-01-01 12:00:00 UTC
+  ReadResult r = WriteAndRead(plan);
   ASSERT_TRUE(r.opened);
   ASSERT_EQ(r.frames.size(), 2u);  // the group block is no frame
   EXPECT_DOUBLE_EQ(r.startTime, EncodeDate(2000, 1, 1) + 0.5);
@@ -41,8 +41,8 @@ TEST(HpReader, FramesWithStoredCheckSequenceTimesAndStatus) {
   EXPECT_DOUBLE_EQ(r.frames[0].timestamp, 12 * 3600e6);
   EXPECT_DOUBLE_EQ(r.frames[1].timestamp, 12 * 3600e6 + 2500000);  // nanoseconds cut to microseconds
 
-  spec.topology = kTokenRing;
-  r = WriteAndRead(spec);
+  plan.topology = kTokenRing;
+  r = WriteAndRead(plan);
   ASSERT_EQ(r.frames.size(), 2u);
   EXPECT_EQ(r.frames[1].status, 0);
 }

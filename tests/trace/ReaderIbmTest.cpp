@@ -78,9 +78,9 @@ TEST(IbmReader, TimeBases) {
 }
 
 TEST(IbmReader, TokenRingTimeIsSecondOfDayAndHundredths) {
-  TraceSpec spec = IbmSpec({{Filler(60)}, {Filler(60), 0, 86400e6 - 10000}});
-  spec.topology = kTokenRing;
-  std::vector<uint8_t> image = WriteTrace(spec);
+  TraceSpec plan = IbmSpec({{Filler(60)}, {Filler(60), 0, 86400e6 - 10000}});
+  plan.topology = kTokenRing;
+  std::vector<uint8_t> image = WriteTrace(plan);
   ReadResult r = ReadImage(image, kTokenRing);
   ASSERT_EQ(r.frames.size(), 2u);
   EXPECT_DOUBLE_EQ(r.frames[0].timestamp, 12 * 3600e6);

@@ -19,10 +19,10 @@ ReadResult ReadImage(const std::vector<uint8_t>& image, Topology topology = kEth
 }
 
 TEST(LanWatchReader, EthernetLengthsFlagsAndTimes) {
-  TraceSpec spec = LanWatchSpec(
+  TraceSpec plan = LanWatchSpec(
       {{Filler(100, 3)}, {Filler(80), 300, 250000.0, kStatusAlignmentError}, {Filler(60), 0, 3600e6, kStatusCrcError}});
-  spec.startUnixSeconds = 946728000;  // 12:00:00
-  ReadResult r = WriteAndRead(spec);
+  plan.startUnixSeconds = 946728000;  // 12:00:00
+  ReadResult r = WriteAndRead(plan);
   ASSERT_TRUE(r.opened);
   ASSERT_EQ(r.frames.size(), 3u);
 
@@ -80,9 +80,9 @@ TEST(LanWatchReader, EarlyVersionsHaveNoHeaderExtension) {
 }
 
 TEST(LanWatchReader, TokenRingKeepsLengthsAndStatus) {
-  TraceSpec spec = LanWatchSpec({{Filler(40), 0, 0, kStatusCrcError}});
-  spec.topology = kTokenRing;
-  ReadResult r = WriteAndRead(spec);
+  TraceSpec plan = LanWatchSpec({{Filler(40), 0, 0, kStatusCrcError}});
+  plan.topology = kTokenRing;
+  ReadResult r = WriteAndRead(plan);
   ASSERT_EQ(r.frames.size(), 1u);
   EXPECT_EQ(r.frames[0].length, 40);
   EXPECT_EQ(r.frames[0].capturedLength, 40);

@@ -21,11 +21,11 @@ Bytes Slice(const std::vector<uint8_t>& image, size_t from, size_t to) {
 }
 
 TraceSpec LanalyzerSpec(size_t frames) {
-  TraceSpec spec;
-  spec.kind = 13;
+  TraceSpec plan;
+  plan.kind = 13;
   for (size_t i = 0; i < frames; ++i)
-    spec.frames.push_back({Filler(60 + i, static_cast<uint8_t>(i)), 0, 1000.0 * static_cast<double>(i)});
-  return spec;
+    plan.frames.push_back({Filler(60 + i, static_cast<uint8_t>(i)), 0, 1000.0 * static_cast<double>(i)});
+  return plan;
 }
 
 ReadResult ReadImage(const std::vector<uint8_t>& image, Topology topology = kEthernet) {
@@ -33,12 +33,12 @@ ReadResult ReadImage(const std::vector<uint8_t>& image, Topology topology = kEth
 }
 
 TEST(LanalyzerReader, LengthsStatusTimesAndStart) {
-  TraceSpec spec;
-  spec.kind = 13;
-  spec.startUnixSeconds = 946728000;  // 2000-01-01 12:00:00
+  TraceSpec plan;
+  plan.kind = 13;
+  plan.startUnixSeconds = 946728000;  // 2000-01-01 12:00:00
   const Bytes whole = Filler(100, 9), sliced = Filler(80, 4);
-  spec.frames = {{whole, 0, 0}, {sliced, 200, 1500.5}, {Filler(60), 0, 2000, kStatusCrcError}};
-  ReadResult r = WriteAndRead(spec);
+  plan.frames = {{whole, 0, 0}, {sliced, 200, 1500.5}, {Filler(60), 0, 2000, kStatusCrcError}};
+  ReadResult r = WriteAndRead(plan);
   ASSERT_TRUE(r.opened);
   ASSERT_EQ(r.frames.size(), 3u);
   EXPECT_DOUBLE_EQ(r.startTime, EncodeDate(2000, 1, 1) + 0.5);
@@ -62,10 +62,10 @@ TEST(LanalyzerReader, LengthsStatusTimesAndStart) {
 }
 
 TEST(LanalyzerReader, TokenRingKeepsLengthsAndStatus) {
-  TraceSpec spec = LanalyzerSpec(1);
-  spec.topology = kTokenRing;
-  spec.frames[0].status = kStatusCrcError;
-  ReadResult r = WriteAndRead(spec);
+  TraceSpec plan = LanalyzerSpec(1);
+  plan.topology = kTokenRing;
+  plan.frames[0].status = kStatusCrcError;
+  ReadResult r = WriteAndRead(plan);
   ASSERT_EQ(r.frames.size(), 1u);
   EXPECT_EQ(r.frames[0].length, 60);
   EXPECT_EQ(r.frames[0].capturedLength, 64);

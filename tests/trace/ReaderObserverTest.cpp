@@ -11,11 +11,11 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-TraceSpec Spec(std::vector<TestFrame> frames, Topology topology = kEthernet) {
+TraceSpec Plan(std::vector<TestFrame> frames, Topology topology = kEthernet) {
   return MakeSpec(12, std::move(frames), topology, 946684800 + 7200);  // 2000-01-01 02:00:00 UTC
 }
 
-ReadResult Write(const TraceSpec& spec, char version) { return ReadImage(WriteObserver(spec, {version}), spec); }
+ReadResult Write(const TraceSpec& plan, char version) { return ReadImage(WriteObserver(plan, {version}), plan); }
 
 struct Lengths {
   uint16_t length, captured;
@@ -38,26 +38,26 @@ TEST(ObserverReader, VersionDigit) {
 }
 
 TEST(ObserverReader, HeaderWithoutVersionDigitIsRefused) {
-  TraceSpec spec = Spec({PatternFrame(60, 0)});
-  EXPECT_FALSE(Write(spec, 'x').opened);
-  EXPECT_TRUE(Write(spec, '0').opened);
+  TraceSpec plan = Plan({PatternFrame(60, 0)});
+  EXPECT_FALSE(Write(plan, 'x').opened);
+  EXPECT_TRUE(Write(plan, '0').opened);
 }
 
 // O = C = 100 on the wire: version 9 stores the check sequence and gives 100; version 4
 // stores the frame without it and gives 104.
 TEST(ObserverReader, EthernetLengthsByVersion) {
-  TraceSpec spec = Spec({PatternFrame(96, 0), PatternFrame(100, 1)});
-  ReadResult v9 = ReadImage(WriteObserver(spec, {'9'}), spec);
+  TraceSpec plan = Plan({PatternFrame(96, 0), PatternFrame(100, 1)});
+  ReadResult v9 = ReadImage(WriteObserver(plan, {'9'}), plan);
   ASSERT_EQ(v9.frames.size(), 2u);
   EXPECT_EQ(LengthsOf(v9, 0), (Lengths{100, 100}));
-  EXPECT_EQ(v9.frames[0].data, WithSynthesizedFcs(spec.frames[0].bytes));
-  ReadResult v4 = Write(spec, '4');
+  EXPECT_EQ(v9.frames[0].data, WithSynthesizedFcs(plan.frames[0].bytes));
+  ReadResult v4 = Write(plan, '4');
   EXPECT_EQ(LengthsOf(v4, 1), (Lengths{104, 104}));
-  EXPECT_EQ(v4.frames[1].data, WithSynthesizedFcs(spec.frames[1].bytes));
-  ReadResult v3 = Write(spec, '3');
+  EXPECT_EQ(v4.frames[1].data, WithSynthesizedFcs(plan.frames[1].bytes));
+  ReadResult v3 = Write(plan, '3');
   EXPECT_EQ(LengthsOf(v3, 1), (Lengths{104, 104}));
   // Cut short (C below O): version 6 and up give O, below O + 4; the captured length is C.
-  TraceSpec cut = Spec({PatternFrame(80, 0)});
+  TraceSpec cut = Plan({PatternFrame(80, 0)});
   cut.frames[0].wireLength = 300;
   EXPECT_EQ(LengthsOf(Write(cut, '6'), 0), (Lengths{304, 80}));
   EXPECT_EQ(LengthsOf(Write(cut, '5'), 0), (Lengths{304, 80}));
@@ -65,20 +65,20 @@ TEST(ObserverReader, EthernetLengthsByVersion) {
 }
 
 TEST(ObserverReader, TokenRingLengthsByVersion) {
-  TraceSpec spec = Spec({PatternFrame(100, 0)}, kTokenRing);
-  EXPECT_EQ(LengthsOf(Write(spec, '3'), 0), (Lengths{100, 100}));
-  EXPECT_EQ(LengthsOf(Write(spec, '5'), 0), (Lengths{100, 100}));
-  EXPECT_EQ(Write(spec, '5').frames[0].data, spec.frames[0].bytes);  // no check sequence added
-  spec.frames[0].wireLength = 400;
-  EXPECT_EQ(LengthsOf(Write(spec, '5'), 0), (Lengths{100, 100}));
-  EXPECT_EQ(LengthsOf(Write(spec, '8'), 0), (Lengths{100, 100}));
+  TraceSpec plan = Plan({PatternFrame(100, 0)}, kTokenRing);
+  EXPECT_EQ(LengthsOf(Write(plan, '3'), 0), (Lengths{100, 100}));
+  EXPECT_EQ(LengthsOf(Write(plan, '5'), 0), (Lengths{100, 100}));
+  EXPECT_EQ(Write(plan, '5').frames[0].data, plan.frames[0].bytes);  // no check sequence added
+  plan.frames[0].wireLength = 400;
+  EXPECT_EQ(LengthsOf(Write(plan, '5'), 0), (Lengths{100, 100}));
+  EXPECT_EQ(LengthsOf(Write(plan, '8'), 0), (Lengths{100, 100}));
 }
 
 TEST(ObserverReader, RuntsArePaddedUnlessTheyCarryACrcError) {
   // A 40-byte runt (36 bytes and its check sequence from version 6 on).
-  TraceSpec spec = Spec({PatternFrame(36, 0), PatternFrame(36, 1)});
-  spec.frames[1].status = kStatusCrcError;
-  ReadResult v9 = Write(spec, '9');
+  TraceSpec plan = Plan({PatternFrame(36, 0), PatternFrame(36, 1)});
+  plan.frames[1].status = kStatusCrcError;
+  ReadResult v9 = Write(plan, '9');
   ASSERT_EQ(v9.frames.size(), 2u);
   EXPECT_EQ(LengthsOf(v9, 0), (Lengths{64, 64}));
   EXPECT_EQ(v9.frames[0].data[50], 0);  // padding reads as zero
@@ -87,7 +87,7 @@ TEST(ObserverReader, RuntsArePaddedUnlessTheyCarryACrcError) {
   EXPECT_EQ(LengthsOf(v9, 1), (Lengths{40, 40}));
   EXPECT_EQ(v9.frames[1].status, kStatusCrcError);
   // Below version 6 the runt is stored as 40 bytes and counted with 4 more.
-  TraceSpec old = Spec({PatternFrame(40, 0), PatternFrame(40, 1)});
+  TraceSpec old = Plan({PatternFrame(40, 0), PatternFrame(40, 1)});
   old.frames[1].status = kStatusCrcError;
   ReadResult v5 = Write(old, '5');
   EXPECT_EQ(LengthsOf(v5, 0), (Lengths{64, 64}));
@@ -95,10 +95,10 @@ TEST(ObserverReader, RuntsArePaddedUnlessTheyCarryACrcError) {
 }
 
 TEST(ObserverReader, StatusAndTime) {
-  TraceSpec spec = Spec({PatternFrame(60, 0), PatternFrame(60, 1500), PatternFrame(60, 3000)});
-  spec.frames[1].status = kStatusAlignmentError;
-  spec.frames[2].status = kStatusCrcError;
-  ReadResult r = Write(spec, '9');
+  TraceSpec plan = Plan({PatternFrame(60, 0), PatternFrame(60, 1500), PatternFrame(60, 3000)});
+  plan.frames[1].status = kStatusAlignmentError;
+  plan.frames[2].status = kStatusCrcError;
+  ReadResult r = Write(plan, '9');
   ASSERT_EQ(r.frames.size(), 3u);
   EXPECT_EQ(r.frames[0].status, 0);
   EXPECT_EQ(r.frames[1].status, kStatusAlignmentError);
@@ -109,42 +109,42 @@ TEST(ObserverReader, StatusAndTime) {
 }
 
 TEST(ObserverReader, RecordsFollowTheirChain) {
-  TraceSpec spec = Spec({PatternFrame(60, 0), PatternFrame(61, 1), PatternFrame(62, 2)});
-  const Bytes image = WriteObserver(spec, {});
+  TraceSpec plan = Plan({PatternFrame(60, 0), PatternFrame(61, 1), PatternFrame(62, 2)});
+  const Bytes image = WriteObserver(plan, {});
   const size_t second = kObserverFirstRecord + kObserverRecordHeader + 64;
   const size_t third = second + kObserverRecordHeader + 65;
   // Skipping forward over the second record.
   Bytes skip = image;
   SetLe32(skip, kObserverFirstRecord + 12, static_cast<uint32_t>(third));
-  ReadResult r = ReadImage(skip, spec);
+  ReadResult r = ReadImage(skip, plan);
   ASSERT_EQ(r.frames.size(), 2u);
   EXPECT_EQ(r.frames[1].length, 66);
   // A chain pointing back, or at the record itself, ends the pass instead of looping.
   for (uint32_t back : {uint32_t{kObserverFirstRecord}, static_cast<uint32_t>(second)}) {
     Bytes loop = image;
     SetLe32(loop, second + 12, back);
-    EXPECT_EQ(ReadImage(loop, spec).frames.size(), 2u) << back;
+    EXPECT_EQ(ReadImage(loop, plan).frames.size(), 2u) << back;
   }
   // Past the file's end, or 0: the last record.
   Bytes past = image;
   SetLe32(past, kObserverFirstRecord + 12, static_cast<uint32_t>(image.size()));
-  EXPECT_EQ(ReadImage(past, spec).frames.size(), 1u);
+  EXPECT_EQ(ReadImage(past, plan).frames.size(), 1u);
   Bytes zero = image;
   SetLe32(zero, second + 12, 0);
-  EXPECT_EQ(ReadImage(zero, spec).frames.size(), 2u);
+  EXPECT_EQ(ReadImage(zero, plan).frames.size(), 2u);
 }
 
 TEST(ObserverReader, BadInputEndsQuietly) {
-  TraceSpec spec = Spec({PatternFrame(60, 0), PatternFrame(60, 1)});
-  const Bytes image = WriteObserver(spec, {});
-  EXPECT_EQ(ReadImage(Bytes(image.begin(), image.end() - 1), spec).frames.size(), 1u);
-  EXPECT_FALSE(ReadImage(Bytes(image.begin(), image.begin() + 100), spec).opened);
+  TraceSpec plan = Plan({PatternFrame(60, 0), PatternFrame(60, 1)});
+  const Bytes image = WriteObserver(plan, {});
+  EXPECT_EQ(ReadImage(Bytes(image.begin(), image.end() - 1), plan).frames.size(), 1u);
+  EXPECT_FALSE(ReadImage(Bytes(image.begin(), image.begin() + 100), plan).opened);
   Bytes huge = image;
   SetLe32(huge, kObserverFirstRecord + 40, 0x80000000u);
-  EXPECT_TRUE(ReadImage(huge, spec).frames.empty());
+  EXPECT_TRUE(ReadImage(huge, plan).frames.empty());
   Bytes wire = image;
   SetLe32(wire, kObserverFirstRecord + 28, 0xFFFFFFFFu);  // wire length far beyond the buffer
-  ReadResult r = ReadImage(wire, spec);
+  ReadResult r = ReadImage(wire, plan);
   ASSERT_EQ(r.frames.size(), 2u);
   EXPECT_EQ(r.frames[0].length, kMaxFrameLength);
 }

@@ -46,8 +46,8 @@ TEST(SnoopReader, EthernetLengthsAndCheckSequence) {
 
 TEST(SnoopReader, ShomitiKeepsStoredCheckSequenceAndReadsTrailerCrcBit) {
   const Bytes frame = Filler(100, 5);
-  TraceSpec spec = SnoopSpec(16, {{Filler(42, 1)}, {frame, 0, 10}, {frame, 0, 20, kStatusCrcError}});
-  std::vector<uint8_t> image = WriteTrace(spec);
+  TraceSpec plan = SnoopSpec(16, {{Filler(42, 1)}, {frame, 0, 10}, {frame, 0, 20, kStatusCrcError}});
+  std::vector<uint8_t> image = WriteTrace(plan);
   // The first record as a Shomiti 42-byte frame: stored and wire length 42.
   SetBe32(image, kFirstRecord + 0, 42);
   SetBe32(image, kFirstRecord + 4, 42);
@@ -68,19 +68,19 @@ TEST(SnoopReader, ShomitiKeepsStoredCheckSequenceAndReadsTrailerCrcBit) {
 }
 
 TEST(SnoopReader, TokenRingLengthsUnchanged) {
-  TraceSpec spec = SnoopSpec(15, {{Filler(30, 2)}});
-  spec.topology = kTokenRing;
-  ReadResult r = WriteAndRead(spec);
+  TraceSpec plan = SnoopSpec(15, {{Filler(30, 2)}});
+  plan.topology = kTokenRing;
+  ReadResult r = WriteAndRead(plan);
   ASSERT_EQ(r.frames.size(), 1u);
   EXPECT_EQ(r.frames[0].length, 30);
   EXPECT_EQ(r.frames[0].capturedLength, 30);
 }
 
 TEST(SnoopReader, StartTimeAndLocalTimeOfDay) {
-  TraceSpec spec = SnoopSpec(15, {{Filler(60)}, {Filler(60), 0, 1500250}});
-  spec.startUnixSeconds = 946728000;  // 2000-01-01 12:00:00 UTC
-  spec.startMicroseconds = 250;
-  ReadResult r = WriteAndRead(spec);
+  TraceSpec plan = SnoopSpec(15, {{Filler(60)}, {Filler(60), 0, 1500250}});
+  plan.startUnixSeconds = 946728000;  // 2000-01-01 12:00:00 UTC
+  plan.startMicroseconds = 250;
+  ReadResult r = WriteAndRead(plan);
   ASSERT_EQ(r.frames.size(), 2u);
   EXPECT_DOUBLE_EQ(r.startTime, EncodeDate(2000, 1, 1) + 0.5);
   EXPECT_DOUBLE_EQ(r.frames[0].timestamp, 12 * 3600e6 + 250);
@@ -89,9 +89,9 @@ TEST(SnoopReader, StartTimeAndLocalTimeOfDay) {
   // East-coast time: five hours behind in winter, four in summer.
   setenv("TZ", "EST5EDT,M3.2.0,M11.1.0", 1);
   tzset();
-  ReadResult winter = WriteAndRead(spec);
-  spec.startUnixSeconds = 962452800;  // 2000-07-01 12:00:00 UTC
-  ReadResult summer = WriteAndRead(spec);
+  ReadResult winter = WriteAndRead(plan);
+  plan.startUnixSeconds = 962452800;  // 2000-07-01 12:00:00 UTC
+  ReadResult summer = WriteAndRead(plan);
   setenv("TZ", "UTC", 1);
   tzset();
   ASSERT_EQ(winter.frames.size(), 2u);
@@ -102,10 +102,10 @@ TEST(SnoopReader, StartTimeAndLocalTimeOfDay) {
 }
 
 TEST(SnoopReader, CrossingMidnightRestartsNearZero) {
-  TraceSpec spec = SnoopSpec(15, {{Filler(60)}, {Filler(60), 0, 300000}});
-  spec.startUnixSeconds = 946771199;  // 23:59:59 UTC
-  spec.startMicroseconds = 900000;
-  ReadResult r = WriteAndRead(spec);
+  TraceSpec plan = SnoopSpec(15, {{Filler(60)}, {Filler(60), 0, 300000}});
+  plan.startUnixSeconds = 946771199;  // 23:59:59 UTC
+  plan.startMicroseconds = 900000;
+  ReadResult r = WriteAndRead(plan);
   ASSERT_EQ(r.frames.size(), 2u);
   EXPECT_DOUBLE_EQ(r.frames[0].timestamp, 86399900000.0);
   EXPECT_DOUBLE_EQ(r.frames[1].timestamp, 200000.0);
@@ -113,14 +113,14 @@ TEST(SnoopReader, CrossingMidnightRestartsNearZero) {
 
 // Every damaged record ends the pass with the frames before it.
 TEST(SnoopReader, BadRecordsEndThePassQuietly) {
-  const TraceSpec spec = SnoopSpec(15, {{Filler(60)}, {Filler(70)}, {Filler(80)}});
-  const std::vector<uint8_t> good = WriteTrace(spec);
+  const TraceSpec plan = SnoopSpec(15, {{Filler(60)}, {Filler(70)}, {Filler(80)}});
+  const std::vector<uint8_t> good = WriteTrace(plan);
   const size_t second = kFirstRecord + 24 + 60;
 
   std::vector<uint8_t> image = good;
   SetBe32(image, second + 8, 20);  // record length below the header
   EXPECT_EQ(ReadImage(image, 15).frames.size(), 1u);
-  std::vector<uint8_t> shomiti = WriteTrace(SnoopSpec(16, spec.frames));
+  std::vector<uint8_t> shomiti = WriteTrace(SnoopSpec(16, plan.frames));
   SetBe32(shomiti, kFirstRecord + 8, 39);  // Shomiti records hold at least header and trailer
   EXPECT_EQ(ReadImage(shomiti, 16).frames.size(), 0u);
 
@@ -146,8 +146,8 @@ TEST(SnoopReader, BadRecordsEndThePassQuietly) {
 }
 
 TEST(SnoopReader, LongFramesAreCappedToTheFrameBuffer) {
-  TraceSpec spec = SnoopSpec(15, {{Filler(40000)}, {Filler(60)}});
-  ReadResult r = WriteAndRead(spec);
+  TraceSpec plan = SnoopSpec(15, {{Filler(40000)}, {Filler(60)}});
+  ReadResult r = WriteAndRead(plan);
   ASSERT_EQ(r.frames.size(), 2u);
   EXPECT_EQ(r.frames[0].length, kMaxFrameLength);
   EXPECT_EQ(r.frames[0].capturedLength, kMaxFrameLength);
@@ -155,8 +155,8 @@ TEST(SnoopReader, LongFramesAreCappedToTheFrameBuffer) {
 }
 
 TEST(SnoopReader, StopsWhenAskedAndAfterOneFrame) {
-  const TraceSpec spec = SnoopSpec(15, {{Filler(60)}, {Filler(60)}, {Filler(60)}});
-  TempFile file(WriteTrace(spec), "trace.snoop");
+  const TraceSpec plan = SnoopSpec(15, {{Filler(60)}, {Filler(60)}, {Filler(60)}});
+  TempFile file(WriteTrace(plan), "trace.snoop");
   TraceInfo info;
   info.kind = 15;
   EXPECT_EQ(RunReader(info, file.path(), 2).frames.size(), 2u);

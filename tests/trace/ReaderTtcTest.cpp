@@ -17,8 +17,8 @@ ReadResult ReadImage(const std::vector<uint8_t>& image, AnalyzerKind kind, Topol
 }
 
 TEST(TtcReader, EthernetLengthsAroundTheLongFrameLimit) {
-  TraceSpec spec = TtcSpec(18, {{Filler(60, 1)}, {Filler(1510, 2)}, {Filler(1514, 3)}});
-  ReadResult r = WriteAndRead(spec);
+  TraceSpec plan = TtcSpec(18, {{Filler(60, 1)}, {Filler(1510, 2)}, {Filler(1514, 3)}});
+  ReadResult r = WriteAndRead(plan);
   ASSERT_TRUE(r.opened);
   ASSERT_EQ(r.frames.size(), 3u);
   // Short frames are stored without the check sequence: 4 bytes are added and synthesised.
@@ -35,9 +35,9 @@ TEST(TtcReader, EthernetLengthsAroundTheLongFrameLimit) {
 }
 
 TEST(TtcReader, FlagsTimesAndTokenRing) {
-  TraceSpec spec = TtcSpec(18, {{Filler(60), 0, 0, kStatusCrcError}, {Filler(60), 0, 1500, kStatusAlignmentError}});
-  spec.startUnixSeconds = 946728000;  // 12:00:00
-  ReadResult r = WriteAndRead(spec);
+  TraceSpec plan = TtcSpec(18, {{Filler(60), 0, 0, kStatusCrcError}, {Filler(60), 0, 1500, kStatusAlignmentError}});
+  plan.startUnixSeconds = 946728000;  // 12:00:00
+  ReadResult r = WriteAndRead(plan);
   ASSERT_EQ(r.frames.size(), 2u);
   EXPECT_EQ(r.frames[0].status, kStatusCrcError);
   EXPECT_EQ(Bytes(r.frames[0].data.begin() + 60, r.frames[0].data.end()), Bytes(4, 0));
@@ -45,9 +45,9 @@ TEST(TtcReader, FlagsTimesAndTokenRing) {
   EXPECT_DOUBLE_EQ(r.frames[0].timestamp, 12 * 3600e6);
   EXPECT_DOUBLE_EQ(r.frames[1].timestamp, 12 * 3600e6 + 2000);  // whole milliseconds
 
-  spec.topology = kTokenRing;
-  spec.frames = {{Filler(60), 0, 0, kStatusCrcError}, {Filler(2000)}};
-  r = WriteAndRead(spec);
+  plan.topology = kTokenRing;
+  plan.frames = {{Filler(60), 0, 0, kStatusCrcError}, {Filler(2000)}};
+  r = WriteAndRead(plan);
   ASSERT_EQ(r.frames.size(), 2u);
   EXPECT_EQ(r.frames[0].length, 60);
   EXPECT_EQ(r.frames[0].capturedLength, 60);

@@ -26,9 +26,9 @@ Bytes WithFcs(Bytes frame) {
 constexpr size_t kDa30FirstRecord = 78 + 16 + 152;
 
 TEST(Da30Reader, FramesAsStoredWithTimesAndCrcFlag) {
-  TraceSpec spec = WwgSpec(21, {{Filler(100, 2)}, {Filler(60), 0, 320, kStatusCrcError}});
-  spec.startUnixSeconds = 946728000;  // 12:00:00
-  ReadResult r = WriteAndRead(spec);
+  TraceSpec plan = WwgSpec(21, {{Filler(100, 2)}, {Filler(60), 0, 320, kStatusCrcError}});
+  plan.startUnixSeconds = 946728000;  // 12:00:00
+  ReadResult r = WriteAndRead(plan);
   ASSERT_TRUE(r.opened);
   ASSERT_EQ(r.frames.size(), 2u);
   EXPECT_EQ(r.frames[0].length, 104);
@@ -94,9 +94,9 @@ TEST(Da30Reader, DamagedRecordsEndThePassQuietly) {
 constexpr size_t kChunks = 78;  // the chunks follow the header: "VERS", "FRAM", "STOP"
 
 TEST(DominoReader, LengthsStatusAndTimes) {
-  TraceSpec spec = WwgSpec(22, {{Filler(100, 6)}, {Filler(80), 120, 6400, kStatusCrcError}});
-  spec.startUnixSeconds = 946728000;  // 2000-01-01 12:00:00
-  ReadResult r = WriteAndRead(spec);
+  TraceSpec plan = WwgSpec(22, {{Filler(100, 6)}, {Filler(80), 120, 6400, kStatusCrcError}});
+  plan.startUnixSeconds = 946728000;  // 2000-01-01 12:00:00
+  ReadResult r = WriteAndRead(plan);
   ASSERT_TRUE(r.opened);
   ASSERT_EQ(r.frames.size(), 2u);
   EXPECT_DOUBLE_EQ(r.startTime, EncodeDate(2000, 1, 1) + 0.5);
@@ -113,9 +113,9 @@ TEST(DominoReader, LengthsStatusAndTimes) {
 }
 
 TEST(DominoReader, WireLengthZeroMeansStored) {
-  TraceSpec spec = WwgSpec(22, {{Filler(100)}});
-  spec.topology = kTokenRing;
-  ReadResult r = WriteAndRead(spec);
+  TraceSpec plan = WwgSpec(22, {{Filler(100)}});
+  plan.topology = kTokenRing;
+  ReadResult r = WriteAndRead(plan);
   ASSERT_EQ(r.frames.size(), 1u);
   EXPECT_EQ(r.frames[0].length, 100);
   EXPECT_EQ(r.frames[0].capturedLength, 100);
@@ -149,8 +149,8 @@ TEST(DominoReader, StatusBitsOfTheEntry) {
 
 TEST(LinkViewReader, EthernetCode739AddsAndSynthesisesTheCheckSequence) {
   const Bytes frame = Filler(100, 8);
-  TraceSpec spec = WwgSpec(23, {{frame}, {Filler(80), 200, 0}});
-  ReadResult r = WriteAndRead(spec);
+  TraceSpec plan = WwgSpec(23, {{frame}, {Filler(80), 200, 0}});
+  ReadResult r = WriteAndRead(plan);
   ASSERT_TRUE(r.opened);
   ASSERT_EQ(r.frames.size(), 2u);
   EXPECT_EQ(r.frames[0].length, 104);
@@ -160,12 +160,12 @@ TEST(LinkViewReader, EthernetCode739AddsAndSynthesisesTheCheckSequence) {
   EXPECT_EQ(r.frames[1].capturedLength, 80);
 
   // Another network code adds nothing; another sub-code synthesises nothing.
-  std::vector<uint8_t> image = WriteTrace(spec);
+  std::vector<uint8_t> image = WriteTrace(plan);
   SetLe16(image, 62, 358);
   r = ReadImage(image, 23);
   ASSERT_EQ(r.frames.size(), 2u);
   EXPECT_EQ(r.frames[0].length, 100);
-  image = WriteTrace(spec);
+  image = WriteTrace(plan);
   SetLe16(image, 64, 5);
   r = ReadImage(image, 23);
   ASSERT_EQ(r.frames.size(), 2u);
@@ -173,7 +173,7 @@ TEST(LinkViewReader, EthernetCode739AddsAndSynthesisesTheCheckSequence) {
   EXPECT_EQ(Bytes(r.frames[0].data.begin() + 100, r.frames[0].data.end()), Bytes(4, 0));
 
   // The Domino reads the same header without the LinkView rules.
-  r = ReadImage(WriteTrace(spec), 22);
+  r = ReadImage(WriteTrace(plan), 22);
   ASSERT_EQ(r.frames.size(), 2u);
   EXPECT_EQ(r.frames[0].length, 100);
 }

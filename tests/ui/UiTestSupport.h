@@ -153,13 +153,13 @@ inline std::vector<TestFrame> EthernetFrames(int count) {
 // Writes a trace of the given kind and medium; returns its path.
 inline QString WriteTraceFile(const QString& path, AnalyzerKind kind, Topology topology, uint32_t bandwidth, int frames,
                               const std::string& comment = {}) {
-  TraceSpec spec;
-  spec.kind = kind;
-  spec.topology = topology;
-  spec.bandwidth = bandwidth;
-  spec.comment = comment;
-  spec.frames = EthernetFrames(frames);
-  const std::vector<uint8_t> bytes = WriteTrace(spec);
+  TraceSpec plan;
+  plan.kind = kind;
+  plan.topology = topology;
+  plan.bandwidth = bandwidth;
+  plan.comment = comment;
+  plan.frames = EthernetFrames(frames);
+  const std::vector<uint8_t> bytes = WriteTrace(plan);
   if (bytes.empty() || !SaveFile(path.toStdString(), bytes)) return {};
   return path;
 }
@@ -174,15 +174,15 @@ inline constexpr MacAddr kOffRingStation = {0x00, 0x00, 0x0C, 0x12, 0x34, 0xEE};
 // internal (4), receive congestion (5) and abort (6) errors; always two LLC frames.
 inline QString WriteTokenRingTrace(const QString& path, int stations = 6, bool ringPoll = true,
                                    bool softErrors = true) {
-  TraceSpec spec;
-  spec.kind = 10;
-  spec.topology = kTokenRing;
-  spec.bandwidth = 16000000;
+  TraceSpec plan;
+  plan.kind = 10;
+  plan.topology = kTokenRing;
+  plan.bandwidth = 16000000;
   auto add = [&](const Bytes& bytes) {
     TestFrame f;
     f.bytes = bytes;
-    f.offsetUs = static_cast<double>(spec.frames.size()) * 10000.0;
-    spec.frames.push_back(f);
+    f.offsetUs = static_cast<double>(plan.frames.size()) * 10000.0;
+    plan.frames.push_back(f);
   };
   if (ringPoll)
     for (int i = 1; i <= stations; ++i)
@@ -202,7 +202,7 @@ inline QString WriteTokenRingTrace(const QString& path, int stations = 6, bool r
   add(TokenRingLlc(a, 0xF0, 0xF0, 0x03, Filler(40)));
   std::swap(a.src, a.dst);
   add(TokenRingLlc(a, 0xF0, 0xF0, 0x03, Filler(60)));
-  const std::vector<uint8_t> bytes = WriteTrace(spec);
+  const std::vector<uint8_t> bytes = WriteTrace(plan);
   if (bytes.empty() || !SaveFile(path.toStdString(), bytes)) return {};
   return path;
 }

@@ -10,16 +10,16 @@
 
 namespace corvanta::testing {
 
-std::vector<uint8_t> WriteDigitech(const TraceSpec& spec) {
+std::vector<uint8_t> WriteDigitech(const TraceSpec& plan) {
   constexpr size_t kBuffer = 65536;
   std::vector<uint8_t> out(2 * kBuffer, 0);
   out[0] = 0x03, out[1] = 0x94;
 
-  const double midnightOffsetUs = TimeOfDayMicroseconds(UnixToLocalDateTime(spec.startUnixSeconds));
+  const double midnightOffsetUs = TimeOfDayMicroseconds(UnixToLocalDateTime(plan.startUnixSeconds));
   std::vector<uint16_t> counts{0};
   size_t buffer = 1;
   size_t at = kBuffer;
-  for (const TestFrame& frame : spec.frames) {
+  for (const TestFrame& frame : plan.frames) {
     const size_t recordSize = 12 + 2 + frame.bytes.size();
     if (at + recordSize > (buffer + 1) * kBuffer) {
       ++buffer;
@@ -28,11 +28,11 @@ std::vector<uint8_t> WriteDigitech(const TraceSpec& spec) {
     }
     counts.resize(buffer + 1, 0);
     ++counts[buffer];
-    const double us = midnightOffsetUs + spec.startMicroseconds + frame.offsetUs;
+    const double us = midnightOffsetUs + plan.startMicroseconds + frame.offsetUs;
     const auto ticks = static_cast<uint64_t>(std::llround(us / 0.838096536007));
     const uint32_t wire = (frame.wireLength ? frame.wireLength : static_cast<uint32_t>(frame.bytes.size())) + 4;
     out[at] = 130;
-    out[at + 1] = spec.topology == kTokenRing ? 6 : 5;
+    out[at + 1] = plan.topology == kTokenRing ? 6 : 5;
     SetLe16(out, at + 2, static_cast<uint16_t>(2 + frame.bytes.size()));
     out[at + 4] = static_cast<uint8_t>(((frame.status & kStatusCrcError) ? 1 : 0) |
                                        ((frame.status & kStatusAlignmentError) ? 2 : 0));

@@ -14,23 +14,23 @@ namespace {
 constexpr int64_t kSeconds1904To1970 = 2082844800;
 }
 
-std::vector<uint8_t> WriteEtherPeek(const TraceSpec& spec, const EtherPeekOptions& options) {
+std::vector<uint8_t> WriteEtherPeek(const TraceSpec& plan, const EtherPeekOptions& options) {
   const bool version6 = options.version == 6;
-  const bool ethernet = spec.topology == kEthernet;
+  const bool ethernet = plan.topology == kEthernet;
   std::vector<uint8_t> out(50, 0);
   out[0] = options.version;
-  SetBe32(out, 6, static_cast<uint32_t>(spec.frames.size()));
+  SetBe32(out, 6, static_cast<uint32_t>(plan.frames.size()));
 
-  std::time_t t = static_cast<std::time_t>(spec.startUnixSeconds);
+  std::time_t t = static_cast<std::time_t>(plan.startUnixSeconds);
   std::tm local{};
   localtime_r(&t, &local);
-  const int64_t localSeconds = spec.startUnixSeconds + local.tm_gmtoff;
-  for (const TestFrame& frame : spec.frames) {
+  const int64_t localSeconds = plan.startUnixSeconds + local.tm_gmtoff;
+  for (const TestFrame& frame : plan.frames) {
     const auto [data, wire] = ethernet ? StoreWithFcs(frame) : StoredFrame{frame.bytes, WireLength(frame)};
     uint8_t flags = 0;
     if (frame.status & kStatusCrcError) flags |= 0x02;
     if (frame.status & kStatusAlignmentError) flags |= 0x04;
-    const double micros = spec.startMicroseconds + frame.offsetUs;
+    const double micros = plan.startMicroseconds + frame.offsetUs;
     const uint16_t stored = static_cast<uint16_t>(data.size() == wire ? 0 : data.size());
     if (version6) {
       const double todMs = static_cast<double>((localSeconds % 86400 + 86400) % 86400) * 1000;
@@ -56,6 +56,6 @@ std::vector<uint8_t> WriteEtherPeek(const TraceSpec& spec, const EtherPeekOption
   return out;
 }
 
-std::vector<uint8_t> WriteEtherPeek(const TraceSpec& spec) { return WriteEtherPeek(spec, EtherPeekOptions{}); }
+std::vector<uint8_t> WriteEtherPeek(const TraceSpec& plan) { return WriteEtherPeek(plan, EtherPeekOptions{}); }
 
 }  // namespace corvanta::testing

@@ -7,15 +7,15 @@
 
 namespace corvanta::testing {
 
-std::vector<uint8_t> WriteHp(const TraceSpec& spec) {
-  const bool ethernet = spec.topology == kEthernet;
+std::vector<uint8_t> WriteHp(const TraceSpec& plan) {
+  const bool ethernet = plan.topology == kEthernet;
   std::vector<uint8_t> out(128, 0);
   const char* id = "HPDATA0";
   for (size_t i = 0; i < 7; ++i) out[i] = static_cast<uint8_t>(id[i]);
-  SetLe32(out, 12, static_cast<uint32_t>(spec.startUnixSeconds));
+  SetLe32(out, 12, static_cast<uint32_t>(plan.startUnixSeconds));
   uint32_t media = 0;
-  if (ethernet) media = spec.bandwidth == 100000000 ? 7 : 1;
-  if (spec.topology == kTokenRing) media = spec.bandwidth == 4000000 ? 3 : 4;
+  if (ethernet) media = plan.bandwidth == 100000000 ? 7 : 1;
+  if (plan.topology == kTokenRing) media = plan.bandwidth == 4000000 ? 3 : 4;
   SetLe32(out, 24, media);
 
   std::vector<uint8_t> group(28, 0);
@@ -23,7 +23,7 @@ std::vector<uint8_t> WriteHp(const TraceSpec& spec) {
   group[4] = 'G', group[5] = 'R', group[6] = 'P', group[7] = '0';
   out.insert(out.end(), group.begin(), group.end());
 
-  for (const TestFrame& frame : spec.frames) {
+  for (const TestFrame& frame : plan.frames) {
     std::vector<uint8_t> bytes = frame.bytes;
     uint32_t crc = EthernetCrc(bytes);
     if (frame.status & kStatusCrcError) crc = ~crc;
@@ -37,10 +37,10 @@ std::vector<uint8_t> WriteHp(const TraceSpec& spec) {
     SetLe16(block, 8 + 8, static_cast<uint16_t>(wire));
     block[8 + 11] = (frame.status & kStatusCrcError) ? 8 : 0;
     SetLe16(block, 8 + 12, static_cast<uint16_t>(frame.bytes.size()));
-    double us = spec.startMicroseconds + frame.offsetUs;
+    double us = plan.startMicroseconds + frame.offsetUs;
     const double seconds = std::floor(us / 1e6);
     us -= seconds * 1e6;
-    SetLe32(block, 8 + 16, static_cast<uint32_t>(spec.startUnixSeconds + static_cast<int64_t>(seconds)));
+    SetLe32(block, 8 + 16, static_cast<uint32_t>(plan.startUnixSeconds + static_cast<int64_t>(seconds)));
     SetLe32(block, 8 + 20, static_cast<uint32_t>(std::llround(us * 1000)));
     out.insert(out.end(), block.begin(), block.end());
     out.insert(out.end(), bytes.begin(), bytes.end());

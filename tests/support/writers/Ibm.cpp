@@ -10,14 +10,14 @@
 
 namespace corvanta::testing {
 
-std::vector<uint8_t> WriteIbm(const TraceSpec& spec) {
-  const bool ethernet = spec.topology == kEthernet;
+std::vector<uint8_t> WriteIbm(const TraceSpec& plan) {
+  const bool ethernet = plan.topology == kEthernet;
   std::vector<uint8_t> out(512, 0);
   out[130] = ethernet ? 3 : 2;
-  SetLe32(out, 144, static_cast<uint32_t>(spec.startUnixSeconds));
+  SetLe32(out, 144, static_cast<uint32_t>(plan.startUnixSeconds));
 
-  const double midnightOffsetUs = TimeOfDayMicroseconds(UnixToLocalDateTime(spec.startUnixSeconds));
-  for (const TestFrame& frame : spec.frames) {
+  const double midnightOffsetUs = TimeOfDayMicroseconds(UnixToLocalDateTime(plan.startUnixSeconds));
+  for (const TestFrame& frame : plan.frames) {
     std::vector<uint8_t> bytes = frame.bytes;
     uint32_t wire = frame.wireLength ? frame.wireLength : static_cast<uint32_t>(bytes.size());
     if (ethernet) {
@@ -26,7 +26,7 @@ std::vector<uint8_t> WriteIbm(const TraceSpec& spec) {
       PutLe32(bytes, crc);
       wire += 4;
     }
-    const double offsetUs = spec.startMicroseconds + frame.offsetUs;
+    const double offsetUs = plan.startMicroseconds + frame.offsetUs;
     uint64_t a = 0, b = 0, c = 0;
     if (ethernet) {
       const auto ticks = static_cast<uint64_t>(std::llround(offsetUs / 0.83809534452));

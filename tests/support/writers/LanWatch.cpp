@@ -9,17 +9,17 @@
 
 namespace corvanta::testing {
 
-std::vector<uint8_t> WriteLanWatch(const TraceSpec& spec) {
+std::vector<uint8_t> WriteLanWatch(const TraceSpec& plan) {
   std::vector<uint8_t> out{'P', 'K', 'T', 'D', 'M', 'P'};
   PutLe16(out, 4);  // version
   PutLe32(out, 0);
-  PutLe16(out, spec.topology == kTokenRing ? 768 : 0);
+  PutLe16(out, plan.topology == kTokenRing ? 768 : 0);
   PutLe16(out, 0);
   PutLe32(out, 0);  // the version 4 extension
 
-  const double midnightOffsetUs = TimeOfDayMicroseconds(UnixToLocalDateTime(spec.startUnixSeconds));
-  for (const TestFrame& frame : spec.frames) {
-    const double us = std::fmod(midnightOffsetUs + spec.startMicroseconds + frame.offsetUs, 86400e6);
+  const double midnightOffsetUs = TimeOfDayMicroseconds(UnixToLocalDateTime(plan.startUnixSeconds));
+  for (const TestFrame& frame : plan.frames) {
+    const double us = std::fmod(midnightOffsetUs + plan.startMicroseconds + frame.offsetUs, 86400e6);
     const auto biosTicks = static_cast<uint32_t>(us / 54925.41649846272);
     const double rest = us - biosTicks * 54925.41649846272;
     const auto timer = static_cast<uint16_t>(std::min(65535.0, std::round(rest / 0.83809534452)));

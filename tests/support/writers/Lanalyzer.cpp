@@ -26,8 +26,8 @@ std::vector<uint8_t> Named(const std::string& text, size_t size) {
 
 }  // namespace
 
-std::vector<uint8_t> WriteLanalyzer(const TraceSpec& spec) {
-  const bool ethernet = spec.topology == kEthernet;
+std::vector<uint8_t> WriteLanalyzer(const TraceSpec& plan) {
+  const bool ethernet = plan.topology == kEthernet;
   std::vector<uint8_t> out;
   std::vector<uint8_t> first{1, 5};
   const std::string title = "Trace Display Trace File";
@@ -41,7 +41,7 @@ std::vector<uint8_t> WriteLanalyzer(const TraceSpec& spec) {
   PutRecord(out, 0x100a, std::vector<uint8_t>(266, 0));
 
   // The summary holds the start in local time.
-  const DateTimeFields local = DecodeDateTime(UnixToLocalDateTime(spec.startUnixSeconds));
+  const DateTimeFields local = DecodeDateTime(UnixToLocalDateTime(plan.startUnixSeconds));
   std::vector<uint8_t> summary(210, 0);
   summary[0] = static_cast<uint8_t>(local.day);
   summary[1] = static_cast<uint8_t>(local.month);
@@ -49,14 +49,14 @@ std::vector<uint8_t> WriteLanalyzer(const TraceSpec& spec) {
   summary[8] = static_cast<uint8_t>(local.second);
   summary[9] = static_cast<uint8_t>(local.minute);
   summary[10] = static_cast<uint8_t>(local.hour);
-  SetLe32(summary, 24, static_cast<uint32_t>(spec.frames.size()));
+  SetLe32(summary, 24, static_cast<uint32_t>(plan.frames.size()));
   SetLe16(summary, 188, ethernet ? 226 : 227);
   PutRecord(out, 0x1002, summary);
   PutRecord(out, 0x1003, std::vector<uint8_t>(6, 0));
   PutRecord(out, 0x1009, std::vector<uint8_t>(26, 0));
   PutRecord(out, 0x1004, std::vector<uint8_t>(2014, 0));
 
-  for (const TestFrame& frame : spec.frames) {
+  for (const TestFrame& frame : plan.frames) {
     const uint32_t fcs = ethernet ? 4 : 0;
     const uint32_t wire = (frame.wireLength ? frame.wireLength : static_cast<uint32_t>(frame.bytes.size())) + fcs;
     std::vector<uint8_t> body(32, 0);
@@ -66,7 +66,7 @@ std::vector<uint8_t> WriteLanalyzer(const TraceSpec& spec) {
     SetLe16(body, 4, static_cast<uint16_t>(wire));
     SetLe16(body, 6, static_cast<uint16_t>(frame.bytes.size()));
     // Half-microsecond units since the start, low, middle and high 16 bits.
-    const auto ticks = static_cast<uint64_t>(std::llround((spec.startMicroseconds + frame.offsetUs) * 2));
+    const auto ticks = static_cast<uint64_t>(std::llround((plan.startMicroseconds + frame.offsetUs) * 2));
     SetLe16(body, 8, static_cast<uint16_t>(ticks));
     SetLe16(body, 10, static_cast<uint16_t>(ticks >> 16));
     SetLe16(body, 12, static_cast<uint16_t>(ticks >> 32));

@@ -11,24 +11,24 @@
 
 namespace corvanta::testing {
 
-std::vector<uint8_t> WriteObserver(const TraceSpec& spec, const ObserverOptions& options) {
-  const bool ethernet = spec.topology == kEthernet;
+std::vector<uint8_t> WriteObserver(const TraceSpec& plan, const ObserverOptions& options) {
+  const bool ethernet = plan.topology == kEthernet;
   const bool withFcs = ethernet && options.version >= '6' && options.version <= '9';
   std::vector<uint8_t> out(kObserverFirstRecord, 0);
   const std::string text = std::string("ObserverPktBufferVersion=") + options.version + ".00";
   std::memcpy(out.data(), text.data(), text.size());
 
-  std::time_t t = static_cast<std::time_t>(spec.startUnixSeconds);
+  std::time_t t = static_cast<std::time_t>(plan.startUnixSeconds);
   std::tm local{};
   localtime_r(&t, &local);
   const double todMs = ((local.tm_hour * 60.0 + local.tm_min) * 60 + local.tm_sec) * 1000;
-  const uint32_t topologyCode = ethernet ? 0 : spec.topology == kTokenRing ? 1 : 2;
-  for (size_t i = 0; i < spec.frames.size(); ++i) {
-    const TestFrame& frame = spec.frames[i];
+  const uint32_t topologyCode = ethernet ? 0 : plan.topology == kTokenRing ? 1 : 2;
+  for (size_t i = 0; i < plan.frames.size(); ++i) {
+    const TestFrame& frame = plan.frames[i];
     const auto [data, wire] = withFcs ? StoreWithFcs(frame) : StoredFrame{frame.bytes, WireLength(frame)};
     const size_t at = out.size();
     out.resize(at + kObserverRecordHeader, 0);
-    const bool last = i + 1 == spec.frames.size();
+    const bool last = i + 1 == plan.frames.size();
     SetLe32(out, at + 12, last ? 0 : static_cast<uint32_t>(at + kObserverRecordHeader + data.size()));
     SetLe32(out, at + 20, topologyCode);
     SetLe32(out, at + 28, wire);
@@ -37,13 +37,13 @@ std::vector<uint8_t> WriteObserver(const TraceSpec& spec, const ObserverOptions&
     if (frame.status & kStatusAlignmentError) flags |= 0x01;
     SetLe32(out, at + 32, flags);
     SetLe32(out, at + 36,
-            static_cast<uint32_t>(std::llround(todMs + (spec.startMicroseconds + frame.offsetUs) / 1000)));
+            static_cast<uint32_t>(std::llround(todMs + (plan.startMicroseconds + frame.offsetUs) / 1000)));
     SetLe32(out, at + 40, static_cast<uint32_t>(data.size()));
     out.insert(out.end(), data.begin(), data.end());
   }
   return out;
 }
 
-std::vector<uint8_t> WriteObserver(const TraceSpec& spec) { return WriteObserver(spec, ObserverOptions{}); }
+std::vector<uint8_t> WriteObserver(const TraceSpec& plan) { return WriteObserver(plan, ObserverOptions{}); }
 
 }  // namespace corvanta::testing

@@ -28,12 +28,12 @@ std::tm LocalFields(int64_t unixSeconds) {
 
 // --- NetXRay ---------------------------------------------------------------------------
 
-std::vector<uint8_t> NetXRayRecord(const TraceSpec& spec, const NetXRayOptions& options, const TestFrame& frame,
+std::vector<uint8_t> NetXRayRecord(const TraceSpec& plan, const NetXRayOptions& options, const TestFrame& frame,
                                    bool withoutFcs) {
   const bool version2 = options.version >= "002.000";
-  const bool withFcs = spec.topology == kEthernet && !withoutFcs;
+  const bool withFcs = plan.topology == kEthernet && !withoutFcs;
   const StoredFrame stored = withFcs ? StoreWithFcs(frame) : StoredFrame{frame.bytes, WireLength(frame)};
-  double micros = spec.startMicroseconds + frame.offsetUs;
+  double micros = plan.startMicroseconds + frame.offsetUs;
   double ticks = options.timeUnit == 2 ? micros * 1.193181666 : micros;
   std::vector<uint8_t> rec;
   uint64_t raw = options.rawStart + static_cast<uint64_t>(std::llround(ticks));
@@ -72,10 +72,10 @@ uint64_t SnifferRawTime(uint8_t unit, double micros) {
   }
 }
 
-std::vector<uint8_t> SnifferFrameBody(const TraceSpec& spec, const SnifferDosOptions& options, const TestFrame& frame,
+std::vector<uint8_t> SnifferFrameBody(const TraceSpec& plan, const SnifferDosOptions& options, const TestFrame& frame,
                                       double todMicros) {
-  uint8_t unit = options.timeUnit ? options.timeUnit : (spec.topology == kEthernet ? 2 : 1);
-  uint64_t raw = SnifferRawTime(unit, todMicros + spec.startMicroseconds + frame.offsetUs);
+  uint8_t unit = options.timeUnit ? options.timeUnit : (plan.topology == kEthernet ? 2 : 1);
+  uint64_t raw = SnifferRawTime(unit, todMicros + plan.startMicroseconds + frame.offsetUs);
   std::vector<uint8_t> body;
   PutLe16(body, static_cast<uint16_t>(raw));
   PutLe16(body, static_cast<uint16_t>(raw >> 16));
@@ -232,28 +232,28 @@ std::vector<uint8_t> CompressSnifferBlocks(const std::vector<uint8_t>& plain, si
   return out;
 }
 
-std::vector<uint8_t> WriteNetXRay(const TraceSpec& spec, const NetXRayOptions& options) {
-  const bool ethernet = spec.topology == kEthernet;
+std::vector<uint8_t> WriteNetXRay(const TraceSpec& plan, const NetXRayOptions& options) {
+  const bool ethernet = plan.topology == kEthernet;
   const bool withoutFcs = options.fcsFlag < 0 ? ethernet : options.fcsFlag != 0;
   std::vector<uint8_t> out(128, 0);
   std::memcpy(out.data(), "XCP", 4);
   std::memcpy(out.data() + 4, options.version.c_str(), std::min<size_t>(options.version.size(), 7));
-  SetLe32(out, 12, static_cast<uint32_t>(spec.startUnixSeconds));
-  SetLe32(out, 16, static_cast<uint32_t>(options.frameCount < 0 ? spec.frames.size() : options.frameCount));
-  uint32_t topologyCode = spec.topology == kEthernet ? 0 : spec.topology == kTokenRing ? 1 : spec.topology;
+  SetLe32(out, 12, static_cast<uint32_t>(plan.startUnixSeconds));
+  SetLe32(out, 16, static_cast<uint32_t>(options.frameCount < 0 ? plan.frames.size() : options.frameCount));
+  uint32_t topologyCode = plan.topology == kEthernet ? 0 : plan.topology == kTokenRing ? 1 : plan.topology;
   SetLe32(out, 44, topologyCode);
   SetLe32(out, 48, options.timeUnit);
   SetLe32(out, 52, static_cast<uint32_t>(options.rawStart));
   SetLe32(out, 56, static_cast<uint32_t>(options.rawStart >> 32));
-  SetLe32(out, 60, spec.bandwidth);
+  SetLe32(out, 60, plan.bandwidth);
   SetLe32(out, 68, withoutFcs ? 1 : 0);
 
   // A wrapped buffer holds the newest frames from 128 on and the oldest after them.
-  const size_t split = std::min(options.wrapSplit, spec.frames.size());
-  for (size_t i = split; i < spec.frames.size(); ++i)
-    PutBytes(out, NetXRayRecord(spec, options, spec.frames[i], withoutFcs));
+  const size_t split = std::min(options.wrapSplit, plan.frames.size());
+  for (size_t i = split; i < plan.frames.size(); ++i)
+    PutBytes(out, NetXRayRecord(plan, options, plan.frames[i], withoutFcs));
   const size_t first = split ? out.size() : 128;
-  for (size_t i = 0; i < split; ++i) PutBytes(out, NetXRayRecord(spec, options, spec.frames[i], withoutFcs));
+  for (size_t i = 0; i < split; ++i) PutBytes(out, NetXRayRecord(plan, options, plan.frames[i], withoutFcs));
   SetLe32(out, 24, static_cast<uint32_t>(first));
   // The end offset goes in both places writers keep it: other readers (Wireshark's) take
   // it from 28.
@@ -263,15 +263,15 @@ std::vector<uint8_t> WriteNetXRay(const TraceSpec& spec, const NetXRayOptions& o
   return out;
 }
 
-std::vector<uint8_t> WriteNetXRay(const TraceSpec& spec) { return WriteNetXRay(spec, NetXRayOptions{}); }
+std::vector<uint8_t> WriteNetXRay(const TraceSpec& plan) { return WriteNetXRay(plan, NetXRayOptions{}); }
 
-std::vector<uint8_t> WriteSnifferDos(const TraceSpec& spec, const SnifferDosOptions& options) {
-  const bool ethernet = spec.topology == kEthernet;
+std::vector<uint8_t> WriteSnifferDos(const TraceSpec& plan, const SnifferDosOptions& options) {
+  const bool ethernet = plan.topology == kEthernet;
   std::vector<uint8_t> out;
   const char signature[] = "TRSNIFF data    \x1a";
   out.insert(out.end(), signature, signature + 17);
 
-  const std::tm start = LocalFields(spec.startUnixSeconds);
+  const std::tm start = LocalFields(plan.startUnixSeconds);
   const uint16_t date = static_cast<uint16_t>((start.tm_year - 80) << 9 | (start.tm_mon + 1) << 5 | start.tm_mday);
   const uint16_t time = static_cast<uint16_t>(start.tm_hour << 11 | start.tm_min << 5 | start.tm_sec / 2);
   std::vector<uint8_t> version;
@@ -280,7 +280,7 @@ std::vector<uint8_t> WriteSnifferDos(const TraceSpec& spec, const SnifferDosOpti
   PutLe16(version, time);
   PutLe16(version, date);
   version.push_back(0);
-  uint8_t network = ethernet ? 1 : spec.topology == kTokenRing ? 0 : 19;
+  uint8_t network = ethernet ? 1 : plan.topology == kTokenRing ? 0 : 19;
   version.push_back(network);
   version.push_back(1);  // format
   version.push_back(options.timeUnit);
@@ -289,7 +289,7 @@ std::vector<uint8_t> WriteSnifferDos(const TraceSpec& spec, const SnifferDosOpti
   PutSnifferRecord(out, 1, version);
   if (options.speedRecord) {
     std::vector<uint8_t> speed;
-    PutLe32(speed, spec.bandwidth);
+    PutLe32(speed, plan.bandwidth);
     speed.resize(8, 0);
     PutSnifferRecord(out, 7, speed);
   }
@@ -297,8 +297,8 @@ std::vector<uint8_t> WriteSnifferDos(const TraceSpec& spec, const SnifferDosOpti
   // Frame times count from local midnight of the start (the DOS time keeps two-second steps).
   const double todMicros = ((start.tm_hour * 60.0 + start.tm_min) * 60 + start.tm_sec) * 1e6;
   std::vector<uint8_t> records;
-  for (const TestFrame& frame : spec.frames)
-    PutSnifferRecord(records, options.frameType, SnifferFrameBody(spec, options, frame, todMicros));
+  for (const TestFrame& frame : plan.frames)
+    PutSnifferRecord(records, options.frameType, SnifferFrameBody(plan, options, frame, todMicros));
   if (options.endRecord) PutSnifferRecord(records, 3, {});
   if (options.compressed)
     PutBytes(out, CompressSnifferBlocks(records, options.blockSize, options.storedBlocks, options.stats));
@@ -307,6 +307,6 @@ std::vector<uint8_t> WriteSnifferDos(const TraceSpec& spec, const SnifferDosOpti
   return out;
 }
 
-std::vector<uint8_t> WriteSnifferDos(const TraceSpec& spec) { return WriteSnifferDos(spec, SnifferDosOptions{}); }
+std::vector<uint8_t> WriteSnifferDos(const TraceSpec& plan) { return WriteSnifferDos(plan, SnifferDosOptions{}); }
 
 }  // namespace corvanta::testing

@@ -14,19 +14,19 @@ TestFrame PatternFrame(size_t size, double offsetUs, uint8_t seed) {
 
 TraceSpec MakeSpec(AnalyzerKind kind, std::vector<TestFrame> frames, Topology topology, int64_t startUnixSeconds,
                    uint32_t startMicroseconds) {
-  TraceSpec spec;
-  spec.kind = kind;
-  spec.topology = topology;
-  spec.startUnixSeconds = startUnixSeconds;
-  spec.startMicroseconds = startMicroseconds;
-  spec.frames = std::move(frames);
-  return spec;
+  TraceSpec plan;
+  plan.kind = kind;
+  plan.topology = topology;
+  plan.startUnixSeconds = startUnixSeconds;
+  plan.startMicroseconds = startMicroseconds;
+  plan.frames = std::move(frames);
+  return plan;
 }
 
-TraceInfo InfoOf(const TraceSpec& spec) {
+TraceInfo InfoOf(const TraceSpec& plan) {
   TraceInfo info;
-  info.kind = spec.kind;
-  info.topology = spec.topology;
+  info.kind = plan.kind;
+  info.topology = plan.topology;
   return info;
 }
 

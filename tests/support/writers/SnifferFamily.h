@@ -16,8 +16,8 @@ TestFrame PatternFrame(size_t size, double offsetUs, uint8_t seed = 1);
 TraceSpec MakeSpec(AnalyzerKind kind, std::vector<TestFrame> frames, Topology topology, int64_t startUnixSeconds,
                    uint32_t startMicroseconds = 0);
 
-// What detection and the header read would tell a reader about spec.
-TraceInfo InfoOf(const TraceSpec& spec);
+// What detection and the header read would tell a reader about plan.
+TraceInfo InfoOf(const TraceSpec& plan);
 
 uint32_t WireLength(const TestFrame& frame);
 

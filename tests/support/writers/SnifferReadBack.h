@@ -11,10 +11,10 @@
 
 namespace corvanta::testing {
 
-inline ReadResult ReadImage(const std::vector<uint8_t>& image, const TraceSpec& spec, int stopAfter = 0,
+inline ReadResult ReadImage(const std::vector<uint8_t>& image, const TraceSpec& plan, int stopAfter = 0,
                             bool oneFrame = false) {
   TempFile file(image);
-  return RunReader(InfoOf(spec), file.path(), stopAfter, oneFrame);
+  return RunReader(InfoOf(plan), file.path(), stopAfter, oneFrame);
 }
 
 // A start date-time as "yyyy-mm-dd hh:mm:ss.mmm", for comparisons that show every field.

@@ -18,7 +18,7 @@ struct NetXRayOptions {
   size_t wrapSplit = 0;             // > 0: a wrapped buffer whose first wrapSplit frames lie after the rest
   uint64_t rawStart = 5000000;      // raw time of the capture start, in the time unit
 };
-std::vector<uint8_t> WriteNetXRay(const TraceSpec& spec, const NetXRayOptions& options);
+std::vector<uint8_t> WriteNetXRay(const TraceSpec& plan, const NetXRayOptions& options);
 
 struct SnifferCompressionStats {
   int literals = 0;
@@ -33,14 +33,14 @@ struct SnifferCompressionStats {
 struct SnifferDosOptions {
   uint8_t timeUnit = 5;     // 1..5; 0 leaves the unit to the reader's default
   uint16_t frameType = 4;   // 4, 5 or 12
-  bool speedRecord = true;  // a type-7 record with spec.bandwidth
+  bool speedRecord = true;  // a type-7 record with plan.bandwidth
   bool endRecord = true;    // a type-3 record after the frames
   bool compressed = false;
   bool storedBlocks = false;                 // compressed: every block stored as it is
   size_t blockSize = 16384;                  // plain bytes per block (at most 0x7FFF)
   SnifferCompressionStats* stats = nullptr;  // compressed: counts of what the compressor wrote
 };
-std::vector<uint8_t> WriteSnifferDos(const TraceSpec& spec, const SnifferDosOptions& options);
+std::vector<uint8_t> WriteSnifferDos(const TraceSpec& plan, const SnifferDosOptions& options);
 
 // Compresses a plain record stream into Sniffer blocks of at most blockSize plain bytes.
 // A block that does not shrink, or every block when stored is set, is written stored.

@@ -10,16 +10,16 @@
 
 namespace corvanta::testing {
 
-std::vector<uint8_t> WriteTtc(const TraceSpec& spec) {
-  const bool fireBerd = spec.kind == 18;
-  const bool ethernet = spec.topology == kEthernet;
+std::vector<uint8_t> WriteTtc(const TraceSpec& plan) {
+  const bool fireBerd = plan.kind == 18;
+  const bool ethernet = plan.topology == kEthernet;
   std::vector<uint8_t> out(fireBerd ? 76 : 26, 0);
   const std::string id = fireBerd ? "TTC ProbeApps" : "DSPIDER";
   for (size_t i = 0; i < id.size(); ++i) out[i] = static_cast<uint8_t>(id[i]);
-  SetLe32(out, fireBerd ? 72 : 22, static_cast<uint32_t>(spec.frames.size()));
+  SetLe32(out, fireBerd ? 72 : 22, static_cast<uint32_t>(plan.frames.size()));
 
-  const double midnightOffsetMs = TimeOfDayMicroseconds(UnixToLocalDateTime(spec.startUnixSeconds)) / 1e3;
-  for (const TestFrame& frame : spec.frames) {
+  const double midnightOffsetMs = TimeOfDayMicroseconds(UnixToLocalDateTime(plan.startUnixSeconds)) / 1e3;
+  for (const TestFrame& frame : plan.frames) {
     std::vector<uint8_t> bytes = frame.bytes;
     if (ethernet && bytes.size() + 4 >= 1515) {
       PutLe32(bytes, EthernetCrc(bytes));
@@ -31,7 +31,7 @@ std::vector<uint8_t> WriteTtc(const TraceSpec& spec) {
     PutLe16(out, flags);
     PutLe16(out, 0);
     PutLe32(out,
-            static_cast<uint32_t>(std::llround(midnightOffsetMs + (spec.startMicroseconds + frame.offsetUs) / 1e3)));
+            static_cast<uint32_t>(std::llround(midnightOffsetMs + (plan.startMicroseconds + frame.offsetUs) / 1e3)));
     out.insert(out.end(), bytes.begin(), bytes.end());
   }
   return out;

@@ -20,10 +20,10 @@ void AppendFcs(std::vector<uint8_t>& bytes, uint16_t status) {
   PutLe32(bytes, crc);
 }
 
-DateTimeFields LocalStart(const TraceSpec& spec) { return DecodeDateTime(UnixToLocalDateTime(spec.startUnixSeconds)); }
+DateTimeFields LocalStart(const TraceSpec& plan) { return DecodeDateTime(UnixToLocalDateTime(plan.startUnixSeconds)); }
 
-std::vector<uint8_t> WriteDa30(const TraceSpec& spec) {
-  const bool ethernet = spec.topology == kEthernet;
+std::vector<uint8_t> WriteDa30(const TraceSpec& plan) {
+  const bool ethernet = plan.topology == kEthernet;
   const size_t mediaSize = ethernet ? 152 : 112;
   std::vector<uint8_t> out(kHeaderSize, 0);
   out[0] = 'E', out[1] = 'X', out[2] = 'R', out[3] = 'S';
@@ -33,14 +33,14 @@ std::vector<uint8_t> WriteDa30(const TraceSpec& spec) {
   SetLe32(block, 4, ethernet ? 40 : 30);
   out.insert(out.end(), block.begin(), block.end());
 
-  const DateTimeFields local = LocalStart(spec);
+  const DateTimeFields local = LocalStart(plan);
   const double midnightOffsetUs = (local.hour * 3600.0 + local.minute * 60 + local.second) * 1e6;
-  for (const TestFrame& frame : spec.frames) {
+  for (const TestFrame& frame : plan.frames) {
     std::vector<uint8_t> bytes = frame.bytes;
     if (ethernet) AppendFcs(bytes, frame.status);
     std::vector<uint8_t> record(8 + 28, 0);
     if (ethernet && (frame.status & kStatusCrcError)) SetLe32(record, 8 + 8, 0x08);
-    const double us = midnightOffsetUs + spec.startMicroseconds + frame.offsetUs;
+    const double us = midnightOffsetUs + plan.startMicroseconds + frame.offsetUs;
     SetLe32(record, 8 + 16, static_cast<uint32_t>(std::llround(us / 32)));
     SetLe32(record, 8 + 24, static_cast<uint32_t>(bytes.size()));
     record.insert(record.end(), bytes.begin(), bytes.end());
@@ -52,21 +52,21 @@ std::vector<uint8_t> WriteDa30(const TraceSpec& spec) {
   return out;
 }
 
-std::vector<uint8_t> WriteDomino(const TraceSpec& spec) {
-  const bool linkView = spec.kind == 23;
-  const bool ethernet = spec.topology == kEthernet;
+std::vector<uint8_t> WriteDomino(const TraceSpec& plan) {
+  const bool linkView = plan.kind == 23;
+  const bool ethernet = plan.topology == kEthernet;
   std::vector<uint8_t> out(kHeaderSize, 0);
   out[0] = 'W', out[1] = 'I', out[2] = 'N', out[3] = 'C';
   const size_t textAt = linkView ? 5 : 4;
-  for (size_t i = 0; i < spec.comment.size() && i < (linkView ? 39u : 40u); ++i)
-    out[textAt + i] = static_cast<uint8_t>(spec.comment[i]);
-  SetLe32(out, 54, static_cast<uint32_t>(spec.startUnixSeconds));
-  const DateTimeFields local = LocalStart(spec);
+  for (size_t i = 0; i < plan.comment.size() && i < (linkView ? 39u : 40u); ++i)
+    out[textAt + i] = static_cast<uint8_t>(plan.comment[i]);
+  SetLe32(out, 54, static_cast<uint32_t>(plan.startUnixSeconds));
+  const DateTimeFields local = LocalStart(plan);
   out[58] = static_cast<uint8_t>(local.hour);
   out[59] = static_cast<uint8_t>(local.minute);
   out[60] = static_cast<uint8_t>(local.second);
   uint16_t code = 739, subCode = ethernet ? 4 : 6;
-  if (!linkView) code = ethernet ? (spec.bandwidth == 100000000 ? 880 : 358) : 363, subCode = 0;
+  if (!linkView) code = ethernet ? (plan.bandwidth == 100000000 ? 880 : 358) : 363, subCode = 0;
   SetLe16(out, 62, code);
   SetLe16(out, 64, subCode);
   if (linkView) {
@@ -85,8 +85,8 @@ std::vector<uint8_t> WriteDomino(const TraceSpec& spec) {
   PutLe32(out, 0);  // the index pointer, set below
 
   std::vector<uint8_t> index;
-  PutLe32(index, static_cast<uint32_t>(spec.frames.size()));
-  for (const TestFrame& frame : spec.frames) {
+  PutLe32(index, static_cast<uint32_t>(plan.frames.size()));
+  for (const TestFrame& frame : plan.frames) {
     std::vector<uint8_t> bytes = frame.bytes;
     const uint32_t wire = frame.wireLength ? frame.wireLength : static_cast<uint32_t>(bytes.size());
     const bool sliced = wire != bytes.size();
@@ -96,7 +96,7 @@ std::vector<uint8_t> WriteDomino(const TraceSpec& spec) {
     SetLe32(entry, 0, static_cast<uint32_t>(out.size()));
     SetLe16(entry, 4, static_cast<uint16_t>(bytes.size()));
     SetLe16(entry, 6, static_cast<uint16_t>(sliced ? wire + (ethernet ? 4 : 0) : 0));
-    SetLe32(entry, 12, static_cast<uint32_t>(std::llround((spec.startMicroseconds + frame.offsetUs) / 32)));
+    SetLe32(entry, 12, static_cast<uint32_t>(std::llround((plan.startMicroseconds + frame.offsetUs) / 32)));
     SetLe32(entry, 16, (frame.status & kStatusCrcError) ? 0 : 0x08);
     index.insert(index.end(), entry.begin(), entry.end());
     out.insert(out.end(), bytes.begin(), bytes.end());
@@ -108,6 +108,6 @@ std::vector<uint8_t> WriteDomino(const TraceSpec& spec) {
 
 }  // namespace
 
-std::vector<uint8_t> WriteWwg(const TraceSpec& spec) { return spec.kind == 21 ? WriteDa30(spec) : WriteDomino(spec); }
+std::vector<uint8_t> WriteWwg(const TraceSpec& plan) { return plan.kind == 21 ? WriteDa30(plan) : WriteDomino(plan); }
 
 }  // namespace corvanta::testing
