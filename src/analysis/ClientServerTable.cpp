@@ -153,6 +153,12 @@ void RowBuilder::Conversation(const NetAddressNode& sender, int32_t peerIndex, c
   const PacketFlags firstFlags = model.Packets.At(head.FirstPacket).Flags;
   if (firstFlags & kPacketGroup) return;
 
+  const bool request = (firstFlags & kPacketRequest) != 0;
+  const bool reply = (firstFlags & kPacketReply) != 0;
+  // No row unless a command, or a reply whose reverse peer is missing (run 0 would find it
+  // one-way): skip run 0's walks over both chains when the outcome is already known.
+  if (!request && (!reply || directory_.Find(peer.PeerAddress, sender.Address) >= 0)) return;
+
   // Run 0: response times.
   Selection forward = Direction(sender, peerIndex, headIndex);
   engine_.Options = AnalysisOptions{};
@@ -160,8 +166,6 @@ void RowBuilder::Conversation(const NetAddressNode& sender, int32_t peerIndex, c
   engine_.ServerBusySeen = false;
   const AnalysisResult run0 = engine_.AnalyzeConversation(forward);
   const bool serverBusy = engine_.ServerBusySeen;
-  const bool request = (firstFlags & kPacketRequest) != 0;
-  const bool reply = (firstFlags & kPacketReply) != 0;
   if (run0.AnalysisState != kAnalysisOk && run0.AnalysisState != kAnalysisOneWay &&
       run0.AnalysisState != kAnalysisAcksOnly)
     return;

@@ -24,15 +24,26 @@ uint16_t Fold16(uint32_t sum) {
 // The one's-complement sum does not depend on byte order: the words are added in the
 // machine's order and the result swapped once at the end.
 uint16_t OnesComplementSum(const uint8_t* data, size_t size, uint32_t initial) {
-  uint64_t wide = 0;
+  // 32-bit halves added into two 64-bit sums: no carry chain between iterations, and no
+  // overflow below 16 GB. Zero only for all-zero data, as an end-around-carry sum.
+  uint64_t a = 0;
+  uint64_t b = 0;
   size_t i = 0;
-  for (; i + 8 <= size; i += 8) {
+  for (; i + 16 <= size; i += 16) {
+    uint64_t w0;
+    uint64_t w1;
+    std::memcpy(&w0, data + i, 8);
+    std::memcpy(&w1, data + i + 8, 8);
+    a += (w0 & 0xFFFFFFFFu) + (w0 >> 32);
+    b += (w1 & 0xFFFFFFFFu) + (w1 >> 32);
+  }
+  if (i + 8 <= size) {
     uint64_t word;
     std::memcpy(&word, data + i, 8);
-    wide += word;
-    if (wide < word) ++wide;  // end-around carry
+    a += (word & 0xFFFFFFFFu) + (word >> 32);
+    i += 8;
   }
-  uint64_t sum = Fold32(wide);
+  uint64_t sum = uint64_t{Fold32(a)} + Fold32(b);
   for (; i + 2 <= size; i += 2) {
     uint16_t word;
     std::memcpy(&word, data + i, 2);

@@ -138,6 +138,15 @@ TEST(InternetChecksum, AgreesWithWordByWordSumsAtAnyAlignmentAndLength) {
       }
   std::vector<uint8_t> ones(1500, 0xFF);
   EXPECT_EQ(OnesComplementSum(ones.data(), ones.size()), 0xFFFF);
+  // Only all-zero data sums to 0; words that cancel out sum to 0xFFFF.
+  std::vector<uint8_t> zeros(1500, 0);
+  EXPECT_EQ(OnesComplementSum(zeros.data(), zeros.size()), 0);
+  std::vector<uint8_t> cancel(64, 0);
+  cancel[0] = 0x80;
+  cancel[30] = 0x7F;
+  cancel[31] = 0xFF;
+  EXPECT_EQ(OnesComplementSum(cancel.data(), cancel.size()), ReferenceSum(cancel, 0, cancel.size(), 0));
+  EXPECT_EQ(OnesComplementSum(cancel.data(), cancel.size()), 0xFFFF);
 }
 
 TEST(InternetChecksum, PiecesChainThroughTheInitialValue) {
