@@ -17,6 +17,8 @@
 #include <variant>
 #include <vector>
 
+#include "CaptureManifest.h"
+
 extern char** environ;
 
 namespace corvanta::testing {
@@ -272,11 +274,6 @@ inline Json ParseJson(const std::string& text, bool* ok = nullptr) {
 
 // ---- Real captures
 
-inline std::filesystem::path CapturesDir() {
-  const char* shared = std::getenv("CORVANTA_SHARED_DIR");
-  return std::filesystem::path(shared ? shared : "../shared") / "captures";
-}
-
 struct ManifestRow {
   std::string capture;
   std::string format;
@@ -285,21 +282,11 @@ struct ManifestRow {
   Json expected;
 };
 
-// The rows of manifest.tsv (capture, format, file, frames, expectations); empty when the
-// captures are absent.
+// The rows of manifest.tsv with their expectations parsed; empty when the captures are absent.
 inline std::vector<ManifestRow> Manifest() {
   std::vector<ManifestRow> rows;
-  std::ifstream in(CapturesDir() / "manifest.tsv");
-  bool header = true;
-  for (std::string line; std::getline(in, line); header = false) {
-    std::vector<std::string> f;
-    for (size_t start = 0, tab = 0; tab != std::string::npos; start = tab + 1) {
-      tab = line.find('\t', start);
-      f.push_back(line.substr(start, tab == std::string::npos ? std::string::npos : tab - start));
-    }
-    if (header || f.size() != 5) continue;
-    rows.push_back({f[0], f[1], f[2], std::strtol(f[3].c_str(), nullptr, 10), ParseJson(f[4])});
-  }
+  for (const CaptureManifestRow& m : ReadCaptureManifest())
+    rows.push_back({m.capture, m.format, m.file, m.frames, ParseJson(m.expectations)});
   return rows;
 }
 

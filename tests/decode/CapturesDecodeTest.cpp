@@ -5,12 +5,11 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <map>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "CaptureManifest.h"
 #include "decode/CaptureModel.h"
 #include "decode/Decoder.h"
 #include "decode/TraceStatistics.h"
@@ -20,10 +19,7 @@
 namespace corvanta {
 namespace {
 
-std::filesystem::path CapturesDir() {
-  const char* shared = std::getenv("CORVANTA_SHARED_DIR");
-  return std::filesystem::path(shared ? shared : "../shared") / "captures";
-}
+using testing::CapturesDir;
 
 struct Expectations {
   long frames = -1;
@@ -70,17 +66,9 @@ std::map<std::string, long> Categories(const std::string& json) {
 
 std::vector<ManifestRow> Manifest(const std::string& format) {
   std::vector<ManifestRow> rows;
-  std::ifstream in(CapturesDir() / "manifest.tsv");
-  std::string line;
-  std::getline(in, line);  // column names
-  while (std::getline(in, line)) {
-    std::istringstream fields(line);
-    ManifestRow row;
-    std::string frames, json;
-    if (!std::getline(fields, row.capture, '\t') || !std::getline(fields, row.format, '\t') ||
-        !std::getline(fields, row.file, '\t') || !std::getline(fields, frames, '\t') || !std::getline(fields, json))
-      continue;
-    if (row.format != format) continue;
+  for (const testing::CaptureManifestRow& m : testing::ReadCaptureManifest(format)) {
+    ManifestRow row{m.capture, m.format, m.file, {}};
+    const std::string& json = m.expectations;
     row.expected.frames = NumberAfter(json, "frames");
     row.expected.broadcast = NumberAfter(json, "broadcast");
     row.expected.multicast = NumberAfter(json, "multicast");

@@ -3,49 +3,24 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <map>
-#include <sstream>
 
+#include "CaptureManifest.h"
 #include "ReaderHarness.h"
 
 namespace corvanta::testing {
 namespace {
 
-struct CaptureFile {
-  std::string capture;
-  std::string format;
-  std::string path;
-  size_t frames = 0;
-};
+using CaptureFile = CaptureManifestRow;
 
 const std::map<std::string, AnalyzerKind> kFormatKinds = {
     {"netmon1", 8}, {"netmon2", 9}, {"ngsniffer", 11}, {"ngwsniffer_1_1", 10}, {"ngwsniffer_2_0", 10}};
 
-std::filesystem::path CapturesDir() {
-  const char* shared = std::getenv("CORVANTA_SHARED_DIR");
-  return std::filesystem::path(shared ? shared : "../shared") / "captures";
-}
-
 std::vector<CaptureFile> ManifestFiles() {
   std::vector<CaptureFile> files;
-  std::ifstream in(CapturesDir() / "manifest.tsv");
-  std::string line;
-  std::getline(in, line);  // column names
-  while (std::getline(in, line)) {
-    std::istringstream fields(line);
-    CaptureFile f;
-    std::string file, frames;
-    if (!std::getline(fields, f.capture, '\t') || !std::getline(fields, f.format, '\t') ||
-        !std::getline(fields, file, '\t') || !std::getline(fields, frames, '\t'))
-      continue;
-    if (!kFormatKinds.count(f.format)) continue;
-    f.path = (CapturesDir() / file).string();
-    f.frames = std::stoul(frames);
-    files.push_back(f);
-  }
+  for (CaptureFile& f : ReadCaptureManifest())
+    if (kFormatKinds.count(f.format)) files.push_back(std::move(f));
   return files;
 }
 
@@ -70,7 +45,7 @@ TEST_F(Captures4, EveryFileYieldsItsManifestCount) {
   for (const CaptureFile& file : files_) {
     ReadResult r = ReadCapture(file);
     EXPECT_TRUE(r.opened) << file.path;
-    EXPECT_EQ(r.frames.size(), file.frames) << file.path;
+    EXPECT_EQ(r.frames.size(), static_cast<size_t>(file.frames)) << file.path;
   }
 }
 

@@ -3,36 +3,20 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <map>
 
+#include "CaptureManifest.h"
 #include "ReaderHarness.h"
 
 namespace corvanta::testing {
 namespace {
 
-std::filesystem::path SharedCaptures() {
-  const char* shared = std::getenv("CORVANTA_SHARED_DIR");
-  return std::filesystem::path(shared ? shared : "../shared") / "captures";
-}
-
 // capture name -> (file, frames) for the manifest rows of one format.
 std::map<std::string, std::pair<std::string, size_t>> RowsOf(const std::string& format) {
   std::map<std::string, std::pair<std::string, size_t>> rows;
-  std::ifstream manifest(SharedCaptures() / "manifest.tsv");
-  for (std::string line; std::getline(manifest, line);) {
-    std::vector<std::string> cells;
-    for (size_t from = 0;;) {
-      const size_t tab = line.find('\t', from);
-      cells.push_back(line.substr(from, tab - from));
-      if (tab == std::string::npos) break;
-      from = tab + 1;
-    }
-    if (cells.size() >= 4 && cells[1] == format)
-      rows[cells[0]] = {(SharedCaptures() / cells[2]).string(), std::stoul(cells[3])};
-  }
+  for (const CaptureManifestRow& row : ReadCaptureManifest(format))
+    rows[row.capture] = {row.path, static_cast<size_t>(row.frames)};
   return rows;
 }
 
@@ -46,7 +30,7 @@ ReadResult ReadEthernet(AnalyzerKind kind, const std::string& path) {
 class Captures5 : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!std::filesystem::exists(SharedCaptures() / "manifest.tsv")) GTEST_SKIP() << "no shared captures";
+    if (!std::filesystem::exists(CapturesDir() / "manifest.tsv")) GTEST_SKIP() << "no shared captures";
     snoop_ = RowsOf("snoop");
     lanalyzer_ = RowsOf("lanalyzer");
     ASSERT_FALSE(snoop_.empty());
