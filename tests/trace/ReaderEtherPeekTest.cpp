@@ -3,7 +3,7 @@
 #include "trace/Bytes.h"
 #include "trace/TimeUtil.h"
 #include "writers/EtherPeekWriter.h"
-#include "writers/SnifferReadBack.h"
+#include "ReaderReadBack.h"
 
 namespace corvanta::testing {
 namespace {

@@ -2,7 +2,7 @@
 
 #include "trace/Bytes.h"
 #include "trace/TimeUtil.h"
-#include "writers/SnifferReadBack.h"
+#include "ReaderReadBack.h"
 #include "writers/Writers.h"
 
 namespace corvanta::testing {

@@ -4,7 +4,7 @@
 
 #include "trace/readers/Observer.h"
 #include "writers/ObserverWriter.h"
-#include "writers/SnifferReadBack.h"
+#include "ReaderReadBack.h"
 
 namespace corvanta::testing {
 namespace {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "trace/TimeUtil.h"
-#include "writers/SnifferReadBack.h"
+#include "ReaderReadBack.h"
 #include "writers/SnifferWriter.h"
 
 namespace corvanta::testing {

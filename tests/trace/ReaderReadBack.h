@@ -1,11 +1,10 @@
 #pragma once
-// Reads a written image back through the reader of its kind. For the reader tests only: it
-// builds on the harness in tests/trace.
+// Reads a written image back through the reader of its kind.
 #include <cstdio>
 #include <string>
 #include <vector>
 
-#include "trace/ReaderHarness.h"
+#include "ReaderHarness.h"
 #include "trace/TimeUtil.h"
 #include "writers/SnifferFamily.h"
 
