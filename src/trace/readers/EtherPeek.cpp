@@ -6,7 +6,7 @@
 #include "trace/Bytes.h"
 #include "trace/TimeUtil.h"
 #include "trace/readers/ReaderFactories.h"
-#include "trace/readers/Sniffer.h"
+#include "trace/readers/ReaderSteps.h"
 
 namespace corvanta {
 

@@ -4,8 +4,7 @@
 
 #include "trace/Bytes.h"
 #include "trace/readers/ReaderFactories.h"
-#include "trace/readers/Sniffer.h"
-#include "trace/readers/Snoop.h"
+#include "trace/readers/ReaderSteps.h"
 
 namespace corvanta {
 namespace {

@@ -7,7 +7,7 @@
 #include "trace/Fcs.h"
 #include "trace/TimeUtil.h"
 #include "trace/readers/ReaderFactories.h"
-#include "trace/readers/Sniffer.h"
+#include "trace/readers/ReaderSteps.h"
 
 namespace corvanta {
 

@@ -1,7 +1,5 @@
 // Readers of the Sniffer family: NetXRay / Sniffer Windows (kind 10) and Sniffer DOS
 // (kind 11), plain or block-compressed.
-#include "trace/readers/Sniffer.h"
-
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -12,33 +10,10 @@
 #include "trace/Fcs.h"
 #include "trace/TimeUtil.h"
 #include "trace/readers/ReaderFactories.h"
+#include "trace/readers/ReaderSteps.h"
 #include "trace/readers/SnifferDecompress.h"
 
 namespace corvanta {
-
-bool ReadFileHeader(ReaderContext& ctx, uint8_t* header, size_t size) {
-  ctx.frame.FrameNumber = 0;
-  return ctx.file.ReadAt(0, header, size);
-}
-
-bool ReadStoredFrame(ReaderContext& ctx, uint64_t count) {
-  if (count > kMaxFrameLength) {
-    ctx.readError = true;
-    return false;
-  }
-  if (!ctx.file.Read(ctx.frame.Data.data(), static_cast<size_t>(count))) {
-    ctx.endOfFile = true;
-    return false;
-  }
-  return true;
-}
-
-void ClearFrameTail(FrameRecord& frame, size_t from, size_t to) {
-  to = std::min<size_t>(to, kMaxFrameLength);
-  if (from < to)
-    std::fill(frame.Data.begin() + static_cast<std::ptrdiff_t>(from),
-              frame.Data.begin() + static_cast<std::ptrdiff_t>(to), 0);
-}
 
 namespace {
 

@@ -1,37 +1,14 @@
 // Sun snoop (kind 15) and Shomiti Surveyor (kind 16): one big-endian record format; the
 // Shomiti records end with a 16-byte trailer that carries the CRC-error bit.
-#include "trace/readers/Snoop.h"
-
 #include <algorithm>
 
 #include "trace/Bytes.h"
 #include "trace/Fcs.h"
 #include "trace/TimeUtil.h"
 #include "trace/readers/ReaderFactories.h"
-#include "trace/readers/Sniffer.h"
+#include "trace/readers/ReaderSteps.h"
 
 namespace corvanta {
-
-bool ReadOrEnd(ReaderContext& ctx, void* dst, size_t count) {
-  if (dst ? ctx.file.Read(dst, count) : ctx.file.Skip(count)) return true;
-  ctx.endOfFile = true;
-  return false;
-}
-
-bool RejectRecord(ReaderContext& ctx) {
-  ctx.readError = true;
-  return false;
-}
-
-void StartAtUnixSeconds(ReaderContext& ctx, uint32_t seconds) {
-  ctx.timeZoneBias = TimeZoneBiasAtUtc(seconds);
-  ctx.frame.StartTime = UnixSecondsToStartTime(seconds, ctx.timeZoneBias);
-}
-
-int64_t LocalSecondOfDay(int64_t unixSeconds, int64_t timeZoneBias) {
-  const int64_t local = unixSeconds - timeZoneBias;
-  return (local % 86400 + 86400) % 86400;
-}
 
 namespace {
 

@@ -1,12 +1,23 @@
 #pragma once
-// Steps shared by the readers of snoop, LANalyzer, LANWatch, WWG, TTC, HP, IBM and Digitech
-// traces (the file header, stored frame bytes and the frame tail: trace/readers/Sniffer.h).
+// Steps every reader shares: the file header, stored frame bytes, the frame tail, the
+// delivery loop and capture start times.
 #include <cstddef>
 #include <cstdint>
 
 #include "trace/ReaderContext.h"
 
 namespace corvanta {
+
+// Starts an open pass: FrameNumber 0 and the file header read from offset 0. False when
+// the file is too short for it.
+bool ReadFileHeader(ReaderContext& ctx, uint8_t* header, size_t size);
+
+// Reads count stored frame bytes into Data. False ends the pass: a count beyond the frame
+// buffer sets readError, a file too short for it endOfFile.
+bool ReadStoredFrame(ReaderContext& ctx, uint64_t count);
+
+// Zeroes Data[from, to), to capped at the buffer, so bytes the file did not hold are defined.
+void ClearFrameTail(FrameRecord& frame, size_t from, size_t to);
 
 // Reads count bytes at the current position, or passes over them when dst is null. False
 // ends the pass: the file is too short.
