@@ -1,10 +1,12 @@
 #include "analysis/ClientServerTable.h"
 
 #include <algorithm>
+#include <atomic>
 #include <charconv>
 #include <cmath>
 #include <optional>
 #include <span>
+#include <thread>
 
 #include "analysis/ConversationEngine.h"
 #include "analysis/GridRows.h"
@@ -24,6 +26,13 @@ constexpr int kFtpControlPort = 21;
 constexpr int kMinRunPackets = 4;             // fewer sent packets give no throughput figure
 constexpr double kMinRunDuration = 100000.0;  // microseconds; shorter runs give none either
 constexpr int kMinRatedPairs = 4;             // pairs needed before B and C judge the response time
+// Conversations a worker takes at a time when the table is built on several threads.
+constexpr size_t kConversationsPerChunk = 128;
+
+// Totals never wrap; adding non-negative amounts this way gives the same sum in any grouping.
+void AddSaturated(int32_t& total, int64_t amount) {
+  total = static_cast<int32_t>(std::min<int64_t>(int64_t{total} + amount, INT32_MAX));
+}
 
 std::span<const uint8_t> KeyBytes(std::string_view key) {
   return {reinterpret_cast<const uint8_t*>(key.data()), key.size()};
@@ -86,26 +95,26 @@ double ThroughputKBs(const AnalysisResult& run) {
 
 class RowBuilder {
  public:
-  RowBuilder(const ClientServerSources& sources, const ClientServerOptions& options, std::vector<ClientServerRow>& rows,
-             std::array<int32_t, kCsProblemColumns>& totals)
+  RowBuilder(const ClientServerSources& sources, const ClientServerOptions& options, const PeerDirectory& directory)
       : src_(sources),
         opt_(options),
         ports_(sources.Ports != nullptr ? *sources.Ports : noPorts_),
-        directory_(sources.Model),
-        engine_(sources.Model),
-        rows_(rows),
-        totals_(totals) {
+        directory_(directory),
+        engine_(sources.Model) {
     engine_.Directory = &directory_;
+  }
+
+  // Where the next rows and totals go.
+  void Output(std::vector<ClientServerRow>& rows, std::array<int32_t, kCsProblemColumns>& totals) {
+    rows_ = &rows;
+    totals_ = &totals;
   }
 
   void Conversation(const NetAddressNode& sender, int32_t peerIndex, const TNetPeer& peer, int32_t headIndex,
                     const TTransHead& head);
 
  private:
-  void Count(int column, int64_t amount = 1) {
-    int64_t sum = int64_t{totals_[static_cast<size_t>(column)]} + amount;
-    totals_[static_cast<size_t>(column)] = static_cast<int32_t>(std::min<int64_t>(sum, INT32_MAX));
-  }
+  void Count(int column, int64_t amount = 1) { AddSaturated((*totals_)[static_cast<size_t>(column)], amount); }
   void Mark(ClientServerRow& row, int column) {
     row[static_cast<size_t>(column)] = kCsMark;
     Count(column);
@@ -139,10 +148,10 @@ class RowBuilder {
   const ClientServerOptions& opt_;
   UserPorts noPorts_;
   const UserPorts& ports_;
-  PeerDirectory directory_;
+  const PeerDirectory& directory_;
   ConversationEngine engine_;
-  std::vector<ClientServerRow>& rows_;
-  std::array<int32_t, kCsProblemColumns>& totals_;
+  std::vector<ClientServerRow>* rows_ = nullptr;
+  std::array<int32_t, kCsProblemColumns>* totals_ = nullptr;
 };
 
 void RowBuilder::Conversation(const NetAddressNode& sender, int32_t peerIndex, const TNetPeer& peer, int32_t headIndex,
@@ -190,7 +199,7 @@ void RowBuilder::Conversation(const NetAddressNode& sender, int32_t peerIndex, c
     }
   }
 
-  ClientServerRow& row = rows_.emplace_back();
+  ClientServerRow& row = rows_->emplace_back();
   const AddressKey& clientKey = clientIsSender ? sender.Address : peer.PeerAddress;
   const AddressKey& serverKey = clientIsSender ? peer.PeerAddress : sender.Address;
   row[kCsColClientKey] = KeyText(clientKey);
@@ -318,17 +327,80 @@ void ClientServerTable::Build(const ClientServerSources& sources, const ClientSe
   totals_.fill(0);
   options_ = options;
   sortedColumn_ = -1;
-  RowBuilder builder(sources, options_, rows_, totals_);
   const CaptureModel& model = sources.Model;
+  const PeerDirectory directory(model);
+
+  // The conversations in table order: sending addresses in key order, their peers, the
+  // peers' conversations.
+  struct Item {
+    const NetAddressNode* Sender;
+    int32_t Peer;
+    int32_t Head;
+  };
+  std::vector<Item> items;
   model.NetAddresses.ForEach([&](const NetAddressNode& node) {
     if ((node.Roles & kRolesSent) == 0) return;
     model.ForEachNetPeer(node, [&](int32_t peerIndex, const TNetPeer& peer) {
-      if (poll) poll();
-      model.ForEachConversation(peer, [&](int32_t headIndex, const TTransHead& head) {
-        builder.Conversation(node, peerIndex, peer, headIndex, head);
+      model.ForEachConversation(peer, [&](int32_t headIndex, const TTransHead&) {
+        items.push_back(Item{&node, peerIndex, headIndex});
       });
     });
   });
+  auto build = [&](RowBuilder& builder, size_t begin, size_t end) {
+    for (size_t i = begin; i < end; ++i) {
+      const Item& item = items[i];
+      builder.Conversation(*item.Sender, item.Peer, model.Objects.Get<TNetPeer>(item.Peer), item.Head,
+                           model.Objects.Get<TTransHead>(item.Head));
+    }
+  };
+
+  const size_t chunks = (items.size() + kConversationsPerChunk - 1) / kConversationsPerChunk;
+  const size_t threads = std::min<size_t>(static_cast<size_t>(std::max(1, options.Threads)), chunks);
+  if (threads <= 1) {
+    RowBuilder builder(sources, options_, directory);
+    builder.Output(rows_, totals_);
+    for (size_t c = 0; c < chunks; ++c) {
+      if (poll) poll();
+      build(builder, c * kConversationsPerChunk, std::min(items.size(), (c + 1) * kConversationsPerChunk));
+    }
+    return;
+  }
+
+  // The model is only read here, so the chunks are measured in parallel; their rows are
+  // joined in table order. Only the calling thread polls and publishes rows.
+  struct Chunk {
+    std::vector<ClientServerRow> Rows;
+    std::array<int32_t, kCsProblemColumns> Totals{};
+    std::atomic<bool> Done{false};
+  };
+  std::vector<Chunk> results(chunks);
+  std::atomic<size_t> nextChunk{0};
+  size_t joined = 0;
+  auto join = [&] {
+    for (; joined < chunks && results[joined].Done.load(std::memory_order_acquire); ++joined) {
+      Chunk& chunk = results[joined];
+      std::move(chunk.Rows.begin(), chunk.Rows.end(), std::back_inserter(rows_));
+      chunk.Rows = {};
+      for (size_t i = 0; i < totals_.size(); ++i) AddSaturated(totals_[i], chunk.Totals[i]);
+    }
+  };
+  auto work = [&](bool caller) {
+    RowBuilder builder(sources, options_, directory);
+    for (size_t c; (c = nextChunk.fetch_add(1)) < chunks;) {
+      if (caller && poll) poll();
+      Chunk& chunk = results[c];
+      builder.Output(chunk.Rows, chunk.Totals);
+      build(builder, c * kConversationsPerChunk, std::min(items.size(), (c + 1) * kConversationsPerChunk));
+      chunk.Done.store(true, std::memory_order_release);
+      if (caller) join();
+    }
+  };
+  {
+    std::vector<std::jthread> workers;
+    for (size_t t = 1; t < threads; ++t) workers.emplace_back(work, false);
+    work(true);
+  }
+  join();
 }
 
 std::array<std::string, kCsVisibleColumns> ClientServerTable::Headers() const {

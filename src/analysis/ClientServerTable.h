@@ -93,6 +93,8 @@ struct ClientServerOptions {
   int32_t LastFrame = INT32_MAX;  // the conversations are measured over frames 1 to this
   char ThousandsSep = ',';
   char DecimalSep = '.';
+  // Threads measuring conversations; the rows come out the same whatever the number.
+  int Threads = 1;
 };
 
 // Texts with which the toolbox is asked to select a row's conversation.
@@ -111,8 +113,8 @@ std::string ClientServerName(const CaptureModel& model, const VendorTable* vendo
 
 class ClientServerTable {
  public:
-  // Rebuilds the table from the model. poll runs once before every peer so that the caller
-  // can keep its window responsive.
+  // Rebuilds the table from the model. poll runs on the calling thread before every group of
+  // conversations so that the caller can keep its window responsive.
   void Build(const ClientServerSources& sources, const ClientServerOptions& options,
              const std::function<void()>& poll = {});
 

@@ -2,8 +2,10 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <memory>
+#include <thread>
 
 #include "Version.h"
 #include "cli/CliOptions.h"
@@ -50,7 +52,7 @@ class ProgressLine {
   std::function<void(size_t)> TableCallback() {
     if (!enabled_) return {};
     return [this](size_t rows) {
-      if ((++peers_ & 0xFF) == 1 && Due())
+      if (Due())
         Show("Analyzing... " + name_ + "  Conversations: " + FormatCount(static_cast<int64_t>(rows), sep_));
     };
   }
@@ -80,7 +82,6 @@ class ProgressLine {
   char sep_;
   bool enabled_;
   bool shown_ = false;
-  uint64_t peers_ = 0;
   std::chrono::steady_clock::time_point last_{};
 };
 
@@ -141,6 +142,8 @@ int RunCli(const std::vector<std::string>& args, std::FILE* out, std::FILE* err,
   analysis.vendors = report.vendors;
   analysis.table.ThousandsSep = report.thousandsSep;
   analysis.table.DecimalSep = report.decimalSep;
+  // The conversations are measured on every core; the table is the same on one.
+  analysis.table.Threads = static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 8u));
 
   const bool array = json && o.traces.size() > 1;
   std::string text;

@@ -19,7 +19,9 @@ void RunPass(TraceAnalysis& a, const AnalysisOptions& options, const PollCallbac
   env.kind = info.kind;
   env.vendors = options.vendors;
   Decoder decoder(*a.model, *a.statistics, env);
-  a.pass = ProcessTraceFile(info, decoder, poll, false);
+  PassOptions pass;
+  pass.readAhead = true;  // the reader on a second core
+  a.pass = ProcessTraceFile(info, decoder, poll, pass);
   a.elapsedUs = decoder.ElapsedTime();
   // A header bandwidth under 1 Mbit/s leaves the decoder measuring against its default.
   a.statsBandwidthMbps = decoder.Environment().bandwidthMbps;

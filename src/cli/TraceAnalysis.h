@@ -27,7 +27,7 @@ struct AnalysisOptions {
   bool buildTable = true;
   ClientServerOptions table;             // separators and name choices of the table
   const VendorTable* vendors = nullptr;  // null: no vendor names
-  // Called before every peer while the client/server table is built, with the rows so far.
+  // Called now and then while the client/server table is built, with the rows so far.
   std::function<void(size_t rows)> tableProgress;
 };
 

@@ -1,5 +1,8 @@
 #include "decode/Decoder.h"
 
+#include <algorithm>
+
+#include "decode/InternetChecksum.h"
 #include "naming/LearnedNames.h"
 
 namespace corvanta {
@@ -60,6 +63,13 @@ bool Decoder::DecodeFrame(FrameRecord& frame) {
 
   statistics_.CountFrameDone();
   return false;
+}
+
+void Decoder::Prepare(FrameRecord& frame) const {
+  if (preScan_ || (env_.topology != kEthernet && env_.topology != kTokenRing)) return;
+  const size_t stored = std::min<size_t>(frame.CapturedLength, kMaxFrameLength);
+  frame.Prepared.ByteSum = OnesComplementSum(frame.Data.data(), stored);
+  frame.Prepared.HasByteSum = true;
 }
 
 DataLinkResult Decoder::DecodeDataLink(FrameRecord& frame, ByteView data) {

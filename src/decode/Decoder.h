@@ -34,6 +34,9 @@ class Decoder : public FrameSink {
   // imports the address book.
   void BeginPass(const TraceInfo& info, bool preScan) override;
   bool DecodeFrame(FrameRecord& frame) override;
+  // The sum of the frame's stored bytes, from which the transport checksums are judged
+  // without reading the payload again.
+  void Prepare(FrameRecord& frame) const override;
   double ElapsedTime() const override { return statistics_.ElapsedTime; }
   // Closes the last one-second interval; unless pre-scanning, runs the post-pass of the
   // network stage.

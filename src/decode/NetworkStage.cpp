@@ -25,6 +25,35 @@ uint16_t SumSkipping(ByteView data, size_t offset, size_t count, size_t skip, ui
   return OnesComplementSum(tail.data(), tail.size(), sum);
 }
 
+uint16_t Swapped(uint16_t sum) { return static_cast<uint16_t>(sum << 8 | sum >> 8); }
+
+// The sum of count bytes from offset taken where they stand in the frame's grid of 16-bit
+// words: a piece starting at an odd offset has its bytes in the other halves.
+uint16_t GridSum(ByteView data, size_t offset, size_t count) {
+  ByteView piece = data.Sub(offset, count);
+  uint16_t sum = OnesComplementSum(piece.data(), piece.size());
+  return offset % 2 == 0 ? sum : Swapped(sum);
+}
+
+// SumSkipping's answer from the sum of the whole frame: the bytes outside the range (the
+// headers before it, the trailer after it) are taken away, so the payload is not read.
+// Equal to SumSkipping's up to the two zeros of one's complement, which the initial sum
+// (never zero here) absorbs.
+uint16_t SumSkippingFromWhole(ByteView data, uint16_t whole, size_t offset, size_t count, size_t skip,
+                              uint32_t initial) {
+  const size_t end = std::min(offset + count, data.size());
+  const auto fold = [](uint32_t sum) {
+    sum = (sum & 0xFFFFu) + (sum >> 16);
+    return static_cast<uint16_t>((sum & 0xFFFFu) + (sum >> 16));
+  };
+  uint32_t outside = uint32_t{GridSum(data, 0, offset)} + GridSum(data, end, data.size() - end);
+  if (skip >= offset && skip + 2 <= offset + count) outside += GridSum(data, skip, 2);
+  // Taking away is adding the complement.
+  uint16_t range = fold(uint32_t{whole} + static_cast<uint16_t>(~fold(outside)));
+  if (offset % 2 != 0) range = Swapped(range);
+  return fold(uint32_t{range} + fold(initial));
+}
+
 }  // namespace
 
 void NetworkStage::Decode(const FrameRecord& frame, const DataLinkResult& link) {
@@ -35,6 +64,7 @@ void NetworkStage::Decode(const FrameRecord& frame, const DataLinkResult& link) 
   // Only the captured bytes are read; fields past them read as zero, never as what an
   // earlier frame left in the buffer.
   p.data = ByteView(frame.Data.data(), std::min<size_t>(frame.CapturedLength, kMaxFrameLength));
+  if (frame.Prepared.HasByteSum) p.prepared = &frame.Prepared;
   p.network = link.networkOffset - 1u;
   p.ip = ip;
   p.group = link.group;
@@ -290,7 +320,9 @@ void NetworkStage::JudgeTransportChecksum(Packet& p) {
   uint32_t pseudo = OnesComplementSum(addresses.data(), addresses.size());
   pseudo += tcp ? 6u : 17u;
   pseudo += tcp ? length : d.U16be(t + 4);
-  const uint16_t computed = static_cast<uint16_t>(~SumSkipping(d, t, length, field, pseudo));
+  const uint16_t sum = p.prepared != nullptr ? SumSkippingFromWhole(d, p.prepared->ByteSum, t, length, field, pseudo)
+                                             : SumSkipping(d, t, length, field, pseudo);
+  const uint16_t computed = static_cast<uint16_t>(~sum);
   if (!ChecksumsAgree(computed, stored)) p.record.Flags |= tcp ? kPacketTcpChecksumError : kPacketUdpChecksumError;
 }
 

@@ -34,6 +34,7 @@ class NetworkStage {
     uint16_t sourcePort = 0;
     uint16_t destinationPort = 0;
     TPacket record;  // the fields of the packet record, links unused
+    const FramePrepared* prepared = nullptr;  // the frame's sum when worked out ahead
   };
 
   // Counters are 32-bit; a trace large enough to pass their range holds them at the top

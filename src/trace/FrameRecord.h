@@ -8,6 +8,13 @@ inline constexpr uint16_t kMaxFrameLength = 32768;
 inline constexpr uint16_t kStatusCrcError = 0x8000;
 inline constexpr uint16_t kStatusAlignmentError = 0x4000;
 
+// What a sink worked out from a frame's bytes alone on the reader's thread (see
+// FrameSink::Prepare); nothing is set when the frame was handed over directly.
+struct FramePrepared {
+  bool HasByteSum = false;
+  uint16_t ByteSum = 0;  // one's-complement sum of the stored bytes as big-endian words
+};
+
 // The one record through which readers hand frames to the decoder; reused for every frame.
 struct FrameRecord {
   int32_t FrameNumber = 0;     // frames handed over so far; n while the n-th is decoded
@@ -16,6 +23,7 @@ struct FrameRecord {
   uint16_t Length = 0;         // on the wire, Ethernet including the 4-byte check sequence
   uint16_t CapturedLength = 0; // bytes actually stored in the file
   uint16_t Status = 0;         // kStatusCrcError | kStatusAlignmentError
+  FramePrepared Prepared;
   std::array<uint8_t, kMaxFrameLength> Data{};
 };
 

@@ -11,6 +11,11 @@ class FrameSink {
   virtual ~FrameSink() = default;
   // Returns true to ask the reader to stop at once.
   virtual bool DecodeFrame(FrameRecord& frame) = 0;
+  // When the reader runs ahead on a thread of its own, each frame passes here on that thread
+  // before it is queued for DecodeFrame, so that work depending on its bytes alone is done
+  // in parallel. It runs while earlier frames are decoded: it may read only the frame and
+  // what BeginPass fixed, and write only frame.Prepared.
+  virtual void Prepare(FrameRecord& /*frame*/) const {}
   // Trace time covered so far in microseconds, for the progress display.
   virtual double ElapsedTime() const { return 0; }
   // Before the open pass: reset the model and counters, derive the bandwidth in bytes per

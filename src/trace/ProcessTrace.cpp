@@ -1,5 +1,17 @@
 #include "trace/ProcessTrace.h"
 
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <cstring>
+#include <exception>
+#include <mutex>
+#include <thread>
+
+#ifdef __linux__
+#include <pthread.h>
+#endif
+
 #include "trace/TimeUtil.h"
 #include "trace/readers/ReaderFactories.h"
 
@@ -24,6 +36,175 @@ class PreScanSink : public FrameSink {
  private:
   FrameSink& inner_;
 };
+
+// Carries frames from the reader's thread to the decoder on the calling thread through a
+// ring of frame records. The reader's side is a sink: it copies each frame into a free slot.
+// Each side publishes its count in batches, and always before it waits, so neither can wait
+// for what the other has not yet published. A side that finds nothing to do spins a little,
+// then sleeps until there is a good deal to do (half a ring for the reader), so that the
+// threads do not wake each other for every batch.
+class FramePipe final : public FrameSink {
+ public:
+  struct Taken {
+    FrameRecord* Frame;
+    uint64_t Position;  // of the reader in the file when it handed the frame over
+  };
+
+  explicit FramePipe(const FrameSink& decoder) : decoder_(decoder), slots_(new Slot[kSlots]) {}
+  // The context whose progress position goes with each frame.
+  void Attach(const ReaderContext& ctx) { ctx_ = &ctx; }
+
+  // Reader's thread: copies the frame into the next slot; true once the decoder has stopped.
+  bool DecodeFrame(FrameRecord& frame) override {
+    if (written_ - tail_.load(std::memory_order_acquire) == kSlots) {
+      Publish(head_, written_, consumerAsleep_);
+      Await(readerAsleep_, [&] { return kSlots - (written_ - tail_.load()) >= kSlots / 2 || stop_.load(); });
+    }
+    if (stop_.load(std::memory_order_acquire)) return true;
+    Slot& slot = slots_[written_ % kSlots];
+    FrameRecord& to = slot.Frame;
+    to.FrameNumber = frame.FrameNumber;
+    to.StartTime = frame.StartTime;
+    to.Timestamp = frame.Timestamp;
+    to.Length = frame.Length;
+    to.CapturedLength = frame.CapturedLength;
+    to.Status = frame.Status;
+    // The loop has cut both lengths to the record's size.
+    std::memcpy(to.Data.data(), frame.Data.data(), std::max(frame.Length, frame.CapturedLength));
+    to.Prepared = FramePrepared{};
+    decoder_.Prepare(to);
+    slot.Position = ctx_ != nullptr ? ctx_->progressPosition : 0;
+    if (++written_ % kBatch == 0) Publish(head_, written_, consumerAsleep_);
+    return false;
+  }
+  // Reader's thread, once its pass is over.
+  void Finish() {
+    head_.store(written_);
+    finished_.store(true);
+    Notify(consumerAsleep_);
+  }
+
+  // Calling thread: the next frame, or null once the reader has finished and every frame
+  // was taken.
+  Taken Next() {
+    if (head_.load(std::memory_order_acquire) == taken_) {
+      Publish(tail_, taken_, readerAsleep_);
+      Await(consumerAsleep_, [&] { return head_.load() != taken_ || finished_.load(); });
+      if (head_.load(std::memory_order_acquire) == taken_) return {nullptr, 0};
+    }
+    Slot& slot = slots_[taken_ % kSlots];
+    // The decoder reads the next frame's headers soon: have them brought from the reader's
+    // cache meanwhile.
+    if (head_.load(std::memory_order_relaxed) - taken_ >= 2) {
+      const auto* next = reinterpret_cast<const char*>(&slots_[(taken_ + 1) % kSlots]);
+      for (int line = 0; line < 4; ++line) __builtin_prefetch(next + 64 * line);
+    }
+    return {&slot.Frame, slot.Position};
+  }
+  // Calling thread: the frame given by Next is decoded; its slot is free again.
+  void Release() {
+    if (++taken_ % kBatch == 0) Publish(tail_, taken_, readerAsleep_);
+  }
+  // Calling thread: the reader must stop at its next frame.
+  void Stop() {
+    stop_.store(true);
+    Notify(readerAsleep_);
+  }
+
+ private:
+  static constexpr uint32_t kSlots = 256;  // a power of two: the counters wrap cleanly
+  static constexpr uint32_t kBatch = 16;
+  static constexpr int kSpins = 50000;
+  struct Slot {
+    FrameRecord Frame;
+    uint64_t Position = 0;
+  };
+
+  // Stores a count and wakes the other side if it sleeps; it looks again itself.
+  void Publish(std::atomic<uint32_t>& count, uint32_t value, std::atomic<bool>& otherAsleep) {
+    count.store(value);
+    Notify(otherAsleep);
+  }
+  void Notify(std::atomic<bool>& asleep) {
+    if (!asleep.load()) return;
+    std::lock_guard lock(mutex_);
+    changed_.notify_all();
+  }
+  // Waits until ready holds: a short spin, then sleep. The flag is raised before ready is
+  // looked at, and the other side changes its count before it looks at the flag (all
+  // sequentially consistent), so no wake is lost.
+  template <class Ready>
+  void Await(std::atomic<bool>& asleep, Ready ready) {
+    for (int i = 0; i < kSpins; ++i) {
+      if (ready()) return;
+      CpuRelax();
+    }
+    std::unique_lock lock(mutex_);
+    asleep.store(true);
+    changed_.wait(lock, ready);
+    asleep.store(false);
+  }
+  static void CpuRelax() {
+#if defined(__x86_64__) || defined(__i386__)
+    __builtin_ia32_pause();
+#else
+    std::this_thread::yield();
+#endif
+  }
+
+  const FrameSink& decoder_;
+  const ReaderContext* ctx_ = nullptr;
+  std::unique_ptr<Slot[]> slots_;
+  uint32_t written_ = 0;  // reader's own count
+  uint32_t taken_ = 0;    // decoder's own count
+  alignas(64) std::atomic<uint32_t> head_{0};  // frames published by the reader
+  alignas(64) std::atomic<uint32_t> tail_{0};  // frames published as decoded
+  alignas(64) std::atomic<bool> finished_{false};
+  std::atomic<bool> stop_{false};
+  std::atomic<bool> readerAsleep_{false};
+  std::atomic<bool> consumerAsleep_{false};
+  std::mutex mutex_;
+  std::condition_variable changed_;
+};
+
+// The frame pass with the reader on its own thread. Returns the frame number of the last
+// frame decoded; stopped is set when poll asked to stop.
+int32_t ReadAheadFrames(ReaderContext& ctx, TraceReader& reader, FramePipe& pipe, FrameSink& sink,
+                        const PollCallback& poll, uint64_t fileSize, bool& stopped) {
+  std::exception_ptr readerFailure;
+  int32_t decoded = 0;
+  {
+    std::jthread thread([&] {
+#ifdef __linux__
+      pthread_setname_np(pthread_self(), "corvanta-read");
+#endif
+      try {
+        reader.ReadFrames(ctx, false);
+      } catch (...) {
+        readerFailure = std::current_exception();
+      }
+      pipe.Finish();
+    });
+    // Whatever the decoder throws, the reader is stopped and joined first.
+    struct StopReader {
+      FramePipe& pipe;
+      ~StopReader() { pipe.Stop(); }
+    } stopReader{pipe};
+    while (true) {
+      FramePipe::Taken taken = pipe.Next();
+      if (taken.Frame == nullptr) break;
+      FrameRecord& frame = *taken.Frame;
+      bool stop = false;
+      if (poll && poll(ReadProgress{frame.FrameNumber, taken.Position, fileSize, sink.ElapsedTime()})) stopped = stop = true;
+      if (sink.DecodeFrame(frame)) stop = true;
+      decoded = frame.FrameNumber;
+      pipe.Release();
+      if (stop) break;
+    }
+  }
+  if (readerFailure) std::rethrow_exception(readerFailure);
+  return decoded;
+}
 
 }  // namespace
 
@@ -70,9 +251,18 @@ PassResult ProcessTraceFile(const TraceInfo& info, FrameSink& sink, const PollCa
   TraceInfo passInfo = info;
   auto frame = std::make_unique<FrameRecord>();
   PreScanSink preScanSink(sink);
+  const bool readAhead = options.readAhead && !options.preScan && !options.oneFrame;
   FrameSink& decoder = options.preScan ? static_cast<FrameSink&>(preScanSink) : sink;
-  ReaderContext ctx(passInfo, *frame, decoder);
-  ctx.poll = poll;
+  // Reading ahead, the reader's frames go to the pipe and the decoder takes them from it;
+  // poll is then called on this thread, before each frame is decoded.
+  std::unique_ptr<FramePipe> pipe;
+  if (readAhead) pipe = std::make_unique<FramePipe>(decoder);
+  ReaderContext ctx(passInfo, *frame, readAhead ? static_cast<FrameSink&>(*pipe) : decoder);
+  if (readAhead)
+    pipe->Attach(ctx);
+  else
+    ctx.poll = poll;
+  int32_t decodedFrames = 0;
 
   result.fileOpened = ReaderInit(ctx);
   ctx.preScan = options.preScan;
@@ -91,13 +281,21 @@ PassResult ProcessTraceFile(const TraceInfo& info, FrameSink& sink, const PollCa
     if (result.headerRead && !ctx.noFrames) {
       frame->Status = 0;
       frame->Length = 0;
-      reader->ReadFrames(ctx, options.oneFrame);
+      if (readAhead) {
+        bool stopped = false;
+        decodedFrames = ReadAheadFrames(ctx, *reader, *pipe, sink, poll, passInfo.fileSize, stopped);
+        // Frames the reader took beyond a stop were never decoded.
+        if (stopped || decodedFrames != frame->FrameNumber) ctx.endOfFile = ctx.readError = false;
+        ctx.stopRequested = stopped;
+      } else {
+        reader->ReadFrames(ctx, options.oneFrame);
+      }
     }
   }
 
   ctx.file.Close();
   result.stopped = ctx.stopRequested;
-  result.framesRead = frame->FrameNumber;
+  result.framesRead = readAhead ? decodedFrames : frame->FrameNumber;
   result.slicedFrames = ctx.slicedFrames;
   result.endOfFile = ctx.endOfFile;
   result.readError = ctx.readError;

@@ -20,6 +20,10 @@ struct PassOptions {
   bool oneFrame = false;
   // Empty: the built-in readers.
   ReaderFactory readerFactory;
+  // The reader runs on a thread of its own, a few frames ahead of the decoder; the sink and
+  // the poll callback are still called on the calling thread only, in frame order, and the
+  // pass gives the same result. Ignored in a pre-scan.
+  bool readAhead = false;
 };
 
 struct PassResult {

@@ -7,7 +7,7 @@
 namespace corvanta {
 
 namespace {
-constexpr size_t kBufferSize = 1 << 20;
+constexpr size_t kBufferSize = 1 << 18;
 }
 
 TraceFile::~TraceFile() { Close(); }

@@ -332,15 +332,42 @@ TEST(ClientServerTableTest, IpxConversation) {
   EXPECT_EQ(t.table.Rows()[0][kCsColClient], "10.00000C112233");
 }
 
-TEST(ClientServerTableTest, PollRunsOncePerPeer) {
+TEST(ClientServerTableTest, PollRunsWhileBuilding) {
   Table t;
   t.Add(kClient, kServer, TcpExchange{});
   t.Add(kClient, kOther, TcpExchange{});
   int polls = 0;
   ClientServerSources sources{t.b.model, t.settings};
   t.table.Build(sources, t.options, [&] { ++polls; });
-  EXPECT_EQ(polls, 4);  // client to server and other, and their answers
+  EXPECT_EQ(polls, 1);  // one group of conversations
   EXPECT_EQ(t.table.ConversationsCaption(), "2 Conversations Analyzed");
+}
+
+// Several hundred conversations of varied shape: the rows, their order and the totals do
+// not depend on how many threads measure them.
+TEST(ClientServerTableTest, ThreadsGiveTheSameTable) {
+  Table t;
+  for (int i = 0; i < 600; ++i) {
+    TcpExchange x;
+    x.clientPort = static_cast<uint16_t>(1025 + i);
+    x.requests = 2 + i % 7;
+    x.replies = i % 5 == 0 ? 0 : x.requests - i % 3;
+    x.delay = 500 + 97 * (i % 13);
+    x.replyPayload = i % 4 == 0 ? 40 : 1400;
+    t.Add(Ip(10, 0, uint8_t(i / 200), uint8_t(1 + i % 200)), Ip(10, 1, 0, uint8_t(1 + i % 3)), x);
+  }
+  t.Build();
+  const std::vector<ClientServerRow> single = t.table.Rows();
+  const auto totals = t.table.Totals();
+  ASSERT_GT(single.size(), 400u);
+  for (int threads : {2, 3, 8}) {
+    t.options.Threads = threads;
+    int polls = 0;
+    t.table.Build(ClientServerSources{t.b.model, t.settings}, t.options, [&] { ++polls; });
+    EXPECT_EQ(t.table.Rows(), single) << threads;
+    EXPECT_EQ(t.table.Totals(), totals) << threads;
+    EXPECT_GE(polls, 1);
+  }
 }
 
 TEST(ClientServerTableTest, ClipboardText) {

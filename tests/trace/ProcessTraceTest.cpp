@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <stdexcept>
 
 #include "TraceTestFiles.h"
 #include "trace/Fcs.h"
@@ -105,13 +106,16 @@ std::vector<ScriptFrame> Frames(int n) {
   return script;
 }
 
-class ProcessTraceTest : public ::testing::Test {
+// Every case runs with the reader in the calling thread and with the reader running ahead
+// on a thread of its own: the decoder must see no difference.
+class ProcessTraceTest : public ::testing::TestWithParam<bool> {
  protected:
   // A file of 1000 bytes: room for ten scripted frames.
   ProcessTraceTest() : file_(std::vector<uint8_t>(1000, 0xEE), "loop.cap") { info_.path = file_.path(); }
 
   PassResult Run(std::vector<ScriptFrame> script, const PollCallback& poll = nullptr, PassOptions options = {},
                  bool openOk = true) {
+    options.readAhead = GetParam();
     options.readerFactory = [&, script, openOk](AnalyzerKind kind) {
       kindAsked_ = kind;
       return std::make_unique<ScriptedReader>(script, openOk, log_);
@@ -126,7 +130,7 @@ class ProcessTraceTest : public ::testing::Test {
   int kindAsked_ = -1;
 };
 
-TEST_F(ProcessTraceTest, EveryFrameReachesTheDecoderInOrder) {
+TEST_P(ProcessTraceTest, EveryFrameReachesTheDecoderInOrder) {
   info_.kind = 12;
   PassResult r = Run(Frames(10));
   EXPECT_EQ(kindAsked_, 12);
@@ -150,7 +154,7 @@ TEST_F(ProcessTraceTest, EveryFrameReachesTheDecoderInOrder) {
   EXPECT_EQ(log_.reads, 1);
 }
 
-TEST_F(ProcessTraceTest, EndOfFileEndsThePassQuietly) {
+TEST_P(ProcessTraceTest, EndOfFileEndsThePassQuietly) {
   PassResult r = Run(Frames(14));  // the file holds only ten
   EXPECT_EQ(decoder_.frames.size(), 10u);
   EXPECT_EQ(r.framesRead, 10);
@@ -158,7 +162,7 @@ TEST_F(ProcessTraceTest, EndOfFileEndsThePassQuietly) {
   EXPECT_FALSE(r.stopped);
 }
 
-TEST_F(ProcessTraceTest, StopKeepsTheFrameBeingDecoded) {
+TEST_P(ProcessTraceTest, StopKeepsTheFrameBeingDecoded) {
   std::vector<ReadProgress> polls;
   auto poll = [&](const ReadProgress& p) {
     polls.push_back(p);
@@ -173,7 +177,7 @@ TEST_F(ProcessTraceTest, StopKeepsTheFrameBeingDecoded) {
   EXPECT_EQ(polls.size(), 4u);
 }
 
-TEST_F(ProcessTraceTest, DecoderStopIsNotAUserStop) {
+TEST_P(ProcessTraceTest, DecoderStopIsNotAUserStop) {
   decoder_.stopAfter = 3;
   PassResult r = Run(Frames(10));
   EXPECT_EQ(decoder_.frames.size(), 3u);
@@ -182,7 +186,7 @@ TEST_F(ProcessTraceTest, DecoderStopIsNotAUserStop) {
   EXPECT_EQ(r.framesRead, 3);
 }
 
-TEST_F(ProcessTraceTest, OneFrameMode) {
+TEST_P(ProcessTraceTest, OneFrameMode) {
   PassOptions options;
   options.oneFrame = true;
   PassResult r = Run(Frames(10), nullptr, options);
@@ -191,7 +195,7 @@ TEST_F(ProcessTraceTest, OneFrameMode) {
   EXPECT_FALSE(r.stopped);
 }
 
-TEST_F(ProcessTraceTest, PreScanStopsAfterTheFirstFrame) {
+TEST_P(ProcessTraceTest, PreScanStopsAfterTheFirstFrame) {
   PassOptions options;
   options.preScan = true;
   PassResult r = Run(Frames(10), nullptr, options);
@@ -202,7 +206,7 @@ TEST_F(ProcessTraceTest, PreScanStopsAfterTheFirstFrame) {
   EXPECT_TRUE(decoder_.endPreScan);
 }
 
-TEST_F(ProcessTraceTest, PassWithoutFrames) {
+TEST_P(ProcessTraceTest, PassWithoutFrames) {
   // The reader's open pass fails.
   PassResult failed = Run(Frames(5), nullptr, {}, false);
   EXPECT_TRUE(failed.fileOpened);
@@ -236,7 +240,7 @@ TEST_F(ProcessTraceTest, PassWithoutFrames) {
   EXPECT_EQ(decoder2.ends, 1);
 }
 
-TEST_F(ProcessTraceTest, ProgressReportsFramesTimeAndFilePosition) {
+TEST_P(ProcessTraceTest, ProgressReportsFramesTimeAndFilePosition) {
   info_.fileSize = 0;  // stale: the pass takes the size again
   decoder_.elapsed = 0;
   std::vector<ReadProgress> polls;
@@ -256,7 +260,7 @@ TEST_F(ProcessTraceTest, ProgressReportsFramesTimeAndFilePosition) {
   EXPECT_DOUBLE_EQ(polls[5].elapsedUs, 4000.0);
 }
 
-TEST_F(ProcessTraceTest, StartTimeBeforeTheOpenPassIsTheModificationTime) {
+TEST_P(ProcessTraceTest, StartTimeBeforeTheOpenPassIsTheModificationTime) {
   // 2001-02-03 04:05:06 UTC; tests run with TZ=UTC.
   std::filesystem::last_write_time(file_.path(), std::filesystem::file_time_type::clock::from_sys(
                                                      std::chrono::sys_seconds(std::chrono::seconds(981173106))));
@@ -273,13 +277,13 @@ TEST_F(ProcessTraceTest, StartTimeBeforeTheOpenPassIsTheModificationTime) {
   EXPECT_EQ(log_.frameNumberAtOpen, 0);
 }
 
-TEST_F(ProcessTraceTest, SlicedFramesAreFlagged) {
+TEST_P(ProcessTraceTest, SlicedFramesAreFlagged) {
   std::vector<ScriptFrame> script = Frames(3);
   script[1].captured = 40;
   EXPECT_TRUE(Run(script).slicedFrames);
 }
 
-TEST_F(ProcessTraceTest, LengthsAreCutToTheBuffer) {
+TEST_P(ProcessTraceTest, LengthsAreCutToTheBuffer) {
   std::vector<ScriptFrame> script = Frames(2);
   script[0].length = 40000;
   script[0].captured = 65535;
@@ -290,7 +294,7 @@ TEST_F(ProcessTraceTest, LengthsAreCutToTheBuffer) {
   EXPECT_FALSE(r.slicedFrames);
 }
 
-TEST_F(ProcessTraceTest, NeverWritesTheTraceFile) {
+TEST_P(ProcessTraceTest, NeverWritesTheTraceFile) {
   auto before = std::filesystem::last_write_time(file_.path());
   Run(Frames(10));
   std::ifstream in(file_.path(), std::ios::binary);
@@ -299,13 +303,85 @@ TEST_F(ProcessTraceTest, NeverWritesTheTraceFile) {
   EXPECT_EQ(std::filesystem::last_write_time(file_.path()), before);
 }
 
-TEST_F(ProcessTraceTest, EachPassStartsFromAClearedContext) {
+TEST_P(ProcessTraceTest, EachPassStartsFromAClearedContext) {
   PollCallback stopFirst = [](const ReadProgress&) { return true; };
   EXPECT_TRUE(Run(Frames(3), stopFirst).stopped);
   decoder_.frames.clear();
   PassResult again = Run(Frames(3));
   EXPECT_FALSE(again.stopped);
   EXPECT_EQ(again.framesRead, 3);
+}
+
+INSTANTIATE_TEST_SUITE_P(Reading, ProcessTraceTest, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& info) { return info.param ? "Ahead" : "Direct"; });
+
+// A decoder that notes what Prepare worked out and can fail while decoding.
+class PreparingDecoder : public RecordingDecoder {
+ public:
+  void Prepare(FrameRecord& f) const override {
+    f.Prepared.HasByteSum = true;
+    f.Prepared.ByteSum = static_cast<uint16_t>(f.FrameNumber * 3);
+  }
+  bool DecodeFrame(FrameRecord& f) override {
+    if (f.FrameNumber == throwAt) throw std::runtime_error("model full");
+    prepared.push_back(f.Prepared.HasByteSum ? f.Prepared.ByteSum : -1);
+    return RecordingDecoder::DecodeFrame(f);
+  }
+  int32_t throwAt = -1;
+  std::vector<int> prepared;
+};
+
+// A file with room for n scripted frames and the options of a pass over it.
+struct LongTrace {
+  explicit LongTrace(int n, bool ahead) : frames(n), file(std::vector<uint8_t>(100 * static_cast<size_t>(n), 0x11)) {
+    info.path = file.path();
+    options.readAhead = ahead;
+    options.readerFactory = [this](AnalyzerKind) { return std::make_unique<ScriptedReader>(Frames(frames), true, log); };
+  }
+  int frames;
+  TempFile file;
+  TraceInfo info;
+  ReaderLog log;
+  PassOptions options;
+};
+
+// Many more frames than the queue between the threads holds, each prepared on the reader's
+// thread; read directly, no frame is prepared.
+TEST(ProcessTraceReadAhead, LongPassesKeepOrderAndPreparation) {
+  const int n = 3000;
+  for (bool ahead : {true, false}) {
+    LongTrace trace(n, ahead);
+    const TraceInfo& info = trace.info;
+    const PassOptions& options = trace.options;
+    PreparingDecoder decoder;
+    int polls = 0;
+    PassResult r = ProcessTraceFile(info, decoder, [&](const ReadProgress& p) {
+      EXPECT_EQ(p.frames, ++polls);
+      EXPECT_EQ(p.filePosition, 100u * static_cast<uint64_t>(polls));
+      return false;
+    }, options);
+    ASSERT_EQ(decoder.frames.size(), static_cast<size_t>(n));
+    EXPECT_EQ(r.framesRead, n);
+    EXPECT_EQ(polls, n);
+    for (int i = 0; i < n; ++i) {
+      ASSERT_EQ(decoder.frames[i].frameNumber, i + 1);
+      ASSERT_EQ(decoder.frames[i].length, static_cast<uint16_t>(64 + i));
+      ASSERT_EQ(decoder.prepared[i], ahead ? (3 * (i + 1)) & 0xFFFF : -1);
+    }
+  }
+}
+
+// A decoder failing part-way through stops the reader's thread and the failure reaches the
+// caller, however far ahead the reader was.
+TEST(ProcessTraceReadAhead, DecoderFailureReachesTheCaller) {
+  const int n = 2000;
+  LongTrace trace(n, true);
+  for (int32_t at : {1, 700, n}) {
+    PreparingDecoder decoder;
+    decoder.throwAt = at;
+    EXPECT_THROW(ProcessTraceFile(trace.info, decoder, nullptr, trace.options), std::runtime_error) << at;
+    EXPECT_EQ(decoder.frames.size(), static_cast<size_t>(at - 1));
+  }
 }
 
 // The built-in NetXRay reader over a trace from the test writer: the decoder sees every

@@ -1,0 +1,83 @@
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "DecoderHarness.h"
+#include "decode/PacketFlags.h"
+
+namespace corvanta::testing {
+namespace {
+
+constexpr PacketFlags kChecksumFlags = kPacketIpChecksumError | kPacketTcpChecksumError | kPacketUdpChecksumError;
+
+// An IP packet of random shape: TCP or UDP, any payload size, options now and then, and a
+// byte spoiled anywhere (header, checksum field, payload) in a third of them.
+Bytes RandomIpPacket(std::mt19937& rng) {
+  auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
+  const Ip4Addr src{10, 0, 0, static_cast<uint8_t>(1 + pick(9))};
+  const Ip4Addr dst{10, 0, 1, static_cast<uint8_t>(1 + pick(9))};
+  Bytes payload(static_cast<size_t>(pick(5) == 0 ? pick(4) : pick(1400)));
+  for (uint8_t& b : payload) b = static_cast<uint8_t>(rng());
+  Ipv4Options o;
+  if (pick(5) == 0) o.options = Bytes(static_cast<size_t>(4 * (1 + pick(3))), 1);
+  Bytes ip;
+  if (pick(2) == 0) {
+    TcpSegment s;
+    s.srcPort = static_cast<uint16_t>(1024 + pick(100));
+    s.dstPort = 80;
+    s.seq = static_cast<uint32_t>(rng());
+    s.payload = payload;
+    ip = IpTcp(src, dst, s, o);
+  } else {
+    ip = IpUdp(src, dst, static_cast<uint16_t>(1024 + pick(100)), 69, payload, o);
+  }
+  if (pick(3) == 0) ip[static_cast<size_t>(pick(static_cast<int>(ip.size())))] ^= static_cast<uint8_t>(1 + pick(255));
+  return ip;
+}
+
+// The transport checksums judged from the sum worked out ahead (with the payload never read
+// again) agree with those summed directly, whatever the offsets' parity, options, padding
+// and spoiled bytes.
+TEST(PreparedFrameTest, ChecksumVerdictsMatchTheDirectSums) {
+  std::mt19937 rng(20261208);
+  for (Topology topology : {kEthernet, kTokenRing}) {
+    DecoderHarness direct(topology);
+    DecoderHarness prepared(topology);
+    int errors = 0;
+    int oddOffsets = 0;
+    for (int i = 0; i < 3000; ++i) {
+      Bytes ip = RandomIpPacket(rng);
+      Bytes frame;
+      const int shape = static_cast<int>(rng() % 3);
+      if (topology == kEthernet) {
+        if (shape == 0) frame = EthernetII(Station(2), Station(1), 0x0800, ip);
+        if (shape == 1) frame = EthernetSnap(Station(2), Station(1), 0x0800, ip);
+        if (shape == 2) frame = EthernetLlc(Station(2), Station(1), 0x06, 0x06, 0x03, ip);  // network at an odd offset
+        frame = PadFrame(frame);
+      } else {
+        TokenRingAddressing a;
+        a.dst = Station(2);
+        a.src = Station(1);
+        for (int r = 0; r < shape; ++r) a.route.push_back(static_cast<uint16_t>(0x011 + r));
+        frame = rng() % 2 ? TokenRingSnap(a, 0x0800, ip) : TokenRingLlc(a, 0x06, 0x06, 0x03, ip);
+        frame.insert(frame.end(), 4, 0);  // the check sequence, behind which checksums are judged
+      }
+      direct.Feed(frame);
+      FeedOptions o;
+      o.prepare = true;
+      prepared.Feed(frame, o);
+      ASSERT_EQ(direct.model.Packets.Count(), prepared.model.Packets.Count()) << i;
+      const TPacket& expected = direct.model.Packets.At(direct.model.Packets.Count() - 1);
+      const TPacket& actual = prepared.model.Packets.At(prepared.model.Packets.Count() - 1);
+      ASSERT_EQ(actual.Flags, expected.Flags) << "frame " << i;
+      if (expected.Flags & kChecksumFlags) ++errors;
+      if (expected.NetworkOffset % 2 == 0) ++oddOffsets;  // NetworkOffset counts from 1
+    }
+    EXPECT_GT(errors, 300) << topology;
+    EXPECT_GT(oddOffsets, 300) << topology;
+    EXPECT_GT(direct.model.Packets.Count(), 2900);
+  }
+}
+
+}  // namespace
+}  // namespace corvanta::testing
