@@ -8,6 +8,7 @@
 #include <span>
 #include <thread>
 
+#include "analysis/ChainOrder.h"
 #include "analysis/ConversationEngine.h"
 #include "analysis/GridRows.h"
 #include "analysis/Selection.h"
@@ -95,13 +96,15 @@ double ThroughputKBs(const AnalysisResult& run) {
 
 class RowBuilder {
  public:
-  RowBuilder(const ClientServerSources& sources, const ClientServerOptions& options, const PeerDirectory& directory)
+  RowBuilder(const ClientServerSources& sources, const ClientServerOptions& options, const PeerDirectory& directory,
+             const ChainOrder& order)
       : src_(sources),
         opt_(options),
         ports_(sources.Ports != nullptr ? *sources.Ports : noPorts_),
         directory_(directory),
         engine_(sources.Model) {
     engine_.Directory = &directory_;
+    engine_.Order = &order;
   }
 
   // Where the next rows and totals go.
@@ -346,6 +349,10 @@ void ClientServerTable::Build(const ClientServerSources& sources, const ClientSe
       });
     });
   });
+  std::vector<int32_t> heads(items.size());
+  for (size_t i = 0; i < items.size(); ++i) heads[i] = items[i].Head;
+  const ChainOrder order(model, heads);
+  heads = {};
   auto build = [&](RowBuilder& builder, size_t begin, size_t end) {
     for (size_t i = begin; i < end; ++i) {
       const Item& item = items[i];
@@ -357,7 +364,7 @@ void ClientServerTable::Build(const ClientServerSources& sources, const ClientSe
   const size_t chunks = (items.size() + kConversationsPerChunk - 1) / kConversationsPerChunk;
   const size_t threads = std::min<size_t>(static_cast<size_t>(std::max(1, options.Threads)), chunks);
   if (threads <= 1) {
-    RowBuilder builder(sources, options_, directory);
+    RowBuilder builder(sources, options_, directory, order);
     builder.Output(rows_, totals_);
     for (size_t c = 0; c < chunks; ++c) {
       if (poll) poll();
@@ -385,7 +392,7 @@ void ClientServerTable::Build(const ClientServerSources& sources, const ClientSe
     }
   };
   auto work = [&](bool caller) {
-    RowBuilder builder(sources, options_, directory);
+    RowBuilder builder(sources, options_, directory, order);
     for (size_t c; (c = nextChunk.fetch_add(1)) < chunks;) {
       if (caller && poll) poll();
       Chunk& chunk = results[c];

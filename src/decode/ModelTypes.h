@@ -3,6 +3,7 @@
 // classes owned by ModelObjects, the packet record and the tree nodes.
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <compare>
 #include <cstddef>
 #include <cstdint>
@@ -118,12 +119,14 @@ static_assert(kSoftErrorKindCount == 10);
 // A length-prefixed byte string compared as such: equal when length and bytes agree;
 // ordered bytewise unsigned with a proper prefix first. Bytes past the length are spaces.
 template <size_t N>
-struct BasicKey {
+struct alignas(8) BasicKey {
   static_assert(N < 256);
   static constexpr size_t kCapacity = N;
 
-  uint8_t Length = 0;
+  // The bytes first and the length after them: a key built in two whole words is copied in
+  // two whole words, with no load waiting on a mix of narrower stores.
   std::array<uint8_t, N> Bytes = Spaces();
+  uint8_t Length = 0;
 
   // The first count bytes at data (at most N are kept).
   static BasicKey Of(const uint8_t* data, size_t count) {
@@ -135,6 +138,10 @@ struct BasicKey {
   static BasicKey Of(std::span<const uint8_t> bytes) { return Of(bytes.data(), bytes.size()); }
   // count bytes of a frame from offset; bytes past the data read as zero.
   static BasicKey At(ByteView data, size_t offset, size_t count) {
+    if constexpr (N == 10) {
+      // The addresses of every frame: built in registers when they lie inside the data.
+      if ((count == 4 || count == 6 || count == 10) && data.Has(offset, count)) return Word(data.data() + offset, count);
+    }
     BasicKey k;
     k.Length = static_cast<uint8_t>(std::min(count, N));
     data.Copy(offset, k.Bytes.data(), k.Length);
@@ -148,8 +155,23 @@ struct BasicKey {
 
   std::span<const uint8_t> View() const { return {Bytes.data(), Length}; }
 
+  // Every key is built with spaces past its length, so whole keys compare as their bytes.
   friend bool operator==(const BasicKey& a, const BasicKey& b) {
-    return a.Length == b.Length && std::memcmp(a.Bytes.data(), b.Bytes.data(), a.Length) == 0;
+    if (a.Length != b.Length) return false;
+    if constexpr (N == 10) {
+      // Two words, not a library call: every frame compares keys in its lookups.
+      uint64_t x;
+      uint64_t y;
+      uint16_t u;
+      uint16_t v;
+      std::memcpy(&x, a.Bytes.data(), 8);
+      std::memcpy(&y, b.Bytes.data(), 8);
+      std::memcpy(&u, a.Bytes.data() + 8, 2);
+      std::memcpy(&v, b.Bytes.data() + 8, 2);
+      return x == y && u == v;
+    } else {
+      return a.Bytes == b.Bytes;
+    }
   }
   friend std::strong_ordering operator<=>(const BasicKey& a, const BasicKey& b) {
     size_t n = std::min(a.Length, b.Length);
@@ -163,6 +185,30 @@ struct BasicKey {
     std::array<uint8_t, N> a{};
     a.fill(0x20);
     return a;
+  }
+  // A key of 4, 6 or 10 bytes (N == 10) assembled as two little-endian words and stored once.
+  static BasicKey Word(const uint8_t* p, size_t count) {
+    auto load = [p](size_t at, size_t n) {
+      uint64_t v = 0;
+      for (size_t i = 0; i < n; ++i) v |= uint64_t{p[at + i]} << (8 * i);
+      return v;
+    };
+    constexpr uint64_t kSpaces = 0x2020202020202020ull;
+    uint64_t low;
+    uint64_t high;  // bytes 8 and 9, then the length
+    if (count == 10) {
+      low = load(0, 8);
+      high = load(8, 2);
+    } else {
+      low = load(0, count) | (kSpaces << (8 * count));
+      high = 0x2020;
+    }
+    high |= uint64_t{count} << 16;
+    BasicKey k;
+    const uint64_t words[2] = {low, high};
+    static_assert(std::endian::native == std::endian::little || N != 10);
+    std::memcpy(static_cast<void*>(&k), words, 16);
+    return k;
   }
 };
 

@@ -1,6 +1,7 @@
 #include "trace/ProcessTrace.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <condition_variable>
 #include <cstring>
@@ -12,6 +13,7 @@
 #include <pthread.h>
 #endif
 
+#include "trace/Prefetch.h"
 #include "trace/TimeUtil.h"
 #include "trace/readers/ReaderFactories.h"
 
@@ -45,12 +47,7 @@ class PreScanSink : public FrameSink {
 // threads do not wake each other for every batch.
 class FramePipe final : public FrameSink {
  public:
-  struct Taken {
-    FrameRecord* Frame;
-    uint64_t Position;  // of the reader in the file when it handed the frame over
-  };
-
-  explicit FramePipe(const FrameSink& decoder) : decoder_(decoder), slots_(new Slot[kSlots]) {}
+  explicit FramePipe(const FrameSink& decoder) : decoder_(decoder), slots_(new FrameRecord[kSlots]) {}
   // The context whose progress position goes with each frame.
   void Attach(const ReaderContext& ctx) { ctx_ = &ctx; }
 
@@ -61,8 +58,7 @@ class FramePipe final : public FrameSink {
       Await(readerAsleep_, [&] { return kSlots - (written_ - tail_.load()) >= kSlots / 2 || stop_.load(); });
     }
     if (stop_.load(std::memory_order_acquire)) return true;
-    Slot& slot = slots_[written_ % kSlots];
-    FrameRecord& to = slot.Frame;
+    FrameRecord& to = slots_[written_ % kSlots];
     to.FrameNumber = frame.FrameNumber;
     to.StartTime = frame.StartTime;
     to.Timestamp = frame.Timestamp;
@@ -73,7 +69,7 @@ class FramePipe final : public FrameSink {
     std::memcpy(to.Data.data(), frame.Data.data(), std::max(frame.Length, frame.CapturedLength));
     to.Prepared = FramePrepared{};
     decoder_.Prepare(to);
-    slot.Position = ctx_ != nullptr ? ctx_->progressPosition : 0;
+    positions_[written_ % kSlots] = ctx_ != nullptr ? ctx_->progressPosition : 0;
     if (++written_ % kBatch == 0) Publish(head_, written_, consumerAsleep_);
     return false;
   }
@@ -86,21 +82,30 @@ class FramePipe final : public FrameSink {
 
   // Calling thread: the next frame, or null once the reader has finished and every frame
   // was taken.
-  Taken Next() {
+  FrameRecord* Next() {
     if (head_.load(std::memory_order_acquire) == taken_) {
       Publish(tail_, taken_, readerAsleep_);
       Await(consumerAsleep_, [&] { return head_.load() != taken_ || finished_.load(); });
-      if (head_.load(std::memory_order_acquire) == taken_) return {nullptr, 0};
+      if (head_.load(std::memory_order_acquire) == taken_) return nullptr;
     }
-    Slot& slot = slots_[taken_ % kSlots];
-    // The decoder reads the next frame's headers soon: have them brought from the reader's
-    // cache meanwhile.
-    if (head_.load(std::memory_order_relaxed) - taken_ >= 2) {
-      const auto* next = reinterpret_cast<const char*>(&slots_[(taken_ + 1) % kSlots]);
-      for (int line = 0; line < 4; ++line) __builtin_prefetch(next + 64 * line);
+    // The frames come from the reader's cache. Have the next one's headers and the end of
+    // the one after fetched while this one is decoded (the end: the checksums read the
+    // trailer behind the IP packet).
+    const uint32_t ready = head_.load(std::memory_order_relaxed) - taken_;
+    if (ready >= 2) {
+      const FrameRecord& next = slots_[(taken_ + 1) % kSlots];
+      const size_t stored = std::min<size_t>(std::max(next.Length, next.CapturedLength), kMaxFrameLength);
+      if (stored > 0) PrefetchLine(next.Data.data() + stored - 1);
     }
-    return {&slot.Frame, slot.Position};
+    if (ready >= 3) {
+      const auto* after = reinterpret_cast<const char*>(&slots_[(taken_ + 2) % kSlots]);
+      for (int line = 0; line < 2; ++line) PrefetchLine(after + 64 * line);
+    }
+    return &slots_[taken_ % kSlots];
   }
+  // Calling thread: where the reader stood in the file when it handed over the frame given
+  // by Next.
+  uint64_t Position() const { return positions_[taken_ % kSlots]; }
   // Calling thread: the frame given by Next is decoded; its slot is free again.
   void Release() {
     if (++taken_ % kBatch == 0) Publish(tail_, taken_, readerAsleep_);
@@ -115,10 +120,6 @@ class FramePipe final : public FrameSink {
   static constexpr uint32_t kSlots = 256;  // a power of two: the counters wrap cleanly
   static constexpr uint32_t kBatch = 16;
   static constexpr int kSpins = 50000;
-  struct Slot {
-    FrameRecord Frame;
-    uint64_t Position = 0;
-  };
 
   // Stores a count and wakes the other side if it sleeps; it looks again itself.
   void Publish(std::atomic<uint32_t>& count, uint32_t value, std::atomic<bool>& otherAsleep) {
@@ -154,7 +155,8 @@ class FramePipe final : public FrameSink {
 
   const FrameSink& decoder_;
   const ReaderContext* ctx_ = nullptr;
-  std::unique_ptr<Slot[]> slots_;
+  std::unique_ptr<FrameRecord[]> slots_;
+  std::array<uint64_t, kSlots> positions_{};
   uint32_t written_ = 0;  // reader's own count
   uint32_t taken_ = 0;    // decoder's own count
   alignas(64) std::atomic<uint32_t> head_{0};  // frames published by the reader
@@ -191,13 +193,13 @@ int32_t ReadAheadFrames(ReaderContext& ctx, TraceReader& reader, FramePipe& pipe
       ~StopReader() { pipe.Stop(); }
     } stopReader{pipe};
     while (true) {
-      FramePipe::Taken taken = pipe.Next();
-      if (taken.Frame == nullptr) break;
-      FrameRecord& frame = *taken.Frame;
+      FrameRecord* frame = pipe.Next();
+      if (frame == nullptr) break;
+      const int32_t number = frame->FrameNumber;
       bool stop = false;
-      if (poll && poll(ReadProgress{frame.FrameNumber, taken.Position, fileSize, sink.ElapsedTime()})) stopped = stop = true;
-      if (sink.DecodeFrame(frame)) stop = true;
-      decoded = frame.FrameNumber;
+      if (poll && poll(ReadProgress{number, pipe.Position(), fileSize, sink.ElapsedTime()})) stopped = stop = true;
+      if (sink.DecodeFrame(*frame)) stop = true;
+      decoded = number;
       pipe.Release();
       if (stop) break;
     }

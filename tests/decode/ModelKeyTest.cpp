@@ -54,6 +54,27 @@ TEST(ModelKey, KeyFromFrameDataReadsZeroPastTheEnd) {
   EXPECT_EQ(AddressKey::At(ByteView(frame, sizeof frame), 100, 4), Key({0, 0, 0, 0}));
 }
 
+// Addresses inside the frame are read in whole words; they must equal the same bytes read
+// one by one, and compare and hash alike whichever way they were made.
+TEST(ModelKey, WordReadKeysEqualByteReadKeys) {
+  std::vector<uint8_t> frame(40);
+  for (size_t i = 0; i < frame.size(); ++i) frame[i] = static_cast<uint8_t>(0xF0 ^ (i * 37));
+  const ByteView view(frame.data(), frame.size());
+  for (size_t count : {4u, 6u, 10u}) {
+    for (size_t offset = 0; offset + count <= frame.size(); ++offset) {
+      AddressKey word = AddressKey::At(view, offset, count);
+      AddressKey bytes = AddressKey::Of(frame.data() + offset, count);
+      ASSERT_EQ(word, bytes) << count << "@" << offset;
+      ASSERT_EQ(word <=> bytes, std::strong_ordering::equal);
+      ASSERT_EQ(word.Length, count);
+      for (size_t i = count; i < AddressKey::kCapacity; ++i) ASSERT_EQ(word.Bytes[i], 0x20);
+    }
+  }
+  // One byte more or fewer is another key.
+  EXPECT_NE(AddressKey::At(view, 0, 6), AddressKey::At(view, 0, 4));
+  EXPECT_NE(AddressKey::At(view, 0, 6), AddressKey::At(view, 1, 6));
+}
+
 TEST(ModelKey, ShortStringCutsAt41) {
   TNameHead head;
   head.Name.Assign(std::string(60, 'x'));
