@@ -8,7 +8,7 @@
 #include <span>
 #include <thread>
 
-#include "analysis/ChainOrder.h"
+#include "analysis/ChainLookahead.h"
 #include "analysis/ConversationEngine.h"
 #include "analysis/GridRows.h"
 #include "analysis/Selection.h"
@@ -97,14 +97,14 @@ double ThroughputKBs(const AnalysisResult& run) {
 class RowBuilder {
  public:
   RowBuilder(const ClientServerSources& sources, const ClientServerOptions& options, const PeerDirectory& directory,
-             const ChainOrder& order)
+             const ChainLookahead& lookahead)
       : src_(sources),
         opt_(options),
         ports_(sources.Ports != nullptr ? *sources.Ports : noPorts_),
         directory_(directory),
         engine_(sources.Model) {
     engine_.Directory = &directory_;
-    engine_.Order = &order;
+    engine_.Lookahead = &lookahead;
   }
 
   // Where the next rows and totals go.
@@ -351,7 +351,7 @@ void ClientServerTable::Build(const ClientServerSources& sources, const ClientSe
   });
   std::vector<int32_t> heads(items.size());
   for (size_t i = 0; i < items.size(); ++i) heads[i] = items[i].Head;
-  const ChainOrder order(model, heads);
+  const ChainLookahead lookahead(model, heads, options.Threads);
   heads = {};
   auto build = [&](RowBuilder& builder, size_t begin, size_t end) {
     for (size_t i = begin; i < end; ++i) {
@@ -364,7 +364,7 @@ void ClientServerTable::Build(const ClientServerSources& sources, const ClientSe
   const size_t chunks = (items.size() + kConversationsPerChunk - 1) / kConversationsPerChunk;
   const size_t threads = std::min<size_t>(static_cast<size_t>(std::max(1, options.Threads)), chunks);
   if (threads <= 1) {
-    RowBuilder builder(sources, options_, directory, order);
+    RowBuilder builder(sources, options_, directory, lookahead);
     builder.Output(rows_, totals_);
     for (size_t c = 0; c < chunks; ++c) {
       if (poll) poll();
@@ -392,7 +392,7 @@ void ClientServerTable::Build(const ClientServerSources& sources, const ClientSe
     }
   };
   auto work = [&](bool caller) {
-    RowBuilder builder(sources, options_, directory, order);
+    RowBuilder builder(sources, options_, directory, lookahead);
     for (size_t c; (c = nextChunk.fetch_add(1)) < chunks;) {
       if (caller && poll) poll();
       Chunk& chunk = results[c];

@@ -50,7 +50,7 @@ bool IsLatencySubProtocol(unsigned subProtocol) {
 
 int32_t ConversationEngine::Next(int32_t index) {
   if (stepBudget_-- <= 0) return -1;
-  if (Order != nullptr) Order->Prefetch(index);
+  if (Lookahead != nullptr) Lookahead->Prefetch(index);
   int32_t next = P(index).NextPacket;
   return model_.Packets.Contains(next) ? next : -1;
 }
@@ -101,7 +101,7 @@ const AnalysisResult& ConversationEngine::AnalyzeConversation(Selection& selecti
   window_ = std::clamp(Options.SampleWindow, kMinSampleWindow, kMaxSampleWindow);
   insert_ = 0;
   ringBytes_ = 0;
-  ring_.fill(Slot{});
+  std::fill_n(ring_.begin(), window_, Slot{});  // Feed uses no slot past the window
   aheadCount_ = 0;
   reverse_ = false;
   previousIdentification_ = -1;
@@ -278,7 +278,7 @@ bool ConversationEngine::EndsAgainLater(int32_t command, uint32_t end) {
     aheadBudget_ = model_.Packets.Count();
   }
   for (; aheadCount_ < kTcpLookAhead && model_.Packets.Contains(aheadNext_) && aheadBudget_ > 0; --aheadBudget_) {
-    if (Order != nullptr) Order->Prefetch(aheadNext_);
+    if (Lookahead != nullptr) Lookahead->Prefetch(aheadNext_);
     const TPacket& p = P(aheadNext_);
     if (!IsMarker(p))
       ahead_[static_cast<size_t>((aheadFirst_ + aheadCount_++) % kTcpLookAhead)] = Ahead{aheadNext_, SegmentEnd(p)};
@@ -297,7 +297,7 @@ int32_t ConversationEngine::FindResponse(const TTransHead& head, const TPacket& 
   int examined = 0;
   auto search = [&](auto isResponse) {
     for (int32_t i = r_; model_.Packets.Contains(i) && budget-- > 0; i = P(i).NextPacket) {
-      if (Order != nullptr) Order->Prefetch(i);
+      if (Lookahead != nullptr) Lookahead->Prefetch(i);
       const TPacket& p = P(i);
       if (IsMarker(p)) continue;
       if (++examined > kResponseSearchLimit) return -1;

@@ -6,7 +6,7 @@
 #include <array>
 #include <cstdint>
 
-#include "analysis/ChainOrder.h"
+#include "analysis/ChainLookahead.h"
 #include "analysis/Selection.h"
 #include "decode/CaptureModel.h"
 #include "trace/AnalyzerKind.h"
@@ -89,7 +89,7 @@ class ConversationEngine {
   // When set, the reverse peer is looked up here instead of along the destination's chain.
   const PeerDirectory* Directory = nullptr;
   // When set, the packets ahead of each walk are fetched early from this layout.
-  const ChainOrder* Order = nullptr;
+  const ChainLookahead* Lookahead = nullptr;
   // Set when a visited forward packet carries the server-busy flag; runs never clear it.
   bool ServerBusySeen = false;
 

@@ -5,6 +5,7 @@
 #include "decode/InternetChecksum.h"
 #include "decode/NetworkProtocols.h"
 #include "decode/PacketFlags.h"
+#include "trace/Prefetch.h"
 
 namespace corvanta {
 
@@ -100,8 +101,11 @@ void NetworkStage::Decode(const FrameRecord& frame, const DataLinkResult& link) 
     DecodeIpx(p, link);
 
   TTransHead& conversation = FileConversation(p, source, newSender);
-  int32_t index = AppendPacket(p, conversation, frame);
+  // The conversation's last packet lies far back among everyone else's, and appending reads
+  // it: have it fetched while the destination is noted.
+  if (model_.Packets.Contains(conversation.LastPacket)) PrefetchLine(&model_.Packets.At(conversation.LastPacket));
   NoteDestination(p, link);
+  int32_t index = AppendPacket(p, conversation, frame);
 
   MarkTcpFlags(p, model_.Packets.At(index));
   MarkRepeats(p, index, conversation);
