@@ -138,6 +138,9 @@ class ChainIndex {
   // indexes, so the lower index is the earlier one in the chain.
   int32_t FindConversation(int32_t peer, SubProtocol sub, uint16_t sourcePort, uint16_t destinationPort) const {
     const int32_t* a = portConversations_.Find(PortKey(peer, sourcePort, destinationPort));
+    // A port-based sub-protocol never names a conversation of the other kind: its packets
+    // make port-based ones, so there is no need to look.
+    if (IsPortBased(sub)) return a ? *a : -1;
     const int32_t* b = subConversations_.Find(SubKey(peer, sub));
     int32_t byPorts = a ? *a : -1;
     int32_t bySub = b ? *b : -1;
