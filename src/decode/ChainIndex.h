@@ -181,9 +181,7 @@ class ChainIndex {
   struct PeerKeyHash {
     size_t operator()(const PeerKey& k) const {
       uint64_t h = reinterpret_cast<uintptr_t>(k.owner) * 0x9E3779B97F4A7C15ull;
-      auto bytes = k.address.View();
-      for (uint8_t b : bytes) h = (h ^ b) * 0x100000001B3ull;
-      return MixHash{}(h ^ (h >> 29));
+      return MixHash{}(h ^ k.address.Hash());
     }
   };
   static uint64_t PortKey(int32_t peer, uint16_t s, uint16_t d) {

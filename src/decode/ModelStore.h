@@ -234,13 +234,7 @@ class NodeIndex {
   size_t MemoryBytes() const { return slots_.capacity() * sizeof(int32_t); }
 
  private:
-  static size_t Hash(const Key& key) {
-    uint64_t h = 0x9E3779B97F4A7C15ull ^ key.Length;
-    for (uint8_t b : key.View()) h = (h ^ b) * 0x100000001B3ull;
-    h ^= h >> 32;
-    h *= 0xD6E8FEB86659FD93ull;
-    return static_cast<size_t>(h ^ (h >> 32));
-  }
+  static size_t Hash(const Key& key) { return static_cast<size_t>(key.Hash()); }
   void Place(const Key& key, int32_t id) {
     const size_t mask = slots_.size() - 1;
     size_t i = Hash(key) & mask;

@@ -155,6 +155,29 @@ struct alignas(8) BasicKey {
 
   std::span<const uint8_t> View() const { return {Bytes.data(), Length}; }
 
+  // A well-spread hash of the key (equal keys hash alike: the bytes past the length are
+  // always spaces). Address keys are taken as two words rather than byte by byte, as every
+  // frame hashes several of them.
+  uint64_t Hash() const {
+    if constexpr (N == 10) {
+      uint64_t low;
+      uint16_t high;
+      std::memcpy(&low, Bytes.data(), 8);
+      std::memcpy(&high, Bytes.data() + 8, 2);
+      uint64_t h = (low ^ 0x9E3779B97F4A7C15ull) * 0xBF58476D1CE4E5B9ull;
+      h ^= (uint64_t{high} << 8 | Length) * 0x94D049BB133111EBull;
+      h ^= h >> 31;
+      h *= 0xD6E8FEB86659FD93ull;
+      return h ^ (h >> 32);
+    } else {
+      uint64_t h = 0x9E3779B97F4A7C15ull ^ Length;
+      for (uint8_t b : View()) h = (h ^ b) * 0x100000001B3ull;
+      h ^= h >> 32;
+      h *= 0xD6E8FEB86659FD93ull;
+      return h ^ (h >> 32);
+    }
+  }
+
   // Every key is built with spaces past its length, so whole keys compare as their bytes.
   friend bool operator==(const BasicKey& a, const BasicKey& b) {
     if (a.Length != b.Length) return false;
