@@ -55,7 +55,9 @@ class FramePipe final : public FrameSink {
   bool DecodeFrame(FrameRecord& frame) override {
     if (written_ - tail_.load(std::memory_order_acquire) == kSlots) {
       Publish(head_, written_, consumerAsleep_);
-      Await(readerAsleep_, [&] { return kSlots - (written_ - tail_.load()) >= kSlots / 2 || stop_.load(); });
+      Await(
+          readerAsleep_, [&] { return written_ - tail_.load() != kSlots || stop_.load(); },
+          [&] { return kSlots - (written_ - tail_.load()) >= kSlots / 2 || stop_.load(); });
     }
     if (stop_.load(std::memory_order_acquire)) return true;
     FrameRecord& to = slots_[written_ % kSlots];
@@ -85,7 +87,8 @@ class FramePipe final : public FrameSink {
   FrameRecord* Next() {
     if (head_.load(std::memory_order_acquire) == taken_) {
       Publish(tail_, taken_, readerAsleep_);
-      Await(consumerAsleep_, [&] { return head_.load() != taken_ || finished_.load(); });
+      auto ready = [&] { return head_.load() != taken_ || finished_.load(); };
+      Await(consumerAsleep_, ready, ready);
       if (head_.load(std::memory_order_acquire) == taken_) return nullptr;
     }
     // The frames come from the reader's cache. Have the next one's headers and the end of
@@ -108,7 +111,10 @@ class FramePipe final : public FrameSink {
   uint64_t Position() const { return positions_[taken_ % kSlots]; }
   // Calling thread: the frame given by Next is decoded; its slot is free again.
   void Release() {
-    if (++taken_ % kBatch == 0) Publish(tail_, taken_, readerAsleep_);
+    if (++taken_ % kBatch != 0) return;
+    tail_.store(taken_);
+    // A sleeping reader published all it wrote; it is woken once half the ring is free.
+    if (readerAsleep_.load() && head_.load() - taken_ <= kSlots / 2) Notify(readerAsleep_);
   }
   // Calling thread: the reader must stop at its next frame.
   void Stop() {
@@ -131,18 +137,19 @@ class FramePipe final : public FrameSink {
     std::lock_guard lock(mutex_);
     changed_.notify_all();
   }
-  // Waits until ready holds: a short spin, then sleep. The flag is raised before ready is
-  // looked at, and the other side changes its count before it looks at the flag (all
-  // sequentially consistent), so no wake is lost.
-  template <class Ready>
-  void Await(std::atomic<bool>& asleep, Ready ready) {
+  // Waits until `resume` holds, spinning a little; then sleeps until `wake` holds (which
+  // implies resume, and may ask for more, so that a sleeper is woken for a good deal of
+  // work). The flag is raised before wake is looked at, and the other side changes its count
+  // before it looks at the flag (all sequentially consistent), so no wake is lost.
+  template <class Resume, class Wake>
+  void Await(std::atomic<bool>& asleep, Resume resume, Wake wake) {
     for (int i = 0; i < kSpins; ++i) {
-      if (ready()) return;
+      if (resume()) return;
       CpuRelax();
     }
     std::unique_lock lock(mutex_);
     asleep.store(true);
-    changed_.wait(lock, ready);
+    changed_.wait(lock, wake);
     asleep.store(false);
   }
   static void CpuRelax() {
