@@ -2,6 +2,8 @@
 // placeholders, retransmission, duplicate and fragment marks, ICMP report records, and the
 // post-pass over learned server ports.
 #include <algorithm>
+#include <array>
+#include <vector>
 
 #include "decode/NetworkStage.h"
 #include "decode/PacketFlags.h"
@@ -337,6 +339,15 @@ void NetworkStage::MarkLearnedServers() {
   PacketList& packets = model_.Packets;
   const PortSet& learned = model_.LearnedServerPorts;
   if (learned.none()) return;
+  // The conversations to mark, in model order; each packet belongs to one of them, so they
+  // can be marked in any order.
+  struct Marking {
+    int32_t At;  // the next packet to mark
+    int32_t Budget;
+    bool ToServer;
+    bool FromServer;
+  };
+  std::vector<Marking> pending;
   model_.NetAddresses.ForEach([&](NetAddressNode& node) {
     // The learned ports are TCP ports: IPX sockets and connection numbers are not.
     if ((node.Roles & 1) == 0 || node.Address.Length != kIpKeyLength) return;
@@ -349,18 +360,40 @@ void NetworkStage::MarkLearnedServers() {
         const TTransHead& conversation = objects.Get<TTransHead>(c);
         const bool toServer = learned.test(conversation.DestinationPort);
         const bool fromServer = learned.test(conversation.SourcePort);
-        if (!toServer && !fromServer) continue;
-        int32_t packetBudget = packets.Count();
-        for (int32_t i = conversation.FirstPacket; packets.Contains(i) && packetBudget-- > 0;
-             i = packets.At(i).NextPacket) {
-          TPacket& packet = packets.At(i);
-          if (IsIcmpReport(packet.Flags)) continue;
-          if (toServer) packet.Flags = (packet.Flags & ~kPacketReply) | kPacketRequest;
-          if (fromServer) packet.Flags = (packet.Flags & ~kPacketRequest) | kPacketReply;
-        }
+        if (toServer || fromServer) pending.push_back({conversation.FirstPacket, packets.Count(), toServer, fromServer});
       }
     }
   });
+  // Chains are followed several at a time: each step waits for memory, and the waits of
+  // different chains overlap.
+  constexpr size_t kLanes = 16;
+  std::array<Marking, kLanes> lanes{};
+  size_t next = 0;
+  auto refill = [&](Marking& lane) {
+    while (next < pending.size()) {
+      lane = pending[next++];
+      if (packets.Contains(lane.At)) return;
+    }
+    lane.At = -1;
+  };
+  for (Marking& lane : lanes) refill(lane);
+  for (bool busy = true; busy;) {
+    busy = false;
+    for (Marking& lane : lanes) {
+      if (lane.At < 0) continue;
+      busy = true;
+      TPacket& packet = packets.At(lane.At);
+      if (!IsIcmpReport(packet.Flags)) {
+        if (lane.ToServer) packet.Flags = (packet.Flags & ~kPacketReply) | kPacketRequest;
+        if (lane.FromServer) packet.Flags = (packet.Flags & ~kPacketRequest) | kPacketReply;
+      }
+      // No chain is followed for more steps than there are packets.
+      if (packets.Contains(packet.NextPacket) && --lane.Budget > 0)
+        lane.At = packet.NextPacket;
+      else
+        refill(lane);
+    }
+  }
 }
 
 }  // namespace corvanta
