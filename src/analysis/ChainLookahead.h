@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "decode/CaptureModel.h"
+#include "trace/LargeBlocks.h"
 #include "trace/Prefetch.h"
 
 namespace corvanta {
@@ -36,7 +37,7 @@ class ChainLookahead {
   void Walk(std::span<const int32_t> conversations);
 
   const CaptureModel& model_;
-  std::vector<int32_t> ahead_;
+  std::vector<int32_t, LargeBlockAllocator<int32_t>> ahead_;
 };
 
 }  // namespace corvanta

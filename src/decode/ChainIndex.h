@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "decode/ModelTypes.h"
+#include "trace/LargeBlocks.h"
 
 namespace corvanta {
 
@@ -58,14 +59,15 @@ class FlatIndexMap {
     bool used = false;
   };
   void Grow() {
-    std::vector<Slot> old = std::move(slots_);
+    Slots old = std::move(slots_);
     slots_.assign(old.empty() ? 64 : old.size() * 2, Slot{});
     count_ = 0;
     for (const Slot& s : old)
       if (s.used) Put(s.key, s.value, true);
   }
 
-  std::vector<Slot> slots_;
+  using Slots = std::vector<Slot, LargeBlockAllocator<Slot>>;
+  Slots slots_;
   size_t count_ = 0;
 };
 

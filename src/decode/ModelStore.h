@@ -3,12 +3,14 @@
 // index-addressed ModelObjects and PacketList, and the ordered trees.
 #include <cstdint>
 #include <memory>
+#include <new>
 #include <stdexcept>
 #include <tuple>
 #include <type_traits>
 #include <vector>
 
 #include "decode/ModelTypes.h"
+#include "trace/LargeBlocks.h"
 
 namespace corvanta {
 
@@ -22,13 +24,15 @@ class ChunkedStore {
   int32_t Size() const { return size_; }
   bool Contains(int32_t index) const { return index >= 0 && index < size_; }
   // Unchecked: the index must be one Contains accepts.
-  T& operator[](int32_t index) { return chunks_[index >> kChunkBits][index & (kChunkSize - 1)]; }
-  const T& operator[](int32_t index) const { return chunks_[index >> kChunkBits][index & (kChunkSize - 1)]; }
+  T& operator[](int32_t index) { return chunks_[static_cast<size_t>(index >> kChunkBits)].get()[index & (kChunkSize - 1)]; }
+  const T& operator[](int32_t index) const {
+    return chunks_[static_cast<size_t>(index >> kChunkBits)].get()[index & (kChunkSize - 1)];
+  }
 
   // Adds a default-constructed record and returns its index.
   int32_t Append() {
     if (size_ == INT32_MAX) throw std::length_error("capture model list is full");
-    if ((size_ & (kChunkSize - 1)) == 0) chunks_.push_back(std::unique_ptr<T[]>(new T[kChunkSize]));
+    if ((size_ & (kChunkSize - 1)) == 0) chunks_.push_back(NewChunk());
     return size_++;
   }
   void ReserveChunks(size_t records) { chunks_.reserve((records + kChunkSize - 1) / kChunkSize); }
@@ -38,12 +42,25 @@ class ChunkedStore {
     chunks_.shrink_to_fit();
     size_ = 0;
   }
-  size_t MemoryBytes() const {
-    return chunks_.size() * sizeof(T) * kChunkSize + chunks_.capacity() * sizeof(std::unique_ptr<T[]>);
-  }
+  size_t MemoryBytes() const { return chunks_.size() * LargeBlockBytes(kChunkBytes) + chunks_.capacity() * sizeof(Chunk); }
 
  private:
-  std::vector<std::unique_ptr<T[]>> chunks_;
+  static constexpr size_t kChunkBytes = sizeof(T) * kChunkSize;
+  // Every record of a chunk is constructed when the chunk is made.
+  struct Release {
+    void operator()(T* records) const {
+      for (int32_t i = 0; i < kChunkSize; ++i) records[i].~T();
+      FreeLargeBlock(records, kChunkBytes);
+    }
+  };
+  using Chunk = std::unique_ptr<T, Release>;
+  static Chunk NewChunk() {
+    T* records = static_cast<T*>(AllocateLargeBlock(kChunkBytes));
+    for (int32_t i = 0; i < kChunkSize; ++i) new (records + i) T();
+    return Chunk(records);
+  }
+
+  std::vector<Chunk> chunks_;
   int32_t size_ = 0;
 };
 
@@ -198,7 +215,7 @@ class PacketList {
   size_t MemoryBytes() const { return packets_.MemoryBytes(); }
 
  private:
-  ChunkedStore<TPacket, 14> packets_;
+  ChunkedStore<TPacket, 15> packets_;  // chunks of about one huge page
   TPacket blank_;
 };
 
@@ -243,13 +260,14 @@ class NodeIndex {
   }
   template <class KeyOf>
   void Grow(KeyOf keyOf) {
-    std::vector<int32_t> old = std::move(slots_);
+    Slots old = std::move(slots_);
     slots_.assign(old.empty() ? 64 : old.size() * 2, 0);
     for (int32_t id : old)
       if (id != 0) Place(keyOf(id), id);
   }
 
-  std::vector<int32_t> slots_;
+  using Slots = std::vector<int32_t, LargeBlockAllocator<int32_t>>;
+  Slots slots_;
   size_t count_ = 0;
 };
 

@@ -13,6 +13,7 @@
 #include <pthread.h>
 #endif
 
+#include "trace/LargeBlocks.h"
 #include "trace/Prefetch.h"
 #include "trace/TimeUtil.h"
 #include "trace/readers/ReaderFactories.h"
@@ -47,7 +48,7 @@ class PreScanSink : public FrameSink {
 // threads do not wake each other for every batch.
 class FramePipe final : public FrameSink {
  public:
-  explicit FramePipe(const FrameSink& decoder) : decoder_(decoder), slots_(new FrameRecord[kSlots]) {}
+  explicit FramePipe(const FrameSink& decoder) : decoder_(decoder), slots_(NewSlots()) {}
   // The context whose progress position goes with each frame.
   void Attach(const ReaderContext& ctx) { ctx_ = &ctx; }
 
@@ -60,7 +61,7 @@ class FramePipe final : public FrameSink {
           [&] { return kSlots - (written_ - tail_.load()) >= kSlots / 2 || stop_.load(); });
     }
     if (stop_.load(std::memory_order_acquire)) return true;
-    FrameRecord& to = slots_[written_ % kSlots];
+    FrameRecord& to = slots_.get()[written_ % kSlots];
     to.FrameNumber = frame.FrameNumber;
     to.StartTime = frame.StartTime;
     to.Timestamp = frame.Timestamp;
@@ -96,15 +97,15 @@ class FramePipe final : public FrameSink {
     // trailer behind the IP packet).
     const uint32_t ready = head_.load(std::memory_order_relaxed) - taken_;
     if (ready >= 2) {
-      const FrameRecord& next = slots_[(taken_ + 1) % kSlots];
+      const FrameRecord& next = slots_.get()[(taken_ + 1) % kSlots];
       const size_t stored = std::min<size_t>(std::max(next.Length, next.CapturedLength), kMaxFrameLength);
       if (stored > 0) PrefetchLine(next.Data.data() + stored - 1);
     }
     if (ready >= 3) {
-      const auto* after = reinterpret_cast<const char*>(&slots_[(taken_ + 2) % kSlots]);
+      const auto* after = reinterpret_cast<const char*>(&slots_.get()[(taken_ + 2) % kSlots]);
       for (int line = 0; line < 2; ++line) PrefetchLine(after + 64 * line);
     }
-    return &slots_[taken_ % kSlots];
+    return &slots_.get()[taken_ % kSlots];
   }
   // Calling thread: where the reader stood in the file when it handed over the frame given
   // by Next.
@@ -162,7 +163,18 @@ class FramePipe final : public FrameSink {
 
   const FrameSink& decoder_;
   const ReaderContext* ctx_ = nullptr;
-  std::unique_ptr<FrameRecord[]> slots_;
+  struct FreeSlots {
+    void operator()(FrameRecord* slots) const {
+      for (uint32_t i = 0; i < kSlots; ++i) slots[i].~FrameRecord();
+      FreeLargeBlock(slots, sizeof(FrameRecord) * kSlots);
+    }
+  };
+  static FrameRecord* NewSlots() {
+    auto* slots = static_cast<FrameRecord*>(AllocateLargeBlock(sizeof(FrameRecord) * kSlots));
+    for (uint32_t i = 0; i < kSlots; ++i) new (slots + i) FrameRecord();
+    return slots;
+  }
+  std::unique_ptr<FrameRecord, FreeSlots> slots_;
   std::array<uint64_t, kSlots> positions_{};
   uint32_t written_ = 0;  // reader's own count
   uint32_t taken_ = 0;    // decoder's own count

@@ -1,0 +1,43 @@
+#pragma once
+// Storage for the large blocks that a trace's analysis reads at random: the packet list, the
+// hash indexes, the lookahead of packet chains, the frames queued between threads. On 4 KiB
+// pages nearly every such read also misses the address translation cache; such blocks are
+// given whole huge pages where the system offers them (a hint, nothing more).
+#include <cstddef>
+#include <limits>
+#include <new>
+
+namespace corvanta {
+
+// Blocks from this size up are huge-page aligned and their size rounded up to whole huge
+// pages; smaller ones are ordinary allocations.
+inline constexpr size_t kLargeBlock = size_t{1} << 20;
+inline constexpr size_t kHugePage = size_t{2} << 20;
+
+// The bytes a block of `bytes` really takes.
+constexpr size_t LargeBlockBytes(size_t bytes) {
+  return bytes >= kLargeBlock ? (bytes + kHugePage - 1) / kHugePage * kHugePage : bytes;
+}
+
+void* AllocateLargeBlock(size_t bytes);
+void FreeLargeBlock(void* block, size_t bytes);
+
+// A standard allocator over those blocks, for containers that grow large.
+template <class T>
+struct LargeBlockAllocator {
+  using value_type = T;
+  LargeBlockAllocator() = default;
+  template <class U>
+  LargeBlockAllocator(const LargeBlockAllocator<U>&) {}
+  T* allocate(size_t n) {
+    if (n > std::numeric_limits<size_t>::max() / sizeof(T)) throw std::bad_array_new_length();
+    return static_cast<T*>(AllocateLargeBlock(n * sizeof(T)));
+  }
+  void deallocate(T* p, size_t n) { FreeLargeBlock(p, n * sizeof(T)); }
+  template <class U>
+  bool operator==(const LargeBlockAllocator<U>&) const {
+    return true;
+  }
+};
+
+}  // namespace corvanta
