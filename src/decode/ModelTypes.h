@@ -127,6 +127,8 @@ struct alignas(8) BasicKey {
   // two whole words, with no load waiting on a mix of narrower stores.
   std::array<uint8_t, N> Bytes = Spaces();
   uint8_t Length = 0;
+  // Named padding, always zero: copies then move the whole key in whole words.
+  std::array<uint8_t, (8 - (N + 1) % 8) % 8> Unused{};
 
   // The first count bytes at data (at most N are kept).
   static BasicKey Of(const uint8_t* data, size_t count) {
@@ -211,19 +213,24 @@ struct alignas(8) BasicKey {
   }
   // A key of 4, 6 or 10 bytes (N == 10) assembled as two little-endian words and stored once.
   static BasicKey Word(const uint8_t* p, size_t count) {
-    auto load = [p](size_t at, size_t n) {
-      uint64_t v = 0;
-      for (size_t i = 0; i < n; ++i) v |= uint64_t{p[at + i]} << (8 * i);
-      return v;
-    };
     constexpr uint64_t kSpaces = 0x2020202020202020ull;
     uint64_t low;
     uint64_t high;  // bytes 8 and 9, then the length
     if (count == 10) {
-      low = load(0, 8);
-      high = load(8, 2);
+      uint16_t last;
+      std::memcpy(&low, p, 8);
+      std::memcpy(&last, p + 8, 2);
+      high = last;
     } else {
-      low = load(0, count) | (kSpaces << (8 * count));
+      uint32_t first;
+      std::memcpy(&first, p, 4);
+      low = first;
+      if (count == 6) {
+        uint16_t next;
+        std::memcpy(&next, p + 4, 2);
+        low |= uint64_t{next} << 32;
+      }
+      low |= kSpaces << (8 * count);
       high = 0x2020;
     }
     high |= uint64_t{count} << 16;

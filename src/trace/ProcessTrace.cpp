@@ -96,13 +96,13 @@ class FramePipe final : public FrameSink {
     // the one after fetched while this one is decoded (the end: the checksums read the
     // trailer behind the IP packet).
     const uint32_t ready = head_.load(std::memory_order_relaxed) - taken_;
-    if (ready >= 2) {
-      const FrameRecord& next = slots_.get()[(taken_ + 1) % kSlots];
+    if (ready > kEndAhead) {
+      const FrameRecord& next = slots_.get()[(taken_ + kEndAhead) % kSlots];
       const size_t stored = std::min<size_t>(std::max(next.Length, next.CapturedLength), kMaxFrameLength);
       if (stored > 0) PrefetchLine(next.Data.data() + stored - 1);
     }
-    if (ready >= 3) {
-      const auto* after = reinterpret_cast<const char*>(&slots_.get()[(taken_ + 2) % kSlots]);
+    if (ready > kHeadAhead) {
+      const auto* after = reinterpret_cast<const char*>(&slots_.get()[(taken_ + kHeadAhead) % kSlots]);
       for (int line = 0; line < 2; ++line) PrefetchLine(after + 64 * line);
     }
     return &slots_.get()[taken_ % kSlots];
@@ -127,6 +127,10 @@ class FramePipe final : public FrameSink {
   static constexpr uint32_t kSlots = 256;  // a power of two: the counters wrap cleanly
   static constexpr uint32_t kBatch = 16;
   static constexpr int kSpins = 50000;
+  // How many frames ahead of the decoder the headers, and then the ends, of frames are
+  // fetched (the end's place is read from the header fetched before).
+  static constexpr uint32_t kHeadAhead = 4;
+  static constexpr uint32_t kEndAhead = kHeadAhead - 1;
 
   // Stores a count and wakes the other side if it sleeps; it looks again itself.
   void Publish(std::atomic<uint32_t>& count, uint32_t value, std::atomic<bool>& otherAsleep) {
