@@ -1,5 +1,6 @@
 #include "cli/Json.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -111,9 +112,24 @@ void JsonWriter::BeforeValue() {
   Newline();
 }
 
+// Appends the quoted text; plain printable ASCII, by far the most common, goes as it is.
+void AppendQuoted(std::string& out, std::string_view text) {
+  const bool plain = std::all_of(text.begin(), text.end(), [](char c) {
+    const auto b = static_cast<uint8_t>(c);
+    return b >= 0x20 && b < 0x7F && c != '"' && c != '\\';
+  });
+  if (!plain) {
+    out += JsonQuote(text);
+    return;
+  }
+  out += '"';
+  out += text;
+  out += '"';
+}
+
 void JsonWriter::Key(std::string_view key) {
   BeforeValue();
-  out_ += JsonQuote(key);
+  AppendQuoted(out_, key);
   out_ += ": ";
   afterKey_ = true;
 }
@@ -142,7 +158,7 @@ void JsonWriter::EndArray() { Close(']'); }
 
 void JsonWriter::String(std::string_view text) {
   BeforeValue();
-  out_ += JsonQuote(text);
+  AppendQuoted(out_, text);
 }
 
 void JsonWriter::Int(int64_t value) {
