@@ -3,8 +3,10 @@
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
+#include <thread>
 
 #include "TrafficGenerator.h"
 #include "analysis/BrisqonSettings.h"
@@ -115,9 +117,11 @@ void BM_ClientServerTable(benchmark::State& state) {
   DecodeAll(GetTraffic().plan, *model, *statistics);
   BrisqonSettings settings;
   size_t rows = 0;
+  ClientServerOptions options;
+  options.Threads = static_cast<int>(state.range(0));
   for (auto _ : state) {
     ClientServerTable table;
-    table.Build({*model, settings, nullptr, nullptr}, {});
+    table.Build({*model, settings, nullptr, nullptr}, options);
     rows = table.RowCount();
     benchmark::DoNotOptimize(rows);
   }
@@ -164,6 +168,7 @@ void BM_FullAnalysis(benchmark::State& state) {
   for (auto _ : state) {
     cli::AnalysisOptions options;
     options.table.ThousandsSep = '\0';
+    options.table.Threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     auto analysis = cli::AnalyzeTrace(path, options);
     std::string json;
     cli::JsonWriter writer(json);
@@ -178,7 +183,7 @@ void BM_FullAnalysis(benchmark::State& state) {
 BENCHMARK(BM_ReaderSnoop)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReaderNetXRay)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DecodeFrame)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ClientServerTable)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ClientServerTable)->Unit(benchmark::kMillisecond)->Arg(1)->Arg(2)->ArgName("threads");
 BENCHMARK(BM_ClientServerTable100k)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_FullAnalysis)->Unit(benchmark::kMillisecond);
 
