@@ -369,7 +369,7 @@ void ConversationEngine::Feed(int32_t index) {
   ring_[insert_] = Slot{p.Time, p.Length};
 
   if (result_.ThroughputPackets >= window_) {
-    const Slot& oldest = ring_[(insert_ + 1) % window_];
+    const Slot& oldest = ring_[insert_ + 1 == window_ ? 0 : insert_ + 1];
     double span = ring_[insert_].Time - oldest.Time;
     if (span >= 0) {
       // The oldest frame's own time on the wire belongs to the sample.
@@ -387,7 +387,7 @@ void ConversationEngine::Feed(int32_t index) {
       }
     }
   }
-  insert_ = (insert_ + 1) % window_;
+  insert_ = insert_ + 1 == window_ ? 0 : insert_ + 1;
 }
 
 }  // namespace corvanta

@@ -24,22 +24,14 @@ int32_t FindNetPeer(const CaptureModel& model, const NetAddressNode& from, const
 PeerDirectory::PeerDirectory(const CaptureModel& model) {
   model.NetAddresses.ForEach([&](const NetAddressNode& node) {
     model.ForEachNetPeer(node, [&](int32_t index, const TNetPeer& peer) {
-      entries_.push_back(Entry{node.Address, peer.PeerAddress, index});
+      peers_.Put(Pair{node.Address, peer.PeerAddress}, index, false);
     });
-  });
-  std::stable_sort(entries_.begin(), entries_.end(), [](const Entry& a, const Entry& b) {
-    if (a.From != b.From) return a.From < b.From;
-    return a.To < b.To;
   });
 }
 
 int32_t PeerDirectory::Find(const AddressKey& from, const AddressKey& to) const {
-  auto it = std::lower_bound(entries_.begin(), entries_.end(), std::pair(from, to),
-                             [](const Entry& e, const std::pair<AddressKey, AddressKey>& key) {
-                               if (e.From != key.first) return e.From < key.first;
-                               return e.To < key.second;
-                             });
-  return it != entries_.end() && it->From == from && it->To == to ? it->Peer : -1;
+  const int32_t* found = peers_.Find(Pair{from, to});
+  return found ? *found : -1;
 }
 
 namespace {

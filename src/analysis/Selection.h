@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "decode/CaptureModel.h"
+#include "decode/ChainIndex.h"
 
 namespace corvanta {
 
@@ -43,12 +44,17 @@ class PeerDirectory {
   int32_t Find(const AddressKey& from, const AddressKey& to) const;
 
  private:
-  struct Entry {
+  struct Pair {
     AddressKey From;
     AddressKey To;
-    int32_t Peer;
+    bool operator==(const Pair&) const = default;
   };
-  std::vector<Entry> entries_;  // by (From, To), chain order among equals
+  struct PairHash {
+    size_t operator()(const Pair& p) const {
+      return MixHash{}(static_cast<uint64_t>(p.From.Hash() * 0x9E3779B97F4A7C15ull ^ p.To.Hash()));
+    }
+  };
+  FlatIndexMap<Pair, PairHash> peers_;  // the first peer of each pair in chain order
 };
 
 // Where the analysis engine finds the answers to a conversation, in the peer record of the
