@@ -393,8 +393,12 @@ void ClientServerTable::Build(const ClientServerSources& sources, const ClientSe
   };
   auto work = [&](bool caller) {
     RowBuilder builder(sources, options_, directory, lookahead);
-    for (size_t c; (c = nextChunk.fetch_add(1)) < chunks;) {
+    for (;;) {
+      // The caller polls before it asks for each group, so at least once however fast the
+      // others are.
       if (caller && poll) poll();
+      const size_t c = nextChunk.fetch_add(1);
+      if (c >= chunks) break;
       Chunk& chunk = results[c];
       builder.Output(chunk.Rows, chunk.Totals);
       build(builder, c * kConversationsPerChunk, std::min(items.size(), (c + 1) * kConversationsPerChunk));
