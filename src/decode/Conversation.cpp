@@ -205,7 +205,7 @@ void NetworkStage::MarkTcpRetransmission(TPacket& packet, int32_t previous, cons
   // every kept one is a candidate.
   if (const RecentSegments* recent = chains.Recent(&conversation)) {
     for (int back = 0; back < RecentSegments::kKept; ++back)
-      if (match(recent->Back(back), back + 1)) return;
+      if (recent->SequenceBack(back) == packet.Sequence && match(recent->Back(back), back + 1)) return;
     return;
   }
   int examined = 0;
@@ -221,7 +221,7 @@ void NetworkStage::MarkTcpRetransmission(TPacket& packet, int32_t previous, cons
   RecentSegments& recent = chains.AddRecent(&conversation);
   int32_t c = previous;
   for (int back = RecentSegments::kKept - 1; back >= 0 && c >= 0; --back, c = PreviousReal(c))
-    recent.Entries[static_cast<size_t>(back)] = SegmentOf(model_.Packets.At(c));
+    recent.Set(back, SegmentOf(model_.Packets.At(c)));
   recent.Newest = RecentSegments::kKept - 1;
 }
 
