@@ -4,6 +4,8 @@
 #include <atomic>
 #include <charconv>
 #include <cmath>
+#include <exception>
+#include <mutex>
 #include <optional>
 #include <span>
 #include <thread>
@@ -361,20 +363,10 @@ void ClientServerTable::Build(const ClientServerSources& sources, const ClientSe
     }
   };
 
+  // The model is only read here, so groups of conversations are measured in parallel; their
+  // rows are joined in table order. Only the calling thread polls and publishes rows.
   const size_t chunks = (items.size() + kConversationsPerChunk - 1) / kConversationsPerChunk;
   const size_t threads = std::min<size_t>(static_cast<size_t>(std::max(1, options.Threads)), chunks);
-  if (threads <= 1) {
-    RowBuilder builder(sources, options_, directory, lookahead);
-    builder.Output(rows_, totals_);
-    for (size_t c = 0; c < chunks; ++c) {
-      if (poll) poll();
-      build(builder, c * kConversationsPerChunk, std::min(items.size(), (c + 1) * kConversationsPerChunk));
-    }
-    return;
-  }
-
-  // The model is only read here, so the chunks are measured in parallel; their rows are
-  // joined in table order. Only the calling thread polls and publishes rows.
   struct Chunk {
     std::vector<ClientServerRow> Rows;
     std::array<int32_t, kCsProblemColumns> Totals{};
@@ -393,11 +385,10 @@ void ClientServerTable::Build(const ClientServerSources& sources, const ClientSe
   };
   auto work = [&](bool caller) {
     RowBuilder builder(sources, options_, directory, lookahead);
-    for (;;) {
-      // The caller polls before it asks for each group, so at least once however fast the
-      // others are.
-      if (caller && poll) poll();
+    for (bool first = true;; first = false) {
       const size_t c = nextChunk.fetch_add(1);
+      // The caller polls before each group it measures, and once however fast the others are.
+      if (caller && poll && (first || c < chunks)) poll();
       if (c >= chunks) break;
       Chunk& chunk = results[c];
       builder.Output(chunk.Rows, chunk.Totals);
@@ -406,11 +397,25 @@ void ClientServerTable::Build(const ClientServerSources& sources, const ClientSe
       if (caller) join();
     }
   };
+  // A helper's failure (memory running out) is the caller's to report, after every helper
+  // has stopped.
+  std::exception_ptr failure;
+  std::mutex failureMutex;
   {
     std::vector<std::jthread> workers;
-    for (size_t t = 1; t < threads; ++t) workers.emplace_back(work, false);
+    for (size_t t = 1; t < threads; ++t)
+      workers.emplace_back([&] {
+        try {
+          work(false);
+        } catch (...) {
+          nextChunk.store(chunks);  // the others stop at their next group
+          std::lock_guard lock(failureMutex);
+          if (!failure) failure = std::current_exception();
+        }
+      });
     work(true);
   }
+  if (failure) std::rethrow_exception(failure);
   join();
 }
 

@@ -92,9 +92,9 @@ class FramePipe final : public FrameSink {
       Await(consumerAsleep_, ready, ready);
       if (head_.load(std::memory_order_acquire) == taken_) return nullptr;
     }
-    // The frames come from the reader's cache. Have the next one's headers and the end of
-    // the one after fetched while this one is decoded (the end: the checksums read the
-    // trailer behind the IP packet).
+    // The frames come from the reader's cache. Have the headers of a frame a few places on
+    // fetched while this one is decoded, and the end of the one before it (the checksums
+    // read the trailer behind the IP packet; its place is in the header fetched last time).
     const uint32_t ready = head_.load(std::memory_order_relaxed) - taken_;
     if (ready > kEndAhead) {
       const FrameRecord& next = slots_.get()[(taken_ + kEndAhead) % kSlots];
