@@ -2,7 +2,6 @@
 // placeholders, retransmission, duplicate and fragment marks, ICMP report records, and the
 // post-pass over learned server ports.
 #include <algorithm>
-#include <array>
 #include <vector>
 
 #include "decode/NetworkStage.h"
@@ -340,10 +339,9 @@ void NetworkStage::MarkLearnedServers() {
   const PortSet& learned = model_.LearnedServerPorts;
   if (learned.none()) return;
   // The conversations to mark, in model order; each packet belongs to one of them, so they
-  // can be marked in any order.
+  // can be marked in any order and their chains followed together.
   struct Marking {
-    int32_t At;  // the next packet to mark
-    int32_t Budget;
+    int32_t First;
     bool ToServer;
     bool FromServer;
   };
@@ -360,40 +358,17 @@ void NetworkStage::MarkLearnedServers() {
         const TTransHead& conversation = objects.Get<TTransHead>(c);
         const bool toServer = learned.test(conversation.DestinationPort);
         const bool fromServer = learned.test(conversation.SourcePort);
-        if (toServer || fromServer) pending.push_back({conversation.FirstPacket, packets.Count(), toServer, fromServer});
+        if (toServer || fromServer) pending.push_back({conversation.FirstPacket, toServer, fromServer});
       }
     }
   });
-  // Chains are followed several at a time: each step waits for memory, and the waits of
-  // different chains overlap.
-  constexpr size_t kLanes = 16;
-  std::array<Marking, kLanes> lanes{};
-  size_t next = 0;
-  auto refill = [&](Marking& lane) {
-    while (next < pending.size()) {
-      lane = pending[next++];
-      if (packets.Contains(lane.At)) return;
-    }
-    lane.At = -1;
-  };
-  for (Marking& lane : lanes) refill(lane);
-  for (bool busy = true; busy;) {
-    busy = false;
-    for (Marking& lane : lanes) {
-      if (lane.At < 0) continue;
-      busy = true;
-      TPacket& packet = packets.At(lane.At);
-      if (!IsIcmpReport(packet.Flags)) {
-        if (lane.ToServer) packet.Flags = (packet.Flags & ~kPacketReply) | kPacketRequest;
-        if (lane.FromServer) packet.Flags = (packet.Flags & ~kPacketRequest) | kPacketReply;
-      }
-      // No chain is followed for more steps than there are packets.
-      if (packets.Contains(packet.NextPacket) && --lane.Budget > 0)
-        lane.At = packet.NextPacket;
-      else
-        refill(lane);
-    }
-  }
+  FollowChains(
+      packets, pending.size(), [&](size_t c) { return pending[c].First; },
+      [&](size_t, size_t c, size_t, int32_t, TPacket& packet) {
+        if (IsIcmpReport(packet.Flags)) return;
+        if (pending[c].ToServer) packet.Flags = (packet.Flags & ~kPacketReply) | kPacketRequest;
+        if (pending[c].FromServer) packet.Flags = (packet.Flags & ~kPacketRequest) | kPacketReply;
+      });
 }
 
 }  // namespace corvanta

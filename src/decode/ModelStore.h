@@ -461,6 +461,52 @@ Node& RedBlackTree<Node>::FindOrInsert(const Key& key, bool& inserted) {
   return node;
 }
 
+// Follows many packet chains side by side, sixteen at a time: each step waits for memory, and
+// the waits of different chains overlap. Chain c starts at first(c) (chains that start at no
+// packet are skipped) and visit(lane, c, step, packet) sees its packets in order, step
+// counting from 0; a lane (0-15) follows one chain at a time. No chain is followed for more
+// steps than there are packets, so a damaged one cannot loop.
+inline constexpr size_t kChainLanes = 16;
+template <class Packets, class First, class Visit>
+void FollowChains(Packets& packets, size_t chains, First first, Visit visit) {
+  struct Lane {
+    int32_t At = -1;  // the next packet; -1: the lane is free
+    size_t Chain = 0;
+    size_t Steps = 0;
+  };
+  std::array<Lane, kChainLanes> lanes;
+  size_t next = 0;
+  const size_t budget = static_cast<size_t>(packets.Count());
+  auto start = [&](Lane& lane) {
+    lane.At = -1;
+    lane.Steps = 0;
+    while (lane.At < 0 && next < chains) {
+      const int32_t at = first(next);
+      if (packets.Contains(at)) {
+        lane.At = at;
+        lane.Chain = next;
+      }
+      ++next;
+    }
+  };
+  for (Lane& lane : lanes) start(lane);
+  for (bool busy = true; busy;) {
+    busy = false;
+    for (size_t l = 0; l < kChainLanes; ++l) {
+      Lane& lane = lanes[l];
+      if (lane.At < 0) continue;
+      busy = true;
+      auto& packet = packets.At(lane.At);
+      visit(l, lane.Chain, lane.Steps, lane.At, packet);
+      const int32_t following = packet.NextPacket;
+      if (packets.Contains(following) && ++lane.Steps < budget)
+        lane.At = following;
+      else
+        start(lane);
+    }
+  }
+}
+
 using StationTree = RedBlackTree<StationNode>;
 using NetAddressTree = RedBlackTree<NetAddressNode>;
 using NameTree = RedBlackTree<NameNode>;
