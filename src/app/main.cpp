@@ -7,7 +7,7 @@
 #include "Version.h"
 #include "ui/main/ChartPropertiesForm.h"
 #include "ui/main/CorvantaApplication.h"
-#include "ui/main/DialogService.h"
+#include "ui/widgets/DialogService.h"
 #include "ui/main/ErrorInformationForm.h"
 #include "ui/main/Grab.h"
 #include "ui/main/InfoWindows.h"
@@ -16,7 +16,7 @@
 #include "ui/main/ProcessTraceFileForm.h"
 #include "ui/main/ProgramContext.h"
 #include "ui/main/ProgramWindows.h"
-#include "ui/main/QtSettingsStore.h"
+#include "ui/widgets/QtSettingsStore.h"
 #include "ui/main/ServerPortsForm.h"
 
 namespace {

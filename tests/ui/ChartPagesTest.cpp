@@ -13,7 +13,7 @@
 #include "naming/ProtocolNames.h"
 #include "ui/main/ChartPages.h"
 #include "ui/main/ChartPropertiesForm.h"
-#include "ui/main/ChartView.h"
+#include "ui/widgets/ChartView.h"
 #include "ui/main/TraceDecoding.h"
 
 using namespace corvanta;

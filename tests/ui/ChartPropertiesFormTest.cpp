@@ -7,7 +7,7 @@
 
 #include "UiTestSupport.h"
 #include "ui/main/ChartPropertiesForm.h"
-#include "ui/main/UiText.h"
+#include "ui/widgets/UiText.h"
 
 using namespace corvanta;
 using namespace corvanta::testing;

@@ -18,7 +18,7 @@
 #include "naming/TextFormat.h"
 #include "ui/main/DlcErrorPage.h"
 #include "ui/main/TraceDecoding.h"
-#include "ui/main/UiText.h"
+#include "ui/widgets/UiText.h"
 
 using namespace corvanta;
 using namespace corvanta::testing;

@@ -18,7 +18,7 @@
 #include "ui/main/FileSummaryPage.h"
 #include "ui/main/TraceDecoding.h"
 #include "ui/main/TraceFileFilter.h"
-#include "ui/main/UiText.h"
+#include "ui/widgets/UiText.h"
 
 using namespace corvanta;
 using namespace corvanta::testing;

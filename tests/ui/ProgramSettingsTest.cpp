@@ -10,7 +10,7 @@
 #include "analysis/BrisqonSettings.h"
 #include "naming/SettingsStore.h"
 #include "ui/main/ProgramSettings.h"
-#include "ui/main/WindowPlacementStore.h"
+#include "ui/widgets/WindowPlacementStore.h"
 
 using namespace corvanta;
 using namespace corvanta::testing;

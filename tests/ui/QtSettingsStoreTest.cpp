@@ -4,7 +4,7 @@
 #include <QtTest>
 
 #include "naming/UserPorts.h"
-#include "ui/main/QtSettingsStore.h"
+#include "ui/widgets/QtSettingsStore.h"
 
 using corvanta::UserPorts;
 using corvanta::ui::QtSettingsStore;

@@ -14,11 +14,11 @@
 #include "DemoTrace.h"
 #include "Packets.h"
 #include "TraceWriter.h"
-#include "ui/main/DialogService.h"
+#include "ui/widgets/DialogService.h"
 #include "ui/main/MainForm.h"
 #include "ui/main/ProgramContext.h"
 #include "ui/main/ProgramWindows.h"
-#include "ui/main/QtSettingsStore.h"
+#include "ui/widgets/QtSettingsStore.h"
 
 namespace corvanta::testing {
 

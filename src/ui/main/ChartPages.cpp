@@ -7,9 +7,9 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "ui/main/ChartView.h"
-#include "ui/main/Icons.h"
-#include "ui/main/UiText.h"
+#include "ui/widgets/ChartView.h"
+#include "ui/widgets/Icons.h"
+#include "ui/widgets/UiText.h"
 
 namespace corvanta::ui {
 

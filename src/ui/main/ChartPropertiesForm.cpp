@@ -10,8 +10,8 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "ui/main/DialogService.h"
-#include "ui/main/UiText.h"
+#include "ui/widgets/DialogService.h"
+#include "ui/widgets/UiText.h"
 
 namespace corvanta::ui {
 namespace {

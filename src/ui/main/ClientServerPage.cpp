@@ -23,10 +23,10 @@
 #include "analysis/ProtocolTable.h"
 #include "naming/TextFormat.h"
 #include "naming/VendorTable.h"
-#include "ui/main/GridView.h"
-#include "ui/main/Icons.h"
+#include "ui/widgets/GridView.h"
+#include "ui/widgets/Icons.h"
 #include "ui/main/InfoWindows.h"
-#include "ui/main/UiText.h"
+#include "ui/widgets/UiText.h"
 
 namespace corvanta::ui {
 namespace {

@@ -11,7 +11,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "ui/main/UiText.h"
+#include "ui/widgets/UiText.h"
 
 namespace corvanta::ui {
 namespace {

@@ -18,7 +18,7 @@
 
 #include "Version.h"
 #include "naming/VendorTable.h"
-#include "ui/main/Icons.h"
+#include "ui/widgets/Icons.h"
 #include "ui/main/ProgramContext.h"
 
 namespace corvanta::ui {

@@ -30,13 +30,13 @@
 #include "trace/OpenTrace.h"
 #include "ui/main/ChartPages.h"
 #include "ui/main/ChartPropertiesForm.h"
-#include "ui/main/ChartView.h"
+#include "ui/widgets/ChartView.h"
 #include "ui/main/ClientServerPage.h"
-#include "ui/main/DialogService.h"
+#include "ui/widgets/DialogService.h"
 #include "ui/main/DlcErrorPage.h"
 #include "ui/main/FileCatcher.h"
 #include "ui/main/FileSummaryPage.h"
-#include "ui/main/Icons.h"
+#include "ui/widgets/Icons.h"
 #include "ui/main/InfoWindows.h"
 #include "ui/main/ProblemSettingsForm.h"
 #include "ui/main/ProcessTraceFileForm.h"
@@ -45,8 +45,8 @@
 #include "ui/main/ServerPortsForm.h"
 #include "ui/main/TraceDecoding.h"
 #include "ui/main/TraceFileFilter.h"
-#include "ui/main/UiText.h"
-#include "ui/main/WindowPlacementStore.h"
+#include "ui/widgets/UiText.h"
+#include "ui/widgets/WindowPlacementStore.h"
 
 namespace corvanta::ui {
 namespace {

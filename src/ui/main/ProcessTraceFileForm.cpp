@@ -12,7 +12,7 @@
 #include "Version.h"
 #include "naming/TextFormat.h"
 #include "trace/ProgressText.h"
-#include "ui/main/UiText.h"
+#include "ui/widgets/UiText.h"
 
 namespace corvanta::ui {
 namespace {

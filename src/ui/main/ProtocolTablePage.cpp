@@ -6,9 +6,9 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "ui/main/GridView.h"
-#include "ui/main/Icons.h"
-#include "ui/main/UiText.h"
+#include "ui/widgets/GridView.h"
+#include "ui/widgets/Icons.h"
+#include "ui/widgets/UiText.h"
 
 namespace corvanta::ui {
 namespace {

@@ -13,8 +13,8 @@
 #include <QVBoxLayout>
 
 #include "naming/UserPorts.h"
-#include "ui/main/DialogService.h"
-#include "ui/main/UiText.h"
+#include "ui/widgets/DialogService.h"
+#include "ui/widgets/UiText.h"
 
 namespace corvanta::ui {
 namespace {

@@ -1,4 +1,4 @@
-#include "ui/main/GridView.h"
+#include "ui/widgets/GridView.h"
 
 #include <QApplication>
 #include <QClipboard>

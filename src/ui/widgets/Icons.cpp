@@ -1,4 +1,4 @@
-#include "ui/main/Icons.h"
+#include "ui/widgets/Icons.h"
 
 #include <QPainter>
 #include <QPainterPath>

@@ -1,4 +1,4 @@
-#include "ui/main/ChartView.h"
+#include "ui/widgets/ChartView.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -11,7 +11,7 @@
 #include <cmath>
 
 #include "naming/TextFormat.h"
-#include "ui/main/UiText.h"
+#include "ui/widgets/UiText.h"
 
 namespace corvanta::ui {
 namespace {

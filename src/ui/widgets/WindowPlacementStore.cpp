@@ -1,4 +1,4 @@
-#include "ui/main/WindowPlacementStore.h"
+#include "ui/widgets/WindowPlacementStore.h"
 
 #include <QGuiApplication>
 #include <QScreen>

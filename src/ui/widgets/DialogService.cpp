@@ -1,4 +1,4 @@
-#include "ui/main/DialogService.h"
+#include "ui/widgets/DialogService.h"
 
 #include <QColorDialog>
 #include <QDesktopServices>

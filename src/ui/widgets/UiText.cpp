@@ -1,4 +1,4 @@
-#include "ui/main/UiText.h"
+#include "ui/widgets/UiText.h"
 
 #include <QFile>
 #include <QLocale>

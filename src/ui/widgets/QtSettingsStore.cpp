@@ -1,4 +1,4 @@
-#include "ui/main/QtSettingsStore.h"
+#include "ui/widgets/QtSettingsStore.h"
 
 #include <QByteArray>
 #include <QSettings>
