@@ -577,11 +577,18 @@ PeerMapDrawing LayoutPeerMap(const PeerGraph& graph, const PeerMapView& view, co
     const TextExtent e = extent(label.Text, d.FontSize);
     label.Rect.Width = e.Width;
     label.Rect.Height = e.Height;
-    // Right half: the text starts 7 pixels right of the point; left half: it ends 5 left of it.
-    label.Rect.Left = rel.X >= 0 ? label.Point.X + 7 : label.Point.X - 5 - e.Width;
-    // Labels near the top and bottom move outwards, clear of the ring.
-    label.Rect.Top =
-        label.Point.Y - e.Height / 2 + NearestEven(static_cast<double>(rel.Y) / d.Radius * (e.Height / 2 + 2));
+    // Right half: the text starts 7 pixels right of the point; left half: it ends 5 left of
+    // it. The top and bottom points carry their labels centred above and below them, clear
+    // of their neighbours' labels.
+    if (rel.X == 0) {
+      label.Rect.Left = label.Point.X - e.Width / 2;
+      label.Rect.Top = rel.Y < 0 ? label.Point.Y - e.Height - 3 : label.Point.Y + 3;
+    } else {
+      label.Rect.Left = rel.X > 0 ? label.Point.X + 7 : label.Point.X - 5 - e.Width;
+      // Labels near the top and bottom move outwards, clear of the ring.
+      label.Rect.Top =
+          label.Point.Y - e.Height / 2 + NearestEven(static_cast<double>(rel.Y) / d.Radius * (e.Height / 2 + 2));
+    }
     label.Sender = label.Node >= 0 && graph.Nodes[static_cast<size_t>(label.Node)].Sent;
     label.Color =
         label.Sender ? (label.Node == highlight ? palette.Highlight : palette.ButtonText) : palette.ButtonShadow;

@@ -18,6 +18,7 @@
 #include "ui/main/ProgramWindows.h"
 #include "ui/widgets/QtSettingsStore.h"
 #include "ui/main/ServerPortsForm.h"
+#include "ui/peermaps/PeerMapForm.h"
 
 namespace {
 
@@ -93,7 +94,7 @@ int main(int argc, char** argv) {
           dialogs = {
               windows.About(),          windows.SystemInfo(), windows.TechSupport(),      windows.ServerPorts(),
               windows.Progress(),       windows.Analyzing(),  windows.ErrorInformation(), windows.ChartProperties(),
-              windows.ProblemSettings()};
+              windows.ProblemSettings(), windows.Station(),      windows.Network()};
         const QStringList files = corvanta::ui::GrabWindows(mainForm, grabFolder, dialogs);
         for (const QString& f : files) QTextStream(stdout) << f << Qt::endl;
         mainForm.close();

@@ -287,10 +287,13 @@ TEST(PeerMapLayout, ThreeStationsKeepARingOfFourAndTheFontShrinksOnCrowdedRings)
   ASSERT_EQ(d.Labels.size(), 3u);
   EXPECT_FALSE(d.Selection.DensityShown);
   EXPECT_EQ(d.FontSize, 8);
-  // R = min(200 - 72 - 6, 150 - 10 - 0) = 122; labels right of centre start 7 pixels right.
+  // R = min(200 - 72 - 6, 150 - 10 - 0) = 122; labels right of centre start 7 pixels right,
+  // the top one stands centred above its point.
   EXPECT_EQ(d.Radius, 122);
   EXPECT_EQ(d.Labels[0].Point, (RingPoint{200, 150 - 122}));
-  EXPECT_EQ(d.Labels[0].Rect.Left, 207);
+  EXPECT_EQ(d.Labels[0].Rect.Left, 200 - 36);
+  EXPECT_EQ(d.Labels[0].Rect.Top, 28 - 13 - 3);
+  EXPECT_EQ(d.Labels[1].Rect.Left, d.Labels[1].Point.X + 7);
   // A small canvas with many stations: the step falls below the label height, the font
   // shrinks to 5 at most.
   Stations big;

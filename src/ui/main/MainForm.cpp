@@ -451,6 +451,7 @@ void TMainForm::ProcessFile() {
   const PassResult result = windows_.progress ? windows_.progress->Run(passInfo, decoding_->Sink())
                                               : ProcessTraceFile(passInfo, decoding_->Sink(), {}, false);
   if (result.fileOpened) traceFileSize_ = result.fileSize;
+  ++traceSerial_;
   slicedFrames_ = result.slicedFrames;
   totalFrames_ = result.framesRead;
 

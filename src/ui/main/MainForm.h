@@ -113,6 +113,8 @@ class TMainForm : public QMainWindow {
   bool Opening() const { return opening_; }
   // The decoder's results of the last trace processed; null before the first.
   const TraceDecoding* Decoding() const { return decoding_.get(); }
+  // Changes with every trace processed, so that windows know a new trace from the last one.
+  uint64_t TraceSerial() const { return traceSerial_; }
   QPrinter& Printer();
 
   // Controls.
@@ -230,6 +232,7 @@ class TMainForm : public QMainWindow {
   bool slicedFrames_ = false;
   int32_t totalFrames_ = 0;
   std::unique_ptr<TraceDecoding> decoding_;
+  uint64_t traceSerial_ = 0;
 
   TipSet tipSet_;
   TipSet previousTips_;

@@ -11,6 +11,9 @@
 #include "ui/main/ProcessTraceFileForm.h"
 #include "ui/main/ProgramContext.h"
 #include "ui/main/ServerPortsForm.h"
+#include "ui/main/TraceDecoding.h"
+#include "ui/peermaps/DualListDialog.h"
+#include "ui/peermaps/PeerMapForm.h"
 
 namespace corvanta::ui {
 
@@ -29,7 +32,23 @@ ProgramWindows::ProgramWindows(ProgramContext& context, bool showSplash) {
   serverPorts_ = std::make_unique<TServerPorts>(context.userPorts, *context.store, *context.dialogs);
   about_ = std::make_unique<TAboutBox>();
   chartProperties_ = std::make_unique<TChartPropertiesForm>(*context.dialogs);
+  dualList_ = std::make_unique<TDualListDialogForm>();
   errorInformation_ = std::make_unique<TErrorInformationForm>();
+  // The peer maps read the main window's trace when they are shown.
+  const PeerMapTraceSource trace = [this, &context] {
+    PeerMapTrace t;
+    const TMainForm* main = mainForm_.get();
+    if (!main || main->TraceFileName().isEmpty() || !main->Decoding()) return t;
+    t.model = main->Decoding()->Model();
+    t.statistics = main->Decoding()->Statistics();
+    t.fileName = main->TraceFileName();
+    t.serial = main->TraceSerial();
+    t.vendors = &context.vendors;
+    t.vendorsLoaded = context.vendorWarning.isEmpty() && context.vendors.Count() > 0;
+    return t;
+  };
+  network_ = std::make_unique<TNetworkStatisticsForm>(trace, dualList_.get());
+  station_ = std::make_unique<TStationStats>(trace, dualList_.get());
   systemInfo_ = std::make_unique<TSystemInfoForm>(context);
   techSupport_ = std::make_unique<TTechSupportForm>();
 
@@ -43,6 +62,8 @@ ProgramWindows::ProgramWindows(ProgramContext& context, bool showSplash) {
   windows.brisqonSettings = problemSettings_.get();
   windows.chartProperties = chartProperties_.get();
   windows.analyzing = analyzing_.get();
+  windows.station = station_.get();
+  windows.network = network_.get();
   mainForm_ = std::make_unique<TMainForm>(context, windows);
 }
 

@@ -18,6 +18,9 @@ class TTechSupportForm;
 class TMainForm;
 class TProblemSettings;
 class TChartPropertiesForm;
+class TDualListDialogForm;
+class TStationStats;
+class TNetworkStatisticsForm;
 
 // Every window of the program, created once in the start-up order and kept until exit.
 // The main window is created last; it reads the settings and waits out the splash.
@@ -37,6 +40,9 @@ class ProgramWindows {
   TErrorInformationForm* ErrorInformation() const { return errorInformation_.get(); }
   TSystemInfoForm* SystemInfo() const { return systemInfo_.get(); }
   TTechSupportForm* TechSupport() const { return techSupport_.get(); }
+  TDualListDialogForm* DualList() const { return dualList_.get(); }
+  TStationStats* Station() const { return station_.get(); }
+  TNetworkStatisticsForm* Network() const { return network_.get(); }
   TMainForm* MainForm() const { return mainForm_.get(); }
 
  private:
@@ -48,7 +54,10 @@ class ProgramWindows {
   std::unique_ptr<TServerPorts> serverPorts_;
   std::unique_ptr<TAboutBox> about_;
   std::unique_ptr<TChartPropertiesForm> chartProperties_;
+  std::unique_ptr<TDualListDialogForm> dualList_;
   std::unique_ptr<TErrorInformationForm> errorInformation_;
+  std::unique_ptr<TNetworkStatisticsForm> network_;
+  std::unique_ptr<TStationStats> station_;
   std::unique_ptr<TSystemInfoForm> systemInfo_;
   std::unique_ptr<TTechSupportForm> techSupport_;
   std::unique_ptr<TMainForm> mainForm_;
