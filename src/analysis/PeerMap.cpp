@@ -589,6 +589,9 @@ PeerMapDrawing LayoutPeerMap(const PeerGraph& graph, const PeerMapView& view, co
       label.Rect.Top =
           label.Point.Y - e.Height / 2 + NearestEven(static_cast<double>(rel.Y) / d.Radius * (e.Height / 2 + 2));
     }
+    // A small canvas keeps every label inside it.
+    label.Rect.Left = std::max(0, std::min(label.Rect.Left, width - e.Width));
+    label.Rect.Top = std::max(0, std::min(label.Rect.Top, height - e.Height));
     label.Sender = label.Node >= 0 && graph.Nodes[static_cast<size_t>(label.Node)].Sent;
     label.Color =
         label.Sender ? (label.Node == highlight ? palette.Highlight : palette.ButtonText) : palette.ButtonShadow;
