@@ -153,7 +153,7 @@ void TLatencyAnalysisForm::showEvent(QShowEvent* event) {
 
 void TLatencyAnalysisForm::changeEvent(QEvent* event) {
   QWidget::changeEvent(event);
-  if (event->type() == QEvent::ActivationChange && isActiveWindow()) FormActivate();
+  if (event->type() == QEvent::ActivationChange && isVisible() && isActiveWindow()) FormActivate();
 }
 
 void TLatencyAnalysisForm::closeEvent(QCloseEvent* event) {

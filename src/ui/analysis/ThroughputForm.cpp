@@ -139,7 +139,7 @@ void TThroughputAnalysisForm::showEvent(QShowEvent* event) {
 
 void TThroughputAnalysisForm::changeEvent(QEvent* event) {
   QWidget::changeEvent(event);
-  if (event->type() == QEvent::ActivationChange && isActiveWindow()) FormActivate();
+  if (event->type() == QEvent::ActivationChange && isVisible() && isActiveWindow()) FormActivate();
 }
 
 void TThroughputAnalysisForm::closeEvent(QCloseEvent* event) {

@@ -217,7 +217,7 @@ void TWhatIfAnalysisForm::showEvent(QShowEvent* event) {
 
 void TWhatIfAnalysisForm::changeEvent(QEvent* event) {
   QWidget::changeEvent(event);
-  if (event->type() == QEvent::ActivationChange && isActiveWindow()) FormActivate();
+  if (event->type() == QEvent::ActivationChange && isVisible() && isActiveWindow()) FormActivate();
 }
 
 void TWhatIfAnalysisForm::closeEvent(QCloseEvent* event) {

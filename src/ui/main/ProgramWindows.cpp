@@ -36,6 +36,12 @@ class ProgramAnalysisHost : public AnalysisHost {
     t.receiveColor = ToQColor(context_.settings.visualizer.receiveColor);
     if (!main_) return t;
     t.generation = main_->TraceGeneration();
+    // While a trace is processed its model is being written: nothing to read yet, and the
+    // generation changes again when it is done.
+    if (main_->Opening()) {
+      t.generation |= uint64_t{1} << 63;
+      return t;
+    }
     t.fileName = QFileInfo(main_->TraceFileName()).fileName();
     t.frames = main_->TotalFrames();
     t.topology = main_->CurrentTopology();

@@ -224,6 +224,8 @@ bool THalvexToolboxForm::CatchUp() {
   filled_ = true;
   generation_ = trace.generation;
   setWindowTitle(QString(kCaption) + " - " + trace.fileName);
+  // The old lists point into a model that may be gone: drop them before anything else.
+  state_.Reset(nullptr, 0, nullptr, nullptr);
   state_.SetIpxByOui(ipxByOui_->isChecked());
   state_.Reset(trace.model, trace.frames, trace.ports, trace.vendors);
   visualizer_->ScrollToTop();
@@ -336,7 +338,7 @@ void THalvexToolboxForm::showEvent(QShowEvent* event) {
 
 void THalvexToolboxForm::changeEvent(QEvent* event) {
   QWidget::changeEvent(event);
-  if (event->type() == QEvent::ActivationChange && isActiveWindow()) FormActivate();
+  if (event->type() == QEvent::ActivationChange && isVisible() && isActiveWindow()) FormActivate();
 }
 
 void THalvexToolboxForm::closeEvent(QCloseEvent* event) {
