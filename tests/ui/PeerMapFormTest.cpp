@@ -2,6 +2,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QListWidget>
@@ -16,6 +17,7 @@
 #include "analysis/GridRows.h"
 #include "ui/peermaps/DualListDialog.h"
 #include "ui/peermaps/PeerMapForm.h"
+#include "ui/toolbox/ToolboxForm.h"
 #include "ui/widgets/UiText.h"
 
 using namespace corvanta;
@@ -268,8 +270,6 @@ class PeerMapFormTest : public QObject {
     QVERIFY(sender >= 0);
     n.LabelClick(sender, {}, false);
     QVERIFY(n.StatisticsItem()->isEnabled());
-    QVERIFY(!n.ToolboxItem()->isEnabled());  // no toolbox yet
-    QCOMPARE(n.ToolboxItem()->toolTip(), QString("The Halvex ToolBox is not available yet."));
     QVERIFY(n.DlcItem()->text().startsWith("DLC = CISCO"));
     n.StatisticsClick();
     QCOMPARE(n.PageControl()->currentIndex(), 1);
@@ -277,14 +277,20 @@ class PeerMapFormTest : public QObject {
     const int row = n.GridModel()->RowOf(sender);
     QCOMPARE(n.GridModel()->data(n.GridModel()->index(row, 2), Qt::BackgroundRole).value<QColor>(),
              QColor(255, 255, 0));
-    // With a toolbox the request carries the clicked address.
+    // The toolbox item hands the clicked address to the toolbox as its source.
     QSignalSpy requests(&n, &TPeerMapForm::ToolboxRequested);
-    n.SetToolboxAvailable(true);
-    n.ToolboxClick();
+    QVERIFY(n.ToolboxItem()->isEnabled());
+    n.ToolboxItem()->trigger();
     QCOMPARE(requests.count(), 1);
     const auto request = requests.at(0).at(0).value<ui::ToolboxAddressRequest>();
     QCOMPARE(request.source, n.Graph().Nodes[static_cast<size_t>(sender)].Address);
     QCOMPARE(request.destination.Length, uint8_t{0});
+    QVERIFY(p->windows->Toolbox()->isVisible());
+    QCOMPARE(p->windows->Toolbox()->SourceBox()->currentText(), request.sourceText);
+    // Without a toolbox the item says why it is disabled.
+    n.SetToolboxAvailable(false);
+    QVERIFY(!n.ToolboxItem()->isEnabled());
+    QCOMPARE(n.ToolboxItem()->toolTip(), QString("The Halvex ToolBox is not available yet."));
   }
 
   void columnOrderFile() {

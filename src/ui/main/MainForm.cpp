@@ -435,6 +435,7 @@ void TMainForm::ProcessFile() {
   csPage_->SetTrace({});
   dlcPage_->Fill(currentTopology_, nullptr, nullptr, nullptr);
   decoding_.reset();
+  ++traceGeneration_;  // windows that read the old model refill before they read again
   if (context_.makeDecoding) {
     decoding_ = context_.makeDecoding();
   } else {
@@ -451,7 +452,6 @@ void TMainForm::ProcessFile() {
   const PassResult result = windows_.progress ? windows_.progress->Run(passInfo, decoding_->Sink())
                                               : ProcessTraceFile(passInfo, decoding_->Sink(), {}, false);
   if (result.fileOpened) traceFileSize_ = result.fileSize;
-  ++traceSerial_;
   slicedFrames_ = result.slicedFrames;
   totalFrames_ = result.framesRead;
 
@@ -712,10 +712,12 @@ void TMainForm::ShowWindow(QWidget* window) {
 
 void TMainForm::AnalyzeBtnClick() {
   if (!windows_.toolbox) return;
-  if (decoding_ && decoding_->IpOrIpxFrames() > 0)
+  if (decoding_ && decoding_->IpOrIpxFrames() > 0) {
+    emit ToolboxRequest(csPage_->Requested());
     ShowWindow(windows_.toolbox);
-  else
+  } else {
     context_.dialogs->Information(this, "Corvanta - Halvex ToolBox", kNoIpOrIpx);
+  }
 }
 
 void TMainForm::NetworkBtnClick() {

@@ -1,9 +1,14 @@
 #include "ui/main/ProgramWindows.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QWidget>
 
+#include "ui/analysis/LatencyForm.h"
+#include "ui/analysis/ThroughputForm.h"
+#include "ui/analysis/WhatIfForm.h"
 #include "ui/main/ChartPropertiesForm.h"
+#include "ui/main/ClientServerPage.h"
 #include "ui/main/ErrorInformationForm.h"
 #include "ui/main/InfoWindows.h"
 #include "ui/main/MainForm.h"
@@ -14,8 +19,56 @@
 #include "ui/main/TraceDecoding.h"
 #include "ui/peermaps/DualListDialog.h"
 #include "ui/peermaps/PeerMapForm.h"
+#include "ui/toolbox/ToolboxForm.h"
+#include "ui/widgets/UiText.h"
 
 namespace corvanta::ui {
+
+// The analysis windows' view of the main window: the trace it holds and its tips.
+class ProgramAnalysisHost : public AnalysisHost {
+ public:
+  explicit ProgramAnalysisHost(ProgramContext& context) : context_(context) {}
+  void SetMainForm(TMainForm* mainForm) { main_ = mainForm; }
+
+  TraceContext Trace() const override {
+    TraceContext t;
+    t.ports = &context_.userPorts;
+    t.vendors = &context_.vendors;
+    t.sendColor = ToQColor(context_.settings.visualizer.sendColor);
+    t.receiveColor = ToQColor(context_.settings.visualizer.receiveColor);
+    if (!main_) return t;
+    t.generation = main_->TraceGeneration();
+    // While a trace is processed its model is being written: nothing to read yet, and the
+    // generation changes again when it is done.
+    if (main_->Opening()) {
+      t.generation |= uint64_t{1} << 63;
+      return t;
+    }
+    t.fileName = QFileInfo(main_->TraceFileName()).fileName();
+    t.frames = main_->TotalFrames();
+    t.topology = main_->CurrentTopology();
+    t.bandwidthMbps = main_->BandwidthMbps();
+    if (const TraceDecoding* d = main_->Decoding(); d && d->IpOrIpxFrames() > 0) {
+      t.model = d->Model();
+      t.hasIpx = d->IpxFrames() > 0;
+    }
+    return t;
+  }
+  void SetTips(const std::vector<int>& tips) override {
+    if (!main_) return;
+    TipSet set;
+    for (int tip : tips)
+      if (tip >= 0 && tip < static_cast<int>(set.size())) set.set(static_cast<size_t>(tip));
+    main_->SetTips(set);
+  }
+  void RestoreTips() override {
+    if (main_) main_->RestoreTips();
+  }
+
+ private:
+  ProgramContext& context_;
+  TMainForm* main_ = nullptr;
+};
 
 ProgramWindows::ProgramWindows(ProgramContext& context, bool showSplash) {
   // The first few, then the splash, then the rest; the main window last.
@@ -38,19 +91,33 @@ ProgramWindows::ProgramWindows(ProgramContext& context, bool showSplash) {
   const PeerMapTraceSource trace = [this, &context] {
     PeerMapTrace t;
     const TMainForm* main = mainForm_.get();
-    if (!main || main->TraceFileName().isEmpty() || !main->Decoding()) return t;
+    if (!main) return t;
+    t.serial = main->TraceGeneration();
+    // While a trace is processed its model is being written: nothing to read yet.
+    if (main->Opening() || main->TraceFileName().isEmpty() || !main->Decoding()) {
+      t.serial |= uint64_t{1} << 63;
+      return t;
+    }
     t.model = main->Decoding()->Model();
     t.statistics = main->Decoding()->Statistics();
     t.fileName = main->TraceFileName();
-    t.serial = main->TraceSerial();
     t.vendors = &context.vendors;
     t.vendorsLoaded = context.vendorWarning.isEmpty() && context.vendors.Count() > 0;
     return t;
   };
+  analysisHost_ = std::make_unique<ProgramAnalysisHost>(context);
+  latency_ = std::make_unique<TLatencyAnalysisForm>(*analysisHost_);
   network_ = std::make_unique<TNetworkStatisticsForm>(trace, dualList_.get());
+  toolbox_ = std::make_unique<THalvexToolboxForm>(*analysisHost_);
   station_ = std::make_unique<TStationStats>(trace, dualList_.get());
   systemInfo_ = std::make_unique<TSystemInfoForm>(context);
   techSupport_ = std::make_unique<TTechSupportForm>();
+  throughput_ = std::make_unique<TThroughputAnalysisForm>(*analysisHost_);
+  whatIf_ = std::make_unique<TWhatIfAnalysisForm>(*analysisHost_);
+  latency_->SetToolbox(toolbox_.get());
+  latency_->SetWhatIfWindow(whatIf_.get());
+  throughput_->SetToolbox(toolbox_.get());
+  toolbox_->SetAnalysisWindows(latency_.get(), throughput_.get());
 
   MainFormWindows windows;
   windows.progress = progress_.get();
@@ -64,12 +131,39 @@ ProgramWindows::ProgramWindows(ProgramContext& context, bool showSplash) {
   windows.analyzing = analyzing_.get();
   windows.station = station_.get();
   windows.network = network_.get();
+  windows.toolbox = toolbox_.get();
+  windows.latency = latency_.get();
+  windows.throughput = throughput_.get();
   mainForm_ = std::make_unique<TMainForm>(context, windows);
+  analysisHost_->SetMainForm(mainForm_.get());
+  QObject::connect(mainForm_.get(), &TMainForm::ToolboxRequest, toolbox_.get(), &THalvexToolboxForm::Request);
+  // The network map's "&Halvex ToolBox": the clicked address becomes the toolbox's source.
+  network_->SetToolboxAvailable(true);
+  QObject::connect(network_.get(), &TNetworkStatisticsForm::ToolboxRequested, toolbox_.get(),
+                   [this](const ToolboxAddressRequest& request) {
+                     RequestedConversation conversation;
+                     conversation.Source = ToStd(request.sourceText);
+                     conversation.SourceVendor = ToStd(request.sourceVendorText);
+                     toolbox_->Request(conversation);
+                     mainForm_->ShowWindow(toolbox_.get());
+                   });
+}
+
+bool ProgramWindows::ShowFirstConversation() {
+  TClientServerPage* page = mainForm_->ClientServerPage();
+  if (!page || page->Table().RowCount() == 0 || !analysisHost_->Trace().model) return false;
+  toolbox_->Request(page->Table().Request(0, analysisHost_->Trace().vendors));
+  ShowAnalysisWindow(toolbox_.get());
+  toolbox_->ShowLatency();
+  toolbox_->ShowThroughput();
+  latency_->LoadAnalysisClick(false);
+  return true;
 }
 
 ProgramWindows::~ProgramWindows() {
   // The main window goes first: it writes the settings while the others still stand.
   mainForm_.reset();
+  analysisHost_->SetMainForm(nullptr);
   delete splash_.data();
 }
 
