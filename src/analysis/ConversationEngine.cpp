@@ -346,31 +346,33 @@ int32_t ConversationEngine::FindResponse(const TTransHead& head, const TPacket& 
 }
 
 // The TCP search ends at the first acknowledgement that reaches the command's end; behind a
-// large window that is many packets on. The next command usually ends further on, so its
-// search resumes where this one stopped: every packet passed over acknowledged less than
-// this end, so less than the next one too. Each reverse packet is then passed over once.
+// large window that is many packets on. The packets a search passed over acknowledged less
+// than the largest of them, so a later search for an end above that resumes where the last
+// one stopped: each reverse packet is then passed over about once. A search that starts
+// afresh and stops sooner (a retransmitted segment's, say) leaves the further one in place.
 template <class Walk>
 int32_t ConversationEngine::FindAcknowledgement(uint32_t expected, Walk& walk) {
-  int32_t from = r_;
-  int64_t position = rPosition_;
-  if (resume_.Valid && expected >= resume_.Expected && resume_.Position >= rPosition_) {
-    if (resume_.At < 0) return -1;  // the chain ended below the earlier end
-    from = resume_.At;
-    position = resume_.Position;
-  }
-  resume_.Valid = true;
-  resume_.Expected = expected;
-  resume_.At = -1;
-  resume_.Position = INT64_MAX;
+  const bool resume = resume_.Valid && resume_.Position >= rPosition_ && resume_.MostPassed < expected;
+  if (resume && resume_.At < 0) return -1;  // the chain ended below this end
+  int32_t from = resume ? resume_.At : r_;
+  int64_t position = resume ? resume_.Position : rPosition_;
+  uint32_t mostPassed = resume ? resume_.MostPassed : 0;
+  int32_t stop = -1;
+  int64_t stopPosition = INT64_MAX;
   // The chain position of each packet the walk reaches, markers included, as R counts them.
   int32_t at = from;
   int32_t found = walk(from, [&](int32_t i, const TPacket& p) {
     for (; at != i && model_.Packets.Contains(at); at = P(at).NextPacket) ++position;
-    if (p.Acknowledge < expected) return 0;
-    resume_.At = i;
-    resume_.Position = position;
+    if (p.Acknowledge < expected) {
+      mostPassed = std::max(mostPassed, p.Acknowledge);
+      return 0;
+    }
+    stop = i;
+    stopPosition = position;
     return p.Acknowledge == expected ? 1 : -1;
   });
+  const bool earlierReachesFurther = resume_.Valid && resume_.Position >= rPosition_ && resume_.Position > stopPosition;
+  if (resume || !earlierReachesFurther) resume_ = Resume{true, mostPassed, stop, stopPosition};
   return found;
 }
 

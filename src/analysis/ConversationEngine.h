@@ -151,12 +151,12 @@ class ConversationEngine {
   int32_t s_ = -1;  // forward packet
   int32_t r_ = -1;  // reverse packet
   int64_t rPosition_ = 0;  // steps R took along its chain
-  // Where the last TCP response search stopped, for the next one to resume.
+  // Where a TCP response search stopped, for later ones to resume.
   struct Resume {
     bool Valid = false;
-    uint32_t Expected = 0;  // the end that search looked for
-    int32_t At = -1;        // the packet it stopped at; -1: the chain's end
-    int64_t Position = 0;   // that packet's position along the chain
+    uint32_t MostPassed = 0;  // the largest acknowledgement passed over on the way
+    int32_t At = -1;          // the packet it stopped at; -1: the chain's end
+    int64_t Position = 0;     // that packet's position along the chain
   } resume_;
   bool reverse_ = false;
   int32_t previousIdentification_ = -1;

@@ -253,6 +253,7 @@ TEST_F(Fragments, OutOfOrderFragmentsFindTheConversationsFirstPacket) {
 // Many unmatched fragments of one identification do not walk back over each other without
 // end: a predecessor further back than the bound is not looked for.
 TEST_F(Fragments, TheFragmentWalkIsBounded) {
+  FeedFragment(2, 0, 100, false);  // the first fragment below is not the conversation's first packet
   FeedFragment(3, 0, 1480, true);
   for (int k = 0; k < 200; ++k) FeedFragment(3, 8000, 8, true);
   FeedFragment(3, 1480, 1480, true);
