@@ -68,7 +68,8 @@ bool Decoder::DecodeFrame(FrameRecord& frame) {
     if (usable && link.category == kCatNetBiosLlc && link.source.Length == kMacKeyLength) {
       if (auto name = NetBiosSourceName(data, link.networkOffset)) AddLearnedName(model_, link.source.View(), *name);
     }
-    if (usable && IsNetworkCategory(link.category) && link.sourceStation) network_.Decode(frame, link, frame.Timestamp + dayOffset_);
+    if (usable && IsNetworkCategory(link.category) && link.sourceStation)
+      network_.Decode(frame, link, frame.Timestamp + dayOffset_);
   }
 
   statistics_.CountFrameDone();

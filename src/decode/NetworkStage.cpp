@@ -277,9 +277,8 @@ NetworkStage::ChecksumVerdict NetworkStage::DecodeIpTransport(Packet& p, bool ch
     // fragment, the most recently written slot of that identification (from the cursor
     // backwards, as the slots are written in a ring).
     for (int back = 0; back < FragmentPortTable::kSlots; ++back) {
-      const FragmentPortTable::Slot& slot =
-          fragments.Slots[static_cast<size_t>((fragments.Cursor - back + FragmentPortTable::kSlots) %
-                                              FragmentPortTable::kSlots)];
+      const FragmentPortTable::Slot& slot = fragments.Slots[static_cast<size_t>(
+          (fragments.Cursor - back + FragmentPortTable::kSlots) % FragmentPortTable::kSlots)];
       if (slot.Identification != r.Identification) continue;
       p.sourcePort = slot.SourcePort;
       p.destinationPort = slot.DestinationPort;

@@ -108,13 +108,15 @@ TEST(DecodedRowsTest, ServerBusyRepliesMarkCAndAreNoAnswers) {
   const IpxAddress server{0x00001234, kServerMac, kNcpSocket};
   for (uint8_t k = 1; k <= 5; ++k) {
     const double t = kStart + k * 2e5;
-    n.h.Feed(EthernetNovellRaw(kServerMac, kClientMac, IpxPacket(17, server, client, NcpRequest(k, 3, 1, 0x48, Filler(20)))),
-             t);
+    n.h.Feed(
+        EthernetNovellRaw(kServerMac, kClientMac, IpxPacket(17, server, client, NcpRequest(k, 3, 1, 0x48, Filler(20)))),
+        t);
     Bytes busy = NcpReply(k, 3, 1, 0, 0, Filler(20));
     busy[0] = busy[1] = 0x99;
     n.h.Feed(EthernetNovellRaw(kClientMac, kServerMac, IpxPacket(17, client, server, busy)), t + 500);
-    n.h.Feed(EthernetNovellRaw(kClientMac, kServerMac, IpxPacket(17, client, server, NcpReply(k, 3, 1, 0, 0, Filler(20)))),
-             t + 20000);
+    n.h.Feed(
+        EthernetNovellRaw(kClientMac, kServerMac, IpxPacket(17, client, server, NcpReply(k, 3, 1, 0, 0, Filler(20)))),
+        t + 20000);
   }
   ClientServerTable table = n.Table();
   ASSERT_EQ(table.RowCount(), 1u);

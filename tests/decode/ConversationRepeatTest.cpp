@@ -398,13 +398,10 @@ TEST_F(LearnedServers, ALearnedPortBelongsToItsServerOnly) {
   Feed(EtherIp(IpTcp(kIpA, kIpB, Tcp(50123, 443, 1, 100))));
   Feed(EtherIp(IpTcp(kIpB, kIpA, Tcp(443, 50123, 1, 100)), kMacA, kMacB));
   stage.MarkLearnedServers();
-  EXPECT_EQ(PacketsOf(Conversation(IpKey(kIpA), IpKey(kIpB), 50123, 443))[0].Flags & kPacketDirection,
-            kPacketRequest);
-  EXPECT_EQ(PacketsOf(Conversation(IpKey(kIpB), IpKey(kIpA), 443, 50123))[0].Flags & kPacketDirection,
-            kPacketReply);
+  EXPECT_EQ(PacketsOf(Conversation(IpKey(kIpA), IpKey(kIpB), 50123, 443))[0].Flags & kPacketDirection, kPacketRequest);
+  EXPECT_EQ(PacketsOf(Conversation(IpKey(kIpB), IpKey(kIpA), 443, 50123))[0].Flags & kPacketDirection, kPacketReply);
   // The server that was taught keeps its direction.
-  EXPECT_EQ(PacketsOf(Conversation(IpKey(kIpC), IpKey(kIpB), 2000, 50123))[0].Flags & kPacketDirection,
-            kPacketRequest);
+  EXPECT_EQ(PacketsOf(Conversation(IpKey(kIpC), IpKey(kIpB), 2000, 50123))[0].Flags & kPacketDirection, kPacketRequest);
 }
 
 TEST_F(LearnedServers, EveryFlagButTheDirectionSurvives) {

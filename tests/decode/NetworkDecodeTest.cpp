@@ -178,7 +178,7 @@ TEST_F(NetworkIp, IcmpTypeCodeAndEchoSequence) {
 TEST_F(NetworkIp, SynWithoutAckTeachesAServerPort) {
   Feed(EtherIp(IpTcp(kIpA, kIpB, Segment(40000, 8080, 1, kTcpSyn))));
   EXPECT_TRUE(model.LearnedServers.Contains(IpKey(kIpB), 8080));
-  EXPECT_FALSE(model.LearnedServers.Contains(IpKey(kIpA), 8080));  // only at the server it was sent to
+  EXPECT_FALSE(model.LearnedServers.Contains(IpKey(kIpA), 8080));   // only at the server it was sent to
   Feed(EtherIp(IpTcp(kIpA, kIpB, Segment(20, 8081, 1, kTcpSyn))));  // active FTP data
   Feed(EtherIp(IpTcp(kIpA, kIpB, Segment(40000, 8082, 1, kTcpSyn | kTcpAck))));
   Feed(EtherIp(IpTcp(kIpA, kIpB, Segment(40000, 1023, 1, kTcpSyn))));
