@@ -19,6 +19,7 @@
 #include "ui/main/ProgramWindows.h"
 #include "ui/widgets/QtSettingsStore.h"
 #include "ui/main/ServerPortsForm.h"
+#include "ui/main/UtilizationGraph.h"
 
 namespace {
 
@@ -104,6 +105,8 @@ int main(int argc, char** argv) {
               windows.About(),          windows.SystemInfo(), windows.TechSupport(),      windows.ServerPorts(),
               windows.Progress(),       windows.Analyzing(),  windows.ErrorInformation(), windows.ChartProperties(),
               windows.ProblemSettings()};
+        // The utilisation graph of the trace is pictured with the pages.
+        if (!mainForm.TraceFileName().isEmpty()) dialogs << mainForm.UtilizationGraph();
         const QStringList files = corvanta::ui::GrabWindows(mainForm, grabFolder, dialogs);
         for (const QString& f : files) QTextStream(stdout) << f << Qt::endl;
         mainForm.close();
