@@ -126,7 +126,8 @@ std::string TwoLineHeader(std::string_view header) {
   size_t bestLonger = text.size();
   for (size_t at = text.find(' '); at != std::string::npos; at = text.find(' ', at + 1)) {
     const size_t longer = std::max(at, text.size() - at - 1);
-    if (longer < bestLonger) {
+    // On a tie the later blank wins: "Resp Time" over "(ms)" reads better than the reverse.
+    if (longer <= bestLonger) {
       bestLonger = longer;
       best = at;
     }

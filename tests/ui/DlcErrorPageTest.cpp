@@ -2,7 +2,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QClipboard>
-#include <QComboBox>
+#include <QListWidget>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -26,9 +26,9 @@ using ui::TDlcErrorPage;
 
 namespace {
 
-QStringList ListEntries(QComboBox* list) {
+QStringList ListEntries(QListWidget* list) {
   QStringList out;
-  for (int i = 0; i < list->count(); ++i) out << list->itemText(i);
+  for (int i = 0; i < list->count(); ++i) out << list->item(i)->text();
   return out;
 }
 

@@ -275,7 +275,7 @@ void TChartView::PaintBars(QPainter& p, QRectF area, const std::vector<ChartPoin
   for (double v = 0; v <= axisMax + step / 2; v += step)
     axisLabels.push_back(ToQ(FormatCount(static_cast<int64_t>(v), sep)));
   std::vector<QString> labels;
-  for (const ChartPoint& pt : points) labels.push_back(ToQ(pt.Label));
+  for (const ChartPoint& pt : points) labels.push_back(ToQ(BarAxisLabel(pt.Label)));
 
   const double n = static_cast<double>(points.size());
   const double left = area.left() + MaxTextWidth(fm, axisLabels) + 10;
