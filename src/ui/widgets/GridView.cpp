@@ -43,16 +43,22 @@ void MakeHeaderSortable(QTableView& view) {
   header->setSortIndicatorClearable(true);
 }
 
+// The header flips its own arrow on a click before the click is reported, so the last sort
+// is remembered beside it.
+constexpr const char* kSortColumnProperty = "corvantaSortColumn";
+constexpr const char* kSortAscendingProperty = "corvantaSortAscending";
+
 void ShowSortArrow(QTableView& view, int column, bool ascending) {
   QHeaderView* header = view.horizontalHeader();
   header->setSortIndicatorShown(column >= 0);
   header->setSortIndicator(column, ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
+  view.setProperty(kSortColumnProperty, column);
+  view.setProperty(kSortAscendingProperty, ascending);
 }
 
 bool HeaderClickAscending(const QTableView& view, int column) {
-  const QHeaderView* header = view.horizontalHeader();
-  if (header->isSortIndicatorShown() && header->sortIndicatorSection() == column)
-    return header->sortIndicatorOrder() != Qt::AscendingOrder;
+  const QVariant last = view.property(kSortColumnProperty);
+  if (last.isValid() && last.toInt() == column) return !view.property(kSortAscendingProperty).toBool();
   return true;
 }
 
