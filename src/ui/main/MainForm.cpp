@@ -605,6 +605,11 @@ void TMainForm::UpdateCharts() {
   protocols.Title = ProtocolChartTitle(packetClass);
   protocolChartPage_->Chart()->SetData(std::move(protocols));
   protocolChartPage_->Chart()->setVisible(open);
+  // Token Ring MAC frames are a slice of their own here but count under "Other" in the table.
+  protocolChartPage_->Chart()->setToolTip(
+      currentTopology_ == kTokenRing
+          ? "MAC: Token Ring MAC frames, shown apart here; the Protocol Table counts them in its Other row"
+          : QString());
 }
 
 // The pages an open fills once: the client/server table, the charts and protocol table,

@@ -309,6 +309,8 @@ void TChartView::PaintBars(QPainter& p, QRectF area, const std::vector<ChartPoin
     const double y = yOf(static_cast<double>(i) * step);
     p.setPen(QPen(kFrameColor, 1, Qt::DotLine));
     p.drawLine(QPointF(left + depth, y - depth), QPointF(right + depth, y - depth));
+    // In 3D the line runs on across the side wall down to its tick on the axis.
+    if (depth > 0) p.drawLine(QPointF(left, y), QPointF(left + depth, y - depth));
     p.setPen(Qt::black);
     p.drawLine(QPointF(left - 4, y), QPointF(left, y));
     p.drawText(QRectF(area.left(), y - fm.height() / 2, left - 8 - area.left(), fm.height()),
