@@ -318,8 +318,8 @@ void RowBuilder::Conversation(const NetAddressNode& sender, int32_t peerIndex, c
 
 // Every count column, H included, sorts as a number: as text "10" would come before "9".
 bool IsTextColumn(int column) {
-  return (column >= kCsColA && column <= kCsColD) || column == kCsColClient ||
-         column == kCsColServer || column == kCsColProtocol || column == kCsColDuration;
+  return (column >= kCsColA && column <= kCsColD) || column == kCsColClient || column == kCsColServer ||
+         column == kCsColProtocol || column == kCsColDuration;
 }
 
 }  // namespace

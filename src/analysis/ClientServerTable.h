@@ -113,8 +113,8 @@ enum NotListedReason : int {
   kNotListedUnanswered,     // requests without an answer the analysis can pair
   kNotListedReasons
 };
-inline constexpr std::array<std::string_view, kNotListedReasons> kNotListedReasonKeys = {
-    "broadcast", "no_request", "unsupported", "unanswered"};
+inline constexpr std::array<std::string_view, kNotListedReasons> kNotListedReasonKeys = {"broadcast", "no_request",
+                                                                                         "unsupported", "unanswered"};
 inline constexpr std::array<std::string_view, kNotListedReasons> kNotListedReasonTexts = {
     "sent to a broadcast or multicast address", "without a request", "of a protocol not analyzed", "unanswered"};
 

@@ -1,7 +1,5 @@
 #include "analysis/FileSummary.h"
 
-#include "decode/TraceStatistics.h"
-
 #include <cmath>
 #include <limits>
 

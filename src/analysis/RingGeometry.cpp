@@ -136,7 +136,8 @@ double Luminance(uint32_t color) {
     const double c = v / 255.0;
     return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
   };
-  return 0.2126 * channel(color & 0xFF) + 0.7152 * channel((color >> 8) & 0xFF) + 0.0722 * channel((color >> 16) & 0xFF);
+  return 0.2126 * channel(color & 0xFF) + 0.7152 * channel((color >> 8) & 0xFF) +
+         0.0722 * channel((color >> 16) & 0xFF);
 }
 
 }  // namespace

@@ -153,8 +153,8 @@ struct RingMapLine {
 
 struct RingMapDrawing {
   RingPoint Center;
-  int Radius = 1;   // vertical radius, from which the positions are computed
-  int RadiusX = 1;  // horizontal radius: the ring widens into an ellipse to use the canvas
+  int Radius = 1;          // vertical radius, from which the positions are computed
+  int RadiusX = 1;         // horizontal radius: the ring widens into an ellipse to use the canvas
   bool Staggered = false;  // every other label stands one label further out
   uint32_t RingColor = 0;
   int RingPenWidth = 2;

@@ -114,8 +114,8 @@ std::vector<double> ValueTicks(double lo, double hi, int maxTicks) {
 }
 
 std::vector<double> TimeTicks(double lo, double hi, int maxTicks) {
-  static constexpr double kSteps[] = {0.1,  0.2,  0.5,  1,    2,    5,    10,    15,    30,    60,   120, 300,
-                                      600,  900,  1800, 3600, 7200, 10800, 21600, 43200, 86400};
+  static constexpr double kSteps[] = {0.1, 0.2, 0.5, 1,    2,    5,    10,    15,    30,    60,   120,
+                                      300, 600, 900, 1800, 3600, 7200, 10800, 21600, 43200, 86400};
   std::vector<double> ticks;
   if (!(hi > lo) || maxTicks < 2) return ticks;
   double step = kSteps[std::size(kSteps) - 1];

@@ -141,7 +141,7 @@ struct TraceStatistics {
   double ElapsedTime = 0;    // microseconds since the first frame
   double PreviousTime = 0;   // Timestamp of the previous frame
   double IntervalStart = 0;  // Timestamp at which the current interval began
-  double IntervalStartElapsed = 0;  // ElapsedTime at which the current interval began
+  double IntervalStartElapsed = 0;            // ElapsedTime at which the current interval began
   std::vector<UtilizationSecond> UtilSeries;  // the closed intervals in order
   bool ClockStarted = false;
 

@@ -19,8 +19,8 @@ TEST(UtilizationGraph, ValuesFollowTheOneSecondFormula) {
   EXPECT_EQ(UtilizationValue(s, UtilizationMeasure::kFramesPerSecond, false, ethernet), 1000);
   EXPECT_EQ(UtilizationValue(s, UtilizationMeasure::kBytesPerSecond, true, ethernet), 640);
   // Full duplex doubles the bandwidth; Token Ring counts one byte per frame.
-  EXPECT_DOUBLE_EQ(UtilizationValue(s, UtilizationMeasure::kBandwidthPercent, false, MakeUtilizationScale(kEthernet, 10, 2)),
-                   4.8);
+  EXPECT_DOUBLE_EQ(
+      UtilizationValue(s, UtilizationMeasure::kBandwidthPercent, false, MakeUtilizationScale(kEthernet, 10, 2)), 4.8);
   EXPECT_DOUBLE_EQ(
       UtilizationValue(s, UtilizationMeasure::kBandwidthPercent, false, MakeUtilizationScale(kTokenRing, 4, 1)),
       (100000.0 + 1000) * 100 / 500000);
@@ -96,7 +96,8 @@ TEST(UtilizationGraph, TicksAndLabels) {
 TEST(UtilizationGraph, HoverAndCsvTexts) {
   const UtilizationScale scale = MakeUtilizationScale(kEthernet, 10, 1);
   const std::vector<UtilizationSecond> series = {Second(0, 1000, 100000, 10, 640), Second(1500, 3, 192)};
-  EXPECT_EQ(UtilizationHoverText(series[0], scale, 43200), "12:00:00.0   9.60% (broadcast 0.07%)   1,000 frames, 100,000 bytes");
+  EXPECT_EQ(UtilizationHoverText(series[0], scale, 43200),
+            "12:00:00.0   9.60% (broadcast 0.07%)   1,000 frames, 100,000 bytes");
   EXPECT_EQ(UtilizationCsv(series, scale, -1),
             "Start (s),Time,Frames,Bytes,Broadcast Frames,Broadcast Bytes,Utilization %,Broadcast Utilization %\r\n"
             "0.000,00:00:00.0,1000,100000,10,640,9.60,0.07\r\n"

@@ -20,8 +20,8 @@ TEST(WindowFiguresJson, UtilizationSeriesHasOneRecordPerSecond) {
   ASSERT_EQ(series.size(), 3u);
   long long frames = 0, bytes = 0;
   for (const Json& s : series) {
-    for (const char* key : {"start", "frames", "bytes", "broadcast_frames", "broadcast_bytes", "utilization",
-                            "broadcast_utilization"})
+    for (const char* key :
+         {"start", "frames", "bytes", "broadcast_frames", "broadcast_bytes", "utilization", "broadcast_utilization"})
       EXPECT_TRUE(s.Has(key)) << key;
     frames += s["frames"].Int();
     bytes += s["bytes"].Int();

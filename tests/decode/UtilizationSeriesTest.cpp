@@ -12,7 +12,7 @@ constexpr double kDay = 86400.0 * kSecond;
 
 TEST(UtilizationSeries, OneRecordPerClosedIntervalWithItsCounts) {
   DecoderHarness h;
-  const Bytes unicast = PadFrame(EthernetII(Station(2), Station(1), 0x0806, {}));    // 64 with the FCS
+  const Bytes unicast = PadFrame(EthernetII(Station(2), Station(1), 0x0806, {}));           // 64 with the FCS
   const Bytes broadcast = PadFrame(EthernetII(kBroadcastMac, Station(1), 0x0806, {}), 96);  // 100
   h.Feed(unicast, 0);
   h.Feed(broadcast, 400000);

@@ -110,7 +110,8 @@ class MainWindowViewTest : public QObject {
     ui::TMainForm& f = p->Main();
     QAbstractItemModel* cs = f.ClientServerPage()->ServerGrid()->model();
     for (int c = 0; c < kCsVisibleColumns; ++c)
-      QVERIFY2(!cs->headerData(c, Qt::Horizontal, Qt::ToolTipRole).toString().isEmpty(), qPrintable(QString::number(c)));
+      QVERIFY2(!cs->headerData(c, Qt::Horizontal, Qt::ToolTipRole).toString().isEmpty(),
+               qPrintable(QString::number(c)));
     QVERIFY(cs->headerData(kCsColA, Qt::Horizontal, Qt::ToolTipRole).toString().startsWith("A = Low Server"));
     // Elided names and protocols are whole in their tooltips.
     QCOMPARE(cs->index(0, kCsColProtocol).data(Qt::ToolTipRole).toString(),
@@ -197,7 +198,8 @@ class MainWindowViewTest : public QObject {
     QApplication::clipboard()->clear();
     graph->CopyTextButton()->click();
     const QString csv = QApplication::clipboard()->text();
-    QCOMPARE(csv, ui::ToQ(UtilizationCsv(stats.UtilSeries, MakeUtilizationScale(kEthernet, 10, 1), graph->Plot()->StartSecondOfDay())));
+    QCOMPARE(csv, ui::ToQ(UtilizationCsv(stats.UtilSeries, MakeUtilizationScale(kEthernet, 10, 1),
+                                         graph->Plot()->StartSecondOfDay())));
     QCOMPARE(csv.count("\r\n"), static_cast<qsizetype>(stats.UtilSeries.size() + 1));
     QVERIFY(csv.startsWith("Start (s),Time,Frames,Bytes,"));
     graph->CopyPictureButton()->click();

@@ -25,9 +25,9 @@
 #include "analysis/ProtocolTable.h"
 #include "naming/TextFormat.h"
 #include "naming/VendorTable.h"
+#include "ui/main/InfoWindows.h"
 #include "ui/widgets/GridView.h"
 #include "ui/widgets/Icons.h"
-#include "ui/main/InfoWindows.h"
 #include "ui/widgets/UiText.h"
 
 namespace corvanta::ui {
@@ -414,7 +414,8 @@ void TClientServerPage::AutoSizeColumns() {
   const int protocolCap = grid_->fontMetrics().horizontalAdvance("TCP/Port 1034<->HTT") + 8;
   for (int c = kMarkColumns; c < kCsVisibleColumns; ++c) {
     const QString text = gridModel_->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
-    int width = std::max(static_cast<QAbstractItemView*>(grid_)->sizeHintForColumn(c), HeaderTextWidth(header, text) + margin);
+    int width =
+        std::max(static_cast<QAbstractItemView*>(grid_)->sizeHintForColumn(c), HeaderTextWidth(header, text) + margin);
     if (c == kCsColClient || c == kCsColServer) width = std::min(width, nameCap);
     if (c == kCsColProtocol) width = std::min(width, protocolCap);
     grid_->setColumnWidth(c, width);

@@ -4,22 +4,22 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QClipboard>
-#include <QListWidget>
-#include <QScrollBar>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QHelpEvent>
+#include <QListWidget>
 #include <QPainter>
-#include <QTextDocument>
-#include <QToolTip>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QTabWidget>
+#include <QTextDocument>
 #include <QToolButton>
+#include <QToolTip>
 #include <QVBoxLayout>
 
 #include "decode/TraceStatistics.h"

@@ -1,7 +1,6 @@
 #include "ui/main/FileSummaryPage.h"
 
 #include <QButtonGroup>
-#include <algorithm>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -12,6 +11,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "ui/widgets/UiText.h"
 

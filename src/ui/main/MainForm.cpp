@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QScreen>
 #include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>
@@ -15,6 +14,7 @@
 #include <QPageSetupDialog>
 #include <QPlainTextEdit>
 #include <QPrinter>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTextDocument>
@@ -656,7 +656,8 @@ void TMainForm::UtilizationGraphClick() {
 
 // The graph's percentages follow the bandwidth and duplex choices, as the summary's do.
 void TMainForm::UpdateUtilizationScale() {
-  if (utilizationGraph_) utilizationGraph_->SetScale(MakeUtilizationScale(currentTopology_, bandwidthMbps_, duplexFactor_));
+  if (utilizationGraph_)
+    utilizationGraph_->SetScale(MakeUtilizationScale(currentTopology_, bandwidthMbps_, duplexFactor_));
 }
 
 void TMainForm::FillEncapsulationGroup() {

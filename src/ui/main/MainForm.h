@@ -245,7 +245,7 @@ class TMainForm : public QMainWindow {
   int duplexFactor_ = 1;
   uint64_t traceFileSize_ = 0;
   std::string traceComment_;
-  double startTime_ = 0;     // the first frame's StartTime
+  double startTime_ = 0;  // the first frame's StartTime
   QString lastRefusal_;
   bool slicedFrames_ = false;
   int32_t totalFrames_ = 0;

@@ -98,7 +98,9 @@ void TProtocolTablePage::ShowRows() {
     }
 }
 
-void TProtocolTablePage::SortClick(bool ascending) { SortBy(grid_->currentColumn() >= 0 ? grid_->currentColumn() : 0, ascending); }
+void TProtocolTablePage::SortClick(bool ascending) {
+  SortBy(grid_->currentColumn() >= 0 ? grid_->currentColumn() : 0, ascending);
+}
 
 void TProtocolTablePage::HeaderClick(int column) {
   if (grid_->rowCount() == 0) return;

@@ -70,7 +70,8 @@ void TUtilizationPlot::ZoomTo(double fromSeconds, double toSeconds) {
 QRect TUtilizationPlot::PlotArea() const {
   const QFontMetrics fm = fontMetrics();
   const int left = fm.horizontalAdvance("999,999,999") + 12;
-  return QRect(left, fm.height() / 2 + 4, std::max(10, width() - left - 16), std::max(10, height() - 2 * fm.height() - 16));
+  return QRect(left, fm.height() / 2 + 4, std::max(10, width() - left - 16),
+               std::max(10, height() - 2 * fm.height() - 16));
 }
 
 double TUtilizationPlot::SecondsAt(int x) const {

@@ -12,9 +12,7 @@ using namespace corvanta::testing;
 
 namespace {
 
-MacAddr Station(int i) {
-  return {0x00, 0x00, 0x0C, 0x12, static_cast<uint8_t>(i >> 8), static_cast<uint8_t>(i)};
-}
+MacAddr Station(int i) { return {0x00, 0x00, 0x0C, 0x12, static_cast<uint8_t>(i >> 8), static_cast<uint8_t>(i)}; }
 
 void Add(TraceSpec& plan, const Bytes& bytes, double offsetUs) {
   TestFrame f;
