@@ -9,6 +9,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QtTest>
@@ -129,7 +130,9 @@ class DlcErrorPageTest : public QObject {
     QCOMPARE(line.size(), 2);
     QVERIFY(line[0].startsWith('*') && line[1].startsWith('*'));
     QVERIFY(line[0].endsWith("/2") && line[1].endsWith("/1"));
-    QCOMPARE(page.List("LineList")->currentIndex(), 0);  // the list shows its first entry
+    // The list shows its entries from the first, every one of them in its tooltip.
+    QCOMPARE(page.List("LineList")->horizontalScrollBar()->value(), 0);
+    QCOMPARE(page.List("LineList")->toolTip(), line.join('\n'));
     QCOMPARE(page.SoftErrorMemo()->toPlainText(),
              QString("1 station (marked by an *) has had multiple upstream neighbors."));
 
