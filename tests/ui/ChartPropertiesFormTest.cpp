@@ -46,7 +46,7 @@ class ChartPropertiesFormTest : public QObject {
     QVERIFY(form->CheckBox("ShowValuesCheckBox")->isChecked());
     QCOMPARE(form->CheckBox("Show3DCheckBox")->text(), QString("Enable 3D"));
     QCOMPARE(form->TopColorPanel()->palette().color(QPalette::Window), QColor(10, 20, 30));
-    QCOMPARE(form->BottomColorPanel()->palette().color(QPalette::Window), QColor(255, 255, 0));
+    QCOMPARE(form->BottomColorPanel()->palette().color(QPalette::Window), ui::ToQColor(kChartDefaultBottom));
     QCOMPARE(form->TopColorButton()->text(), QString("&Top Color..."));
     QCOMPARE(form->ApplyButton()->text(), QString("&Apply"));
     QVERIFY(!form->ApplyButton()->isEnabled());
