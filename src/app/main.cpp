@@ -18,6 +18,7 @@
 #include "ui/main/ProgramWindows.h"
 #include "ui/main/ServerPortsForm.h"
 #include "ui/main/UtilizationGraph.h"
+#include "ui/peermaps/PeerMapForm.h"
 #include "ui/widgets/DialogService.h"
 #include "ui/widgets/QtSettingsStore.h"
 
@@ -106,7 +107,7 @@ int main(int argc, char** argv) {
           dialogs = {
               windows.About(),          windows.SystemInfo(), windows.TechSupport(),      windows.ServerPorts(),
               windows.Progress(),       windows.Analyzing(),  windows.ErrorInformation(), windows.ChartProperties(),
-              windows.ProblemSettings()};
+              windows.ProblemSettings(), windows.Station(),      windows.Network()};
         // The utilisation graph of the trace is pictured with the pages.
         if (!mainForm.TraceFileName().isEmpty()) dialogs << mainForm.UtilizationGraph();
         const QStringList files = corvanta::ui::GrabWindows(mainForm, grabFolder, dialogs);
