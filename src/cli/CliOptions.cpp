@@ -106,7 +106,9 @@ Output modes:
                  Keys: file, analyzer (kind number), analyzer_name, topology ("Ethernet"
                  or "Token Ring"), bandwidth_mbps, full_duplex, start_time (ISO 8601,
                  local time), duration (the summary's duration text), comment, file_size,
-                 sliced_frames, frames, bytes, broadcast_frames, multicast_frames,
+                 sliced_frames, complete (false when reading ended at a record that could
+                 not be read before the end of the file), bytes_read (where reading
+                 ended), frames, bytes, broadcast_frames, multicast_frames,
                  largest_frame, encapsulations (name: frames), protocols (category:
                  {frames, bytes, group_frames}; categories with frames only, MAC and
                  Other separate), size_buckets (72 counts), utilization (average, peak,
@@ -136,6 +138,10 @@ Options:
 
 While a long trace is read, a progress line is written to standard error when standard
 error is a terminal.
+
+A trace whose reading ended before the end of its file at a record that could not be
+read is reported with what was read, after the line "FILE PARTIALLY READ: N of M bytes
+read" (text) or with "complete": false (JSON); the exit status stays 0.
 
 Exit status:
   0  every trace was read

@@ -27,6 +27,12 @@ void RunPass(TraceAnalysis& a, const AnalysisOptions& options, const PollCallbac
   a.statsBandwidthMbps = decoder.Environment().bandwidthMbps;
   if (options.bandwidthMbps <= 0) a.bandwidthMbps = a.statsBandwidthMbps;
   if (a.pass.fileOpened) a.open.info.fileSize = a.pass.fileSize;
+  // The trace changed since it was accepted and its reader can no longer open it.
+  if (std::string refusal = ReaderRefusal(TraceFileNameOnly(info.path), a.pass); !refusal.empty()) {
+    a.open.accepted = false;
+    a.open.refusal = refusal;
+    return;
+  }
 
   if (options.buildTable && HasNetworkPackets(a)) {
     ClientServerOptions tableOptions = options.table;

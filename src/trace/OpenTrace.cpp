@@ -53,19 +53,27 @@ OpenOutcome OpenTrace(const std::string& path, const ReaderFactory& readerFactor
   info.comment = h.comment;
 
   if (h.noFrames) {
-    out.refusal = name + " contains no frames.";
+    out.refusal = name + std::string(kNoFramesRefusal);
   } else if (h.topology == kEthernet || h.topology == kTokenRing) {
     if (!IsSupportedAnalyzer(info.kind))
       out.refusal = name + " contains an unsupported analyzer or topology.";
     else if (h.readError)
-      out.refusal = name + " could not be read.";
+      out.refusal = name + std::string(kUnreadableRefusal);
   } else if (h.topology >= 4 && h.topology <= 18) {
     out.refusal = name + " contains an unsupported analyzer or topology.";
   } else {
     out.refusal = name + " contains an unsupported interface.";
   }
+  if (out.refusal.empty()) out.refusal = ReaderRefusal(name, OpenReader(info, readerFactory));
   out.accepted = out.refusal.empty();
   return out;
+}
+
+std::string ReaderRefusal(const std::string& name, const PassResult& pass) {
+  if (!pass.fileOpened) return std::string(kCannotOpenMessage);
+  if (pass.noFrames) return name + std::string(kNoFramesRefusal);
+  if (!pass.readerFound || pass.headerRead) return {};
+  return name + (pass.openRefusal.empty() ? std::string(kUnreadableRefusal) : pass.openRefusal);
 }
 
 }  // namespace corvanta

@@ -4,6 +4,7 @@
 
 #include "CliTestSupport.h"
 #include "SampleTraces.h"
+#include "trace/Bytes.h"
 #include "trace/Detection.h"
 
 namespace corvanta::testing {
@@ -194,6 +195,51 @@ TEST(Modes, RefusalsGiveFileAndErrorAndExitTwo) {
   RunResult one = RunCli({"--json", good});
   EXPECT_EQ(one.status, 0);
   EXPECT_TRUE(ParseJson(one.out).IsObject());  // one trace: an object, not an array
+}
+
+// A trace whose reading ends at an unreadable record before the end of the file is reported
+// with what was read and marked as partial; a trace its reader cannot open is refused.
+TEST(Modes, PartialReadsAndReaderRefusals) {
+  TempDir dir;
+  std::vector<uint8_t> image = WriteTrace(SessionSpec(15, kEthernet));
+  const std::vector<uint8_t> whole = image;
+  // The second record's length now reaches past the end of the file.
+  const size_t second = 16 + ByteView(image.data(), image.size()).U32be(16 + 8);
+  SetBe32(image, second + 8, static_cast<uint32_t>(image.size()));
+  const std::string cut = dir.Write("cut.snoop", image);
+  const std::string good = dir.Write("good.snoop", whole);
+
+  RunResult r = RunCli({"--json", cut, good});
+  EXPECT_EQ(r.status, 0) << r.err;
+  Json j = ParseJson(r.out);
+  ASSERT_EQ(j.Array().size(), 2u);
+  EXPECT_EQ(j.Array()[0]["frames"].Int(), 1);
+  EXPECT_FALSE(std::get<bool>(j.Array()[0]["complete"].value));
+  EXPECT_EQ(j.Array()[0]["bytes_read"].Int(), static_cast<long long>(second));
+  EXPECT_TRUE(std::get<bool>(j.Array()[1]["complete"].value));
+  EXPECT_EQ(j.Array()[1]["bytes_read"].Int(), static_cast<long long>(whole.size()));
+
+  RunResult text = RunCli({"--locale-separator", "", cut});
+  EXPECT_EQ(text.status, 0);
+  EXPECT_NE(text.out.find("FILE PARTIALLY READ: " + std::to_string(second) + " of " + std::to_string(image.size()) +
+                          " bytes read\n"),
+            std::string::npos)
+      << text.out;
+  EXPECT_EQ(RunCli({good}).out.find("PARTIALLY"), std::string::npos);
+
+  // A Domino trace whose chunks stop before naming the frame index.
+  std::vector<uint8_t> domino = WriteTrace(SessionSpec(22, kEthernet));
+  const std::string fram = "FRAM";
+  const auto chunk = std::search(domino.begin() + 78, domino.end(), fram.begin(), fram.end());
+  ASSERT_NE(chunk, domino.end());
+  std::copy_n("STOP", 4, chunk);
+  const std::string stop = dir.Write("stop.cap", domino);
+  RunResult refused = RunCli({"--json", stop});
+  EXPECT_EQ(refused.status, 2);
+  EXPECT_EQ(ParseJson(refused.out)["error"].String(), "stop.cap contains no frames.");
+  RunResult refusedText = RunCli({stop});
+  EXPECT_EQ(refusedText.status, 2);
+  EXPECT_EQ(refusedText.err, "stop.cap contains no frames.\n");
 }
 
 TEST(Modes, UsageErrorsExitOne) {

@@ -26,6 +26,10 @@ using ui::TMainForm;
 
 namespace {
 
+QByteArray ToBytes(const std::vector<uint8_t>& bytes) {
+  return QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
+}
+
 // Decodes nothing but reports fixed utilisation figures, measured at the header's bandwidth.
 class FixedUtilisation : public ui::TraceDecoding, public FrameSink {
  public:
@@ -190,6 +194,24 @@ class MainFormTest : public QObject {
     QCOMPARE(f.TraceFileName(), trace);  // cancelled: nothing changes
   }
 
+  void partialReadShowsInTheStatusBar() {
+    TraceSpec plan;
+    plan.kind = 15;
+    plan.frames = EthernetFrames(5);
+    QByteArray bytes = ToBytes(WriteTrace(plan));
+    bytes.chop(10);  // the last record cut short
+    QVERIFY(WriteBytes(Path("cut.snoop"), bytes));
+    auto p = NewProgram();
+    QVERIFY(p->Start());
+    TMainForm& f = p->Main();
+    f.OpenTraceFile(Path("cut.snoop"));
+    QVERIFY(p->dialogs.boxes.empty());
+    QVERIFY(f.MainPageControl()->isVisibleTo(&f));
+    QCOMPARE(f.StatusPanel(1)->text(), QString("4 Frames - FILE PARTIALLY READ"));
+    f.OpenTraceFile(EthernetTrace("good.cap"));
+    QCOMPARE(f.StatusPanel(1)->text(), QString("5 Frames"));
+  }
+
   void refusalsShowTheirBoxAndLeaveNoPage_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("message");
@@ -205,6 +227,10 @@ class MainFormTest : public QObject {
                          << "wan.cap contains an unsupported analyzer or topology.";
     QTest::newRow("tcpdump") << "dump.pcap"
                              << "dump.pcap contains an unsupported analyzer or topology.";
+    QTest::newRow("no frame index") << "stop.cap"
+                                    << "stop.cap contains no frames.";
+    QTest::newRow("observer version") << "v.bfr"
+                                      << "v.bfr has an unreadable Observer version.";
   }
 
   void refusalsShowTheirBoxAndLeaveNoPage() {
@@ -218,6 +244,18 @@ class MainFormTest : public QObject {
     pcap += QByteArray::fromHex("00000000000000003c0000003c000000") + QByteArray(60, '\x01');
     QVERIFY(WriteBytes(Path("dump.pcap"), pcap));
     QCOMPARE(DetectAnalyzer(Path("dump.pcap").toStdString()).kind, AnalyzerKind{17});
+    // Traces whose reader cannot open them: a Domino file whose chunks stop before the frame
+    // index, an Observer file without a version digit.
+    TraceSpec plan;
+    plan.frames = EthernetFrames(3);
+    plan.kind = 22;
+    QByteArray domino = ToBytes(WriteTrace(plan));
+    domino.replace(domino.indexOf("FRAM", 78), 4, "STOP");
+    QVERIFY(WriteBytes(Path("stop.cap"), domino));
+    plan.kind = 12;
+    QByteArray observer = ToBytes(WriteTrace(plan));
+    observer[static_cast<int>(observer.indexOf('=')) + 1] = 'x';
+    QVERIFY(WriteBytes(Path("v.bfr"), observer));
 
     auto p = NewProgram();
     QVERIFY(p->Start());

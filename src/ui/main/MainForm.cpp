@@ -28,6 +28,7 @@
 #include "naming/TextFormat.h"
 #include "trace/Detection.h"
 #include "trace/OpenTrace.h"
+#include "trace/ProgressText.h"
 #include "ui/main/ChartPages.h"
 #include "ui/main/ChartPropertiesForm.h"
 #include "ui/widgets/ChartView.h"
@@ -450,8 +451,15 @@ void TMainForm::ProcessFile() {
   // A stopped pass counts like a complete one: what was read is shown.
   const PassResult result = windows_.progress ? windows_.progress->Run(passInfo, decoding_->Sink())
                                               : ProcessTraceFile(passInfo, decoding_->Sink(), {}, false);
+  // The trace changed since it was accepted and its reader can no longer open it.
+  if (const std::string refusal = ReaderRefusal(TraceFileNameOnly(path), result); !refusal.empty()) {
+    decoding_.reset();
+    RefuseTrace(ToQ(refusal));
+    return;
+  }
   if (result.fileOpened) traceFileSize_ = result.fileSize;
   slicedFrames_ = result.slicedFrames;
+  partialRead_ = result.partial;
   totalFrames_ = result.framesRead;
 
   EnableOptions(true);
@@ -484,7 +492,8 @@ void TMainForm::EnableOptions(bool on) {
 
   if (on) {
     statusPanels_[0]->setText(ToQ(InterfaceText(currentTopology_)));
-    statusPanels_[1]->setText(CountText(totalFrames_) + " Frames");
+    statusPanels_[1]->setText(CountText(totalFrames_) + " Frames" +
+                              (partialRead_ ? " - " + ToQ(std::string(kProgressPartiallyRead)) : QString()));
     statusPanels_[2]->setText(ToQ(AnalyzerDisplayName(currentAnalyzer_, currentTopology_, pcapModified_)) + " file " +
                               traceFileName_);
   } else {

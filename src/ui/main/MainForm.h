@@ -228,6 +228,7 @@ class TMainForm : public QMainWindow {
   uint64_t traceFileSize_ = 0;
   std::string traceComment_;
   bool slicedFrames_ = false;
+  bool partialRead_ = false;  // reading ended before the end of the file
   int32_t totalFrames_ = 0;
   std::unique_ptr<TraceDecoding> decoding_;
 
