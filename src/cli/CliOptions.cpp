@@ -61,6 +61,10 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
       o.mode = mode;
     } else if (name == "--full-duplex") {
       if (!flag(o.fullDuplex)) return fail("option " + name + " takes no value");
+    } else if (name == "--no-pcap") {
+      bool noPcap = false;
+      if (!flag(noPcap)) return fail("option " + name + " takes no value");
+      o.readPcap = false;
     } else if (name == "--bandwidth") {
       auto v = value();
       if (!v) return fail("option --bandwidth needs a value in Mbit/s");
@@ -90,11 +94,12 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
 
 std::string HelpText() {
   return R"(Usage: corvanta-cli [--json | --frames] [--bandwidth MBPS] [--full-duplex]
-                    [--locale-separator C] TRACE...
+                    [--no-pcap] [--locale-separator C] TRACE...
 
 Reads each network trace file with the Corvanta analyzer core (the same detection,
 readers, decoding, statistics and client/server table as the desktop program) and
-reports on standard output.
+reports on standard output. libpcap and pcapng files are read too (the desktop program
+reads them when its option "Read libpcap and pcapng Files" is on); --no-pcap refuses them.
 
 Output modes:
   (default)      A text report per trace: file attributes, frame statistics, media
@@ -131,6 +136,8 @@ Options:
                           own bandwidth (the figures are re-based, as the desktop
                           program's bandwidth menu does).
   --full-duplex           Count the bandwidth twice (full duplex).
+  --no-pcap               Refuse libpcap and pcapng files as the desktop program does
+                          by default (they are read unless this is given).
   --locale-separator C    Thousands separator of the text report (default ","; '' for
                           none). With "." the decimal separator becomes ",".
   --help                  Show this text.

@@ -48,7 +48,7 @@ void RunPass(TraceAnalysis& a, const AnalysisOptions& options, const PollCallbac
 std::unique_ptr<TraceAnalysis> AnalyzeTrace(const std::string& path, const AnalysisOptions& options,
                                             const PollCallback& poll) {
   auto a = std::make_unique<TraceAnalysis>();
-  a->open = OpenTrace(path);
+  a->open = OpenTrace(path, options.open);
   if (!a->open.accepted) return a;
 
   a->model = std::make_unique<CaptureModel>();

@@ -25,8 +25,17 @@ struct OpenOutcome {
   HeaderResult header;
 };
 
+// What the user chose about which files are read.
+struct OpenOptions {
+  bool readPcap = false;  // libpcap and pcapng files are read (off: refused as before)
+};
+
 // Detection, header read and acceptance for the file at path. Only reads the file.
-OpenOutcome OpenTrace(const std::string& path, const ReaderFactory& readerFactory = {});
+OpenOutcome OpenTrace(const std::string& path, const ReaderFactory& readerFactory = {},
+                      const OpenOptions& options = {});
+inline OpenOutcome OpenTrace(const std::string& path, const OpenOptions& options) {
+  return OpenTrace(path, {}, options);
+}
 
 // The refusal of a trace whose reader could not open it (pass from OpenReader or a
 // processing pass), or empty when it could.

@@ -49,7 +49,7 @@ class NetMonReader : public TraceReader {
     FrameRecord& f = ctx.frame;
     TraceFile& file = ctx.file;
     const bool ethernet = ctx.info.topology == kEthernet;
-    const bool version2 = ctx.info.kind == 9;
+    const bool version2 = ctx.info.kind == kAnalyzerNetMon2;
     const size_t headerSize = version2 ? 16 : 8;
     for (uint32_t offset : offsets_) {
       ctx.BeginFrame();

@@ -30,7 +30,7 @@ class SnoopReader : public TraceReader {
 
  private:
   static bool ReadFrame(ReaderContext& ctx) {
-    const bool shomiti = ctx.info.kind == 16;
+    const bool shomiti = ctx.info.kind == kAnalyzerShomiti;
     const bool ethernet = ctx.info.topology == kEthernet;
     const size_t overhead = kRecordHeaderSize + (shomiti ? kTrailerSize : 0);
     FrameRecord& f = ctx.frame;

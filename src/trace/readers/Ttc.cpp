@@ -20,7 +20,7 @@ constexpr uint16_t kLongFrameCaptured = 1514;
 class TtcReader : public TraceReader {
  public:
   bool Open(ReaderContext& ctx) override {
-    const bool fireBerd = ctx.info.kind == 18;
+    const bool fireBerd = ctx.info.kind == kAnalyzerFireBerd;
     const size_t headerSize = fireBerd ? 76 : 26;
     uint8_t header[76];
     if (!ReadFileHeader(ctx, header, headerSize)) return false;

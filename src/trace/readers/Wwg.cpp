@@ -77,7 +77,7 @@ class DominoReader : public TraceReader {
     t0_ = secondOfDay * 1e6;
     const uint16_t code = h.U16le(62);
     const uint16_t subCode = h.U16le(64);
-    const bool linkViewEthernet = ctx.info.kind == 23 && ctx.info.topology == kEthernet;
+    const bool linkViewEthernet = ctx.info.kind == kAnalyzerLinkView && ctx.info.topology == kEthernet;
     addCheckSequence_ = linkViewEthernet && code == 739;
     synthesize_ = linkViewEthernet && subCode == 4;
 
@@ -142,7 +142,7 @@ class DominoReader : public TraceReader {
 class WwgReader : public TraceReader {
  public:
   bool Open(ReaderContext& ctx) override {
-    if (ctx.info.kind == 21)
+    if (ctx.info.kind == kAnalyzerDa30)
       family_ = std::make_unique<Da30Reader>();
     else
       family_ = std::make_unique<DominoReader>();

@@ -62,9 +62,9 @@ constexpr std::array<int, 3> kEthernetBandwidths = {10, 100, 1000};
 constexpr std::array<int, 3> kTokenRingBandwidths = {4, 16, 100};
 
 // The Open dialog takes masks separated by blanks inside the last parentheses.
-QStringList QtFilters() {
+QStringList QtFilters(bool withPcap) {
   QStringList out;
-  for (const FileTypeEntry& e : TraceFileTypes()) {
+  for (const FileTypeEntry& e : TraceFileTypes(withPcap)) {
     std::string name = e.description;
     if (name.ends_with(")")) {
       const size_t open = name.rfind(" (");
@@ -132,6 +132,7 @@ TMainForm::TMainForm(ProgramContext& context, const MainFormWindows& windows, QW
   context_.settings.Load(*context_.store, context_.brisqon);
   tipPanel_->setVisible(context_.settings.tipWizardEnabled);
   Action("ShowTipWizard1")->setChecked(context_.settings.tipWizardEnabled);
+  Action("ReadPcap1")->setChecked(context_.settings.readPcap);
 
   FillReopenMenu();
   Action("OpenBtn")->setToolTip(Action("Open1")->statusTip());
@@ -144,7 +145,7 @@ TMainForm::TMainForm(ProgramContext& context, const MainFormWindows& windows, QW
   pages_->setCurrentIndex(kFileSummaryPage);
   summaryPage_->ClearFileAttributes();
   pages_->hide();
-  openFilters_ = QtFilters();
+  openFilters_ = QtFilters(context_.settings.readPcap);
 
   if (windows_.progress) {
     windows_.progress->SetTaskbarWindow(this);
@@ -297,6 +298,7 @@ void TMainForm::BuildMenus() {
       ->setCheckable(true);
   optionsMenu_->addSeparator();
   add(optionsMenu_, "ServerPorts1", "Server &Ports", "", &TMainForm::ServerPorts1Click);
+  add(optionsMenu_, "ReadPcap1", "Read libpcap and pcapng Files", "", &TMainForm::ReadPcap1Click)->setCheckable(true);
 
   helpMenu_ = menu(nullptr, "&Help", "Help1", "Help1Item");
   add(helpMenu_, "HelpTopics1", "&Help Topics", "", &TMainForm::HelpTopics1Click);
@@ -365,7 +367,7 @@ void TMainForm::SetCaption(const QString& suffix) {
   QString caption = kCaptionBase;
   if (!traceFileName_.isEmpty()) caption += " - " + QFileInfo(traceFileName_).fileName() + suffix;
   setWindowTitle(caption);
-  openFilters_ = QtFilters();
+  openFilters_ = QtFilters(context_.settings.readPcap);
 }
 
 QString TMainForm::LastDirectory() const { return PathFromStd(context_.settings.lastDirectory); }
@@ -415,7 +417,9 @@ void TMainForm::ProcessFile() {
   SetCaption({});
   bandwidthMbps_ = 10;
 
-  const OpenOutcome outcome = corvanta::OpenTrace(path);
+  OpenOptions openOptions;
+  openOptions.readPcap = context_.settings.readPcap;
+  const OpenOutcome outcome = corvanta::OpenTrace(path, openOptions);
   if (!outcome.accepted) {
     RefuseTrace(ToQ(outcome.refusal));
     return;
@@ -612,6 +616,11 @@ void TMainForm::BandwidthOptionClick(int index) {
   for (size_t k = 0; k < 3; ++k) bandwidthOptions_[k]->setChecked(k == i);
   summaryPage_->SetFileBandwidth(ToQ(BandwidthText(bandwidthMbps_, duplexFactor_)));
   UpdateMediaUtilization();
+}
+
+void TMainForm::ReadPcap1Click() {
+  context_.settings.readPcap = Action("ReadPcap1")->isChecked();
+  openFilters_ = QtFilters(context_.settings.readPcap);
 }
 
 void TMainForm::FullDuplex1Click() {

@@ -147,6 +147,7 @@ class TMainForm : public QMainWindow {
   void SelectAll1Click();
   void BandwidthOptionClick(int index);
   void FullDuplex1Click();
+  void ReadPcap1Click();
   void ServerPorts1Click();
   void HelpTopics1Click();
   void ShowTipWizard1Click();
