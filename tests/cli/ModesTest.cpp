@@ -242,6 +242,34 @@ TEST(Modes, PartialReadsAndReaderRefusals) {
   EXPECT_EQ(refusedText.err, "stop.cap contains no frames.\n");
 }
 
+// A script has no Options menu: libpcap and pcapng files are read unless --no-pcap asks for
+// the desktop program's default refusals.
+TEST(Modes, PcapFilesAreReadUnlessNoPcap) {
+  TempDir dir;
+  const std::string pcap = dir.Write("lab.pcap", WriteTrace(SessionSpec(kAnalyzerTcpdump, kEthernet)));
+  const std::string pcapng = dir.Write("lab.pcapng", WriteTrace(SessionSpec(kAnalyzerPcapNg, kTokenRing)));
+  const std::string snoop = dir.Write("lab.snoop", WriteTrace(SessionSpec(kAnalyzerSnoop, kEthernet)));
+  RunResult r = RunCli({"--json", pcap, pcapng, snoop});
+  ASSERT_EQ(r.status, 0) << r.err;
+  Json j = ParseJson(r.out);
+  ASSERT_EQ(j.Array().size(), 3u);
+  EXPECT_EQ(j.Array()[0]["analyzer"].Int(), 17);
+  EXPECT_EQ(j.Array()[0]["analyzer_name"].String(), "tcpdump");
+  EXPECT_EQ(j.Array()[1]["analyzer"].Int(), 25);
+  EXPECT_EQ(j.Array()[1]["analyzer_name"].String(), "pcapng");
+  EXPECT_EQ(j.Array()[1]["topology"].String(), "Token Ring");
+  // The snoop copy of the same frames gives the same counts.
+  for (const char* key : {"frames", "bytes", "broadcast_frames", "stations"})
+    EXPECT_EQ(j.Array()[0][key].Int(), j.Array()[2][key].Int()) << key;
+
+  RunResult off = RunCli({"--no-pcap", pcap, pcapng});
+  EXPECT_EQ(off.status, 2);
+  EXPECT_EQ(off.err,
+            "lab.pcap contains an unsupported analyzer or topology.\n"
+            "lab.pcapng is osbolete, not supported, or not a trace file.\n");
+  EXPECT_NE(RunCli({"--help"}).out.find("--no-pcap"), std::string::npos);
+}
+
 TEST(Modes, UsageErrorsExitOne) {
   for (const std::vector<std::string>& args :
        std::vector<std::vector<std::string>>{{},

@@ -202,8 +202,8 @@ TEST(PcapReader, DamagedFilesKeepTheFramesBefore) {
     const std::vector<uint8_t>& image;
     size_t frames;
   };
-  const Row rows[] = {{"pcap cut", cut, 5}, {"pcap length", hugeLength, 2}, {"pcapng cut", ngCut, 5},
-                      {"pcapng block", ngBadBlock, 2}};
+  const Row rows[] = {
+      {"pcap cut", cut, 5}, {"pcap length", hugeLength, 2}, {"pcapng cut", ngCut, 5}, {"pcapng block", ngBadBlock, 2}};
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
     const Read r = OpenAndRead(row.image);

@@ -194,6 +194,43 @@ class MainFormTest : public QObject {
     QCOMPARE(f.TraceFileName(), trace);  // cancelled: nothing changes
   }
 
+  // "Read libpcap and pcapng Files": off by default, refusing as before; on, the files are
+  // read and offered by the open dialog; the choice is kept for the next start.
+  void readPcapOptionReadsLibpcapAndPcapng() {
+    TraceSpec plan;
+    plan.kind = 25;
+    plan.frames = EthernetFrames(5);
+    QVERIFY(WriteBytes(Path("lab.pcapng"), ToBytes(WriteTrace(plan))));
+    const QString ini = Path("pcap-option.ini");
+    {
+      TestProgram p(ini, dir_.path());
+      QVERIFY(p.Start());
+      TMainForm& f = p.Main();
+      QCOMPARE(f.Action("ReadPcap1")->text(), QString("Read libpcap and pcapng Files"));
+      QVERIFY(f.Action("ReadPcap1")->isCheckable());
+      QVERIFY(!f.Action("ReadPcap1")->isChecked());
+      QVERIFY(!f.OpenDialogFilters().join('|').contains("pcap"));
+      f.OpenTraceFile(Path("lab.pcapng"));
+      QCOMPARE(p.dialogs.boxes.size(), size_t{1});
+      QCOMPARE(p.dialogs.boxes[0].text, QString("lab.pcapng is osbolete, not supported, or not a trace file."));
+
+      f.Action("ReadPcap1")->trigger();
+      QVERIFY(f.OpenDialogFilters().contains("libpcap (*.pcap *.cap *.dmp)"));
+      QVERIFY(f.OpenDialogFilters().contains("pcapng (*.pcapng)"));
+      f.OpenTraceFile(Path("lab.pcapng"));
+      QCOMPARE(p.dialogs.boxes.size(), size_t{1});
+      QVERIFY(f.MainPageControl()->isVisibleTo(&f));
+      QCOMPARE(Text(f, "FileAnalyzerTextBox"), QString("pcapng"));
+      QCOMPARE(Text(f, "TotalPacketsTextBox"), QString("5"));
+      QCOMPARE(f.StatusPanel(1)->text(), QString("5 Frames"));
+      QVERIFY(f.close());
+    }
+    TestProgram again(ini, dir_.path());
+    QVERIFY(again.Start());
+    QVERIFY(again.Main().Action("ReadPcap1")->isChecked());
+    QVERIFY(again.context.settings.readPcap);
+  }
+
   void partialReadShowsInTheStatusBar() {
     TraceSpec plan;
     plan.kind = 15;

@@ -15,7 +15,7 @@ namespace corvanta {
 
 namespace {
 
-constexpr int kLinkEthernet = 1;    // DLT_EN10MB
+constexpr int kLinkEthernet = 1;   // DLT_EN10MB
 constexpr int kLinkTokenRing = 6;  // DLT_IEEE802
 
 struct PcapClose {
