@@ -217,5 +217,19 @@ TEST(PcapReader, DamagedFilesKeepTheFramesBefore) {
   EXPECT_LE(mixed.frames.size(), 3u);
 }
 
+// Bytes flipped all over both formats: the open flow and the pass end quietly.
+TEST(PcapReader, FlippedBytesNeverCrash) {
+  std::vector<TestFrame> frames;
+  for (int i = 0; i < 8; ++i) frames.push_back(PatternFrame(60 + 10 * i, i * 1000.0, static_cast<uint8_t>(i)));
+  for (const std::vector<uint8_t>& good : {WritePcap(Spec(17, frames)), WritePcapNg(Spec(25, frames), 0)}) {
+    for (size_t at = 0; at < good.size(); at += 7) {
+      std::vector<uint8_t> bad = good;
+      bad[at] ^= static_cast<uint8_t>(0x5A + at);
+      const Read r = OpenAndRead(bad);
+      EXPECT_LE(r.frames.size(), good.size() / 16) << at;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace corvanta::testing
