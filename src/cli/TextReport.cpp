@@ -179,6 +179,7 @@ std::string TextReport(const TraceAnalysis& a, const ReportOptions& o) {
   if (a.pass.partial) out += PartialReadLine(a, o.thousandsSep) + "\n\n";
   FileAttributes(out, a, in, o.thousandsSep);
   FrameStatisticsSection(out, in);
+  if (a.model && !a.model->ChecksumOffload.empty()) out += ChecksumOffloadText(a.model->ChecksumOffload) + "\n";
   MediaUtilizationSection(out, in);
   EncapsulationSection(out, in);
   ProtocolSection(out, a, o);
