@@ -324,6 +324,7 @@ uint64_t WriteLargeTrace(const std::string& path, AnalyzerKind kind, const Traff
   size_t headerSize = 0;
   if (kind == 15) headerSize = 16;
   if (kind == 10) headerSize = 128;
+  if (kind == kAnalyzerTcpdump) headerSize = 24;
   if (headerSize == 0) return 0;
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   if (!out) return 0;
@@ -333,7 +334,7 @@ uint64_t WriteLargeTrace(const std::string& path, AnalyzerKind kind, const Traff
   slice.kind = kind;
   // Snoop says 100 Mbit/s Ethernet with data-link type 10, which other tools do not read;
   // the snoop trace keeps type 4 (10 Mbit/s) so that they can be measured on it.
-  slice.bandwidth = kind == 15 ? 10000000 : 100000000;
+  slice.bandwidth = kind == 10 ? 100000000 : 10000000;
   std::vector<uint8_t> header;
   uint64_t size = 0;
   TestFrame frame;

@@ -1,5 +1,6 @@
-// Writes the benchmark traces: bench_gen FOLDER [FRAMES] gives FOLDER/traffic-FRAMES.snoop and
-// FOLDER/traffic-FRAMES.cap (NetXRay), unless they are there already.
+// Writes the benchmark traces: bench_gen FOLDER [FRAMES] gives FOLDER/traffic-FRAMES.snoop,
+// FOLDER/traffic-FRAMES.cap (NetXRay) and FOLDER/traffic-FRAMES.pcap (libpcap), unless they are
+// there already.
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -19,7 +20,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   std::filesystem::create_directories(argv[1]);
-  for (const auto& [kind, extension] : {std::pair<int, const char*>{15, ".snoop"}, {10, ".cap"}}) {
+  for (const auto& [kind, extension] : {std::pair<int, const char*>{15, ".snoop"}, {10, ".cap"}, {17, ".pcap"}}) {
     const std::string path =
         (std::filesystem::path(argv[1]) / ("traffic-" + std::to_string(options.frames) + extension)).string();
     if (std::filesystem::exists(path)) {

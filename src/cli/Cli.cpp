@@ -86,8 +86,8 @@ class ProgressLine {
 };
 
 // --frames for one trace; false when it was refused.
-bool ListFrames(const std::string& path, std::FILE* out, std::FILE* err, char sep) {
-  const OpenOutcome open = OpenTrace(path);
+bool ListFrames(const std::string& path, const OpenOptions& options, std::FILE* out, std::FILE* err, char sep) {
+  const OpenOutcome open = OpenTrace(path, options);
   if (!open.accepted) {
     Write(err, open.refusal + "\n");
     return false;
@@ -118,10 +118,12 @@ int RunCli(const std::vector<std::string>& args, std::FILE* out, std::FILE* err,
     return kExitRead;
   }
 
+  OpenOptions openOptions;
+  openOptions.readPcap = o.readPcap;
   int status = kExitRead;
   if (o.mode == OutputMode::kFrames) {
     for (const std::string& path : o.traces)
-      if (!ListFrames(path, out, err, o.thousandsSep)) status = kExitRefused;
+      if (!ListFrames(path, openOptions, out, err, o.thousandsSep)) status = kExitRefused;
     std::fflush(out);
     return status;
   }
@@ -139,6 +141,7 @@ int RunCli(const std::vector<std::string>& args, std::FILE* out, std::FILE* err,
   AnalysisOptions analysis;
   analysis.bandwidthMbps = o.bandwidthMbps;
   analysis.fullDuplex = o.fullDuplex;
+  analysis.open = openOptions;
   analysis.vendors = report.vendors;
   analysis.table.ThousandsSep = report.thousandsSep;
   analysis.table.DecimalSep = report.decimalSep;

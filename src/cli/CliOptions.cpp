@@ -61,6 +61,10 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
       o.mode = mode;
     } else if (name == "--full-duplex") {
       if (!flag(o.fullDuplex)) return fail("option " + name + " takes no value");
+    } else if (name == "--no-pcap") {
+      bool noPcap = false;
+      if (!flag(noPcap)) return fail("option " + name + " takes no value");
+      o.readPcap = false;
     } else if (name == "--bandwidth") {
       auto v = value();
       if (!v) return fail("option --bandwidth needs a value in Mbit/s");
@@ -96,11 +100,12 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
 
 std::string HelpText() {
   return R"(Usage: corvanta-cli [--json | --frames] [--bandwidth MBPS] [--full-duplex]
-                    [--conversation N] [--locale-separator C] TRACE...
+                    [--conversation N] [--no-pcap] [--locale-separator C] TRACE...
 
 Reads each network trace file with the Corvanta analyzer core (the same detection,
 readers, decoding, statistics and client/server table as the desktop program) and
-reports on standard output.
+reports on standard output. libpcap and pcapng files are read too (the desktop program
+reads them when its option "Read libpcap and pcapng Files" is on); --no-pcap refuses them.
 
 Output modes:
   (default)      A text report per trace: file attributes, frame statistics, media
@@ -112,7 +117,9 @@ Output modes:
                  Keys: file, analyzer (kind number), analyzer_name, topology ("Ethernet"
                  or "Token Ring"), bandwidth_mbps, full_duplex, start_time (ISO 8601,
                  local time), duration (the summary's duration text), comment, file_size,
-                 sliced_frames, frames, bytes, broadcast_frames, multicast_frames,
+                 sliced_frames, complete (false when reading ended at a record that could
+                 not be read before the end of the file), bytes_read (where reading
+                 ended), frames, bytes, broadcast_frames, multicast_frames,
                  largest_frame, encapsulations (name: frames), protocols (category:
                  {frames, bytes, group_frames}; categories with frames only, MAC and
                  Other separate), size_buckets (72 counts), utilization (average, peak,
@@ -145,6 +152,8 @@ Options:
   --conversation N        Analyse the N-th conversation of the client/server table
                           (1-based) as the toolbox selects it: throughput and latency
                           of both directions over the whole trace.
+  --no-pcap               Refuse libpcap and pcapng files as the desktop program does
+                          by default (they are read unless this is given).
   --locale-separator C    Thousands separator of the text report (default ","; '' for
                           none). With "." the decimal separator becomes ",".
   --help                  Show this text.
@@ -152,6 +161,10 @@ Options:
 
 While a long trace is read, a progress line is written to standard error when standard
 error is a terminal.
+
+A trace whose reading ended before the end of its file at a record that could not be
+read is reported with what was read, after the line "FILE PARTIALLY READ: N of M bytes
+read" (text) or with "complete": false (JSON); the exit status stays 0.
 
 Exit status:
   0  every trace was read

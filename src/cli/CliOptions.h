@@ -18,6 +18,7 @@ struct CliOptions {
   OutputMode mode = OutputMode::kText;
   int32_t bandwidthMbps = 0;  // 0: the trace's own
   bool fullDuplex = false;
+  bool readPcap = true;     // libpcap and pcapng files are read unless --no-pcap
   char thousandsSep = ',';  // '\0': none
   char decimalSep = '.';
   bool help = false;

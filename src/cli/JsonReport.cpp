@@ -129,6 +129,8 @@ void WriteJsonReport(const TraceAnalysis& a, const std::string& file, const Repo
   json.Field("comment", info.comment);
   json.Field("file_size", info.fileSize);
   json.Field("sliced_frames", a.pass.slicedFrames);
+  json.Field("complete", !a.pass.partial);
+  json.Field("bytes_read", a.pass.bytesRead);
   json.Field("frames", a.TotalFrames());
   json.Key("bytes");
   json.Int(RoundHalfEven(s.ByteSums.Total));

@@ -5,6 +5,7 @@
 #include "cli/TextTable.h"
 #include "naming/TextFormat.h"
 #include "trace/Detection.h"
+#include "trace/ProgressText.h"
 
 namespace corvanta::cli {
 
@@ -32,6 +33,12 @@ void FileAttributes(std::string& out, const TraceAnalysis& a, const FileSummaryI
   t.AddRow({"Duration", FormatElapsed(a.elapsedUs)});
   t.AddRow({"Comment", info.comment});
   out += t.Render();
+}
+
+// What was read stays valid; the line says where reading ended.
+std::string PartialReadLine(const TraceAnalysis& a, char sep) {
+  return std::string(kProgressPartiallyRead) + ": " + FormatCount(static_cast<int64_t>(a.pass.bytesRead), sep) +
+         " of " + FormatCount(static_cast<int64_t>(a.open.info.fileSize), sep) + " bytes read";
 }
 
 void FrameStatisticsSection(std::string& out, const FileSummaryInputs& in) {
@@ -169,6 +176,7 @@ std::string TextReport(const TraceAnalysis& a, const ReportOptions& o) {
   std::string out;
   if (!a.Accepted() || !a.statistics) return out;
   const FileSummaryInputs in = SummaryInputs(a, o.thousandsSep);
+  if (a.pass.partial) out += PartialReadLine(a, o.thousandsSep) + "\n\n";
   FileAttributes(out, a, in, o.thousandsSep);
   FrameStatisticsSection(out, in);
   if (a.model && !a.model->ChecksumOffload.empty()) out += ChecksumOffloadText(a.model->ChecksumOffload) + "\n";

@@ -27,6 +27,12 @@ void RunPass(TraceAnalysis& a, const AnalysisOptions& options, const PollCallbac
   a.statsBandwidthMbps = decoder.Environment().bandwidthMbps;
   if (options.bandwidthMbps <= 0) a.bandwidthMbps = a.statsBandwidthMbps;
   if (a.pass.fileOpened) a.open.info.fileSize = a.pass.fileSize;
+  // The trace changed since it was accepted and its reader can no longer open it.
+  if (std::string refusal = ReaderRefusal(TraceFileNameOnly(info.path), a.pass); !refusal.empty()) {
+    a.open.accepted = false;
+    a.open.refusal = refusal;
+    return;
+  }
 
   if (options.buildTable && HasNetworkPackets(a)) {
     ClientServerOptions tableOptions = options.table;
@@ -42,7 +48,7 @@ void RunPass(TraceAnalysis& a, const AnalysisOptions& options, const PollCallbac
 std::unique_ptr<TraceAnalysis> AnalyzeTrace(const std::string& path, const AnalysisOptions& options,
                                             const PollCallback& poll) {
   auto a = std::make_unique<TraceAnalysis>();
-  a->open = OpenTrace(path);
+  a->open = OpenTrace(path, options.open);
   if (!a->open.accepted) return a;
 
   a->model = std::make_unique<CaptureModel>();

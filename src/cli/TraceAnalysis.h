@@ -25,6 +25,7 @@ struct AnalysisOptions {
   int32_t bandwidthMbps = 0;  // the display bandwidth; 0: the trace's own
   bool fullDuplex = false;
   bool buildTable = true;
+  OpenOptions open;                      // which files are read
   ClientServerOptions table;             // separators and name choices of the table
   const VendorTable* vendors = nullptr;  // null: no vendor names
   // Called now and then while the client/server table is built, with the rows so far.

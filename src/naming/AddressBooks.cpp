@@ -220,8 +220,8 @@ int ImportObserverNames(CaptureModel& model, std::string_view tableFileName, con
 
 int ImportAddressBook(CaptureModel& model, AnalyzerKind kind, Topology topology, std::string_view observerTable,
                       const AddressBookFolders& folders) {
-  if (kind == 0) return ImportPeekNames(model, topology == kTokenRing, folders);
-  if (kind == 12) return ImportObserverNames(model, observerTable, folders);
+  if (kind == kAnalyzerEtherPeek) return ImportPeekNames(model, topology == kTokenRing, folders);
+  if (kind == kAnalyzerObserver) return ImportObserverNames(model, observerTable, folders);
   return 0;
 }
 

@@ -33,6 +33,7 @@ const std::array<std::string_view, kAnalyzerNameCount> AnalyzerNames = {
     "WWG Domino",
     "WWG LinkView PRO",
     "ASCII Text",
+    "pcapng",
 };
 
 const std::array<AnalyzerKind, 18> SupportedAnalyzers = {0,  2,  5,  6,  8,  9,  10, 11, 12,
@@ -55,6 +56,12 @@ constexpr uint32_t kPcapNative = 0xA1B2C3D4;
 constexpr uint32_t kPcapSwapped = 0xD4C3B2A1;
 constexpr uint32_t kPcapNativeModified = 0xA1B2CD34;
 constexpr uint32_t kPcapSwappedModified = 0x34CDB2A1;
+// libpcap files with nanosecond times, read only through libpcap.
+constexpr uint32_t kPcapNanoNative = 0xA1B23C4D;
+constexpr uint32_t kPcapNanoSwapped = 0x4D3CB2A1;
+// A pcapng file starts with a section header block, whose byte-order magic follows at 8.
+constexpr uint32_t kPcapNgSection = 0x0A0D0D0A;
+constexpr uint32_t kPcapNgByteOrder = 0x1A2B3C4D;
 
 bool Has(const std::string& upperName, std::string_view part) { return upperName.find(part) != std::string::npos; }
 
@@ -75,12 +82,13 @@ bool LooksModified(TraceFile& file) {
 }
 
 void DetectPcap(const std::string& path, uint32_t magic, ByteView h, Detection& d) {
-  d.pcapSwapped = magic == kPcapSwapped || magic == kPcapSwappedModified;
+  d.pcapSwapped = magic == kPcapSwapped || magic == kPcapSwappedModified || magic == kPcapNanoSwapped;
+  d.pcapNanoseconds = magic == kPcapNanoNative || magic == kPcapNanoSwapped;
   d.pcapModified = magic == kPcapNativeModified || magic == kPcapSwappedModified;
   // The file is at least 40 bytes long, so its 24-byte header is inside the window.
   uint16_t versionMajor = d.pcapSwapped ? h.U16be(4) : h.U16le(4);
   if (versionMajor < 2) return;
-  d.kind = 17;
+  d.kind = kAnalyzerTcpdump;
   if (magic != kPcapNative) return;
   TraceFile file;
   if (!file.Open(path)) {
@@ -95,7 +103,7 @@ void DetectPcap(const std::string& path, uint32_t magic, ByteView h, Detection& 
 AnalyzerKind SnoopKind(ByteView h) {
   int64_t recordLength = h.U32be(16 + 8);
   int64_t included = h.U32be(16 + 4);
-  return recordLength - included > 27 ? 16 : 15;
+  return recordLength - included > 27 ? kAnalyzerShomiti : kAnalyzerSnoop;
 }
 
 }  // namespace
@@ -132,68 +140,71 @@ Detection DetectAnalyzer(const std::string& path) {
   uint32_t m = h.U32le(0);
 
   if (h.Matches(0, "TRS")) {
-    d.kind = 11;
+    d.kind = kAnalyzerSnifferDos;
     d.snifferCompressed = (w35 & 1) != 0;
-  } else if (m == kPcapNative || m == kPcapSwapped || m == kPcapNativeModified || m == kPcapSwappedModified) {
+  } else if (m == kPcapNative || m == kPcapSwapped || m == kPcapNativeModified || m == kPcapSwappedModified ||
+             m == kPcapNanoNative || m == kPcapNanoSwapped) {
     DetectPcap(path, m, h, d);
+  } else if (m == kPcapNgSection && (h.U32le(8) == kPcapNgByteOrder || h.U32be(8) == kPcapNgByteOrder)) {
+    d.kind = kAnalyzerPcapNg;
   } else if (w0 == 0x1001 || w0 == 0x1007) {
-    d.kind = 13;
+    d.kind = kAnalyzerLanalyzer;
   } else if (h.Contains(std::string_view("\x1A\x00", 2)) && ((w40 & 0xFF) == 1 || (w40 & 0xFF) == 3) &&
              Has(n, ".CAP")) {
-    d.kind = 7;
+    d.kind = kAnalyzerIntel;
   } else if (h.Matches(0, "EXRS")) {
-    d.kind = 21;
+    d.kind = kAnalyzerDa30;
   } else if (h.Matches(0, "PKTDMP")) {
-    d.kind = 14;
+    d.kind = kAnalyzerLanWatch;
   } else if (h.Contains("HPDATA0")) {
-    d.kind = 5;
+    d.kind = kAnalyzerHpAdvisorDos;
   } else if (b130 >= 1 && b130 <= 3 && (b131 & 2) == 0 && Has(n, ".DGC")) {
-    d.kind = 6;
+    d.kind = kAnalyzerIbm;
   } else if (h.U8(0) == 'D' && d22 < 100000 && (Has(n, ".S04") || Has(n, ".T04"))) {
-    d.kind = 20;
+    d.kind = kAnalyzerNetLens;
   } else if (h.Contains("ProbeApps")) {
-    d.kind = 18;
+    d.kind = kAnalyzerFireBerd;
   } else if (h.Matches(0, "RTSS")) {
-    d.kind = 8;
+    d.kind = kAnalyzerNetMon1;
   } else if (h.Matches(0, "GMBU")) {
-    d.kind = 9;
+    d.kind = kAnalyzerNetMon2;
   } else if (Has(n, ".DAT") && d.fileSize >= kMinimumDigitechSize && h.U8(0) == 3 && h.U8(1) == 0x94) {
-    d.kind = 2;
+    d.kind = kAnalyzerDigitech;
   } else if (h.Contains("Observer")) {
-    d.kind = 12;
+    d.kind = kAnalyzerObserver;
   } else if ((Has(n, ".PKT") || Has(n, ".TPC")) && (h.U8(0) == 6 || h.U8(0) == 7)) {
-    d.kind = 0;
+    d.kind = kAnalyzerEtherPeek;
   } else if (h.Matches(0, std::string_view("snoop\0\0\0", 8))) {
     d.kind = SnoopKind(h);
   } else if (h.Matches(0, "WINC")) {
-    d.kind = h.Contains("LinkView PRO") ? 23 : 22;
+    d.kind = h.Contains("LinkView PRO") ? kAnalyzerLinkView : kAnalyzerDomino;
   } else if (h.Matches(0, "XCP")) {
-    d.kind = 10;
+    d.kind = kAnalyzerNetXRay;
   }
   return d;
 }
 
 std::string AnalyzerDisplayName(AnalyzerKind kind, Topology topology, bool pcapModified) {
   if (kind >= kAnalyzerNameCount) return {};
-  if (kind == 0) return topology == kTokenRing ? "TokenPeek" : "EtherPeek";
+  if (kind == kAnalyzerEtherPeek) return topology == kTokenRing ? "TokenPeek" : "EtherPeek";
   std::string name(AnalyzerNames[kind]);
-  if (kind == 17 && pcapModified) name += " (modified)";
+  if (kind == kAnalyzerTcpdump && pcapModified) name += " (modified)";
   return name;
 }
 
 std::string DefaultTraceExtension(AnalyzerKind kind, Topology topology) {
   static constexpr std::array<std::string_view, kAnalyzerNameCount> kFirst = {
       ".tpc", ".cap", ".dat",   ".cap", ".dat", ".trn", ".dgc", ".cap", ".cap", ".cap", ".cap", ".trc", ".bfr",
-      ".tr1", ".dmp", ".snoop", ".cap", ".dmp", ".pkt", ".cap", ".t04", ".an1", ".cap", ".cap", ".txt"};
+      ".tr1", ".dmp", ".snoop", ".cap", ".dmp", ".pkt", ".cap", ".t04", ".an1", ".cap", ".cap", ".txt", ".pcapng"};
   if (kind >= kAnalyzerNameCount) return ".cap";
   switch (kind) {
-    case 0:
+    case kAnalyzerEtherPeek:
       if (topology == kEthernet) return ".pkt";
       break;
-    case 5:
+    case kAnalyzerHpAdvisorDos:
       if (topology == kEthernet) return ".eth";
       break;
-    case 11:
+    case kAnalyzerSnifferDos:
       if (topology == kEthernet) return ".enc";
       if (topology == 3) return ".fdc";
       if (topology >= 2) return ".syc";

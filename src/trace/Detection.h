@@ -8,14 +8,19 @@
 
 namespace corvanta {
 
-// Display names of the analyzer kinds 0..24; kinds 25 and 26 have none.
-inline constexpr size_t kAnalyzerNameCount = 25;
+// Display names of the analyzer kinds 0..25; kind 26 has none.
+inline constexpr size_t kAnalyzerNameCount = 26;
 extern const std::array<std::string_view, kAnalyzerNameCount> AnalyzerNames;
 
 // Kinds whose Ethernet and Token Ring traces are read (bit n = kind n).
 inline constexpr uint32_t kSupportedAnalyzerMask = 0xF5FF65;
 inline constexpr bool IsSupportedAnalyzer(AnalyzerKind kind) {
   return kind < 24 && (kSupportedAnalyzerMask >> kind & 1u) != 0;
+}
+// The libpcap and pcapng kinds, read only when the user asks for them (the "(modified)"
+// libpcap variant never: libpcap cannot read it).
+inline constexpr bool IsPcapAnalyzer(AnalyzerKind kind, bool pcapModified) {
+  return (kind == kAnalyzerTcpdump && !pcapModified) || kind == kAnalyzerPcapNg;
 }
 // The supported kinds in ascending order.
 extern const std::array<AnalyzerKind, 18> SupportedAnalyzers;
@@ -28,6 +33,7 @@ struct Detection {
   uint64_t fileSize = 0;  // TraceFileSize
   bool pcapSwapped = false;
   bool pcapModified = false;
+  bool pcapNanoseconds = false;  // a libpcap file with nanosecond times
   bool snifferCompressed = false;
 };
 

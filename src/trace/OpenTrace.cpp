@@ -18,11 +18,12 @@ std::string TopologyName(Topology topology) {
   }
 }
 
-OpenOutcome OpenTrace(const std::string& path, const ReaderFactory& readerFactory) {
+OpenOutcome OpenTrace(const std::string& path, const ReaderFactory& readerFactory, const OpenOptions& options) {
   OpenOutcome out;
   TraceInfo& info = out.info;
   info.path = path;
   info.bandwidthMbps = 10;
+  info.readPcap = options.readPcap;
   const std::string name = TraceFileNameOnly(path);
 
   Detection& d = out.detection;
@@ -40,7 +41,11 @@ OpenOutcome OpenTrace(const std::string& path, const ReaderFactory& readerFactor
     out.refusal = std::string(kCannotOpenMessage);
     return out;
   }
-  if (d.kind == kNotATrace) {
+  // Without the option pcapng files and libpcap files with nanosecond times are not
+  // recognised at all.
+  const bool pcapOnly = d.kind == kAnalyzerPcapNg || (d.kind == kAnalyzerTcpdump && d.pcapNanoseconds);
+  if (d.kind == kNotATrace || (pcapOnly && !options.readPcap)) {
+    info.kind = kNotATrace;
     out.refusal = name + " is osbolete, not supported, or not a trace file.";
     return out;
   }
@@ -53,19 +58,29 @@ OpenOutcome OpenTrace(const std::string& path, const ReaderFactory& readerFactor
   info.comment = h.comment;
 
   if (h.noFrames) {
-    out.refusal = name + " contains no frames.";
+    out.refusal = name + std::string(kNoFramesRefusal);
   } else if (h.topology == kEthernet || h.topology == kTokenRing) {
-    if (!IsSupportedAnalyzer(info.kind))
+    const bool readable =
+        IsSupportedAnalyzer(info.kind) || (options.readPcap && IsPcapAnalyzer(info.kind, info.pcapModified));
+    if (!readable)
       out.refusal = name + " contains an unsupported analyzer or topology.";
     else if (h.readError)
-      out.refusal = name + " could not be read.";
+      out.refusal = name + std::string(kUnreadableRefusal);
   } else if (h.topology >= 4 && h.topology <= 18) {
     out.refusal = name + " contains an unsupported analyzer or topology.";
   } else {
     out.refusal = name + " contains an unsupported interface.";
   }
+  if (out.refusal.empty()) out.refusal = ReaderRefusal(name, OpenReader(info, readerFactory));
   out.accepted = out.refusal.empty();
   return out;
+}
+
+std::string ReaderRefusal(const std::string& name, const PassResult& pass) {
+  if (!pass.fileOpened) return std::string(kCannotOpenMessage);
+  if (pass.noFrames) return name + std::string(kNoFramesRefusal);
+  if (!pass.readerFound || pass.headerRead) return {};
+  return name + (pass.openRefusal.empty() ? std::string(kUnreadableRefusal) : pass.openRefusal);
 }
 
 }  // namespace corvanta

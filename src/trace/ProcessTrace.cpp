@@ -243,6 +243,10 @@ bool ReaderInit(ReaderContext& ctx) {
   ctx.detectedTopology = kUnknownTopology;
   ctx.noFrames = false;
   ctx.slicedFrames = false;
+  ctx.slicedCount = 0;
+  ctx.frameCut = false;
+  ctx.endedEarly = false;
+  ctx.openRefusal = {};
 
   FrameRecord& frame = ctx.frame;
   frame.FrameNumber = 0;
@@ -261,6 +265,27 @@ bool ReaderInit(ReaderContext& ctx) {
   ctx.scratch2.assign(kScratchSize, 0);
   ctx.scratch3.assign(kLargeScratchSize, 0);
   return ctx.file.Open(ctx.info.path);
+}
+
+PassResult OpenReader(const TraceInfo& info, const ReaderFactory& readerFactory) {
+  PassResult result;
+  TraceInfo passInfo = info;
+  auto frame = std::make_unique<FrameRecord>();
+  class NoFrames : public FrameSink {
+   public:
+    bool DecodeFrame(FrameRecord&) override { return true; }
+  } none;
+  ReaderContext ctx(passInfo, *frame, none);
+  result.fileOpened = ReaderInit(ctx);
+  if (!result.fileOpened) return result;
+  passInfo.fileSize = result.fileSize = ctx.file.Size();
+  std::unique_ptr<TraceReader> reader = readerFactory ? readerFactory(info.kind) : CreateReader(info.kind);
+  result.readerFound = reader != nullptr;
+  if (!reader) return result;
+  result.headerRead = reader->Open(ctx);
+  result.openRefusal = std::string(ctx.openRefusal);
+  result.noFrames = ctx.noFrames;
+  return result;
 }
 
 PassResult ProcessTraceFile(const TraceInfo& info, FrameSink& sink, const PollCallback& poll, bool preScan) {
@@ -303,6 +328,8 @@ PassResult ProcessTraceFile(const TraceInfo& info, FrameSink& sink, const PollCa
     frame->Status = 0;
     frame->Length = 0;
     result.headerRead = reader->Open(ctx);
+    result.openRefusal = std::string(ctx.openRefusal);
+    ctx.progressPosition = ctx.file.Position();
     if (result.headerRead && !ctx.noFrames) {
       frame->Status = 0;
       frame->Length = 0;
@@ -310,7 +337,7 @@ PassResult ProcessTraceFile(const TraceInfo& info, FrameSink& sink, const PollCa
         bool stopped = false;
         decodedFrames = ReadAheadFrames(ctx, *reader, *pipe, sink, poll, passInfo.fileSize, stopped);
         // Frames the reader took beyond a stop were never decoded.
-        if (stopped || decodedFrames != frame->FrameNumber) ctx.endOfFile = ctx.readError = false;
+        if (stopped || decodedFrames != frame->FrameNumber) ctx.endOfFile = ctx.readError = ctx.endedEarly = false;
         ctx.stopRequested = stopped;
       } else {
         reader->ReadFrames(ctx, options.oneFrame);
@@ -322,8 +349,11 @@ PassResult ProcessTraceFile(const TraceInfo& info, FrameSink& sink, const PollCa
   result.stopped = ctx.stopRequested;
   result.framesRead = readAhead ? decodedFrames : frame->FrameNumber;
   result.slicedFrames = ctx.slicedFrames;
+  result.slicedCount = ctx.slicedCount;
   result.endOfFile = ctx.endOfFile;
   result.readError = ctx.readError;
+  result.partial = ctx.endedEarly && !result.stopped;
+  result.bytesRead = result.partial ? ctx.progressPosition : passInfo.fileSize;
   result.startTime = frame->StartTime;
   result.timeZoneBias = ctx.timeZoneBias;
   result.detectedTopology = ctx.detectedTopology;

@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "trace/FrameSink.h"
 #include "trace/ReaderContext.h"
@@ -33,8 +34,16 @@ struct PassResult {
   bool stopped = false;      // the user asked to stop: the trace is partially read
   int32_t framesRead = 0;    // frames handed to the decoder
   bool slicedFrames = false;
+  int32_t slicedCount = 0;  // frames stored shorter than on the wire or cut to the buffer
   bool endOfFile = false;
   bool readError = false;
+  // The reader ended the pass at a record it could not read while bytes of the file remained
+  // unread: the trace is partially read. What was read is valid.
+  bool partial = false;
+  uint64_t bytesRead = 0;  // where reading ended: the end of the last frame read (the file
+                           // size when the pass was not partial)
+  // Open failed: the text after the file name of the refusal, or empty for the general one.
+  std::string openRefusal;
   double startTime = 0;      // StartTime of the trace once read
   int64_t timeZoneBias = 0;  // seconds; UTC = local + bias
   uint64_t fileSize = 0;     // TraceFileSize, taken again when the pass opened the file
@@ -47,6 +56,10 @@ struct PassResult {
 // time as the start time with its zone bias, zeroes the frame and opens the trace file
 // named by ctx.info.path. False when the file cannot be opened.
 bool ReaderInit(ReaderContext& ctx);
+
+// The reader's open pass alone, to learn whether the trace can be read at all: fileOpened,
+// readerFound, headerRead and openRefusal are set. Only reads the trace file.
+PassResult OpenReader(const TraceInfo& info, const ReaderFactory& readerFactory = {});
 
 // One whole reading pass over an accepted trace: every frame goes to sink.DecodeFrame, with
 // poll called before each (its true answer stops the pass after that frame). Only reads the

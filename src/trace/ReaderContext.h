@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <string_view>
 #include <vector>
 
 #include "trace/FrameRecord.h"
@@ -9,6 +10,9 @@
 #include "trace/TraceInfo.h"
 
 namespace corvanta {
+
+// Refusal, after the file name, of a trace that holds no frames to read.
+inline constexpr std::string_view kNoFramesRefusal = " contains no frames.";
 
 // Progress of a processing pass, handed to the poll callback.
 struct ReadProgress {
@@ -48,8 +52,18 @@ struct ReaderContext {
   // The pass only looks at the first frame (the header read of kinds whose topology comes
   // from it); frames of an unknown medium are delivered then.
   bool preScan = false;
-  // Some frame was stored shorter than its length on the wire.
+  // Some frame was stored shorter than its length on the wire, or cut to the frame buffer.
   bool slicedFrames = false;
+  int32_t slicedCount = 0;
+  // The frame being read was longer than the frame buffer: its first bytes were kept and the
+  // rest passed over. Such a frame counts as sliced and gets no synthesised check sequence.
+  bool frameCut = false;
+  // The pass ended at a record it could not read (bad length, past the end of the file, a
+  // chain that cannot go on) while bytes of the file remained unread.
+  bool endedEarly = false;
+  // The text after the file name with which the trace is refused when Open fails; empty for
+  // the general "could not be read" refusal.
+  std::string_view openRefusal;
 
   // Scratch buffers for record bodies and decompressed data.
   std::vector<uint8_t> scratch1 = std::vector<uint8_t>(32768);
@@ -62,7 +76,10 @@ struct ReaderContext {
     // The decoder reads Data up to these lengths.
     if (frame.Length > kMaxFrameLength) frame.Length = kMaxFrameLength;
     if (frame.CapturedLength > kMaxFrameLength) frame.CapturedLength = kMaxFrameLength;
-    if (frame.CapturedLength < frame.Length) slicedFrames = true;
+    if (frame.CapturedLength < frame.Length || frameCut) {
+      slicedFrames = true;
+      ++slicedCount;
+    }
     progressPosition = file.Position();
     if (poll) {
       ReadProgress p{frame.FrameNumber, progressPosition, info.fileSize, sink.ElapsedTime()};
@@ -77,6 +94,7 @@ struct ReaderContext {
     frame.Status = 0;
     frame.Length = 0;
     frame.CapturedLength = 0;
+    frameCut = false;
   }
 };
 

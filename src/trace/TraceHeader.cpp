@@ -5,6 +5,7 @@
 #include "trace/Bytes.h"
 #include "trace/Detection.h"
 #include "trace/TraceFile.h"
+#include "trace/readers/Pcap.h"
 
 namespace corvanta {
 
@@ -19,21 +20,21 @@ constexpr Topology kWan = 4;
 // header. Kinds whose rule reads elsewhere in the file need none from the window.
 size_t HeaderBytesNeeded(AnalyzerKind kind) {
   switch (kind) {
-    case 5: return 28;
-    case 6: return 131;
-    case 7: return 42;
-    case 8:
-    case 9: return 48;
-    case 10: return 64;
-    case 11: return 33;
-    case 12: return 137;
-    case 14: return 14;
-    case 15:
-    case 16: return 16;
-    case 17: return 24;
-    case 21: return 26;
-    case 22:
-    case 23: return 78;
+    case kAnalyzerHpAdvisorDos: return 28;
+    case kAnalyzerIbm: return 131;
+    case kAnalyzerIntel: return 42;
+    case kAnalyzerNetMon1:
+    case kAnalyzerNetMon2: return 48;
+    case kAnalyzerNetXRay: return 64;
+    case kAnalyzerSnifferDos: return 33;
+    case kAnalyzerObserver: return 137;
+    case kAnalyzerLanWatch: return 14;
+    case kAnalyzerSnoop:
+    case kAnalyzerShomiti: return 16;
+    case kAnalyzerTcpdump: return 24;
+    case kAnalyzerDa30: return 26;
+    case kAnalyzerDomino:
+    case kAnalyzerLinkView: return 78;
     default: return 0;
   }
 }
@@ -114,7 +115,7 @@ Topology Da30Topology(TraceFile& file, ByteView h) {
 }
 
 void ReadWwg(AnalyzerKind kind, ByteView h, HeaderResult& r) {
-  r.comment = kind == 23 ? CText(h.Sub(5, 39)) : CText(h.Sub(4, 40));
+  r.comment = kind == kAnalyzerLinkView ? CText(h.Sub(5, 39)) : CText(h.Sub(4, 40));
   uint16_t code = h.U16le(62);
   switch (code) {
     case 358: r.topology = kEthernet, r.bandwidth = 10000000; break;
@@ -191,9 +192,9 @@ HeaderResult ReadTraceHeader(const TraceInfo& info, const ReaderFactory& readerF
   Topology& t = r.topology;
 
   switch (info.kind) {
-    case 0: t = has(".PKT") ? kEthernet : kTokenRing; break;
-    case 2: PreScan(info, readerFactory, r); break;
-    case 5:
+    case kAnalyzerEtherPeek: t = has(".PKT") ? kEthernet : kTokenRing; break;
+    case kAnalyzerDigitech: PreScan(info, readerFactory, r); break;
+    case kAnalyzerHpAdvisorDos:
       switch (h.U32le(24)) {
         case 1:
         case 2:
@@ -205,7 +206,7 @@ HeaderResult ReadTraceHeader(const TraceInfo& info, const ReaderFactory& readerF
         default: break;
       }
       break;
-    case 6:
+    case kAnalyzerIbm:
       switch (h.U8(130)) {
         case 1: t = kFddi; break;
         case 2: t = kTokenRing; break;
@@ -213,15 +214,15 @@ HeaderResult ReadTraceHeader(const TraceInfo& info, const ReaderFactory& readerF
         default: break;
       }
       break;
-    case 7:
+    case kAnalyzerIntel:
       switch (h.U16le(40)) {
         case 1: t = kEthernet; break;
         case 3: t = kTokenRing; break;
         default: break;
       }
       break;
-    case 8:
-    case 9:
+    case kAnalyzerNetMon1:
+    case kAnalyzerNetMon2:
       switch (h.U8(6)) {
         case 1: t = kEthernet; break;
         case 2: t = kTokenRing; break;
@@ -230,7 +231,7 @@ HeaderResult ReadTraceHeader(const TraceInfo& info, const ReaderFactory& readerF
       }
       r.comment = ReadNetMonComment(file, h);
       break;
-    case 10:
+    case kAnalyzerNetXRay:
       switch (h.U32le(44)) {
         case 0: t = kEthernet; break;
         case 1: t = kTokenRing; break;
@@ -241,7 +242,7 @@ HeaderResult ReadTraceHeader(const TraceInfo& info, const ReaderFactory& readerF
       r.bandwidth = h.U32le(60);
       if (r.bandwidth > 1000000000u) r.bandwidth = 10000000;
       break;
-    case 11:
+    case kAnalyzerSnifferDos:
       switch (h.U8(32)) {
         case 0: t = kTokenRing; break;
         case 1:
@@ -253,7 +254,7 @@ HeaderResult ReadTraceHeader(const TraceInfo& info, const ReaderFactory& readerF
       }
       ReadSnifferSpeed(file, t, r.bandwidth);
       break;
-    case 12:
+    case kAnalyzerObserver:
       switch (h.U32le(133)) {
         case 0: t = kEthernet; break;
         case 1: t = kTokenRing; break;
@@ -261,7 +262,7 @@ HeaderResult ReadTraceHeader(const TraceInfo& info, const ReaderFactory& readerF
         default: break;
       }
       break;
-    case 13:
+    case kAnalyzerLanalyzer:
       switch (file.Seek(0) ? ReadLanalyzerBoard(file) : 0) {
         case 226: t = kEthernet; break;
         case 227:
@@ -269,7 +270,7 @@ HeaderResult ReadTraceHeader(const TraceInfo& info, const ReaderFactory& readerF
         default: break;
       }
       break;
-    case 14: {
+    case kAnalyzerLanWatch: {
       uint16_t code = h.U16le(12);
       if (code <= 511)
         t = kEthernet;
@@ -277,8 +278,8 @@ HeaderResult ReadTraceHeader(const TraceInfo& info, const ReaderFactory& readerF
         t = kTokenRing;
       break;
     }
-    case 15:
-    case 16:
+    case kAnalyzerSnoop:
+    case kAnalyzerShomiti:
       switch (h.U8(15)) {
         case 0:
         case 4: t = kEthernet, r.bandwidth = 10000000; break;
@@ -288,7 +289,13 @@ HeaderResult ReadTraceHeader(const TraceInfo& info, const ReaderFactory& readerF
         default: break;
       }
       break;
-    case 17:
+    case kAnalyzerTcpdump:
+      // Read as an option: the link type libpcap reports (the "(modified)" variant libpcap
+      // cannot read keeps the rule of the option off, and so its refusal).
+      if (info.readPcap && !info.pcapModified) {
+        t = PcapTopology(info.path);
+        break;
+      }
       switch (info.pcapSwapped ? h.U32be(20) : h.U32le(20)) {
         case 1:
         case 6: t = kEthernet; break;
@@ -297,16 +304,17 @@ HeaderResult ReadTraceHeader(const TraceInfo& info, const ReaderFactory& readerF
         default: break;
       }
       break;
-    case 18: t = FireBerdTopology(file); break;
-    case 20:
+    case kAnalyzerFireBerd: t = FireBerdTopology(file); break;
+    case kAnalyzerNetLens:
       if (has(".T04"))
         t = kTokenRing;
       else if (has(".S04"))
         t = kEthernet;
       break;
-    case 21: t = Da30Topology(file, h); break;
-    case 22:
-    case 23: ReadWwg(info.kind, h, r); break;
+    case kAnalyzerDa30: t = Da30Topology(file, h); break;
+    case kAnalyzerDomino:
+    case kAnalyzerLinkView: ReadWwg(info.kind, h, r); break;
+    case kAnalyzerPcapNg: t = PcapTopology(info.path); break;
     default: break;
   }
   if (r.bandwidth == 0) r.bandwidth = DefaultBandwidth(t);

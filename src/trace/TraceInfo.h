@@ -17,6 +17,8 @@ struct TraceInfo {
   bool pcapSwapped = false;
   bool pcapModified = false;
   bool snifferCompressed = false;
+  // The user reads libpcap and pcapng files (an option): their header is read with libpcap.
+  bool readPcap = false;
   std::string comment{};         // TraceComment, at most 300 bytes
 };
 

@@ -4,6 +4,7 @@
 
 #include "CliTestSupport.h"
 #include "SampleTraces.h"
+#include "trace/Bytes.h"
 #include "trace/Detection.h"
 
 namespace corvanta::testing {
@@ -195,6 +196,79 @@ TEST(Modes, RefusalsGiveFileAndErrorAndExitTwo) {
   RunResult one = RunCli({"--json", good});
   EXPECT_EQ(one.status, 0);
   EXPECT_TRUE(ParseJson(one.out).IsObject());  // one trace: an object, not an array
+}
+
+// A trace whose reading ends at an unreadable record before the end of the file is reported
+// with what was read and marked as partial; a trace its reader cannot open is refused.
+TEST(Modes, PartialReadsAndReaderRefusals) {
+  TempDir dir;
+  std::vector<uint8_t> image = WriteTrace(SessionSpec(15, kEthernet));
+  const std::vector<uint8_t> whole = image;
+  // The second record's length now reaches past the end of the file.
+  const size_t second = 16 + ByteView(image.data(), image.size()).U32be(16 + 8);
+  SetBe32(image, second + 8, static_cast<uint32_t>(image.size()));
+  const std::string cut = dir.Write("cut.snoop", image);
+  const std::string good = dir.Write("good.snoop", whole);
+
+  RunResult r = RunCli({"--json", cut, good});
+  EXPECT_EQ(r.status, 0) << r.err;
+  Json j = ParseJson(r.out);
+  ASSERT_EQ(j.Array().size(), 2u);
+  EXPECT_EQ(j.Array()[0]["frames"].Int(), 1);
+  EXPECT_FALSE(std::get<bool>(j.Array()[0]["complete"].value));
+  EXPECT_EQ(j.Array()[0]["bytes_read"].Int(), static_cast<long long>(second));
+  EXPECT_TRUE(std::get<bool>(j.Array()[1]["complete"].value));
+  EXPECT_EQ(j.Array()[1]["bytes_read"].Int(), static_cast<long long>(whole.size()));
+
+  RunResult text = RunCli({"--locale-separator", "", cut});
+  EXPECT_EQ(text.status, 0);
+  EXPECT_NE(text.out.find("FILE PARTIALLY READ: " + std::to_string(second) + " of " + std::to_string(image.size()) +
+                          " bytes read\n"),
+            std::string::npos)
+      << text.out;
+  EXPECT_EQ(RunCli({good}).out.find("PARTIALLY"), std::string::npos);
+
+  // A Domino trace whose chunks stop before naming the frame index.
+  std::vector<uint8_t> domino = WriteTrace(SessionSpec(22, kEthernet));
+  const std::string fram = "FRAM";
+  const auto chunk = std::search(domino.begin() + 78, domino.end(), fram.begin(), fram.end());
+  ASSERT_NE(chunk, domino.end());
+  std::copy_n("STOP", 4, chunk);
+  const std::string stop = dir.Write("stop.cap", domino);
+  RunResult refused = RunCli({"--json", stop});
+  EXPECT_EQ(refused.status, 2);
+  EXPECT_EQ(ParseJson(refused.out)["error"].String(), "stop.cap contains no frames.");
+  RunResult refusedText = RunCli({stop});
+  EXPECT_EQ(refusedText.status, 2);
+  EXPECT_EQ(refusedText.err, "stop.cap contains no frames.\n");
+}
+
+// A script has no Options menu: libpcap and pcapng files are read unless --no-pcap asks for
+// the desktop program's default refusals.
+TEST(Modes, PcapFilesAreReadUnlessNoPcap) {
+  TempDir dir;
+  const std::string pcap = dir.Write("lab.pcap", WriteTrace(SessionSpec(kAnalyzerTcpdump, kEthernet)));
+  const std::string pcapng = dir.Write("lab.pcapng", WriteTrace(SessionSpec(kAnalyzerPcapNg, kTokenRing)));
+  const std::string snoop = dir.Write("lab.snoop", WriteTrace(SessionSpec(kAnalyzerSnoop, kEthernet)));
+  RunResult r = RunCli({"--json", pcap, pcapng, snoop});
+  ASSERT_EQ(r.status, 0) << r.err;
+  Json j = ParseJson(r.out);
+  ASSERT_EQ(j.Array().size(), 3u);
+  EXPECT_EQ(j.Array()[0]["analyzer"].Int(), 17);
+  EXPECT_EQ(j.Array()[0]["analyzer_name"].String(), "tcpdump");
+  EXPECT_EQ(j.Array()[1]["analyzer"].Int(), 25);
+  EXPECT_EQ(j.Array()[1]["analyzer_name"].String(), "pcapng");
+  EXPECT_EQ(j.Array()[1]["topology"].String(), "Token Ring");
+  // The snoop copy of the same frames gives the same counts.
+  for (const char* key : {"frames", "bytes", "broadcast_frames", "stations"})
+    EXPECT_EQ(j.Array()[0][key].Int(), j.Array()[2][key].Int()) << key;
+
+  RunResult off = RunCli({"--no-pcap", pcap, pcapng});
+  EXPECT_EQ(off.status, 2);
+  EXPECT_EQ(off.err,
+            "lab.pcap contains an unsupported analyzer or topology.\n"
+            "lab.pcapng is osbolete, not supported, or not a trace file.\n");
+  EXPECT_NE(RunCli({"--help"}).out.find("--no-pcap"), std::string::npos);
 }
 
 TEST(Modes, UsageErrorsExitOne) {

@@ -59,15 +59,38 @@ std::vector<uint8_t> DecoderInput(const TraceSpec& plan) {
 
 }  // namespace
 
+// The libpcap target's seeds: the real libpcap and pcapng captures when their folder is
+// there, and written traces of both formats and media.
+bool PcapSeeds(const std::filesystem::path& folder, const std::filesystem::path& captures) {
+  namespace fs = std::filesystem;
+  using namespace corvanta::testing;
+  std::error_code ec;
+  for (const auto& entry : fs::directory_iterator(captures, ec)) {
+    const std::string ext = entry.path().extension().string();
+    if ((ext == ".pcap" || ext == ".pcapng") &&
+        !fs::copy_file(entry.path(), folder / entry.path().filename(), fs::copy_options::overwrite_existing, ec))
+      return false;
+  }
+  for (corvanta::AnalyzerKind kind : {corvanta::kAnalyzerTcpdump, corvanta::kAnalyzerPcapNg})
+    for (corvanta::Topology topology : {corvanta::kEthernet, corvanta::kTokenRing}) {
+      TraceSpec plan = SessionSpec(corvanta::kAnalyzerNetXRay, topology);
+      plan.kind = kind;
+      if (!Save(folder / ("written-" + std::to_string(kind) + "-" + std::to_string(topology)), WriteTrace(plan)))
+        return false;
+    }
+  return true;
+}
+
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: make_fuzz_seeds FOLDER\n");
+  if (argc != 2 && argc != 3) {
+    std::fprintf(stderr, "usage: make_fuzz_seeds FOLDER [PCAP-CAPTURES]\n");
     return 2;
   }
   namespace fs = std::filesystem;
   using namespace corvanta::testing;
   const fs::path root = argv[1];
-  for (const char* target : {"open", "readers", "decoder"}) fs::create_directories(root / target);
+  for (const char* target : {"open", "readers", "decoder", "pcap"}) fs::create_directories(root / target);
+  if (!PcapSeeds(root / "pcap", argc == 3 ? fs::path(argv[2]) : fs::path())) return 1;
 
   struct Seed {
     TraceSpec plan;

@@ -10,9 +10,10 @@ std::filesystem::path CapturesDir() {
   return std::filesystem::path(shared ? shared : "../shared") / "captures";
 }
 
-std::vector<CaptureManifestRow> ReadCaptureManifest() {
+std::vector<CaptureManifestRow> ReadCaptureManifest() { return ReadCaptureManifestIn(CapturesDir()); }
+
+std::vector<CaptureManifestRow> ReadCaptureManifestIn(const std::filesystem::path& dir) {
   std::vector<CaptureManifestRow> rows;
-  const std::filesystem::path dir = CapturesDir();
   std::ifstream in(dir / "manifest.tsv");
   bool header = true;
   for (std::string line; std::getline(in, line); header = false) {

@@ -19,6 +19,8 @@ struct CaptureManifestRow {
 std::filesystem::path CapturesDir();
 // Every row of manifest.tsv; empty when the captures are absent.
 std::vector<CaptureManifestRow> ReadCaptureManifest();
+// The same of the manifest.tsv in dir (the libpcap and pcapng copies are in "pcap").
+std::vector<CaptureManifestRow> ReadCaptureManifestIn(const std::filesystem::path& dir);
 // The rows of one format.
 std::vector<CaptureManifestRow> ReadCaptureManifest(const std::string& format);
 

@@ -28,6 +28,8 @@ std::vector<uint8_t> WriteTrace(const TraceSpec& plan) {
     case 21:
     case 22:
     case 23: return WriteWwg(plan);
+    case 17: return WritePcap(plan);
+    case 25: return WritePcapNg(plan);
     default: return {};
   }
 }

@@ -16,9 +16,9 @@ namespace {
     return ::testing::AssertionSuccess();
   }
   if (o.refusal == kCannotOpenMessage) return ::testing::AssertionSuccess();
-  for (const char* phrase :
-       {" is too small.", " is osbolete, not supported, or not a trace file.", " contains an unsupported interface.",
-        " contains an unsupported analyzer or topology.", " contains no frames.", " could not be read."}) {
+  for (const char* phrase : {" is too small.", " is osbolete, not supported, or not a trace file.",
+                             " contains an unsupported interface.", " contains an unsupported analyzer or topology.",
+                             " contains no frames.", " could not be read.", " has an unreadable Observer version."}) {
     if (o.refusal == name + phrase) return ::testing::AssertionSuccess();
   }
   return ::testing::AssertionFailure() << "unexpected refusal: " << o.refusal;
@@ -144,6 +144,12 @@ TEST(BadInput, TruncatedHeaders) {
     PutLe16(lanalyzer, 210);
     lanalyzer.resize(lanalyzer.size() + 210, 0);
     SetLe16(lanalyzer, lanalyzer.size() - 22, 226);
+    // Records 8 to 10, the buffer description among them: the reader opens the trace.
+    for (uint16_t length : {0, 26, 0}) {
+      PutLe16(lanalyzer, 0x1002);
+      PutLe16(lanalyzer, length);
+      lanalyzer.resize(lanalyzer.size() + length, 0);
+    }
     headers.emplace_back(lanalyzer, "l.tr1");
   }
   {
@@ -156,7 +162,7 @@ TEST(BadInput, TruncatedHeaders) {
     std::vector<uint8_t> da30 = Starting("EXRS", 140);
     SetLe32(da30, 22, 140);
     SetLe32(da30, 144, 40);
-    da30.resize(156, 0);
+    da30.resize(140 + 16 + 152, 0);  // the whole Ethernet media block
     headers.emplace_back(da30, "d.an1");
   }
   {
@@ -164,6 +170,11 @@ TEST(BadInput, TruncatedHeaders) {
     PutText(wwg, 5, "LinkView PRO trace");
     SetLe16(wwg, 62, 739);
     SetLe16(wwg, 64, 4);
+    // A frame index of no frames: the reader opens the trace.
+    PutText(wwg, 78, "FRAM");
+    PutLe32(wwg, 86);
+    PutLe32(wwg, 90);
+    PutLe32(wwg, 0);
     headers.emplace_back(wwg, "w.cap");
   }
   for (const auto& [image, name] : headers) {

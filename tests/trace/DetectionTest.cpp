@@ -313,7 +313,8 @@ TEST(Detection, NamesAndSupportedSet) {
   EXPECT_EQ(AnalyzerDisplayName(17, kEthernet, true), "tcpdump (modified)");
   EXPECT_EQ(AnalyzerDisplayName(10, kEthernet, true), "NAI NetXRay/Sniffer Windows");
   EXPECT_EQ(AnalyzerDisplayName(kNotATrace, kEthernet, false), "");
-  EXPECT_EQ(AnalyzerDisplayName(25, kEthernet, false), "");
+  EXPECT_EQ(AnalyzerDisplayName(25, kEthernet, false), "pcapng");  // read as an option
+  EXPECT_EQ(AnalyzerDisplayName(27, kEthernet, false), "");
 }
 
 TEST(Detection, DefaultExtensions) {
@@ -331,7 +332,8 @@ TEST(Detection, DefaultExtensions) {
   EXPECT_EQ(DefaultTraceExtension(13, kTokenRing), ".tr1");
   EXPECT_EQ(DefaultTraceExtension(20, kEthernet), ".t04");
   EXPECT_EQ(DefaultTraceExtension(24, kEthernet), ".txt");
-  EXPECT_EQ(DefaultTraceExtension(25, kEthernet), ".cap");
+  EXPECT_EQ(DefaultTraceExtension(25, kEthernet), ".pcapng");
+  EXPECT_EQ(DefaultTraceExtension(27, kEthernet), ".cap");
   EXPECT_EQ(DefaultTraceExtension(kNotATrace, kTokenRing), ".cap");
 }
 

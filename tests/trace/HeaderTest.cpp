@@ -99,7 +99,7 @@ std::vector<uint8_t> FireBerd(std::vector<uint8_t> firstBytes) {
 }
 
 std::vector<uint8_t> Da30(uint32_t mediaCode, uint32_t blockOffset = 100) {
-  std::vector<uint8_t> image = Starting("EXRS", 200);
+  std::vector<uint8_t> image = Starting("EXRS", 100 + 16 + 152);  // the media block is read whole
   SetLe32(image, 22, blockOffset);
   SetLe32(image, 100 + 4, mediaCode);
   return image;
@@ -111,6 +111,10 @@ std::vector<uint8_t> Wwg(bool linkView, uint16_t code, uint16_t subCode, const s
   if (linkView) PutText(image, 100, "LinkView PRO");
   SetLe16(image, 62, code);
   SetLe16(image, 64, subCode);
+  // A chunk naming an empty frame index, so that the reader opens the trace.
+  PutText(image, 78, "FRAM");
+  SetLe32(image, 82, 120);
+  SetLe32(image, 120, 124);
   return image;
 }
 

@@ -61,6 +61,30 @@ TEST(LanalyzerReader, LengthsStatusTimesAndStart) {
   EXPECT_EQ(r.frames[2].status, kStatusCrcError | kStatusAlignmentError);
 }
 
+// The check sequence is synthesised only when the wire length is the stored length + 4: a
+// sliced frame keeps zeros past its stored bytes, and a frame stored with its own check
+// sequence (wire length = stored length) keeps its last four bytes.
+TEST(LanalyzerReader, CheckSequenceOnlyForFramesStoredWithoutIt) {
+  TraceSpec plan = LanalyzerSpec(0);
+  const Bytes stored = Filler(100, 5), sliced = Filler(80, 4);
+  plan.frames = {{stored, 0, 0}, {sliced, 200, 100}};
+  std::vector<uint8_t> image = WriteTrace(plan);
+  size_t first = 0;
+  for (size_t at : Records(image))
+    if (ByteView(image.data(), image.size()).U16le(at) == 0x1005) {
+      first = at;
+      break;
+    }
+  ASSERT_NE(first, 0u);
+  SetLe16(image, first + 4 + 4, 100);  // on the wire as stored: the check sequence is among the bytes
+  ReadResult r = ReadImage(image);
+  ASSERT_EQ(r.frames.size(), 2u);
+  EXPECT_EQ(r.frames[0].length, 100);
+  EXPECT_TRUE(std::equal(stored.begin(), stored.end(), r.frames[0].data.begin()));
+  EXPECT_EQ(r.frames[1].length, 204);
+  EXPECT_EQ(Slice(r.frames[1].data, 80, 204), Bytes(124, 0));
+}
+
 TEST(LanalyzerReader, TokenRingKeepsLengthsAndStatus) {
   TraceSpec plan = LanalyzerSpec(1);
   plan.topology = kTokenRing;

@@ -406,9 +406,9 @@ TEST(SnifferDosCompressed, CorruptBlocksNeverCrash) {
     ReadResult r = ReadImage(bad, plan);
     EXPECT_LE(r.frames.size(), 1000u);
   }
-  // A body length that only the compressed bound refuses.
+  // A body longer than a block's window: the record length still says where the next starts.
   TraceSpec big = Plan(11, {PatternFrame(60, 0), PatternFrame(32769 - 14, 1), PatternFrame(60, 2)});
-  EXPECT_EQ(ReadImage(CompressedImage(big, 1500), big).frames.size(), 1u);
+  EXPECT_EQ(ReadImage(CompressedImage(big, 1500), big).frames.size(), 3u);
 }
 
 }  // namespace

@@ -26,6 +26,10 @@ using ui::TMainForm;
 
 namespace {
 
+QByteArray ToBytes(const std::vector<uint8_t>& bytes) {
+  return QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
+}
+
 // Decodes nothing but reports fixed utilisation figures, measured at the header's bandwidth.
 class FixedUtilisation : public ui::TraceDecoding, public FrameSink {
  public:
@@ -192,6 +196,61 @@ class MainFormTest : public QObject {
     QCOMPARE(f.TraceFileName(), trace);  // cancelled: nothing changes
   }
 
+  // "Read libpcap and pcapng Files": off by default, refusing as before; on, the files are
+  // read and offered by the open dialog; the choice is kept for the next start.
+  void readPcapOptionReadsLibpcapAndPcapng() {
+    TraceSpec plan;
+    plan.kind = 25;
+    plan.frames = EthernetFrames(5);
+    QVERIFY(WriteBytes(Path("lab.pcapng"), ToBytes(WriteTrace(plan))));
+    const QString ini = Path("pcap-option.ini");
+    {
+      TestProgram p(ini, dir_.path());
+      QVERIFY(p.Start());
+      TMainForm& f = p.Main();
+      QCOMPARE(f.Action("ReadPcap1")->text(), QString("Read libpcap and pcapng Files"));
+      QVERIFY(f.Action("ReadPcap1")->isCheckable());
+      QVERIFY(!f.Action("ReadPcap1")->isChecked());
+      QVERIFY(!f.OpenDialogFilters().join('|').contains("pcap"));
+      f.OpenTraceFile(Path("lab.pcapng"));
+      QCOMPARE(p.dialogs.boxes.size(), size_t{1});
+      QCOMPARE(p.dialogs.boxes[0].text, QString("lab.pcapng is osbolete, not supported, or not a trace file."));
+
+      f.Action("ReadPcap1")->trigger();
+      QVERIFY(f.OpenDialogFilters().contains("libpcap (*.pcap *.cap *.dmp)"));
+      QVERIFY(f.OpenDialogFilters().contains("pcapng (*.pcapng)"));
+      f.OpenTraceFile(Path("lab.pcapng"));
+      QCOMPARE(p.dialogs.boxes.size(), size_t{1});
+      QVERIFY(f.MainPageControl()->isVisibleTo(&f));
+      QCOMPARE(Text(f, "FileAnalyzerTextBox"), QString("pcapng"));
+      QCOMPARE(Text(f, "TotalPacketsTextBox"), QString("5"));
+      QCOMPARE(f.StatusPanel(1)->text(), QString("5 Frames"));
+      QVERIFY(f.close());
+    }
+    TestProgram again(ini, dir_.path());
+    QVERIFY(again.Start());
+    QVERIFY(again.Main().Action("ReadPcap1")->isChecked());
+    QVERIFY(again.context.settings.readPcap);
+  }
+
+  void partialReadShowsInTheStatusBar() {
+    TraceSpec plan;
+    plan.kind = 15;
+    plan.frames = EthernetFrames(5);
+    QByteArray bytes = ToBytes(WriteTrace(plan));
+    bytes.chop(10);  // the last record cut short
+    QVERIFY(WriteBytes(Path("cut.snoop"), bytes));
+    auto p = NewProgram();
+    QVERIFY(p->Start());
+    TMainForm& f = p->Main();
+    f.OpenTraceFile(Path("cut.snoop"));
+    QVERIFY(p->dialogs.boxes.empty());
+    QVERIFY(f.MainPageControl()->isVisibleTo(&f));
+    QCOMPARE(f.StatusPanel(1)->text(), QString("4 Frames - FILE PARTIALLY READ"));
+    f.OpenTraceFile(EthernetTrace("good.cap"));
+    QCOMPARE(f.StatusPanel(1)->text(), QString("5 Frames"));
+  }
+
   void refusalsShowTheirBoxAndLeaveNoPage_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("message");
@@ -207,6 +266,10 @@ class MainFormTest : public QObject {
                          << "wan.cap contains an unsupported analyzer or topology.";
     QTest::newRow("tcpdump") << "dump.pcap"
                              << "dump.pcap contains an unsupported analyzer or topology.";
+    QTest::newRow("no frame index") << "stop.cap"
+                                    << "stop.cap contains no frames.";
+    QTest::newRow("observer version") << "v.bfr"
+                                      << "v.bfr has an unreadable Observer version.";
   }
 
   void refusalsShowTheirBoxAndLeaveNoPage() {
@@ -220,6 +283,18 @@ class MainFormTest : public QObject {
     pcap += QByteArray::fromHex("00000000000000003c0000003c000000") + QByteArray(60, '\x01');
     QVERIFY(WriteBytes(Path("dump.pcap"), pcap));
     QCOMPARE(DetectAnalyzer(Path("dump.pcap").toStdString()).kind, AnalyzerKind{17});
+    // Traces whose reader cannot open them: a Domino file whose chunks stop before the frame
+    // index, an Observer file without a version digit.
+    TraceSpec plan;
+    plan.frames = EthernetFrames(3);
+    plan.kind = 22;
+    QByteArray domino = ToBytes(WriteTrace(plan));
+    domino.replace(domino.indexOf("FRAM", 78), 4, "STOP");
+    QVERIFY(WriteBytes(Path("stop.cap"), domino));
+    plan.kind = 12;
+    QByteArray observer = ToBytes(WriteTrace(plan));
+    observer[static_cast<int>(observer.indexOf('=')) + 1] = 'x';
+    QVERIFY(WriteBytes(Path("v.bfr"), observer));
 
     auto p = NewProgram();
     QVERIFY(p->Start());

@@ -100,6 +100,24 @@ class ProcessTraceFileFormTest : public QObject {
     QCOMPARE(form.FrameCountTextBox()->text(), QString::number(sink.frames));
   }
 
+  // Reading that ends at a damaged record before the end of the file is not complete.
+  void damagedRecordShowsAPartialRead() {
+    const QString path = WriteTraceFile(dir_.filePath("damaged.snoop"), 15, kEthernet, 10000000, 20);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QVERIFY(file.resize(file.size() - 10));  // the last record cut short
+    file.close();
+    TProcessTraceFileForm form;
+    form.SetCloseDelay(0);
+    RecordingSink sink;
+    const PassResult result = form.Run(Accepted(path), sink);
+    QVERIFY(!result.stopped);
+    QVERIFY(result.partial);
+    QCOMPARE(result.framesRead, 19);
+    QCOMPARE(form.PctComplete()->text(), QString("FILE PARTIALLY READ"));
+    QCOMPARE(form.CancelButton()->text(), QString("&OK"));
+  }
+
   void okEndsTheWaitAtOnce() {
     const QString path = WriteTraceFile(dir_.filePath("wait.cap"), 10, kEthernet, 10000000, 10);
     TProcessTraceFileForm form;

@@ -46,6 +46,8 @@ class ProgramSettingsTest : public QObject {
     QVERIFY(s.visualizer.frameNumber && !s.visualizer.deltaTime);
     QCOMPARE(s.pageSetup, PageSetup{});
     QVERIFY(s.tipWizardEnabled);
+    QVERIFY(!s.readPcap);
+    QVERIFY(!p.Main().Action("ReadPcap1")->isChecked());
     QVERIFY(!p.Main().TipPanel()->isHidden());
     QCOMPARE(p.context.brisqon.Live(), BrisqonValues::Defaults());
     for (int i = 1; i <= 8; ++i) QVERIFY(!p.Main().Action(QString("MRU%1").arg(i))->isVisible());

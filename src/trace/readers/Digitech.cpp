@@ -111,6 +111,7 @@ class DigitechReader : public TraceReader {
     ByteView b(body_.data(), bodyLength_);
     const uint32_t frameLength = b.U16le(0);
     const uint32_t captured = frameLength == bodyLength_ + 2 ? frameLength : bodyLength_ + 2;
+    if (captured > kMaxFrameLength) ctx.frameCut = true;
     f.Length = static_cast<uint16_t>(std::min<uint32_t>(frameLength, kMaxFrameLength));
     f.CapturedLength = static_cast<uint16_t>(std::min<uint32_t>(captured, kMaxFrameLength));
     // Bytes the record does not hold (the check sequence among them) read as zero.

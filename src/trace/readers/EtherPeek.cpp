@@ -42,7 +42,7 @@ class EtherPeekReader : public TraceReader {
       ctx.BeginFrame();
       EtherPeekRecord rec;
       if (!ReadRecord(ctx.file, rec)) {
-        ctx.endOfFile = true;
+        EndOfData(ctx);
         break;
       }
       if (rec.flags & 0x02) f.Status |= kStatusCrcError;
@@ -57,8 +57,9 @@ class EtherPeekReader : public TraceReader {
         previousRaw = rec.rawTime;
       }
       if (!ReadStoredFrame(ctx, padded)) break;
+      if (rec.stored > kMaxFrameLength) ctx.frameCut = true;
       const uint32_t length = std::min<uint32_t>(rec.wire, kMaxFrameLength);
-      ClearFrameTail(f, padded, length);
+      ClearFrameTail(f, std::min<uint32_t>(padded, kMaxFrameLength), length);
       f.Length = static_cast<uint16_t>(length);
       f.CapturedLength = static_cast<uint16_t>(rec.stored);
 

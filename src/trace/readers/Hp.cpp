@@ -56,13 +56,15 @@ class HpReader : public TraceReader {
     const uint32_t stored = h.U16le(12);
     // The stored bytes are followed by the check sequence and padding to 32 bits.
     const size_t padded = (stored + 4 + 3) & ~size_t{3};
-    if (padded >= kMaxFrameLength) return RejectRecord(ctx);
+    // Of a frame longer than the buffer the first bytes are kept; the next block follows
+    // the padded bytes.
     if (!ReadStoredFrame(ctx, padded)) return false;
+    ctx.frameCut = stored > kMaxFrameLength;  // only the check sequence and padding may be lost
     if (ctx.info.topology == kEthernet && h.U8(11) > kLastGoodStatus) f.Status |= kStatusCrcError;
     f.Timestamp = static_cast<double>(LocalSecondOfDay(h.U32le(16), ctx.timeZoneBias)) * 1e6 + h.U32le(20) / 1000;
     f.CapturedLength = static_cast<uint16_t>(stored);
     f.Length = static_cast<uint16_t>(std::min<uint32_t>(h.U16le(8), kMaxFrameLength));
-    ClearFrameTail(f, padded, f.Length);
+    ClearFrameTail(f, std::min<size_t>(padded, kMaxFrameLength), f.Length);
     return true;
   }
 };

@@ -72,6 +72,8 @@ class IbmReader : public TraceReader {
     else  // Token Ring: seconds of the day and hundredths
       timestamp = static_cast<double>((c * 65536 + b) % 86400) * 1e6 + static_cast<double>(a) * 10000;
     f.Timestamp = timestamp;
+    // Bytes beyond what the frame buffer holds were read and dropped.
+    if (stored > copied) ctx.frameCut = true;
     f.CapturedLength = static_cast<uint16_t>(std::min<uint32_t>(stored, kMaxFrameLength));
     f.Length = static_cast<uint16_t>(std::min<uint32_t>(h.U16le(4), kMaxFrameLength));
     ClearFrameTail(f, copied, std::max(f.Length, f.CapturedLength));

@@ -50,6 +50,7 @@ class LanWatchReader : public TraceReader {
     const uint32_t wire = h.U16le(0);
     const uint32_t stored = h.U16le(2);
     if (!ReadStoredFrame(ctx, stored)) return false;
+    const uint32_t kept = std::min<uint32_t>(stored, kMaxFrameLength);
 
     const bool ethernet = ctx.info.topology == kEthernet;
     const uint16_t flags = h.U16le(10);
@@ -59,10 +60,11 @@ class LanWatchReader : public TraceReader {
     f.Timestamp = std::fmod(h.U16le(8) * kTimerTickUs + biosTicks * kBiosTickUs, kDayUs);
 
     const uint32_t extra = ethernet ? 4 : 0;
+    if (stored + extra > kMaxFrameLength) ctx.frameCut = true;
     f.CapturedLength = static_cast<uint16_t>(std::min<uint32_t>(stored + extra, kMaxFrameLength));
     f.Length = static_cast<uint16_t>(std::min<uint32_t>(wire + extra, kMaxFrameLength));
-    ClearFrameTail(f, stored, std::max(f.Length, f.CapturedLength));
-    if (ethernet) SynthesizeFcs(f);
+    ClearFrameTail(f, kept, std::max(f.Length, f.CapturedLength));
+    if (ethernet) SynthesizeFcsUnlessCut(ctx);
     return true;
   }
 };

@@ -88,9 +88,10 @@ class LanalyzerReader : public TraceReader {
     const uint16_t type = ByteView(raw, 4).U16le(0);
     const uint16_t length = ByteView(raw, 4).U16le(2);
     if (type != kFrameRecord) return false;  // the end of the data
-    if (length > kMaxBody) return RejectRecord(ctx);
+    // The record length says where the next record starts: of a frame longer than the
+    // buffer the first bytes are kept and the rest passed over.
     uint8_t* body = ctx.scratch3.data();
-    if (!ReadOrEnd(ctx, body, length)) return false;
+    if (!ReadBodyKeeping(ctx, body, length, kMaxBody)) return false;
     if (circular_ && ctx.file.Position() == wrapPoint_) {
       // The buffer wraps once; meeting the wrap point again would repeat the records.
       lastRecord_ = wrapped_ || !ctx.file.Seek(continueFrom_);
@@ -98,17 +99,18 @@ class LanalyzerReader : public TraceReader {
     }
 
     const bool ethernet = ctx.info.topology == kEthernet;
-    ByteView r(body, length);
+    ByteView r(body, std::min<size_t>(length, kMaxBody));
     if (ethernet && (r.U16le(2) & 1)) f.Status = kStatusCrcError | kStatusAlignmentError;
     const uint64_t ticks =
         static_cast<uint64_t>(r.U16le(12)) << 32 | static_cast<uint64_t>(r.U16le(10)) << 16 | r.U16le(8);
     f.Timestamp = static_cast<double>(ticks) / 2;
     const uint32_t wire = r.U16le(4);
     const uint32_t stored = r.U16le(6);
+    if (stored + 4 > kMaxFrameLength) ctx.frameCut = true;
     f.CapturedLength = static_cast<uint16_t>(std::min<uint32_t>(stored + 4, kMaxFrameLength));
     f.Length = static_cast<uint16_t>(std::min<uint32_t>(wire, kMaxFrameLength));
     r.Copy(kFrameOffset, f.Data.data(), std::max(f.Length, f.CapturedLength));
-    if (ethernet && wire == stored + 4) SynthesizeFcs(f);
+    if (ethernet && wire == stored + 4) SynthesizeFcsUnlessCut(ctx);
     return true;
   }
 

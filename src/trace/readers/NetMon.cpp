@@ -49,13 +49,14 @@ class NetMonReader : public TraceReader {
     FrameRecord& f = ctx.frame;
     TraceFile& file = ctx.file;
     const bool ethernet = ctx.info.topology == kEthernet;
-    const bool version2 = ctx.info.kind == 9;
+    const bool version2 = ctx.info.kind == kAnalyzerNetMon2;
     const size_t headerSize = version2 ? 16 : 8;
     for (uint32_t offset : offsets_) {
       ctx.BeginFrame();
       uint8_t record[16];
+      // A table entry outside the file leaves the frames after it unread.
       if (!file.ReadAt(offset, record, headerSize)) {
-        ctx.readError = true;
+        ctx.readError = ctx.endedEarly = true;
         break;
       }
       ByteView r(record, headerSize);
@@ -69,19 +70,23 @@ class NetMonReader : public TraceReader {
         wire = r.U16le(4);
         stored = r.U16le(6);
       }
-      if (!ReadStoredFrame(ctx, stored)) break;
+      // The table says where every frame starts: of a frame longer than the buffer the
+      // first bytes are kept.
+      const uint32_t kept = std::min<uint32_t>(stored, kMaxFrameLength);
+      if (!ReadStoredFrame(ctx, kept)) break;
       const uint64_t captured = uint64_t{wire} + 4;
       const uint32_t length = static_cast<uint32_t>(std::min<uint64_t>(captured, kMaxFrameLength));
+      if (stored > kMaxFrameLength || captured > kMaxFrameLength) ctx.frameCut = true;
       // Bytes the file did not hold read as zero, the destination address included.
-      ClearFrameTail(f, stored, std::max<size_t>(length, 6));
+      ClearFrameTail(f, kept, std::max<size_t>(length, 6));
       f.Length = static_cast<uint16_t>(length);
       f.CapturedLength = static_cast<uint16_t>(length);
-      if (ethernet && captured == length) SynthesizeFcs(f);
+      if (ethernet) SynthesizeFcsUnlessCut(ctx);
 
       // Frames sent to 00-00-00-00-00-00 are neither decoded nor counted.
       const bool nullDestination = std::all_of(f.Data.begin(), f.Data.begin() + 6, [](uint8_t b) { return b == 0; });
       if (!nullDestination && (ctx.Deliver() || oneFrame)) break;
-      if (file.Position() + 1 >= tableOffset_) break;
+      if (offset + headerSize + uint64_t{stored} + 1 >= tableOffset_) break;
     }
     ctx.framesRead = f.FrameNumber;
   }

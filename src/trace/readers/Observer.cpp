@@ -2,6 +2,8 @@
 #include "trace/readers/Observer.h"
 
 #include <algorithm>
+#include <iterator>
+#include <map>
 
 #include "trace/Fcs.h"
 #include "trace/readers/ReaderFactories.h"
@@ -21,6 +23,40 @@ int ObserverVersion(const ByteView& header) {
 
 namespace {
 
+// The file ranges of the records read so far, adjacent ones merged: a chain read in file
+// order keeps a single range.
+class VisitedRecords {
+ public:
+  void Add(uint64_t at, uint64_t size) {
+    const uint64_t end = at + size;
+    auto next = ranges_.upper_bound(at);
+    if (next != ranges_.begin()) {
+      auto before = std::prev(next);
+      if (before->second >= at) {
+        before->second = std::max(before->second, end);
+        Absorb(before);
+        return;
+      }
+    }
+    Absorb(ranges_.emplace(at, end).first);
+  }
+  bool Contains(uint64_t offset) const {
+    auto next = ranges_.upper_bound(offset);
+    return next != ranges_.begin() && std::prev(next)->second > offset;
+  }
+
+ private:
+  // Merges the ranges that the one at it now reaches.
+  void Absorb(std::map<uint64_t, uint64_t>::iterator it) {
+    auto after = std::next(it);
+    while (after != ranges_.end() && after->first <= it->second) {
+      it->second = std::max(it->second, after->second);
+      after = ranges_.erase(after);
+    }
+  }
+  std::map<uint64_t, uint64_t> ranges_;  // start -> end
+};
+
 constexpr size_t kObserverHeaderSize = 113;
 constexpr size_t kObserverRecordSize = 44;
 constexpr uint32_t kRuntLength = 64;
@@ -32,6 +68,7 @@ class ObserverReader : public TraceReader {
     if (!ReadFileHeader(ctx, header, sizeof header)) return false;
     version_ = ObserverVersion(ByteView(header, sizeof header));
     // Without a version the length rules cannot be chosen: the trace is refused.
+    if (version_ < 0) ctx.openRefusal = kObserverVersionRefusal;
     return version_ >= 0;
   }
 
@@ -40,17 +77,21 @@ class ObserverReader : public TraceReader {
     TraceFile& file = ctx.file;
     const bool ethernet = ctx.info.topology == kEthernet;
     const bool tokenRing = ctx.info.topology == kTokenRing;
+    // Records may chain to any offset in the file, backwards too. A chain that loops is
+    // caught at a record already read, and the count bounds it in any case.
+    VisitedRecords visited;
+    const uint64_t mostRecords = file.Size() / kObserverRecordSize;
+    uint64_t records = 0;
     uint64_t recordAt = file.Position();
     for (;;) {
       ctx.BeginFrame();
       uint8_t record[kObserverRecordSize];
-      if (!file.Read(record, sizeof record)) {
-        ctx.endOfFile = true;
-        break;
-      }
+      if (!ReadOrEnd(ctx, record, sizeof record)) break;
       ByteView r(record, sizeof record);
       const uint32_t stored = r.U32le(40);
       if (!ReadStoredFrame(ctx, stored)) break;
+      visited.Add(recordAt, kObserverRecordSize + uint64_t{stored});
+      ++records;
       const uint32_t flags = r.U32le(32);
       if (flags & 0x02) f.Status |= kStatusCrcError;
       if (flags & 0x01) f.Status |= kStatusAlignmentError;
@@ -59,16 +100,20 @@ class ObserverReader : public TraceReader {
       uint64_t length, captured;
       Lengths(r.U32le(28), stored, tokenRing, length, captured);
       if (length < kRuntLength && !(f.Status & kStatusCrcError)) length = captured = kRuntLength;
+      if (captured > kMaxFrameLength || stored > kMaxFrameLength) ctx.frameCut = true;
       length = std::min<uint64_t>(length, kMaxFrameLength);
       ClearFrameTail(f, stored, static_cast<size_t>(std::min<uint64_t>(std::max(length, captured), kMaxFrameLength)));
       f.Length = static_cast<uint16_t>(length);
       f.CapturedLength = static_cast<uint16_t>(std::min<uint64_t>(captured, kMaxFrameLength));
-      if (ethernet) SynthesizeFcs(f);
+      if (ethernet) SynthesizeFcsUnlessCut(ctx);
 
       if (ctx.Deliver() || oneFrame) break;
-      // A chain that does not move forward would loop: it ends the trace like a last record.
       const uint64_t next = r.U32le(12);
-      if (next == 0 || next >= file.Size() || next <= recordAt || !file.Seek(next)) break;
+      if (next == 0) break;  // the last record
+      if (next >= file.Size() || visited.Contains(next) || records >= mostRecords || !file.Seek(next)) {
+        ctx.endedEarly = true;  // the chain cannot go on
+        break;
+      }
       recordAt = next;
     }
     ctx.framesRead = f.FrameNumber;

@@ -4,24 +4,26 @@ namespace corvanta {
 
 std::unique_ptr<TraceReader> CreateReader(AnalyzerKind kind) {
   switch (kind) {
-    case 0: return CreateEtherPeekReader();
-    case 2: return CreateDigitechReader();
-    case 5: return CreateHpReader();
-    case 6: return CreateIbmReader();
-    case 8:
-    case 9: return CreateNetMonReader();
-    case 10: return CreateNetXRayReader();
-    case 11: return CreateSnifferDosReader();
-    case 12: return CreateObserverReader();
-    case 13: return CreateLanalyzerReader();
-    case 14: return CreateLanWatchReader();
-    case 15:
-    case 16: return CreateSnoopReader();
-    case 18:
-    case 20: return CreateTtcReader();
-    case 21:
-    case 22:
-    case 23: return CreateWwgReader();
+    case kAnalyzerEtherPeek: return CreateEtherPeekReader();
+    case kAnalyzerDigitech: return CreateDigitechReader();
+    case kAnalyzerHpAdvisorDos: return CreateHpReader();
+    case kAnalyzerIbm: return CreateIbmReader();
+    case kAnalyzerNetMon1:
+    case kAnalyzerNetMon2: return CreateNetMonReader();
+    case kAnalyzerNetXRay: return CreateNetXRayReader();
+    case kAnalyzerSnifferDos: return CreateSnifferDosReader();
+    case kAnalyzerObserver: return CreateObserverReader();
+    case kAnalyzerLanalyzer: return CreateLanalyzerReader();
+    case kAnalyzerLanWatch: return CreateLanWatchReader();
+    case kAnalyzerSnoop:
+    case kAnalyzerShomiti: return CreateSnoopReader();
+    case kAnalyzerFireBerd:
+    case kAnalyzerNetLens: return CreateTtcReader();
+    case kAnalyzerDa30:
+    case kAnalyzerDomino:
+    case kAnalyzerLinkView: return CreateWwgReader();
+    case kAnalyzerTcpdump:
+    case kAnalyzerPcapNg: return CreatePcapReader();
     default: return nullptr;
   }
 }

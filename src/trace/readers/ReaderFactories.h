@@ -19,6 +19,7 @@ std::unique_ptr<TraceReader> CreateLanWatchReader();     // 14
 std::unique_ptr<TraceReader> CreateSnoopReader();        // 15, 16
 std::unique_ptr<TraceReader> CreateTtcReader();          // 18, 20
 std::unique_ptr<TraceReader> CreateWwgReader();          // 21, 22, 23
+std::unique_ptr<TraceReader> CreatePcapReader();         // 17, 25 (through libpcap)
 
 // The reader for an analyzer kind, or null when the kind has none.
 std::unique_ptr<TraceReader> CreateReader(AnalyzerKind kind);

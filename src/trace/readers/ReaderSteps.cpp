@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "trace/Fcs.h"
 #include "trace/TimeUtil.h"
 
 namespace corvanta {
@@ -12,15 +13,19 @@ bool ReadFileHeader(ReaderContext& ctx, uint8_t* header, size_t size) {
 }
 
 bool ReadStoredFrame(ReaderContext& ctx, uint64_t count) {
-  if (count > kMaxFrameLength) {
-    ctx.readError = true;
-    return false;
-  }
-  if (!ctx.file.Read(ctx.frame.Data.data(), static_cast<size_t>(count))) {
-    ctx.endOfFile = true;
-    return false;
-  }
-  return true;
+  if (count > kMaxFrameLength) ctx.frameCut = true;
+  return ReadBodyKeeping(ctx, ctx.frame.Data.data(), count, kMaxFrameLength);
+}
+
+bool ReadBodyKeeping(ReaderContext& ctx, uint8_t* dst, uint64_t count, size_t room) {
+  const uint64_t kept = std::min<uint64_t>(count, room);
+  // The whole body must be in the file, the part passed over too.
+  if (count > ctx.file.Size() - std::min(ctx.file.Position(), ctx.file.Size())) return EndOfData(ctx);
+  return ctx.file.Read(dst, static_cast<size_t>(kept)) && ctx.file.Skip(count - kept) ? true : EndOfData(ctx);
+}
+
+void SynthesizeFcsUnlessCut(ReaderContext& ctx) {
+  if (!ctx.frameCut) SynthesizeFcs(ctx.frame);
 }
 
 void ClearFrameTail(FrameRecord& frame, size_t from, size_t to) {
@@ -32,12 +37,18 @@ void ClearFrameTail(FrameRecord& frame, size_t from, size_t to) {
 
 bool ReadOrEnd(ReaderContext& ctx, void* dst, size_t count) {
   if (dst ? ctx.file.Read(dst, count) : ctx.file.Skip(count)) return true;
-  ctx.endOfFile = true;
-  return false;
+  return EndOfData(ctx);
 }
 
 bool RejectRecord(ReaderContext& ctx) {
   ctx.readError = true;
+  ctx.endedEarly = true;
+  return false;
+}
+
+bool EndOfData(ReaderContext& ctx) {
+  ctx.endOfFile = true;
+  if (ctx.file.Position() < ctx.file.Size()) ctx.endedEarly = true;
   return false;
 }
 

@@ -12,9 +12,17 @@ namespace corvanta {
 // the file is too short for it.
 bool ReadFileHeader(ReaderContext& ctx, uint8_t* header, size_t size);
 
-// Reads count stored frame bytes into Data. False ends the pass: a count beyond the frame
-// buffer sets readError, a file too short for it endOfFile.
+// Reads count stored frame bytes into Data and leaves the file after them. Of a frame longer
+// than the frame buffer the first 32768 bytes are kept and the rest passed over (frameCut).
+// False ends the pass: the file is too short for the frame.
 bool ReadStoredFrame(ReaderContext& ctx, uint64_t count);
+
+// Of a body of count bytes, reads what fits into the first `room` bytes of dst and passes
+// over the rest, so that the next record follows. False ends the pass: the file is too short.
+bool ReadBodyKeeping(ReaderContext& ctx, uint8_t* dst, uint64_t count, size_t room);
+
+// The Ethernet check sequence, unless the frame was cut to the buffer (its end is not here).
+void SynthesizeFcsUnlessCut(ReaderContext& ctx);
 
 // Zeroes Data[from, to), to capped at the buffer, so bytes the file did not hold are defined.
 void ClearFrameTail(FrameRecord& frame, size_t from, size_t to);
@@ -25,6 +33,10 @@ bool ReadOrEnd(ReaderContext& ctx, void* dst, size_t count);
 
 // Ends the pass at a record that cannot be read or stepped over; always false.
 bool RejectRecord(ReaderContext& ctx);
+
+// Ends the pass at the end of the data (endOfFile); when bytes of the file remain unread the
+// record there could not be read, and the pass is partial. Always false.
+bool EndOfData(ReaderContext& ctx);
 
 // Delivers the frames readFrame() fills until it returns false or the pass must stop.
 template <typename ReadFrame>

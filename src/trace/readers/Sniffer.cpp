@@ -70,10 +70,7 @@ class NetXRayReader : public TraceReader {
     for (;;) {
       ctx.BeginFrame();
       uint8_t record[kNetXRayRecordSize + kNetXRayRecord2Extra];
-      if (!file.Read(record, headerSize)) {
-        ctx.endOfFile = true;
-        break;
-      }
+      if (!ReadOrEnd(ctx, record, headerSize)) break;
       ByteView r(record, headerSize);
       if (ethernet && (crcInFlags_ ? (r.U32le(20) & 0x04) != 0 : (r.U8(24) & 0x01) != 0)) f.Status = kStatusCrcError;
       f.Timestamp = ToMicroseconds(r.U64le(0)) - offset_;
@@ -86,13 +83,14 @@ class NetXRayReader : public TraceReader {
       uint32_t crc = 0;  // of Data[0 .. crcLength), when the check below computed it
       size_t crcLength = 0;
       const bool withoutFcs = fcsMissing_ || (ethernet && !(f.Status & kStatusCrcError) && stored == wire &&
-                                              !EndsWithFcs(f.Data.data(), stored, crc, crcLength));
+                                              !ctx.frameCut && !EndsWithFcs(f.Data.data(), stored, crc, crcLength));
       const uint32_t length = std::min<uint32_t>(withoutFcs ? wire + 4 : wire, kMaxFrameLength);
       const uint32_t captured = withoutFcs ? stored + 4 : wire;
-      ClearFrameTail(f, stored, std::max(length, captured));
+      if (captured > kMaxFrameLength) ctx.frameCut = true;
+      ClearFrameTail(f, std::min<uint32_t>(stored, kMaxFrameLength), std::max(length, captured));
       f.Length = static_cast<uint16_t>(length);
       f.CapturedLength = static_cast<uint16_t>(std::min<uint32_t>(captured, kMaxFrameLength));
-      if (ethernet && captured == length) SynthesizeFcs(f, crc, crcLength);
+      if (ethernet && captured == length && !ctx.frameCut) SynthesizeFcs(f, crc, crcLength);
 
       if (ctx.Deliver()) break;
       if (static_cast<uint32_t>(f.FrameNumber) == frameCount_ || oneFrame) break;
@@ -149,6 +147,8 @@ class SnifferRecordStream {
   bool AtEnd() const {
     return expander_ ? expander_->InputPosition() > file_.Size() : file_.Position() >= file_.Size();
   }
+  // Bytes of the file are still unconsumed.
+  bool BytesLeft() const { return (expander_ ? expander_->InputPosition() : file_.Position()) < file_.Size(); }
 
  private:
   TraceFile& file_;
@@ -206,7 +206,6 @@ class SnifferDosReader : public TraceReader {
     }
     FrameRecord& f = ctx.frame;
     const bool ethernet = ctx.info.topology == kEthernet;
-    const size_t bodyLimit = compressed_ ? 32769 : 32783;
     std::vector<uint8_t>& body = ctx.scratch3;
     SnifferRecordStream stream(ctx.file, compressed_);
     for (;;) {
@@ -214,6 +213,7 @@ class SnifferDosReader : public TraceReader {
       uint8_t record[kSnifferRecordHeaderSize];
       if (!stream.Read(record, sizeof record)) {
         ctx.endOfFile = true;
+        if (stream.BytesLeft()) ctx.endedEarly = true;
         break;
       }
       ByteView r(record, sizeof record);
@@ -222,17 +222,20 @@ class SnifferDosReader : public TraceReader {
       if (type == 0 || type == 3) break;
       if (type != 4 && type != 5 && type != 12) {
         if ((compressed_ && bodyLength >= 32769) || !stream.Skip(bodyLength)) {
-          ctx.readError = true;
+          ctx.readError = ctx.endedEarly = true;
           break;
         }
         if (stream.AtEnd()) break;
         continue;
       }
-      if (bodyLength >= bodyLimit || bodyLength > body.size() || !stream.Read(body.data(), bodyLength)) {
-        ctx.readError = true;
+      // The record length says where the next record starts: of a frame longer than the
+      // buffer the first bytes are kept and the rest passed over.
+      const size_t kept = std::min<size_t>(bodyLength, body.size());
+      if (!stream.Read(body.data(), kept) || !stream.Skip(bodyLength - kept)) {
+        ctx.readError = ctx.endedEarly = true;
         break;
       }
-      ByteView b(body.data(), bodyLength);
+      ByteView b(body.data(), kept);
       if (ethernet) {
         const uint8_t flags = b.U8(9);
         if (flags & 0x80) f.Status |= kStatusCrcError;
@@ -243,10 +246,11 @@ class SnifferDosReader : public TraceReader {
       const uint32_t captured = b.U16le(6) + (ethernet ? 4u : 0u);
       const uint32_t wire = b.U16le(10);
       const uint32_t length = std::min<uint32_t>(wire != 0 ? wire + 4 : captured, kMaxFrameLength);
+      if (captured > kMaxFrameLength) ctx.frameCut = true;
       f.CapturedLength = static_cast<uint16_t>(std::min<uint32_t>(captured, kMaxFrameLength));
       f.Length = static_cast<uint16_t>(length);
       b.Copy(type == 12 ? kSnifferType12HeaderSize : kSnifferFrameHeaderSize, f.Data.data(), length);
-      if (ethernet) SynthesizeFcs(f);
+      if (ethernet) SynthesizeFcsUnlessCut(ctx);
 
       if (ctx.Deliver() || oneFrame || stream.AtEnd()) break;
     }

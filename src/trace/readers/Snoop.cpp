@@ -16,7 +16,6 @@ constexpr size_t kFileHeaderSize = 16;
 constexpr size_t kRecordHeaderSize = 24;
 constexpr size_t kTrailerSize = 16;
 constexpr uint16_t kTrailerCrcError = 0x0200;
-constexpr uint32_t kMaxFieldLength = 65535;
 
 class SnoopReader : public TraceReader {
  public:
@@ -31,7 +30,7 @@ class SnoopReader : public TraceReader {
 
  private:
   static bool ReadFrame(ReaderContext& ctx) {
-    const bool shomiti = ctx.info.kind == 16;
+    const bool shomiti = ctx.info.kind == kAnalyzerShomiti;
     const bool ethernet = ctx.info.topology == kEthernet;
     const size_t overhead = kRecordHeaderSize + (shomiti ? kTrailerSize : 0);
     FrameRecord& f = ctx.frame;
@@ -44,13 +43,13 @@ class SnoopReader : public TraceReader {
     const uint32_t recordLength = h.U32be(8);
     const uint32_t seconds = h.U32be(16);
     // A record shorter than its own header would never advance.
-    if (recordLength < overhead || wire > kMaxFieldLength || included > kMaxFieldLength) return RejectRecord(ctx);
+    if (recordLength < overhead) return RejectRecord(ctx);
     if (f.FrameNumber == 0) StartAtUnixSeconds(ctx, seconds);
 
     // The frame bytes, padding included; what the frame buffer cannot hold is passed over.
     const size_t body = recordLength - overhead;
     const size_t kept = std::min<size_t>(body, kMaxFrameLength);
-    if (!ReadStoredFrame(ctx, kept) || !ReadOrEnd(ctx, nullptr, body - kept)) return false;
+    if (!ReadBodyKeeping(ctx, f.Data.data(), body, kMaxFrameLength)) return false;
     if (shomiti) {
       uint8_t trailer[kTrailerSize];
       if (!ReadOrEnd(ctx, trailer, sizeof trailer)) return false;
@@ -58,22 +57,24 @@ class SnoopReader : public TraceReader {
     }
     f.Timestamp = static_cast<double>(LocalSecondOfDay(seconds, ctx.timeZoneBias)) * 1e6 + h.U32be(20);
 
-    uint32_t length = wire;
-    uint32_t captured = included;
+    uint64_t length = wire;
+    uint64_t captured = included;
     if (ethernet) {
       if (shomiti && length < 64) length = 64;
       if (length == captured) {
-        length = captured = std::max<uint32_t>(length, 60);
+        length = captured = std::max<uint64_t>(length, 60);
         if (!shomiti) length = captured = length + 4;
       } else if (!shomiti) {
         length += 4;
       }
     }
-    f.Length = static_cast<uint16_t>(std::min<uint32_t>(length, kMaxFrameLength));
-    f.CapturedLength = static_cast<uint16_t>(std::min<uint32_t>(captured, kMaxFrameLength));
+    // A frame stored longer than the buffer is kept cut, and counted as sliced.
+    if (captured > kMaxFrameLength) ctx.frameCut = true;
+    f.Length = static_cast<uint16_t>(std::min<uint64_t>(length, kMaxFrameLength));
+    f.CapturedLength = static_cast<uint16_t>(std::min<uint64_t>(captured, kMaxFrameLength));
     // Padding and bytes never stored read as zero, so the check sequence is reproducible.
     ClearFrameTail(f, std::min<size_t>(kept, included), std::max(f.Length, f.CapturedLength));
-    if (ethernet && !shomiti) SynthesizeFcs(f);
+    if (ethernet && !shomiti) SynthesizeFcsUnlessCut(ctx);
     return true;
   }
 };

@@ -20,7 +20,7 @@ constexpr uint16_t kLongFrameCaptured = 1514;
 class TtcReader : public TraceReader {
  public:
   bool Open(ReaderContext& ctx) override {
-    const bool fireBerd = ctx.info.kind == 18;
+    const bool fireBerd = ctx.info.kind == kAnalyzerFireBerd;
     const size_t headerSize = fireBerd ? 76 : 26;
     uint8_t header[76];
     if (!ReadFileHeader(ctx, header, headerSize)) return false;
@@ -45,18 +45,19 @@ class TtcReader : public TraceReader {
     ByteView h(raw, sizeof raw);
     const uint32_t stored = h.U16le(0);
     if (!ReadStoredFrame(ctx, stored)) return false;
+    const uint32_t kept = std::min<uint32_t>(stored, kMaxFrameLength);
 
     const bool ethernet = ctx.info.topology == kEthernet;
     const uint32_t extra = ethernet ? 4 : 0;
     const bool longFrame = stored >= kLongFrame;
     f.CapturedLength = longFrame ? kLongFrameCaptured : static_cast<uint16_t>(stored + extra);
     f.Length = static_cast<uint16_t>(std::min<uint32_t>(longFrame ? stored : stored + extra, kMaxFrameLength));
-    ClearFrameTail(f, stored, std::max(f.Length, f.CapturedLength));
+    ClearFrameTail(f, kept, std::max(f.Length, f.CapturedLength));
     if (ethernet) {
       const uint16_t flags = h.U16le(2);
       if (flags & kCrcFlag) f.Status |= kStatusCrcError;
       if (flags & kAlignmentFlag) f.Status |= kStatusAlignmentError;
-      SynthesizeFcs(f);
+      SynthesizeFcsUnlessCut(ctx);
     }
     // One little-endian 32-bit count of milliseconds.
     f.Timestamp = h.U32le(6) * 1000.0;

@@ -42,15 +42,18 @@ class Da30Reader : public TraceReader {
     if (!ReadOrEnd(ctx, raw, sizeof raw)) return false;
     const uint64_t recordBytes = static_cast<uint64_t>(ByteView(raw, sizeof raw).U32le(4)) * 4;
     if (recordBytes == 0) return false;  // the end of the data
-    if (recordBytes < kRecordHeaderSize || recordBytes - kRecordHeaderSize > kMaxBody) return RejectRecord(ctx);
-    const size_t length = static_cast<size_t>(recordBytes - kRecordHeaderSize);
+    if (recordBytes < kRecordHeaderSize) return RejectRecord(ctx);
+    // The record length says where the next record starts: of a frame longer than the
+    // buffer the first bytes are kept and the rest passed over.
+    const uint64_t length = recordBytes - kRecordHeaderSize;
     uint8_t* body = ctx.scratch3.data();
-    if (!ReadOrEnd(ctx, body, length)) return false;
+    if (!ReadBodyKeeping(ctx, body, length, kMaxBody)) return false;
 
-    ByteView r(body, length);
+    ByteView r(body, static_cast<size_t>(std::min<uint64_t>(length, kMaxBody)));
     const uint32_t flags = r.U32le(8);
     if (ctx.info.topology == kEthernet && (flags & 0x08) && !(flags & 0x10)) f.Status |= kStatusCrcError;
     f.Timestamp = r.U32le(16) * kTimeUnitUs;
+    if (r.U32le(24) > kMaxFrameLength) ctx.frameCut = true;
     f.Length = f.CapturedLength = static_cast<uint16_t>(std::min<uint32_t>(r.U32le(24), kMaxFrameLength));
     r.Copy(kFrameOffset, f.Data.data(), f.Length);
     return true;
@@ -74,17 +77,20 @@ class DominoReader : public TraceReader {
     t0_ = secondOfDay * 1e6;
     const uint16_t code = h.U16le(62);
     const uint16_t subCode = h.U16le(64);
-    const bool linkViewEthernet = ctx.info.kind == 23 && ctx.info.topology == kEthernet;
+    const bool linkViewEthernet = ctx.info.kind == kAnalyzerLinkView && ctx.info.topology == kEthernet;
     addCheckSequence_ = linkViewEthernet && code == 739;
     synthesize_ = linkViewEthernet && subCode == 4;
 
     // Chunks follow the header until the frame index pointer. A file that stops before
-    // naming its index has no frames we could find.
+    // naming its index has no frames we could find: it is refused.
     for (;;) {
       uint8_t chunk[8];
       if (!ctx.file.Read(chunk, sizeof chunk)) return false;
       ByteView c(chunk, sizeof chunk);
-      if (c.Matches(0, "STOP")) return false;
+      if (c.Matches(0, "STOP")) {
+        ctx.openRefusal = kNoFramesRefusal;
+        return false;
+      }
       if (!c.Matches(0, "FRAM")) continue;
       uint8_t word[4];
       if (!ctx.file.ReadAt(c.U32le(4), word, sizeof word)) return false;
@@ -118,9 +124,10 @@ class DominoReader : public TraceReader {
     const uint32_t length = wire != 0 ? wire : stored + (addCheckSequence_ ? 4 : 0);
     f.CapturedLength = static_cast<uint16_t>(stored);
     f.Length = static_cast<uint16_t>(std::min<uint32_t>(length, kMaxFrameLength));
-    if (!ctx.file.Seek(e.U32le(0)) || !ReadStoredFrame(ctx, stored)) return false;
-    ClearFrameTail(f, stored, f.Length);
-    if (synthesize_) SynthesizeFcs(f);
+    if (!ctx.file.Seek(e.U32le(0))) return RejectRecord(ctx);  // a frame past the end of the file
+    if (!ReadStoredFrame(ctx, stored)) return false;
+    ClearFrameTail(f, std::min<uint32_t>(stored, kMaxFrameLength), f.Length);
+    if (synthesize_) SynthesizeFcsUnlessCut(ctx);
     return true;
   }
 
@@ -135,7 +142,7 @@ class DominoReader : public TraceReader {
 class WwgReader : public TraceReader {
  public:
   bool Open(ReaderContext& ctx) override {
-    if (ctx.info.kind == 21)
+    if (ctx.info.kind == kAnalyzerDa30)
       family_ = std::make_unique<Da30Reader>();
     else
       family_ = std::make_unique<DominoReader>();

@@ -30,6 +30,7 @@
 #include "naming/TextFormat.h"
 #include "trace/Detection.h"
 #include "trace/OpenTrace.h"
+#include "trace/ProgressText.h"
 #include "ui/main/ChartPages.h"
 #include "ui/main/ChartPropertiesForm.h"
 #include "ui/widgets/ChartView.h"
@@ -64,9 +65,9 @@ constexpr std::array<int, 3> kEthernetBandwidths = {10, 100, 1000};
 constexpr std::array<int, 3> kTokenRingBandwidths = {4, 16, 100};
 
 // The Open dialog takes masks separated by blanks inside the last parentheses.
-QStringList QtFilters() {
+QStringList QtFilters(bool withPcap) {
   QStringList out;
-  for (const FileTypeEntry& e : TraceFileTypes()) {
+  for (const FileTypeEntry& e : TraceFileTypes(withPcap)) {
     std::string name = e.description;
     if (name.ends_with(")")) {
       const size_t open = name.rfind(" (");
@@ -148,6 +149,7 @@ TMainForm::TMainForm(ProgramContext& context, const MainFormWindows& windows, QW
   context_.settings.Load(*context_.store, context_.brisqon);
   tipPanel_->setVisible(context_.settings.tipWizardEnabled);
   Action("ShowTipWizard1")->setChecked(context_.settings.tipWizardEnabled);
+  Action("ReadPcap1")->setChecked(context_.settings.readPcap);
 
   FillReopenMenu();
   Action("OpenBtn")->setToolTip(Action("Open1")->statusTip());
@@ -160,7 +162,7 @@ TMainForm::TMainForm(ProgramContext& context, const MainFormWindows& windows, QW
   pages_->setCurrentIndex(kFileSummaryPage);
   summaryPage_->ClearFileAttributes();
   pages_->hide();
-  openFilters_ = QtFilters();
+  openFilters_ = QtFilters(context_.settings.readPcap);
 
   if (windows_.progress) {
     windows_.progress->SetTaskbarWindow(this);
@@ -341,6 +343,7 @@ void TMainForm::BuildMenus() {
       ->setCheckable(true);
   optionsMenu_->addSeparator();
   add(optionsMenu_, "ServerPorts1", "Server &Ports", "", &TMainForm::ServerPorts1Click);
+  add(optionsMenu_, "ReadPcap1", "Read libpcap and pcapng Files", "", &TMainForm::ReadPcap1Click)->setCheckable(true);
 
   helpMenu_ = menu(nullptr, "&Help", "Help1", "Help1Item");
   add(helpMenu_, "HelpTopics1", "&Help Topics", "", &TMainForm::HelpTopics1Click);
@@ -409,7 +412,7 @@ void TMainForm::SetCaption(const QString& suffix) {
   QString caption = kCaptionBase;
   if (!traceFileName_.isEmpty()) caption += " - " + QFileInfo(traceFileName_).fileName() + suffix;
   setWindowTitle(caption);
-  openFilters_ = QtFilters();
+  openFilters_ = QtFilters(context_.settings.readPcap);
 }
 
 QString TMainForm::LastDirectory() const { return PathFromStd(context_.settings.lastDirectory); }
@@ -461,7 +464,9 @@ void TMainForm::ProcessFile() {
   SetCaption({});
   bandwidthMbps_ = 10;
 
-  const OpenOutcome outcome = corvanta::OpenTrace(path);
+  OpenOptions openOptions;
+  openOptions.readPcap = context_.settings.readPcap;
+  const OpenOutcome outcome = corvanta::OpenTrace(path, openOptions);
   if (!outcome.accepted) {
     RefuseTrace(ToQ(outcome.refusal));
     return;
@@ -498,8 +503,15 @@ void TMainForm::ProcessFile() {
   // A stopped pass counts like a complete one: what was read is shown.
   const PassResult result = windows_.progress ? windows_.progress->Run(passInfo, decoding_->Sink())
                                               : ProcessTraceFile(passInfo, decoding_->Sink(), {}, false);
+  // The trace changed since it was accepted and its reader can no longer open it.
+  if (const std::string refusal = ReaderRefusal(TraceFileNameOnly(path), result); !refusal.empty()) {
+    decoding_.reset();
+    RefuseTrace(ToQ(refusal));
+    return;
+  }
   if (result.fileOpened) traceFileSize_ = result.fileSize;
   slicedFrames_ = result.slicedFrames;
+  partialRead_ = result.partial;
   totalFrames_ = result.framesRead;
   startTime_ = result.startTime;
   lastRefusal_.clear();
@@ -535,7 +547,8 @@ void TMainForm::EnableOptions(bool on) {
 
   if (on) {
     statusPanels_[0]->setText(ToQ(InterfaceText(currentTopology_)));
-    statusPanels_[1]->setText(CountText(totalFrames_) + " Frames");
+    statusPanels_[1]->setText(CountText(totalFrames_) + " Frames" +
+                              (partialRead_ ? " - " + ToQ(std::string(kProgressPartiallyRead)) : QString()));
     statusPanels_[2]->setText(ToQ(AnalyzerDisplayName(currentAnalyzer_, currentTopology_, pcapModified_)) + " file " +
                               traceFileName_);
   } else {
@@ -686,6 +699,11 @@ void TMainForm::BandwidthOptionClick(int index) {
   for (size_t k = 0; k < 3; ++k) bandwidthOptions_[k]->setChecked(k == i);
   summaryPage_->SetFileBandwidth(ToQ(BandwidthText(bandwidthMbps_, duplexFactor_)));
   UpdateMediaUtilization();
+}
+
+void TMainForm::ReadPcap1Click() {
+  context_.settings.readPcap = Action("ReadPcap1")->isChecked();
+  openFilters_ = QtFilters(context_.settings.readPcap);
 }
 
 void TMainForm::FullDuplex1Click() {

@@ -158,6 +158,7 @@ class TMainForm : public QMainWindow {
   void SelectAll1Click();
   void BandwidthOptionClick(int index);
   void FullDuplex1Click();
+  void ReadPcap1Click();
   void ServerPorts1Click();
   void HelpTopics1Click();
   void ShowTipWizard1Click();
@@ -248,6 +249,7 @@ class TMainForm : public QMainWindow {
   double startTime_ = 0;  // the first frame's StartTime
   QString lastRefusal_;
   bool slicedFrames_ = false;
+  bool partialRead_ = false;  // reading ended before the end of the file
   int32_t totalFrames_ = 0;
   std::unique_ptr<TraceDecoding> decoding_;
   uint64_t traceGeneration_ = 0;

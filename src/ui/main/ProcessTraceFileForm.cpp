@@ -72,7 +72,7 @@ PassResult TProcessTraceFileForm::Run(const TraceInfo& info, FrameSink& sink) {
   sink_ = &sink;
   progress_ = ReadProgress{};
   progress_.fileSize = info.fileSize;
-  stopMark_ = okPressed_ = false;
+  stopMark_ = okPressed_ = partial_ = false;
   waitCounter_ = 0;
   reading_ = true;
   if (taskbarWindow_) taskbarCaption_ = taskbarWindow_->windowTitle();
@@ -110,6 +110,7 @@ PassResult TProcessTraceFileForm::Run(const TraceInfo& info, FrameSink& sink) {
       info, sink, [this](const ReadProgress& p) { return Poll(p); }, false);
 
   progress_.fileSize = result.fileSize;
+  partial_ = result.partial;
   unsetCursor();
   bar_->unsetCursor();
   reading_ = false;
@@ -150,7 +151,9 @@ void TProcessTraceFileForm::UpdateDisplay() {
     return;
   }
   duration_->setText(ToQ(FormatElapsed(elapsed)));
-  if (stopMark_) {
+  if (stopMark_ || partial_) {
+    // Stopped, or the reader met a record it could not read before the end of the file.
+    cancelButton_->setText(Q(kProgressOkCaption));
     pctComplete_->setText(Q(kProgressPartiallyRead));
     SetTaskbarTitle(taskbarCaption_);
   } else {

@@ -78,6 +78,7 @@ class TProcessTraceFileForm : public QDialog {
   bool reading_ = false;
   bool stopMark_ = false;
   bool okPressed_ = false;
+  bool partial_ = false;  // the pass ended before the end of the file
 };
 
 }  // namespace corvanta::ui

@@ -150,6 +150,7 @@ void ProgramSettings::Load(const SettingsStore& store, BrisqonSettings& brisqon)
   visualizer.frameNumber = store.ReadBool(vs, "Frame Number", dv.frameNumber);
 
   tipWizardEnabled = store.ReadBool(S(kTipWizardSection), "Enabled", true);
+  readPcap = store.ReadBool(S(kOptionsSection), S(kReadPcapValue), false);
 
   const std::string ps = S(kPrintSetupSection);
   pageSetup.landscape = store.ReadString(ps, "Orientation", "Portrait") == "Landscape";
@@ -169,6 +170,7 @@ void ProgramSettings::Save(SettingsStore& store, const BrisqonSettings& brisqon)
   SaveChartProperties(chart, store);
 
   store.WriteBool(S(kTipWizardSection), "Enabled", tipWizardEnabled);
+  store.WriteBool(S(kOptionsSection), S(kReadPcapValue), readPcap);
 
   const std::string vs = S(kVisualizerSection);
   store.WriteBinary(vs, S(kVisualizerFontValue), visualizer.font.Encode());

@@ -20,6 +20,8 @@ inline constexpr std::string_view kLastDirectoryValue = "Last Directory";
 inline constexpr std::string_view kVisualizerSection = "Visualizer";
 inline constexpr std::string_view kVisualizerFontValue = "Font";
 inline constexpr std::string_view kTipWizardSection = "Tip Wizard";
+inline constexpr std::string_view kOptionsSection = "Options";
+inline constexpr std::string_view kReadPcapValue = "Read libpcap and pcapng Files";
 // The page set-up is read and written under this one name.
 inline constexpr std::string_view kPrintSetupSection = "Print Setup";
 inline constexpr std::string_view kDisplaySection = "4.03\\Display";
@@ -76,6 +78,7 @@ struct ProgramSettings {
   ChartPropertyValues chart;  // the chart properties dialog's values
   VisualizerSettings visualizer;
   bool tipWizardEnabled = true;
+  bool readPcap = false;  // libpcap and pcapng files are read
   PageSetup pageSetup;
 
   // Missing or unreadable values take their defaults. The problem finder's values go to

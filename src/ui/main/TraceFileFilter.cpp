@@ -1,5 +1,7 @@
 #include "ui/main/TraceFileFilter.h"
 
+#include <algorithm>
+
 #include "trace/Detection.h"
 
 namespace corvanta::ui {
@@ -19,16 +21,23 @@ std::string Join(const std::vector<std::string>& parts, const std::string& separ
 
 }  // namespace
 
-std::vector<FileTypeEntry> TraceFileTypes() {
+std::vector<FileTypeEntry> TraceFileTypes(bool withPcap) {
   std::vector<FileTypeEntry> kinds;
   std::vector<std::string> all;
   for (AnalyzerKind kind : SupportedAnalyzers) {
-    if (kind == 24) continue;
+    if (kind == kAnalyzerAsciiText) continue;
     std::vector<std::string> masks{MaskOf(DefaultTraceExtension(kind, 0))};
-    if (kind == 0 || kind == 5 || kind == 11) masks.push_back(MaskOf(DefaultTraceExtension(kind, 1)));
-    if (kind == 15) masks.push_back("*.cap");
+    if (kind == kAnalyzerEtherPeek || kind == kAnalyzerHpAdvisorDos || kind == kAnalyzerSnifferDos)
+      masks.push_back(MaskOf(DefaultTraceExtension(kind, 1)));
+    if (kind == kAnalyzerSnoop) masks.push_back("*.cap");
     all.insert(all.end(), masks.begin(), masks.end());
     kinds.push_back({std::string(AnalyzerNames[kind]) + " (" + Join(masks, "; ") + ")", masks});
+  }
+  if (withPcap) {
+    kinds.push_back({"libpcap (*.pcap *.cap *.dmp)", {"*.pcap", "*.cap", "*.dmp"}});
+    kinds.push_back({"pcapng (*.pcapng)", {"*.pcapng"}});
+    for (const std::string mask : {"*.pcap", "*.dmp", "*.pcapng"})
+      if (std::find(all.begin(), all.end(), mask) == all.end()) all.push_back(mask);
   }
   std::vector<FileTypeEntry> out;
   out.push_back({"Any Trace File", all});
@@ -37,8 +46,8 @@ std::vector<FileTypeEntry> TraceFileTypes() {
   return out;
 }
 
-std::string OpenDialogFilter() {
-  const std::vector<FileTypeEntry> entries = TraceFileTypes();
+std::string OpenDialogFilter(bool withPcap) {
+  const std::vector<FileTypeEntry> entries = TraceFileTypes(withPcap);
   std::string out;
   for (size_t i = 0; i < entries.size(); ++i) {
     const FileTypeEntry& e = entries[i];

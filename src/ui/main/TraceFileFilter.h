@@ -11,10 +11,10 @@ struct FileTypeEntry {
 };
 
 // "Any Trace File" with every mask, one entry per accepted analyzer kind in ascending
-// order, then "Any File (*.*)".
-std::vector<FileTypeEntry> TraceFileTypes();
+// order, with withPcap the libpcap and pcapng entries, then "Any File (*.*)".
+std::vector<FileTypeEntry> TraceFileTypes(bool withPcap = false);
 
 // The list as one text: description "|" masks, entries separated by "|", masks by ";".
-std::string OpenDialogFilter();
+std::string OpenDialogFilter(bool withPcap = false);
 
 }  // namespace corvanta::ui

@@ -18,5 +18,7 @@ std::vector<uint8_t> WriteLanWatch(const TraceSpec& plan);    // 14
 std::vector<uint8_t> WriteSnoop(const TraceSpec& plan);       // 15, 16
 std::vector<uint8_t> WriteTtc(const TraceSpec& plan);         // 18, 20
 std::vector<uint8_t> WriteWwg(const TraceSpec& plan);         // 21, 22, 23
+std::vector<uint8_t> WritePcap(const TraceSpec& plan);        // 17
+std::vector<uint8_t> WritePcapNg(const TraceSpec& plan);      // 25
 
 }  // namespace corvanta::testing
