@@ -6,11 +6,11 @@ namespace corvanta::cli {
 
 namespace {
 
-std::optional<int32_t> ParseBandwidth(const std::string& text) {
+// A whole number from 1 to most.
+std::optional<int32_t> ParseCount(const std::string& text, int32_t most) {
   int32_t value = 0;
   auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (ec != std::errc() || end != text.data() + text.size() || value < 1 || value > kMaxBandwidthMbps)
-    return std::nullopt;
+  if (ec != std::errc() || end != text.data() + text.size() || value < 1 || value > most) return std::nullopt;
   return value;
 }
 
@@ -64,11 +64,18 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
     } else if (name == "--bandwidth") {
       auto v = value();
       if (!v) return fail("option --bandwidth needs a value in Mbit/s");
-      auto mbps = ParseBandwidth(*v);
+      auto mbps = ParseCount(*v, kMaxBandwidthMbps);
       if (!mbps)
         return fail("invalid bandwidth '" + *v + "': a whole number of Mbit/s from 1 to " +
                     std::to_string(kMaxBandwidthMbps));
       o.bandwidthMbps = *mbps;
+    } else if (name == "--threads") {
+      auto v = value();
+      if (!v) return fail("option --threads needs a number");
+      auto threads = ParseCount(*v, kMaxThreads);
+      if (!threads)
+        return fail("invalid thread count '" + *v + "': a whole number from 1 to " + std::to_string(kMaxThreads));
+      o.threads = *threads;
     } else if (name == "--locale-separator") {
       auto v = value();
       if (!v) return fail("option --locale-separator needs a character");
@@ -90,7 +97,7 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
 
 std::string HelpText() {
   return R"(Usage: corvanta-cli [--json | --frames] [--bandwidth MBPS] [--full-duplex]
-                    [--locale-separator C] TRACE...
+                    [--locale-separator C] [--threads N] TRACE...
 
 Reads each network trace file with the Corvanta analyzer core (the same detection,
 readers, decoding, statistics and client/server table as the desktop program) and
@@ -131,6 +138,10 @@ Options:
   --full-duplex           Count the bandwidth twice (full duplex).
   --locale-separator C    Thousands separator of the text report (default ","; '' for
                           none). With "." the decimal separator becomes ",".
+  --threads N             Work on N threads (default: the CPUs this process may use,
+                          after its CPU affinity and any control-group quota). With 1
+                          the trace is read and analysed on one thread; the output is
+                          the same on any number.
   --help                  Show this text.
   --version               Show the program's version.
 

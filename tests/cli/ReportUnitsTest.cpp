@@ -29,6 +29,11 @@ TEST(Arguments, ModesOptionsAndTraces) {
   EXPECT_EQ(p.options->thousandsSep, '.');
   EXPECT_EQ(p.options->decimalSep, ',');
 
+  p = ParseArguments({"--threads=3", "x"});
+  ASSERT_TRUE(p.options);
+  EXPECT_EQ(p.options->threads, 3);
+  EXPECT_EQ(ParseArguments({"x"}).options->threads, 0);  // the usable CPUs
+
   EXPECT_TRUE(ParseArguments({"--help"}).options);  // no trace needed
   for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{{"x", "--bandwidth", "1000001"},
                                                                                    {"--bandwidth", "-5", "x"},
@@ -36,7 +41,10 @@ TEST(Arguments, ModesOptionsAndTraces) {
                                                                                    {"--json=yes", "x"},
                                                                                    {"--locale-separator", "7", "x"},
                                                                                    {"--locale-separator", "\t", "x"},
-                                                                                   {"--frames", "--json", "x"}})
+                                                                                   {"--frames", "--json", "x"},
+                                                                                   {"--threads", "65", "x"},
+                                                                                   {"--threads", "two", "x"},
+                                                                                   {"x", "--threads"}})
     EXPECT_FALSE(ParseArguments(bad).options) << ::testing::PrintToString(bad);
 }
 
