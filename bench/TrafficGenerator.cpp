@@ -91,7 +91,7 @@ class TcpSession : public Session {
     switch (kind) {
       case TcpKind::kWeb: {
         const double u = Uniform(rng);
-        rounds_ = u < 0.9 ? 1 : u < 0.98 ? Pick<int>(rng, 2, 3) : Pick<int>(rng, 4, 10);
+        rounds_ = u < 0.9 ? 1 : u < 0.985 ? Pick<int>(rng, 2, 3) : Pick<int>(rng, 4, 8);
         break;
       }
       case TcpKind::kInteractive: rounds_ = Pick<int>(rng, 3, 30); break;
@@ -131,7 +131,7 @@ class TcpSession : public Session {
         frame = FromClient(kTcpAck | kTcpPsh, Filler(size, static_cast<uint8_t>(size)));
         cseq_ += static_cast<uint32_t>(size);
         remaining_ = kind_ == TcpKind::kInteractive ? Pick<uint32_t>(rng, 1, 300)
-                     : kind_ == TcpKind::kBulk      ? LogNormal(rng, 150000, 1.0, 20000, 20000000)
+                     : kind_ == TcpKind::kBulk      ? LogNormal(rng, 100000, 1.0, 20000, 20000000)
                                                     : LogNormal(rng, 600, 1.3, 120, 5000000);
         unacked_ = 0;
         inWindow_ = 0;
@@ -292,13 +292,13 @@ std::unique_ptr<Session> TrafficGenerator::NewSession() {
       options_.ipServers - 1, static_cast<int>(std::exponential_distribution<double>(8.0 / options_.ipServers)(rng)));
   const IpHost server = IpServer(serverIndex);
   const auto port = static_cast<uint16_t>(Pick<int>(rng, 49152, 65535));
-  if (kind < 713) {
+  if (kind < 760) {
     static constexpr uint16_t kWebPorts[] = {443, 443, 443, 443, 80, 80, 8080, 445};
     const uint16_t serverPort = kWebPorts[Pick<size_t>(rng, 0, std::size(kWebPorts) - 1)];
-    const TcpKind tcp = kind < 560   ? TcpKind::kWeb
-                        : kind < 640 ? TcpKind::kRefused
-                        : kind < 700 ? TcpKind::kUnanswered
-                        : kind < 705 ? TcpKind::kInteractive
+    const TcpKind tcp = kind < 520   ? TcpKind::kWeb
+                        : kind < 670 ? TcpKind::kRefused
+                        : kind < 750 ? TcpKind::kUnanswered
+                        : kind < 756 ? TcpKind::kInteractive
                                      : TcpKind::kBulk;
     const uint16_t port2 = tcp == TcpKind::kInteractive ? (Pick<int>(rng, 0, 3) ? 22 : 23)
                            : tcp == TcpKind::kBulk      ? (Pick<int>(rng, 0, 1) ? 20 : 445)
@@ -307,7 +307,7 @@ std::unique_ptr<Session> TrafficGenerator::NewSession() {
   }
   // UDP and ICMP answer after a local or a remote round trip.
   const double rttUs = server.ip[0] == 192 ? LogUniform(rng, 150, 1500) : LogUniform(rng, 4000, 120000);
-  if (kind < 910) {  // DNS and other UDP
+  if (kind < 912) {  // DNS and other UDP
     static constexpr uint16_t kUdpPorts[] = {53, 53, 53, 53, 53, 53, 161, 123, 514, 5353};
     const uint16_t serverPort = kUdpPorts[Pick<size_t>(rng, 0, std::size(kUdpPorts) - 1)];
     const int rounds = serverPort == 161 ? Pick<int>(rng, 2, 20) : 1;
@@ -321,7 +321,7 @@ std::unique_ptr<Session> TrafficGenerator::NewSession() {
           EthernetII(client.mac, server.mac, 0x0800, IpUdp(server.ip, client.ip, serverPort, port, payload)));
     });
   }
-  if (kind < 925) {  // ping, once a second
+  if (kind < 927) {  // ping, once a second
     const auto id = static_cast<uint16_t>(rng());
     return std::make_unique<PairSession>(4, rttUs, 1e6, [=](bool reply, int round, std::mt19937_64&) {
       const Bytes echo = IcmpEcho(reply, id, static_cast<uint16_t>(round), Filler(56));
@@ -342,7 +342,7 @@ std::unique_ptr<Session> TrafficGenerator::NewSession() {
   }
   const int ipxClient = Pick<int>(rng, 0, options_.ipxClients - 1);
   const int ipxServer = Pick<int>(rng, 0, options_.ipxServers - 1);
-  if (kind < 975) {  // NetWare file service
+  if (kind < 977) {  // NetWare file service
     const uint16_t connection = static_cast<uint16_t>(1 + ipxClient);
     const IpxAddress c = IpxHost(false, ipxClient, static_cast<uint16_t>(0x4000 + ipxClient % 64));
     const IpxAddress s = IpxHost(true, ipxServer, kNcpSocket);
