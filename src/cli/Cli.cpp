@@ -148,6 +148,7 @@ int RunCli(const std::vector<std::string>& args, std::FILE* out, std::FILE* err,
   const bool array = json && o.traces.size() > 1;
   std::string text;
   JsonWriter writer(text);
+  writer.SpillTo([out](const std::string& piece) { Write(out, piece); });
   if (array) writer.BeginArray();
   bool first = true;
   for (const std::string& path : o.traces) {

@@ -57,6 +57,35 @@ TEST(Json, StringsAreEscapedAndAlwaysUtf8) {
   EXPECT_EQ(TextAsUtf8("\xF0\x9F\x98\x80"), "\xF0\x9F\x98\x80");
 }
 
+// A long text handed out in pieces is the same text.
+TEST(Json, SpilledPiecesMakeTheWholeText) {
+  auto write = [](JsonWriter& w) {
+    w.BeginArray();
+    for (int i = 0; i < 20000; ++i) {
+      w.BeginObject(true);
+      w.Field("n", int64_t{i});
+      w.Field("s", "text");
+      w.EndObject();
+      w.MaySpill();
+    }
+    w.EndArray();
+  };
+  std::string whole;
+  JsonWriter plain(whole);
+  write(plain);
+  std::string rest, pieces;
+  int spills = 0;
+  JsonWriter spilling(rest);
+  spilling.SpillTo([&](const std::string& piece) {
+    pieces += piece;
+    ++spills;
+  });
+  write(spilling);
+  EXPECT_GT(spills, 1);
+  EXPECT_LT(rest.size(), whole.size() / 2);
+  EXPECT_TRUE(pieces + rest == whole);
+}
+
 TEST(Json, WriterNestsAndSeparates) {
   std::string out;
   JsonWriter w(out);
