@@ -19,13 +19,15 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "analysis/ProtocolTable.h"
 #include "naming/TextFormat.h"
 #include "naming/VendorTable.h"
+#include "trace/UsableCpus.h"
+#include "ui/main/InfoWindows.h"
 #include "ui/widgets/GridView.h"
 #include "ui/widgets/Icons.h"
-#include "ui/main/InfoWindows.h"
 #include "ui/widgets/UiText.h"
 
 namespace corvanta::ui {
@@ -332,6 +334,8 @@ void TClientServerPage::UpdateServerGrid() {
     options.LastFrame = inputs_.lastFrame;
     options.ThousandsSep = LocaleThousandsSeparator();
     options.DecimalSep = LocaleDecimalSeparator();
+    // Helpers only read the model; the rows are joined and polled on this thread.
+    options.Threads = std::min(UsableCpus(), 8);
     QElapsedTimer sincePoll;
     sincePoll.start();
     table_.Build({*inputs_.model, *inputs_.settings, inputs_.vendors, inputs_.ports}, options, [&] {
