@@ -1,5 +1,7 @@
 #include "ui/main/ClientServerPage.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -19,15 +21,14 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
-#include <algorithm>
 
 #include "analysis/ProtocolTable.h"
 #include "naming/TextFormat.h"
 #include "naming/VendorTable.h"
 #include "trace/UsableCpus.h"
-#include "ui/main/InfoWindows.h"
 #include "ui/widgets/GridView.h"
 #include "ui/widgets/Icons.h"
+#include "ui/main/InfoWindows.h"
 #include "ui/widgets/UiText.h"
 
 namespace corvanta::ui {
