@@ -1,16 +1,16 @@
 #include "cli/CliOptions.h"
 
 #include <charconv>
+#include <cstdint>
 
 namespace corvanta::cli {
 
 namespace {
 
-// A whole number from 1 to most.
-std::optional<int32_t> ParseCount(const std::string& text, int32_t most) {
+std::optional<int32_t> ParseWhole(const std::string& text, int32_t max) {
   int32_t value = 0;
   auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (ec != std::errc() || end != text.data() + text.size() || value < 1 || value > most) return std::nullopt;
+  if (ec != std::errc() || end != text.data() + text.size() || value < 1 || value > max) return std::nullopt;
   return value;
 }
 
@@ -64,7 +64,7 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
     } else if (name == "--bandwidth") {
       auto v = value();
       if (!v) return fail("option --bandwidth needs a value in Mbit/s");
-      auto mbps = ParseCount(*v, kMaxBandwidthMbps);
+      auto mbps = ParseWhole(*v, kMaxBandwidthMbps);
       if (!mbps)
         return fail("invalid bandwidth '" + *v + "': a whole number of Mbit/s from 1 to " +
                     std::to_string(kMaxBandwidthMbps));
@@ -72,10 +72,16 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
     } else if (name == "--threads") {
       auto v = value();
       if (!v) return fail("option --threads needs a number");
-      auto threads = ParseCount(*v, kMaxThreads);
+      auto threads = ParseWhole(*v, kMaxThreads);
       if (!threads)
         return fail("invalid thread count '" + *v + "': a whole number from 1 to " + std::to_string(kMaxThreads));
       o.threads = *threads;
+    } else if (name == "--conversation") {
+      auto v = value();
+      if (!v) return fail("option --conversation needs the number of a conversation");
+      auto n = ParseWhole(*v, INT32_MAX);
+      if (!n) return fail("invalid conversation '" + *v + "': a whole number from 1");
+      o.conversation.number = *n;
     } else if (name == "--locale-separator") {
       auto v = value();
       if (!v) return fail("option --locale-separator needs a character");
@@ -97,7 +103,7 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
 
 std::string HelpText() {
   return R"(Usage: corvanta-cli [--json | --frames] [--bandwidth MBPS] [--full-duplex]
-                    [--locale-separator C] [--threads N] TRACE...
+                    [--conversation N] [--locale-separator C] [--threads N] TRACE...
 
 Reads each network trace file with the Corvanta analyzer core (the same detection,
 readers, decoding, statistics and client/server table as the desktop program) and
@@ -126,6 +132,11 @@ Output modes:
                  letters A-D marked, events: E..I counts; "-" values are null),
                  problem_totals (A..I) and model (bytes and packet records of the
                  capture model).
+                 With --conversation N also analysis: the toolbox's analysis of the
+                 N-th conversation: selection (source, destination, protocol, one_way,
+                 first_frame, last_frame), throughput and latency (each an array of
+                 the two directions, the second null when one-way: title, figures,
+                 memo lines; latency also state and state_text).
                  A refused trace gives {"file", "error"} with the refusal text.
   --frames       One line per frame handed to the decoder, tab-separated, no header:
                  frame number, timestamp in microseconds (three decimals), length,
@@ -136,6 +147,9 @@ Options:
                           own bandwidth (the figures are re-based, as the desktop
                           program's bandwidth menu does).
   --full-duplex           Count the bandwidth twice (full duplex).
+  --conversation N        Analyse the N-th conversation of the client/server table
+                          (1-based) as the toolbox selects it: throughput and latency
+                          of both directions over the whole trace.
   --locale-separator C    Thousands separator of the text report (default ","; '' for
                           none). With "." the decimal separator becomes ",".
   --threads N             Work on N threads (default: the CPUs this process may use,
@@ -150,7 +164,7 @@ error is a terminal.
 
 Exit status:
   0  every trace was read
-  1  usage error
+  1  usage error, or no conversation N in a trace
   2  at least one trace was refused (in text and --frames mode the refusal text is
      written to standard error)
 )";
