@@ -16,6 +16,7 @@
 #include "ui/main/ProgramContext.h"
 #include "ui/main/ProgramWindows.h"
 #include "ui/main/ServerPortsForm.h"
+#include "ui/peermaps/PeerMapForm.h"
 #include "ui/widgets/DialogService.h"
 #include "ui/widgets/QtSettingsStore.h"
 
@@ -95,7 +96,7 @@ int main(int argc, char** argv) {
           dialogs = {
               windows.About(),          windows.SystemInfo(), windows.TechSupport(),      windows.ServerPorts(),
               windows.Progress(),       windows.Analyzing(),  windows.ErrorInformation(), windows.ChartProperties(),
-              windows.ProblemSettings()};
+              windows.ProblemSettings(), windows.Station(),      windows.Network()};
         const QStringList files = corvanta::ui::GrabWindows(mainForm, grabFolder, dialogs);
         for (const QString& f : files) QTextStream(stdout) << f << Qt::endl;
         mainForm.close();
