@@ -1,8 +1,12 @@
 #pragma once
-// Large, realistic traces for the benchmarks: a busy 100 Mbit/s Ethernet segment with
-// thousands of hosts, TCP sessions (bulk transfers with real segment sizes, interactive
-// sessions, handshakes, acknowledgements, the odd retransmission and reset), DNS and other
-// UDP, ICMP echo, ARP, and NetWare file service over IPX (NCP, SAP, RIP).
+// Large, realistic traces for the benchmarks: a busy 100 Mbit/s Ethernet segment where
+// tens of thousands of hosts open about a hundred thousand TCP connections per million
+// frames. Most connections are short web exchanges (handshake, a request or a few,
+// responses of heavy-tailed size, close); some are refused or never answered; a few are
+// long interactive sessions or bulk transfers. Beside them: DNS and other UDP, ICMP echo,
+// ARP, and NetWare file service over IPX (NCP, SAP, RIP). Every session keeps its own
+// clock (round trips, server think time, segments at line rate, client pauses) and the
+// frames of all sessions are merged in time order.
 #include <cstdint>
 #include <memory>
 #include <random>
@@ -16,12 +20,12 @@ namespace corvanta::bench {
 struct TrafficOptions {
   uint64_t frames = 1000000;
   uint32_t seed = 1;
-  int ipClients = 3000;
-  int ipServers = 250;
+  int ipClients = 20000;
+  int ipServers = 3000;
   int ipxClients = 400;
   int ipxServers = 12;
-  int concurrentSessions = 256;
-  double framesPerSecond = 20000;  // average
+  // New sessions per second of trace time (a Poisson process).
+  double sessionsPerSecond = 2000;
 };
 
 class Session;
@@ -41,11 +45,21 @@ class TrafficGenerator {
  private:
   std::unique_ptr<Session> NewSession();
 
+  struct Due {
+    double atUs;
+    uint64_t order;  // ties go in the order the frames were scheduled
+    size_t session;
+    bool operator>(const Due& o) const { return atUs != o.atUs ? atUs > o.atUs : order > o.order; }
+  };
+
   TrafficOptions options_;
   std::mt19937_64 rng_;
-  std::vector<std::unique_ptr<Session>> sessions_;
+  std::vector<std::unique_ptr<Session>> sessions_;  // null: a free place
+  std::vector<size_t> free_;
+  std::vector<Due> queue_;  // a min-heap on time
+  uint64_t scheduled_ = 0;
+  double nextArrivalUs_ = 0;
   uint64_t produced_ = 0;
-  double clockUs_ = 0;
 };
 
 // Writes the traffic as a trace of the analyzer kind (15 snoop or 10 NetXRay) to path,

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <chrono>
 #include <memory>
-#include <thread>
 
 #include "Version.h"
 #include "cli/CliOptions.h"
@@ -17,6 +16,7 @@
 #include "naming/VendorTable.h"
 #include "trace/OpenTrace.h"
 #include "trace/ProgressText.h"
+#include "trace/UsableCpus.h"
 
 namespace corvanta::cli {
 
@@ -145,12 +145,13 @@ int RunCli(const std::vector<std::string>& args, std::FILE* out, std::FILE* err,
   analysis.vendors = report.vendors;
   analysis.table.ThousandsSep = report.thousandsSep;
   analysis.table.DecimalSep = report.decimalSep;
-  // The conversations are measured on every core; the table is the same on one.
-  analysis.table.Threads = static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 8u));
+  // One thread per CPU this process may use; on one, the direct pass with no handing over.
+  analysis.threads = o.threads > 0 ? o.threads : std::min(UsableCpus(), 8);
 
   const bool array = json && o.traces.size() > 1;
   std::string text;
   JsonWriter writer(text);
+  writer.SpillTo([out](const std::string& piece) { Write(out, piece); });
   if (array) writer.BeginArray();
   bool first = true;
   for (const std::string& path : o.traces) {

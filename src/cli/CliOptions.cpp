@@ -73,6 +73,13 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
         return fail("invalid bandwidth '" + *v + "': a whole number of Mbit/s from 1 to " +
                     std::to_string(kMaxBandwidthMbps));
       o.bandwidthMbps = *mbps;
+    } else if (name == "--threads") {
+      auto v = value();
+      if (!v) return fail("option --threads needs a number");
+      auto threads = ParseWhole(*v, kMaxThreads);
+      if (!threads)
+        return fail("invalid thread count '" + *v + "': a whole number from 1 to " + std::to_string(kMaxThreads));
+      o.threads = *threads;
     } else if (name == "--conversation") {
       auto v = value();
       if (!v) return fail("option --conversation needs the number of a conversation");
@@ -100,7 +107,8 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
 
 std::string HelpText() {
   return R"(Usage: corvanta-cli [--json | --frames] [--bandwidth MBPS] [--full-duplex]
-                    [--conversation N] [--no-pcap] [--locale-separator C] TRACE...
+                    [--conversation N] [--no-pcap] [--locale-separator C] [--threads N]
+                    TRACE...
 
 Reads each network trace file with the Corvanta analyzer core (the same detection,
 readers, decoding, statistics and client/server table as the desktop program) and
@@ -156,6 +164,10 @@ Options:
                           by default (they are read unless this is given).
   --locale-separator C    Thousands separator of the text report (default ","; '' for
                           none). With "." the decimal separator becomes ",".
+  --threads N             Work on N threads (default: the CPUs this process may use,
+                          after its CPU affinity and any control-group quota). With 1
+                          the trace is read and analysed on one thread; the output is
+                          the same on any number.
   --help                  Show this text.
   --version               Show the program's version.
 

@@ -21,6 +21,7 @@ struct CliOptions {
   bool readPcap = true;     // libpcap and pcapng files are read unless --no-pcap
   char thousandsSep = ',';  // '\0': none
   char decimalSep = '.';
+  int32_t threads = 0;  // 0: the CPUs this process may use
   bool help = false;
   bool version = false;
   ConversationQuery conversation;
@@ -41,6 +42,9 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args);
 
 // The text of --help.
 std::string HelpText();
+
+// The most threads --threads accepts.
+inline constexpr int32_t kMaxThreads = 64;
 
 // The largest bandwidth accepted, in Mbit/s.
 inline constexpr int32_t kMaxBandwidthMbps = 1000000;

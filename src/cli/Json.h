@@ -2,6 +2,7 @@
 // A small streaming JSON writer: objects and arrays two-space indented, strings escaped,
 // and text that is not valid UTF-8 read as Latin-1 so that the output always is.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -50,7 +51,17 @@ class JsonWriter {
     Bool(value);
   }
 
+  // Where a long text may go in pieces: MaySpill hands it the text written so far once that
+  // is large, and starts afresh, so that a report of many rows is never held whole.
+  void SpillTo(std::function<void(const std::string&)> spill) { spill_ = std::move(spill); }
+  void MaySpill() {
+    if (!spill_ || out_.size() < kSpillBytes) return;
+    spill_(out_);
+    out_.clear();
+  }
+
  private:
+  static constexpr size_t kSpillBytes = size_t{1} << 16;
   void BeforeValue();
   void Newline();
   void Close(char bracket);
@@ -62,6 +73,7 @@ class JsonWriter {
   std::string& out_;
   std::vector<Level> levels_;
   bool afterKey_ = false;
+  std::function<void(const std::string&)> spill_;
 };
 
 }  // namespace corvanta::cli

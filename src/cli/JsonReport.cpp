@@ -77,6 +77,7 @@ void Conversations(JsonWriter& json, const TraceAnalysis& a, const ReportOptions
     }
     json.EndObject();
     json.EndObject();
+    json.MaySpill();
   }
   json.EndArray();
 }

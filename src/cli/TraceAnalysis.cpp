@@ -1,5 +1,6 @@
 #include "cli/TraceAnalysis.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -20,7 +21,7 @@ void RunPass(TraceAnalysis& a, const AnalysisOptions& options, const PollCallbac
   env.vendors = options.vendors;
   Decoder decoder(*a.model, *a.statistics, env);
   PassOptions pass;
-  pass.readAhead = true;  // the reader on a second core
+  pass.readAhead = options.threads > 1;
   a.pass = ProcessTraceFile(info, decoder, poll, pass);
   a.elapsedUs = decoder.ElapsedTime();
   // A header bandwidth under 1 Mbit/s leaves the decoder measuring against its default.
@@ -37,6 +38,7 @@ void RunPass(TraceAnalysis& a, const AnalysisOptions& options, const PollCallbac
   if (options.buildTable && HasNetworkPackets(a)) {
     ClientServerOptions tableOptions = options.table;
     tableOptions.LastFrame = a.pass.framesRead;
+    tableOptions.Threads = std::max(1, options.threads);
     std::function<void()> tablePoll;
     if (options.tableProgress) tablePoll = [&] { options.tableProgress(a.table.RowCount()); };
     a.table.Build({*a.model, a.settings, options.vendors, nullptr}, tableOptions, tablePoll);

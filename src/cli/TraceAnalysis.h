@@ -26,6 +26,9 @@ struct AnalysisOptions {
   bool fullDuplex = false;
   bool buildTable = true;
   OpenOptions open;                      // which files are read
+  // More than one: the reader runs ahead on a thread of its own and the client/server table
+  // is measured on this many; the results are the same.
+  int threads = 1;
   ClientServerOptions table;             // separators and name choices of the table
   const VendorTable* vendors = nullptr;  // null: no vendor names
   // Called now and then while the client/server table is built, with the rows so far.

@@ -15,7 +15,8 @@
 namespace corvanta {
 
 // Append-only storage in chunks of 2^kChunkBits records: a record never moves once created
-// and costs no allocation of its own.
+// and costs no allocation of its own. Chunks are carved from blocks of whole huge pages
+// (several chunks to a block when a chunk alone would leave part of its last page unused).
 template <class T, int kChunkBits>
 class ChunkedStore {
  public:
@@ -24,43 +25,67 @@ class ChunkedStore {
   int32_t Size() const { return size_; }
   bool Contains(int32_t index) const { return index >= 0 && index < size_; }
   // Unchecked: the index must be one Contains accepts.
-  T& operator[](int32_t index) { return chunks_[static_cast<size_t>(index >> kChunkBits)].get()[index & (kChunkSize - 1)]; }
+  T& operator[](int32_t index) { return chunks_[static_cast<size_t>(index >> kChunkBits)][index & (kChunkSize - 1)]; }
   const T& operator[](int32_t index) const {
-    return chunks_[static_cast<size_t>(index >> kChunkBits)].get()[index & (kChunkSize - 1)];
+    return chunks_[static_cast<size_t>(index >> kChunkBits)][index & (kChunkSize - 1)];
   }
 
   // Adds a default-constructed record and returns its index.
   int32_t Append() {
     if (size_ == INT32_MAX) throw std::length_error("capture model list is full");
-    if ((size_ & (kChunkSize - 1)) == 0) chunks_.push_back(NewChunk());
+    if ((size_ & (kChunkSize - 1)) == 0) NewChunk();
     return size_++;
   }
-  void ReserveChunks(size_t records) { chunks_.reserve((records + kChunkSize - 1) / kChunkSize); }
+  void ReserveChunks(size_t records) {
+    const size_t chunks = (records + kChunkSize - 1) / kChunkSize;
+    chunks_.reserve(chunks);
+    blocks_.reserve((chunks + kChunksPerBlock - 1) / kChunksPerBlock);
+  }
   // Releases every record.
   void Clear() {
+    for (T* chunk : chunks_)
+      for (int32_t i = 0; i < kChunkSize; ++i) chunk[i].~T();
     chunks_.clear();
     chunks_.shrink_to_fit();
+    blocks_.clear();
+    blocks_.shrink_to_fit();
     size_ = 0;
   }
-  size_t MemoryBytes() const { return chunks_.size() * LargeBlockBytes(kChunkBytes) + chunks_.capacity() * sizeof(Chunk); }
+  ~ChunkedStore() { Clear(); }
+  // The chunks in use (a block's chunks not yet begun are never touched), and the directories.
+  size_t MemoryBytes() const {
+    const size_t chunks =
+        kChunksPerBlock > 1 ? chunks_.size() * kChunkBytes : chunks_.size() * LargeBlockBytes(kChunkBytes);
+    return chunks + chunks_.capacity() * sizeof(T*) + blocks_.capacity() * sizeof(Block);
+  }
 
  private:
   static constexpr size_t kChunkBytes = sizeof(T) * kChunkSize;
-  // Every record of a chunk is constructed when the chunk is made.
+  static constexpr size_t Gcd(size_t a, size_t b) { return b == 0 ? a : Gcd(b, a % b); }
+  // Chunks of a block: as many as fill whole huge pages, for chunks large enough to get them.
+  static constexpr size_t kChunksPerBlock =
+      kChunkBytes >= kLargeBlock && kChunkBytes % kHugePage != 0 ? kHugePage / Gcd(kChunkBytes, kHugePage) : 1;
+  static_assert(kChunksPerBlock <= 64, "chunk size fills huge pages only in very large blocks");
+  static constexpr size_t kBlockBytes = kChunkBytes * kChunksPerBlock;
+
   struct Release {
-    void operator()(T* records) const {
-      for (int32_t i = 0; i < kChunkSize; ++i) records[i].~T();
-      FreeLargeBlock(records, kChunkBytes);
-    }
+    void operator()(void* block) const { FreeLargeBlock(block, kBlockBytes); }
   };
-  using Chunk = std::unique_ptr<T, Release>;
-  static Chunk NewChunk() {
-    T* records = static_cast<T*>(AllocateLargeBlock(kChunkBytes));
+  using Block = std::unique_ptr<void, Release>;
+  // Every record of a chunk is constructed when the chunk is made.
+  void NewChunk() {
+    const size_t place = chunks_.size() % kChunksPerBlock;
+    if (place == 0) {
+      chunks_.reserve(chunks_.size() + 1);  // nothing to undo if this throws later
+      blocks_.push_back(Block(AllocateLargeBlock(kBlockBytes)));
+    }
+    T* records = reinterpret_cast<T*>(static_cast<char*>(blocks_.back().get()) + place * kChunkBytes);
     for (int32_t i = 0; i < kChunkSize; ++i) new (records + i) T();
-    return Chunk(records);
+    chunks_.push_back(records);
   }
 
-  std::vector<Chunk> chunks_;
+  std::vector<T*> chunks_;
+  std::vector<Block> blocks_;
   int32_t size_ = 0;
 };
 

@@ -16,6 +16,7 @@
 #include "trace/LargeBlocks.h"
 #include "trace/Prefetch.h"
 #include "trace/TimeUtil.h"
+#include "trace/UsableCpus.h"
 #include "trace/readers/ReaderFactories.h"
 
 namespace corvanta {
@@ -43,22 +44,25 @@ class PreScanSink : public FrameSink {
 // Carries frames from the reader's thread to the decoder on the calling thread through a
 // ring of frame records. The reader's side is a sink: it copies each frame into a free slot.
 // Each side publishes its count in batches, and always before it waits, so neither can wait
-// for what the other has not yet published. A side that finds nothing to do spins a little,
-// then sleeps until there is a good deal to do (half a ring for the reader), so that the
-// threads do not wake each other for every batch.
+// for what the other has not yet published. A side with nothing to do sleeps until there is
+// a good deal to do (half a ring free for the reader, a quarter of a ring of frames for the
+// decoder), so that the threads wake each other seldom; the other side wakes it only then.
+// Before sleeping it spins a very little while the other side is awake and there is a CPU
+// for each, then yields: spinning on a shared CPU would only keep the other side off it.
 class FramePipe final : public FrameSink {
  public:
-  explicit FramePipe(const FrameSink& decoder) : decoder_(decoder), slots_(NewSlots()) {}
+  FramePipe(const FrameSink& decoder, int cpus)
+      : decoder_(decoder), spins_(cpus > 1 ? kSpins : 0), slots_(NewSlots()) {}
   // The context whose progress position goes with each frame.
   void Attach(const ReaderContext& ctx) { ctx_ = &ctx; }
 
   // Reader's thread: copies the frame into the next slot; true once the decoder has stopped.
   bool DecodeFrame(FrameRecord& frame) override {
     if (written_ - tail_.load(std::memory_order_acquire) == kSlots) {
-      Publish(head_, written_, consumerAsleep_);
-      Await(
-          readerAsleep_, [&] { return written_ - tail_.load() != kSlots || stop_.load(); },
-          [&] { return kSlots - (written_ - tail_.load()) >= kSlots / 2 || stop_.load(); });
+      Publish(head_, written_);
+      NotifyIf(consumerAsleep_);
+      Await(readerAsleep_, consumerAsleep_,
+            [&] { return kSlots - (written_ - tail_.load()) >= kReaderWake || stop_.load(); });
     }
     if (stop_.load(std::memory_order_acquire)) return true;
     FrameRecord& to = slots_.get()[written_ % kSlots];
@@ -73,23 +77,27 @@ class FramePipe final : public FrameSink {
     to.Prepared = FramePrepared{};
     decoder_.Prepare(to);
     positions_[written_ % kSlots] = ctx_ != nullptr ? ctx_->progressPosition : 0;
-    if (++written_ % kBatch == 0) Publish(head_, written_, consumerAsleep_);
+    if (++written_ % kBatch == 0) {
+      Publish(head_, written_);
+      // A sleeping decoder published all it took; it is woken for a quarter of a ring.
+      if (written_ - tail_.load() >= kConsumerWake) NotifyIf(consumerAsleep_);
+    }
     return false;
   }
   // Reader's thread, once its pass is over.
   void Finish() {
     head_.store(written_);
     finished_.store(true);
-    Notify(consumerAsleep_);
+    NotifyIf(consumerAsleep_);
   }
 
   // Calling thread: the next frame, or null once the reader has finished and every frame
   // was taken.
   FrameRecord* Next() {
     if (head_.load(std::memory_order_acquire) == taken_) {
-      Publish(tail_, taken_, readerAsleep_);
-      auto ready = [&] { return head_.load() != taken_ || finished_.load(); };
-      Await(consumerAsleep_, ready, ready);
+      Publish(tail_, taken_);
+      NotifyIf(readerAsleep_);
+      Await(consumerAsleep_, readerAsleep_, [&] { return head_.load() - taken_ >= kConsumerWake || finished_.load(); });
       if (head_.load(std::memory_order_acquire) == taken_) return nullptr;
     }
     // The frames come from the reader's cache. Have the headers of a frame a few places on
@@ -115,42 +123,46 @@ class FramePipe final : public FrameSink {
     if (++taken_ % kBatch != 0) return;
     tail_.store(taken_);
     // A sleeping reader published all it wrote; it is woken once half the ring is free.
-    if (readerAsleep_.load() && head_.load() - taken_ <= kSlots / 2) Notify(readerAsleep_);
+    if (kSlots - (head_.load() - taken_) >= kReaderWake) NotifyIf(readerAsleep_);
   }
   // Calling thread: the reader must stop at its next frame.
   void Stop() {
     stop_.store(true);
-    Notify(readerAsleep_);
+    NotifyIf(readerAsleep_);
   }
 
  private:
   static constexpr uint32_t kSlots = 256;  // a power of two: the counters wrap cleanly
   static constexpr uint32_t kBatch = 16;
-  static constexpr int kSpins = 50000;
+  static constexpr uint32_t kReaderWake = kSlots / 2;
+  static constexpr uint32_t kConsumerWake = kSlots / 4;
+  // About a microsecond: a side that is about to publish does so within it.
+  static constexpr int kSpins = 64;
+  static constexpr int kYields = 4;
   // How many frames ahead of the decoder the headers, and then the ends, of frames are
   // fetched (the end's place is read from the header fetched before).
   static constexpr uint32_t kHeadAhead = 4;
   static constexpr uint32_t kEndAhead = kHeadAhead - 1;
 
-  // Stores a count and wakes the other side if it sleeps; it looks again itself.
-  void Publish(std::atomic<uint32_t>& count, uint32_t value, std::atomic<bool>& otherAsleep) {
-    count.store(value);
-    Notify(otherAsleep);
-  }
-  void Notify(std::atomic<bool>& asleep) {
+  static void Publish(std::atomic<uint32_t>& count, uint32_t value) { count.store(value); }
+  void NotifyIf(std::atomic<bool>& asleep) {
     if (!asleep.load()) return;
     std::lock_guard lock(mutex_);
     changed_.notify_all();
   }
-  // Waits until `resume` holds, spinning a little; then sleeps until `wake` holds (which
-  // implies resume, and may ask for more, so that a sleeper is woken for a good deal of
-  // work). The flag is raised before wake is looked at, and the other side changes its count
-  // before it looks at the flag (all sequentially consistent), so no wake is lost.
-  template <class Resume, class Wake>
-  void Await(std::atomic<bool>& asleep, Resume resume, Wake wake) {
-    for (int i = 0; i < kSpins; ++i) {
-      if (resume()) return;
+  // Waits until `wake` holds: a short spin while the other side is awake and has a CPU of
+  // its own, a few yields of this CPU to it, then sleep. The flag is raised before wake is
+  // looked at under the lock, and the other side changes its count before it looks at the
+  // flag (all sequentially consistent), so no wake is lost.
+  template <class Wake>
+  void Await(std::atomic<bool>& asleep, const std::atomic<bool>& otherAsleep, Wake wake) {
+    for (int i = 0; i < spins_ && !otherAsleep.load(std::memory_order_relaxed); ++i) {
+      if (wake()) return;
       CpuRelax();
+    }
+    for (int i = 0; i < kYields; ++i) {
+      if (wake()) return;
+      std::this_thread::yield();
     }
     std::unique_lock lock(mutex_);
     asleep.store(true);
@@ -166,6 +178,7 @@ class FramePipe final : public FrameSink {
   }
 
   const FrameSink& decoder_;
+  const int spins_;
   const ReaderContext* ctx_ = nullptr;
   struct FreeSlots {
     void operator()(FrameRecord* slots) const {
@@ -180,8 +193,8 @@ class FramePipe final : public FrameSink {
   }
   std::unique_ptr<FrameRecord, FreeSlots> slots_;
   std::array<uint64_t, kSlots> positions_{};
-  uint32_t written_ = 0;  // reader's own count
-  uint32_t taken_ = 0;    // decoder's own count
+  uint32_t written_ = 0;                       // reader's own count
+  uint32_t taken_ = 0;                         // decoder's own count
   alignas(64) std::atomic<uint32_t> head_{0};  // frames published by the reader
   alignas(64) std::atomic<uint32_t> tail_{0};  // frames published as decoded
   alignas(64) std::atomic<bool> finished_{false};
@@ -306,7 +319,7 @@ PassResult ProcessTraceFile(const TraceInfo& info, FrameSink& sink, const PollCa
   // Reading ahead, the reader's frames go to the pipe and the decoder takes them from it;
   // poll is then called on this thread, before each frame is decoded.
   std::unique_ptr<FramePipe> pipe;
-  if (readAhead) pipe = std::make_unique<FramePipe>(decoder);
+  if (readAhead) pipe = std::make_unique<FramePipe>(decoder, UsableCpus());
   ReaderContext ctx(passInfo, *frame, readAhead ? static_cast<FrameSink&>(*pipe) : decoder);
   if (readAhead)
     pipe->Attach(ctx);

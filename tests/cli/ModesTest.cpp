@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "CliTestSupport.h"
+#include "Packets.h"
 #include "SampleTraces.h"
 #include "trace/Bytes.h"
 #include "trace/Detection.h"
@@ -280,6 +281,7 @@ TEST(Modes, UsageErrorsExitOne) {
                                              {"--bandwidth", "fast", "x.cap"},
                                              {"--bandwidth", "0", "x.cap"},
                                              {"--locale-separator", "ab", "x.cap"},
+                                             {"--threads", "0", "x.cap"},
                                              {"--nonsense", "x.cap"}}) {
     RunResult r = RunCli(args);
     EXPECT_EQ(r.status, 1) << ::testing::PrintToString(args);
@@ -288,11 +290,73 @@ TEST(Modes, UsageErrorsExitOne) {
   }
   RunResult help = RunCli({"--help"});
   EXPECT_EQ(help.status, 0);
-  for (const char* text : {"--json", "--frames", "--bandwidth", "--full-duplex", "--locale-separator", "Exit status"})
+  for (const char* text :
+       {"--json", "--frames", "--bandwidth", "--full-duplex", "--locale-separator", "--threads", "Exit status"})
     EXPECT_NE(help.out.find(text), std::string::npos) << text;
   RunResult version = RunCli({"--version"});
   EXPECT_EQ(version.status, 0);
   EXPECT_EQ(version.out.rfind("Corvanta ", 0), 0u);
+}
+
+// Hundreds of short TCP and UDP exchanges between many hosts, some retransmitted, so that
+// the client/server table is measured in several groups.
+TraceSpec ManyConversationsSpec() {
+  TraceSpec plan;
+  plan.kind = 15;
+  double t = 0;
+  auto add = [&](Bytes bytes) {
+    plan.frames.push_back({std::move(bytes), 0, t, 0});
+    t += 700 + 13 * static_cast<double>(plan.frames.size() % 7);
+  };
+  for (int i = 0; i < 600; ++i) {
+    const MacAddr cm = {0x00, 0x20, 0xAF, 0, static_cast<uint8_t>(i >> 8), static_cast<uint8_t>(i)};
+    const Ip4Addr ci = {10, 1, static_cast<uint8_t>(i / 40), static_cast<uint8_t>(1 + i % 40)};
+    const Ip4Addr si = {192, 168, 0, static_cast<uint8_t>(1 + i % 9)};
+    const auto cport = static_cast<uint16_t>(2000 + i);
+    if (i % 5 == 4) {
+      add(PadFrame(EthernetII(kServerMac, cm, 0x0800, IpUdp(ci, si, cport, 53, Filler(40)))));
+      add(PadFrame(EthernetII(cm, kServerMac, 0x0800, IpUdp(si, ci, 53, cport, Filler(90)))));
+      continue;
+    }
+    const uint32_t cseq = 1000u * static_cast<uint32_t>(i), sseq = 7u * static_cast<uint32_t>(i);
+    auto tcp = [&](bool fromClient, uint8_t flags, uint32_t seq, uint32_t ack, size_t size) {
+      const TcpSegment s{.srcPort = fromClient ? cport : uint16_t{80},
+                         .dstPort = fromClient ? uint16_t{80} : cport,
+                         .seq = seq,
+                         .ack = ack,
+                         .flags = flags,
+                         .payload = Filler(size)};
+      add(PadFrame(fromClient ? EthernetII(kServerMac, cm, 0x0800, IpTcp(ci, si, s))
+                              : EthernetII(cm, kServerMac, 0x0800, IpTcp(si, ci, s))));
+    };
+    tcp(true, kTcpSyn, cseq, 0, 0);
+    tcp(false, kTcpSyn | kTcpAck, sseq, cseq + 1, 0);
+    tcp(true, kTcpAck | kTcpPsh, cseq + 1, sseq + 1, 100 + static_cast<size_t>(i % 300));
+    tcp(false, kTcpAck | kTcpPsh, sseq + 1, cseq + 101, 1000);
+    if (i % 7 == 0) tcp(false, kTcpAck | kTcpPsh, sseq + 1, cseq + 101, 1000);  // sent again
+    tcp(true, kTcpAck, cseq + 101, sseq + 1001, 0);
+  }
+  return plan;
+}
+
+// The report must not depend on how the work was shared out: the direct pass on one thread,
+// the reader ahead and the table measured on several.
+TEST(Modes, JsonIsTheSameOnOneAndSeveralThreads) {
+  TempDir dir;
+  const std::string many = dir.Write("many.snoop", WriteTrace(ManyConversationsSpec()));
+  const std::string session = dir.Write("session.cap", WriteTrace(SessionSpec(10, kEthernet)));
+  const RunResult one = RunCli({"--json", "--threads", "1", many, session});
+  ASSERT_EQ(one.status, 0) << one.err;
+  bool ok = false;
+  const Json j = ParseJson(one.out, &ok);
+  ASSERT_TRUE(ok);
+  ASSERT_GE(j.Array().size(), 1u);
+  EXPECT_GE(j.Array()[0]["conversations"].Array().size(), 600u);
+  for (const char* threads : {"2", "3", "8"}) {
+    const RunResult several = RunCli({"--json", "--threads", threads, many, session});
+    EXPECT_EQ(several.status, 0);
+    EXPECT_TRUE(several.out == one.out) << threads << " threads";
+  }
 }
 
 }  // namespace

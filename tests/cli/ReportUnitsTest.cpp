@@ -29,6 +29,11 @@ TEST(Arguments, ModesOptionsAndTraces) {
   EXPECT_EQ(p.options->thousandsSep, '.');
   EXPECT_EQ(p.options->decimalSep, ',');
 
+  p = ParseArguments({"--threads=3", "x"});
+  ASSERT_TRUE(p.options);
+  EXPECT_EQ(p.options->threads, 3);
+  EXPECT_EQ(ParseArguments({"x"}).options->threads, 0);  // the usable CPUs
+
   EXPECT_TRUE(ParseArguments({"--help"}).options);  // no trace needed
   for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{{"x", "--bandwidth", "1000001"},
                                                                                    {"--bandwidth", "-5", "x"},
@@ -36,7 +41,10 @@ TEST(Arguments, ModesOptionsAndTraces) {
                                                                                    {"--json=yes", "x"},
                                                                                    {"--locale-separator", "7", "x"},
                                                                                    {"--locale-separator", "\t", "x"},
-                                                                                   {"--frames", "--json", "x"}})
+                                                                                   {"--frames", "--json", "x"},
+                                                                                   {"--threads", "65", "x"},
+                                                                                   {"--threads", "two", "x"},
+                                                                                   {"x", "--threads"}})
     EXPECT_FALSE(ParseArguments(bad).options) << ::testing::PrintToString(bad);
 }
 
@@ -47,6 +55,35 @@ TEST(Json, StringsAreEscapedAndAlwaysUtf8) {
   EXPECT_EQ(TextAsUtf8("\xC0\x80"), "\xC3\x80\xC2\x80");              // an overlong form is not UTF-8
   EXPECT_EQ(TextAsUtf8("\xED\xA0\x80"), "\xC3\xAD\xC2\xA0\xC2\x80");  // nor is a surrogate
   EXPECT_EQ(TextAsUtf8("\xF0\x9F\x98\x80"), "\xF0\x9F\x98\x80");
+}
+
+// A long text handed out in pieces is the same text.
+TEST(Json, SpilledPiecesMakeTheWholeText) {
+  auto write = [](JsonWriter& w) {
+    w.BeginArray();
+    for (int i = 0; i < 20000; ++i) {
+      w.BeginObject(true);
+      w.Field("n", int64_t{i});
+      w.Field("s", "text");
+      w.EndObject();
+      w.MaySpill();
+    }
+    w.EndArray();
+  };
+  std::string whole;
+  JsonWriter plain(whole);
+  write(plain);
+  std::string rest, pieces;
+  int spills = 0;
+  JsonWriter spilling(rest);
+  spilling.SpillTo([&](const std::string& piece) {
+    pieces += piece;
+    ++spills;
+  });
+  write(spilling);
+  EXPECT_GT(spills, 1);
+  EXPECT_LT(rest.size(), whole.size() / 2);
+  EXPECT_TRUE(pieces + rest == whole);
 }
 
 TEST(Json, WriterNestsAndSeparates) {

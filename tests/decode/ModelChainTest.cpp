@@ -194,6 +194,35 @@ TEST(ModelPackets, PacketsStayCompactAndInPlace) {
   EXPECT_EQ(packets.At(conv.LastPacket).PreviousPacket, 39999);
 }
 
+// Beyond one block of chunks: every packet stays where it was made and linked to the one
+// before it, and the list takes no more than its chunks.
+TEST(ModelPackets, ManyChunksAcrossBlocks) {
+  constexpr int32_t kChunk = 32768;
+  PacketList packets;
+  TTransHead conv;
+  std::vector<const TPacket*> where;
+  const int32_t count = 9 * kChunk + 1;
+  for (int32_t i = 0; i < count; ++i) {
+    const int32_t index = packets.Append(conv);
+    ASSERT_EQ(index, i);
+    packets.At(index).FrameNumber = i;
+    if (i % kChunk == 0 || i % kChunk == kChunk - 1) where.push_back(&packets.At(index));
+  }
+  size_t sample = 0;
+  for (int32_t i = 0; i < count; ++i) {
+    const TPacket& p = packets.At(i);
+    ASSERT_EQ(p.FrameNumber, i);
+    ASSERT_EQ(p.PreviousPacket, i - 1);
+    if (i % kChunk == 0 || i % kChunk == kChunk - 1) {
+      ASSERT_EQ(&p, where[sample++]);
+    }
+  }
+  EXPECT_LE(packets.MemoryBytes(), 10 * kChunk * sizeof(TPacket) + 4096);
+  packets.Reset();
+  EXPECT_EQ(packets.Count(), 0);
+  EXPECT_LT(packets.MemoryBytes(), 4096u);
+}
+
 TEST(CaptureModel, ResetStartsAfresh) {
   CaptureModel model;
   bool inserted = false;

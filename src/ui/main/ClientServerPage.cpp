@@ -1,5 +1,7 @@
 #include "ui/main/ClientServerPage.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -25,6 +27,7 @@
 #include "analysis/ProtocolTable.h"
 #include "naming/TextFormat.h"
 #include "naming/VendorTable.h"
+#include "trace/UsableCpus.h"
 #include "ui/main/InfoWindows.h"
 #include "ui/widgets/GridView.h"
 #include "ui/widgets/Icons.h"
@@ -363,6 +366,8 @@ void TClientServerPage::UpdateServerGrid() {
     options.LastFrame = inputs_.lastFrame;
     options.ThousandsSep = LocaleThousandsSeparator();
     options.DecimalSep = LocaleDecimalSeparator();
+    // Helpers only read the model; the rows are joined and polled on this thread.
+    options.Threads = std::min(UsableCpus(), 8);
     QElapsedTimer sincePoll;
     sincePoll.start();
     table_.Build({*inputs_.model, *inputs_.settings, inputs_.vendors, inputs_.ports}, options, [&] {

@@ -12,6 +12,7 @@
 #include "Version.h"
 #include "naming/TextFormat.h"
 #include "trace/ProgressText.h"
+#include "trace/UsableCpus.h"
 #include "ui/widgets/UiText.h"
 
 namespace corvanta::ui {
@@ -106,8 +107,12 @@ PassResult TProcessTraceFileForm::Run(const TraceInfo& info, FrameSink& sink) {
 
   sinceEvents_.start();
   QCoreApplication::processEvents();
+  // Where there is a second CPU the reader runs ahead on it; the decoder, the model and this
+  // poll stay on the GUI thread, so no window ever sees a model being built elsewhere.
+  PassOptions options;
+  options.readAhead = UsableCpus() > 1;
   const PassResult result = ProcessTraceFile(
-      info, sink, [this](const ReadProgress& p) { return Poll(p); }, false);
+      info, sink, [this](const ReadProgress& p) { return Poll(p); }, options);
 
   progress_.fileSize = result.fileSize;
   partial_ = result.partial;

@@ -1,0 +1,24 @@
+#pragma once
+// How many CPUs this process may really use: the CPUs of its affinity mask, fewer where a
+// control group's quota allows less (a container given one CPU on a larger machine). The
+// hardware's count says nothing of either.
+#include <optional>
+#include <string_view>
+
+namespace corvanta {
+
+// The CPUs this process may use now; at least 1.
+int UsableCpus();
+
+// The CPUs a quota file allows, rounded up: cgroup v2 "cpu.max" ("max 100000" or
+// "150000 100000"); empty when unlimited or unreadable.
+std::optional<int> CpusOfCpuMax(std::string_view cpuMax);
+// The same from cgroup v1's cpu.cfs_quota_us and cpu.cfs_period_us.
+std::optional<int> CpusOfCfsQuota(std::string_view quotaUs, std::string_view periodUs);
+// The cgroup v2 path of this process from the text of /proc/self/cgroup ("0::/a/b"); empty
+// when there is none.
+std::optional<std::string_view> CgroupV2Path(std::string_view procSelfCgroup);
+// The cgroup v1 path of the cpu controller from the same text ("4:cpu,cpuacct:/a").
+std::optional<std::string_view> CgroupV1CpuPath(std::string_view procSelfCgroup);
+
+}  // namespace corvanta
