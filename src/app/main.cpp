@@ -32,6 +32,11 @@ class ConsoleDialogs : public DialogService {
   QString OpenFileName(QWidget*, const QString&, const QString&, const QStringList&) override { return {}; }
   bool OpenUrl(const QUrl&) override { return false; }
   QColor ChooseColor(QWidget*, const QColor&) override { return {}; }
+  bool WarningOkCancel(QWidget*, const QString& title, const QString& text) override {
+    Print(title, text);
+    return false;
+  }
+  bool PrinterSetup(QWidget*, QPrinter&) override { return false; }
 
  private:
   static void Print(const QString& title, const QString& text) {

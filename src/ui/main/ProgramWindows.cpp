@@ -1,6 +1,7 @@
 #include "ui/main/ProgramWindows.h"
 
 #include <QCoreApplication>
+#include <QLineEdit>
 #include <QWidget>
 
 #include "ui/main/ChartPropertiesForm.h"
@@ -10,7 +11,11 @@
 #include "ui/main/ProblemSettingsForm.h"
 #include "ui/main/ProcessTraceFileForm.h"
 #include "ui/main/ProgramContext.h"
+#include "ui/main/FileSummaryPage.h"
 #include "ui/main/ServerPortsForm.h"
+#include "ui/printing/PrintSelectionForm.h"
+#include "ui/printing/PrintStatusForm.h"
+#include "ui/widgets/UiText.h"
 
 namespace corvanta::ui {
 
@@ -27,6 +32,10 @@ ProgramWindows::ProgramWindows(ProgramContext& context, bool showSplash) {
     QCoreApplication::processEvents();
   }
   serverPorts_ = std::make_unique<TServerPorts>(context.userPorts, *context.store, *context.dialogs);
+  // The print status window is made here, ahead of its place in the order: the print
+  // dialog keeps a reference to it.
+  printStatus_ = std::make_unique<TPrintStatusForm>();
+  printSelection_ = std::make_unique<TPrintSelectionForm>(context.settings.pageSetup, *context.dialogs, *printStatus_);
   about_ = std::make_unique<TAboutBox>();
   chartProperties_ = std::make_unique<TChartPropertiesForm>(*context.dialogs);
   errorInformation_ = std::make_unique<TErrorInformationForm>();
@@ -43,7 +52,18 @@ ProgramWindows::ProgramWindows(ProgramContext& context, bool showSplash) {
   windows.brisqonSettings = problemSettings_.get();
   windows.chartProperties = chartProperties_.get();
   windows.analyzing = analyzing_.get();
+  windows.printSelection = printSelection_.get();
   mainForm_ = std::make_unique<TMainForm>(context, windows);
+
+  TMainForm* main = mainForm_.get();
+  printSelection_->SetWindow(PrintableWindow::kMain, main);
+  printSelection_->SetPrinter(&main->Printer());
+  printSelection_->SetHeaderText([main] {
+    if (main->TraceFileName().isEmpty()) return QString();
+    return ToQ(WindowPrintHeader(ToStd(main->FileSummaryPage()->TextBox("FileAnalyzerTextBox")->text()),
+                                 ToStd(main->TraceFileName())));
+  });
+  printSelection_->SetTips({[main](const TipSet& tips) { main->SetTips(tips); }, [main] { main->RestoreTips(); }});
 }
 
 ProgramWindows::~ProgramWindows() {

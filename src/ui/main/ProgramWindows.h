@@ -18,6 +18,8 @@ class TTechSupportForm;
 class TMainForm;
 class TProblemSettings;
 class TChartPropertiesForm;
+class TPrintSelectionForm;
+class TPrintStatusForm;
 
 // Every window of the program, created once in the start-up order and kept until exit.
 // The main window is created last; it reads the settings and waits out the splash.
@@ -38,6 +40,8 @@ class ProgramWindows {
   TSystemInfoForm* SystemInfo() const { return systemInfo_.get(); }
   TTechSupportForm* TechSupport() const { return techSupport_.get(); }
   TMainForm* MainForm() const { return mainForm_.get(); }
+  TPrintSelectionForm* PrintSelection() const { return printSelection_.get(); }
+  TPrintStatusForm* PrintStatus() const { return printStatus_.get(); }
 
  private:
   QPointer<TSplashForm> splash_;
@@ -46,9 +50,11 @@ class ProgramWindows {
   std::unique_ptr<TProblemSettings> problemSettings_;
   std::unique_ptr<TProgress> analyzing_;
   std::unique_ptr<TServerPorts> serverPorts_;
+  std::unique_ptr<TPrintSelectionForm> printSelection_;
   std::unique_ptr<TAboutBox> about_;
   std::unique_ptr<TChartPropertiesForm> chartProperties_;
   std::unique_ptr<TErrorInformationForm> errorInformation_;
+  std::unique_ptr<TPrintStatusForm> printStatus_;
   std::unique_ptr<TSystemInfoForm> systemInfo_;
   std::unique_ptr<TTechSupportForm> techSupport_;
   std::unique_ptr<TMainForm> mainForm_;
