@@ -18,6 +18,10 @@
 #include "ui/main/ProgramWindows.h"
 #include "ui/widgets/QtSettingsStore.h"
 #include "ui/main/ServerPortsForm.h"
+#include "ui/printing/PreviewForm.h"
+#include "ui/printing/PrintSelectionForm.h"
+#include "ui/printing/PrintSelectionForm2.h"
+#include "ui/printing/PrintStatusForm.h"
 
 namespace {
 
@@ -98,7 +102,8 @@ int main(int argc, char** argv) {
           dialogs = {
               windows.About(),          windows.SystemInfo(), windows.TechSupport(),      windows.ServerPorts(),
               windows.Progress(),       windows.Analyzing(),  windows.ErrorInformation(), windows.ChartProperties(),
-              windows.ProblemSettings()};
+              windows.ProblemSettings(), windows.PrintSelection(), windows.VisualizerPrint(),
+              windows.Preview(),        windows.PrintStatus()};
         const QStringList files = corvanta::ui::GrabWindows(mainForm, grabFolder, dialogs);
         for (const QString& f : files) QTextStream(stdout) << f << Qt::endl;
         mainForm.close();

@@ -4,6 +4,7 @@
 #include <QByteArray>
 #include <QFile>
 #include <QMap>
+#include <QPrinter>
 #include <QRectF>
 #include <QRegularExpression>
 #include <QString>
@@ -12,6 +13,17 @@
 #include <zlib.h>
 
 namespace corvanta::testing {
+
+// Points the printer at a PDF file: letter paper at 300 dpi, the printable area starting
+// `offset` inches in from each edge.
+inline QString PrintToPdf(QPrinter& printer, const QString& file, double offset) {
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  printer.setOutputFileName(file);
+  printer.setResolution(300);
+  printer.setPageSize(QPageSize(QPageSize::Letter));
+  printer.setPageMargins(QMarginsF(offset, offset, offset, offset), QPageLayout::Inch);
+  return file;
+}
 
 struct PdfText {
   QString text;

@@ -36,15 +36,7 @@ class PrintSelectionFormTest : public QObject {
   TestFolder folder_;
 
   // The program's printer writing a PDF at 300 dpi with 0.5 inch printable-area offsets.
-  static QString ToPdf(ui::TMainForm& main, const QString& file) {
-    QPrinter& printer = main.Printer();
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(file);
-    printer.setResolution(300);
-    printer.setPageSize(QPageSize(QPageSize::Letter));
-    printer.setPageMargins(QMarginsF(0.5, 0.5, 0.5, 0.5), QPageLayout::Inch);
-    return file;
-  }
+  static QString ToPdf(ui::TMainForm& main, const QString& file) { return PrintToPdf(main.Printer(), file, 0.5); }
 
  private slots:
   void initTestCase() { QVERIFY(folder_.Prepare()); }

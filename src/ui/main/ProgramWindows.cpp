@@ -13,7 +13,9 @@
 #include "ui/main/ProgramContext.h"
 #include "ui/main/FileSummaryPage.h"
 #include "ui/main/ServerPortsForm.h"
+#include "ui/printing/PreviewForm.h"
 #include "ui/printing/PrintSelectionForm.h"
+#include "ui/printing/PrintSelectionForm2.h"
 #include "ui/printing/PrintStatusForm.h"
 #include "ui/widgets/UiText.h"
 
@@ -22,6 +24,7 @@ namespace corvanta::ui {
 ProgramWindows::ProgramWindows(ProgramContext& context, bool showSplash) {
   // The first few, then the splash, then the rest; the main window last.
   splash_ = new TSplashForm;
+  preview_ = std::make_unique<TPreviewForm>(context.store);
   progress_ = std::make_unique<TProcessTraceFileForm>();
   scratch_ = std::make_unique<QWidget>();  // never shown
   problemSettings_ = std::make_unique<TProblemSettings>(context.brisqon);
@@ -36,6 +39,7 @@ ProgramWindows::ProgramWindows(ProgramContext& context, bool showSplash) {
   // dialog keeps a reference to it.
   printStatus_ = std::make_unique<TPrintStatusForm>();
   printSelection_ = std::make_unique<TPrintSelectionForm>(context.settings.pageSetup, *context.dialogs, *printStatus_);
+  visualizerPrint_ = std::make_unique<TPrintSelectionForm2>(*context.dialogs, *printStatus_, *preview_);
   about_ = std::make_unique<TAboutBox>();
   chartProperties_ = std::make_unique<TChartPropertiesForm>(*context.dialogs);
   errorInformation_ = std::make_unique<TErrorInformationForm>();
@@ -63,12 +67,22 @@ ProgramWindows::ProgramWindows(ProgramContext& context, bool showSplash) {
     return ToQ(WindowPrintHeader(ToStd(main->FileSummaryPage()->TextBox("FileAnalyzerTextBox")->text()),
                                  ToStd(main->TraceFileName())));
   });
-  printSelection_->SetTips({[main](const TipSet& tips) { main->SetTips(tips); }, [main] { main->RestoreTips(); }});
+  const PrintTips tips{[main](const TipSet& tips) { main->SetTips(tips); }, [main] { main->RestoreTips(); }};
+  printSelection_->SetTips(tips);
+  visualizerPrint_->SetPrinter(&main->Printer());
+  visualizerPrint_->SetTips(tips);
+  visualizerPrint_->SetFileLine([main] {
+    const TFileSummaryPage& summary = *main->FileSummaryPage();
+    return ToQ(VisualizerFileLine(ToStd(summary.TextBox("FileAnalyzerTextBox")->text()), ToStd(main->TraceFileName()),
+                                  ToStd(summary.TextBox("FileDateTextBox")->text())));
+  });
 }
 
 ProgramWindows::~ProgramWindows() {
   // The main window goes first: it writes the settings while the others still stand.
   mainForm_.reset();
+  // The preview may have become a child of the visualizer print dialog.
+  if (preview_ && preview_->parent()) preview_->setParent(nullptr);
   delete splash_.data();
 }
 

@@ -19,6 +19,8 @@ class TMainForm;
 class TProblemSettings;
 class TChartPropertiesForm;
 class TPrintSelectionForm;
+class TPrintSelectionForm2;
+class TPreviewForm;
 class TPrintStatusForm;
 
 // Every window of the program, created once in the start-up order and kept until exit.
@@ -41,16 +43,20 @@ class ProgramWindows {
   TTechSupportForm* TechSupport() const { return techSupport_.get(); }
   TMainForm* MainForm() const { return mainForm_.get(); }
   TPrintSelectionForm* PrintSelection() const { return printSelection_.get(); }
+  TPrintSelectionForm2* VisualizerPrint() const { return visualizerPrint_.get(); }
+  TPreviewForm* Preview() const { return preview_.get(); }
   TPrintStatusForm* PrintStatus() const { return printStatus_.get(); }
 
  private:
   QPointer<TSplashForm> splash_;
+  std::unique_ptr<TPreviewForm> preview_;
   std::unique_ptr<TProcessTraceFileForm> progress_;
   std::unique_ptr<QWidget> scratch_;
   std::unique_ptr<TProblemSettings> problemSettings_;
   std::unique_ptr<TProgress> analyzing_;
   std::unique_ptr<TServerPorts> serverPorts_;
   std::unique_ptr<TPrintSelectionForm> printSelection_;
+  std::unique_ptr<TPrintSelectionForm2> visualizerPrint_;
   std::unique_ptr<TAboutBox> about_;
   std::unique_ptr<TChartPropertiesForm> chartProperties_;
   std::unique_ptr<TErrorInformationForm> errorInformation_;
