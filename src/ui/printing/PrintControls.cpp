@@ -47,6 +47,7 @@ MarginControls MakeMarginControls(QWidget* parent) {
     c.panels[i]->setObjectName(kPanels[i]);
     c.panels[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     c.panels[i]->setMinimumWidth(48);
+    c.panels[i]->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     grid->addWidget(c.panels[i], row, col + 1);
     c.spins[i] = new TSpinButton(kSpins[i], c.group);
     grid->addWidget(c.spins[i], row, col + 2);
