@@ -13,7 +13,8 @@ TPrintStatusForm::TPrintStatusForm(QWidget* parent) : QDialog(parent) {
   setObjectName("PrintStatusForm");
   setWindowTitle("Print Status");
   setWindowFlag(Qt::WindowStaysOnTopHint);
-  setModal(false);
+  // Shown over a modal print dialog: modal itself, or its cancel button would not be heard.
+  setWindowModality(Qt::ApplicationModal);
   auto* layout = new QVBoxLayout(this);
   text_ = new QLabel("Printing...", this);
   text_->setObjectName("StatusTextBox");
