@@ -189,6 +189,25 @@ class PrintSelectionFormTest : public QObject {
     QCOMPARE(p->dialogs.boxes.size(), size_t{3});
   }
 
+  void printsTheOpenAnalysisWindows() {
+    auto p = folder_.Open(folder_.Demo(), 0);
+    QVERIFY(p);
+    QVERIFY(p->windows->ShowFirstConversation());
+    const QString pdf = ToPdf(p->Main(), folder_.Path("analyses.pdf"));
+    TPrintSelectionForm& form = *p->windows->PrintSelection();
+    form.show();
+    size_t shown = 0;
+    for (int i = 0; i < kPrintableWindowCount; ++i)
+      if (form.Check(static_cast<PrintableWindow>(i))->isEnabled()) ++shown;
+    QVERIFY(form.Check(PrintableWindow::kVisualizer)->isEnabled());
+    QVERIFY(form.Check(PrintableWindow::kLatency)->isEnabled());
+    QVERIFY(form.Check(PrintableWindow::kThroughput)->isEnabled());
+    form.OKPrtBtn()->click();
+    const PdfInspect doc(pdf);
+    QCOMPARE(doc.Pages().size(), shown);
+    for (const PdfPage& page : doc.Pages()) QCOMPARE(page.pictures.size(), size_t{1});
+  }
+
   void aCancelSkipsTheRest() {
     auto p = folder_.Open(folder_.Demo(), 0);
     QVERIFY(p);

@@ -22,6 +22,11 @@ class TPrintSelectionForm;
 class TPrintSelectionForm2;
 class TPreviewForm;
 class TPrintStatusForm;
+class THalvexToolboxForm;
+class TLatencyAnalysisForm;
+class TThroughputAnalysisForm;
+class TWhatIfAnalysisForm;
+class ProgramAnalysisHost;
 
 // Every window of the program, created once in the start-up order and kept until exit.
 // The main window is created last; it reads the settings and waits out the splash.
@@ -46,6 +51,14 @@ class ProgramWindows {
   TPrintSelectionForm2* VisualizerPrint() const { return visualizerPrint_.get(); }
   TPreviewForm* Preview() const { return preview_.get(); }
   TPrintStatusForm* PrintStatus() const { return printStatus_.get(); }
+  THalvexToolboxForm* Toolbox() const { return toolbox_.get(); }
+  TLatencyAnalysisForm* Latency() const { return latency_.get(); }
+  TThroughputAnalysisForm* Throughput() const { return throughput_.get(); }
+  TWhatIfAnalysisForm* WhatIf() const { return whatIf_.get(); }
+
+  // Shows the toolbox on the first conversation of the client/server table with its latency,
+  // throughput and (upper half) what-if windows; false when there is none.
+  bool ShowFirstConversation();
 
  private:
   QPointer<TSplashForm> splash_;
@@ -61,6 +74,11 @@ class ProgramWindows {
   std::unique_ptr<TChartPropertiesForm> chartProperties_;
   std::unique_ptr<TErrorInformationForm> errorInformation_;
   std::unique_ptr<TPrintStatusForm> printStatus_;
+  std::unique_ptr<ProgramAnalysisHost> analysisHost_;
+  std::unique_ptr<TLatencyAnalysisForm> latency_;
+  std::unique_ptr<THalvexToolboxForm> toolbox_;
+  std::unique_ptr<TThroughputAnalysisForm> throughput_;
+  std::unique_ptr<TWhatIfAnalysisForm> whatIf_;
   std::unique_ptr<TSystemInfoForm> systemInfo_;
   std::unique_ptr<TTechSupportForm> techSupport_;
   std::unique_ptr<TMainForm> mainForm_;
