@@ -98,6 +98,10 @@ class PrintSelectionFormTest : public QObject {
     QVERIFY(!setup.printToFit);
     form.PrintHeaderBox()->click();
     QVERIFY(!setup.header);
+    // Printer set-up is the platform's dialog, from here and from the main window's menu.
+    form.SetupBtn()->click();
+    p->Main().Action("PrinterSetup1")->trigger();
+    QCOMPARE(p->dialogs.printerSetups, 2);
     form.reject();
   }
 
