@@ -197,6 +197,7 @@ void THalvexToolboxForm::BuildControls() {
   connect(swapButton_, &QToolButton::clicked, this, &THalvexToolboxForm::SwapBtnClick);
   connect(latencyButton_, &QToolButton::clicked, this, &THalvexToolboxForm::ShowLatency);
   connect(throughputButton_, &QToolButton::clicked, this, &THalvexToolboxForm::ShowThroughput);
+  connect(problemButton_, &QToolButton::clicked, this, &THalvexToolboxForm::ShowProblems);
   connect(spacing_, &QSlider::valueChanged, this, &THalvexToolboxForm::PacketSpacingChange);
   connect(size_, &QSlider::valueChanged, visualizer_->PaintBox(), qOverload<>(&QWidget::update));
   connect(displayOptions_, &QListWidget::itemChanged, visualizer_->PaintBox(), qOverload<>(&QWidget::update));
@@ -331,6 +332,11 @@ void THalvexToolboxForm::ShowThroughput() {
   ShowAnalysisWindow(throughput_);
 }
 
+void THalvexToolboxForm::ShowProblems() {
+  RefreshSelection();
+  ShowAnalysisWindow(problems_);
+}
+
 void THalvexToolboxForm::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   FormActivate();
@@ -343,7 +349,7 @@ void THalvexToolboxForm::changeEvent(QEvent* event) {
 
 void THalvexToolboxForm::closeEvent(QCloseEvent* event) {
   host_.RestoreTips();
-  for (QWidget* w : {latency_, throughput_})
+  for (QWidget* w : {latency_, throughput_, problems_})
     if (w && w->isVisible()) w->close();
   QWidget::closeEvent(event);
 }

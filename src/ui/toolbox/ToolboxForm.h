@@ -28,6 +28,8 @@ class THalvexToolboxForm : public QWidget {
 
   // The windows the analysis buttons open, and that close with the toolbox.
   void SetAnalysisWindows(QWidget* latency, QWidget* throughput);
+  // The problem analysis summary, opened by the problem button (enabled by the visualizer).
+  void SetProblemWindow(QWidget* problems) { problems_ = problems; }
   // The conversation to select: now when the toolbox is shown, else on its next activation.
   void Request(const RequestedConversation& request);
 
@@ -45,6 +47,7 @@ class THalvexToolboxForm : public QWidget {
   // Opens the latency or throughput window after refreshing the selection.
   void ShowLatency();
   void ShowThroughput();
+  void ShowProblems();
 
   QComboBox* SourceBox() const { return sourceBox_; }
   QComboBox* TargetBox() const { return targetBox_; }
@@ -94,6 +97,7 @@ class THalvexToolboxForm : public QWidget {
   bool showing_ = false;  // the controls are being set from the state
   QWidget* latency_ = nullptr;
   QWidget* throughput_ = nullptr;
+  QWidget* problems_ = nullptr;
 
   QComboBox* sourceBox_ = nullptr;
   QComboBox* targetBox_ = nullptr;
