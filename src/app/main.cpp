@@ -16,6 +16,7 @@
 #include "ui/main/ProgramContext.h"
 #include "ui/main/ProgramWindows.h"
 #include "ui/main/ServerPortsForm.h"
+#include "ui/peermaps/PeerMapForm.h"
 #include "ui/printing/PreviewForm.h"
 #include "ui/printing/PrintSelectionForm.h"
 #include "ui/printing/PrintSelectionForm2.h"
@@ -104,8 +105,8 @@ int main(int argc, char** argv) {
           dialogs = {
               windows.About(),          windows.SystemInfo(), windows.TechSupport(),      windows.ServerPorts(),
               windows.Progress(),       windows.Analyzing(),  windows.ErrorInformation(), windows.ChartProperties(),
-              windows.ProblemSettings(), windows.PrintSelection(), windows.VisualizerPrint(),
-              windows.Preview(),        windows.PrintStatus()};
+              windows.ProblemSettings(), windows.Station(),      windows.Network(),
+              windows.PrintSelection(), windows.VisualizerPrint(), windows.Preview(), windows.PrintStatus()};
         const QStringList files = corvanta::ui::GrabWindows(mainForm, grabFolder, dialogs);
         for (const QString& f : files) QTextStream(stdout) << f << Qt::endl;
         mainForm.close();

@@ -10,6 +10,7 @@
 #include "PdfInspect.h"
 #include "UiTestSupport.h"
 #include "ui/main/FileSummaryPage.h"
+#include "ui/peermaps/PeerMapForm.h"
 #include "ui/printing/PrintSelectionForm.h"
 #include "ui/printing/PrintStatusForm.h"
 
@@ -197,12 +198,15 @@ class PrintSelectionFormTest : public QObject {
     auto p = folder_.Open(folder_.Demo(), 0);
     QVERIFY(p);
     QVERIFY(p->windows->ShowFirstConversation());
+    p->Main().ShowWindow(p->windows->Station());
     const QString pdf = ToPdf(p->Main(), folder_.Path("analyses.pdf"));
     TPrintSelectionForm& form = *p->windows->PrintSelection();
     form.show();
     size_t shown = 0;
     for (int i = 0; i < kPrintableWindowCount; ++i)
       if (form.Check(static_cast<PrintableWindow>(i))->isEnabled()) ++shown;
+    QVERIFY(form.Check(PrintableWindow::kStation)->isEnabled());
+    QVERIFY(!form.Check(PrintableWindow::kNetwork)->isEnabled());
     QVERIFY(form.Check(PrintableWindow::kVisualizer)->isEnabled());
     QVERIFY(form.Check(PrintableWindow::kLatency)->isEnabled());
     QVERIFY(form.Check(PrintableWindow::kThroughput)->isEnabled());

@@ -22,6 +22,9 @@ class TPrintSelectionForm;
 class TPrintSelectionForm2;
 class TPreviewForm;
 class TPrintStatusForm;
+class TDualListDialogForm;
+class TStationStats;
+class TNetworkStatisticsForm;
 class THalvexToolboxForm;
 class TLatencyAnalysisForm;
 class TThroughputAnalysisForm;
@@ -46,6 +49,9 @@ class ProgramWindows {
   TErrorInformationForm* ErrorInformation() const { return errorInformation_.get(); }
   TSystemInfoForm* SystemInfo() const { return systemInfo_.get(); }
   TTechSupportForm* TechSupport() const { return techSupport_.get(); }
+  TDualListDialogForm* DualList() const { return dualList_.get(); }
+  TStationStats* Station() const { return station_.get(); }
+  TNetworkStatisticsForm* Network() const { return network_.get(); }
   TMainForm* MainForm() const { return mainForm_.get(); }
   TPrintSelectionForm* PrintSelection() const { return printSelection_.get(); }
   TPrintSelectionForm2* VisualizerPrint() const { return visualizerPrint_.get(); }
@@ -72,8 +78,11 @@ class ProgramWindows {
   std::unique_ptr<TPrintSelectionForm2> visualizerPrint_;
   std::unique_ptr<TAboutBox> about_;
   std::unique_ptr<TChartPropertiesForm> chartProperties_;
+  std::unique_ptr<TDualListDialogForm> dualList_;
   std::unique_ptr<TErrorInformationForm> errorInformation_;
   std::unique_ptr<TPrintStatusForm> printStatus_;
+  std::unique_ptr<TNetworkStatisticsForm> network_;
+  std::unique_ptr<TStationStats> station_;
   std::unique_ptr<ProgramAnalysisHost> analysisHost_;
   std::unique_ptr<TLatencyAnalysisForm> latency_;
   std::unique_ptr<THalvexToolboxForm> toolbox_;
