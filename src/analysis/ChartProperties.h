@@ -15,11 +15,15 @@ enum class ChartUnits : uint8_t { kPercent = 0, kPackets = 1 };
 
 inline constexpr uint32_t kChartWhite = 16777215;
 inline constexpr uint32_t kChartYellow = 65535;  // red and green at full
+// The background's default gradient, light to mid steel blue: it stands apart from every
+// default series colour, yellow and white included, so no bar or slice fades into it.
+inline constexpr uint32_t kChartDefaultTop = 0xF4EAE2;     // RGB E2 EA F4
+inline constexpr uint32_t kChartDefaultBottom = 0xB09078;  // RGB 78 90 B0
 
 // The nine values. The defaults are those an empty store gives, value marks included (the
 // dialog's own unchecked "Show Values" never survives the load at start-up).
 struct ChartPropertyValues {
-  uint32_t BottomColor = kChartYellow;
+  uint32_t BottomColor = kChartDefaultBottom;
   ChartType Type = ChartType::kPie;
   ChartUnits Units = ChartUnits::kPercent;
   bool View3D = true;
@@ -27,7 +31,7 @@ struct ChartPropertyValues {
   bool Legend = true;
   bool Title = true;
   bool Values = true;  // point marks
-  uint32_t TopColor = kChartWhite;
+  uint32_t TopColor = kChartDefaultTop;
 
   bool operator==(const ChartPropertyValues&) const = default;
 };

@@ -49,13 +49,10 @@ int64_t ClassCount(const ProtocolStatsRecord& r, PacketClass packetClass) {
   return frames;
 }
 
-// "##0.## %": at most two decimals, trailing zeros dropped.
+// "##0.00 %": always two decimals, so "0.40 %" and "21.00 %" read alike beside "58.05 %".
 std::string ChartPercent(int64_t value, int64_t sum, char thousandsSep, char decimalSep) {
   const double percent = sum > 0 ? static_cast<double>(value) / static_cast<double>(sum) * 100.0 : 0.0;
-  std::string text = FormatN(percent, 1, 2, thousandsSep, decimalSep);
-  while (!text.empty() && text.back() == '0') text.pop_back();
-  if (!text.empty() && text.back() == decimalSep) text.pop_back();
-  return text + " %";
+  return FormatN(percent, 1, 2, thousandsSep, decimalSep) + " %";
 }
 
 }  // namespace
@@ -131,6 +128,12 @@ std::vector<ChartPointText> ChartPointTexts(const std::vector<ChartPoint>& point
     texts.push_back(std::move(t));
   }
   return texts;
+}
+
+std::string BarAxisLabel(std::string_view label) {
+  if (label.ends_with(" -")) label.remove_suffix(2);
+  while (!label.empty() && label.front() == ' ') label.remove_prefix(1);
+  return std::string(label);
 }
 
 }  // namespace corvanta

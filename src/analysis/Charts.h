@@ -46,6 +46,9 @@ std::string ProtocolChartTitle(PacketClass packetClass);
 // 0, in category order, in both series.
 ChartData ProtocolChart(const TraceStatistics& statistics, PacketClass packetClass);
 
+// A point's label under a bar: the label without the " -" that joins it to its mark.
+std::string BarAxisLabel(std::string_view label);
+
 // What the point marks of a series show.
 enum class MarkStyle : uint8_t { kLabelPercent, kPercent, kLabelValue, kValue };
 
@@ -72,8 +75,8 @@ struct ChartPointText {
   std::string Mark;
   std::string LegendValue;
 };
-// For the points of the active series: percentages of the series' sum ("45.68 %", at most
-// two decimals), values as counts.
+// For the points of the active series: percentages of the series' sum ("45.68 %", "0.40 %":
+// always two decimals), values as counts.
 std::vector<ChartPointText> ChartPointTexts(const std::vector<ChartPoint>& points, MarkStyle marks, bool legendPercent,
                                             char thousandsSep = ',', char decimalSep = '.');
 

@@ -111,9 +111,11 @@ class RowBuilder {
   }
 
   // Where the next rows and totals go.
-  void Output(std::vector<ClientServerRow>& rows, std::array<int32_t, kCsProblemColumns>& totals) {
+  void Output(std::vector<ClientServerRow>& rows, std::array<int32_t, kCsProblemColumns>& totals,
+              std::array<int32_t, kNotListedReasons>& notListed) {
     rows_ = &rows;
     totals_ = &totals;
+    notListed_ = &notListed;
   }
 
   void Conversation(const NetAddressNode& sender, int32_t peerIndex, const TNetPeer& peer, int32_t headIndex,
@@ -121,6 +123,7 @@ class RowBuilder {
 
  private:
   void Count(int column, int64_t amount = 1) { AddSaturated((*totals_)[static_cast<size_t>(column)], amount); }
+  void NotListed(NotListedReason reason) { AddSaturated((*notListed_)[reason], 1); }
   void Mark(ClientServerRow& row, int column) {
     row[static_cast<size_t>(column)] = kCsMark;
     Count(column);
@@ -158,6 +161,7 @@ class RowBuilder {
   ConversationEngine engine_;
   std::vector<ClientServerRow>* rows_ = nullptr;
   std::array<int32_t, kCsProblemColumns>* totals_ = nullptr;
+  std::array<int32_t, kNotListedReasons>* notListed_ = nullptr;
 };
 
 void RowBuilder::Conversation(const NetAddressNode& sender, int32_t peerIndex, const TNetPeer& peer, int32_t headIndex,
@@ -166,13 +170,15 @@ void RowBuilder::Conversation(const NetAddressNode& sender, int32_t peerIndex, c
   const BrisqonSettings& settings = src_.Settings;
   if (!model.Packets.Contains(head.FirstPacket)) return;
   const PacketFlags firstFlags = model.Packets.At(head.FirstPacket).Flags;
-  if (firstFlags & kPacketGroup) return;
+  if (firstFlags & kPacketGroup) return NotListed(kNotListedBroadcast);
 
   const bool request = (firstFlags & kPacketRequest) != 0;
   const bool reply = (firstFlags & kPacketReply) != 0;
   // No row unless a command, or a reply whose reverse peer is missing (run 0 would find it
-  // one-way): skip run 0's walks over both chains when the outcome is already known.
-  if (!request && (!reply || directory_.Find(peer.PeerAddress, sender.Address) >= 0)) return;
+  // one-way): skip run 0's walks over both chains when the outcome is already known. A reply
+  // with its reverse peer present is the answering half of a conversation counted there.
+  if (!request && !reply) return NotListed(kNotListedNoRequest);
+  if (!request && directory_.Find(peer.PeerAddress, sender.Address) >= 0) return;
 
   // Run 0: response times.
   Selection forward = Direction(sender, peerIndex, headIndex);
@@ -186,8 +192,8 @@ void RowBuilder::Conversation(const NetAddressNode& sender, int32_t peerIndex, c
   const bool answeredByReports = run0.AnalysisState == kAnalysisNoReverse && request;
   if (run0.AnalysisState != kAnalysisOk && run0.AnalysisState != kAnalysisOneWay &&
       run0.AnalysisState != kAnalysisAcksOnly && !answeredByReports)
-    return;
-  if (!request && !(forward.OneWay && reply)) return;
+    return NotListed(run0.AnalysisState == kAnalysisUnsupported ? kNotListedUnsupported : kNotListedUnanswered);
+  if (!request && !(forward.OneWay && reply)) return NotListed(kNotListedNoRequest);
   const bool clientIsSender = !reply;
 
   // Run 1: throughput from the sender.
@@ -317,9 +323,10 @@ void RowBuilder::Conversation(const NetAddressNode& sender, int32_t peerIndex, c
   row[kCsColDuration] = FormatElapsed(duration);
 }
 
+// Every count column, H included, sorts as a number: as text "10" would come before "9".
 bool IsTextColumn(int column) {
-  return (column >= kCsColA && column <= kCsColD) || column == kCsColH || column == kCsColClient ||
-         column == kCsColServer || column == kCsColProtocol || column == kCsColDuration;
+  return (column >= kCsColA && column <= kCsColD) || column == kCsColClient || column == kCsColServer ||
+         column == kCsColProtocol || column == kCsColDuration;
 }
 
 }  // namespace
@@ -340,6 +347,7 @@ void ClientServerTable::Build(const ClientServerSources& sources, const ClientSe
                               const std::function<void()>& poll) {
   rows_.clear();
   totals_.fill(0);
+  notListed_.fill(0);
   options_ = options;
   sortedColumn_ = -1;
   const CaptureModel& model = sources.Model;
@@ -380,6 +388,7 @@ void ClientServerTable::Build(const ClientServerSources& sources, const ClientSe
   struct Chunk {
     std::vector<ClientServerRow> Rows;
     std::array<int32_t, kCsProblemColumns> Totals{};
+    std::array<int32_t, kNotListedReasons> NotListed{};
     std::atomic<bool> Done{false};
   };
   std::vector<Chunk> results(chunks);
@@ -391,6 +400,7 @@ void ClientServerTable::Build(const ClientServerSources& sources, const ClientSe
       std::move(chunk.Rows.begin(), chunk.Rows.end(), std::back_inserter(rows_));
       chunk.Rows = {};
       for (size_t i = 0; i < totals_.size(); ++i) AddSaturated(totals_[i], chunk.Totals[i]);
+      for (size_t i = 0; i < notListed_.size(); ++i) AddSaturated(notListed_[i], chunk.NotListed[i]);
     }
   };
   auto work = [&](bool caller) {
@@ -401,7 +411,7 @@ void ClientServerTable::Build(const ClientServerSources& sources, const ClientSe
       if (caller && poll && (first || c < chunks)) poll();
       if (c >= chunks) break;
       Chunk& chunk = results[c];
-      builder.Output(chunk.Rows, chunk.Totals);
+      builder.Output(chunk.Rows, chunk.Totals, chunk.NotListed);
       build(builder, c * kConversationsPerChunk, std::min(items.size(), (c + 1) * kConversationsPerChunk));
       chunk.Done.store(true, std::memory_order_release);
       if (caller) join();
@@ -456,6 +466,27 @@ std::string ClientServerTable::ConversationsCaption() const {
   if (rows_.empty()) return {};
   std::string count = FormatCount(static_cast<int64_t>(rows_.size()), options_.ThousandsSep);
   return count + (rows_.size() == 1 ? " Conversation Analyzed" : " Conversations Analyzed");
+}
+
+int32_t ClientServerTable::NotListedCount() const {
+  int32_t n = 0;
+  for (int32_t count : notListed_) AddSaturated(n, count);
+  return n;
+}
+
+std::string ClientServerTable::NotListedText() const {
+  const int32_t n = NotListedCount();
+  if (n <= 0) return {};
+  std::string text = FormatCount(n, options_.ThousandsSep) + (n == 1 ? " conversation" : " conversations") +
+                     " of the trace not listed:";
+  bool first = true;
+  for (int r = 0; r < kNotListedReasons; ++r) {
+    if (notListed_[static_cast<size_t>(r)] <= 0) continue;
+    text += (first ? " " : ", ") + FormatCount(notListed_[static_cast<size_t>(r)], options_.ThousandsSep) + " " +
+            std::string(kNotListedReasonTexts[static_cast<size_t>(r)]);
+    first = false;
+  }
+  return text + ".";
 }
 
 std::array<std::string, 4> ClientServerTable::LegendAToD() const {

@@ -80,6 +80,44 @@ inline constexpr std::array<std::string_view, 18> kCsSortKeyNames = {"A - Low Sv
 
 using ClientServerRow = std::array<std::string, kCsColumns>;
 
+// What each visible column means, for the header's tooltip.
+inline constexpr std::array<std::string_view, kCsVisibleColumns> kCsColumnHints = {
+    "A = Low Server to Client Throughput: checked when the server-to-client throughput is not above the Brisqon "
+    "threshold (the Clt<-Svr Thput* cell turns yellow)",
+    "B = Slow Response Time: checked when the average response time reaches the Brisqon threshold (the Resp Time "
+    "cell turns yellow)",
+    "C = Busy Network or Server: checked when the average response takes many times the fastest one, or the server "
+    "reported itself busy",
+    "D = Inefficient Client: checked when the client and server exchange small frames about one for one",
+    "E = # of Transport Retransmissions",
+    "F = # of Pkts In/Out Same Router Port",
+    "G = # of TCP Zero Windows",
+    "H = # of TCP Resets",
+    "I = # of ICMP Error Reports",
+    "The station that made the requests (its learned name with SmartNames)",
+    "The station that answered (its learned name with SmartNames)",
+    "Protocol or application, with the client's and the server's port or socket",
+    "Packets in the direction chosen above the table",
+    "Bytes in the direction chosen above the table",
+    "How long the conversation lasted (hh:mm:ss.mmm)",
+    "Average time from a request to its response, in milliseconds (- = no answered request)",
+    "Client to server throughput in KBytes/second, K = 1000 (- = fewer than 4 packets or under 0.1 s)",
+    "Server to client throughput in KBytes/second, K = 1000 (- = fewer than 4 packets or under 0.1 s)"};
+
+// Why a conversation of the model is not a row. The answering half of a conversation is
+// part of that conversation and is not counted on its own.
+enum NotListedReason : int {
+  kNotListedBroadcast = 0,  // its first packet went to a broadcast or multicast address
+  kNotListedNoRequest,      // its first packet is neither a request nor a one-way reply
+  kNotListedUnsupported,    // a protocol the analysis does not measure
+  kNotListedUnanswered,     // requests without an answer the analysis can pair
+  kNotListedReasons
+};
+inline constexpr std::array<std::string_view, kNotListedReasons> kNotListedReasonKeys = {"broadcast", "no_request",
+                                                                                         "unsupported", "unanswered"};
+inline constexpr std::array<std::string_view, kNotListedReasons> kNotListedReasonTexts = {
+    "sent to a broadcast or multicast address", "without a request", "of a protocol not analyzed", "unanswered"};
+
 // What the table is built from; all of it must outlive the Build call only.
 struct ClientServerSources {
   const CaptureModel& Model;
@@ -131,6 +169,13 @@ class ClientServerTable {
   // Totals of the problem columns A to I.
   const std::array<int32_t, kCsProblemColumns>& Totals() const { return totals_; }
 
+  // Conversations of the model that are not rows, by reason, and their sum.
+  const std::array<int32_t, kNotListedReasons>& NotListed() const { return notListed_; }
+  int32_t NotListedCount() const;
+  // "N conversations of the trace not listed: a sent to a broadcast or multicast address,
+  // b unanswered." with the reasons that occur; empty when every conversation is a row.
+  std::string NotListedText() const;
+
   // "N Conversations Analyzed", "1 Conversation Analyzed", or empty without rows.
   std::string ConversationsCaption() const;
   // The three legend memos: A to D, E to H, and I with the footnotes.
@@ -155,6 +200,7 @@ class ClientServerTable {
  private:
   std::vector<ClientServerRow> rows_;
   std::array<int32_t, kCsProblemColumns> totals_{};
+  std::array<int32_t, kNotListedReasons> notListed_{};
   ClientServerOptions options_;
   int sortedColumn_ = -1;
   bool sortedAscending_ = true;

@@ -1,12 +1,11 @@
 #include "analysis/FileSummary.h"
 
-#include "decode/TraceStatistics.h"
-
 #include <cmath>
 #include <limits>
 
 #include "decode/TraceStatistics.h"
 #include "naming/TextFormat.h"
+#include "trace/TimeUtil.h"
 
 namespace corvanta {
 
@@ -174,6 +173,40 @@ void FillSummaryStatistics(const TraceStatistics& s, Topology topology, FileSumm
             s.UtilStats[kUtilPeakFrames].Value};
   in.broadcast = {s.UtilStats[kUtilGroupAverage].Value, s.UtilStats[kUtilBroadcastPeak].Value,
                   s.UtilStats[kUtilGroupPeakBytes].Value, s.UtilStats[kUtilGroupPeakFrames].Value};
+}
+
+std::string FirstFrameText(double startTime, std::string_view datePattern) {
+  // Years 1 to 9999 only; 0 is what a trace without a start time leaves.
+  if (!std::isfinite(startTime) || startTime == 0 || startTime < -693593.0 || startTime > 2958465.0) return {};
+  const DateTimeFields f = DecodeDateTime(startTime);
+  std::tm tm{};
+  tm.tm_year = f.year - 1900;
+  tm.tm_mon = f.month - 1;
+  tm.tm_mday = f.day;
+  tm.tm_hour = f.hour;
+  tm.tm_min = f.minute;
+  tm.tm_sec = f.second;
+  // The week day of the date: days since 1899-12-30, a Saturday.
+  const auto days = static_cast<int64_t>(std::floor(startTime));
+  tm.tm_wday = static_cast<int>(((days + 6) % 7 + 7) % 7);
+  std::string pattern = std::string(datePattern) + " HH:mm:ss";
+  const auto shorten = [&pattern](std::string_view from, std::string_view to) {
+    for (size_t at = pattern.find(from); at != std::string::npos; at = pattern.find(from, at + to.size()))
+      pattern.replace(at, from.size(), to);
+  };
+  shorten("dddd", "ddd");
+  shorten("MMMM", "MMM");
+  char ms[8];
+  std::snprintf(ms, sizeof ms, ".%03d", f.millisecond);
+  return FormatDateTime(tm, pattern) + ms;
+}
+
+std::string NoTraceText(std::string_view lastRefusal) {
+  std::string text =
+      "No trace file is open.\n\nOpen one with File > Open... (Ctrl+O), choose one under File > Reopen, "
+      "or drag a trace file onto this window.";
+  if (!lastRefusal.empty()) text += "\n\nThe last trace file was not opened:\n" + std::string(lastRefusal);
+  return text;
 }
 
 }  // namespace corvanta

@@ -3,9 +3,11 @@
 // the texts and bar values of every box.
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "decode/ModelTypes.h"
+#include "naming/TextFormat.h"
 #include "trace/AnalyzerKind.h"
 
 namespace corvanta {
@@ -120,6 +122,15 @@ std::string BandwidthText(int32_t bandwidthMbps, int32_t duplexFactor);
 std::string FileSizeText(uint64_t size, char thousandsSep);
 // "Ethernet" or "Token Ring"; empty for media that are never analysed.
 std::string InterfaceText(Topology topology);
+
+// The capture's first frame (StartTime: days since 1899-12-30, local time) in the date
+// pattern with day and month names shortened, then the time to the millisecond; empty when
+// the trace gives no start time.
+std::string FirstFrameText(double startTime, std::string_view datePattern = kDefaultDatePattern);
+
+// What the main window's page area says while no trace is shown: how to open one and,
+// after a refusal, its text.
+std::string NoTraceText(std::string_view lastRefusal);
 
 // The duration box before any trace is read.
 inline constexpr const char* kNoDurationText = "00:00:00.000";

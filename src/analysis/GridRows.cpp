@@ -120,4 +120,20 @@ std::string GridCopyText(int left, int top, int right, int bottom, int columnCou
   return text;
 }
 
+std::string TwoLineHeader(std::string_view header) {
+  std::string text(header);
+  size_t best = std::string::npos;
+  size_t bestLonger = text.size();
+  for (size_t at = text.find(' '); at != std::string::npos; at = text.find(' ', at + 1)) {
+    const size_t longer = std::max(at, text.size() - at - 1);
+    // On a tie the later blank wins: "Resp Time" over "(ms)" reads better than the reverse.
+    if (longer <= bestLonger) {
+      bestLonger = longer;
+      best = at;
+    }
+  }
+  if (best != std::string::npos) text[best] = '\n';
+  return text;
+}
+
 }  // namespace corvanta

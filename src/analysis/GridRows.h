@@ -34,6 +34,10 @@ void ApplyGridOrder(std::vector<Row>& rows, const std::vector<size_t>& order) {
 // separated by a tab, every line, the last included, ending in CR LF. The range is cut to
 // the grid; an empty range gives an empty text. cell(row, column) is only asked for cells
 // inside the grid.
+// A header shown on two lines: the blank between its words that balances the two lines best
+// becomes a line break; a header of one word stays as it is.
+std::string TwoLineHeader(std::string_view header);
+
 std::string GridCopyText(int left, int top, int right, int bottom, int columnCount, int rowCount,
                          const std::function<std::string_view(int row, int column)>& cell);
 

@@ -26,6 +26,17 @@ inline constexpr std::array<std::string_view, kPtColumns> kProtocolTableHeaders 
     "Protocol",        "Packet Count",      "Packet Percent",  "Ave Pkt Size (Bytes)",
     "Broadcast Count", "Broadcast Percent", "Encapsulation(s)"};
 
+// What each column means, for the header's tooltip.
+inline constexpr std::array<std::string_view, kPtColumns> kProtocolTableHints = {
+    "Protocol class of the frames (MAC frames count under Other)",
+    "Frames of the protocol",
+    "Share of all frames in the trace, rounded to three significant digits",
+    "Bytes of the protocol divided by its frames, rounded down",
+    "Frames of the protocol sent to a broadcast or multicast address",
+    "Share of all broadcast and multicast frames of the trace (not of this protocol's frames), rounded to three "
+    "significant digits",
+    "Encapsulations the protocol's frames came in"};
+
 enum class CellAlignment : uint8_t { kLeft, kRight, kCentre };
 inline constexpr std::array<CellAlignment, kPtColumns> kProtocolTableAlignments = {
     CellAlignment::kLeft,  CellAlignment::kRight, CellAlignment::kRight, CellAlignment::kRight,

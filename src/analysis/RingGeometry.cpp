@@ -129,6 +129,47 @@ uint32_t LabelColor(const RingMapStation& s, const RingMapOptions& options) {
 
 }  // namespace
 
+namespace {
+
+double Luminance(uint32_t color) {
+  auto channel = [](uint32_t v) {
+    const double c = v / 255.0;
+    return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+  };
+  return 0.2126 * channel(color & 0xFF) + 0.7152 * channel((color >> 8) & 0xFF) +
+         0.0722 * channel((color >> 16) & 0xFF);
+}
+
+}  // namespace
+
+std::string RingStationTip(const RingMapStation& s) {
+  std::string tip = FormatMacAddress(s.Address.View());
+  if (!s.Label.empty() && s.Label != tip) tip += "  " + s.Label;
+  tip += "\n";
+  if (s.Seen == 0)
+    tip += "Deinserted";
+  else if (s.Flags & kRingActiveMonitor)
+    tip += "Active Monitor";
+  else if (s.Flags & kRingFormerActiveMonitor)
+    tip += "Ex-Active Monitor";
+  else
+    tip += "Standby Monitor";
+  if (s.InternalErrors) tip += "; reported internal errors";
+  if (s.AbortErrors) tip += "; reported transmit aborts";
+  if (s.CongestionErrors) tip += "; reported receiver congestion";
+  return tip;
+}
+
+double ColorContrast(uint32_t a, uint32_t b) {
+  const double la = Luminance(a), lb = Luminance(b);
+  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+uint32_t RingLabelPlate(uint32_t color) {
+  return ColorContrast(color, kRingLabelLightPlate) >= ColorContrast(color, kRingLabelDarkPlate) ? kRingLabelLightPlate
+                                                                                                 : kRingLabelDarkPlate;
+}
+
 RingMapDrawing LayoutRingMap(const std::vector<RingMapStation>& stations, int width, int height,
                              const RingMapOptions& options, const MeasureText& measure) {
   const int count = static_cast<int>(std::min<size_t>(stations.size(), RingMapTable::kMaxEntries));
@@ -144,9 +185,24 @@ RingMapDrawing LayoutRingMap(const std::vector<RingMapStation>& stations, int wi
   // A canvas too small for the labels still gets a ring rather than a negative radius.
   d.Radius = std::max(d.Radius, 1);
 
-  const double step = 4.0 * d.Radius / (positionsUsed + 3);
-  for (int shrink = 0; shrink < 4 && measure; ++shrink)
+  double step = 4.0 * d.Radius / (positionsUsed + 3);
+  for (int shrink = 0; shrink < 4 && measure && d.FontSize > kRingMapMinimumFontSize; ++shrink)
     if (NearestEven(step) < measure("0", d.FontSize).Height - 2) --d.FontSize;
+  // Labels still taller than the step would overlap: every other one moves a label further
+  // out, so each column of labels has twice the room.
+  // A canvas too narrow for the second column keeps one (the ring would shrink by more than half).
+  int widest = 0;
+  for (int n = 0; n < count; ++n)
+    widest = std::max(widest, textWidth(stations[static_cast<size_t>(n)].Label, d.FontSize));
+  int stagger = widest + 8;
+  d.Staggered = measure && count > 4 && NearestEven(step) < measure("0", d.FontSize).Height - 2 &&
+                d.Center.X - labelRoom - 6 - stagger >= d.Radius / 2;
+  if (!d.Staggered) stagger = 0;
+  if (d.Staggered && d.Center.X - labelRoom - 6 - stagger < d.Radius) {
+    d.Radius = std::max(1, d.Center.X - labelRoom - 6 - stagger);
+    step = 4.0 * d.Radius / (positionsUsed + 3);
+  }
+  d.RadiusX = std::max(d.Radius, d.Center.X - labelRoom - 6 - stagger);
   if (count == 0) return d;
 
   const std::vector<RingPoint> positions = RingPositions(RingQuarterPoints(count), d.Radius, step);
@@ -158,13 +214,17 @@ RingMapDrawing LayoutRingMap(const std::vector<RingMapStation>& stations, int wi
     const RingPoint relative = positions[static_cast<size_t>(position - 1)];
     RingMapLabelDraw label;
     label.Entry = n;
-    label.Point = {d.Center.X + relative.X, d.Center.Y + relative.Y};
+    label.Point = {d.Center.X + NearestEven(static_cast<double>(relative.X) * d.RadiusX / d.Radius),
+                   d.Center.Y + relative.Y};
     // Only a ring with more stations than positions overflows; its surplus shares the last one.
     label.Text =
         count > kRingMapPositions && n >= kRingMapPositions ? std::string(kRingMapOverflowLabel) : station.Label;
-    label.TextOrigin.X = relative.X <= 0 ? label.Point.X - textWidth(label.Text, d.FontSize) - 5 : label.Point.X + 7;
+    const int out = d.Staggered && n % 2 == 0 ? stagger : 0;
+    label.TextOrigin.X =
+        relative.X <= 0 ? label.Point.X - textWidth(label.Text, d.FontSize) - 5 - out : label.Point.X + 7 + out;
     label.TextOrigin.Y = label.Point.Y - 5 + NearestEven(static_cast<double>(relative.Y) / d.Radius * 9);
     label.Color = LabelColor(station, options);
+    label.Plate = RingLabelPlate(label.Color);
     points[static_cast<size_t>(n - 1)] = label.Point;
     d.Labels.push_back(std::move(label));
   }

@@ -22,6 +22,12 @@ inline constexpr int kRingMapPositions = 180;
 inline constexpr std::string_view kRingMapOverflowLabel = "OVERFLOW      ";
 inline constexpr std::string_view kRingMapFont = "Arial";
 inline constexpr int kRingMapFontSize = 8;
+// The font never shrinks below this; crowded rings stagger their labels instead.
+inline constexpr int kRingMapMinimumFontSize = 6;
+// The plates drawn behind labels: whichever of the two gives the label's colour the more
+// contrast, so aqua, yellow and black labels all read on the same canvas.
+inline constexpr uint32_t kRingLabelLightPlate = 0xFFFFFF;
+inline constexpr uint32_t kRingLabelDarkPlate = 0x303030;
 
 inline constexpr std::string_view kRingMapDiagnosticPage = "Ring Map Diagnostic";
 inline constexpr std::string_view kSoftErrorSummaryPage = "Soft Error Summary";
@@ -127,7 +133,17 @@ struct RingMapLabelDraw {
   RingPoint TextOrigin;  // top left of the text
   std::string Text;
   uint32_t Color = 0;
+  uint32_t Plate = kRingLabelLightPlate;  // the background behind the text
 };
+
+// A station's tooltip on the map: its full address, its name as the map labels it, its role
+// in the ring poll and the soft errors it reported.
+std::string RingStationTip(const RingMapStation& station);
+
+// The contrast ratio of two colours (1 to 21), from their relative luminance.
+double ColorContrast(uint32_t a, uint32_t b);
+// The plate behind a label of the colour.
+uint32_t RingLabelPlate(uint32_t color);
 
 struct RingMapLine {
   RingPoint From;
@@ -137,7 +153,9 @@ struct RingMapLine {
 
 struct RingMapDrawing {
   RingPoint Center;
-  int Radius = 1;
+  int Radius = 1;          // vertical radius, from which the positions are computed
+  int RadiusX = 1;         // horizontal radius: the ring widens into an ellipse to use the canvas
+  bool Staggered = false;  // every other label stands one label further out
   uint32_t RingColor = 0;
   int RingPenWidth = 2;
   int FontSize = kRingMapFontSize;

@@ -1,4 +1,5 @@
 #include <QSettings>
+#include <QSize>
 #include <QTextStream>
 #include <QTimer>
 #include <cstring>
@@ -16,6 +17,7 @@
 #include "ui/main/ProgramContext.h"
 #include "ui/main/ProgramWindows.h"
 #include "ui/main/ServerPortsForm.h"
+#include "ui/main/UtilizationGraph.h"
 #include "ui/peermaps/PeerMapForm.h"
 #include "ui/printing/PreviewForm.h"
 #include "ui/printing/PrintSelectionForm.h"
@@ -50,7 +52,8 @@ class ConsoleDialogs : public DialogService {
 };
 
 int Usage() {
-  std::cerr << "usage: corvanta [TRACE]\n       corvanta --grab DIR [TRACE]\n       corvanta --grab-all DIR [TRACE]\n"
+  std::cerr << "usage: corvanta [TRACE]\n       corvanta --grab DIR [TRACE] [WIDTHxHEIGHT]\n"
+               "       corvanta --grab-all DIR [TRACE] [WIDTHxHEIGHT]\n"
                "       corvanta --version\n";
   return 2;
 }
@@ -75,6 +78,13 @@ int main(int argc, char** argv) {
   if (grab && args.size() < 2) return Usage();
   const QString grabFolder = grab ? args.value(1) : QString();
   const QString trace = grab ? args.value(2) : args.value(0);
+  // The grab pictures the main window at a chosen size, whatever placement is stored.
+  QSize grabSize;
+  if (grab && args.size() > 3) {
+    const QStringList wh = args.value(3).split('x');
+    if (wh.size() == 2) grabSize = QSize(wh[0].toInt(), wh[1].toInt());
+    if (!grabSize.isValid() || grabSize.isEmpty()) return Usage();
+  }
 
   corvanta::ui::QtSettingsStore store;
   DialogService boxes;
@@ -96,6 +106,7 @@ int main(int argc, char** argv) {
   app.SetErrorWindow(windows.ErrorInformation());
   corvanta::ui::TMainForm& mainForm = *windows.MainForm();
   if (grab) {
+    if (grabSize.isValid()) mainForm.resize(grabSize);
     QObject::connect(&mainForm, &corvanta::ui::TMainForm::FirstActivationDone, &mainForm, [&] {
       QTimer::singleShot(0, &mainForm, [&] {
         QList<QWidget*> dialogs;
@@ -107,6 +118,8 @@ int main(int argc, char** argv) {
               windows.Progress(),       windows.Analyzing(),  windows.ErrorInformation(), windows.ChartProperties(),
               windows.ProblemSettings(), windows.Station(),      windows.Network(),
               windows.PrintSelection(), windows.VisualizerPrint(), windows.Preview(), windows.PrintStatus()};
+        // The utilisation graph of the trace is pictured with the pages.
+        if (!mainForm.TraceFileName().isEmpty()) dialogs << mainForm.UtilizationGraph();
         const QStringList files = corvanta::ui::GrabWindows(mainForm, grabFolder, dialogs);
         for (const QString& f : files) QTextStream(stdout) << f << Qt::endl;
         mainForm.close();

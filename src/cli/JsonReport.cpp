@@ -2,6 +2,7 @@
 #include <cstdlib>
 
 #include "analysis/PeerMap.h"
+#include "analysis/UtilizationGraph.h"
 #include "cli/Reports.h"
 #include "naming/ProtocolNames.h"
 #include "naming/TextFormat.h"
@@ -174,6 +175,26 @@ void WriteJsonReport(const TraceAnalysis& a, const std::string& file, const Repo
   json.Field("broadcast_peak", ScaledPercent(s.UtilStats[kUtilBroadcastPeak].Value, a));
   json.EndObject();
 
+  // One record per second of capture, as the utilisation graph draws it.
+  json.Key("utilization_series");
+  json.BeginArray();
+  const UtilizationScale scale = MakeUtilizationScale(info.topology, a.bandwidthMbps, a.duplexFactor);
+  for (const UtilizationSecond& second : s.UtilSeries) {
+    json.BeginObject(true);
+    json.Key("start");
+    json.Number(second.StartMs / 1000.0);
+    json.Field("frames", second.Frames);
+    json.Field("bytes", second.Bytes);
+    json.Field("broadcast_frames", second.BroadcastFrames);
+    json.Field("broadcast_bytes", second.BroadcastBytes);
+    json.Key("utilization");
+    json.Number(UtilizationValue(second, UtilizationMeasure::kBandwidthPercent, false, scale), 2);
+    json.Key("broadcast_utilization");
+    json.Number(UtilizationValue(second, UtilizationMeasure::kBandwidthPercent, true, scale), 2);
+    json.EndObject();
+  }
+  json.EndArray();
+
   json.Key("errors");
   json.BeginObject();
   json.Field("crc", s.TraceStats[kStatCrcErrors].Value);
@@ -220,6 +241,13 @@ void WriteJsonReport(const TraceAnalysis& a, const std::string& file, const Repo
   json.EndObject();
 
   Conversations(json, a, o);
+  // The model's conversations that are not rows, and why.
+  json.Key("conversations_not_listed");
+  json.BeginObject(true);
+  json.Field("count", a.table.NotListedCount());
+  for (int r = 0; r < kNotListedReasons; ++r)
+    json.Field(kNotListedReasonKeys[static_cast<size_t>(r)], a.table.NotListed()[static_cast<size_t>(r)]);
+  json.EndObject();
   PeerTable(json, "stations_table", BuildStationGraph(*a.model, s), o);
   PeerTable(json, "network_table", BuildNetworkGraph(*a.model, s), o);
   json.Key("problem_totals");

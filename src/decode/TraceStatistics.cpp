@@ -50,6 +50,8 @@ void TraceStatistics::ResetStatistics() {
   ElapsedTime = 0;
   PreviousTime = 0;
   IntervalStart = 0;
+  IntervalStartElapsed = 0;
+  UtilSeries.clear();
   ClockStarted = false;
   SizeBuckets.fill(0);
   ProtocolStats.fill(ProtocolStatsRecord{});
@@ -73,6 +75,7 @@ void TraceStatistics::AdvanceClock(double timestamp) {
   if (!ClockStarted) {
     ClockStarted = true;
     ElapsedTime = 0;
+    IntervalStartElapsed = 0;
     PreviousTime = IntervalStart = timestamp;
     return;
   }
@@ -88,6 +91,7 @@ void TraceStatistics::AdvanceClock(double timestamp) {
   if (timestamp - IntervalStart >= kMicrosecondsPerSecond) {
     CloseInterval();
     IntervalStart = timestamp;
+    IntervalStartElapsed = ElapsedTime;
   }
 }
 
@@ -112,6 +116,14 @@ void TraceStatistics::CloseInterval() {
     Raise(UtilStats[kUtilPeak].Value, u);
     Raise(UtilStats[kUtilBroadcastPeak].Value, v);
   }
+  UtilizationSecond second;
+  second.StartMs = static_cast<uint32_t>(std::clamp(std::round(IntervalStartElapsed / 1000.0), 0.0, 4294967295.0));
+  second.Frames = i.Frames;
+  second.Bytes = i.Bytes;
+  second.BroadcastFrames = i.BroadcastFrames;
+  second.BroadcastBytes = i.BroadcastBytes;
+  UtilSeries.push_back(second);
+
   Raise(UtilStats[kUtilPeakBytes].Value, i.Bytes);
   Raise(UtilStats[kUtilGroupPeakBytes].Value, int64_t{i.BroadcastBytes} + i.MulticastBytes);
   Raise(UtilStats[kUtilPeakFrames].Value, i.Frames);

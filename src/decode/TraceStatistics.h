@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <limits>
+#include <vector>
 
 #include "decode/ModelTypes.h"
 #include "decode/RingMap.h"
@@ -93,6 +94,16 @@ struct ByteTotals {
   double Multicast = 0;
 };
 
+// One closed interval of the utilisation series: when it began and what it carried. One
+// record per second of capture, never per frame.
+struct UtilizationSecond {
+  uint32_t StartMs = 0;  // milliseconds from the first frame to the interval's first frame
+  int32_t Frames = 0;
+  int32_t Bytes = 0;
+  int32_t BroadcastFrames = 0;  // broadcast only, as the broadcast peak counts them
+  int32_t BroadcastBytes = 0;
+};
+
 // Per ProtocolCategory.
 struct ProtocolStatsRecord {
   int32_t Frames = 0;
@@ -130,6 +141,8 @@ struct TraceStatistics {
   double ElapsedTime = 0;    // microseconds since the first frame
   double PreviousTime = 0;   // Timestamp of the previous frame
   double IntervalStart = 0;  // Timestamp at which the current interval began
+  double IntervalStartElapsed = 0;            // ElapsedTime at which the current interval began
+  std::vector<UtilizationSecond> UtilSeries;  // the closed intervals in order
   bool ClockStarted = false;
 
   Topology Medium = kEthernet;  // per-frame overhead: 20 bytes Ethernet, 1 Token Ring

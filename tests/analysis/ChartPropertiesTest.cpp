@@ -15,8 +15,8 @@ TEST(ChartPropertiesStore, EmptyStoreGivesPieChartsWithEverythingOn) {
   EXPECT_EQ(v.Type, ChartType::kPie);
   EXPECT_EQ(v.Units, ChartUnits::kPercent);
   EXPECT_TRUE(v.Gradient && v.Title && v.Legend && v.Values && v.View3D);
-  EXPECT_EQ(v.TopColor, 16777215u);
-  EXPECT_EQ(v.BottomColor, 65535u);
+  EXPECT_EQ(v.TopColor, kChartDefaultTop);
+  EXPECT_EQ(v.BottomColor, kChartDefaultBottom);
   EXPECT_EQ(v, ChartPropertyValues{});
 }
 
@@ -63,11 +63,11 @@ TEST(ChartPropertiesModel, ApplyIsEnabledOnlyByARealDifference) {
   EXPECT_TRUE(m.ApplyEnabled());
   m.SetType(ChartType::kPie);
   EXPECT_FALSE(m.ApplyEnabled());
-  m.SetTopColor(kChartWhite);  // the colour it already has
+  m.SetTopColor(kChartDefaultTop);  // the colour it already has
   EXPECT_FALSE(m.ApplyEnabled());
   m.SetBottomColor(255);
   EXPECT_TRUE(m.ApplyEnabled());
-  m.SetBottomColor(kChartYellow);
+  m.SetBottomColor(kChartDefaultBottom);
   EXPECT_FALSE(m.ApplyEnabled());
   for (auto set : {&ChartPropertiesModel::SetGradient, &ChartPropertiesModel::SetTitle,
                    &ChartPropertiesModel::SetLegend, &ChartPropertiesModel::SetValues, &ChartPropertiesModel::Set3D}) {

@@ -145,8 +145,8 @@ TEST(ChartLook, FollowsTheProperties) {
   EXPECT_TRUE(look.View3D);
   EXPECT_FALSE(look.Orthogonal);
   EXPECT_TRUE(look.Gradient);
-  EXPECT_EQ(look.GradientTop, 16777215u);
-  EXPECT_EQ(look.GradientBottom, 65535u);
+  EXPECT_EQ(look.GradientTop, kChartDefaultTop);
+  EXPECT_EQ(look.GradientBottom, kChartDefaultBottom);
   EXPECT_EQ(look.PieMarks, MarkStyle::kLabelPercent);
   EXPECT_EQ(look.BarMarks, MarkStyle::kPercent);
   EXPECT_TRUE(look.LegendPercent);
@@ -191,9 +191,9 @@ TEST(ChartPointTexts, PercentOrPackets) {
   EXPECT_EQ(texts[2].LegendValue, "0.03 %");
 
   texts = ChartPointTexts({{"a -", 1, 0}, {"b -", 1, 0}}, MarkStyle::kPercent, true);
-  EXPECT_EQ(texts[0].Mark, "50 %");
+  EXPECT_EQ(texts[0].Mark, "50.00 %");
   texts = ChartPointTexts({{"a -", 1, 0}, {"b -", 3, 0}, {"c -", 4, 0}}, MarkStyle::kPercent, true);
-  EXPECT_EQ(texts[0].Mark, "12.5 %");
+  EXPECT_EQ(texts[0].Mark, "12.50 %");
 
   texts = ChartPointTexts(points, MarkStyle::kLabelValue, false);
   EXPECT_EQ(texts[0].Mark, "IP - 2,000");
@@ -203,7 +203,14 @@ TEST(ChartPointTexts, PercentOrPackets) {
 
   // A series of zero points (the bar chart of an empty trace) divides by nothing.
   texts = ChartPointTexts({{"a -", 0, 0}}, MarkStyle::kPercent, true);
-  EXPECT_EQ(texts[0].Mark, "0 %");
+  EXPECT_EQ(texts[0].Mark, "0.00 %");
+}
+
+TEST(Charts, BarAxisLabelsDropTheMarkDash) {
+  EXPECT_EQ(BarAxisLabel("64 to 255 -"), "64 to 255");
+  EXPECT_EQ(BarAxisLabel(" Less than 64 -"), "Less than 64");
+  EXPECT_EQ(BarAxisLabel("IP"), "IP");
+  EXPECT_EQ(BarAxisLabel(""), "");
 }
 
 }  // namespace

@@ -45,16 +45,16 @@ struct Table {
 
 using Cells = std::vector<std::string>;
 
-TEST(ClientServerTableSortTest, ProblemCountColumnHSortsAsText) {
+TEST(ClientServerTableSortTest, ProblemCountColumnHSortsAsANumber) {
   Table t;
   t.AddOneWay(9, kPacketReset);
   t.AddOneWay(10, kPacketReset);
   t.AddOneWay(2, kPacketReset);
   t.Build();
   ASSERT_TRUE(t.table.Sort(kCsColH, true));
-  EXPECT_EQ(t.Column(kCsColH), (Cells{"10", "2", "9"}));
+  EXPECT_EQ(t.Column(kCsColH), (Cells{"2", "9", "10"}));
   ASSERT_TRUE(t.table.Sort(kCsColH, false));
-  EXPECT_EQ(t.Column(kCsColH), (Cells{"9", "2", "10"}));
+  EXPECT_EQ(t.Column(kCsColH), (Cells{"10", "9", "2"}));
   // Column G sorts as a number.
   t.b.model.Packets.At(0).Flags |= kPacketZeroWindow;
   for (int i = 9; i < 19; ++i) t.b.model.Packets.At(i).Flags |= kPacketZeroWindow;

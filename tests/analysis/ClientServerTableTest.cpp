@@ -224,6 +224,12 @@ TEST(ClientServerTableTest, RowsThatAreLeftOut) {
   EXPECT_EQ(t.table.LegendAToD()[0], "A = Low Server to Client Throughput - 0");
   EXPECT_EQ(t.table.LegendI()[0], "I = # of ICMP Error Reports - 0");
   EXPECT_EQ(t.table.LegendI()[3], "- = Insufficient Data");
+  // Each left-out conversation is counted once with its reason; answering halves are not.
+  EXPECT_EQ(t.table.NotListed(), (std::array<int32_t, kNotListedReasons>{1, 1, 1, 0}));
+  EXPECT_EQ(t.table.NotListedCount(), 3);
+  EXPECT_EQ(t.table.NotListedText(),
+            "3 conversations of the trace not listed: 1 sent to a broadcast or multicast address, 1 without a "
+            "request, 1 of a protocol not analyzed.");
 }
 
 // When the peer's answers sit in a conversation that is not this one's mirror, the row is
@@ -360,6 +366,7 @@ TEST(ClientServerTableTest, ThreadsGiveTheSameTable) {
   t.Build();
   const std::vector<ClientServerRow> single = t.table.Rows();
   const auto totals = t.table.Totals();
+  const auto notListed = t.table.NotListed();
   ASSERT_GT(single.size(), 400u);
   for (int threads : {2, 3, 8}) {
     t.options.Threads = threads;
@@ -367,6 +374,7 @@ TEST(ClientServerTableTest, ThreadsGiveTheSameTable) {
     t.table.Build(ClientServerSources{t.b.model, t.settings}, t.options, [&] { ++polls; });
     EXPECT_EQ(t.table.Rows(), single) << threads;
     EXPECT_EQ(t.table.Totals(), totals) << threads;
+    EXPECT_EQ(t.table.NotListed(), notListed) << threads;
     EXPECT_GE(polls, 1);
   }
 }

@@ -191,3 +191,32 @@ TEST(FileSummaryTest, ChecksumOffloadLine) {
 
 }  // namespace
 }  // namespace corvanta
+
+namespace corvanta {
+namespace {
+
+TEST(FileSummaryTest, FirstFrameDateAndTime) {
+  // 2000-01-01 12:00:00.250, a Saturday.
+  EXPECT_EQ(FirstFrameText(36526.5 + 0.25 / 86400), "Sat, Jan 1, 2000 12:00:00.250");
+  EXPECT_EQ(FirstFrameText(36526.5, "d/M/yyyy"), "1/1/2000 12:00:00.000");
+  EXPECT_EQ(FirstFrameText(0), "");
+  EXPECT_EQ(FirstFrameText(1e12), "");
+}
+
+}  // namespace
+}  // namespace corvanta
+
+namespace corvanta {
+namespace {
+
+TEST(FileSummaryTest, NoTraceTextNamesTheWaysInAndTheLastRefusal) {
+  const std::string plain = NoTraceText("");
+  for (const char* way : {"File > Open...", "Ctrl+O", "Reopen", "drag"}) EXPECT_NE(plain.find(way), std::string::npos);
+  EXPECT_EQ(plain.find("not opened"), std::string::npos);
+  const std::string refused = NoTraceText("x.cap is too small.");
+  EXPECT_TRUE(refused.starts_with(plain));
+  EXPECT_TRUE(refused.ends_with("\nx.cap is too small."));
+}
+
+}  // namespace
+}  // namespace corvanta

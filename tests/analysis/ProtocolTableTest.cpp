@@ -241,5 +241,13 @@ TEST(GridRows, LargeSortsStayShallowAndCorrect) {
     ASSERT_GE(GridCellNumber(cells[order[k - 1]], ',', '.'), GridCellNumber(cells[order[k]], ',', '.'));
 }
 
+TEST(GridRows, TwoLineHeadersBreakAtTheBalancingBlank) {
+  EXPECT_EQ(TwoLineHeader("Pkts Clt<->Svr"), "Pkts\nClt<->Svr");
+  EXPECT_EQ(TwoLineHeader("Clt->Svr Thput*"), "Clt->Svr\nThput*");
+  EXPECT_EQ(TwoLineHeader("Resp Time (ms)"), "Resp Time\n(ms)");
+  EXPECT_EQ(TwoLineHeader("Protocol/Application"), "Protocol/Application");
+  EXPECT_EQ(TwoLineHeader(""), "");
+}
+
 }  // namespace
 }  // namespace corvanta

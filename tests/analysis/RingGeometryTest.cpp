@@ -108,15 +108,61 @@ TEST(RingMapLayout, CaptionsAndEmptyRing) {
 
 TEST(RingMapLayout, TallRingsLimitTheRadiusAndShrinkTheFont) {
   // 100 stations on 300 x 300: R = min(150 - 77 - 6, 150 - 10 - 10) = 67; s = 268 / 103
-  // rounds to 3, below every font's "0" height less 2, so the font shrinks four times.
+  // rounds to 3, below every font's "0" height less 2, so the font shrinks, but never below
+  // the smallest legible size; the canvas is too narrow to stagger the labels.
   RingMapDrawing d = LayoutRingMap(Ring(100), 300, 300, {}, FakeMeasure);
   EXPECT_EQ(d.Radius, 67);
-  EXPECT_EQ(d.FontSize, 4);
+  EXPECT_EQ(d.FontSize, kRingMapMinimumFontSize);
+  EXPECT_FALSE(d.Staggered);
   // A flat canvas: the height decides.
   RingMapDrawing flat = LayoutRingMap(Ring(30), 1000, 100, {}, FakeMeasure);
   EXPECT_EQ(flat.Radius, 50 - 10 - 3);
   // Roomy enough: s = 4 x 117 / 13 = 36 keeps size 8.
   EXPECT_EQ(LayoutRingMap(Ring(10), 400, 300, {}, FakeMeasure).FontSize, 8);
+}
+
+TEST(RingMapLayout, CrowdedWideRingsStaggerTheirLabelsAndWiden) {
+  // 120 stations on 1000 x 300: R = min(500 - 83, 150 - 10 - 12) = 128, s = 512 / 123 rounds to
+  // 4, below the smallest font's 11 - 2: every other label moves 72 + 8 further out.
+  RingMapDrawing d = LayoutRingMap(Ring(120), 1000, 300, {}, FakeMeasure);
+  EXPECT_TRUE(d.Staggered);
+  EXPECT_EQ(d.FontSize, kRingMapMinimumFontSize);
+  EXPECT_EQ(d.Radius, 128);
+  EXPECT_EQ(d.RadiusX, 500 - 77 - 6 - 80);
+  const RingMapLabelDraw& first = d.Labels[0];   // entry 1, left half, inner column
+  const RingMapLabelDraw& second = d.Labels[1];  // entry 2, outer column
+  EXPECT_EQ(first.TextOrigin.X, first.Point.X - 72 - 5);
+  EXPECT_EQ(second.TextOrigin.X, second.Point.X - 72 - 5 - 80);
+  // An uncrowded ring stays circular where the height decides, and widens where it does not.
+  EXPECT_FALSE(LayoutRingMap(Ring(10), 400, 300, {}, FakeMeasure).Staggered);
+  EXPECT_EQ(LayoutRingMap(Ring(3), 400, 300, {}, FakeMeasure).RadiusX, 117);
+}
+
+TEST(RingMapLayout, LabelPlatesContrastWithEveryLabelColour) {
+  EXPECT_EQ(RingLabelPlate(kRingActiveMonitorColor), kRingLabelDarkPlate);
+  EXPECT_EQ(RingLabelPlate(kRingCongestionColor), kRingLabelDarkPlate);
+  EXPECT_EQ(RingLabelPlate(0x000000), kRingLabelLightPlate);
+  EXPECT_EQ(RingLabelPlate(kRingFormerMonitorColor), kRingLabelLightPlate);
+  for (uint32_t color : {kRingActiveMonitorColor, kRingFormerMonitorColor, kRingInternalErrorColor, kRingAbortColor,
+                         kRingCongestionColor, 0x808080u, 0x000000u})
+    EXPECT_GE(ColorContrast(color, RingLabelPlate(color)), 3.5) << color;
+  EXPECT_NEAR(ColorContrast(0x000000, 0xFFFFFF), 21.0, 1e-9);
+}
+
+TEST(RingMapLayout, StationTipsGiveAddressNameAndRole) {
+  RingMapStation s;
+  const uint8_t mac[6] = {0x00, 0x00, 0x0C, 0x12, 0x34, 0x01};
+  s.Address = AddressKey::Of(mac, 6);
+  s.Label = "Cisco 123401";
+  s.Seen = 1;
+  s.Flags = kRingActiveMonitor;
+  EXPECT_EQ(RingStationTip(s), "00000C123401  Cisco 123401\nActive Monitor");
+  s.Flags = 0;
+  s.InternalErrors = true;
+  s.Label = "00000C123401";
+  EXPECT_EQ(RingStationTip(s), "00000C123401\nStandby Monitor; reported internal errors");
+  s.Seen = 0;
+  EXPECT_EQ(RingStationTip(s).substr(13, 10), "Deinserted");
 }
 
 TEST(RingMapLayout, TinyCanvasStillGivesARing) {

@@ -108,8 +108,9 @@ class ChartPagesTest : public QObject {
     view.SetData(Sample());
     const QImage plain = Drawn(view);
     QVERIFY(!plain.isNull());
-    // Gradient: the bottom edge is yellow with it, white without.
-    QCOMPARE(QColor(plain.pixel(5, plain.height() - 4)).blue() < 60, true);
+    // Gradient: the bottom edge is the default steel blue with it, white without.
+    const QColor bottom(plain.pixel(5, plain.height() - 4));
+    QVERIFY(bottom.blue() > bottom.red() + 30);
     const QImage noGradient = Drawn(view, [](ChartPropertyValues& v) { v.Gradient = false; });
     QCOMPARE(QColor(noGradient.pixel(5, noGradient.height() - 4)), QColor(Qt::white));
     // The gradient's own colours.
@@ -127,12 +128,12 @@ class ChartPagesTest : public QObject {
     Drawn(view, [](ChartPropertyValues& v) { v.Type = ChartType::kBar; });
     QCOMPARE(view.ActivePoints().size(), size_t{3});
     QVERIFY(view.Look().Orthogonal);
-    QCOMPARE(view.PointTexts()[0].Mark, std::string("75 %"));
+    QCOMPARE(view.PointTexts()[0].Mark, std::string("75.00 %"));
     Drawn(view);
     QCOMPARE(view.ActivePoints().size(), size_t{2});
     QVERIFY(!view.Look().Orthogonal);
-    QCOMPARE(view.PointTexts()[0].Mark, std::string("One - 75 %"));
-    QCOMPARE(view.PointTexts()[1].LegendValue, std::string("25 %"));
+    QCOMPARE(view.PointTexts()[0].Mark, std::string("One - 75.00 %"));
+    QCOMPARE(view.PointTexts()[1].LegendValue, std::string("25.00 %"));
     Drawn(view, [](ChartPropertyValues& v) { v.Units = ChartUnits::kPackets; });
     QCOMPARE(view.PointTexts()[0].Mark, std::string("One - 30"));
     QCOMPARE(view.PointTexts()[1].LegendValue, std::string("10"));

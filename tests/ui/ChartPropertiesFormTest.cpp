@@ -46,7 +46,7 @@ class ChartPropertiesFormTest : public QObject {
     QVERIFY(form->CheckBox("ShowValuesCheckBox")->isChecked());
     QCOMPARE(form->CheckBox("Show3DCheckBox")->text(), QString("Enable 3D"));
     QCOMPARE(form->TopColorPanel()->palette().color(QPalette::Window), QColor(10, 20, 30));
-    QCOMPARE(form->BottomColorPanel()->palette().color(QPalette::Window), QColor(255, 255, 0));
+    QCOMPARE(form->BottomColorPanel()->palette().color(QPalette::Window), ui::ToQColor(kChartDefaultBottom));
     QCOMPARE(form->TopColorButton()->text(), QString("&Top Color..."));
     QCOMPARE(form->ApplyButton()->text(), QString("&Apply"));
     QVERIFY(!form->ApplyButton()->isEnabled());
@@ -70,8 +70,8 @@ class ChartPropertiesFormTest : public QObject {
     for (QWidget* w : std::initializer_list<QWidget*>{form->TopColorButton(), form->BottomColorButton(),
                                                       form->TopColorPanel(), form->BottomColorPanel()})
       QVERIFY(!w->isEnabled());
-    QCOMPARE(form->Values().TopColor, kChartWhite);
-    QCOMPARE(form->Values().BottomColor, kChartYellow);
+    QCOMPARE(form->Values().TopColor, kChartDefaultTop);
+    QCOMPARE(form->Values().BottomColor, kChartDefaultBottom);
     form->CheckBox("ShowGradientCheckBox")->click();
     QVERIFY(form->TopColorButton()->isEnabled());
     QVERIFY(form->BottomColorPanel()->isEnabled());
@@ -81,15 +81,15 @@ class ChartPropertiesFormTest : public QObject {
     auto form = Opened();
     dialogs_.colorDialogs.clear();
     // The same colour is no change.
-    dialogs_.nextColor = QColor(255, 255, 255);
+    dialogs_.nextColor = ui::ToQColor(kChartDefaultTop);
     form->TopColorButton()->click();
-    QCOMPARE(dialogs_.colorDialogs.back(), QColor(255, 255, 255));
+    QCOMPARE(dialogs_.colorDialogs.back(), ui::ToQColor(kChartDefaultTop));
     QVERIFY(!form->ApplyButton()->isEnabled());
     // Cancelled: nothing changes.
     dialogs_.nextColor = QColor();
     form->BottomColorButton()->click();
-    QCOMPARE(dialogs_.colorDialogs.back(), QColor(255, 255, 0));
-    QCOMPARE(form->Values().BottomColor, kChartYellow);
+    QCOMPARE(dialogs_.colorDialogs.back(), ui::ToQColor(kChartDefaultBottom));
+    QCOMPARE(form->Values().BottomColor, kChartDefaultBottom);
     // A new colour, from a click on the panel.
     dialogs_.nextColor = QColor(0, 0, 255);
     QTest::mouseClick(form->BottomColorPanel(), Qt::LeftButton);

@@ -28,6 +28,11 @@ QString Cell(const TClientServerPage& page, int row, int column) {
   return page.GridModel()->index(row, column).data().toString();
 }
 
+// A header's caption; the grid shows it on two lines.
+QString Header(const TClientServerPage& page, int column) {
+  return page.GridModel()->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString().replace('\n', ' ');
+}
+
 std::vector<std::string> Column(const TClientServerPage& page, int column) {
   std::vector<std::string> out;
   for (const ClientServerRow& row : page.Table().Rows()) out.push_back(row[static_cast<size_t>(column)]);
@@ -98,8 +103,8 @@ class ClientServerPageTest : public QObject {
     QCOMPARE(page.GridModel()->rowCount(), static_cast<int>(expected.RowCount()));
     QCOMPARE(page.GridModel()->columnCount(), 18);
     QCOMPARE(page.TotalConversations()->text(), QString("%1 Conversations Analyzed").arg(expected.RowCount()));
-    QCOMPARE(page.GridModel()->headerData(12, Qt::Horizontal, Qt::DisplayRole).toString(), QString("Pkts Clt<->Svr"));
-    QCOMPARE(page.GridModel()->headerData(16, Qt::Horizontal, Qt::DisplayRole).toString(), QString("Clt->Svr Thput*"));
+    QCOMPARE(Header(page, 12), QString("Pkts Clt<->Svr"));
+    QCOMPARE(Header(page, 16), QString("Clt->Svr Thput*"));
     QCOMPARE(page.Memo(2)->toPlainText().split('\n').first(),
              QString("A = Low Server to Client Throughput - %1").arg(expected.Totals()[0]));
     QCOMPARE(page.Memo(4)->toPlainText(),
@@ -309,8 +314,8 @@ class ClientServerPageTest : public QObject {
     const QString both = Cell(page, 0, kCsColBytes);
     page.PacketsBytesComboBox()->setCurrentIndex(1);
     emit page.PacketsBytesComboBox()->activated(1);
-    QCOMPARE(page.GridModel()->headerData(12, Qt::Horizontal, Qt::DisplayRole).toString(), QString("Pkts Clt->Svr"));
-    QCOMPARE(page.GridModel()->headerData(13, Qt::Horizontal, Qt::DisplayRole).toString(), QString("Bytes Clt->Svr"));
+    QCOMPARE(Header(page, 12), QString("Pkts Clt->Svr"));
+    QCOMPARE(Header(page, 13), QString("Bytes Clt->Svr"));
     QCOMPARE(page.Top10ComboBox()->currentIndex(), static_cast<int>(kCsColBytes));
     const std::vector<std::string> bytes = Column(page, kCsColBytes);
     QVERIFY(NumbersSorted(bytes, true));

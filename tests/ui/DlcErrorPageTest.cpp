@@ -2,13 +2,14 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QClipboard>
-#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QtTest>
@@ -26,9 +27,9 @@ using ui::TDlcErrorPage;
 
 namespace {
 
-QStringList ListEntries(QComboBox* list) {
+QStringList ListEntries(QListWidget* list) {
   QStringList out;
-  for (int i = 0; i < list->count(); ++i) out << list->itemText(i);
+  for (int i = 0; i < list->count(); ++i) out << list->item(i)->text();
   return out;
 }
 
@@ -129,7 +130,9 @@ class DlcErrorPageTest : public QObject {
     QCOMPARE(line.size(), 2);
     QVERIFY(line[0].startsWith('*') && line[1].startsWith('*'));
     QVERIFY(line[0].endsWith("/2") && line[1].endsWith("/1"));
-    QCOMPARE(page.List("LineList")->currentIndex(), 0);  // the list shows its first entry
+    // The list shows its entries from the first, every one of them in its tooltip.
+    QCOMPARE(page.List("LineList")->horizontalScrollBar()->value(), 0);
+    QCOMPARE(page.List("LineList")->toolTip(), line.join('\n'));
     QCOMPARE(page.SoftErrorMemo()->toPlainText(),
              QString("1 station (marked by an *) has had multiple upstream neighbors."));
 

@@ -125,7 +125,8 @@ class MainFormTest : public QObject {
     QCOMPARE(f.Action("OpenBtn")->toolTip(), QString("Open a new analyzer trace file"));
     QCOMPARE(f.Action("Reopen1")->statusTip(), QString("Reopen a previosly opened analyzer trace file"));
     QCOMPARE(f.Action("Print1")->shortcut(), QKeySequence("Ctrl+P"));
-    QCOMPARE(f.Action("PrintBtn")->toolTip(), QString("Print selected windows"));
+    // Until the print selection window exists its button says so.
+    QVERIFY(f.Action("PrintBtn")->toolTip().startsWith("Print selected windows"));
     QCOMPARE(f.Action("PrinterSetup1")->statusTip(), QString("Choose a printer and its properties"));
     QCOMPARE(f.Action("Exit1")->text(), QString("E&xit"));
     QCOMPARE(f.Action("Exit1")->shortcut(), QKeySequence("Ctrl+X"));
@@ -138,7 +139,8 @@ class MainFormTest : public QObject {
     QCOMPARE(f.Action("VisitWebSite1")->text(), QString("Visit Vexl Group's &Web Site"));
     QCOMPARE(f.Action("About1")->statusTip(), QString("Display About Box & technical support info"));
     QCOMPARE(f.Action("AnalyzeBtn")->toolTip(), QString("Halvex Toolbox"));
-    QCOMPARE(f.Action("NetworkBtn")->toolTip(), QString("Network Peer Map And Statistics"));
+    // The peer map window does not exist yet: its button says so after its hint.
+    QVERIFY(f.Action("NetworkBtn")->toolTip().startsWith("Network Peer Map And Statistics"));
     QCOMPARE(f.Action("BrisqonBtn")->toolTip(), QString("Brisqon(tm) Settings"));
   }
 

@@ -37,8 +37,8 @@ class ProgramSettingsTest : public QObject {
     QCOMPARE(s.chart.Type, ChartType::kPie);
     QCOMPARE(s.chart.Units, ChartUnits::kPercent);
     QVERIFY(s.chart.Gradient && s.chart.Title && s.chart.Values && s.chart.Legend && s.chart.View3D);
-    QCOMPARE(s.chart.TopColor, 16777215u);
-    QCOMPARE(s.chart.BottomColor, 65535u);
+    QCOMPARE(s.chart.TopColor, kChartDefaultTop);
+    QCOMPARE(s.chart.BottomColor, kChartDefaultBottom);
     QCOMPARE(s.visualizer, VisualizerSettings{});
     QCOMPARE(s.visualizer.sendColor, 16711680);
     QCOMPARE(s.visualizer.receiveColor, 8421376);

@@ -13,6 +13,7 @@
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QStyle>
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <QTextDocument>
@@ -20,12 +21,13 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "analysis/GridRows.h"
 #include "analysis/ProtocolTable.h"
 #include "naming/TextFormat.h"
 #include "naming/VendorTable.h"
+#include "ui/main/InfoWindows.h"
 #include "ui/widgets/GridView.h"
 #include "ui/widgets/Icons.h"
-#include "ui/main/InfoWindows.h"
 #include "ui/widgets/UiText.h"
 
 namespace corvanta::ui {
@@ -101,14 +103,20 @@ QVariant ClientServerGridModel::data(const QModelIndex& index, int role) const {
         return kMarkedCellColor;
       return {};
     case kMarkRole: return column < kMarkColumns && IsMark(cell);
+    case Qt::ToolTipRole:
+      // Names and protocols may be elided in their columns: the tooltip has them whole.
+      if (column == kCsColClient || column == kCsColServer || column == kCsColProtocol) return ToQ(cell);
+      return {};
     default: return {};
   }
 }
 
 QVariant ClientServerGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
   if (orientation != Qt::Horizontal || section < 0 || section >= kCsVisibleColumns) return {};
-  if (role == Qt::DisplayRole) return ToQ(table_.Headers()[static_cast<size_t>(section)]);
+  // Two lines, so a column is as wide as its cells rather than its caption.
+  if (role == Qt::DisplayRole) return ToQ(TwoLineHeader(table_.Headers()[static_cast<size_t>(section)]));
   if (role == Qt::TextAlignmentRole) return QVariant::fromValue(ColumnAlignment(section));
+  if (role == Qt::ToolTipRole) return ToQ(std::string(kCsColumnHints[static_cast<size_t>(section)]));
   return {};
 }
 
@@ -182,6 +190,11 @@ TClientServerPage::TClientServerPage(QWidget* parent) : QWidget(parent) {
   copyButton_->setIconSize(QSize(20, 20));
   copyButton_->setToolTip(ToQ(std::string(kCopyTableHint)));
   copyButton_->setStatusTip(copyButton_->toolTip());
+  auto* sortLabel = new QLabel("Sort by:", csPanel_);
+  sortLabel->setObjectName("SortByLabel");
+  sortLabel->setBuddy(top10_);
+  top10_->setToolTip("Column to sort by; a click on a column's header sorts by it as well");
+  bar->addWidget(sortLabel);
   bar->addWidget(top10_);
   bar->addWidget(ascending_);
   bar->addWidget(descending_);
@@ -199,6 +212,8 @@ TClientServerPage::TClientServerPage(QWidget* parent) : QWidget(parent) {
   gridModel_ = new ClientServerGridModel(table_, this);
   grid_->setModel(gridModel_);
   MakeStringGrid(*grid_);
+  MakeHeaderSortable(*grid_);
+  MakeTwoLineHeader(*grid_);
   grid_->horizontalHeader()->setMinimumSectionSize(8);
   grid_->setItemDelegate(new CheckMarkDelegate(grid_));
   grid_->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -207,7 +222,17 @@ TClientServerPage::TClientServerPage(QWidget* parent) : QWidget(parent) {
   auto* legend = new QHBoxLayout;
   totalConversations_ = new QLabel("0 Conversations Analyzed.", csPanel_);
   totalConversations_->setObjectName("TotalConversations");
-  top->addWidget(totalConversations_);
+  notListed_ = new QLabel(csPanel_);
+  notListed_->setObjectName("NotListedLabel");
+  notListed_->setWordWrap(true);
+  notListed_->setToolTip(
+      "Conversations of the trace that have no row: sent to a broadcast or multicast address, without a request, "
+      "of a protocol the analysis does not measure, or requests without an answer it can pair");
+  auto* counts = new QHBoxLayout;
+  counts->addWidget(totalConversations_);
+  counts->addSpacing(16);
+  counts->addWidget(notListed_, 1);
+  top->addLayout(counts);
   for (int i = 0; i < 3; ++i) {
     auto* memo = new QPlainTextEdit(csPanel_);
     memo->setObjectName(QString("Memo%1").arg(i + 2));
@@ -227,6 +252,7 @@ TClientServerPage::TClientServerPage(QWidget* parent) : QWidget(parent) {
 
   popup_ = new QMenu(this);
   popup_->setObjectName("CSPopUp");
+  popup_->setToolTipsVisible(true);
   toolboxItem_ = popup_->addAction("&Halvex ToolBox");
   toolboxItem_->setObjectName("Toolbox1");
   toolboxItem_->setEnabled(false);
@@ -244,6 +270,7 @@ TClientServerPage::TClientServerPage(QWidget* parent) : QWidget(parent) {
   connect(ascending_, &QRadioButton::clicked, this, [this] { SortBtnClick(false); });
   connect(descending_, &QRadioButton::clicked, this, [this] { SortBtnClick(false); });
   connect(grid_, &QTableView::doubleClicked, this, [this](const QModelIndex&) { SortBtnClick(false); });
+  connect(grid_->horizontalHeader(), &QHeaderView::sectionClicked, this, &TClientServerPage::HeaderClick);
   connect(packetsBytes_, &QComboBox::activated, this, [this](int) { Rebuild(); });
   connect(smartNames_, &QCheckBox::clicked, this, &TClientServerPage::NamesClick);
   connect(showIpxOui_, &QCheckBox::clicked, this, &TClientServerPage::NamesClick);
@@ -266,7 +293,10 @@ void TClientServerPage::SetAnalyzingWindow(TProgress* window, int closeDelayMs) 
   closeDelayMs_ = std::max(0, closeDelayMs);
 }
 
-void TClientServerPage::SetToolboxAvailable(bool available) { toolboxItem_->setEnabled(available); }
+void TClientServerPage::SetToolboxAvailable(bool available) {
+  toolboxItem_->setEnabled(available);
+  toolboxItem_->setToolTip(available ? QString() : "The Halvex ToolBox is not available yet");
+}
 
 void TClientServerPage::SetTrace(const ClientServerInputs& inputs) {
   inputs_ = inputs;
@@ -277,6 +307,7 @@ void TClientServerPage::SetTrace(const ClientServerInputs& inputs) {
 void TClientServerPage::ResetHeader() {
   showIpxOui_->setVisible(inputs_.hasIpx);
   top10_->setCurrentIndex(-1);
+  ShowSortArrow(*grid_, -1, true);
   // No rows and no memory of the last sort until the build is over.
   gridModel_->BeginRebuild();
   table_ = ClientServerTable();
@@ -353,6 +384,7 @@ void TClientServerPage::UpdateServerGrid() {
   }
   requested_ = {};
   totalConversations_->setText(ToQ(table_.ConversationsCaption()));
+  notListed_->setText(ToQ(table_.NotListedText()));
   AutoSizeColumns();
   ShowLegend();
   if (topRow >= 0 && topRow < gridModel_->rowCount()) grid_->verticalScrollBar()->setValue(topRow);
@@ -373,7 +405,21 @@ void TClientServerPage::Timer100msTimer() {
 }
 
 void TClientServerPage::AutoSizeColumns() {
-  grid_->resizeColumnsToContents();
+  // Each column as wide as its cells, its header's words on two lines at most; names and
+  // protocols are elided past a width (their tooltips give them whole), so the response and
+  // throughput columns are in view at the default window size.
+  const QFontMetrics header = grid_->horizontalHeader()->fontMetrics();
+  const int margin = 2 * grid_->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, grid_) + 4;
+  const int nameCap = grid_->fontMetrics().horizontalAdvance("192.168.10.10") + 8;
+  const int protocolCap = grid_->fontMetrics().horizontalAdvance("TCP/Port 1034<->HTT") + 8;
+  for (int c = kMarkColumns; c < kCsVisibleColumns; ++c) {
+    const QString text = gridModel_->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
+    int width =
+        std::max(static_cast<QAbstractItemView*>(grid_)->sizeHintForColumn(c), HeaderTextWidth(header, text) + margin);
+    if (c == kCsColClient || c == kCsColServer) width = std::min(width, nameCap);
+    if (c == kCsColProtocol) width = std::min(width, protocolCap);
+    grid_->setColumnWidth(c, width);
+  }
   // The mark columns are as wide as the check mark less one pixel.
   const int width = MakeCheckMark().width() - 1;
   for (int c = 0; c < kMarkColumns; ++c) grid_->setColumnWidth(c, width);
@@ -409,8 +455,19 @@ void TClientServerPage::SortBtnClick(bool fromCombo) {
   SortBy(column);
 }
 
+void TClientServerPage::HeaderClick(int column) {
+  if (building_ || gridModel_->rowCount() == 0 || column < 0 || column >= kCsVisibleColumns) return;
+  const bool ascending = HeaderClickAscending(*grid_, column);
+  (ascending ? ascending_ : descending_)->setChecked(true);
+  const QModelIndex current = grid_->currentIndex();
+  grid_->setCurrentIndex(gridModel_->index(current.isValid() ? current.row() : 0, column));
+  top10_->setCurrentIndex(column);
+  SortBy(column);
+}
+
 void TClientServerPage::SortBy(int column) {
   if (column < 0 || column >= kCsVisibleColumns) return;
+  ShowSortArrow(*grid_, column, ascending_->isChecked());
   QApplication::setOverrideCursor(Qt::WaitCursor);
   const int topRow = grid_->rowAt(0);
   if (table_.Sort(column, ascending_->isChecked())) {

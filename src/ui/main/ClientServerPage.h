@@ -81,6 +81,8 @@ class TClientServerPage : public QWidget, public PageEditing {
   void UpdateServerGrid();
   // Sorts by the Top10ComboBox entry (fromCombo) or by the grid's selected column.
   void SortBtnClick(bool fromCombo);
+  // A click on a column's header: sorts by it, the other way round when it was sorted last.
+  void HeaderClick(int column);
   // The selected row becomes the conversation the toolbox is asked for.
   void ServerGridClick();
 
@@ -102,6 +104,8 @@ class TClientServerPage : public QWidget, public PageEditing {
   QCheckBox* SmartNames() const { return smartNames_; }
   QCheckBox* ShowIPXOUI() const { return showIpxOui_; }
   QLabel* TotalConversations() const { return totalConversations_; }
+  // How many conversations of the trace are not rows, and why.
+  QLabel* NotListedLabel() const { return notListed_; }
   QWidget* CSPanel() const { return csPanel_; }
   QWidget* NoCSPackets() const { return noPackets_; }
   QPlainTextEdit* Memo(int number) const;  // 2, 3 or 4
@@ -142,6 +146,7 @@ class TClientServerPage : public QWidget, public PageEditing {
   QCheckBox* showIpxOui_ = nullptr;
   QToolButton* copyButton_ = nullptr;
   QLabel* totalConversations_ = nullptr;
+  QLabel* notListed_ = nullptr;
   std::array<QPlainTextEdit*, 3> memos_{};
   QMenu* popup_ = nullptr;
   QAction* toolboxItem_ = nullptr;

@@ -4,20 +4,25 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QClipboard>
-#include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QTabWidget>
+#include <QTextDocument>
 #include <QToolButton>
+#include <QToolTip>
 #include <QVBoxLayout>
 
+#include "decode/TraceStatistics.h"
 #include "ui/widgets/GridView.h"
 #include "ui/widgets/Icons.h"
 #include "ui/widgets/UiText.h"
@@ -101,6 +106,36 @@ QGroupBox* ColorKey(const char* name, const auto& entries, uint32_t deinsertedCo
 TRingMapView::TRingMapView(QWidget* parent) : QWidget(parent) {
   setObjectName("RingMapPaintBox");
   setMinimumSize(300, 240);
+  setMouseTracking(true);
+}
+
+bool TRingMapView::event(QEvent* e) {
+  if (e->type() == QEvent::ToolTip) {
+    const QPoint pos = static_cast<QHelpEvent*>(e)->pos();
+    const QFontMetrics fm(LabelFont());
+    // The station whose point or label is under the pointer.
+    for (const RingMapLabelDraw& label : drawing_.Labels) {
+      const QRect text(label.TextOrigin.X - 2, label.TextOrigin.Y - 1, fm.horizontalAdvance(ToQ(label.Text)) + 4,
+                       fm.height() + 2);
+      const QPoint d = pos - QPoint(label.Point.X, label.Point.Y);
+      if ((text.contains(pos) || d.manhattanLength() <= 6) && label.Entry >= 1 &&
+          static_cast<size_t>(label.Entry) <= stations_.size()) {
+        QToolTip::showText(static_cast<QHelpEvent*>(e)->globalPos(),
+                           ToQ(RingStationTip(stations_[static_cast<size_t>(label.Entry - 1)])), this);
+        return true;
+      }
+    }
+    QToolTip::hideText();
+    e->ignore();
+    return true;
+  }
+  return QWidget::event(e);
+}
+
+QFont TRingMapView::LabelFont() const {
+  QFont font(Q(kRingMapFont));
+  font.setPointSize(std::max(1, drawing_.FontSize));
+  return font;
 }
 
 void TRingMapView::SetStations(std::vector<RingMapStation> stations) {
@@ -129,29 +164,40 @@ RingMapDrawing TRingMapView::Layout() const {
 
 void TRingMapView::paintEvent(QPaintEvent*) {
   QPainter p(this);
-  p.fillRect(rect(), palette().color(QPalette::Window));
+  // A white canvas; each label stands on a plate that contrasts with its colour.
+  p.fillRect(rect(), Qt::white);
   drawing_ = Layout();
   if (stations_.empty()) return;
   p.setRenderHint(QPainter::Antialiasing);
   p.setPen(QPen(ToQColor(drawing_.RingColor), drawing_.RingPenWidth));
   p.setBrush(Qt::NoBrush);
-  p.drawEllipse(QPoint(drawing_.Center.X, drawing_.Center.Y), drawing_.Radius, drawing_.Radius);
+  p.drawEllipse(QPoint(drawing_.Center.X, drawing_.Center.Y), drawing_.RadiusX, drawing_.Radius);
   for (const RingMapLine& line : drawing_.Lines) {
-    p.setPen(QPen(ToQColor(line.Color), 1));
+    p.setPen(QPen(ToQColor(line.Color), 3, Qt::SolidLine, Qt::RoundCap));
     p.drawLine(line.From.X, line.From.Y, line.To.X, line.To.Y);
   }
-  QFont font(Q(kRingMapFont));
-  font.setPointSize(std::max(1, drawing_.FontSize));
+  const QFont font = LabelFont();
   p.setFont(font);
   const QFontMetrics fm(font);
   for (const RingMapLabelDraw& label : drawing_.Labels) {
     const QColor color = ToQColor(label.Color);
+    const QString text = ToQ(label.Text);
+    const QRect plate(label.TextOrigin.X - 2, label.TextOrigin.Y, fm.horizontalAdvance(text) + 4, fm.height());
+    if (drawing_.Staggered) {
+      // A thin leader joins an outer label to its station.
+      p.setPen(QPen(palette().color(QPalette::Mid), 1));
+      const int x = plate.left() > label.Point.X ? plate.left() : plate.right();
+      p.drawLine(label.Point.X, label.Point.Y, x, plate.center().y());
+    }
+    p.setPen(Qt::NoPen);
+    p.setBrush(ToQColor(label.Plate));
+    p.drawRoundedRect(plate, 3, 3);
     // A station's place on the ring, in its label's colour.
-    p.setPen(QPen(palette().color(QPalette::Shadow), 1));
+    p.setPen(QPen(Qt::black, 1));
     p.setBrush(color);
-    p.drawEllipse(QPoint(label.Point.X, label.Point.Y), 2, 2);
+    p.drawEllipse(QPoint(label.Point.X, label.Point.Y), 3, 3);
     p.setPen(color);
-    p.drawText(QPoint(label.TextOrigin.X, label.TextOrigin.Y + fm.ascent()), ToQ(label.Text));
+    p.drawText(QPoint(label.TextOrigin.X, label.TextOrigin.Y + fm.ascent()), text);
   }
 }
 
@@ -209,7 +255,9 @@ QWidget* TDlcErrorPage::BuildEthernetPanel() {
   layout->addWidget(summary, 0);
 
   auto* right = new QVBoxLayout;
+  ethernetRight_ = right;
   auto* collisions = new QGroupBox(Q(kCollisionAnalysisCaption), panel);
+  collisionGroup_ = collisions;
   collisions->setObjectName("CollisionGroupBox");
   auto* grid = new QGridLayout(collisions);
   for (size_t c = 0; c < kCollisionColumns.size(); ++c)
@@ -238,6 +286,7 @@ QWidget* TDlcErrorPage::BuildEthernetPanel() {
   right->addWidget(collisions);
   notes_ = Memo("EthernetNotesMemo", panel);
   right->addWidget(notes_, 1);
+  right->addStretch(0);
   layout->addLayout(right, 1);
   return panel;
 }
@@ -334,9 +383,19 @@ QWidget* TDlcErrorPage::BuildSoftErrorPage() {
     columns->addWidget(HintLabel(info.Label, info.Hint, page), row, 0);
     columns->addWidget(CountBox(QString("%1TotalTextBox").arg(kSoftErrorNames[i].box), page), row, 1);
     columns->addWidget(CountBox(QString("%1StationsTextBox").arg(kSoftErrorNames[i].box), page), row, 2);
-    auto* list = new QComboBox(page);
+    // The entries stand side by side on one line, read without opening anything; a long list
+    // scrolls sideways and its tooltip holds every entry.
+    auto* list = new QListWidget(page);
     list->setObjectName(kSoftErrorNames[i].list);
-    list->setMinimumContentsLength(40);
+    list->setFlow(QListView::LeftToRight);
+    list->setWrapping(false);
+    list->setSpacing(2);
+    list->setSelectionMode(QAbstractItemView::NoSelection);
+    list->setFocusPolicy(Qt::NoFocus);
+    list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    list->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    list->setFixedHeight(list->fontMetrics().height() + 14 + list->horizontalScrollBar()->sizeHint().height());
+    list->setMinimumWidth(list->fontMetrics().averageCharWidth() * 40);
     columns->addWidget(list, row, 3);
     ++row;
   }
@@ -350,7 +409,7 @@ QWidget* TDlcErrorPage::BuildSoftErrorPage() {
 }
 
 QLineEdit* TDlcErrorPage::TextBox(const QString& name) const { return findChild<QLineEdit*>(name); }
-QComboBox* TDlcErrorPage::List(const QString& name) const { return findChild<QComboBox*>(name); }
+QListWidget* TDlcErrorPage::List(const QString& name) const { return findChild<QListWidget*>(name); }
 QProgressBar* TDlcErrorPage::Gauge(int row) const {
   return row >= 1 && row <= static_cast<int>(kCollisionTableRows) ? gauges_[static_cast<size_t>(row - 1)] : nullptr;
 }
@@ -383,6 +442,26 @@ void TDlcErrorPage::FillEthernet() {
   TextBox("RuntTextBox")->setText(ToQ(ethernet_.RuntShort));
   TextBox("LongTextBox")->setText(ToQ(ethernet_.LongJabber));
   TextBox("FragmentTextBox")->setText(ToQ(ethernet_.Fragment));
+  // A count above zero stands out from the zeros around it.
+  for (const char* name : {"FCSTextBox", "RuntTextBox", "LongTextBox", "FragmentTextBox"}) {
+    QLineEdit* box = TextBox(name);
+    const bool errors = !box->text().isEmpty() && box->text() != "0";
+    QFont font = box->font();
+    font.setBold(errors);
+    box->setFont(font);
+    QPalette palette = box->palette();
+    palette.setColor(QPalette::Text, errors ? QColor(180, 0, 0) : this->palette().color(QPalette::Text));
+    box->setPalette(palette);
+  }
+  // Without collision fragments the five empty rows give way to the note that says so.
+  const bool fragments = statistics_ && statistics_->TraceStats[kStatCollisions].Value > 0;
+  collisionGroup_->setVisible(fragments);
+  notes_->setMaximumHeight(fragments ? QWIDGETSIZE_MAX
+                                     : notes_->fontMetrics().lineSpacing() * 2 +
+                                           2 * static_cast<int>(notes_->document()->documentMargin()) +
+                                           2 * notes_->frameWidth());
+  ethernetRight_->setStretch(ethernetRight_->indexOf(notes_), fragments ? 1 : 0);
+  ethernetRight_->setStretch(ethernetRight_->count() - 1, fragments ? 0 : 1);
   for (size_t i = 0; i < kCollisionTableRows; ++i) {
     const CollisionRow& row = ethernet_.Collisions[i];
     sources_[i]->setText(ToQ(row.Source));
@@ -405,10 +484,15 @@ void TDlcErrorPage::FillTokenRing() {
     const SoftErrorList& list = softErrors_.List(kSoftErrorRows[i].Kind);
     TextBox(QString("%1TotalTextBox").arg(kSoftErrorNames[i].box))->setText(ToQ(list.Total));
     TextBox(QString("%1StationsTextBox").arg(kSoftErrorNames[i].box))->setText(ToQ(list.Stations));
-    QComboBox* box = List(kSoftErrorNames[i].list);
+    QListWidget* box = List(kSoftErrorNames[i].list);
     box->clear();
-    for (const std::string& entry : list.Entries) box->addItem(ToQ(entry));
-    box->setCurrentIndex(list.Entries.empty() ? -1 : 0);
+    QStringList entries;
+    for (const std::string& entry : list.Entries) entries << ToQ(entry);
+    for (const QString& entry : entries) {
+      auto* item = new QListWidgetItem(entry, box);
+      item->setToolTip(entry);
+    }
+    box->setToolTip(entries.join('\n'));
   }
   softNotes_->setPlainText(MemoText(softErrors_.Notes));
   ringCaption_->setText(Q(corvanta::RingMapCaption(static_cast<int>(stations.size()))));

@@ -10,14 +10,15 @@
 
 class QButtonGroup;
 class QCheckBox;
-class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QListWidget;
 class QPlainTextEdit;
 class QProgressBar;
 class QTabWidget;
 class QToolButton;
+class QVBoxLayout;
 
 namespace corvanta::ui {
 
@@ -36,8 +37,12 @@ class TRingMapView : public QWidget {
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+  // A station's tooltip: its address, name and role.
+  bool event(QEvent* event) override;
 
  private:
+  QFont LabelFont() const;
+
   std::vector<RingMapStation> stations_;
   RingMapOptions options_;
   RingMapDrawing drawing_;
@@ -70,7 +75,7 @@ class TDlcErrorPage : public QWidget, public PageEditing {
   QPlainTextEdit* EthernetNotesMemo() const { return notes_; }
   QPlainTextEdit* SoftErrorMemo() const { return softNotes_; }
   QLineEdit* TextBox(const QString& name) const;
-  QComboBox* List(const QString& name) const;
+  QListWidget* List(const QString& name) const;
   QProgressBar* Gauge(int row) const;  // 1..5
   QLabel* Source(int row) const;       // 1..5
   QButtonGroup* StationIDRadioGroup() const { return stationId_; }
@@ -108,6 +113,8 @@ class TDlcErrorPage : public QWidget, public PageEditing {
   QToolButton* copyRingMapButton_ = nullptr;
   QCheckBox* byOui_ = nullptr;
   QToolButton* copyButton_ = nullptr;
+  QGroupBox* collisionGroup_ = nullptr;
+  QVBoxLayout* ethernetRight_ = nullptr;
   QPlainTextEdit* notes_ = nullptr;
   QPlainTextEdit* softNotes_ = nullptr;
   std::array<QLabel*, kCollisionTableRows> sources_{};

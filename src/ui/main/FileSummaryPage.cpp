@@ -8,8 +8,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "ui/widgets/UiText.h"
 
@@ -40,18 +42,22 @@ QLineEdit* TFileSummaryPage::AddBox(const QString& name) {
   box->setFocusPolicy(Qt::ClickFocus);
   box->setAlignment(Qt::AlignRight);
   box->setText("0");
-  box->setMinimumWidth(box->fontMetrics().horizontalAdvance("99,999,999") + 12);
+  // A count box keeps its natural width however wide the window.
+  box->setFixedWidth(box->fontMetrics().horizontalAdvance("999,999,999") + 14);
   return box;
 }
 
-QProgressBar* TFileSummaryPage::AddBar(const QString& name) {
+QProgressBar* TFileSummaryPage::AddBar(const QString& name, int width) {
   auto* bar = new QProgressBar(this);
   bar->setObjectName(name);
   bar->setRange(0, 100);
   bar->setValue(0);
-  bar->setTextVisible(false);
-  bar->setFixedHeight(14);
-  bar->setMinimumWidth(40);
+  // The bar says its percent, so 1% does not read as an empty bar.
+  bar->setTextVisible(true);
+  bar->setFormat("%p%");
+  bar->setAlignment(Qt::AlignCenter);
+  bar->setFixedSize(std::max(width, bar->fontMetrics().horizontalAdvance("100%") + 16),
+                    bar->fontMetrics().height() + 4);
   return bar;
 }
 
@@ -67,12 +73,25 @@ TFileSummaryPage::TFileSummaryPage(QWidget* parent) : QWidget(parent) {
       {"Analyzer", "FileAnalyzerTextBox"}, {"Interface", "FileTopologyTextBox"}, {"Bandwidth", "FileBandwidthTextBox"},
       {"File Date", "FileDateTextBox"},    {"File Size", "FileSizeTextBox"},     {"Duration", "FileDurationTextBox"},
       {"Comment", "FileComment"}};
+  const int attributeWidth = fontMetrics().horizontalAdvance("Wed, 30 Sep 2026 23:59:59.999") + 40;
   for (const auto& [label, name] : attributeRows) {
     QLineEdit* box = AddBox(name);
     box->setAlignment(Qt::AlignLeft);
-    box->setMinimumWidth(200);
+    box->setFixedWidth(attributeWidth);
     form->addRow(label, box);
+    // The capture's own start stands beside the file's date.
+    if (QString(name) == "FileDateTextBox") {
+      QLineEdit* first = AddBox("FirstFrameTextBox");
+      first->setAlignment(Qt::AlignLeft);
+      first->setFixedWidth(attributeWidth);
+      first->setToolTip("Date and time of the first frame, as the analyzer recorded it");
+      first->clear();
+      auto* firstLabel = new QLabel("First Frame", attributes);
+      firstLabel->setToolTip(first->toolTip());
+      form->addRow(firstLabel, first);
+    }
   }
+  form->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
   grid->addWidget(attributes, 0, 0);
 
   // Frame Statistics.
@@ -103,7 +122,12 @@ TFileSummaryPage::TFileSummaryPage(QWidget* parent) : QWidget(parent) {
     fs->addWidget(AddBar(rows[r][3]), r + 1, 4);
     fs->addWidget(AddBox(rows[r][4]), r + 1, 5);
     fs->addWidget(AddBox(rows[r][5]), r + 1, 6);
+    Bar(rows[r][1])->setToolTip("Percent of all frames");
+    Bar(rows[r][3])->setToolTip("Percent of all bytes");
   }
+  // The Station row's sizes are those of the whole trace.
+  TextBox("AveUnicastTextBox")->setToolTip("Average size of all frames in the trace, group frames included");
+  TextBox("LargestUnicastTextBox")->setToolTip("Largest of all frames in the trace, group frames included");
   fs->addWidget(AddBox("TotalPacketsTextBox"), 4, 1);
   fs->addWidget(AddBox("TotalBytesTextBox"), 4, 3);
   checksumOffload_ = new QLabel(frames);
@@ -132,9 +156,17 @@ TFileSummaryPage::TFileSummaryPage(QWidget* parent) : QWidget(parent) {
   selLayout->addWidget(broadcastOnly);
   selLayout->addStretch();
   mu->addWidget(selection, 0, 0, 1, 4);
-  mu->addWidget(Heading("Bandwidth", {}, mediaGroup_), 1, 1);
-  mu->addWidget(Heading("Bytes/Sec", {}, mediaGroup_), 1, 2);
-  mu->addWidget(Heading("Frms/Sec", {}, mediaGroup_), 1, 3);
+  mu->addWidget(Heading("Bandwidth", "Share of the bandwidth, measured second by second", mediaGroup_), 1, 1);
+  mu->addWidget(Heading("Bytes/Sec",
+                        "Average: all bytes divided by the seconds with traffic (gaps without frames do not "
+                        "count); Peak: the most bytes in one second",
+                        mediaGroup_),
+                1, 2);
+  mu->addWidget(Heading("Frms/Sec",
+                        "Average: all frames divided by the seconds with traffic (gaps without frames do not "
+                        "count); Peak: the most frames in one second",
+                        mediaGroup_),
+                1, 3);
   mu->addWidget(MakeLabel("Average", "Average bandwdith consumed", mediaGroup_), 2, 0);
   mu->addWidget(MakeLabel("Peak", "Peak bandwidth in one second", mediaGroup_), 3, 0);
   mu->addWidget(AddBox("AveBandwidthTextBox"), 2, 1);
@@ -143,8 +175,14 @@ TFileSummaryPage::TFileSummaryPage(QWidget* parent) : QWidget(parent) {
   mu->addWidget(AddBox("PeakBandwidthTextBox"), 3, 1);
   mu->addWidget(AddBox("PeakBpsTextBox"), 3, 2);
   mu->addWidget(AddBox("PeakPpsTextBox"), 3, 3);
-  mu->setRowStretch(4, 1);
+  graphButton_ = new QPushButton("Utilization Graph...", mediaGroup_);
+  graphButton_->setObjectName("UtilizationGraphBtn");
+  graphButton_->setToolTip("Utilization second by second over the whole capture");
+  graphButton_->setEnabled(false);
+  mu->addWidget(graphButton_, 4, 1, 1, 3, Qt::AlignRight);
+  mu->setRowStretch(5, 1);
   connect(mediaSelection_, &QButtonGroup::idClicked, this, [this](int) { emit MediaUtilSelectionClick(); });
+  connect(graphButton_, &QPushButton::clicked, this, &TFileSummaryPage::UtilizationGraphClick);
   grid->addWidget(mediaGroup_, 1, 0);
 
   // DLC Encapsulation Types.
@@ -165,14 +203,22 @@ TFileSummaryPage::TFileSummaryPage(QWidget* parent) : QWidget(parent) {
   for (const auto& [label, box, bar] : encapRows) {
     en->addWidget(label, r, 0);
     en->addWidget(AddBox(box), r, 1);
-    en->addWidget(AddBar(bar), r, 2);
+    en->addWidget(AddBar(bar, 160), r, 2);
+    Bar(bar)->setToolTip("Percent of all frames");
+    // A hidden row keeps its room, so the other rows stand where they stand on Ethernet.
+    for (QWidget* w : std::initializer_list<QWidget*>{label, TextBox(box), Bar(bar)}) {
+      QSizePolicy policy = w->sizePolicy();
+      policy.setRetainSizeWhenHidden(true);
+      w->setSizePolicy(policy);
+    }
     ++r;
   }
   en->setRowStretch(r, 1);
-  en->setColumnStretch(2, 1);
+  en->setColumnStretch(3, 1);
   grid->addWidget(encaps, 1, 1);
   grid->setRowStretch(2, 1);
-  grid->setColumnStretch(1, 1);
+  // Wide windows leave the room at the right instead of stretching boxes and bars.
+  grid->setColumnStretch(2, 1);
 
   ClearFileAttributes();
 }
@@ -182,7 +228,7 @@ QProgressBar* TFileSummaryPage::Bar(const QString& name) const { return findChil
 
 void TFileSummaryPage::ClearFileAttributes() {
   for (const char* name : {"FileAnalyzerTextBox", "FileTopologyTextBox", "FileBandwidthTextBox", "FileDateTextBox",
-                           "FileSizeTextBox", "FileComment"})
+                           "FirstFrameTextBox", "FileSizeTextBox", "FileComment"})
     TextBox(name)->clear();
   TextBox("FileDurationTextBox")->setText(kNoDurationText);
 }
@@ -195,7 +241,11 @@ void TFileSummaryPage::SetFileAttributes(const FileAttributeTexts& t) {
   TextBox("FileSizeTextBox")->setText(t.size);
   TextBox("FileDurationTextBox")->setText(t.duration);
   TextBox("FileComment")->setText(t.comment);
-  for (const char* name : {"FileAnalyzerTextBox", "FileDateTextBox", "FileComment"})
+  TextBox("FirstFrameTextBox")->setText(t.firstFrame);
+  // A text longer than its box is read whole in the tooltip.
+  TextBox("FileComment")->setToolTip(t.comment);
+  TextBox("FileAnalyzerTextBox")->setToolTip(t.analyzer);
+  for (const char* name : {"FileAnalyzerTextBox", "FileDateTextBox", "FirstFrameTextBox", "FileComment"})
     TextBox(name)->setCursorPosition(0);
 }
 
@@ -255,6 +305,8 @@ void TFileSummaryPage::ShowEncapsulationTypes(const EncapsulationTypes& e) {
     Bar(bar)->setVisible(row->visible);
   }
 }
+
+void TFileSummaryPage::SetGraphAvailable(bool on) { graphButton_->setEnabled(on); }
 
 void TFileSummaryPage::SetMulticastLabel(const QString& text) { multicastLabel_->setText(text); }
 

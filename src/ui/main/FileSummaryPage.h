@@ -9,6 +9,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QProgressBar;
+class QPushButton;
 
 namespace corvanta::ui {
 
@@ -20,6 +21,7 @@ struct FileAttributeTexts {
   QString size;
   QString duration;
   QString comment;
+  QString firstFrame;
 };
 
 // The "File Summary" page: file attributes, frame statistics, media utilisation and DLC
@@ -41,6 +43,9 @@ class TFileSummaryPage : public QWidget {
   // "Multicast", or "Functional" on Token Ring.
   void SetMulticastLabel(const QString& text);
 
+  // The "Utilization Graph..." button works while a trace is open.
+  void SetGraphAvailable(bool on);
+
   // "Broadcast Only" chosen in MediaUtilSelection.
   bool BroadcastOnly() const;
   void SetBroadcastOnly(bool on);
@@ -51,14 +56,16 @@ class TFileSummaryPage : public QWidget {
 
  signals:
   void MediaUtilSelectionClick();
+  void UtilizationGraphClick();
 
  private:
   QLineEdit* AddBox(const QString& name);
-  QProgressBar* AddBar(const QString& name);
+  QProgressBar* AddBar(const QString& name, int width = 0);
   void FillRow(const FrameStatisticsRow& row, const QString& frames, const QString& framePct, const QString& bytes,
                const QString& bytePct, const QString& ave, const QString& largest);
 
   QGroupBox* mediaGroup_ = nullptr;
+  QPushButton* graphButton_ = nullptr;
   QButtonGroup* mediaSelection_ = nullptr;
   QLabel* multicastLabel_ = nullptr;
   QLabel* etypeLabel_ = nullptr;

@@ -13,8 +13,10 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPrinter>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QTextDocument>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -44,6 +46,7 @@
 #include "ui/main/ServerPortsForm.h"
 #include "ui/main/TraceDecoding.h"
 #include "ui/main/TraceFileFilter.h"
+#include "ui/main/UtilizationGraph.h"
 #include "ui/widgets/UiText.h"
 #include "ui/widgets/WindowPlacementStore.h"
 
@@ -105,7 +108,15 @@ TMainForm::TMainForm(ProgramContext& context, const MainFormWindows& windows, QW
   layout->setContentsMargins(4, 4, 4, 4);
   layout->addWidget(tipPanel_);
   layout->addWidget(pages_, 1);
+  noTracePanel_ = new QLabel(central);
+  noTracePanel_->setObjectName("NoTracePanel");
+  noTracePanel_->setAlignment(Qt::AlignCenter);
+  noTracePanel_->setWordWrap(true);
+  noTracePanel_->setText(ToQ(NoTraceText({})));
+  layout->addWidget(noTracePanel_, 1);
   layout->addStretch(0);
+  // The page area tells how to open a trace whenever the pages are hidden.
+  pages_->installEventFilter(this);
   setCentralWidget(central);
   BuildMenus();
   BuildToolBar();
@@ -124,7 +135,13 @@ TMainForm::TMainForm(ProgramContext& context, const MainFormWindows& windows, QW
   Action("Copy1")->setEnabled(false);
   Action("SelectAll1")->setEnabled(false);
 
-  resize(960, 680);
+  // A larger first window where the screen has room; a stored placement still wins.
+  QSize size(960, 680);
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    const QSize room = screen->availableGeometry().size() * 0.85;
+    size = size.expandedTo(room.boundedTo(QSize(1400, 900)));
+  }
+  resize(size);
   RestorePlacement(*this, *context_.store, true);
 
   context_.settings.Load(*context_.store, context_.brisqon);
@@ -150,6 +167,7 @@ TMainForm::TMainForm(ProgramContext& context, const MainFormWindows& windows, QW
   }
   csPage_->SetAnalyzingWindow(windows_.analyzing, context_.analyzingCloseDelayMs);
   csPage_->SetToolboxAvailable(windows_.toolbox != nullptr);
+  MarkMissingWindows();
   InitCharts(true);
   if (windows_.chartProperties)
     connect(windows_.chartProperties, &TChartPropertiesForm::ApplyValues, this,
@@ -197,9 +215,32 @@ QAction* TMainForm::MakeAction(const QString& name, const QString& caption, cons
 QAction* TMainForm::Action(const QString& name) const { return findChild<QAction*>(name); }
 QMenu* TMainForm::Menu(const QString& name) const { return findChild<QMenu*>(name); }
 
+void TMainForm::MarkMissingWindows() {
+  const QString missing = " (not available yet)";
+  const std::pair<const char*, QWidget*> buttons[] = {{"PrintBtn", windows_.printSelection},
+                                                      {"Print1", windows_.printSelection},
+                                                      {"AnalyzeBtn", windows_.toolbox},
+                                                      {"StationBtn", windows_.station},
+                                                      {"NetworkBtn", windows_.network}};
+  for (const auto& [name, window] : buttons) {
+    QAction* action = Action(name);
+    const QString hint = action->statusTip();
+    action->setToolTip(window ? hint : hint + missing);
+  }
+}
+
+bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == pages_ && (event->type() == QEvent::ShowToParent || event->type() == QEvent::HideToParent))
+    noTracePanel_->setVisible(event->type() == QEvent::HideToParent);
+  return QMainWindow::eventFilter(watched, event);
+}
+
 void TMainForm::BuildPages() {
   pages_ = new QTabWidget(this);
   pages_->setObjectName("MainPageControl");
+  // The pages' contents never push the window wider or taller: switching pages, or a Token
+  // Ring trace, keeps the window's size.
+  pages_->setMinimumSize(600, 300);
   summaryPage_ = new TFileSummaryPage(pages_);
   csPage_ = new TClientServerPage(pages_);
   dlcPage_ = new TDlcErrorPage(pages_);
@@ -214,6 +255,7 @@ void TMainForm::BuildPages() {
   pages_->addTab(protocolTablePage_, "Protocol Table");
   connect(pages_, &QTabWidget::currentChanged, this, &TMainForm::MainPageControlChange);
   connect(summaryPage_, &TFileSummaryPage::MediaUtilSelectionClick, this, &TMainForm::UpdateMediaUtilization);
+  connect(summaryPage_, &TFileSummaryPage::UtilizationGraphClick, this, &TMainForm::UtilizationGraphClick);
   connect(protocolChartPage_, &TChartPage::PacketClassClick, this, &TMainForm::UpdateCharts);
   for (TChartPage* page : {frameSizePage_, protocolChartPage_})
     connect(page, &TChartPage::ChartPropertiesRequested, this, &TMainForm::ChartProperties1Click);
@@ -237,7 +279,10 @@ void TMainForm::BuildTipPanel() {
   tipMemo_ = new QPlainTextEdit(tipPanel_);
   tipMemo_->setObjectName("TipMemo");
   tipMemo_->setReadOnly(true);
-  tipMemo_->setFixedHeight(tipMemo_->fontMetrics().lineSpacing() * 3 + 12);
+  // Three whole lines below the top margin: the fourth starts where the memo ends, so a
+  // scrolled memo never shows a line cut in half.
+  tipMemo_->setFixedHeight(tipMemo_->fontMetrics().lineSpacing() * 3 +
+                           static_cast<int>(tipMemo_->document()->documentMargin()) + 2 * tipMemo_->frameWidth());
   row->addWidget(tipBulb_, 0, Qt::AlignTop);
   row->addWidget(tipMemo_, 1);
   tipPanel_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
@@ -380,6 +425,8 @@ void TMainForm::SetOpenBusy(bool busy) {
 
 void TMainForm::RefuseTrace(const QString& text) {
   context_.dialogs->Warning(this, kOpenTitle, text);
+  lastRefusal_ = text;
+  noTracePanel_->setText(ToQ(NoTraceText(ToStd(lastRefusal_))));
   traceFileName_.clear();
   // Nothing of an earlier trace stays on offer once the pages are hidden.
   EnableOptions(false);
@@ -453,6 +500,9 @@ void TMainForm::ProcessFile() {
   if (result.fileOpened) traceFileSize_ = result.fileSize;
   slicedFrames_ = result.slicedFrames;
   totalFrames_ = result.framesRead;
+  startTime_ = result.startTime;
+  lastRefusal_.clear();
+  noTracePanel_->setText(ToQ(NoTraceText({})));
 
   EnableOptions(true);
   AddRecentFile(context_.settings.recentFiles, path);
@@ -466,7 +516,7 @@ void TMainForm::ProcessFile() {
 
 void TMainForm::CloseAnalysisWindows() {
   for (QWidget* w : {windows_.latency, windows_.throughput, windows_.problemSummary, windows_.toolbox, windows_.station,
-                     windows_.network})
+                     windows_.network, static_cast<QWidget*>(utilizationGraph_)})
     if (w && w->isVisible()) w->close();
 }
 
@@ -495,6 +545,7 @@ void TMainForm::EnableOptions(bool on) {
   Action("AnalyzeBtn")->setEnabled(on && windows_.toolbox);
   Action("StationBtn")->setEnabled(on && windows_.station);
   Action("NetworkBtn")->setEnabled(on && windows_.network);
+  summaryPage_->SetGraphAvailable(on && HaveStatistics());
   SetCaption(on && slicedFrames_ ? kSlicedSuffix : "");
 }
 
@@ -512,6 +563,7 @@ void TMainForm::FillFileAttributes() {
   t.size = ToQ(FileSizeText(traceFileSize_, sep));
   t.duration = decoding_ ? ToQ(FormatElapsed(decoding_->ElapsedTime())) : QString(kNoDurationText);
   t.comment = TraceText(traceComment_);
+  t.firstFrame = ToQ(FirstFrameText(startTime_, ToStd(locale.dateFormat(QLocale::LongFormat))));
   summaryPage_->SetFileAttributes(t);
 }
 
@@ -555,6 +607,11 @@ void TMainForm::UpdateCharts() {
   protocols.Title = ProtocolChartTitle(packetClass);
   protocolChartPage_->Chart()->SetData(std::move(protocols));
   protocolChartPage_->Chart()->setVisible(open);
+  // Token Ring MAC frames are a slice of their own here but count under "Other" in the table.
+  protocolChartPage_->Chart()->setToolTip(
+      currentTopology_ == kTokenRing
+          ? "MAC: Token Ring MAC frames, shown apart here; the Protocol Table counts them in its Other row"
+          : QString());
 }
 
 // The pages an open fills once: the client/server table, the charts and protocol table,
@@ -577,8 +634,31 @@ void TMainForm::FillTracePages() {
 }
 
 void TMainForm::UpdateMediaUtilization() {
+  UpdateUtilizationScale();
   if (!HaveStatistics()) return;
   summaryPage_->ShowMediaUtilization(ComputeMediaUtilization(SummaryInputs(), summaryPage_->BroadcastOnly()));
+}
+
+TUtilizationGraph* TMainForm::UtilizationGraph() {
+  if (!utilizationGraph_) {
+    utilizationGraph_ = new TUtilizationGraph(this);
+    utilizationGraph_->setAttribute(Qt::WA_DeleteOnClose, false);
+  }
+  const TraceStatistics* stats = HaveStatistics() ? decoding_->Statistics() : nullptr;
+  utilizationGraph_->SetSeries(stats ? stats->UtilSeries : std::vector<UtilizationSecond>{},
+                               MakeUtilizationScale(currentTopology_, bandwidthMbps_, duplexFactor_),
+                               StartSecondOfDay(startTime_));
+  return utilizationGraph_;
+}
+
+void TMainForm::UtilizationGraphClick() {
+  if (HaveStatistics()) ShowWindow(UtilizationGraph());
+}
+
+// The graph's percentages follow the bandwidth and duplex choices, as the summary's do.
+void TMainForm::UpdateUtilizationScale() {
+  if (utilizationGraph_)
+    utilizationGraph_->SetScale(MakeUtilizationScale(currentTopology_, bandwidthMbps_, duplexFactor_));
 }
 
 void TMainForm::FillEncapsulationGroup() {

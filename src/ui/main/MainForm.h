@@ -40,6 +40,7 @@ class TClientServerPage;
 class TDlcErrorPage;
 class TChartPage;
 class TProtocolTablePage;
+class TUtilizationGraph;
 
 // A page that can copy to the clipboard and select its cells; the Edit menu binds to it.
 class PageEditing {
@@ -127,6 +128,10 @@ class TMainForm : public QMainWindow {
   TChartPage* FrameSizeChartPage() const { return frameSizePage_; }
   TChartPage* ProtocolChartPage() const { return protocolChartPage_; }
   TProtocolTablePage* ProtocolTablePage() const { return protocolTablePage_; }
+  // What the page area shows while no trace is shown.
+  QLabel* NoTracePanel() const { return noTracePanel_; }
+  // The "Utilization Graph" window filled with the current trace's series; created on first use.
+  TUtilizationGraph* UtilizationGraph();
   QWidget* TipPanel() const { return tipPanel_; }
   QPlainTextEdit* TipMemo() const { return tipMemo_; }
   QLabel* StatusPanel(int index) const { return statusPanels_.at(static_cast<size_t>(index)); }
@@ -167,9 +172,11 @@ class TMainForm : public QMainWindow {
   void UpdateMediaUtilization();
   // The chart properties dialog, from the charts' right-click menu.
   void ChartProperties1Click();
+  void UtilizationGraphClick();
 
  protected:
   void showEvent(QShowEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
 
  private:
@@ -196,6 +203,9 @@ class TMainForm : public QMainWindow {
   // The bundled manual, at a section; invalid (after a warning) when it is missing.
   QUrl HelpPage(const QString& fragment);
   QAction* MakeAction(const QString& name, const QString& caption, const QString& hint = {});
+  // The tooltips of the buttons and items whose windows are not built yet.
+  void MarkMissingWindows();
+  void UpdateUtilizationScale();
 
   ProgramContext& context_;
   MainFormWindows windows_;
@@ -207,6 +217,8 @@ class TMainForm : public QMainWindow {
   TChartPage* frameSizePage_ = nullptr;
   TChartPage* protocolChartPage_ = nullptr;
   TProtocolTablePage* protocolTablePage_ = nullptr;
+  QLabel* noTracePanel_ = nullptr;
+  TUtilizationGraph* utilizationGraph_ = nullptr;
   QWidget* tipPanel_ = nullptr;
   QPlainTextEdit* tipMemo_ = nullptr;
   QToolButton* tipBulb_ = nullptr;
@@ -233,6 +245,8 @@ class TMainForm : public QMainWindow {
   int duplexFactor_ = 1;
   uint64_t traceFileSize_ = 0;
   std::string traceComment_;
+  double startTime_ = 0;  // the first frame's StartTime
+  QString lastRefusal_;
   bool slicedFrames_ = false;
   int32_t totalFrames_ = 0;
   std::unique_ptr<TraceDecoding> decoding_;

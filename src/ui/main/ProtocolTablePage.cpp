@@ -55,8 +55,12 @@ TProtocolTablePage::TProtocolTablePage(QWidget* parent) : QWidget(parent) {
   QStringList headers;
   for (std::string_view h : kProtocolTableHeaders) headers << ToQ(std::string(h));
   grid_->setHorizontalHeaderLabels(headers);
-  for (int c = 0; c < kPtColumns; ++c)
-    grid_->horizontalHeaderItem(c)->setTextAlignment(AlignmentOf(kProtocolTableAlignments[static_cast<size_t>(c)]));
+  for (int c = 0; c < kPtColumns; ++c) {
+    QTableWidgetItem* header = grid_->horizontalHeaderItem(c);
+    header->setTextAlignment(AlignmentOf(kProtocolTableAlignments[static_cast<size_t>(c)]));
+    header->setToolTip(ToQ(std::string(kProtocolTableHints[static_cast<size_t>(c)])));
+  }
+  MakeHeaderSortable(*grid_);
   grid_->horizontalHeader()->setStretchLastSection(true);
   grid_->resizeColumnsToContents();
   top->addWidget(grid_, 1);
@@ -65,6 +69,7 @@ TProtocolTablePage::TProtocolTablePage(QWidget* parent) : QWidget(parent) {
   connect(descending, &QToolButton::clicked, this, [this] { SortClick(false); });
   connect(copy, &QToolButton::clicked, this, &TProtocolTablePage::CopyToClipboard);
   connect(grid_, &QTableWidget::cellDoubleClicked, this, [this](int, int) { SortClick(true); });
+  connect(grid_->horizontalHeader(), &QHeaderView::sectionClicked, this, &TProtocolTablePage::HeaderClick);
 }
 
 void TProtocolTablePage::Fill(const TraceStatistics* statistics) {
@@ -73,6 +78,7 @@ void TProtocolTablePage::Fill(const TraceStatistics* statistics) {
   } else {
     table_ = ProtocolTable();
   }
+  ShowSortArrow(*grid_, -1, true);
   ShowRows();
   grid_->resizeColumnsToContents();
 }
@@ -93,9 +99,21 @@ void TProtocolTablePage::ShowRows() {
 }
 
 void TProtocolTablePage::SortClick(bool ascending) {
-  const int column = grid_->currentColumn() >= 0 ? grid_->currentColumn() : 0;
+  SortBy(grid_->currentColumn() >= 0 ? grid_->currentColumn() : 0, ascending);
+}
+
+void TProtocolTablePage::HeaderClick(int column) {
+  if (grid_->rowCount() == 0) return;
+  grid_->setCurrentCell(std::max(0, grid_->currentRow()), column);
+  SortBy(column, HeaderClickAscending(*grid_, column));
+}
+
+void TProtocolTablePage::SortBy(int column, bool ascending) {
   // Rows are exchanged under a selection that stays where it is.
   if (table_.Sort(column, ascending)) ShowRows();
+  // Text columns always sort ascending.
+  const bool asText = column == kPtColProtocol || column == kPtColEncapsulations;
+  ShowSortArrow(*grid_, column, ascending || asText);
 }
 
 void TProtocolTablePage::CopyToClipboard() {

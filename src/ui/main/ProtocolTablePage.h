@@ -27,11 +27,14 @@ class TProtocolTablePage : public QWidget, public PageEditing {
 
   // Sorts by the grid's selected column.
   void SortClick(bool ascending);
+  // A click on a column's header: sorts by it, the other way round when it was sorted last.
+  void HeaderClick(int column);
   void CopyToClipboard() override;
   void SelectAllCells() override;
 
  private:
   void ShowRows();
+  void SortBy(int column, bool ascending);
 
   ProtocolTable table_;
   QTableWidget* grid_ = nullptr;

@@ -275,7 +275,7 @@ void TChartView::PaintBars(QPainter& p, QRectF area, const std::vector<ChartPoin
   for (double v = 0; v <= axisMax + step / 2; v += step)
     axisLabels.push_back(ToQ(FormatCount(static_cast<int64_t>(v), sep)));
   std::vector<QString> labels;
-  for (const ChartPoint& pt : points) labels.push_back(ToQ(pt.Label));
+  for (const ChartPoint& pt : points) labels.push_back(ToQ(BarAxisLabel(pt.Label)));
 
   const double n = static_cast<double>(points.size());
   const double left = area.left() + MaxTextWidth(fm, axisLabels) + 10;
@@ -309,6 +309,8 @@ void TChartView::PaintBars(QPainter& p, QRectF area, const std::vector<ChartPoin
     const double y = yOf(static_cast<double>(i) * step);
     p.setPen(QPen(kFrameColor, 1, Qt::DotLine));
     p.drawLine(QPointF(left + depth, y - depth), QPointF(right + depth, y - depth));
+    // In 3D the line runs on across the side wall down to its tick on the axis.
+    if (depth > 0) p.drawLine(QPointF(left, y), QPointF(left + depth, y - depth));
     p.setPen(Qt::black);
     p.drawLine(QPointF(left - 4, y), QPointF(left, y));
     p.drawText(QRectF(area.left(), y - fm.height() / 2, left - 8 - area.left(), fm.height()),

@@ -36,6 +36,45 @@ void MakeStringGrid(QTableView& view) {
   view.setCornerButtonEnabled(false);
 }
 
+void MakeHeaderSortable(QTableView& view) {
+  QHeaderView* header = view.horizontalHeader();
+  header->setSectionsClickable(true);
+  header->setSortIndicatorShown(false);
+  header->setSortIndicatorClearable(true);
+}
+
+// The header flips its own arrow on a click before the click is reported, so the last sort
+// is remembered beside it.
+constexpr const char* kSortColumnProperty = "corvantaSortColumn";
+constexpr const char* kSortAscendingProperty = "corvantaSortAscending";
+
+void ShowSortArrow(QTableView& view, int column, bool ascending) {
+  QHeaderView* header = view.horizontalHeader();
+  header->setSortIndicatorShown(column >= 0);
+  header->setSortIndicator(column, ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
+  view.setProperty(kSortColumnProperty, column);
+  view.setProperty(kSortAscendingProperty, ascending);
+}
+
+bool HeaderClickAscending(const QTableView& view, int column) {
+  const QVariant last = view.property(kSortColumnProperty);
+  if (last.isValid() && last.toInt() == column) return !view.property(kSortAscendingProperty).toBool();
+  return true;
+}
+
+void MakeTwoLineHeader(QTableView& view) {
+  QHeaderView* header = view.horizontalHeader();
+  header->setMinimumHeight(2 * header->fontMetrics().height() + 8);
+  // Never elided: a header's lines are read whole.
+  header->setTextElideMode(Qt::ElideNone);
+}
+
+int HeaderTextWidth(const QFontMetrics& metrics, const QString& header) {
+  int widest = 0;
+  for (const QString& line : header.split('\n')) widest = std::max(widest, metrics.horizontalAdvance(line));
+  return widest;
+}
+
 void SetClipboardText(const std::string& text) { QApplication::clipboard()->setText(QString::fromStdString(text)); }
 
 }  // namespace corvanta::ui
