@@ -19,6 +19,10 @@
 #include "ui/main/ServerPortsForm.h"
 #include "ui/main/UtilizationGraph.h"
 #include "ui/peermaps/PeerMapForm.h"
+#include "ui/printing/PreviewForm.h"
+#include "ui/printing/PrintSelectionForm.h"
+#include "ui/printing/PrintSelectionForm2.h"
+#include "ui/printing/PrintStatusForm.h"
 #include "ui/widgets/DialogService.h"
 #include "ui/widgets/QtSettingsStore.h"
 
@@ -35,6 +39,11 @@ class ConsoleDialogs : public DialogService {
   QString OpenFileName(QWidget*, const QString&, const QString&, const QStringList&) override { return {}; }
   bool OpenUrl(const QUrl&) override { return false; }
   QColor ChooseColor(QWidget*, const QColor&) override { return {}; }
+  bool WarningOkCancel(QWidget*, const QString& title, const QString& text) override {
+    Print(title, text);
+    return false;
+  }
+  bool PrinterSetup(QWidget*, QPrinter&) override { return false; }
 
  private:
   static void Print(const QString& title, const QString& text) {
@@ -107,7 +116,8 @@ int main(int argc, char** argv) {
           dialogs = {
               windows.About(),          windows.SystemInfo(), windows.TechSupport(),      windows.ServerPorts(),
               windows.Progress(),       windows.Analyzing(),  windows.ErrorInformation(), windows.ChartProperties(),
-              windows.ProblemSettings(), windows.Station(),      windows.Network()};
+              windows.ProblemSettings(), windows.Station(),      windows.Network(),
+              windows.PrintSelection(), windows.VisualizerPrint(), windows.Preview(), windows.PrintStatus()};
         // The utilisation graph of the trace is pictured with the pages.
         if (!mainForm.TraceFileName().isEmpty()) dialogs << mainForm.UtilizationGraph();
         const QStringList files = corvanta::ui::GrabWindows(mainForm, grabFolder, dialogs);

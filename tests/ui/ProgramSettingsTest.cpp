@@ -72,7 +72,7 @@ class ProgramSettingsTest : public QObject {
       s.visualizer.font.size = 11;
       s.visualizer.font.style = 3;
       s.pageSetup.landscape = true;
-      s.pageSetup.leftMargin = 0.5;
+      s.pageSetup.leftMarginTenths = 5;
       s.pageSetup.header = false;
       p.context.brisqon.SetEnabled(CheckId::kICMP, false);
       p.Main().resize(900, 650);
@@ -152,7 +152,15 @@ class ProgramSettingsTest : public QObject {
     s.Load(store, brisqon);
     QVERIFY(s.pageSetup.landscape);
     QVERIFY(!s.pageSetup.printToFit);
-    QCOMPARE(s.pageSetup.rightMargin, 0.3);
+    QCOMPARE(s.pageSetup.rightMarginTenths, 3);
+    // Margins outside 0..2.0 inches are pulled back; others land on whole tenths.
+    store.WriteString("Print Setup", "LeftMargin", "7.5");
+    store.WriteString("Print Setup", "TopMargin", "-1.0");
+    store.WriteString("Print Setup", "BottomMargin", "0.34");
+    s.Load(store, brisqon);
+    QCOMPARE(s.pageSetup.leftMarginTenths, 20);
+    QCOMPARE(s.pageSetup.topMarginTenths, 0);
+    QCOMPARE(s.pageSetup.bottomMarginTenths, 3);
   }
 
   void recordsKeepTheirLayout() {

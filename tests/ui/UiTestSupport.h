@@ -61,6 +61,17 @@ class RecordingDialogs : public ui::DialogService {
     colorDialogs.push_back(initial);
     return nextColor;
   }
+  // The OK/Cancel warning's answer.
+  bool nextOk = true;
+  bool WarningOkCancel(QWidget*, const QString& title, const QString& text) override {
+    boxes.push_back({"confirm", title, text});
+    return nextOk;
+  }
+  int printerSetups = 0;
+  bool PrinterSetup(QWidget*, QPrinter&) override {
+    ++printerSetups;
+    return false;
+  }
 };
 
 // A program as start-up builds it, on an INI file in a temporary folder, without the

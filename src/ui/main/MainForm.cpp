@@ -11,7 +11,6 @@
 #include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPageSetupDialog>
 #include <QPlainTextEdit>
 #include <QPrinter>
 #include <QScreen>
@@ -857,8 +856,10 @@ QPrinter& TMainForm::Printer() {
 }
 
 void TMainForm::PrinterSetup1Click() {
-  QPageSetupDialog dialog(&Printer(), this);
-  dialog.exec();
+  QPrinter& printer = Printer();
+  printer.setPageOrientation(context_.settings.pageSetup.landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+  if (context_.dialogs->PrinterSetup(this, printer))
+    context_.settings.pageSetup.landscape = printer.pageLayout().orientation() == QPageLayout::Landscape;
 }
 
 void TMainForm::ServerPorts1Click() {

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "analysis/BrisqonSettings.h"
+#include "analysis/PrintLayout.h"
 #include "naming/SettingsStore.h"
 
 namespace corvanta {
@@ -156,10 +157,10 @@ void ProgramSettings::Load(const SettingsStore& store, BrisqonSettings& brisqon)
   pageSetup.landscape = store.ReadString(ps, "Orientation", "Portrait") == "Landscape";
   pageSetup.printToFit = store.ReadString(ps, "Print", "PrintToFit") != "Proportional";
   pageSetup.header = store.ReadString(ps, "Header", "Yes") != "No";
-  pageSetup.leftMargin = ParseMargin(store.ReadString(ps, "LeftMargin", "1.0"));
-  pageSetup.rightMargin = ParseMargin(store.ReadString(ps, "RightMargin", "1.0"));
-  pageSetup.topMargin = ParseMargin(store.ReadString(ps, "TopMargin", "1.0"));
-  pageSetup.bottomMargin = ParseMargin(store.ReadString(ps, "BottomMargin", "1.0"));
+  pageSetup.leftMarginTenths = WindowMarginTenths(ParseMargin(store.ReadString(ps, "LeftMargin", "1.0")));
+  pageSetup.rightMarginTenths = WindowMarginTenths(ParseMargin(store.ReadString(ps, "RightMargin", "1.0")));
+  pageSetup.topMarginTenths = WindowMarginTenths(ParseMargin(store.ReadString(ps, "TopMargin", "1.0")));
+  pageSetup.bottomMarginTenths = WindowMarginTenths(ParseMargin(store.ReadString(ps, "BottomMargin", "1.0")));
 }
 
 void ProgramSettings::Save(SettingsStore& store, const BrisqonSettings& brisqon) const {
@@ -190,10 +191,10 @@ void ProgramSettings::Save(SettingsStore& store, const BrisqonSettings& brisqon)
   store.WriteString(ps, "Orientation", pageSetup.landscape ? "Landscape" : "Portrait");
   store.WriteString(ps, "Print", pageSetup.printToFit ? "PrintToFit" : "Proportional");
   store.WriteString(ps, "Header", pageSetup.header ? "Yes" : "No");
-  store.WriteString(ps, "LeftMargin", FormatMargin(pageSetup.leftMargin));
-  store.WriteString(ps, "RightMargin", FormatMargin(pageSetup.rightMargin));
-  store.WriteString(ps, "TopMargin", FormatMargin(pageSetup.topMargin));
-  store.WriteString(ps, "BottomMargin", FormatMargin(pageSetup.bottomMargin));
+  store.WriteString(ps, "LeftMargin", FormatMargin(pageSetup.leftMarginTenths / 10.0));
+  store.WriteString(ps, "RightMargin", FormatMargin(pageSetup.rightMarginTenths / 10.0));
+  store.WriteString(ps, "TopMargin", FormatMargin(pageSetup.topMarginTenths / 10.0));
+  store.WriteString(ps, "BottomMargin", FormatMargin(pageSetup.bottomMarginTenths / 10.0));
 }
 
 }  // namespace corvanta

@@ -65,10 +65,11 @@ struct PageSetup {
   bool landscape = false;
   bool printToFit = true;
   bool header = true;
-  double leftMargin = 1.0;
-  double rightMargin = 1.0;
-  double topMargin = 1.0;
-  double bottomMargin = 1.0;
+  // Whole tenths of an inch, 0..20: stepping a binary fraction by 0.1 drifts off the grid.
+  int leftMarginTenths = 10;
+  int rightMarginTenths = 10;
+  int topMarginTenths = 10;
+  int bottomMarginTenths = 10;
   bool operator==(const PageSetup&) const = default;
 };
 

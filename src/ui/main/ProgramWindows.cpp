@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QWidget>
 
 #include "ui/analysis/LatencyForm.h"
@@ -10,6 +11,7 @@
 #include "ui/main/ChartPropertiesForm.h"
 #include "ui/main/ClientServerPage.h"
 #include "ui/main/ErrorInformationForm.h"
+#include "ui/main/FileSummaryPage.h"
 #include "ui/main/InfoWindows.h"
 #include "ui/main/MainForm.h"
 #include "ui/main/ProblemSettingsForm.h"
@@ -19,6 +21,10 @@
 #include "ui/main/TraceDecoding.h"
 #include "ui/peermaps/DualListDialog.h"
 #include "ui/peermaps/PeerMapForm.h"
+#include "ui/printing/PreviewForm.h"
+#include "ui/printing/PrintSelectionForm.h"
+#include "ui/printing/PrintSelectionForm2.h"
+#include "ui/printing/PrintStatusForm.h"
 #include "ui/toolbox/ToolboxForm.h"
 #include "ui/widgets/UiText.h"
 
@@ -73,6 +79,7 @@ class ProgramAnalysisHost : public AnalysisHost {
 ProgramWindows::ProgramWindows(ProgramContext& context, bool showSplash) {
   // The first few, then the splash, then the rest; the main window last.
   splash_ = new TSplashForm;
+  preview_ = std::make_unique<TPreviewForm>(context.store);
   progress_ = std::make_unique<TProcessTraceFileForm>();
   scratch_ = std::make_unique<QWidget>();  // never shown
   problemSettings_ = std::make_unique<TProblemSettings>(context.brisqon);
@@ -83,6 +90,11 @@ ProgramWindows::ProgramWindows(ProgramContext& context, bool showSplash) {
     QCoreApplication::processEvents();
   }
   serverPorts_ = std::make_unique<TServerPorts>(context.userPorts, *context.store, *context.dialogs);
+  // The print status window is made here, ahead of its place in the order: the print
+  // dialog keeps a reference to it.
+  printStatus_ = std::make_unique<TPrintStatusForm>();
+  printSelection_ = std::make_unique<TPrintSelectionForm>(context.settings.pageSetup, *context.dialogs, *printStatus_);
+  visualizerPrint_ = std::make_unique<TPrintSelectionForm2>(*context.dialogs, *printStatus_, *preview_);
   about_ = std::make_unique<TAboutBox>();
   chartProperties_ = std::make_unique<TChartPropertiesForm>(*context.dialogs);
   dualList_ = std::make_unique<TDualListDialogForm>();
@@ -134,6 +146,7 @@ ProgramWindows::ProgramWindows(ProgramContext& context, bool showSplash) {
   windows.toolbox = toolbox_.get();
   windows.latency = latency_.get();
   windows.throughput = throughput_.get();
+  windows.printSelection = printSelection_.get();
   mainForm_ = std::make_unique<TMainForm>(context, windows);
   analysisHost_->SetMainForm(mainForm_.get());
   QObject::connect(mainForm_.get(), &TMainForm::ToolboxRequest, toolbox_.get(), &THalvexToolboxForm::Request);
@@ -147,6 +160,30 @@ ProgramWindows::ProgramWindows(ProgramContext& context, bool showSplash) {
                      toolbox_->Request(conversation);
                      mainForm_->ShowWindow(toolbox_.get());
                    });
+
+  TMainForm* main = mainForm_.get();
+  printSelection_->SetWindow(PrintableWindow::kMain, main);
+  printSelection_->SetWindow(PrintableWindow::kStation, station_.get());
+  printSelection_->SetWindow(PrintableWindow::kNetwork, network_.get());
+  printSelection_->SetWindow(PrintableWindow::kVisualizer, toolbox_.get());
+  printSelection_->SetWindow(PrintableWindow::kLatency, latency_.get());
+  printSelection_->SetWindow(PrintableWindow::kThroughput, throughput_.get());
+  printSelection_->SetWindow(PrintableWindow::kWhatIf, whatIf_.get());
+  printSelection_->SetPrinter(&main->Printer());
+  printSelection_->SetHeaderText([main] {
+    if (main->TraceFileName().isEmpty()) return QString();
+    return ToQ(WindowPrintHeader(ToStd(main->FileSummaryPage()->TextBox("FileAnalyzerTextBox")->text()),
+                                 ToStd(main->TraceFileName())));
+  });
+  const PrintTips tips{[main](const TipSet& tips) { main->SetTips(tips); }, [main] { main->RestoreTips(); }};
+  printSelection_->SetTips(tips);
+  visualizerPrint_->SetPrinter(&main->Printer());
+  visualizerPrint_->SetTips(tips);
+  visualizerPrint_->SetFileLine([main] {
+    const TFileSummaryPage& summary = *main->FileSummaryPage();
+    return ToQ(VisualizerFileLine(ToStd(summary.TextBox("FileAnalyzerTextBox")->text()), ToStd(main->TraceFileName()),
+                                  ToStd(summary.TextBox("FileDateTextBox")->text())));
+  });
 }
 
 bool ProgramWindows::ShowFirstConversation() {
@@ -164,6 +201,8 @@ ProgramWindows::~ProgramWindows() {
   // The main window goes first: it writes the settings while the others still stand.
   mainForm_.reset();
   analysisHost_->SetMainForm(nullptr);
+  // The preview may have become a child of the visualizer print dialog.
+  if (preview_ && preview_->parent()) preview_->setParent(nullptr);
   delete splash_.data();
 }
 

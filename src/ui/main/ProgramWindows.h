@@ -18,6 +18,10 @@ class TTechSupportForm;
 class TMainForm;
 class TProblemSettings;
 class TChartPropertiesForm;
+class TPrintSelectionForm;
+class TPrintSelectionForm2;
+class TPreviewForm;
+class TPrintStatusForm;
 class TDualListDialogForm;
 class TStationStats;
 class TNetworkStatisticsForm;
@@ -49,6 +53,10 @@ class ProgramWindows {
   TStationStats* Station() const { return station_.get(); }
   TNetworkStatisticsForm* Network() const { return network_.get(); }
   TMainForm* MainForm() const { return mainForm_.get(); }
+  TPrintSelectionForm* PrintSelection() const { return printSelection_.get(); }
+  TPrintSelectionForm2* VisualizerPrint() const { return visualizerPrint_.get(); }
+  TPreviewForm* Preview() const { return preview_.get(); }
+  TPrintStatusForm* PrintStatus() const { return printStatus_.get(); }
   THalvexToolboxForm* Toolbox() const { return toolbox_.get(); }
   TLatencyAnalysisForm* Latency() const { return latency_.get(); }
   TThroughputAnalysisForm* Throughput() const { return throughput_.get(); }
@@ -60,15 +68,19 @@ class ProgramWindows {
 
  private:
   QPointer<TSplashForm> splash_;
+  std::unique_ptr<TPreviewForm> preview_;
   std::unique_ptr<TProcessTraceFileForm> progress_;
   std::unique_ptr<QWidget> scratch_;
   std::unique_ptr<TProblemSettings> problemSettings_;
   std::unique_ptr<TProgress> analyzing_;
   std::unique_ptr<TServerPorts> serverPorts_;
+  std::unique_ptr<TPrintSelectionForm> printSelection_;
+  std::unique_ptr<TPrintSelectionForm2> visualizerPrint_;
   std::unique_ptr<TAboutBox> about_;
   std::unique_ptr<TChartPropertiesForm> chartProperties_;
   std::unique_ptr<TDualListDialogForm> dualList_;
   std::unique_ptr<TErrorInformationForm> errorInformation_;
+  std::unique_ptr<TPrintStatusForm> printStatus_;
   std::unique_ptr<TNetworkStatisticsForm> network_;
   std::unique_ptr<TStationStats> station_;
   std::unique_ptr<ProgramAnalysisHost> analysisHost_;

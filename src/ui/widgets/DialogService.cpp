@@ -4,6 +4,8 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
 
 namespace corvanta::ui {
 
@@ -33,6 +35,15 @@ bool DialogService::OpenUrl(const QUrl& url) { return QDesktopServices::openUrl(
 
 QColor DialogService::ChooseColor(QWidget* parent, const QColor& initial) {
   return QColorDialog::getColor(initial, parent);
+}
+
+bool DialogService::WarningOkCancel(QWidget* parent, const QString& title, const QString& text) {
+  return QMessageBox::warning(parent, title, text, QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
+}
+
+bool DialogService::PrinterSetup(QWidget* parent, QPrinter& printer) {
+  QPrintDialog dialog(&printer, parent);
+  return dialog.exec() == QDialog::Accepted;
 }
 
 }  // namespace corvanta::ui

@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <QUrl>
 
+class QPrinter;
 class QWidget;
 
 namespace corvanta::ui {
@@ -22,6 +23,10 @@ class DialogService {
   virtual bool OpenUrl(const QUrl& url);
   // The platform's colour dialog preset with initial; an invalid colour when cancelled.
   virtual QColor ChooseColor(QWidget* parent, const QColor& initial);
+  // A warning with OK and Cancel; true for OK.
+  virtual bool WarningOkCancel(QWidget* parent, const QString& title, const QString& text);
+  // The platform's printer set-up dialog on printer; true when the user accepted it.
+  virtual bool PrinterSetup(QWidget* parent, QPrinter& printer);
 };
 
 }  // namespace corvanta::ui
