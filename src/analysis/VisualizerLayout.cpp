@@ -287,6 +287,7 @@ class Pass {
                           : (direction == kForward ? o_.SendColor : o_.ReceiveColor);
     line.MessageCount = diagnosis_.Count;
     for (size_t m = 0; m < diagnosis_.Messages.size(); ++m) line.Comment += (m == 0 ? " " : ", ") + diagnosis_.Messages[m];
+    line.Messages = diagnosis_.Messages;
     line.Summary = SummaryText(model_, p, index, out_.CurrentSubProtocol, s.SourceStation->Category,
                                state_.LastDrawn[1 - direction]);
     if (!gap) FixUpSummary(line.Summary, diagnosis_.Count > 0);
@@ -443,6 +444,19 @@ int64_t VisualizerScrollMaximum(const VisualizerLayout& layout, int64_t viewHeig
   const int64_t y = layout.EndY;
   return y + 6 > viewHeight ? std::max<int64_t>(0, y - viewHeight + 8 + layout.Half) : 0;
 }
+
+int TickUnitForPosition(int position) {
+  static constexpr int kUnits[] = {0, 1, 10, 100, 1000};
+  return kUnits[std::clamp(position, 0, 4)];
+}
+
+std::string TickUnitLabel(int tickUnit) {
+  if (tickUnit <= 0) return "Disabled";
+  if (tickUnit == 1) return "1 millisecond";
+  return std::to_string(tickUnit) + " milliseconds";
+}
+
+int BytesPerPixelForPosition(int position) { return 15 - std::clamp(position, 1, 10); }
 
 std::string ReporterText(uint32_t address) {
   const uint8_t bytes[] = {static_cast<uint8_t>(address >> 24), static_cast<uint8_t>(address >> 16),

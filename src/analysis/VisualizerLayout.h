@@ -99,8 +99,9 @@ struct VisualizerLine {
   int64_t CumulativeBytes = 0;
   int64_t DirectionBytes = 0;  // of the line's direction
   std::string Summary;
-  std::string Comment;  // " " + the messages joined by ", "; empty without messages
-  int MessageCount = 0;
+  std::vector<std::string> Messages;  // the diagnostics' texts (at most ten)
+  std::string Comment;                // " " + the messages joined by ", "; empty without messages
+  int MessageCount = 0;               // events counted, beyond the ten texts too
 };
 
 // The time scale drawn over a gap between two lines: tick j (from 1) at row
@@ -194,6 +195,13 @@ std::pair<size_t, size_t> VisibleLines(const VisualizerLayout& layout, int64_t t
 int64_t VisualizerScrollMaximum(const VisualizerLayout& layout, int64_t viewHeight);
 // The time scales that meet the rows top..top+height.
 std::pair<size_t, size_t> VisibleScales(const VisualizerLayout& layout, int64_t top, int64_t height);
+
+// The "Ticks" bar's positions 0..4: 0 (off), 1, 10, 100, 1000 ms; its label "Disabled",
+// "1 millisecond", "10 milliseconds". Positions outside the bar are held to it.
+int TickUnitForPosition(int position);
+std::string TickUnitLabel(int tickUnit);
+// The "Length" bar's positions 1..10: 14..5 bytes per pixel.
+int BytesPerPixelForPosition(int position);
 
 // The ICMP report's reporter as dotted decimal.
 std::string ReporterText(uint32_t address);

@@ -329,6 +329,18 @@ TEST(VisualizerLayout, PagesRestartAtTheTopAndEachGetsItsSeparator) {
   EXPECT_EQ(pages.SeparatorBottom, (std::vector<int64_t>{43, 43, 43, 14}));
 }
 
+TEST(VisualizerLayout, TrackBarPositions) {
+  EXPECT_EQ(TickUnitForPosition(0), 0);
+  EXPECT_EQ(TickUnitForPosition(4), 1000);
+  EXPECT_EQ(TickUnitForPosition(9), 1000);
+  EXPECT_EQ(TickUnitLabel(0), "Disabled");
+  EXPECT_EQ(TickUnitLabel(1), "1 millisecond");
+  EXPECT_EQ(TickUnitLabel(100), "100 milliseconds");
+  EXPECT_EQ(BytesPerPixelForPosition(4), 11);
+  EXPECT_EQ(BytesPerPixelForPosition(1), 14);
+  EXPECT_EQ(BytesPerPixelForPosition(10), 5);
+}
+
 TEST(VisualizerLayout, NoSelectionDrawsNothing) {
   Ladder t;
   t.request.Selected = Selection{};
