@@ -114,6 +114,10 @@ std::string SummaryText(const CaptureModel& model, const TPacket& p, int32_t ind
   }
   if (IsReport(p)) return s + "ICMP from " + ReporterText(p.Acknowledge);
   switch (sub) {
+    case kSubIcmp:
+      // Which message it is: the ladder of a ping or a traceroute reads nothing else.
+      s += "ICMP " + IcmpReportText(static_cast<uint8_t>(p.Window & 0xFF), static_cast<uint8_t>(p.Window >> 8)) + "; ";
+      break;
     case kSubTcp: AppendTcp(s, model, p, index, otherLast); break;
     case kSubUdp:
       s += "UDP Len=" + std::to_string(int32_t{p.TotalLength} - p.HeaderLength - p.TransportHeaderLength) + "; ";
@@ -139,7 +143,10 @@ std::string SummaryText(const CaptureModel& model, const TPacket& p, int32_t ind
 // With messages the summary ends in "; " before them; without, a trailing "; " goes.
 void FixUpSummary(std::string& s, bool withMessages) {
   const bool endsInSeparator = s.size() >= 2 && s[s.size() - 2] == ';';
-  if (withMessages && !endsInSeparator) s += "; ";
+  if (withMessages && !endsInSeparator) {
+    if (!s.empty() && s.back() == ' ') s.pop_back();  // "Win=8760; ", not "Win=8760 ; "
+    s += "; ";
+  }
   if (!withMessages && endsInSeparator) s.resize(s.size() - 2);
 }
 

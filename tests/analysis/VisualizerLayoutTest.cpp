@@ -274,6 +274,8 @@ TEST(VisualizerLayout, SummaryTextsBySubProtocol) {
        "", 1460},
       {kSubTcp, false, Win(Tcp(1, 0, 100, 0, 10, 0, 0x19), 8192),
        "IP Len=50 TTL=64; TCP FIN PSH Seq=100 Len=10 Win=8192 ", ""},
+      {kSubTcp, false, Win(Tcp(1, 0, 100, 0, 10, kPacketReset, 0x18), 8192),
+       "IP Len=50 TTL=64; TCP PSH Seq=100 Len=10 Win=8192; ", " Reset Connection"},
       {kSubTcp, false, Win(Tcp(1, 0, 100, 0, 0, kPacketReset, 0x04), 0), "IP Len=40 TTL=64; TCP RST Win=0; ",
        " Reset Connection"},
       {kSubUdp, false, Udp(1, 0, kPacketRequest), "Cmd; IP Len=46 TTL=64; UDP Len=18", ""},
@@ -287,6 +289,7 @@ TEST(VisualizerLayout, SummaryTextsBySubProtocol) {
       {kSubPBurst, true, Pkt{.frame = 1, .flags = kPacketRequest, .seq = 3, .ack = 5},
        "Cmd; IPX Len=46 Hops=64; PBurst Ack=3 ", ""},
       {kSubIgmp, false, Pkt{.frame = 1}, "IP Len=46 TTL=64", ""},
+      {kSubIcmp, false, Pkt{.frame = 1, .window = 11}, "IP Len=46 TTL=64; ICMP Time to Live Exceeded in Transit", ""},
   };
   const AddressKey ipxA = Ipx(0x10, {0, 0, 0x1B, 1, 2, 3});
   const AddressKey ipxB = Ipx(0x10, {0, 0, 0x1B, 4, 5, 6});
