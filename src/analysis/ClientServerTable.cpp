@@ -4,6 +4,7 @@
 #include <atomic>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <exception>
 #include <mutex>
 #include <optional>
@@ -216,6 +217,8 @@ void RowBuilder::Conversation(const NetAddressNode& sender, int32_t peerIndex, c
                                ? StationText(peerNode->Station, src_.Vendors)
                                : std::string(kCsUnknownStation);
   row[kCsColProtocol] = ProtocolText(head, clientIsSender, ports_);
+  row[kCsColSenderKey] = KeyText(sender.Address);
+  row[kCsColConversation] = std::to_string(peerIndex) + " " + std::to_string(headIndex);
 
   // Response time and the marks that judge it.
   if (run0.Pairs >= 1 && request) {
@@ -479,8 +482,8 @@ bool ClientServerTable::Sort(int column, bool ascending) {
 
   std::vector<std::string_view> cells(rows_.size());
   for (size_t i = 0; i < rows_.size(); ++i) cells[i] = rows_[i][static_cast<size_t>(column)];
-  ApplyGridOrder(rows_, GridSortOrder(cells, IsTextColumn(column), ascending, options_.ThousandsSep,
-                                      options_.DecimalSep));
+  ApplyGridOrder(rows_,
+                 GridSortOrder(cells, IsTextColumn(column), ascending, options_.ThousandsSep, options_.DecimalSep));
   return true;
 }
 
@@ -518,6 +521,9 @@ RequestedConversation ClientServerTable::Request(size_t row, const VendorTable* 
     request.Destination = FormatIpAddress(server);
   }
   request.App = rows_[row][kCsColProtocol];
+  request.SenderKey = rows_[row][kCsColSenderKey];
+  if (std::sscanf(rows_[row][kCsColConversation].c_str(), "%d %d", &request.Peer, &request.Head) != 2)
+    request.Peer = request.Head = -1;
   return request;
 }
 

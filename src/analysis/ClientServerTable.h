@@ -41,9 +41,11 @@ enum ClientServerColumn : int {
   kCsColServerKey,
   kCsColSenderStation,  // station text of the conversation's sending address
   kCsColPeerStation,    // station text of the peer address, or "UNKNOWN"
+  kCsColSenderKey,      // the sending address's key bytes
+  kCsColConversation,   // the row's peer record and conversation head: "<peer> <head>"
 };
 inline constexpr int kCsVisibleColumns = 18;
-inline constexpr int kCsColumns = 22;
+inline constexpr int kCsColumns = 24;
 inline constexpr int kCsProblemColumns = 9;
 
 // The text of a marked problem cell (a middle dot, U+00B7, in UTF-8); the grid draws a check mark.
@@ -97,8 +99,12 @@ struct ClientServerOptions {
   int Threads = 1;
 };
 
-// Texts with which the toolbox is asked to select a row's conversation.
+// The conversation the toolbox is asked to select: by model identity when the opener knows it
+// (the sending address's key bytes, the peer record and the head), else by texts.
 struct RequestedConversation {
+  std::string SenderKey;  // empty: select by the texts
+  int32_t Peer = -1;
+  int32_t Head = -1;
   std::string Source;        // client address text
   std::string SourceVendor;  // the same with the vendor name (IPX only)
   std::string Destination;   // server

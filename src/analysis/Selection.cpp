@@ -53,21 +53,11 @@ int32_t FirstConversation(const CaptureModel& model, const TNetPeer& peer, Match
 
 }  // namespace
 
-int32_t FindAnsweringConversation(const CaptureModel& model, const TNetPeer& reversePeer, const TTransHead& forward) {
-  switch (forward.SubProtocol) {
-    case kSubIcmp:
-      return FirstConversation(model, reversePeer, [](const TTransHead& h) { return h.SubProtocol == kSubIcmp; });
-    case kSubTcp:
-    case kSubUdp:
-    case kSubSpx:
-    case kSubSpx2:
-    case kSubNetBios:
-    case kSubPBurst:
-      return FirstConversation(model, reversePeer, [&](const TTransHead& h) { return PortsSwapped(h, forward); });
-    default:
-      return FirstConversation(model, reversePeer,
-                               [&](const TTransHead& h) { return h.SubProtocol == forward.SubProtocol; });
-  }
+int32_t FindReverseConversation(const CaptureModel& model, const TNetPeer& reversePeer, const TTransHead& forward) {
+  const auto sub = static_cast<SubProtocol>(forward.SubProtocol);
+  if (IsPortBased(sub))
+    return FirstConversation(model, reversePeer, [&](const TTransHead& h) { return PortsSwapped(h, forward); });
+  return FirstConversation(model, reversePeer, [&](const TTransHead& h) { return h.SubProtocol == sub; });
 }
 
 int32_t FindMirrorConversation(const CaptureModel& model, const TNetPeer& reversePeer, const TTransHead& forward) {
@@ -94,8 +84,8 @@ void ResolveReverse(const CaptureModel& model, Selection& selection) {
   selection.ReverseStation = destination;
   selection.ReversePeer = reversePeer;
   if (!model.Objects.Is<TTransHead>(selection.CurrentConversation)) return;
-  selection.ReverseConversation = FindMirrorConversation(model, model.Objects.Get<TNetPeer>(reversePeer),
-                                                         model.Objects.Get<TTransHead>(selection.CurrentConversation));
+  selection.ReverseConversation = FindReverseConversation(model, model.Objects.Get<TNetPeer>(reversePeer),
+                                                          model.Objects.Get<TTransHead>(selection.CurrentConversation));
 }
 
 }  // namespace corvanta

@@ -57,11 +57,19 @@ class PeerDirectory {
   FlatIndexMap<Pair, PairHash> peers_;  // the first peer of each pair in chain order
 };
 
-// Where the analysis engine finds the answers to a conversation, in the peer record of the
-// other direction: for ICMP the first ICMP head; for TCP, UDP, SPX, SPXII, NetBIOS and
-// PBurst the first head with the two ports swapped (whatever its sub-protocol); for any
-// other sub-protocol the first head with the same one. -1 when there is none.
-int32_t FindAnsweringConversation(const CaptureModel& model, const TNetPeer& reversePeer, const TTransHead& forward);
+// The reverse conversation of `forward`, found in the peer record of the other direction: the
+// one rule shared by the analysis engine, the toolbox's swap and the visualizer. For a
+// port-based sub-protocol (TCP, UDP, SPX, SPXII, NetBIOS, SMB, PBurst) the first head with the
+// two ports swapped, whatever its sub-protocol (conversations are filed by ports alone); for
+// ICMP the first ICMP head; for any other sub-protocol the first head with the same one.
+// -1 when there is none.
+int32_t FindReverseConversation(const CaptureModel& model, const TNetPeer& reversePeer, const TTransHead& forward);
+
+// Where the analysis engine finds the answers to a conversation: its reverse conversation.
+inline int32_t FindAnsweringConversation(const CaptureModel& model, const TNetPeer& reversePeer,
+                                         const TTransHead& forward) {
+  return FindReverseConversation(model, reversePeer, forward);
+}
 
 // The same conversation seen from the other side: the first head of the reverse peer with
 // the same sub-protocol and the two ports swapped, else the first head with the two ports
@@ -69,7 +77,7 @@ int32_t FindAnsweringConversation(const CaptureModel& model, const TNetPeer& rev
 int32_t FindMirrorConversation(const CaptureModel& model, const TNetPeer& reversePeer, const TTransHead& forward);
 
 // Fills the reverse triple from the forward one and sets OneWay: true when the destination
-// has never sent, or never to the source. Without a mirror conversation the reverse
+// has never sent, or never to the source. Without a reverse conversation the reverse
 // conversation is -1 but the direction exists.
 void ResolveReverse(const CaptureModel& model, Selection& selection);
 

@@ -7,7 +7,6 @@
 #include "Version.h"
 #include "ui/main/ChartPropertiesForm.h"
 #include "ui/main/CorvantaApplication.h"
-#include "ui/widgets/DialogService.h"
 #include "ui/main/ErrorInformationForm.h"
 #include "ui/main/Grab.h"
 #include "ui/main/InfoWindows.h"
@@ -16,8 +15,9 @@
 #include "ui/main/ProcessTraceFileForm.h"
 #include "ui/main/ProgramContext.h"
 #include "ui/main/ProgramWindows.h"
-#include "ui/widgets/QtSettingsStore.h"
 #include "ui/main/ServerPortsForm.h"
+#include "ui/widgets/DialogService.h"
+#include "ui/widgets/QtSettingsStore.h"
 
 namespace {
 
@@ -89,6 +89,8 @@ int main(int argc, char** argv) {
     QObject::connect(&mainForm, &corvanta::ui::TMainForm::FirstActivationDone, &mainForm, [&] {
       QTimer::singleShot(0, &mainForm, [&] {
         QList<QWidget*> dialogs;
+        // The toolbox and its analyses of the table's first conversation.
+        if (grabAll) windows.ShowFirstConversation();
         if (grabAll)
           dialogs = {
               windows.About(),          windows.SystemInfo(), windows.TechSupport(),      windows.ServerPorts(),

@@ -9,6 +9,7 @@
 
 #include "Version.h"
 #include "cli/CliOptions.h"
+#include "cli/ConversationReport.h"
 #include "cli/FrameListing.h"
 #include "cli/Reports.h"
 #include "cli/TextTable.h"
@@ -52,8 +53,7 @@ class ProgressLine {
   std::function<void(size_t)> TableCallback() {
     if (!enabled_) return {};
     return [this](size_t rows) {
-      if (Due())
-        Show("Analyzing... " + name_ + "  Conversations: " + FormatCount(static_cast<int64_t>(rows), sep_));
+      if (Due()) Show("Analyzing... " + name_ + "  Conversations: " + FormatCount(static_cast<int64_t>(rows), sep_));
     };
   }
 
@@ -159,8 +159,19 @@ int RunCli(const std::vector<std::string>& args, std::FILE* out, std::FILE* err,
       analysis.tableProgress = nullptr;
     }
     if (!a->Accepted()) status = kExitRefused;
+    std::optional<ConversationReport> conversation;
+    if (o.conversation.number > 0 && a->Accepted()) {
+      conversation = AnalyzeTableConversation(*a, o.conversation, report);
+      if (!conversation) {
+        Write(err, "corvanta-cli: " + path + " has no conversation " + std::to_string(o.conversation.number) + " (" +
+                       std::to_string(a->table.RowCount()) + " in its client/server table)\n");
+        status = kExitUsage;
+      }
+    }
     if (json) {
-      WriteJsonReport(*a, path, report, writer);
+      std::function<void(JsonWriter&)> more;
+      if (conversation) more = [&](JsonWriter& w) { WriteConversationJson(*conversation, w); };
+      WriteJsonReport(*a, path, report, writer, more);
       // Each trace is written as soon as it is done; the array closes after the last.
       Write(out, text);
       text.clear();
@@ -173,6 +184,7 @@ int RunCli(const std::vector<std::string>& args, std::FILE* out, std::FILE* err,
     if (!first) Write(out, "\n");
     first = false;
     Write(out, "Trace: " + CellText(path) + "\n\n" + TextReport(*a, report));
+    if (conversation) Write(out, "\n" + ConversationText(*conversation));
     std::fflush(out);
   }
   if (array) writer.EndArray();

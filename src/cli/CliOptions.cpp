@@ -1,16 +1,16 @@
 #include "cli/CliOptions.h"
 
 #include <charconv>
+#include <cstdint>
 
 namespace corvanta::cli {
 
 namespace {
 
-std::optional<int32_t> ParseBandwidth(const std::string& text) {
+std::optional<int32_t> ParseWhole(const std::string& text, int32_t max) {
   int32_t value = 0;
   auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (ec != std::errc() || end != text.data() + text.size() || value < 1 || value > kMaxBandwidthMbps)
-    return std::nullopt;
+  if (ec != std::errc() || end != text.data() + text.size() || value < 1 || value > max) return std::nullopt;
   return value;
 }
 
@@ -64,11 +64,17 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
     } else if (name == "--bandwidth") {
       auto v = value();
       if (!v) return fail("option --bandwidth needs a value in Mbit/s");
-      auto mbps = ParseBandwidth(*v);
+      auto mbps = ParseWhole(*v, kMaxBandwidthMbps);
       if (!mbps)
         return fail("invalid bandwidth '" + *v + "': a whole number of Mbit/s from 1 to " +
                     std::to_string(kMaxBandwidthMbps));
       o.bandwidthMbps = *mbps;
+    } else if (name == "--conversation") {
+      auto v = value();
+      if (!v) return fail("option --conversation needs the number of a conversation");
+      auto n = ParseWhole(*v, INT32_MAX);
+      if (!n) return fail("invalid conversation '" + *v + "': a whole number from 1");
+      o.conversation.number = *n;
     } else if (name == "--locale-separator") {
       auto v = value();
       if (!v) return fail("option --locale-separator needs a character");
@@ -90,7 +96,7 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
 
 std::string HelpText() {
   return R"(Usage: corvanta-cli [--json | --frames] [--bandwidth MBPS] [--full-duplex]
-                    [--locale-separator C] TRACE...
+                    [--conversation N] [--locale-separator C] TRACE...
 
 Reads each network trace file with the Corvanta analyzer core (the same detection,
 readers, decoding, statistics and client/server table as the desktop program) and
@@ -119,6 +125,11 @@ Output modes:
                  letters A-D marked, events: E..I counts; "-" values are null),
                  problem_totals (A..I) and model (bytes and packet records of the
                  capture model).
+                 With --conversation N also analysis: the toolbox's analysis of the
+                 N-th conversation: selection (source, destination, protocol, one_way,
+                 first_frame, last_frame), throughput and latency (each an array of
+                 the two directions, the second null when one-way: title, figures,
+                 memo lines; latency also state and state_text).
                  A refused trace gives {"file", "error"} with the refusal text.
   --frames       One line per frame handed to the decoder, tab-separated, no header:
                  frame number, timestamp in microseconds (three decimals), length,
@@ -129,6 +140,9 @@ Options:
                           own bandwidth (the figures are re-based, as the desktop
                           program's bandwidth menu does).
   --full-duplex           Count the bandwidth twice (full duplex).
+  --conversation N        Analyse the N-th conversation of the client/server table
+                          (1-based) as the toolbox selects it: throughput and latency
+                          of both directions over the whole trace.
   --locale-separator C    Thousands separator of the text report (default ","; '' for
                           none). With "." the decimal separator becomes ",".
   --help                  Show this text.
@@ -139,7 +153,7 @@ error is a terminal.
 
 Exit status:
   0  every trace was read
-  1  usage error
+  1  usage error, or no conversation N in a trace
   2  at least one trace was refused (in text and --frames mode the refusal text is
      written to standard error)
 )";

@@ -9,6 +9,11 @@ namespace corvanta::cli {
 
 enum class OutputMode : uint8_t { kText, kJson, kFrames };
 
+// One conversation of the client/server table to analyse as the toolbox would.
+struct ConversationQuery {
+  int32_t number = 0;  // 1-based entry of the "conversations" array; 0: none
+};
+
 struct CliOptions {
   OutputMode mode = OutputMode::kText;
   int32_t bandwidthMbps = 0;  // 0: the trace's own
@@ -17,6 +22,7 @@ struct CliOptions {
   char decimalSep = '.';
   bool help = false;
   bool version = false;
+  ConversationQuery conversation;
   std::vector<std::string> traces;
 };
 

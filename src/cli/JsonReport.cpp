@@ -81,7 +81,8 @@ void Conversations(JsonWriter& json, const TraceAnalysis& a, const ReportOptions
 
 }  // namespace
 
-void WriteJsonReport(const TraceAnalysis& a, const std::string& file, const ReportOptions& o, JsonWriter& json) {
+void WriteJsonReport(const TraceAnalysis& a, const std::string& file, const ReportOptions& o, JsonWriter& json,
+                     const std::function<void(JsonWriter&)>& more) {
   json.BeginObject();
   json.Field("file", file);
   if (!a.Accepted() || !a.statistics || !a.model) {
@@ -196,6 +197,7 @@ void WriteJsonReport(const TraceAnalysis& a, const std::string& file, const Repo
   for (int c = kCsColA; c <= kCsColI; ++c)
     json.Field(std::string(1, static_cast<char>('A' + c)), a.table.Totals()[static_cast<size_t>(c)]);
   json.EndObject();
+  if (more) more(json);
   json.EndObject();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 // The text report and the JSON object of an analysed trace.
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -20,9 +21,10 @@ struct ReportOptions {
 std::string TextReport(const TraceAnalysis& analysis, const ReportOptions& options);
 
 // The JSON object of a trace; a refused one gives only "file" and "error". The client/server
-// table must have been built without thousands separators.
+// table must have been built without thousands separators. `more` (may be empty) writes
+// further members of an accepted trace's object at its end.
 void WriteJsonReport(const TraceAnalysis& analysis, const std::string& file, const ReportOptions& options,
-                     JsonWriter& json);
+                     JsonWriter& json, const std::function<void(JsonWriter&)>& more = {});
 
 // The number in a table cell ("1,234.5" with the given separators); nullopt for "-" or an
 // empty cell.

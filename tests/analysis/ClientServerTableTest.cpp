@@ -230,8 +230,9 @@ TEST(ClientServerTableTest, RowsThatAreLeftOut) {
 // one-way: the sender's own traffic is never shown as the peer's.
 TEST(ClientServerTableTest, MissingMirrorConversationIsTreatedAsOneWay) {
   Table t;
-  int32_t forward = t.b.Conversation(t.b.Peer(kClient, kServer), kSubSmb, 0x4000, 0x0550);
-  int32_t reverse = t.b.Conversation(t.b.Peer(kServer, kClient), kSubSmb, 0x0552, 0x4001);
+  // NCP answers are found by sub-protocol, whatever the sockets; the mirror needs them swapped.
+  int32_t forward = t.b.Conversation(t.b.Peer(kClient, kServer), kSubNcp, 0x4000, 0x0451);
+  int32_t reverse = t.b.Conversation(t.b.Peer(kServer, kClient), kSubNcp, 0x0452, 0x4001);
   for (int k = 0; k < 5; ++k) {
     t.b.Add(forward,
             Pkt{.frame = 2 * k + 1, .time = k * 1e5, .length = 200, .flags = kPacketRequest, .seq = uint32_t(k)});
@@ -240,7 +241,7 @@ TEST(ClientServerTableTest, MissingMirrorConversationIsTreatedAsOneWay) {
   }
   const ClientServerRow& row = t.Build();
   ASSERT_EQ(t.table.RowCount(), 1u);  // the server's answers are no row of their own
-  EXPECT_EQ(row[kCsColProtocol], "IPX (Socket 4000<->0550)/SMB");
+  EXPECT_EQ(row[kCsColProtocol], "IPX (Socket 4000<->NCP)/NCP");
   EXPECT_EQ(row[kCsColResponseTime], " 0.900");
   EXPECT_EQ(row[kCsColClientToServer], " 2.500");
   EXPECT_EQ(row[kCsColServerToClient], "-");

@@ -49,6 +49,12 @@ TEST(SelectionTest, AnsweringConversationBySubProtocol) {
   // Not port-based: the same sub-protocol, whatever its sockets.
   EXPECT_EQ(FindAnsweringConversation(b.model, reverse, head(kSubNcp, 0x4003, 0x0451)), ncp);
   EXPECT_EQ(FindAnsweringConversation(b.model, reverse, head(kSubSpx, 1, 2)), -1);
+  // SMB is port-based like the others: its answers come back on the swapped sockets.
+  int32_t smbOther = b.Conversation(ba, kSubSmb, 0x0552, 0x4001);
+  int32_t smb = b.Conversation(ba, kSubSmb, 0x0550, 0x4001);
+  EXPECT_EQ(FindReverseConversation(b.model, reverse, head(kSubSmb, 0x4001, 0x0550)), smb);
+  EXPECT_NE(smb, smbOther);
+  EXPECT_EQ(FindReverseConversation(b.model, reverse, head(kSubSmb, 0x4002, 0x0550)), -1);
 }
 
 TEST(SelectionTest, MirrorPrefersTheSameSubProtocol) {

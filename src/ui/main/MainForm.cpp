@@ -435,6 +435,7 @@ void TMainForm::ProcessFile() {
   csPage_->SetTrace({});
   dlcPage_->Fill(currentTopology_, nullptr, nullptr, nullptr);
   decoding_.reset();
+  ++traceGeneration_;  // windows that read the old model refill before they read again
   if (context_.makeDecoding) {
     decoding_ = context_.makeDecoding();
   } else {
@@ -711,10 +712,12 @@ void TMainForm::ShowWindow(QWidget* window) {
 
 void TMainForm::AnalyzeBtnClick() {
   if (!windows_.toolbox) return;
-  if (decoding_ && decoding_->IpOrIpxFrames() > 0)
+  if (decoding_ && decoding_->IpOrIpxFrames() > 0) {
+    emit ToolboxRequest(csPage_->Requested());
     ShowWindow(windows_.toolbox);
-  else
+  } else {
     context_.dialogs->Information(this, "Corvanta - Halvex ToolBox", kNoIpOrIpx);
+  }
 }
 
 void TMainForm::NetworkBtnClick() {

@@ -5,6 +5,7 @@
 #include <array>
 #include <memory>
 
+#include "analysis/ClientServerTable.h"
 #include "analysis/FileSummary.h"
 #include "trace/AnalyzerKind.h"
 #include "ui/main/TipWizard.h"
@@ -113,6 +114,9 @@ class TMainForm : public QMainWindow {
   bool Opening() const { return opening_; }
   // The decoder's results of the last trace processed; null before the first.
   const TraceDecoding* Decoding() const { return decoding_.get(); }
+  // Changes whenever the model is replaced.
+  uint64_t TraceGeneration() const { return traceGeneration_; }
+  int32_t TotalFrames() const { return totalFrames_; }
   QPrinter& Printer();
 
   // Controls.
@@ -136,6 +140,8 @@ class TMainForm : public QMainWindow {
  signals:
   // The first activation, with its command-line trace, is over.
   void FirstActivationDone();
+  // The toolbox is about to be shown for this conversation.
+  void ToolboxRequest(const corvanta::RequestedConversation& request);
 
  public slots:
   void Open1Click();
@@ -230,6 +236,7 @@ class TMainForm : public QMainWindow {
   bool slicedFrames_ = false;
   int32_t totalFrames_ = 0;
   std::unique_ptr<TraceDecoding> decoding_;
+  uint64_t traceGeneration_ = 0;
 
   TipSet tipSet_;
   TipSet previousTips_;

@@ -1,9 +1,14 @@
 #include "ui/main/ProgramWindows.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QWidget>
 
+#include "ui/analysis/LatencyForm.h"
+#include "ui/analysis/ThroughputForm.h"
+#include "ui/analysis/WhatIfForm.h"
 #include "ui/main/ChartPropertiesForm.h"
+#include "ui/main/ClientServerPage.h"
 #include "ui/main/ErrorInformationForm.h"
 #include "ui/main/InfoWindows.h"
 #include "ui/main/MainForm.h"
@@ -11,8 +16,57 @@
 #include "ui/main/ProcessTraceFileForm.h"
 #include "ui/main/ProgramContext.h"
 #include "ui/main/ServerPortsForm.h"
+#include "ui/main/TraceDecoding.h"
+#include "ui/toolbox/ToolboxForm.h"
+#include "ui/widgets/UiText.h"
 
 namespace corvanta::ui {
+
+// The analysis windows' view of the main window: the trace it holds and its tips.
+class ProgramAnalysisHost : public AnalysisHost {
+ public:
+  explicit ProgramAnalysisHost(ProgramContext& context) : context_(context) {}
+  void SetMainForm(TMainForm* mainForm) { main_ = mainForm; }
+
+  TraceContext Trace() const override {
+    TraceContext t;
+    t.ports = &context_.userPorts;
+    t.vendors = &context_.vendors;
+    t.sendColor = ToQColor(context_.settings.visualizer.sendColor);
+    t.receiveColor = ToQColor(context_.settings.visualizer.receiveColor);
+    if (!main_) return t;
+    t.generation = main_->TraceGeneration();
+    // While a trace is processed its model is being written: nothing to read yet, and the
+    // generation changes again when it is done.
+    if (main_->Opening()) {
+      t.generation |= uint64_t{1} << 63;
+      return t;
+    }
+    t.fileName = QFileInfo(main_->TraceFileName()).fileName();
+    t.frames = main_->TotalFrames();
+    t.topology = main_->CurrentTopology();
+    t.bandwidthMbps = main_->BandwidthMbps();
+    if (const TraceDecoding* d = main_->Decoding(); d && d->IpOrIpxFrames() > 0) {
+      t.model = d->Model();
+      t.hasIpx = d->IpxFrames() > 0;
+    }
+    return t;
+  }
+  void SetTips(const std::vector<int>& tips) override {
+    if (!main_) return;
+    TipSet set;
+    for (int tip : tips)
+      if (tip >= 0 && tip < static_cast<int>(set.size())) set.set(static_cast<size_t>(tip));
+    main_->SetTips(set);
+  }
+  void RestoreTips() override {
+    if (main_) main_->RestoreTips();
+  }
+
+ private:
+  ProgramContext& context_;
+  TMainForm* main_ = nullptr;
+};
 
 ProgramWindows::ProgramWindows(ProgramContext& context, bool showSplash) {
   // The first few, then the splash, then the rest; the main window last.
@@ -30,8 +84,17 @@ ProgramWindows::ProgramWindows(ProgramContext& context, bool showSplash) {
   about_ = std::make_unique<TAboutBox>();
   chartProperties_ = std::make_unique<TChartPropertiesForm>(*context.dialogs);
   errorInformation_ = std::make_unique<TErrorInformationForm>();
+  analysisHost_ = std::make_unique<ProgramAnalysisHost>(context);
+  latency_ = std::make_unique<TLatencyAnalysisForm>(*analysisHost_);
+  toolbox_ = std::make_unique<THalvexToolboxForm>(*analysisHost_);
   systemInfo_ = std::make_unique<TSystemInfoForm>(context);
   techSupport_ = std::make_unique<TTechSupportForm>();
+  throughput_ = std::make_unique<TThroughputAnalysisForm>(*analysisHost_);
+  whatIf_ = std::make_unique<TWhatIfAnalysisForm>(*analysisHost_);
+  latency_->SetToolbox(toolbox_.get());
+  latency_->SetWhatIfWindow(whatIf_.get());
+  throughput_->SetToolbox(toolbox_.get());
+  toolbox_->SetAnalysisWindows(latency_.get(), throughput_.get());
 
   MainFormWindows windows;
   windows.progress = progress_.get();
@@ -43,12 +106,29 @@ ProgramWindows::ProgramWindows(ProgramContext& context, bool showSplash) {
   windows.brisqonSettings = problemSettings_.get();
   windows.chartProperties = chartProperties_.get();
   windows.analyzing = analyzing_.get();
+  windows.toolbox = toolbox_.get();
+  windows.latency = latency_.get();
+  windows.throughput = throughput_.get();
   mainForm_ = std::make_unique<TMainForm>(context, windows);
+  analysisHost_->SetMainForm(mainForm_.get());
+  QObject::connect(mainForm_.get(), &TMainForm::ToolboxRequest, toolbox_.get(), &THalvexToolboxForm::Request);
+}
+
+bool ProgramWindows::ShowFirstConversation() {
+  TClientServerPage* page = mainForm_->ClientServerPage();
+  if (!page || page->Table().RowCount() == 0 || !analysisHost_->Trace().model) return false;
+  toolbox_->Request(page->Table().Request(0, analysisHost_->Trace().vendors));
+  ShowAnalysisWindow(toolbox_.get());
+  toolbox_->ShowLatency();
+  toolbox_->ShowThroughput();
+  latency_->LoadAnalysisClick(false);
+  return true;
 }
 
 ProgramWindows::~ProgramWindows() {
   // The main window goes first: it writes the settings while the others still stand.
   mainForm_.reset();
+  analysisHost_->SetMainForm(nullptr);
   delete splash_.data();
 }
 

@@ -18,6 +18,11 @@ class TTechSupportForm;
 class TMainForm;
 class TProblemSettings;
 class TChartPropertiesForm;
+class THalvexToolboxForm;
+class TLatencyAnalysisForm;
+class TThroughputAnalysisForm;
+class TWhatIfAnalysisForm;
+class ProgramAnalysisHost;
 
 // Every window of the program, created once in the start-up order and kept until exit.
 // The main window is created last; it reads the settings and waits out the splash.
@@ -38,6 +43,14 @@ class ProgramWindows {
   TSystemInfoForm* SystemInfo() const { return systemInfo_.get(); }
   TTechSupportForm* TechSupport() const { return techSupport_.get(); }
   TMainForm* MainForm() const { return mainForm_.get(); }
+  THalvexToolboxForm* Toolbox() const { return toolbox_.get(); }
+  TLatencyAnalysisForm* Latency() const { return latency_.get(); }
+  TThroughputAnalysisForm* Throughput() const { return throughput_.get(); }
+  TWhatIfAnalysisForm* WhatIf() const { return whatIf_.get(); }
+
+  // Shows the toolbox on the first conversation of the client/server table with its latency,
+  // throughput and (upper half) what-if windows; false when there is none.
+  bool ShowFirstConversation();
 
  private:
   QPointer<TSplashForm> splash_;
@@ -49,6 +62,11 @@ class ProgramWindows {
   std::unique_ptr<TAboutBox> about_;
   std::unique_ptr<TChartPropertiesForm> chartProperties_;
   std::unique_ptr<TErrorInformationForm> errorInformation_;
+  std::unique_ptr<ProgramAnalysisHost> analysisHost_;
+  std::unique_ptr<TLatencyAnalysisForm> latency_;
+  std::unique_ptr<THalvexToolboxForm> toolbox_;
+  std::unique_ptr<TThroughputAnalysisForm> throughput_;
+  std::unique_ptr<TWhatIfAnalysisForm> whatIf_;
   std::unique_ptr<TSystemInfoForm> systemInfo_;
   std::unique_ptr<TTechSupportForm> techSupport_;
   std::unique_ptr<TMainForm> mainForm_;

@@ -1,0 +1,189 @@
+#include "cli/ConversationReport.h"
+
+#include "analysis/Toolbox.h"
+
+namespace corvanta::cli {
+
+namespace {
+
+void OptionalNumber(JsonWriter& json, std::string_view key, const std::optional<double>& value) {
+  json.Key(key);
+  if (value)
+    json.Number(*value);
+  else
+    json.Null();
+}
+
+// A panel's count ("1,234"), null when the panel is empty.
+void PanelCount(JsonWriter& json, std::string_view key, const std::string& panel) {
+  std::string digits;
+  for (char c : panel)
+    if (c >= '0' && c <= '9') digits += c;
+  json.Key(key);
+  if (digits.empty())
+    json.Null();
+  else
+    json.Int(std::stoll(digits));
+}
+
+void Memo(JsonWriter& json, const std::vector<std::string>& lines) {
+  json.Key("memo");
+  json.BeginArray();
+  for (const std::string& line : lines) json.String(line);
+  json.EndArray();
+}
+
+void ThroughputHalfJson(JsonWriter& json, const std::string& title, const ThroughputHalf& h) {
+  json.BeginObject();
+  json.Field("title", title);
+  PanelCount(json, "packets", h.Total);
+  PanelCount(json, "bytes", h.Bytes);
+  json.Field("duration", h.Duration);
+  OptionalNumber(json, "peak", h.PeakValue);
+  OptionalNumber(json, "lowest", h.LowestValue);
+  OptionalNumber(json, "average", h.AverageValue);
+  OptionalNumber(json, "contention", h.ContentionValue);
+  PanelCount(json, "average_size", h.AverageSize);
+  PanelCount(json, "average_payload", h.AveragePayload);
+  OptionalNumber(json, "protocol_overhead", h.OverheadValue);
+  Memo(json, h.Memo);
+  json.EndObject();
+}
+
+void LatencyHalfJson(JsonWriter& json, const std::string& title, const LatencyHalf& h) {
+  json.BeginObject();
+  json.Field("title", title);
+  json.Field("state", int64_t{h.State});
+  json.Field("state_text", LatencyStateText(h.State));
+  json.Field("pairs", h.Pairs);
+  const LatencySeed* seed = h.Seed ? &*h.Seed : nullptr;
+  OptionalNumber(json, "best_ms", seed ? std::optional<double>(seed->BestMs) : std::nullopt);
+  OptionalNumber(json, "average_ms", seed ? std::optional<double>(seed->AverageMs) : std::nullopt);
+  OptionalNumber(json, "contention_ms", seed ? std::optional<double>(seed->ContentionMs) : std::nullopt);
+  json.Key("worst_ms");
+  if (seed && h.Chart)
+    json.Number((*h.Chart)[1]);
+  else
+    json.Null();
+  PanelCount(json, "packets", h.Total);
+  json.Field("duration", h.Duration);
+  json.Field("send_to_receive_ratio", h.Ratio);
+  PanelCount(json, "average_send_size", h.AverageSend);
+  PanelCount(json, "average_receive_size", h.AverageReceive);
+  Memo(json, h.Memo);
+  json.EndObject();
+}
+
+template <class View, class Half, class Write>
+void Halves(JsonWriter& json, std::string_view key, const View& v, const Half& upper, const std::optional<Half>& lower,
+            Write write) {
+  json.Key(key);
+  json.BeginArray();
+  write(json, v.UpperTitle, upper);
+  if (lower)
+    write(json, v.LowerTitle, *lower);
+  else
+    json.Null();
+  json.EndArray();
+}
+
+void Line(std::string& out, const std::string& indent, const std::string& label, const std::string& value) {
+  const size_t start = value.find_first_not_of(' ');
+  if (start != std::string::npos) out += indent + label + ": " + value.substr(start) + "\n";
+}
+
+void ThroughputHalfText(std::string& out, const std::string& title, const ThroughputHalf& h, int unit) {
+  out += "  " + title + "\n";
+  const std::string in = "    ";
+  const std::string u = unit == 8 ? " KBits/s" : " KBytes/s";
+  auto figure = [&](const std::string& panel) { return panel.empty() || panel == "-" ? panel : panel + u; };
+  Line(out, in, "Peak", figure(h.Peak));
+  Line(out, in, "Lowest", figure(h.Lowest));
+  Line(out, in, "Average", figure(h.Average));
+  Line(out, in, "Contention", figure(h.Contention));
+  Line(out, in, "Duration", h.Duration);
+  Line(out, in, "Packets", h.Total);
+  Line(out, in, "Bytes", h.Bytes);
+  Line(out, in, "Average size", h.AverageSize);
+  Line(out, in, "Average payload", h.AveragePayload);
+  Line(out, in, "Protocol overhead", h.Overhead);
+  for (const std::string& line : h.Memo)
+    if (line != "Notes") out += in + line + "\n";
+}
+
+void LatencyHalfText(std::string& out, const std::string& title, const LatencyHalf& h) {
+  out += "  " + title + "\n";
+  const std::string in = "    ";
+  auto ms = [](const std::string& panel) { return panel.empty() ? panel : panel + " ms"; };
+  Line(out, in, "Best", ms(h.Best));
+  Line(out, in, "Worst", ms(h.Worst));
+  Line(out, in, "Average", ms(h.Average));
+  Line(out, in, "Contention", ms(h.Contention));
+  Line(out, in, "Duration", h.Duration);
+  Line(out, in, "Packets", h.Total);
+  Line(out, in, "Send-to-receive ratio", h.Ratio);
+  Line(out, in, "Average send size", h.AverageSend);
+  Line(out, in, "Average receive size", h.AverageReceive);
+  for (const std::string& line : h.Memo)
+    if (line != "Notes") out += in + line + "\n";
+}
+
+}  // namespace
+
+std::optional<ConversationReport> AnalyzeTableConversation(const TraceAnalysis& a, const ConversationQuery& query,
+                                                           const ReportOptions& o) {
+  if (!a.Accepted() || !a.model || query.number < 1 || static_cast<size_t>(query.number) > a.table.RowCount())
+    return std::nullopt;
+  ToolboxState box;
+  box.Reset(a.model.get(), a.TotalFrames(), nullptr, o.vendors);
+  box.Preselect(a.table.Request(static_cast<size_t>(query.number - 1), o.vendors));
+  const Selection selection = box.GetNetDst();
+
+  ConversationReport r;
+  r.number = query.number;
+  r.texts = {box.SourceText(), box.DestinationText(), box.AppText()};
+  r.oneWay = selection.OneWay;
+  r.firstFrame = selection.FirstPacketNumber;
+  r.lastFrame = selection.LastPacketNumber;
+  const FigureFormat format{o.thousandsSep, o.decimalSep};
+  const Topology medium = a.open.info.topology;
+  ConversationEngine engine(*a.model);
+  r.throughput = AnalyzeThroughput(engine, selection, r.texts, {}, medium, a.bandwidthMbps, format);
+  r.latency = AnalyzeLatency(engine, selection, r.texts, {}, medium, a.bandwidthMbps, format);
+  return r;
+}
+
+void WriteConversationJson(const ConversationReport& r, JsonWriter& json) {
+  json.Key("analysis");
+  json.BeginObject();
+  json.Field("conversation", r.number);
+  json.Key("selection");
+  json.BeginObject();
+  json.Field("source", r.texts.Source);
+  json.Field("destination", r.texts.Destination);
+  json.Field("protocol", r.texts.App);
+  json.Field("one_way", r.oneWay);
+  json.Field("first_frame", r.firstFrame);
+  json.Field("last_frame", r.lastFrame);
+  json.EndObject();
+  json.Field("sample_window", r.throughput.SampleWindow);
+  Halves(json, "throughput", r.throughput, r.throughput.Upper, r.throughput.Lower, ThroughputHalfJson);
+  Halves(json, "latency", r.latency, r.latency.Upper, r.latency.Lower, LatencyHalfJson);
+  json.EndObject();
+}
+
+std::string ConversationText(const ConversationReport& r) {
+  std::string out = "Conversation " + std::to_string(r.number) + ": " + r.texts.App + "\n";
+  out += "Source: " + r.texts.Source + "  Destination: " + r.texts.Destination + "  Frames " +
+         std::to_string(r.firstFrame) + " to " + std::to_string(r.lastFrame) + (r.oneWay ? "  (one-way)" : "") + "\n\n";
+  out += "Throughput (sampling " + std::to_string(r.throughput.SampleWindow) + " packets)\n";
+  ThroughputHalfText(out, r.throughput.UpperTitle, r.throughput.Upper, r.throughput.UnitFactor);
+  if (r.throughput.Lower)
+    ThroughputHalfText(out, r.throughput.LowerTitle, *r.throughput.Lower, r.throughput.UnitFactor);
+  out += "\nResponse Time/Latency\n";
+  LatencyHalfText(out, r.latency.UpperTitle, r.latency.Upper);
+  if (r.latency.Lower) LatencyHalfText(out, r.latency.LowerTitle, *r.latency.Lower);
+  return out;
+}
+
+}  // namespace corvanta::cli

@@ -1,0 +1,351 @@
+#include "ui/toolbox/ToolboxForm.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <QSpinBox>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "ui/toolbox/VisualizerView.h"
+#include "ui/widgets/Icons.h"
+#include "ui/widgets/UiText.h"
+
+namespace corvanta::ui {
+
+namespace {
+
+constexpr const char* kCaption = "Halvex ToolBox (tm)";
+
+QToolButton* ToolButton(QWidget* parent, const QString& name, const QString& text, const QString& hint) {
+  auto* b = new QToolButton(parent);
+  b->setObjectName(name);
+  b->setText(text);
+  b->setToolTip(hint);
+  b->setAutoRaise(true);
+  return b;
+}
+
+QComboBox* Band(QWidget* parent, QHBoxLayout* row, const QString& name, const QString& caption, const QColor& text,
+                int width) {
+  auto* box = new QVBoxLayout;
+  box->setSpacing(1);
+  auto* label = new QLabel(caption, parent);
+  auto* combo = new QComboBox(parent);
+  combo->setObjectName(name);
+  combo->setMinimumWidth(width);
+  combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  QPalette p = combo->palette();
+  p.setColor(QPalette::Text, text);
+  p.setColor(QPalette::ButtonText, text);
+  combo->setPalette(p);
+  box->addWidget(label);
+  box->addWidget(combo);
+  row->addLayout(box, width);
+  return combo;
+}
+
+void Fill(QComboBox* combo, const std::vector<ToolboxEntry>& entries, int index) {
+  const QSignalBlocker block(combo);
+  combo->clear();
+  for (const ToolboxEntry& e : entries) combo->addItem(ToQ(e.Text));
+  combo->setCurrentIndex(index);
+}
+
+QString TickText(int position) {
+  static const int kUnits[] = {0, 1, 10, 100, 1000};
+  const int unit = kUnits[std::clamp(position, 0, 4)];
+  if (unit == 0) return "Disabled";
+  if (unit == 1) return "1 millisecond";
+  return QString::number(unit) + " milliseconds";
+}
+
+}  // namespace
+
+void ShowAnalysisWindow(QWidget* window) {
+  if (!window) return;
+  if (window->isMinimized()) window->showNormal();
+  window->show();
+  window->raise();
+  window->activateWindow();
+}
+
+THalvexToolboxForm::THalvexToolboxForm(AnalysisHost& host, QWidget* parent) : QWidget(parent, Qt::Window), host_(host) {
+  setObjectName("HalvexToolboxForm");
+  setWindowTitle(kCaption);
+  BuildControls();
+  resize(900, 600);
+}
+
+void THalvexToolboxForm::BuildControls() {
+  auto* top = new QVBoxLayout(this);
+  top->setContentsMargins(4, 4, 4, 4);
+
+  auto* bands = new QHBoxLayout;
+  sourceBox_ = Band(this, bands, "SourceBox", "Source", Qt::blue, 150);
+  targetBox_ = Band(this, bands, "TargetBox", "Destination", QColor(0, 128, 128), 150);
+  appBox_ = Band(this, bands, "AppBox", "Protocol/App", Qt::black, 210);
+  packetComments_ = Band(this, bands, "PacketComments", "Diagnostic", Qt::red, 150);
+  top->addLayout(bands);
+
+  auto* tools = new QHBoxLayout;
+  latencyButton_ = ToolButton(this, "ToolThruputBtn", "Latency", "Response Time/Latency Analysis");
+  throughputButton_ = ToolButton(this, "ToolLatencyBtn", "Throughput", "Throughput Analysis");
+  problemButton_ = ToolButton(this, "ToolProblemBtn", "Problems", "Diagnostics Summary");
+  problemButton_->setEnabled(false);  // on once the visualizer finds a diagnostic
+  swapButton_ = ToolButton(this, "ToolSwapBtn", "Swap", "Swap Destination and Source Addresses");
+  printButton_ = ToolButton(this, "ToolButton3", "Print", "Print Trellivue");
+  printButton_->setEnabled(false);
+  propertiesButton_ = ToolButton(this, "ToolButton1", "Colors", "Color and Font Properties");
+  propertiesButton_->setEnabled(false);
+  for (QToolButton* b :
+       {latencyButton_, throughputButton_, problemButton_, swapButton_, printButton_, propertiesButton_})
+    tools->addWidget(b);
+  tools->addStretch(1);
+  top->addLayout(tools);
+
+  auto* body = new QHBoxLayout;
+  auto* left = new QVBoxLayout;
+  auto* title = new QLabel("Trellivue (tm)", this);
+  title->setObjectName("Label1");
+  QFont bold = title->font();
+  bold.setBold(true);
+  title->setFont(bold);
+  left->addWidget(title);
+  visualizer_ = new TVisualizerView(this);
+  left->addWidget(visualizer_, 1);
+  body->addLayout(left, 1);
+
+  auto* side = new QVBoxLayout;
+  auto* optionsGroup = new QGroupBox("Display Options", this);
+  optionsGroup->setToolTip("Visualizer display options");
+  auto* optionsLayout = new QVBoxLayout(optionsGroup);
+  displayOptions_ = new QListWidget(optionsGroup);
+  displayOptions_->setObjectName("DisplayOptions");
+  for (const char* option : {"Cumulative Bytes (separate)", "Cumulative Bytes (together)", "Cumulative Time",
+                             "Delta Time", "Packet Number", "Packet Size"}) {
+    auto* item = new QListWidgetItem(option, displayOptions_);
+    item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+    item->setCheckState(QString(option) == "Packet Number" ? Qt::Checked : Qt::Unchecked);
+  }
+  displayOptions_->setMaximumHeight(6 * 18 + 6);
+  optionsLayout->addWidget(displayOptions_);
+  side->addWidget(optionsGroup);
+
+  auto* ticks = new QHBoxLayout;
+  ticks->addWidget(new QLabel("Ticks", this));
+  spacing_ = new QSlider(Qt::Horizontal, this);
+  spacing_->setObjectName("PacketSpacingTrackBar");
+  spacing_->setRange(0, 4);
+  spacing_->setValue(1);
+  ticks->addWidget(spacing_);
+  side->addLayout(ticks);
+  tickLabel_ = new QLabel(TickText(1), this);
+  tickLabel_->setObjectName("Label5");
+  side->addWidget(tickLabel_);
+  auto* length = new QHBoxLayout;
+  length->addWidget(new QLabel("Length", this));
+  size_ = new QSlider(Qt::Horizontal, this);
+  size_->setObjectName("PacketSizeTrackBar");
+  size_->setRange(1, 10);
+  size_->setValue(4);
+  length->addWidget(size_);
+  side->addLayout(length);
+
+  auto* range = new QGroupBox("Thput/Latency Pkts", this);
+  range->setToolTip("Packet range for calculating throughput and latency");
+  auto* rangeLayout = new QHBoxLayout(range);
+  rangeLayout->addWidget(new QLabel("from", range));
+  startEdit_ = new QSpinBox(range);
+  startEdit_->setObjectName("StartPacketSpinEdit");
+  rangeLayout->addWidget(startEdit_);
+  rangeLayout->addWidget(new QLabel("to", range));
+  endEdit_ = new QSpinBox(range);
+  endEdit_->setObjectName("EndPacketSpinEdit");
+  rangeLayout->addWidget(endEdit_);
+  for (QSpinBox* e : {startEdit_, endEdit_}) {
+    e->setRange(1, 1);
+    e->setKeyboardTracking(false);
+  }
+  side->addWidget(range);
+
+  copyButton_ = ToolButton(this, "SpeedButton1", {}, "Copy Visualizer to clipboard");
+  copyButton_->setIcon(MakeIcon(Picture::Copy));
+  side->addWidget(copyButton_);
+  ipxByOui_ = new QCheckBox("IPX Lower by OUI", this);
+  ipxByOui_->setObjectName("IPXOUILower2");
+  ipxByOui_->setChecked(true);
+  ipxByOui_->setVisible(false);
+  side->addWidget(ipxByOui_);
+  side->addStretch(1);
+  body->addLayout(side);
+  top->addLayout(body, 1);
+
+  connect(sourceBox_, &QComboBox::currentIndexChanged, this, &THalvexToolboxForm::SourceBoxChange);
+  connect(targetBox_, &QComboBox::currentIndexChanged, this, &THalvexToolboxForm::TargetBoxChange);
+  connect(appBox_, &QComboBox::currentIndexChanged, this, &THalvexToolboxForm::AppBoxChange);
+  connect(startEdit_, &QSpinBox::valueChanged, this, &THalvexToolboxForm::StartChange);
+  connect(endEdit_, &QSpinBox::valueChanged, this, &THalvexToolboxForm::EndChange);
+  connect(swapButton_, &QToolButton::clicked, this, &THalvexToolboxForm::SwapBtnClick);
+  connect(latencyButton_, &QToolButton::clicked, this, &THalvexToolboxForm::ShowLatency);
+  connect(throughputButton_, &QToolButton::clicked, this, &THalvexToolboxForm::ShowThroughput);
+  connect(spacing_, &QSlider::valueChanged, this, &THalvexToolboxForm::PacketSpacingChange);
+  connect(size_, &QSlider::valueChanged, visualizer_->PaintBox(), qOverload<>(&QWidget::update));
+  connect(displayOptions_, &QListWidget::itemChanged, visualizer_->PaintBox(), qOverload<>(&QWidget::update));
+  connect(copyButton_, &QToolButton::clicked, this,
+          [this] { QApplication::clipboard()->setPixmap(visualizer_->Picture()); });
+  connect(ipxByOui_, &QCheckBox::toggled, this, [this](bool on) {
+    state_.SetIpxByOui(on);
+    ShowState();
+  });
+}
+
+void THalvexToolboxForm::SetAnalysisWindows(QWidget* latency, QWidget* throughput) {
+  latency_ = latency;
+  throughput_ = throughput;
+}
+
+void THalvexToolboxForm::Request(const RequestedConversation& request) {
+  request_ = request;
+  if (isVisible()) FormActivate();
+}
+
+bool THalvexToolboxForm::CatchUp() {
+  const TraceContext trace = host_.Trace();
+  if (filled_ && trace.generation == generation_) return false;
+  filled_ = true;
+  generation_ = trace.generation;
+  setWindowTitle(QString(kCaption) + " - " + trace.fileName);
+  // The old lists point into a model that may be gone: drop them before anything else.
+  state_.Reset(nullptr, 0, nullptr, nullptr);
+  state_.SetIpxByOui(ipxByOui_->isChecked());
+  state_.Reset(trace.model, trace.frames, trace.ports, trace.vendors);
+  visualizer_->ScrollToTop();
+  return true;
+}
+
+void THalvexToolboxForm::FormActivate() {
+  host_.SetTips(kToolboxTips);
+  ipxByOui_->setVisible(host_.Trace().hasIpx);
+  const bool refilled = CatchUp();
+  if (!refilled && !request_) return;
+  if (request_) {
+    state_.Preselect(*request_);
+    request_.reset();
+  }
+  ShowState();
+  Recalc();
+}
+
+Selection THalvexToolboxForm::RefreshSelection() {
+  if (CatchUp()) ShowState();
+  return state_.GetNetDst();
+}
+
+SelectionTexts THalvexToolboxForm::Texts() const {
+  return {state_.SourceText(), state_.DestinationText(), state_.AppText()};
+}
+
+void THalvexToolboxForm::ShowState() {
+  showing_ = true;
+  Fill(sourceBox_, state_.Sources(), state_.SourceIndex());
+  Fill(targetBox_, state_.Targets(), state_.TargetIndex());
+  Fill(appBox_, state_.Apps(), state_.AppIndex());
+  {
+    const QSignalBlocker a(startEdit_), b(endEdit_);
+    startEdit_->setRange(1, state_.FirstMax());
+    startEdit_->setValue(state_.FirstPacket());
+    endEdit_->setRange(state_.LastMin(), std::max(state_.Frames(), state_.LastMin()));
+    endEdit_->setValue(state_.LastPacket());
+  }
+  swapButton_->setEnabled(!state_.OneWay());
+  showing_ = false;
+}
+
+void THalvexToolboxForm::Recalc() {
+  visualizer_->PaintBox()->update();
+  emit SelectionChanged();
+}
+
+void THalvexToolboxForm::SourceBoxChange(int index) {
+  if (showing_ || !state_.SelectSource(index)) return;
+  ShowState();
+  visualizer_->ScrollToTop();
+  Recalc();
+}
+
+void THalvexToolboxForm::TargetBoxChange(int index) {
+  if (showing_ || !state_.SelectTarget(index)) return;
+  ShowState();
+  visualizer_->ScrollToTop();
+  Recalc();
+}
+
+void THalvexToolboxForm::AppBoxChange(int index) {
+  if (showing_ || !state_.SelectApp(index)) return;
+  visualizer_->ScrollToTop();
+  Recalc();
+}
+
+void THalvexToolboxForm::StartChange(int value) {
+  if (showing_) return;
+  state_.SetFirstPacket(value);
+  ShowState();
+  Recalc();
+}
+
+void THalvexToolboxForm::EndChange(int value) {
+  if (showing_) return;
+  state_.SetLastPacket(value);
+  ShowState();
+  Recalc();
+}
+
+void THalvexToolboxForm::PacketSpacingChange(int position) {
+  tickLabel_->setText(TickText(position));
+  visualizer_->ScrollToTop();
+  Recalc();
+}
+
+void THalvexToolboxForm::SwapBtnClick() {
+  if (!swapButton_->isEnabled() || !state_.Swap()) return;
+  ShowState();
+  Recalc();
+}
+
+void THalvexToolboxForm::ShowLatency() {
+  RefreshSelection();
+  ShowAnalysisWindow(latency_);
+}
+
+void THalvexToolboxForm::ShowThroughput() {
+  RefreshSelection();
+  ShowAnalysisWindow(throughput_);
+}
+
+void THalvexToolboxForm::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  FormActivate();
+}
+
+void THalvexToolboxForm::changeEvent(QEvent* event) {
+  QWidget::changeEvent(event);
+  if (event->type() == QEvent::ActivationChange && isVisible() && isActiveWindow()) FormActivate();
+}
+
+void THalvexToolboxForm::closeEvent(QCloseEvent* event) {
+  host_.RestoreTips();
+  for (QWidget* w : {latency_, throughput_})
+    if (w && w->isVisible()) w->close();
+  QWidget::closeEvent(event);
+}
+
+}  // namespace corvanta::ui

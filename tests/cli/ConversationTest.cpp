@@ -1,0 +1,58 @@
+// --conversation: the toolbox's analysis of one row of the client/server table.
+#include "CliTestSupport.h"
+#include "SampleTraces.h"
+
+namespace corvanta::testing {
+namespace {
+
+TEST(Conversation, JsonAndTextOfOneRow) {
+  TempDir dir;
+  const Written w = WrittenKinds().front();
+  const std::string path = dir.Write(w.name, WriteTrace(SessionSpec(w.kind, kEthernet)));
+
+  RunResult json = RunCli({"--json", "--conversation", "1", path});
+  ASSERT_EQ(json.status, 0) << json.err;
+  bool ok = false;
+  Json j = ParseJson(json.out, &ok);
+  ASSERT_TRUE(ok) << json.out;
+  const Json& a = j["analysis"];
+  EXPECT_EQ(a["conversation"].Int(), 1);
+  EXPECT_EQ(a["selection"]["source"].String(), "10.0.0.1");
+  EXPECT_EQ(a["selection"]["destination"].String(), "10.0.0.2");
+  EXPECT_EQ(a["selection"]["protocol"].String(), j["conversations"].Array()[0]["protocol"].String());
+  EXPECT_EQ(a["selection"]["first_frame"].Int(), 1);
+  EXPECT_EQ(a["selection"]["last_frame"].Int(), j["frames"].Int());
+  ASSERT_EQ(a["throughput"].Array().size(), 2u);
+  ASSERT_EQ(a["latency"].Array().size(), 2u);
+  const Json& upper = a["throughput"].Array()[0];
+  EXPECT_EQ(upper["title"].String(), "From 10.0.0.1 to 10.0.0.2");
+  EXPECT_TRUE(upper["peak"].IsNull());  // 7 packets: fewer than the window of 8
+  EXPECT_EQ(upper["memo"].Array()[1].String().rfind("There are only 7 packets from the source", 0), 0u);
+  const Json& latency = a["latency"].Array()[0];
+  EXPECT_EQ(latency["state"].Int(), 0);
+  EXPECT_GE(latency["pairs"].Int(), 6);
+  EXPECT_DOUBLE_EQ(latency["best_ms"].Number(), 20.0);
+  EXPECT_EQ(latency["send_to_receive_ratio"].String(), "1:1");
+  EXPECT_EQ(a["latency"].Array()[1]["title"].String(), "Sender: 10.0.0.2  Responder: 10.0.0.1");
+
+  RunResult text = RunCli({"--conversation", "1", path});
+  ASSERT_EQ(text.status, 0) << text.err;
+  EXPECT_NE(text.out.find("Conversation 1: TCP/Port 1030<->HTTP\nSource: 10.0.0.1  Destination: 10.0.0.2"),
+            std::string::npos);
+  EXPECT_NE(text.out.find("    Best: 20.000 ms\n"), std::string::npos) << text.out;
+
+  // A row the table does not have.
+  RunResult missing = RunCli({"--json", "--conversation", "2", path});
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_NE(missing.err.find("has no conversation 2"), std::string::npos);
+  EXPECT_TRUE(ParseJson(missing.out).IsObject());
+  EXPECT_FALSE(ParseJson(missing.out).Has("analysis"));
+  for (const char* bad : {"0", "x", "-3"}) {
+    RunResult r = RunCli({"--conversation", bad, path});
+    EXPECT_EQ(r.status, 1) << bad;
+    EXPECT_EQ(r.out, "");
+  }
+}
+
+}  // namespace
+}  // namespace corvanta::testing
