@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "decode/PacketFlags.h"
+#include "naming/IcmpMessages.h"
 #include "naming/TextFormat.h"
 
 namespace corvanta {
@@ -258,49 +259,7 @@ void DiagnosePacket(const DiagnosticContext& context, DiagnosticState& state, in
 }
 
 std::string IcmpReportText(uint8_t type, uint8_t code) {
-  static constexpr std::string_view kUnreachable[] = {"Network Unreachable",
-                                                      "Host Unreachable",
-                                                      "Protocol Unreachable",
-                                                      "Port Unreachable",
-                                                      "Fragmentation needed and Don't Fragment was set",
-                                                      "Source Route Failed",
-                                                      "Destination Network Unknown",
-                                                      "Destination Host Unknown"};
-  static constexpr std::string_view kRedirect[] = {
-      "Redirect Datagram for the Network", "Redirect Datagram for the Host",
-      "Redirect Datagram for the Type of Service and Network", "Redirect Datagram for the Type of Service and Host"};
-  std::string_view text;
-  switch (type) {
-    case 0: text = "Echo Reply"; break;
-    case 3:
-      if (code < std::size(kUnreachable)) text = kUnreachable[code];
-      break;
-    case 4: text = "Source Quench"; break;
-    case 5:
-      if (code < std::size(kRedirect)) text = kRedirect[code];
-      break;
-    case 6: text = "Alternative Host Address"; break;
-    case 8: text = "Echo"; break;
-    case 9: text = "Router Advertisement"; break;
-    case 10: text = "Router Selection"; break;
-    case 11:
-      if (code == 0) text = "Time to Live Exceeded in Transit";
-      if (code == 1) text = "Fragment Reassembly Time Exceeded";
-      break;
-    case 13: text = "Timestamp"; break;
-    case 14: text = "Timestamp Reply"; break;
-    case 15: text = "Information Request"; break;
-    case 16: text = "Information Reply"; break;
-    case 17: text = "Address Mask Request"; break;
-    case 18: text = "Address Mask Reply"; break;
-    case 30: text = "Traceroute"; break;
-    case 32: text = "Mobile Host Redirect"; break;
-    case 33: text = "IPv6 Where-Are-You"; break;
-    case 34: text = "IPv6 I-Am-Here"; break;
-    case 35: text = "Mobile Registration Agent"; break;
-    case 36: text = "Mobile Registration Reply"; break;
-    default: break;
-  }
+  const std::string_view text = IcmpMessageText(type, code);
   if (text.empty()) return "ICMP type " + std::to_string(type) + " code " + std::to_string(code);
   return std::string(text);
 }

@@ -381,7 +381,7 @@ int32_t VisualizerReverseConversation(const CaptureModel& model, const Selection
   if (destination == nullptr) return -1;
   const int32_t peer = FindNetPeer(model, *destination, selection.SourceStation->Address);
   if (peer < 0) return -1;
-  return FindAnsweringConversation(model, model.Objects.Get<TNetPeer>(peer),
+  return FindReverseConversation(model, model.Objects.Get<TNetPeer>(peer),
                                    model.Objects.Get<TTransHead>(selection.CurrentConversation));
 }
 

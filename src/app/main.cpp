@@ -16,6 +16,8 @@
 #include "ui/main/ProgramContext.h"
 #include "ui/main/ProgramWindows.h"
 #include "ui/main/ServerPortsForm.h"
+#include "ui/toolbox/ToolboxForm.h"
+#include "ui/toolbox/VisualizerAttributesForm.h"
 #include "ui/widgets/DialogService.h"
 #include "ui/widgets/QtSettingsStore.h"
 
@@ -95,7 +97,7 @@ int main(int argc, char** argv) {
           dialogs = {
               windows.About(),          windows.SystemInfo(), windows.TechSupport(),      windows.ServerPorts(),
               windows.Progress(),       windows.Analyzing(),  windows.ErrorInformation(), windows.ChartProperties(),
-              windows.ProblemSettings()};
+              windows.ProblemSettings(), windows.Toolbox()->Attributes()};
         const QStringList files = corvanta::ui::GrabWindows(mainForm, grabFolder, dialogs);
         for (const QString& f : files) QTextStream(stdout) << f << Qt::endl;
         mainForm.close();

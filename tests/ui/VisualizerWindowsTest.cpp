@@ -1,4 +1,9 @@
+#include <QComboBox>
 #include <QFrame>
+#include <QListWidget>
+#include <QSlider>
+#include <QTableView>
+#include <QToolButton>
 #include <QLabel>
 #include <QPainter>
 #include <QPlainTextEdit>
@@ -9,9 +14,11 @@
 #include "UiTestSupport.h"
 #include "analysis/ModelBuilder.h"
 #include "ui/analysis/ProblemAnalysisForm.h"
+#include "ui/main/ClientServerPage.h"
+#include "ui/toolbox/ToolboxForm.h"
 #include "ui/toolbox/VisualizerAttributesForm.h"
 #include "ui/toolbox/VisualizerFonts.h"
-#include "ui/toolbox/VisualizerPaintBox.h"
+#include "ui/toolbox/VisualizerView.h"
 
 using namespace corvanta;
 using namespace corvanta::testing;
@@ -21,6 +28,7 @@ class VisualizerWindowsTest : public QObject {
   Q_OBJECT
 
   RecordingDialogs dialogs_;
+  TestFolder folder_;
 
   // A TCP conversation of `count` segments, each answered, one reset at the end.
   struct Conversation {
@@ -45,6 +53,56 @@ class VisualizerWindowsTest : public QObject {
   };
 
  private slots:
+  void initTestCase() { QVERIFY(folder_.Prepare()); }
+
+  void toolboxDrawsTheSelectionWithItsDiagnostics() {
+    auto p = folder_.Open(folder_.Demo(), ui::kClientServerPage);
+    QVERIFY(p);
+    ui::TClientServerPage& page = *p->Main().ClientServerPage();
+    ui::THalvexToolboxForm& box = *p->windows->Toolbox();
+    // The first row whose conversation has a diagnostic (the demo has resets and retransmissions).
+    bool found = false;
+    for (int row = 0; row < static_cast<int>(page.Table().RowCount()) && !found; ++row) {
+      page.ServerGrid()->setCurrentIndex(page.ServerGrid()->model()->index(row, kCsColClient));
+      p->Main().AnalyzeBtnClick();
+      found = box.ToolProblemBtn()->isEnabled();
+    }
+    QVERIFY(found);
+    const VisualizerLayout* pass = box.Visualizer()->Pass();
+    QVERIFY(pass && !pass->Lines.empty());
+    QCOMPARE(box.PacketComments()->count(), static_cast<int>(pass->Comments.size()));
+    QCOMPARE(box.PacketComments()->currentIndex(), 0);
+    QVERIFY(box.PacketComments()->itemText(0).startsWith("Pkt #"));
+
+    // The problem button opens the summary of this selection.
+    box.ToolProblemBtn()->click();
+    ui::TProblemAnalysisForm& summary = *p->windows->ProblemAnalysis();
+    QVERIFY(summary.isVisible());
+    QCOMPARE(summary.ProtocolApp()->text(), box.AppBox()->currentText());
+    QVERIFY(!(summary.Memo1()->toPlainText() + summary.Memo2()->toPlainText()).isEmpty());
+
+    // Display options: every column off hides the header; the ticks bar names its unit.
+    for (int i = 0; i < box.DisplayOptions()->count(); ++i) box.DisplayOptions()->item(i)->setCheckState(Qt::Unchecked);
+    QVERIFY(!box.Visualizer()->Header()->isVisible());
+    QCOMPARE(box.Visualizer()->Pass()->Columns.SeparatorX, -1);
+    QVERIFY(!p->context.settings.visualizer.frameNumber);
+    box.PacketSpacingTrackBar()->setValue(0);
+    QCOMPARE(box.Label5()->text(), QString("Disabled"));
+    box.PacketSpacingTrackBar()->setValue(3);
+    QCOMPARE(box.Label5()->text(), QString("100 milliseconds"));
+
+    // Switching every check off leaves nothing to diagnose.
+    p->context.brisqon.BeginEdit();
+    p->context.brisqon.DisableAll();
+    p->context.brisqon.Commit();
+    box.PacketSpacingTrackBar()->setValue(1);
+    QVERIFY(!box.ToolProblemBtn()->isEnabled());
+    QCOMPARE(box.PacketComments()->count(), 0);
+
+    box.close();
+    QVERIFY(!summary.isVisible());
+  }
+
   void attributesDialogShowsAndReturnsItsValues() {
     TVisualizerAttributes form(dialogs_);
     QCOMPARE(form.windowTitle(), QString("Trellivue Display Attributes"));
@@ -113,17 +171,17 @@ class VisualizerWindowsTest : public QObject {
 
   void paintBoxScrollsItsPassAndCopiesPictures() {
     Conversation c(400);
-    ui::TVisualizerPaintBox box;
+    ui::TVisualizerView box;
     box.resize(700, 300);
     box.show();
-    QSignalSpy changed(&box, &ui::TVisualizerPaintBox::PassChanged);
+    QSignalSpy changed(&box, &ui::TVisualizerView::PassChanged);
     box.Recalc(c.request, QFont("Arial", 8), Qt::black);
     QCOMPARE(changed.count(), 1);
     const VisualizerLayout* pass = box.Pass();
     QVERIFY(pass != nullptr);
     QCOMPARE(pass->Lines.size(), size_t{801});
     QVERIFY(box.VerticalBar()->maximum() > 0);
-    QCOMPARE(box.HorizontalBar()->maximum(), ui::TVisualizerPaintBox::kPaintWidth - box.PaintArea()->width());
+    QCOMPARE(box.HorizontalBar()->maximum(), ui::TVisualizerView::kPaintWidth - box.PaintArea()->width());
     QVERIFY(box.Header()->isVisible());  // "Packet" is on by default
 
     // The "Diagnostic" list's entry for the reset scrolls its line to the middle.

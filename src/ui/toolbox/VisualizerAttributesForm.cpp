@@ -75,6 +75,8 @@ TVisualizerAttributes::TVisualizerAttributes(DialogService& dialogs, QWidget* pa
   connect(fontButton, &QPushButton::clicked, this, &TVisualizerAttributes::ChooseFont);
   connect(ok, &QPushButton::clicked, this, &QDialog::accept);
   connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+  SetAttributes({QColor(0, 0, 255), QColor(0, 128, 128), QColor(255, 0, 0), VisualizerQFont(VisualizerFont{}),
+                 Qt::black});
 }
 
 void TVisualizerAttributes::SetAttributes(const VisualizerAttributes& a) {
