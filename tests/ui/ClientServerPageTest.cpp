@@ -283,7 +283,7 @@ class ClientServerPageTest : public QObject {
     QVERIFY(page.DlcSourceText(web, kCsColProtocol).isEmpty());
     QVERIFY(page.DlcSourceText(-1, kCsColClient).isEmpty());
 
-    // The menu itself: the toolbox item is there but disabled while the toolbox is not.
+    // The menu itself: the toolbox item is on, as the toolbox exists.
     QTableView* grid = page.ServerGrid();
     grid->scrollTo(page.GridModel()->index(web, kCsColServer));
     emit grid->customContextMenuRequested(grid->visualRect(page.GridModel()->index(web, kCsColServer)).center());
@@ -293,7 +293,7 @@ class ClientServerPageTest : public QObject {
     QCOMPARE(dlc->text(), page.DlcSourceText(web, kCsColServer));
     QAction* toolbox = popup->findChild<QAction*>("Toolbox1");
     QCOMPARE(toolbox->text(), QString("&Halvex ToolBox"));
-    QVERIFY(!toolbox->isEnabled());
+    QVERIFY(toolbox->isEnabled());
     popup->close();
     emit grid->customContextMenuRequested(grid->visualRect(page.GridModel()->index(web, kCsColDuration)).center());
     QVERIFY(!dlc->isVisible());
