@@ -16,6 +16,7 @@
 #include "ui/main/ProgramContext.h"
 #include "ui/main/ProgramWindows.h"
 #include "ui/main/ServerPortsForm.h"
+#include "ui/peermaps/PeerMapForm.h"
 #include "ui/toolbox/ToolboxForm.h"
 #include "ui/toolbox/VisualizerAttributesForm.h"
 #include "ui/widgets/DialogService.h"
@@ -97,7 +98,8 @@ int main(int argc, char** argv) {
           dialogs = {
               windows.About(),          windows.SystemInfo(), windows.TechSupport(),      windows.ServerPorts(),
               windows.Progress(),       windows.Analyzing(),  windows.ErrorInformation(), windows.ChartProperties(),
-              windows.ProblemSettings(), windows.Toolbox()->Attributes()};
+              windows.ProblemSettings(), windows.Station(),      windows.Network(),
+              windows.Toolbox()->Attributes()};
         const QStringList files = corvanta::ui::GrabWindows(mainForm, grabFolder, dialogs);
         for (const QString& f : files) QTextStream(stdout) << f << Qt::endl;
         mainForm.close();

@@ -1,6 +1,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "analysis/PeerMap.h"
 #include "cli/Reports.h"
 #include "naming/ProtocolNames.h"
 #include "naming/TextFormat.h"
@@ -74,6 +75,29 @@ void Conversations(JsonWriter& json, const TraceAnalysis& a, const ReportOptions
       json.Field(std::string(1, static_cast<char>('A' + c)), static_cast<int64_t>(count.value_or(0)));
     }
     json.EndObject();
+    json.EndObject();
+  }
+  json.EndArray();
+}
+
+// The rows of a peer-map window's "Statistics" page, columns in their default order; counts
+// as numbers, the utilisation and ratio as the page writes them.
+void PeerTable(JsonWriter& json, std::string_view name, const PeerGraph& graph, const ReportOptions& o) {
+  const std::vector<std::string_view> headings = PeerGridHeadings(graph.Kind);
+  const PeerLabelOptions labels{true, o.vendors != nullptr, o.vendors};
+  json.Key(name);
+  json.BeginArray();
+  for (const PeerGridRow& row : BuildPeerGridRows(graph, labels, '\0')) {
+    json.BeginObject(true);
+    const std::string_view key(reinterpret_cast<const char*>(row.Address.Bytes.data()), row.Address.Length);
+    json.Field("address",
+               graph.Kind == PeerMapKind::kStation ? FormatMacAddress(row.Address.View()) : AddressText(key));
+    for (size_t c = 0; c < headings.size() && c < row.Cells.size(); ++c) {
+      if (PeerGridColumnIsText(graph.Kind, static_cast<int>(c)) || headings[c] == "Utilization")
+        json.Field(headings[c], row.Cells[c]);
+      else
+        NumberOrNull(json, headings[c], row.Cells[c], {'\0', '.', nullptr});
+    }
     json.EndObject();
   }
   json.EndArray();
@@ -192,6 +216,8 @@ void WriteJsonReport(const TraceAnalysis& a, const std::string& file, const Repo
   json.EndObject();
 
   Conversations(json, a, o);
+  PeerTable(json, "stations_table", BuildStationGraph(*a.model, s), o);
+  PeerTable(json, "network_table", BuildNetworkGraph(*a.model, s), o);
   json.Key("problem_totals");
   json.BeginObject(true);
   for (int c = kCsColA; c <= kCsColI; ++c)

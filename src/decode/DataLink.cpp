@@ -100,7 +100,7 @@ DataLinkFrame ClassifyEthernet(ByteView data, uint32_t length, uint16_t status) 
     f.link.source = AddressKey::At(data, 6, kMacKeyLength);
   }
   f.statusMember = (status & (kStatusCrcError | kStatusAlignmentError)) ? kFrameStatusCrcError : kFrameStatusGood;
-  f.link.group = (data.U8(0) & 0x01) != 0;
+  f.link.group = IsGroupAddress(data.U8(0), kEthernet);
   f.broadcast = f.link.group && data.U8(0) == 0xFF;
   f.multicast = f.link.group && !f.broadcast;
   if (length < kEthernetMinForType) return f;
@@ -128,7 +128,7 @@ DataLinkFrame ClassifyTokenRing(ByteView data) {
   f.statusMember = kFrameStatusGood;
 
   uint8_t first = data.U8(2);
-  f.link.group = (first & 0x80) != 0;
+  f.link.group = IsGroupAddress(first, kTokenRing);
   // Functional addresses and the all-ones broadcast count as multicast, the rest as broadcast.
   f.multicast = f.link.group && (first & 0xC0) == 0xC0;
   f.broadcast = f.link.group && !f.multicast;

@@ -27,6 +27,12 @@ inline constexpr size_t kMonitorUpstreamOffset = 26;
 // The ring error monitor, the only destination whose soft-error reports reach the totals.
 inline constexpr std::array<uint8_t, 6> kRingErrorMonitorAddress = {0xC0, 0x00, 0x00, 0x00, 0x00, 0x08};
 
+// A group (broadcast or multicast) MAC address by its first byte: the individual/group bit,
+// which Ethernet sends first (0x01) and Token Ring keeps in the high bit (0x80).
+constexpr bool IsGroupAddress(uint8_t firstByte, Topology topology) {
+  return (firstByte & (topology == kTokenRing ? 0x80 : 0x01)) != 0;
+}
+
 // NetBIOS over IPX: the destination socket (IPX header bytes 16 and 17) is 0x0455.
 bool IsNetBiosOverIpx(ByteView data, size_t ipxHeader);
 

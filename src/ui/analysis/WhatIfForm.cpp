@@ -104,7 +104,7 @@ TWhatIfAnalysisForm::TWhatIfAnalysisForm(AnalysisHost& host, QWidget* parent)
   grid_->setHorizontalHeaderLabels(headers);
   body->addWidget(grid_, 1);
   top->addLayout(body, 1);
-  resize(820, 560);
+  resize(920, 560);
 
   for (QSpinBox* edit : edits_) {
     const QString name = edit->objectName();
@@ -193,6 +193,12 @@ void TWhatIfAnalysisForm::Recalculate() {
       item->setBackground(r % 2 == 1 ? QColor(Qt::white) : QColor(0, 255, 255));
       grid_->setItem(static_cast<int>(r - 1), static_cast<int>(c), item);
     }
+  }
+  // The design widths, widened where the fixed-pitch font needs more.
+  grid_->resizeColumnsToContents();
+  for (size_t c = 0; c < kWhatIfColumnWidths.size(); ++c) {
+    const int column = static_cast<int>(c);
+    grid_->setColumnWidth(column, std::max(kWhatIfColumnWidths[c], grid_->columnWidth(column) + 6));
   }
 }
 

@@ -58,6 +58,19 @@ QStringList GrabWindows(TMainForm& mainForm, const QString& folder, const QList<
     QApplication::processEvents();
     const QString file = dir.filePath(QString("window-%1.png").arg(FileStem(w->objectName())));
     if (w->grab().save(file)) written << file;
+    // A window of pages is pictured once more for each further page.
+    if (auto* tabs = w->findChild<QTabWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+      const int shown = tabs->currentIndex();
+      for (int k = 0; k < tabs->count(); ++k) {
+        if (k == shown) continue;
+        tabs->setCurrentIndex(k);
+        QApplication::processEvents();
+        const QString pageFile =
+            dir.filePath(QString("window-%1-%2.png").arg(FileStem(w->objectName()), FileStem(tabs->tabText(k))));
+        if (w->grab().save(pageFile)) written << pageFile;
+      }
+      tabs->setCurrentIndex(shown);
+    }
     w->hide();
   }
   return written;

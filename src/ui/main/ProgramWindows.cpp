@@ -18,6 +18,8 @@
 #include "ui/main/ProgramContext.h"
 #include "ui/main/ServerPortsForm.h"
 #include "ui/main/TraceDecoding.h"
+#include "ui/peermaps/DualListDialog.h"
+#include "ui/peermaps/PeerMapForm.h"
 #include "ui/toolbox/ToolboxForm.h"
 #include "ui/widgets/UiText.h"
 
@@ -88,10 +90,31 @@ ProgramWindows::ProgramWindows(ProgramContext& context, bool showSplash) {
   serverPorts_ = std::make_unique<TServerPorts>(context.userPorts, *context.store, *context.dialogs);
   about_ = std::make_unique<TAboutBox>();
   chartProperties_ = std::make_unique<TChartPropertiesForm>(*context.dialogs);
+  dualList_ = std::make_unique<TDualListDialogForm>();
   errorInformation_ = std::make_unique<TErrorInformationForm>();
+  // The peer maps read the main window's trace when they are shown.
+  const PeerMapTraceSource trace = [this, &context] {
+    PeerMapTrace t;
+    const TMainForm* main = mainForm_.get();
+    if (!main) return t;
+    t.serial = main->TraceGeneration();
+    // While a trace is processed its model is being written: nothing to read yet.
+    if (main->Opening() || main->TraceFileName().isEmpty() || !main->Decoding()) {
+      t.serial |= uint64_t{1} << 63;
+      return t;
+    }
+    t.model = main->Decoding()->Model();
+    t.statistics = main->Decoding()->Statistics();
+    t.fileName = main->TraceFileName();
+    t.vendors = &context.vendors;
+    t.vendorsLoaded = context.vendorWarning.isEmpty() && context.vendors.Count() > 0;
+    return t;
+  };
   analysisHost_ = std::make_unique<ProgramAnalysisHost>(context);
   latency_ = std::make_unique<TLatencyAnalysisForm>(*analysisHost_);
+  network_ = std::make_unique<TNetworkStatisticsForm>(trace, dualList_.get());
   toolbox_ = std::make_unique<THalvexToolboxForm>(*analysisHost_);
+  station_ = std::make_unique<TStationStats>(trace, dualList_.get());
   systemInfo_ = std::make_unique<TSystemInfoForm>(context);
   techSupport_ = std::make_unique<TTechSupportForm>();
   throughput_ = std::make_unique<TThroughputAnalysisForm>(*analysisHost_);
@@ -113,12 +136,24 @@ ProgramWindows::ProgramWindows(ProgramContext& context, bool showSplash) {
   windows.brisqonSettings = problemSettings_.get();
   windows.chartProperties = chartProperties_.get();
   windows.analyzing = analyzing_.get();
+  windows.station = station_.get();
+  windows.network = network_.get();
   windows.toolbox = toolbox_.get();
   windows.latency = latency_.get();
   windows.throughput = throughput_.get();
   mainForm_ = std::make_unique<TMainForm>(context, windows);
   analysisHost_->SetMainForm(mainForm_.get());
   QObject::connect(mainForm_.get(), &TMainForm::ToolboxRequest, toolbox_.get(), &THalvexToolboxForm::Request);
+  // The network map's "&Halvex ToolBox": the clicked address becomes the toolbox's source.
+  network_->SetToolboxAvailable(true);
+  QObject::connect(network_.get(), &TNetworkStatisticsForm::ToolboxRequested, toolbox_.get(),
+                   [this](const ToolboxAddressRequest& request) {
+                     RequestedConversation conversation;
+                     conversation.Source = ToStd(request.sourceText);
+                     conversation.SourceVendor = ToStd(request.sourceVendorText);
+                     toolbox_->Request(conversation);
+                     mainForm_->ShowWindow(toolbox_.get());
+                   });
 }
 
 bool ProgramWindows::ShowFirstConversation() {

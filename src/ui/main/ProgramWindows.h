@@ -18,6 +18,9 @@ class TTechSupportForm;
 class TMainForm;
 class TProblemSettings;
 class TChartPropertiesForm;
+class TDualListDialogForm;
+class TStationStats;
+class TNetworkStatisticsForm;
 class THalvexToolboxForm;
 class TLatencyAnalysisForm;
 class TThroughputAnalysisForm;
@@ -43,6 +46,9 @@ class ProgramWindows {
   TErrorInformationForm* ErrorInformation() const { return errorInformation_.get(); }
   TSystemInfoForm* SystemInfo() const { return systemInfo_.get(); }
   TTechSupportForm* TechSupport() const { return techSupport_.get(); }
+  TDualListDialogForm* DualList() const { return dualList_.get(); }
+  TStationStats* Station() const { return station_.get(); }
+  TNetworkStatisticsForm* Network() const { return network_.get(); }
   TMainForm* MainForm() const { return mainForm_.get(); }
   THalvexToolboxForm* Toolbox() const { return toolbox_.get(); }
   TLatencyAnalysisForm* Latency() const { return latency_.get(); }
@@ -63,7 +69,10 @@ class ProgramWindows {
   std::unique_ptr<TServerPorts> serverPorts_;
   std::unique_ptr<TAboutBox> about_;
   std::unique_ptr<TChartPropertiesForm> chartProperties_;
+  std::unique_ptr<TDualListDialogForm> dualList_;
   std::unique_ptr<TErrorInformationForm> errorInformation_;
+  std::unique_ptr<TNetworkStatisticsForm> network_;
+  std::unique_ptr<TStationStats> station_;
   std::unique_ptr<ProgramAnalysisHost> analysisHost_;
   std::unique_ptr<TLatencyAnalysisForm> latency_;
   std::unique_ptr<THalvexToolboxForm> toolbox_;
