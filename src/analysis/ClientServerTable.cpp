@@ -181,8 +181,11 @@ void RowBuilder::Conversation(const NetAddressNode& sender, int32_t peerIndex, c
   engine_.ServerBusySeen = false;
   const AnalysisResult run0 = engine_.AnalyzeConversation(forward);
   const bool serverBusy = engine_.ServerBusySeen;
+  // A client answered only by ICMP error reports (port unreachable from the server itself)
+  // has no reverse conversation; it is listed as one-way with its reports.
+  const bool answeredByReports = run0.AnalysisState == kAnalysisNoReverse && request;
   if (run0.AnalysisState != kAnalysisOk && run0.AnalysisState != kAnalysisOneWay &&
-      run0.AnalysisState != kAnalysisAcksOnly)
+      run0.AnalysisState != kAnalysisAcksOnly && !answeredByReports)
     return;
   if (!request && !(forward.OneWay && reply)) return;
   const bool clientIsSender = !reply;
@@ -190,6 +193,10 @@ void RowBuilder::Conversation(const NetAddressNode& sender, int32_t peerIndex, c
   // Run 1: throughput from the sender.
   SetThroughputRun();
   const AnalysisResult run1 = engine_.AnalyzeConversation(forward);
+  if (answeredByReports) {
+    if (run1.Events.IcmpReports == 0) return;
+    forward.OneWay = true;
+  }
 
   // Run 2: throughput of the same conversation seen from the peer. Without it the row is
   // one-way: measuring the sender's conversation again would show its traffic as the peer's.
@@ -299,8 +306,8 @@ void RowBuilder::Conversation(const NetAddressNode& sender, int32_t peerIndex, c
     if (settings.Enabled(CheckId::kCSInefficientClient) && JudgesClientEfficiency(sub)) {
       ClientLimits limits = InefficientClientLimits(SensitivityOf(settings, CheckId::kCSInefficientClient));
       double ratio = static_cast<double>(clientRun->SendPackets) / serverRun->SendPackets;
-      double averageSize = static_cast<double>(serverRun->SendBytes + serverRun->ReceiveBytes) /
-                           (int64_t{serverRun->SendPackets} + serverRun->ReceivePackets);
+      // The conversation's average frame: its bytes over its packets, both directions.
+      double averageSize = static_cast<double>(clientBytes + serverBytes) / (clientPackets + serverPackets);
       if (averageSize <= limits.Size && ratio >= 1.0 && ratio <= limits.Ratio) Mark(row, kCsColD);
     }
   }

@@ -104,6 +104,8 @@ const AnalysisResult& ConversationEngine::AnalyzeConversation(Selection& selecti
   std::fill_n(ring_.begin(), window_, Slot{});  // Feed uses no slot past the window
   aheadCount_ = 0;
   reverse_ = false;
+  rPosition_ = 0;
+  resume_ = Resume{};
   previousIdentification_ = -1;
   // Two walks (forward and reverse) never take more steps than there are packets, twice.
   stepBudget_ = 2 * int64_t{model_.Packets.Count()} + 2;
@@ -161,7 +163,7 @@ const AnalysisResult& ConversationEngine::AnalyzeConversation(Selection& selecti
   if (reverse_) {
     ReverseAdvance();
     for (int32_t next; Frame(r_) <= last_ && (next = Next(r_)) >= 0;) {
-      r_ = next;
+      StepReverse(next);
       CountReceived(P(r_));
       KeepLatest(P(r_));
     }
@@ -192,6 +194,7 @@ void ConversationEngine::FindReverseChain(Selection& selection, const TTransHead
     return;
   }
   r_ = first;
+  rPosition_ = 0;
   reverse_ = true;
   CountReceived(P(r_));
   KeepLatest(P(r_));
@@ -247,7 +250,7 @@ bool ConversationEngine::FindStartPoint(const TTransHead& head) {
         result_.AnalysisState = kAnalysisNothingAcked;
         return false;
       }
-      r_ = next;
+      StepReverse(next);
       CountReceived(P(r_));
       KeepLatest(P(r_));
       ReverseAdvance();
@@ -258,7 +261,7 @@ bool ConversationEngine::FindStartPoint(const TTransHead& head) {
 
 void ConversationEngine::ReverseAdvance() {
   for (int32_t next; Frame(r_) < Frame(s_) && (next = Next(r_)) >= 0;) {
-    r_ = next;
+    StepReverse(next);
     CountReceived(P(r_));
     KeepLatest(P(r_));
   }
@@ -289,45 +292,88 @@ bool ConversationEngine::EndsAgainLater(int32_t command, uint32_t end) {
   return false;
 }
 
-int32_t ConversationEngine::FindResponse(const TTransHead& head, const TPacket& command) const {
+int32_t ConversationEngine::FindResponse(const TTransHead& head, const TPacket& command) {
   int32_t budget = model_.Packets.Count();
-  // A response further away than this is no answer to the command; the bound keeps a
-  // conversation of many unanswered commands from taking quadratic time.
-  constexpr int kResponseSearchLimit = 1024;
-  int examined = 0;
-  auto search = [&](auto isResponse) {
-    for (int32_t i = r_; model_.Packets.Contains(i) && budget-- > 0; i = P(i).NextPacket) {
+  // Calls look(index, packet) on the reverse packets from `from` (markers passed over) until
+  // it returns 1 (that packet answers), -1 (no answer) or the chain ends (-1).
+  auto walk = [&](int32_t from, auto look) -> int32_t {
+    for (int32_t i = from; model_.Packets.Contains(i) && budget-- > 0; i = P(i).NextPacket) {
       if (Lookahead != nullptr) Lookahead->Prefetch(i);
       const TPacket& p = P(i);
       if (IsMarker(p)) continue;
-      if (++examined > kResponseSearchLimit) return -1;
-      int verdict = isResponse(p);  // 1 response, 0 go on, -1 give up
+      if ((p.Flags & kPacketServerBusy) != 0) ServerBusySeen = true;
+      int verdict = look(i, p);
       if (verdict != 0) return verdict > 0 ? i : -1;
     }
     return -1;
   };
+  // Searches for an equal number. A command nobody answered (an echo) would have them walk
+  // the rest of the chain: a response further away than the bound answers no command, and
+  // the bound keeps many unanswered commands from taking quadratic time. A server-busy reply
+  // only says that the answer is coming: the answer that follows is the response.
+  constexpr int kEqualitySearchLimit = 1024;
+  auto equal = [&](auto isResponse) {
+    int examined = 0;
+    int32_t busy = -1;
+    int32_t found = walk(r_, [&](int32_t i, const TPacket& p) {
+      if (++examined > kEqualitySearchLimit) return -1;
+      if (!isResponse(p)) return 0;
+      if ((p.Flags & kPacketServerBusy) == 0) return 1;
+      if (busy < 0) busy = i;
+      return 0;
+    });
+    return found >= 0 ? found : busy;
+  };
   switch (head.SubProtocol) {
     case kSubIcmp:
+      // A later fragment carries no ICMP header, so no sequence number to answer.
+      return equal([&](const TPacket& p) { return p.FragmentOffset == 0 && p.Sequence == command.Sequence; });
     case kSubNcp:
-    case kSubSmb: return search([&](const TPacket& p) { return p.Sequence == command.Sequence ? 1 : 0; });
+    case kSubSmb: return equal([&](const TPacket& p) { return p.Sequence == command.Sequence; });
     case kSubSpx:
     case kSubSpx2:
     case kSubNetBios:
     case kSubPBurst: {
       // These sequence fields are 16-bit and wrap.
       uint32_t expected = (command.Sequence + 1) & 0xFFFFu;
-      return search([&](const TPacket& p) { return p.Acknowledge == expected ? 1 : 0; });
+      return equal([&](const TPacket& p) { return p.Acknowledge == expected; });
     }
-    case kSubUdp: return search([&](const TPacket& p) { return p.FrameNumber >= command.FrameNumber ? 1 : 0; });
-    case kSubTcp: {
-      uint32_t expected = SegmentEnd(command);
-      return search([&](const TPacket& p) {
-        if (p.Acknowledge < expected) return 0;
-        return p.Acknowledge == expected ? 1 : -1;
-      });
-    }
+    case kSubUdp:
+      return walk(r_, [&](int32_t, const TPacket& p) { return p.FrameNumber >= command.FrameNumber ? 1 : 0; });
+    case kSubTcp: return FindAcknowledgement(SegmentEnd(command), walk);
     default: return -1;
   }
+}
+
+// The TCP search ends at the first acknowledgement that reaches the command's end; behind a
+// large window that is many packets on. The packets a search passed over acknowledged less
+// than the largest of them, so a later search for an end above that resumes where the last
+// one stopped: each reverse packet is then passed over about once. A search that starts
+// afresh and stops sooner (a retransmitted segment's, say) leaves the further one in place.
+template <class Walk>
+int32_t ConversationEngine::FindAcknowledgement(uint32_t expected, Walk& walk) {
+  const bool resume = resume_.Valid && resume_.Position >= rPosition_ && resume_.MostPassed < expected;
+  if (resume && resume_.At < 0) return -1;  // the chain ended below this end
+  int32_t from = resume ? resume_.At : r_;
+  int64_t position = resume ? resume_.Position : rPosition_;
+  uint32_t mostPassed = resume ? resume_.MostPassed : 0;
+  int32_t stop = -1;
+  int64_t stopPosition = INT64_MAX;
+  // The chain position of each packet the walk reaches, markers included, as R counts them.
+  int32_t at = from;
+  int32_t found = walk(from, [&](int32_t i, const TPacket& p) {
+    for (; at != i && model_.Packets.Contains(at); at = P(at).NextPacket) ++position;
+    if (p.Acknowledge < expected) {
+      mostPassed = std::max(mostPassed, p.Acknowledge);
+      return 0;
+    }
+    stop = i;
+    stopPosition = position;
+    return p.Acknowledge == expected ? 1 : -1;
+  });
+  const bool earlierReachesFurther = resume_.Valid && resume_.Position >= rPosition_ && resume_.Position > stopPosition;
+  if (resume || !earlierReachesFurther) resume_ = Resume{true, mostPassed, stop, stopPosition};
+  return found;
 }
 
 void ConversationEngine::Pair(const TTransHead& head) {
@@ -335,6 +381,7 @@ void ConversationEngine::Pair(const TTransHead& head) {
   if (IsMarker(command) || (command.Flags & kPairingErrors) != 0 || command.FrameNumber == last_) return;
   if (head.SubProtocol == kSubTcp && IsPureAck(command)) return;
   if (head.SubProtocol == kSubUdp && command.Identification == previousIdentification_) return;
+  if (head.SubProtocol == kSubIcmp && command.FragmentOffset != 0) return;  // no ICMP header to answer
 
   int32_t answer = FindResponse(head, command);
   if (answer < 0) return;

@@ -90,7 +90,8 @@ class ConversationEngine {
   const PeerDirectory* Directory = nullptr;
   // When set, the packets ahead of each walk are fetched early from this layout.
   const ChainLookahead* Lookahead = nullptr;
-  // Set when a visited forward packet carries the server-busy flag; runs never clear it.
+  // Set when a visited forward packet, or a reverse packet that a latency run paired with or
+  // passed over, carries the server-busy flag; runs never clear it.
   bool ServerBusySeen = false;
 
   // Measures the forward direction of the selection. OneWay is read, and set when the run
@@ -126,7 +127,13 @@ class ConversationEngine {
   bool AdvanceStartUntil(Found found);
   void ReverseAdvance();
   void Pair(const TTransHead& head);
-  int32_t FindResponse(const TTransHead& head, const TPacket& command) const;
+  int32_t FindResponse(const TTransHead& head, const TPacket& command);
+  template <class Walk>
+  int32_t FindAcknowledgement(uint32_t expected, Walk& walk);
+  void StepReverse(int32_t next) {
+    r_ = next;
+    ++rPosition_;
+  }
   bool EndsAgainLater(int32_t command, uint32_t end);
   void Feed(int32_t index);
 
@@ -143,6 +150,14 @@ class ConversationEngine {
   int32_t last_ = 0;
   int32_t s_ = -1;  // forward packet
   int32_t r_ = -1;  // reverse packet
+  int64_t rPosition_ = 0;  // steps R took along its chain
+  // Where a TCP response search stopped, for later ones to resume.
+  struct Resume {
+    bool Valid = false;
+    uint32_t MostPassed = 0;  // the largest acknowledgement passed over on the way
+    int32_t At = -1;          // the packet it stopped at; -1: the chain's end
+    int64_t Position = 0;     // that packet's position along the chain
+  } resume_;
   bool reverse_ = false;
   int32_t previousIdentification_ = -1;
   double latestTime_ = 0;

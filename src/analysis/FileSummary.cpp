@@ -142,6 +142,13 @@ std::string FileSizeText(uint64_t size, char thousandsSep) {
   return FormatCount(static_cast<int64_t>(size > kMax ? kMax : size), thousandsSep) + " bytes";
 }
 
+std::string ChecksumOffloadText(const std::vector<AddressKey>& addresses) {
+  if (addresses.empty()) return {};
+  std::string text = "Checksum offload (wrong TCP/UDP checksums not counted as errors): ";
+  for (size_t i = 0; i < addresses.size(); ++i) text += (i ? ", " : "") + FormatIpAddress(addresses[i].View());
+  return text;
+}
+
 std::string InterfaceText(Topology topology) {
   if (topology == kEthernet) return "Ethernet";
   if (topology == kTokenRing) return "Token Ring";

@@ -3,7 +3,9 @@
 // the texts and bar values of every box.
 #include <cstdint>
 #include <string>
+#include <vector>
 
+#include "decode/ModelTypes.h"
 #include "trace/AnalyzerKind.h"
 
 namespace corvanta {
@@ -72,6 +74,10 @@ struct FrameStatistics {
 };
 
 FrameStatistics ComputeFrameStatistics(const FileSummaryInputs& in);
+
+// The line under the frame statistics naming the addresses taken for hosts with checksum
+// offload (their wrong TCP and UDP checksums are not counted as errors); empty without any.
+std::string ChecksumOffloadText(const std::vector<AddressKey>& addresses);
 
 struct MediaUtilization {
   std::string caption;  // "Media Utilization (based on 10 Mbps)"

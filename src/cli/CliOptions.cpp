@@ -127,6 +127,8 @@ Output modes:
                  re-based on the chosen bandwidth), errors (crc, runts, long, fragments),
                  soft_errors (Token Ring only), stations, sending_stations, ip_addresses,
                  sending_ip_addresses, ipx_addresses, sending_ipx_addresses,
+                 checksum_offload (IP addresses taken for hosts with checksum offload,
+                 whose wrong TCP/UDP checksums are not counted as errors),
                  conversations (client, server, protocol, packets, bytes, duration,
                  response_time_ms, throughput_c2s, throughput_s2c in KB/s, marks: the
                  letters A-D marked, events: E..I counts; "-" values are null),

@@ -207,6 +207,10 @@ void WriteJsonReport(const TraceAnalysis& a, const std::string& file, const Repo
   json.Field("sending_ip_addresses", counts.SendingIpAddresses);
   json.Field("ipx_addresses", counts.IpxAddresses);
   json.Field("sending_ipx_addresses", counts.SendingIpxAddresses);
+  json.Key("checksum_offload");
+  json.BeginArray(true);
+  for (const AddressKey& address : a.model->ChecksumOffload) json.String(FormatIpAddress(address.View()));
+  json.EndArray();
 
   // What the capture model holds, for the memory budget of large traces.
   json.Key("model");

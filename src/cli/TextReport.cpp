@@ -171,6 +171,7 @@ std::string TextReport(const TraceAnalysis& a, const ReportOptions& o) {
   const FileSummaryInputs in = SummaryInputs(a, o.thousandsSep);
   FileAttributes(out, a, in, o.thousandsSep);
   FrameStatisticsSection(out, in);
+  if (a.model && !a.model->ChecksumOffload.empty()) out += ChecksumOffloadText(a.model->ChecksumOffload) + "\n";
   MediaUtilizationSection(out, in);
   EncapsulationSection(out, in);
   ProtocolSection(out, a, o);

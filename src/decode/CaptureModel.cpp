@@ -36,7 +36,8 @@ void CaptureModel::Reset() {
   Names.Reset();
   Counts = ModelCounts{};
   FragmentPorts = FragmentPortTable{};
-  LearnedServerPorts.reset();
+  LearnedServers.Clear();
+  ChecksumOffload.clear();
   Chains.Clear();
 }
 

@@ -3,6 +3,8 @@
 // frame; afterwards every view reads it. One object, rebuilt from scratch for every trace.
 #include <bitset>
 #include <cstdint>
+#include <unordered_set>
+#include <vector>
 
 #include "decode/ChainIndex.h"
 #include "decode/ModelStore.h"
@@ -12,6 +14,37 @@ namespace corvanta {
 
 // One bit per TCP port.
 using PortSet = std::bitset<65536>;
+
+// Servers found on unregistered ports: (server address, port) pairs, each learned from a SYN
+// sent to it. A port alone would also turn round the conversations of clients that happen
+// to use the same number as their own port.
+class LearnedServerTable {
+ public:
+  // Only IP addresses are learned: the SYN that teaches a server is TCP.
+  void Add(const AddressKey& server, uint16_t port) {
+    if (server.Length != kIpKeyLength) return;
+    ports_.set(port);
+    pairs_.insert(Pair(server, port));
+  }
+  bool Contains(const AddressKey& server, uint16_t port) const {
+    return server.Length == kIpKeyLength && ports_.test(port) && pairs_.count(Pair(server, port)) != 0;
+  }
+  size_t Count() const { return pairs_.size(); }
+  bool Empty() const { return pairs_.empty(); }
+  void Clear() {
+    ports_.reset();
+    pairs_.clear();
+  }
+
+ private:
+  static uint64_t Pair(const AddressKey& server, uint16_t port) {
+    const uint8_t* b = server.Bytes.data();
+    return (uint64_t{b[0]} << 24 | uint64_t{b[1]} << 16 | uint64_t{b[2]} << 8 | b[3]) << 16 | port;
+  }
+
+  PortSet ports_;  // answers most lookups without hashing
+  std::unordered_set<uint64_t> pairs_;
+};
 
 class CaptureModel {
  public:
@@ -30,7 +63,10 @@ class CaptureModel {
   NameTree Names;
   ModelCounts Counts;
   FragmentPortTable FragmentPorts;
-  PortSet LearnedServerPorts;
+  LearnedServerTable LearnedServers;
+  // Sending IP addresses taken for hosts whose adapter fills in the transport checksums
+  // (none of their judged TCP and UDP checksums was right), in key order.
+  std::vector<AddressKey> ChecksumOffload;
   // Lookups over the chains for the decoder; rebuilt by decoding, cleared by Reset.
   ChainIndex Chains;
 

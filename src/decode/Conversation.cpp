@@ -13,6 +13,10 @@ namespace {
 
 constexpr uint16_t kFinSynRst = kTcpFlagFin | kTcpFlagSyn | kTcpFlagRst;
 constexpr int kCandidateLimit = 20;
+// Earlier fragments of one datagram examined for the one this fragment follows: more than
+// a 64 KB datagram has at the smallest common MTU (576). The bound keeps floods of
+// unmatched fragments of one identification from walking back over each other.
+constexpr int kFragmentWalkLimit = 128;
 constexpr double kNcpRetryWindow = 10'000'000;  // microseconds
 
 int64_t Payload(const TPacket& p) { return int64_t{p.TotalLength} - p.HeaderLength - p.TransportHeaderLength; }
@@ -179,15 +183,19 @@ void NetworkStage::MarkRepeats(const Packet& p, int32_t index, const TTransHead&
 }
 
 // Marked until the fragment that ends where this one starts is found among the earlier
-// packets of the same identification. A fragment with no earlier packet is marked too.
+// packets of the same identification, the conversation's first packet included (fragments
+// arrive in any order). A fragment with no earlier packet is marked too.
 void NetworkStage::MarkMissingFragment(TPacket& packet, int32_t previous) {
   packet.Flags |= kPacketMissingFragment;
-  WalkCandidates(previous, 0, [&packet](const TPacket& c, int) {
-    if (c.Identification != packet.Identification) return true;  // ends the walk
-    if (int64_t{c.FragmentOffset} + c.TotalLength - c.HeaderLength != packet.FragmentOffset) return false;
-    packet.Flags &= ~kPacketMissingFragment;
-    return true;
-  });
+  int examined = 0;
+  for (int32_t c = previous; c >= 0 && examined < kFragmentWalkLimit; c = PreviousReal(c), ++examined) {
+    const TPacket& candidate = model_.Packets.At(c);
+    if (candidate.Identification != packet.Identification) return;
+    if (int64_t{candidate.FragmentOffset} + candidate.TotalLength - candidate.HeaderLength == packet.FragmentOffset) {
+      packet.Flags &= ~kPacketMissingFragment;
+      return;
+    }
+  }
 }
 
 void NetworkStage::MarkTcpRetransmission(TPacket& packet, int32_t previous, const TTransHead& conversation) {
@@ -340,12 +348,12 @@ void NetworkStage::FileIcmpReport(const Packet& p, int32_t index) {
 }
 
 // Servers found on unregistered ports (a SYN to them) decide the direction of every packet
-// of their conversations. Only the direction bits change; report records keep theirs.
+// of their conversations with them. Only the direction bits change; report records keep theirs.
 void NetworkStage::MarkLearnedServers() {
   ModelObjects& objects = model_.Objects;
   PacketList& packets = model_.Packets;
-  const PortSet& learned = model_.LearnedServerPorts;
-  if (learned.none()) return;
+  const LearnedServerTable& learned = model_.LearnedServers;
+  if (learned.Empty()) return;
   // The conversations to mark, in model order; each packet belongs to one of them, so they
   // can be marked in any order and their chains followed together.
   struct Marking {
@@ -360,12 +368,13 @@ void NetworkStage::MarkLearnedServers() {
     int32_t peerBudget = objects.Count();
     for (int32_t peerIndex = node.FirstPeer; objects.Is<TNetPeer>(peerIndex) && peerBudget-- > 0;
          peerIndex = objects.Get<TNetPeer>(peerIndex).NextPeer) {
+      const AddressKey& peerAddress = objects.Get<TNetPeer>(peerIndex).PeerAddress;
       int32_t conversationBudget = objects.Count();
       for (int32_t c = objects.Get<TNetPeer>(peerIndex).FirstConversation;
            objects.Is<TTransHead>(c) && conversationBudget-- > 0; c = objects.Get<TTransHead>(c).NextConversation) {
         const TTransHead& conversation = objects.Get<TTransHead>(c);
-        const bool toServer = learned.test(conversation.DestinationPort);
-        const bool fromServer = learned.test(conversation.SourcePort);
+        const bool toServer = learned.Contains(peerAddress, conversation.DestinationPort);
+        const bool fromServer = learned.Contains(node.Address, conversation.SourcePort);
         if (toServer || fromServer) pending.push_back({conversation.FirstPacket, toServer, fromServer});
       }
     }
@@ -376,6 +385,35 @@ void NetworkStage::MarkLearnedServers() {
         if (IsIcmpReport(packet.Flags)) return;
         if (pending[c].ToServer) packet.Flags = (packet.Flags & ~kPacketReply) | kPacketRequest;
         if (pending[c].FromServer) packet.Flags = (packet.Flags & ~kPacketRequest) | kPacketReply;
+      });
+}
+
+void NetworkStage::DetectChecksumOffload() {
+  ModelObjects& objects = model_.Objects;
+  std::vector<int32_t> firsts;
+  model_.NetAddresses.ForEach([&](NetAddressNode& node) {
+    // Random damage never hits every packet of a sender; an adapter that fills in the
+    // checksums after the capture took the frame does, or every packet with data when the
+    // system still sums its bare acknowledgements itself.
+    const bool all = node.ChecksumsJudged >= kOffloadMinJudged && node.ChecksumsRight == 0;
+    const bool data = node.DataChecksumsJudged >= kOffloadMinJudged && node.DataChecksumsRight == 0;
+    if (!all && !data) return;
+    model_.ChecksumOffload.push_back(node.Address);
+    int32_t peerBudget = objects.Count();
+    for (int32_t peerIndex = node.FirstPeer; objects.Is<TNetPeer>(peerIndex) && peerBudget-- > 0;
+         peerIndex = objects.Get<TNetPeer>(peerIndex).NextPeer) {
+      int32_t conversationBudget = objects.Count();
+      for (int32_t c = objects.Get<TNetPeer>(peerIndex).FirstConversation;
+           objects.Is<TTransHead>(c) && conversationBudget-- > 0; c = objects.Get<TTransHead>(c).NextConversation)
+        firsts.push_back(objects.Get<TTransHead>(c).FirstPacket);
+    }
+  });
+  if (firsts.empty()) return;
+  constexpr PacketFlags kTransportChecksums = kPacketTcpChecksumError | kPacketUdpChecksumError;
+  FollowChains(
+      model_.Packets, firsts.size(), [&](size_t c) { return firsts[c]; },
+      [&](size_t, size_t, size_t, int32_t, TPacket& packet) {
+        if (!IsIcmpReport(packet.Flags)) packet.Flags &= ~kTransportChecksums;
       });
 }
 

@@ -15,7 +15,11 @@ constexpr uint32_t kEthernetMinForNetwork = 58;
 constexpr uint32_t kEthernetMinLength = 64;
 constexpr uint32_t kEthernetMaxLength = 1518;
 
-bool IsNetworkCategory(ProtocolCategory c) { return c == kCatIp || c == kCatIpx || c == kCatNetBiosIpx; }
+bool IsNetworkCategory(ProtocolCategory c) {
+  return c == kCatIp || c == kCatNetBiosIp || c == kCatIpx || c == kCatNetBiosIpx;
+}
+
+constexpr double kMicrosecondsPerDay = 86400000000.0;
 
 }  // namespace
 
@@ -30,6 +34,7 @@ void Decoder::UseAddressBooks(const AddressBookFolders& folders, std::string obs
 void Decoder::BeginPass(const TraceInfo& info, bool preScan) {
   preScan_ = preScan;
   framesRead_ = 0;
+  dayOffset_ = 0;
   env_.kind = info.kind;
   if (info.topology == kEthernet || info.topology == kTokenRing) env_.topology = info.topology;
   if (info.bandwidthMbps > 0) env_.bandwidthMbps = info.bandwidthMbps;
@@ -49,6 +54,11 @@ bool Decoder::DecodeFrame(FrameRecord& frame) {
   const uint32_t length = frame.Length;
   // Fields past the frame read whatever the buffer holds, never outside it.
   const ByteView data(frame.Data.data(), frame.Data.size());
+  // Timestamps are the time of day: one that falls back by more than half a day passed
+  // midnight, and the packets' times carry on from the day before so that durations and
+  // response times across midnight stay right. (Smaller steps back are jitter of the clock.)
+  if (statistics_.ClockStarted && statistics_.PreviousTime - frame.Timestamp > kMicrosecondsPerDay / 2)
+    dayOffset_ += kMicrosecondsPerDay;
   statistics_.AdvanceClock(frame.Timestamp);
   statistics_.CountLength(length);
 
@@ -58,7 +68,8 @@ bool Decoder::DecodeFrame(FrameRecord& frame) {
     if (usable && link.category == kCatNetBiosLlc && link.source.Length == kMacKeyLength) {
       if (auto name = NetBiosSourceName(data, link.networkOffset)) AddLearnedName(model_, link.source.View(), *name);
     }
-    if (usable && IsNetworkCategory(link.category) && link.sourceStation) network_.Decode(frame, link);
+    if (usable && IsNetworkCategory(link.category) && link.sourceStation)
+      network_.Decode(frame, link, frame.Timestamp + dayOffset_);
   }
 
   statistics_.CountFrameDone();
@@ -133,7 +144,9 @@ void Decoder::HandleMacFrame(StationNode& source, const DataLinkFrame& dl, ByteV
 
 void Decoder::EndPass(bool preScan, bool /*stopped*/) {
   statistics_.CloseInterval();
-  if (!preScan) network_.MarkLearnedServers();
+  if (preScan) return;
+  network_.DetectChecksumOffload();
+  network_.MarkLearnedServers();
 }
 
 }  // namespace corvanta

@@ -60,6 +60,7 @@ class Decoder : public FrameSink {
   std::string observerTable_;
   bool preScan_ = false;
   int32_t framesRead_ = 0;
+  double dayOffset_ = 0;  // microseconds added to the time of day after each midnight
 };
 
 }  // namespace corvanta

@@ -387,6 +387,12 @@ struct NetAddressNode {
   int32_t PacketsReceived = 0;
   int32_t BytesReceived = 0;
   int32_t FirstPeer = 0;  // first TNetPeer; 0 means none
+  // TCP and UDP checksums of the packets it sent that were judged, and those found right;
+  // then the same for the packets among them that carried data.
+  int32_t ChecksumsJudged = 0;
+  int32_t ChecksumsRight = 0;
+  int32_t DataChecksumsJudged = 0;
+  int32_t DataChecksumsRight = 0;
 };
 
 struct NameNode {

@@ -57,8 +57,10 @@ uint16_t SumSkippingFromWhole(ByteView data, uint16_t whole, size_t offset, size
 
 }  // namespace
 
-void NetworkStage::Decode(const FrameRecord& frame, const DataLinkResult& link) {
-  const bool ip = link.category == kCatIp;
+void NetworkStage::Decode(const FrameRecord& frame, const DataLinkResult& link, double time) {
+  // NetBIOS sessions over IP keep their category in the statistics, but are IP packets to
+  // the model: without them the server side of every session would be missing.
+  const bool ip = link.category == kCatIp || link.category == kCatNetBiosIp;
   if (link.networkOffset == 0 || (!ip && link.category != kCatIpx && link.category != kCatNetBiosIpx)) return;
 
   Packet p;
@@ -70,7 +72,7 @@ void NetworkStage::Decode(const FrameRecord& frame, const DataLinkResult& link) 
   p.ip = ip;
   p.group = link.group;
   TPacket& r = p.record;
-  r.Time = frame.Timestamp;
+  r.Time = time;
   r.Length = frame.Length;
   r.FrameNumber = frame.FrameNumber;
   r.NetworkOffset = link.networkOffset;
@@ -95,10 +97,21 @@ void NetworkStage::Decode(const FrameRecord& frame, const DataLinkResult& link) 
   NetAddressNode& source = NoteSource(p, link, newSender);
 
   if (p.group) r.Flags |= kPacketGroup;
-  if (ip)
-    DecodeIp(p, frame);
-  else
+  if (ip) {
+    const ChecksumVerdict verdict = DecodeIp(p, frame);
+    // Counted for the offload check after the pass.
+    if (verdict != ChecksumVerdict::kNotJudged) {
+      const bool right = verdict == ChecksumVerdict::kRight;
+      Accumulate(source.ChecksumsJudged, 1);
+      if (right) Accumulate(source.ChecksumsRight, 1);
+      if (int32_t{r.TotalLength} - r.HeaderLength - r.TransportHeaderLength > 0) {
+        Accumulate(source.DataChecksumsJudged, 1);
+        if (right) Accumulate(source.DataChecksumsRight, 1);
+      }
+    }
+  } else {
     DecodeIpx(p, link);
+  }
 
   TTransHead& conversation = FileConversation(p, source, newSender);
   // The conversation's last packet lies far back among everyone else's, and appending reads
@@ -118,7 +131,7 @@ NetAddressNode& NetworkStage::NoteSource(const Packet& p, const DataLinkResult& 
   NetAddressNode& node = model_.NetAddresses.FindOrInsert(p.source, inserted);
   newSender = false;
   if (inserted) {
-    node.Category = link.category;
+    node.Category = p.ip ? ProtocolCategory{kCatIp} : link.category;
     node.Station = link.sourceStation;
     ++(p.ip ? model_.Counts.IpAddresses : model_.Counts.IpxAddresses);
   }
@@ -137,7 +150,7 @@ void NetworkStage::NoteDestination(const Packet& p, const DataLinkResult& link) 
   bool inserted = false;
   NetAddressNode& node = model_.NetAddresses.FindOrInsert(p.destination, inserted);
   if (inserted) {
-    node.Category = link.category;
+    node.Category = p.ip ? ProtocolCategory{kCatIp} : link.category;
     node.Station = link.destinationStation;
     ++(p.ip ? model_.Counts.IpAddresses : model_.Counts.IpxAddresses);
   }
@@ -213,7 +226,7 @@ void NetworkStage::DecodeIpx(Packet& p, const DataLinkResult& link) {
   }
 }
 
-void NetworkStage::DecodeIp(Packet& p, const FrameRecord& frame) {
+NetworkStage::ChecksumVerdict NetworkStage::DecodeIp(Packet& p, const FrameRecord& frame) {
   const ByteView& d = p.data;
   const size_t h = p.network;
   TPacket& r = p.record;
@@ -221,6 +234,7 @@ void NetworkStage::DecodeIp(Packet& p, const FrameRecord& frame) {
   r.TotalLength = d.U16be(h + 2);
   r.Identification = d.U16be(h + 4);
   r.FragmentOffset = static_cast<uint16_t>(d.U16be(h + 6) * 8u);  // the flag bits fall off the top
+  const bool moreFragments = (d.U8(h + 6) & 0x20) != 0;
   r.TTL = d.U8(h + 8);
   p.transport = h + r.HeaderLength;
 
@@ -235,19 +249,22 @@ void NetworkStage::DecodeIp(Packet& p, const FrameRecord& frame) {
   const size_t t = p.transport;
   switch (p.sub) {
     case kSubIcmp: {
+      if (r.FragmentOffset != 0) break;  // a later fragment carries no ICMP header
       const uint8_t type = d.U8(t);
       r.Window = static_cast<uint16_t>(d.U8(t + 1) << 8 | type);
       r.Flags |= IcmpDirection(type);
       if (type == 8 || type == 0) r.Sequence = d.U16be(t + 6);
       break;
     }
+    // The transport checksum covers the whole datagram: a first fragment holds only part of it.
     case kSubTcp:
-    case kSubUdp: DecodeIpTransport(p, checks); break;
+    case kSubUdp: return DecodeIpTransport(p, checks && !moreFragments);
     default: break;
   }
+  return ChecksumVerdict::kNotJudged;
 }
 
-void NetworkStage::DecodeIpTransport(Packet& p, bool checks) {
+NetworkStage::ChecksumVerdict NetworkStage::DecodeIpTransport(Packet& p, bool checks) {
   const ByteView& d = p.data;
   const size_t t = p.transport;
   TPacket& r = p.record;
@@ -257,13 +274,17 @@ void NetworkStage::DecodeIpTransport(Packet& p, bool checks) {
   FragmentPortTable& fragments = model_.FragmentPorts;
   if (r.FragmentOffset != 0) {
     // A later fragment carries no transport header: its ports are those of its first
-    // fragment, the most recent slot of that identification.
-    for (const FragmentPortTable::Slot& slot : fragments.Slots) {
+    // fragment, the most recently written slot of that identification (from the cursor
+    // backwards, as the slots are written in a ring).
+    for (int back = 0; back < FragmentPortTable::kSlots; ++back) {
+      const FragmentPortTable::Slot& slot = fragments.Slots[static_cast<size_t>(
+          (fragments.Cursor - back + FragmentPortTable::kSlots) % FragmentPortTable::kSlots)];
       if (slot.Identification != r.Identification) continue;
       p.sourcePort = slot.SourcePort;
       p.destinationPort = slot.DestinationPort;
+      break;
     }
-    return;
+    return ChecksumVerdict::kNotJudged;
   }
 
   p.sourcePort = d.U16be(t);
@@ -275,7 +296,7 @@ void NetworkStage::DecodeIpTransport(Packet& p, bool checks) {
     fragments.Slots[fragments.Cursor] = {r.Identification, p.sourcePort, p.destinationPort};
   }
 
-  if (checks) JudgeTransportChecksum(p);
+  const ChecksumVerdict verdict = checks ? JudgeTransportChecksum(p) : ChecksumVerdict::kNotJudged;
 
   if (!tcp) {
     // Name, management and DNS services tell requests from replies in their own headers.
@@ -294,7 +315,7 @@ void NetworkStage::DecodeIpTransport(Packet& p, bool checks) {
         r.Flags |= kPacketRequest;
       }
     }
-    return;
+    return verdict;
   }
 
   r.Sequence = d.U32be(t + 4);
@@ -304,20 +325,21 @@ void NetworkStage::DecodeIpTransport(Packet& p, bool checks) {
   r.Window = d.U16be(t + 14);
   if ((r.TcpFlags & kTcpFlagSyn) != 0) {
     if ((r.TcpFlags & kTcpFlagAck) == 0 && p.destinationPort >= 1024 && p.sourcePort != 20)
-      model_.LearnedServerPorts.set(p.destinationPort);
+      model_.LearnedServers.Add(p.destination, p.destinationPort);
     if (d.U8(t + 20) == 2) r.MaxSegment = d.U16be(t + 22);
   }
+  return verdict;
 }
 
-void NetworkStage::JudgeTransportChecksum(Packet& p) {
+NetworkStage::ChecksumVerdict NetworkStage::JudgeTransportChecksum(Packet& p) {
   const ByteView& d = p.data;
   const TPacket& r = p.record;
-  if (r.TotalLength < r.HeaderLength) return;  // no transport bytes to judge
+  if (r.TotalLength < r.HeaderLength) return ChecksumVerdict::kNotJudged;  // no transport bytes to judge
   const bool tcp = p.sub == kSubTcp;
   const size_t t = p.transport;
   const size_t field = t + (tcp ? 16 : 6);
   const uint16_t stored = d.U16be(field);
-  if (stored == 0) return;  // UDP: no checksum sent
+  if (stored == 0) return ChecksumVerdict::kNotJudged;  // UDP: no checksum sent
 
   const uint32_t length = static_cast<uint32_t>(r.TotalLength - r.HeaderLength);
   ByteView addresses = d.Sub(p.network + 12, 8);
@@ -327,7 +349,9 @@ void NetworkStage::JudgeTransportChecksum(Packet& p) {
   const uint16_t sum = p.prepared != nullptr ? SumSkippingFromWhole(d, p.prepared->ByteSum, t, length, field, pseudo)
                                              : SumSkipping(d, t, length, field, pseudo);
   const uint16_t computed = static_cast<uint16_t>(~sum);
-  if (!ChecksumsAgree(computed, stored)) p.record.Flags |= tcp ? kPacketTcpChecksumError : kPacketUdpChecksumError;
+  if (ChecksumsAgree(computed, stored)) return ChecksumVerdict::kRight;
+  p.record.Flags |= tcp ? kPacketTcpChecksumError : kPacketUdpChecksumError;
+  return ChecksumVerdict::kWrong;
 }
 
 }  // namespace corvanta

@@ -15,10 +15,18 @@ class NetworkStage {
  public:
   NetworkStage(CaptureModel& model, const DecodeEnvironment& env) : model_(model), env_(env) {}
 
-  // Called by the data-link stage for a frame usable for the network stage.
-  void Decode(const FrameRecord& frame, const DataLinkResult& link);
+  // Called by the data-link stage for a frame usable for the network stage. time is the
+  // frame's timestamp carried on across midnight, so that packet times never run backwards.
+  void Decode(const FrameRecord& frame, const DataLinkResult& link, double time);
+  void Decode(const FrameRecord& frame, const DataLinkResult& link) { Decode(frame, link, frame.Timestamp); }
   // After the last frame: corrects directions for servers on learned ports.
   void MarkLearnedServers();
+  // After the last frame: a sending IP address none of whose judged TCP and UDP checksums
+  // (at least kOffloadMinJudged) was right, or none of those of its packets with data, fills
+  // them in on its adapter, after the capture took the frame. Its packets lose their
+  // transport checksum marks and the address is listed in CaptureModel::ChecksumOffload.
+  void DetectChecksumOffload();
+  static constexpr int32_t kOffloadMinJudged = 3;
 
  private:
   // What the header decoding found in one frame; filed by the conversation tracking.
@@ -44,13 +52,15 @@ class NetworkStage {
     counter = sum > INT32_MAX ? INT32_MAX : static_cast<int32_t>(sum);
   }
 
+  enum class ChecksumVerdict : uint8_t { kNotJudged, kRight, kWrong };
+
   // Header decoding (NetworkStage.cpp).
   NetAddressNode& NoteSource(const Packet& p, const DataLinkResult& link, bool& newSender);
   void NoteDestination(const Packet& p, const DataLinkResult& link);
   void DecodeIpx(Packet& p, const DataLinkResult& link);
-  void DecodeIp(Packet& p, const FrameRecord& frame);
-  void DecodeIpTransport(Packet& p, bool checks);
-  void JudgeTransportChecksum(Packet& p);
+  ChecksumVerdict DecodeIp(Packet& p, const FrameRecord& frame);
+  ChecksumVerdict DecodeIpTransport(Packet& p, bool checks);
+  ChecksumVerdict JudgeTransportChecksum(Packet& p);
 
   // Name learning (NetworkNames.cpp).
   void LearnNetBiosName(const Packet& p);

@@ -152,8 +152,8 @@ TEST(ClientServerTableTest, InefficientClientNeedsSmallFramesAndABalancedRatio) 
   EXPECT_EQ(many.Build()[kCsColD], kCsMark);
 
   Table large;
-  large.Add(kClient, kServer, TcpExchange{.requests = 6, .replies = 5, .replyPayload = 150});
-  EXPECT_EQ(large.Build()[kCsColD], "");  // 208-byte answers
+  large.Add(kClient, kServer, TcpExchange{.requests = 6, .replies = 5, .replyPayload = 200});
+  EXPECT_EQ(large.Build()[kCsColD], "");  // the conversation's frames average 203 bytes
 }
 
 TEST(ClientServerTableTest, SlowResponseAndBusyServerMarks) {

@@ -181,5 +181,13 @@ TEST(FileSummaryTest, FileAttributeTexts) {
   EXPECT_EQ(InterfaceText(5), "");
 }
 
+TEST(FileSummaryTest, ChecksumOffloadLine) {
+  EXPECT_EQ(ChecksumOffloadText({}), "");
+  const uint8_t a[] = {172, 16, 0, 122};
+  const uint8_t b[] = {10, 0, 0, 5};
+  EXPECT_EQ(ChecksumOffloadText({AddressKey::Of(a, 4), AddressKey::Of(b, 4)}),
+            "Checksum offload (wrong TCP/UDP checksums not counted as errors): 172.16.0.122, 10.0.0.5");
+}
+
 }  // namespace
 }  // namespace corvanta

@@ -88,6 +88,7 @@ TEST(Modes, TheJsonKeysScriptsDependOn) {
                           "sending_ip_addresses",
                           "ipx_addresses",
                           "sending_ipx_addresses",
+                          "checksum_offload",
                           "conversations"})
     EXPECT_TRUE(j.Has(key)) << key;
   for (const char* key : {"average", "peak", "peak_bytes", "peak_frames", "broadcast_average", "broadcast_peak"})

@@ -234,6 +234,34 @@ TEST_F(Fragments, PrecedingFragmentsAreFoundFurtherBack) {
   EXPECT_EQ(Newest().Flags & kPacketMissingFragment, 0);
 }
 
+// Fragments 0, 2960, 1480: the last follows the first, whether or not the datagram opened
+// its conversation.
+TEST_F(Fragments, OutOfOrderFragmentsFindTheConversationsFirstPacket) {
+  for (bool opening : {true, false}) {
+    SCOPED_TRACE(opening);
+    model.Reset();
+    model.Objects.New<TDLCPeer>();
+    if (!opening) FeedFragment(1, 0, 100, false);  // an earlier, unfragmented datagram
+    FeedFragment(2, 0, 1480, true);
+    FeedFragment(2, 2960, 100, false);
+    EXPECT_EQ(Newest().Flags & kPacketMissingFragment, kPacketMissingFragment);
+    FeedFragment(2, 1480, 1480, true);
+    EXPECT_EQ(Newest().Flags & kPacketMissingFragment, 0);
+  }
+}
+
+// Many unmatched fragments of one identification do not walk back over each other without
+// end: a predecessor further back than the bound is not looked for.
+TEST_F(Fragments, TheFragmentWalkIsBounded) {
+  FeedFragment(2, 0, 100, false);  // the first fragment below is not the conversation's first packet
+  FeedFragment(3, 0, 1480, true);
+  for (int k = 0; k < 200; ++k) FeedFragment(3, 8000, 8, true);
+  FeedFragment(3, 1480, 1480, true);
+  EXPECT_EQ(Newest().Flags & kPacketMissingFragment, kPacketMissingFragment);
+  FeedFragment(3, 2960, 8, true);  // its predecessor is the one before
+  EXPECT_EQ(Newest().Flags & kPacketMissingFragment, 0);
+}
+
 TEST_F(Fragments, LaterTcpFragmentsAreNotJudgedAsSegments) {
   Ipv4Options o;
   o.id = 5;
@@ -289,6 +317,23 @@ TEST_F(IcmpReports, PortUnreachableIsFiledAfterThePacketItQuotes) {
   EXPECT_EQ(PacketsOf(Conversation(IpKey(kIpB), IpKey(kIpA))).size(), 2u);
 }
 
+// Unreachable, source quench, redirect and time exceeded are all filed.
+TEST_F(IcmpReports, EveryErrorReportTypeIsFiled) {
+  for (uint8_t type : {3, 4, 5, 11}) {
+    SCOPED_TRACE(int{type});
+    model.Reset();
+    model.Objects.New<TDLCPeer>();
+    Bytes sent = IpUdp(kIpA, kIpB, 33434, 33435, Filler(20), Ttl(1, 0x0101));
+    Feed(EtherIp(sent));
+    Feed(EtherIp(Ipv4Packet(kIpC, kIpA, kIpIcmp, IcmpMessage(type, 0, 0, Bytes(sent.begin(), sent.begin() + 28))),
+                 kMacA, kMacB));
+    std::vector<TPacket> packets = PacketsOf(Conversation(IpKey(kIpA), IpKey(kIpB), 33434, 33435));
+    ASSERT_EQ(packets.size(), 2u);
+    EXPECT_EQ(packets[1].Flags, kIcmpReportFlags);
+    EXPECT_EQ(packets[1].Window, type);
+  }
+}
+
 TEST_F(IcmpReports, ReportsThatMatchNothingAreDropped) {
   Bytes sent = IpUdp(kIpA, kIpB, 1025, 2049, Filler(20), Ttl(64, 0x0101));
   Feed(EtherIp(sent));
@@ -332,7 +377,7 @@ TEST_F(LearnedServers, ConversationsOfALearnedPortTakeItsDirection) {
   Feed(EtherIp(IpTcp(kIpB, kIpA, Tcp(9000, 9100, 1, 0, kTcpAck)), kMacA, kMacB));
   Feed(EtherIp(IpTcp(kIpB, kIpA, Tcp(9000, 9100, 2, 0, kTcpRst | kTcpAck)), kMacA, kMacB));
   Feed(EtherIp(IpTcp(kIpC, kIpA, Tcp(8999, 9100, 1, 0, kTcpSyn))));  // teaches 9100
-  ASSERT_TRUE(model.LearnedServerPorts.test(9100));
+  ASSERT_TRUE(model.LearnedServers.Contains(IpKey(kIpA), 9100));
   EXPECT_EQ(PacketsOf(Conversation(IpKey(kIpA), IpKey(kIpB), 9100, 9000))[0].Flags, kPacketRequest);
   EXPECT_EQ(PacketsOf(Conversation(IpKey(kIpB), IpKey(kIpA), 9000, 9100))[0].Flags, kPacketReply);
 
@@ -344,6 +389,19 @@ TEST_F(LearnedServers, ConversationsOfALearnedPortTakeItsDirection) {
   EXPECT_EQ(toServer[0].Flags, kPacketRequest);
   EXPECT_EQ(toServer[1].Flags & kPacketDirection, kPacketRequest);
   EXPECT_EQ(toServer[1].Flags & kPacketReset, kPacketReset);  // the other flags stay
+}
+
+// A port learned at one server says nothing of another host that uses the same number as
+// its own (client) port: the HTTPS connection from A's port 50123 keeps A as its client.
+TEST_F(LearnedServers, ALearnedPortBelongsToItsServerOnly) {
+  Feed(EtherIp(IpTcp(kIpC, kIpB, Tcp(2000, 50123, 1, 0, kTcpSyn))));  // teaches B's 50123
+  Feed(EtherIp(IpTcp(kIpA, kIpB, Tcp(50123, 443, 1, 100))));
+  Feed(EtherIp(IpTcp(kIpB, kIpA, Tcp(443, 50123, 1, 100)), kMacA, kMacB));
+  stage.MarkLearnedServers();
+  EXPECT_EQ(PacketsOf(Conversation(IpKey(kIpA), IpKey(kIpB), 50123, 443))[0].Flags & kPacketDirection, kPacketRequest);
+  EXPECT_EQ(PacketsOf(Conversation(IpKey(kIpB), IpKey(kIpA), 443, 50123))[0].Flags & kPacketDirection, kPacketReply);
+  // The server that was taught keeps its direction.
+  EXPECT_EQ(PacketsOf(Conversation(IpKey(kIpC), IpKey(kIpB), 2000, 50123))[0].Flags & kPacketDirection, kPacketRequest);
 }
 
 TEST_F(LearnedServers, EveryFlagButTheDirectionSurvives) {

@@ -207,7 +207,8 @@ TEST(CaptureModel, ResetStartsAfresh) {
   model.Counts.Stations = 1;
   model.FragmentPorts.Slots[3].SourcePort = 80;
   model.FragmentPorts.Cursor = 3;
-  model.LearnedServerPorts.set(8080);
+  model.LearnedServers.Add(AddressKey::Of(ip, 4), 8080);
+  model.ChecksumOffload.push_back(AddressKey::Of(ip, 4));
 
   model.Reset();
   EXPECT_EQ(model.Stations.Count(), 0);
@@ -219,7 +220,8 @@ TEST(CaptureModel, ResetStartsAfresh) {
   EXPECT_EQ(model.Counts.Stations, 0);
   EXPECT_EQ(model.FragmentPorts.Slots[3].SourcePort, 0);
   EXPECT_EQ(model.FragmentPorts.Cursor, 0);
-  EXPECT_FALSE(model.LearnedServerPorts.test(8080));
+  EXPECT_FALSE(model.LearnedServers.Contains(AddressKey::Of(ip, 4), 8080));
+  EXPECT_TRUE(model.ChecksumOffload.empty());
 
   // Indexes start from 0 again and the trees work as before.
   EXPECT_EQ(model.Objects.New<TNetPeer>(), 0);

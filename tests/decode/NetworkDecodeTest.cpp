@@ -177,15 +177,16 @@ TEST_F(NetworkIp, IcmpTypeCodeAndEchoSequence) {
 
 TEST_F(NetworkIp, SynWithoutAckTeachesAServerPort) {
   Feed(EtherIp(IpTcp(kIpA, kIpB, Segment(40000, 8080, 1, kTcpSyn))));
-  EXPECT_TRUE(model.LearnedServerPorts.test(8080));
+  EXPECT_TRUE(model.LearnedServers.Contains(IpKey(kIpB), 8080));
+  EXPECT_FALSE(model.LearnedServers.Contains(IpKey(kIpA), 8080));   // only at the server it was sent to
   Feed(EtherIp(IpTcp(kIpA, kIpB, Segment(20, 8081, 1, kTcpSyn))));  // active FTP data
   Feed(EtherIp(IpTcp(kIpA, kIpB, Segment(40000, 8082, 1, kTcpSyn | kTcpAck))));
   Feed(EtherIp(IpTcp(kIpA, kIpB, Segment(40000, 1023, 1, kTcpSyn))));
   Feed(EtherIp(IpTcp(kIpA, kIpB, Segment(40000, 8083, 1, kTcpAck))));
   Feed(EtherIp(IpUdp(kIpA, kIpB, 40000, 8084, Bytes{0, 0, 0, 0, 0, 2, 0, 0, 0, 0})));
   Feed(EtherIp(IpTcp(kIpA, kIpB, Segment(40000, 1024, 1, kTcpSyn))));
-  EXPECT_EQ(model.LearnedServerPorts.count(), 2u);
-  EXPECT_TRUE(model.LearnedServerPorts.test(1024));
+  EXPECT_EQ(model.LearnedServers.Count(), 2u);
+  EXPECT_TRUE(model.LearnedServers.Contains(IpKey(kIpB), 1024));
 }
 
 TEST_F(NetworkIp, ChecksumsAreJudged) {
@@ -209,6 +210,22 @@ TEST_F(NetworkIp, ChecksumsAreJudged) {
   // No checksum sent: never an error, whatever the data.
   Feed(EtherIp(Ipv4Packet(kIpA, kIpB, kIpUdp, UdpHeader(kIpA, kIpB, 1025, 69, Filler(30), true))));
   EXPECT_EQ(Newest().Flags & 0x7000, 0);
+}
+
+// The transport checksum covers the whole datagram: a first fragment (More Fragments set)
+// holds only part of it and is not judged; the same bytes unfragmented are.
+TEST_F(NetworkIp, FirstFragmentsHaveNoTransportChecksumJudged) {
+  for (uint8_t protocol : {kIpUdp, kIpTcp}) {
+    Bytes datagram = protocol == kIpUdp ? UdpHeader(kIpA, kIpB, 1025, 2049, Filler(3000))
+                                        : TcpHeader(kIpA, kIpB, Segment(1025, 2049, 1, kTcpAck, Filler(3000)));
+    Ipv4Options first;
+    first.id = 0x600;
+    first.moreFragments = true;
+    Feed(EtherIp(Ipv4Packet(kIpA, kIpB, protocol, Bytes(datagram.begin(), datagram.begin() + 1480), first)));
+    EXPECT_EQ(Newest().Flags & 0x7000, 0) << int{protocol};
+    Feed(EtherIp(Ipv4Packet(kIpA, kIpB, protocol, Bytes(datagram.begin(), datagram.begin() + 1480))));
+    EXPECT_NE(Newest().Flags & 0x3000, 0) << int{protocol};
+  }
 }
 
 TEST_F(NetworkIp, ChecksumVerificationLeavesTheFrameAsItWas) {
@@ -299,16 +316,76 @@ TEST_F(NetworkIp, FragmentPortSlotsAdvanceOnlyForANewIdentification) {
   EXPECT_EQ(model.FragmentPorts.Slots[1].Identification, 10 + 31);
 }
 
-TEST_F(NetworkIp, TheLastMatchingFragmentSlotWins) {
-  model.FragmentPorts.Slots[3] = {77, 100, 200};
-  model.FragmentPorts.Slots[20] = {77, 300, 400};
-  model.FragmentPorts.Cursor = 25;
-  Ipv4Options later;
-  later.id = 77;
-  later.fragmentOffset = 8;
-  Feed(EtherIp(Ipv4Packet(kIpA, kIpB, kIpTcp, Filler(40), later)));
-  EXPECT_NE(Conversation(IpKey(kIpA), IpKey(kIpB), 300, 400), nullptr);
-  EXPECT_EQ(Newest().Flags & (kPacketZeroWindow | kPacketReset), 0);  // no TCP header to judge
+// The slots are written in a ring: the most recent slot of an identification is the first
+// found going back from the cursor, which after a wrap lies before it in the array.
+TEST_F(NetworkIp, TheMostRecentMatchingFragmentSlotWins) {
+  struct Case {
+    uint8_t cursor;
+    uint16_t sourcePort;
+    uint16_t destinationPort;
+  };
+  for (const Case& c : {Case{25, 300, 400}, Case{5, 100, 200}}) {
+    SCOPED_TRACE(int{c.cursor});
+    model.Reset();
+    model.Objects.New<TDLCPeer>();
+    model.FragmentPorts.Slots[3] = {77, 100, 200};
+    model.FragmentPorts.Slots[20] = {77, 300, 400};
+    model.FragmentPorts.Cursor = c.cursor;
+    Ipv4Options later;
+    later.id = 77;
+    later.fragmentOffset = 8;
+    Feed(EtherIp(Ipv4Packet(kIpA, kIpB, kIpTcp, Filler(40), later)));
+    EXPECT_NE(Conversation(IpKey(kIpA), IpKey(kIpB), c.sourcePort, c.destinationPort), nullptr);
+    EXPECT_EQ(Newest().Flags & (kPacketZeroWindow | kPacketReset), 0);  // no TCP header to judge
+  }
+}
+
+// Two hosts use the same identification; the later fragment of the second one is filed with
+// its own first fragment after the slots wrapped round.
+TEST_F(NetworkIp, LaterFragmentsFollowTheirOwnFirstFragmentAcrossTheWrap) {
+  Ipv4Options o;
+  for (uint16_t id = 1; id <= 29; ++id) {
+    o.id = id;
+    Feed(EtherIp(IpUdp(kIpC, kIpB, 5000, 6000, Filler(8), o)));
+  }
+  o.id = 0x4242;
+  o.moreFragments = true;
+  Feed(EtherIp(IpUdp(kIpC, kIpB, 1111, 2222, Filler(100), o)));  // slot 30
+  o.moreFragments = false;
+  for (uint16_t id = 30; id <= 32; ++id) {
+    o.id = id;
+    Feed(EtherIp(IpUdp(kIpC, kIpB, 5000, 6000, Filler(8), o)));
+  }
+  o.id = 0x4242;
+  o.moreFragments = true;
+  Feed(EtherIp(IpUdp(kIpA, kIpB, 3333, 4444, Filler(100), o)));  // slot 2, after the wrap
+  Ipv4Options later = o;
+  later.fragmentOffset = 1480;
+  later.moreFragments = false;
+  Feed(EtherIp(Ipv4Packet(kIpA, kIpB, kIpUdp, Filler(100), later)));
+  EXPECT_EQ(PacketsOf(Conversation(IpKey(kIpA), IpKey(kIpB), 3333, 4444)).size(), 2u);
+  EXPECT_EQ(Conversation(IpKey(kIpA), IpKey(kIpB), 1111, 2222), nullptr);
+}
+
+// A later ICMP fragment starts with data, not with a type and code.
+TEST_F(NetworkIp, LaterIcmpFragmentsCarryNoIcmpHeader) {
+  Bytes echo = IcmpEcho(false, 7, 0x0102, Filler(3000));
+  Ipv4Options o;
+  o.id = 0x700;
+  o.moreFragments = true;
+  Feed(EtherIp(Ipv4Packet(kIpA, kIpB, kIpIcmp, Bytes(echo.begin(), echo.begin() + 1480), o)));
+  EXPECT_EQ(Newest().Window, 8);
+  EXPECT_EQ(Newest().Sequence, 0x0102u);
+  o.fragmentOffset = 1480;
+  o.moreFragments = false;
+  Bytes rest = Filler(200, 0);  // starts like an echo reply: type 0, code 1, ...
+  rest[0] = 0;
+  rest[6] = 0x01;
+  rest[7] = 0x02;
+  Feed(EtherIp(Ipv4Packet(kIpA, kIpB, kIpIcmp, rest, o)));
+  EXPECT_EQ(Newest().Window, 0);
+  EXPECT_EQ(Newest().Sequence, 0u);
+  EXPECT_EQ(Newest().Flags & kPacketDirection, 0);
 }
 
 TEST_F(NetworkIp, MalformedHeadersStayInsideTheFrame) {

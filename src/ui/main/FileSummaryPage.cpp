@@ -106,7 +106,12 @@ TFileSummaryPage::TFileSummaryPage(QWidget* parent) : QWidget(parent) {
   }
   fs->addWidget(AddBox("TotalPacketsTextBox"), 4, 1);
   fs->addWidget(AddBox("TotalBytesTextBox"), 4, 3);
-  fs->setRowStretch(5, 1);
+  checksumOffload_ = new QLabel(frames);
+  checksumOffload_->setObjectName("ChecksumOffloadLabel");
+  checksumOffload_->setWordWrap(true);
+  checksumOffload_->hide();
+  fs->addWidget(checksumOffload_, 5, 0, 1, 7);
+  fs->setRowStretch(6, 1);
   grid->addWidget(frames, 0, 1);
 
   // Media Utilization.
@@ -217,6 +222,11 @@ void TFileSummaryPage::ShowFrameStatistics(const FrameStatistics& s) {
           "AveBroadcastTextBox", "LargestBroadcastTextBox");
   TextBox("TotalPacketsTextBox")->setText(ToQ(s.totalFrames));
   TextBox("TotalBytesTextBox")->setText(ToQ(s.totalBytes));
+}
+
+void TFileSummaryPage::ShowChecksumOffload(const QString& text) {
+  checksumOffload_->setText(text);
+  checksumOffload_->setVisible(!text.isEmpty());
 }
 
 void TFileSummaryPage::ShowMediaUtilization(const MediaUtilization& u) {

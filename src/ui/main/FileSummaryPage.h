@@ -34,6 +34,8 @@ class TFileSummaryPage : public QWidget {
   void SetFileAttributes(const FileAttributeTexts& texts);
   void SetFileBandwidth(const QString& text);
   void ShowFrameStatistics(const FrameStatistics& stats);
+  // The line under the frame statistics naming hosts with checksum offload; hidden when empty.
+  void ShowChecksumOffload(const QString& text);
   void ShowMediaUtilization(const MediaUtilization& util);
   void ShowEncapsulationTypes(const EncapsulationTypes& types);
   // "Multicast", or "Functional" on Token Ring.
@@ -63,6 +65,7 @@ class TFileSummaryPage : public QWidget {
   QLabel* llcLabel_ = nullptr;
   QLabel* snapLabel_ = nullptr;
   QLabel* novRawLabel_ = nullptr;
+  QLabel* checksumOffload_ = nullptr;
 };
 
 }  // namespace corvanta::ui

@@ -541,6 +541,8 @@ void TMainForm::InitCharts(bool clear) {
 void TMainForm::UpdateCharts() {
   InitCharts(true);
   if (HaveStatistics()) summaryPage_->ShowFrameStatistics(ComputeFrameStatistics(SummaryInputs()));
+  const CaptureModel* offloadModel = HaveStatistics() ? decoding_->Model() : nullptr;
+  summaryPage_->ShowChecksumOffload(offloadModel ? ToQ(ChecksumOffloadText(offloadModel->ChecksumOffload)) : QString());
   UpdateMediaUtilization();
   const bool open = !traceFileName_.isEmpty();
   const TraceStatistics* stats = open && decoding_ ? decoding_->Statistics() : nullptr;
