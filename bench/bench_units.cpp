@@ -1,5 +1,6 @@
 // Google Benchmark runs of the hot units over generated traffic: the readers, DecodeFrame,
-// the client/server table build, and the whole analysis of corvanta-cli --json.
+// the client/server table build, the visualizer's layout pass, and the whole analysis of
+// corvanta-cli --json.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -12,6 +13,7 @@
 #include "analysis/BrisqonSettings.h"
 #include "analysis/ClientServerTable.h"
 #include "analysis/ModelBuilder.h"
+#include "analysis/VisualizerLayout.h"
 #include "cli/Reports.h"
 #include "cli/TraceAnalysis.h"
 #include "decode/Decoder.h"
@@ -162,6 +164,37 @@ void BM_ClientServerTable100k(benchmark::State& state) {
   state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * rows));
 }
 
+// One TCP conversation of 100,000 packets (50,000 each way, a retransmission every 1,000th
+// segment and a gap of a second every 5,000th), laid out with every column on.
+void BM_VisualizerLayout100k(benchmark::State& state) {
+  using namespace corvanta::testing;
+  ModelBuilder b;
+  int32_t forward = b.Conversation(b.Peer(kClientAddress, kServerAddress), kSubTcp, 1025, 80);
+  int32_t reverse = b.Conversation(b.Peer(kServerAddress, kClientAddress), kSubTcp, 80, 1025);
+  double time = 0;
+  for (int k = 0; k < 50000; ++k) {
+    time += k % 5000 == 4999 ? 1e6 : 300;
+    const PacketFlags repeat = k % 1000 == 999 ? kPacketRetransmission : 0;
+    b.Add(forward, Tcp(2 * k + 1, time, 1000u + 1460u * k, 1, 1460, kPacketRequest | repeat, 0x18));
+    b.Add(reverse, Tcp(2 * k + 2, time + 150, 1, 1000u + 1460u * (k + 1), 0, kPacketReply));
+  }
+  BrisqonSettings settings;
+  VisualizerRequest request;
+  request.Model = &b.model;
+  request.Settings = &settings;
+  request.Measure = FixedPitchMeasure(7, 14);
+  request.Options.Columns = {true, true, true, true, true, true};
+  request.Selected = b.Select(kClientAddress, b.Peer(kClientAddress, kServerAddress), forward);
+  size_t lines = 0;
+  for (auto _ : state) {
+    VisualizerLayout layout = LayOutVisualizer(request);
+    lines = layout.Lines.size();
+    benchmark::DoNotOptimize(layout.EndY);
+  }
+  state.counters["lines"] = static_cast<double>(lines);
+  state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * lines));
+}
+
 void BM_FullAnalysis(benchmark::State& state) {
   const std::string& path = GetTraffic().snoop;
   uint64_t size = 0;
@@ -185,6 +218,7 @@ BENCHMARK(BM_ReaderNetXRay)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DecodeFrame)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ClientServerTable)->Unit(benchmark::kMillisecond)->Arg(1)->Arg(2)->ArgName("threads");
 BENCHMARK(BM_ClientServerTable100k)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_VisualizerLayout100k)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FullAnalysis)->Unit(benchmark::kMillisecond);
 
 }  // namespace

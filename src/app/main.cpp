@@ -23,6 +23,8 @@
 #include "ui/printing/PrintSelectionForm.h"
 #include "ui/printing/PrintSelectionForm2.h"
 #include "ui/printing/PrintStatusForm.h"
+#include "ui/toolbox/ToolboxForm.h"
+#include "ui/toolbox/VisualizerAttributesForm.h"
 #include "ui/widgets/DialogService.h"
 #include "ui/widgets/QtSettingsStore.h"
 
@@ -117,7 +119,8 @@ int main(int argc, char** argv) {
               windows.About(),          windows.SystemInfo(), windows.TechSupport(),      windows.ServerPorts(),
               windows.Progress(),       windows.Analyzing(),  windows.ErrorInformation(), windows.ChartProperties(),
               windows.ProblemSettings(), windows.Station(),      windows.Network(),
-              windows.PrintSelection(), windows.VisualizerPrint(), windows.Preview(), windows.PrintStatus()};
+              windows.PrintSelection(), windows.VisualizerPrint(), windows.Preview(), windows.PrintStatus(),
+              windows.Toolbox()->Attributes()};
         // The utilisation graph of the trace is pictured with the pages.
         if (!mainForm.TraceFileName().isEmpty()) dialogs << mainForm.UtilizationGraph();
         const QStringList files = corvanta::ui::GrabWindows(mainForm, grabFolder, dialogs);

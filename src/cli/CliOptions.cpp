@@ -86,6 +86,12 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
       auto n = ParseWhole(*v, INT32_MAX);
       if (!n) return fail("invalid conversation '" + *v + "': a whole number from 1");
       o.conversation.number = *n;
+    } else if (name == "--frames-from" || name == "--frames-to") {
+      auto v = value();
+      if (!v) return fail("option " + name + " needs a frame number");
+      auto n = ParseWhole(*v, INT32_MAX);
+      if (!n) return fail("invalid frame number '" + *v + "': a whole number from 1");
+      (name == "--frames-from" ? o.conversation.framesFrom : o.conversation.framesTo) = *n;
     } else if (name == "--locale-separator") {
       auto v = value();
       if (!v) return fail("option --locale-separator needs a character");
@@ -107,8 +113,8 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
 
 std::string HelpText() {
   return R"(Usage: corvanta-cli [--json | --frames] [--bandwidth MBPS] [--full-duplex]
-                    [--conversation N] [--no-pcap] [--locale-separator C] [--threads N]
-                    TRACE...
+                    [--conversation N [--frames-from F] [--frames-to T]]
+                    [--no-pcap] [--locale-separator C] [--threads N] TRACE...
 
 Reads each network trace file with the Corvanta analyzer core (the same detection,
 readers, decoding, statistics and client/server table as the desktop program) and
@@ -146,7 +152,11 @@ Output modes:
                  N-th conversation: selection (source, destination, protocol, one_way,
                  first_frame, last_frame), throughput and latency (each an array of
                  the two directions, the second null when one-way: title, figures,
-                 memo lines; latency also state and state_text).
+                 memo lines; latency also state and state_text), and the visualizer's
+                 problems (forward and reverse: the problem summary's lines),
+                 diagnostics (frame and messages of each diagnosed frame) and ladder
+                 (one entry per drawn line: frame, direction, kind, timestamp_us,
+                 length, summary, columns, comment).
                  A refused trace gives {"file", "error"} with the refusal text.
   --frames       One line per frame handed to the decoder, tab-separated, no header:
                  frame number, timestamp in microseconds (three decimals), length,
@@ -159,7 +169,11 @@ Options:
   --full-duplex           Count the bandwidth twice (full duplex).
   --conversation N        Analyse the N-th conversation of the client/server table
                           (1-based) as the toolbox selects it: throughput and latency
-                          of both directions over the whole trace.
+                          of both directions, the problem summary and the ladder
+                          of the visualizer (in text mode a table of its lines).
+  --frames-from F, --frames-to T
+                          The packet range of --conversation (default: the whole
+                          trace), as the toolbox's "from" and "to" edits set it.
   --no-pcap               Refuse libpcap and pcapng files as the desktop program does
                           by default (they are read unless this is given).
   --locale-separator C    Thousands separator of the text report (default ","; '' for

@@ -1,6 +1,7 @@
 #include "cli/ConversationReport.h"
 
 #include "analysis/Toolbox.h"
+#include "cli/VisualizerReport.h"
 
 namespace corvanta::cli {
 
@@ -137,6 +138,8 @@ std::optional<ConversationReport> AnalyzeTableConversation(const TraceAnalysis& 
   ToolboxState box;
   box.Reset(a.model.get(), a.TotalFrames(), nullptr, o.vendors);
   box.Preselect(a.table.Request(static_cast<size_t>(query.number - 1), o.vendors));
+  if (query.framesFrom > 0) box.SetFirstPacket(query.framesFrom);
+  if (query.framesTo > 0) box.SetLastPacket(query.framesTo);
   const Selection selection = box.GetNetDst();
 
   ConversationReport r;
@@ -150,6 +153,9 @@ std::optional<ConversationReport> AnalyzeTableConversation(const TraceAnalysis& 
   ConversationEngine engine(*a.model);
   r.throughput = AnalyzeThroughput(engine, selection, r.texts, {}, medium, a.bandwidthMbps, format);
   r.latency = AnalyzeLatency(engine, selection, r.texts, {}, medium, a.bandwidthMbps, format);
+  r.ladder = LadderOf(a, selection, o.thousandsSep, o.decimalSep);
+  r.thousandsSep = o.thousandsSep;
+  r.decimalSep = o.decimalSep;
   return r;
 }
 
@@ -169,6 +175,7 @@ void WriteConversationJson(const ConversationReport& r, JsonWriter& json) {
   json.Field("sample_window", r.throughput.SampleWindow);
   Halves(json, "throughput", r.throughput, r.throughput.Upper, r.throughput.Lower, ThroughputHalfJson);
   Halves(json, "latency", r.latency, r.latency.Upper, r.latency.Lower, LatencyHalfJson);
+  WriteVisualizerJson(r.ladder, r.thousandsSep, r.decimalSep, json);
   json.EndObject();
 }
 
@@ -183,6 +190,7 @@ std::string ConversationText(const ConversationReport& r) {
   out += "\nResponse Time/Latency\n";
   LatencyHalfText(out, r.latency.UpperTitle, r.latency.Upper);
   if (r.latency.Lower) LatencyHalfText(out, r.latency.LowerTitle, *r.latency.Lower);
+  out += "\n" + VisualizerText(r.ladder, r.thousandsSep, r.decimalSep);
   return out;
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "analysis/ConversationFigures.h"
+#include "analysis/VisualizerLayout.h"
 #include "cli/CliOptions.h"
 #include "cli/Json.h"
 #include "cli/Reports.h"
@@ -20,6 +21,9 @@ struct ConversationReport {
   int32_t lastFrame = 1;
   ThroughputView throughput;
   LatencyView latency;
+  VisualizerLayout ladder;  // the visualizer's pass over the selection and range
+  char thousandsSep = ',';
+  char decimalSep = '.';
 };
 
 // The analysis of the query's row; none when the table has no such row.

@@ -21,6 +21,12 @@ constexpr double kNcpRetryWindow = 10'000'000;  // microseconds
 
 int64_t Payload(const TPacket& p) { return int64_t{p.TotalLength} - p.HeaderLength - p.TransportHeaderLength; }
 
+uint32_t ReporterAddress(const AddressKey& source) {
+  uint32_t address = 0;
+  for (size_t i = 0; i < kIpKeyLength && i < source.Length; ++i) address = address << 8 | source.Bytes[i];
+  return address;
+}
+
 RecentSegment SegmentOf(const TPacket& p) {
   return RecentSegment{p.Sequence, static_cast<int32_t>(Payload(p)), p.FragmentOffset, p.TcpFlags, p.TTL};
 }
@@ -336,6 +342,8 @@ void NetworkStage::FileIcmpReport(const Packet& p, int32_t index) {
   report.Window = icmp.Window;
   report.TTL = icmp.TTL;
   report.Sequence = static_cast<uint32_t>(referredFrame);
+  // The station that sent the report, as four address bytes read big-endian.
+  report.Acknowledge = ReporterAddress(p.source);
   report.Flags = kIcmpReportFlags;
 }
 

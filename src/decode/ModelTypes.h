@@ -319,7 +319,8 @@ struct TNameHead {
 };
 
 // One IP or IPX packet of a conversation, a gap placeholder or an ICMP report record; owned
-// by PacketList. Fields are grouped by size so that millions of them stay compact.
+// by PacketList. A report record keeps the reported frame's number in Sequence and the
+// reporting station's IPv4 address (big-endian value) in Acknowledge. Fields are grouped by size so that millions of them stay compact.
 struct TPacket {
   double Time = 0;  // microseconds
   int32_t FrameNumber = 0;

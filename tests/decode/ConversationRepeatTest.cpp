@@ -305,7 +305,7 @@ TEST_F(IcmpReports, PortUnreachableIsFiledAfterThePacketItQuotes) {
   EXPECT_EQ(report.HeaderLength, 20);
   EXPECT_EQ(report.TotalLength, 20 + 8 + 28);
   EXPECT_EQ(report.NetworkOffset, 15);
-  EXPECT_EQ(report.Acknowledge, 0u);
+  EXPECT_EQ(report.Acknowledge, 0x0A000002u);  // the reporting station, 10.0.0.2
   EXPECT_EQ(packets[2].Identification, 0x0102);
 
   // Quoting the last packet makes the report the conversation's last record.

@@ -10,6 +10,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "ui/widgets/ColorPanel.h"
 #include "ui/widgets/DialogService.h"
 #include "ui/widgets/UiText.h"
 
@@ -35,22 +36,6 @@ QCheckBox* Check(QWidget* parent, const char* name, const char* caption) {
   auto* box = new QCheckBox(caption, parent);
   box->setObjectName(name);
   return box;
-}
-
-QFrame* ColorPanel(QWidget* parent, const char* name) {
-  auto* panel = new QFrame(parent);
-  panel->setObjectName(name);
-  panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-  panel->setFixedSize(40, 22);
-  panel->setAutoFillBackground(true);
-  panel->setCursor(Qt::PointingHandCursor);
-  return panel;
-}
-
-void PaintPanel(QFrame* panel, uint32_t color) {
-  QPalette palette = panel->palette();
-  palette.setColor(QPalette::Window, ToQColor(color));
-  panel->setPalette(palette);
 }
 
 }  // namespace
@@ -145,8 +130,8 @@ void TChartPropertiesForm::ShowValues() {
   legend_->setChecked(v.Legend);
   values_->setChecked(v.Values);
   view3D_->setChecked(v.View3D);
-  PaintPanel(topColorPanel_, v.TopColor);
-  PaintPanel(bottomColorPanel_, v.BottomColor);
+  PaintPanel(topColorPanel_, ToQColor(v.TopColor));
+  PaintPanel(bottomColorPanel_, ToQColor(v.BottomColor));
   const bool colors = model_.ColorControlsEnabled();
   for (QWidget* w :
        std::initializer_list<QWidget*>{topColorPanel_, bottomColorPanel_, topColorButton_, bottomColorButton_})

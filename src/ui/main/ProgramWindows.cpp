@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include "ui/analysis/LatencyForm.h"
+#include "ui/analysis/ProblemAnalysisForm.h"
 #include "ui/analysis/ThroughputForm.h"
 #include "ui/analysis/WhatIfForm.h"
 #include "ui/main/ChartPropertiesForm.h"
@@ -53,6 +54,7 @@ class ProgramAnalysisHost : public AnalysisHost {
     t.fileName = QFileInfo(main_->TraceFileName()).fileName();
     t.frames = main_->TotalFrames();
     t.topology = main_->CurrentTopology();
+    t.analyzer = main_->CurrentAnalyzer();
     t.bandwidthMbps = main_->BandwidthMbps();
     if (const TraceDecoding* d = main_->Decoding(); d && d->IpOrIpxFrames() > 0) {
       t.model = d->Model();
@@ -70,6 +72,9 @@ class ProgramAnalysisHost : public AnalysisHost {
   void RestoreTips() override {
     if (main_) main_->RestoreTips();
   }
+  const BrisqonSettings* Brisqon() const override { return &context_.brisqon; }
+  VisualizerSettings* VisualizerDisplay() override { return &context_.settings.visualizer; }
+  DialogService* Dialogs() const override { return context_.dialogs; }
 
  private:
   ProgramContext& context_;
@@ -126,10 +131,12 @@ ProgramWindows::ProgramWindows(ProgramContext& context, bool showSplash) {
   techSupport_ = std::make_unique<TTechSupportForm>();
   throughput_ = std::make_unique<TThroughputAnalysisForm>(*analysisHost_);
   whatIf_ = std::make_unique<TWhatIfAnalysisForm>(*analysisHost_);
+  problemAnalysis_ = std::make_unique<TProblemAnalysisForm>();
   latency_->SetToolbox(toolbox_.get());
   latency_->SetWhatIfWindow(whatIf_.get());
   throughput_->SetToolbox(toolbox_.get());
   toolbox_->SetAnalysisWindows(latency_.get(), throughput_.get());
+  toolbox_->SetProblemWindow(problemAnalysis_.get());
 
   MainFormWindows windows;
   windows.progress = progress_.get();
@@ -194,6 +201,7 @@ bool ProgramWindows::ShowFirstConversation() {
   toolbox_->ShowLatency();
   toolbox_->ShowThroughput();
   latency_->LoadAnalysisClick(false);
+  toolbox_->ShowProblems();
   return true;
 }
 

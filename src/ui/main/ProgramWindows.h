@@ -29,6 +29,7 @@ class THalvexToolboxForm;
 class TLatencyAnalysisForm;
 class TThroughputAnalysisForm;
 class TWhatIfAnalysisForm;
+class TProblemAnalysisForm;
 class ProgramAnalysisHost;
 
 // Every window of the program, created once in the start-up order and kept until exit.
@@ -61,9 +62,10 @@ class ProgramWindows {
   TLatencyAnalysisForm* Latency() const { return latency_.get(); }
   TThroughputAnalysisForm* Throughput() const { return throughput_.get(); }
   TWhatIfAnalysisForm* WhatIf() const { return whatIf_.get(); }
+  TProblemAnalysisForm* ProblemAnalysis() const { return problemAnalysis_.get(); }
 
   // Shows the toolbox on the first conversation of the client/server table with its latency,
-  // throughput and (upper half) what-if windows; false when there is none.
+  // throughput, (upper half) what-if and problem summary windows; false when there is none.
   bool ShowFirstConversation();
 
  private:
@@ -88,6 +90,7 @@ class ProgramWindows {
   std::unique_ptr<THalvexToolboxForm> toolbox_;
   std::unique_ptr<TThroughputAnalysisForm> throughput_;
   std::unique_ptr<TWhatIfAnalysisForm> whatIf_;
+  std::unique_ptr<TProblemAnalysisForm> problemAnalysis_;
   std::unique_ptr<TSystemInfoForm> systemInfo_;
   std::unique_ptr<TTechSupportForm> techSupport_;
   std::unique_ptr<TMainForm> mainForm_;

@@ -10,12 +10,16 @@
 #include "trace/AnalyzerKind.h"
 
 namespace corvanta {
+class BrisqonSettings;
 class CaptureModel;
+struct VisualizerSettings;
 class UserPorts;
 class VendorTable;
 }  // namespace corvanta
 
 namespace corvanta::ui {
+
+class DialogService;
 
 struct TraceContext {
   const CaptureModel* model = nullptr;  // null: no trace with IP or IPX packets
@@ -23,6 +27,7 @@ struct TraceContext {
   QString fileName;  // without its folder
   int32_t frames = 0;
   Topology topology = kEthernet;
+  AnalyzerKind analyzer = 0;
   double bandwidthMbps = 10;
   bool hasIpx = false;
   const UserPorts* ports = nullptr;
@@ -37,6 +42,11 @@ class AnalysisHost {
   virtual TraceContext Trace() const = 0;
   virtual void SetTips(const std::vector<int>& tips) = 0;
   virtual void RestoreTips() = 0;
+  // The problem finder's live settings, the visualizer's display settings (which the
+  // toolbox's controls and attributes dialog change) and the dialogs; none by default.
+  virtual const BrisqonSettings* Brisqon() const { return nullptr; }
+  virtual VisualizerSettings* VisualizerDisplay() { return nullptr; }
+  virtual DialogService* Dialogs() const { return nullptr; }
 };
 
 // The tip numbers each window shows.

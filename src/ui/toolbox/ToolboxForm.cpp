@@ -15,6 +15,11 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "analysis/ConversationEngine.h"
+#include "ui/analysis/ProblemAnalysisForm.h"
+#include "ui/main/ProgramSettings.h"
+#include "ui/toolbox/VisualizerAttributesForm.h"
+#include "ui/toolbox/VisualizerFonts.h"
 #include "ui/toolbox/VisualizerView.h"
 #include "ui/widgets/Icons.h"
 #include "ui/widgets/UiText.h"
@@ -60,12 +65,30 @@ void Fill(QComboBox* combo, const std::vector<ToolboxEntry>& entries, int index)
   combo->setCurrentIndex(index);
 }
 
-QString TickText(int position) {
-  static const int kUnits[] = {0, 1, 10, 100, 1000};
-  const int unit = kUnits[std::clamp(position, 0, 4)];
-  if (unit == 0) return "Disabled";
-  if (unit == 1) return "1 millisecond";
-  return QString::number(unit) + " milliseconds";
+QString TickText(int position) { return ToQ(TickUnitLabel(TickUnitForPosition(position))); }
+
+// The display options' texts, in the order of their switches in VisualizerColumns.
+constexpr const char* kColumnOptions[] = {"Cumulative Bytes (together)", "Cumulative Bytes (separate)",
+                                          "Cumulative Time",             "Delta Time",
+                                          "Packet Size",                 "Packet Number"};
+
+std::array<bool*, 6> ColumnSwitches(VisualizerColumns& c) {
+  return {&c.CumulativeBytesTogether, &c.CumulativeBytesSeparate, &c.CumulativeTime, &c.DeltaTime, &c.FrameSize,
+          &c.FrameNumber};
+}
+
+VisualizerColumns ColumnsOf(const VisualizerSettings& s) {
+  return {s.cumulativeBytesTogether, s.cumulativeBytesSeparate, s.cumulativeTime, s.deltaTime, s.frameSize,
+          s.frameNumber};
+}
+
+void StoreColumns(const VisualizerColumns& c, VisualizerSettings& s) {
+  s.cumulativeBytesTogether = c.CumulativeBytesTogether;
+  s.cumulativeBytesSeparate = c.CumulativeBytesSeparate;
+  s.cumulativeTime = c.CumulativeTime;
+  s.deltaTime = c.DeltaTime;
+  s.frameSize = c.FrameSize;
+  s.frameNumber = c.FrameNumber;
 }
 
 }  // namespace
@@ -105,7 +128,6 @@ void THalvexToolboxForm::BuildControls() {
   printButton_ = ToolButton(this, "ToolButton3", "Print", "Print Trellivue");
   printButton_->setEnabled(false);
   propertiesButton_ = ToolButton(this, "ToolButton1", "Colors", "Color and Font Properties");
-  propertiesButton_->setEnabled(false);
   for (QToolButton* b :
        {latencyButton_, throughputButton_, problemButton_, swapButton_, printButton_, propertiesButton_})
     tools->addWidget(b);
@@ -197,12 +219,15 @@ void THalvexToolboxForm::BuildControls() {
   connect(swapButton_, &QToolButton::clicked, this, &THalvexToolboxForm::SwapBtnClick);
   connect(latencyButton_, &QToolButton::clicked, this, &THalvexToolboxForm::ShowLatency);
   connect(throughputButton_, &QToolButton::clicked, this, &THalvexToolboxForm::ShowThroughput);
-  connect(problemButton_, &QToolButton::clicked, this, &THalvexToolboxForm::ShowProblems);
   connect(spacing_, &QSlider::valueChanged, this, &THalvexToolboxForm::PacketSpacingChange);
-  connect(size_, &QSlider::valueChanged, visualizer_->PaintBox(), qOverload<>(&QWidget::update));
-  connect(displayOptions_, &QListWidget::itemChanged, visualizer_->PaintBox(), qOverload<>(&QWidget::update));
-  connect(copyButton_, &QToolButton::clicked, this,
-          [this] { QApplication::clipboard()->setPixmap(visualizer_->Picture()); });
+  connect(size_, &QSlider::valueChanged, this, &THalvexToolboxForm::PacketSizeChange);
+  connect(displayOptions_, &QListWidget::itemChanged, this, &THalvexToolboxForm::DisplayOptionsChange);
+  connect(packetComments_, &QComboBox::activated, this, &THalvexToolboxForm::PacketCommentsChange);
+  connect(problemButton_, &QToolButton::clicked, this, &THalvexToolboxForm::ShowProblems);
+  connect(propertiesButton_, &QToolButton::clicked, this, &THalvexToolboxForm::EditDisplayAttributes);
+  connect(copyButton_, &QToolButton::clicked, visualizer_, &TVisualizerView::CopyToClipboard);
+  attributes_ = new TVisualizerAttributes(host_.Dialogs() ? *host_.Dialogs() : fallbackDialogs_, this);
+  attributes_->setWindowModality(Qt::ApplicationModal);
   connect(ipxByOui_, &QCheckBox::toggled, this, [this](bool on) {
     state_.SetIpxByOui(on);
     ShowState();
@@ -227,6 +252,8 @@ bool THalvexToolboxForm::CatchUp() {
   setWindowTitle(QString(kCaption) + " - " + trace.fileName);
   // The old lists point into a model that may be gone: drop them before anything else.
   state_.Reset(nullptr, 0, nullptr, nullptr);
+  visualizer_->Clear();
+  rebuildDiagnosticList_ = true;
   state_.SetIpxByOui(ipxByOui_->isChecked());
   state_.Reset(trace.model, trace.frames, trace.ports, trace.vendors);
   visualizer_->ScrollToTop();
@@ -235,6 +262,8 @@ bool THalvexToolboxForm::CatchUp() {
 
 void THalvexToolboxForm::FormActivate() {
   host_.SetTips(kToolboxTips);
+  SetDisplayOptions();
+  activated_ = true;
   ipxByOui_->setVisible(host_.Trace().hasIpx);
   const bool refilled = CatchUp();
   if (!refilled && !request_) return;
@@ -271,15 +300,134 @@ void THalvexToolboxForm::ShowState() {
   showing_ = false;
 }
 
+VisualizerRequest THalvexToolboxForm::CurrentVisualizerRequest() {
+  const TraceContext trace = host_.Trace();
+  VisualizerRequest request;
+  if (trace.generation != generation_ || !filled_) return request;  // a newer trace: nothing to read
+  request.Model = trace.model;
+  request.Selected = state_.GetNetDst();
+  request.Settings = host_.Brisqon();
+  request.Medium = trace.topology;
+  request.Analyzer = trace.analyzer;
+  if (const VisualizerSettings* display = host_.VisualizerDisplay()) request.Options = VisualizerOptionsOf(*display);
+  else request.Options.Columns = columns_;
+  request.Options.TickUnit = TickUnitForPosition(spacing_->value());
+  request.Options.BytesPerPixel = BytesPerPixelForPosition(size_->value());
+  return request;
+}
+
 void THalvexToolboxForm::Recalc() {
-  visualizer_->PaintBox()->update();
+  VisualizerRequest request = CurrentVisualizerRequest();
+  static const BrisqonSettings kDefaults;
+  if (!request.Settings) request.Settings = &kDefaults;
+  if (request.Model && request.Selected.SourceStation) {
+    const VisualizerSettings* display = host_.VisualizerDisplay();
+    const VisualizerFont font = display ? display->font : VisualizerFont{};
+    visualizer_->Recalc(request, VisualizerQFont(font), ToQColor(static_cast<uint32_t>(font.color)));
+  } else {
+    visualizer_->Clear();
+  }
+  ShowDiagnostics();
   emit SelectionChanged();
+}
+
+void THalvexToolboxForm::ShowDiagnostics() {
+  const VisualizerLayout* pass = visualizer_->Pass();
+  problemButton_->setEnabled(pass && pass->Counters.TotalMessages > 0);
+  const QSignalBlocker block(packetComments_);
+  const int kept = packetComments_->currentIndex();
+  packetComments_->clear();
+  if (pass)
+    for (const DiagnosticEntry& entry : pass->Comments) packetComments_->addItem(ToQ(entry.Text));
+  // A rebuilt list starts at its first entry; otherwise the selected one stays.
+  const int selected = rebuildDiagnosticList_ ? 0 : kept;
+  packetComments_->setCurrentIndex(std::clamp(selected, packetComments_->count() > 0 ? 0 : -1,
+                                              packetComments_->count() - 1));
+  rebuildDiagnosticList_ = false;
+}
+
+void THalvexToolboxForm::PacketCommentsChange(int index) {
+  const VisualizerLayout* pass = visualizer_->Pass();
+  if (!pass || index < 0 || static_cast<size_t>(index) >= pass->Comments.size()) return;
+  visualizer_->CenterOn(pass->Comments[static_cast<size_t>(index)].Y);
+}
+
+void THalvexToolboxForm::SetDisplayOptions() {
+  VisualizerColumns columns = columns_;
+  if (const VisualizerSettings* display = host_.VisualizerDisplay()) columns = ColumnsOf(*display);
+  const QSignalBlocker block(displayOptions_);
+  const auto switches = ColumnSwitches(columns);
+  for (int i = 0; i < displayOptions_->count(); ++i) {
+    QListWidgetItem* item = displayOptions_->item(i);
+    for (size_t k = 0; k < std::size(kColumnOptions); ++k)
+      if (item->text() == kColumnOptions[k]) item->setCheckState(*switches[k] ? Qt::Checked : Qt::Unchecked);
+  }
+}
+
+void THalvexToolboxForm::DisplayOptionsChange() {
+  VisualizerColumns columns;
+  const auto switches = ColumnSwitches(columns);
+  for (int i = 0; i < displayOptions_->count(); ++i) {
+    const QListWidgetItem* item = displayOptions_->item(i);
+    for (size_t k = 0; k < std::size(kColumnOptions); ++k)
+      if (item->text() == kColumnOptions[k]) *switches[k] = item->checkState() == Qt::Checked;
+  }
+  columns_ = columns;
+  if (VisualizerSettings* display = host_.VisualizerDisplay()) StoreColumns(columns, *display);
+  Recalc();
+}
+
+void THalvexToolboxForm::PacketSizeChange() {
+  if (activated_) Recalc();
+}
+
+bool THalvexToolboxForm::EditDisplayAttributes() {
+  VisualizerSettings* display = host_.VisualizerDisplay();
+  VisualizerSettings shown = display ? *display : VisualizerSettings{};
+  attributes_->SetAttributes({ToQColor(static_cast<uint32_t>(shown.sendColor)),
+                              ToQColor(static_cast<uint32_t>(shown.receiveColor)),
+                              ToQColor(static_cast<uint32_t>(shown.diagnosticColor)), VisualizerQFont(shown.font),
+                              ToQColor(static_cast<uint32_t>(shown.font.color))});
+  if (attributes_->exec() != QDialog::Accepted || !display) return false;
+  const VisualizerAttributes chosen = attributes_->Attributes();
+  display->sendColor = static_cast<ColorValue>(ColorValueOf(chosen.send));
+  display->receiveColor = static_cast<ColorValue>(ColorValueOf(chosen.receive));
+  display->diagnosticColor = static_cast<ColorValue>(ColorValueOf(chosen.diagnostic));
+  display->font = VisualizerFontOf(chosen.font, chosen.fontColor);
+  Recalc();
+  return true;
+}
+
+void THalvexToolboxForm::ShowProblems() {
+  if (!problems_) return;
+  RefreshSelection();
+  // The findings of the selection as it stands, from a pass of their own.
+  VisualizerRequest request = CurrentVisualizerRequest();
+  static const BrisqonSettings kDefaults;
+  if (!request.Settings) request.Settings = &kDefaults;
+  request.Measure = FixedPitchMeasure(7, 14);
+  DiagnosticCounters counters;
+  int16_t state = kAnalysisOk;
+  if (request.Model && request.Selected.SourceStation) {
+    counters = LayOutVisualizer(request).Counters;
+    ConversationEngine engine(*request.Model);
+    engine.Options.ProblemMode = true;
+    engine.Options.Medium = request.Medium;
+    engine.Options.BandwidthMbps = host_.Trace().bandwidthMbps;
+    Selection selection = request.Selected;
+    state = engine.AnalyzeConversation(selection).AnalysisState;
+  }
+  const SelectionTexts texts = Texts();
+  problems_->ShowSummary(ToQ(texts.Source), ToQ(texts.Destination), ToQ(texts.App), counters, state);
+  if (!isVisible()) show();
+  ShowAnalysisWindow(problems_);
 }
 
 void THalvexToolboxForm::SourceBoxChange(int index) {
   if (showing_ || !state_.SelectSource(index)) return;
   ShowState();
   visualizer_->ScrollToTop();
+  rebuildDiagnosticList_ = true;
   Recalc();
 }
 
@@ -287,12 +435,14 @@ void THalvexToolboxForm::TargetBoxChange(int index) {
   if (showing_ || !state_.SelectTarget(index)) return;
   ShowState();
   visualizer_->ScrollToTop();
+  rebuildDiagnosticList_ = true;
   Recalc();
 }
 
 void THalvexToolboxForm::AppBoxChange(int index) {
   if (showing_ || !state_.SelectApp(index)) return;
   visualizer_->ScrollToTop();
+  rebuildDiagnosticList_ = true;
   Recalc();
 }
 
@@ -300,6 +450,7 @@ void THalvexToolboxForm::StartChange(int value) {
   if (showing_) return;
   state_.SetFirstPacket(value);
   ShowState();
+  rebuildDiagnosticList_ = true;
   Recalc();
 }
 
@@ -307,11 +458,13 @@ void THalvexToolboxForm::EndChange(int value) {
   if (showing_) return;
   state_.SetLastPacket(value);
   ShowState();
+  rebuildDiagnosticList_ = true;
   Recalc();
 }
 
 void THalvexToolboxForm::PacketSpacingChange(int position) {
   tickLabel_->setText(TickText(position));
+  rebuildDiagnosticList_ = true;
   visualizer_->ScrollToTop();
   Recalc();
 }
@@ -332,11 +485,6 @@ void THalvexToolboxForm::ShowThroughput() {
   ShowAnalysisWindow(throughput_);
 }
 
-void THalvexToolboxForm::ShowProblems() {
-  RefreshSelection();
-  ShowAnalysisWindow(problems_);
-}
-
 void THalvexToolboxForm::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   FormActivate();
@@ -349,7 +497,7 @@ void THalvexToolboxForm::changeEvent(QEvent* event) {
 
 void THalvexToolboxForm::closeEvent(QCloseEvent* event) {
   host_.RestoreTips();
-  for (QWidget* w : {latency_, throughput_, problems_})
+  for (QWidget* w : {latency_, throughput_, static_cast<QWidget*>(problems_)})
     if (w && w->isVisible()) w->close();
   QWidget::closeEvent(event);
 }

@@ -4,7 +4,9 @@
 
 #include "analysis/ConversationFigures.h"
 #include "analysis/Toolbox.h"
+#include "analysis/VisualizerLayout.h"
 #include "ui/toolbox/AnalysisHost.h"
+#include "ui/widgets/DialogService.h"
 
 class QCheckBox;
 class QComboBox;
@@ -16,6 +18,8 @@ class QToolButton;
 
 namespace corvanta::ui {
 
+class TProblemAnalysisForm;
+class TVisualizerAttributes;
 class TVisualizerView;
 
 // The toolbox ("Halvex ToolBox (tm)"): the choice of one conversation of the open trace as
@@ -28,8 +32,8 @@ class THalvexToolboxForm : public QWidget {
 
   // The windows the analysis buttons open, and that close with the toolbox.
   void SetAnalysisWindows(QWidget* latency, QWidget* throughput);
-  // The problem analysis summary, opened by the problem button (enabled by the visualizer).
-  void SetProblemWindow(QWidget* problems) { problems_ = problems; }
+  // The problem analysis summary that the problem button opens.
+  void SetProblemWindow(TProblemAnalysisForm* problems) { problems_ = problems; }
   // The conversation to select: now when the toolbox is shown, else on its next activation.
   void Request(const RequestedConversation& request);
 
@@ -47,7 +51,12 @@ class THalvexToolboxForm : public QWidget {
   // Opens the latency or throughput window after refreshing the selection.
   void ShowLatency();
   void ShowThroughput();
+  // Opens the problem analysis summary of the selection (the problem button).
   void ShowProblems();
+  // The colour and font dialog (ToolButton1); true when it closed with OK.
+  bool EditDisplayAttributes();
+  // The visualizer's request for the selection as the controls stand.
+  VisualizerRequest CurrentVisualizerRequest();
 
   QComboBox* SourceBox() const { return sourceBox_; }
   QComboBox* TargetBox() const { return targetBox_; }
@@ -65,6 +74,8 @@ class THalvexToolboxForm : public QWidget {
   QSlider* PacketSizeTrackBar() const { return size_; }
   QLabel* Label5() const { return tickLabel_; }
   TVisualizerView* Visualizer() const { return visualizer_; }
+  QToolButton* PropertiesButton() const { return propertiesButton_; }
+  TVisualizerAttributes* Attributes() const { return attributes_; }
 
  signals:
   // The selection or the packet range changed: the visualizer draws again.
@@ -86,6 +97,13 @@ class THalvexToolboxForm : public QWidget {
   void StartChange(int value);
   void EndChange(int value);
   void PacketSpacingChange(int position);
+  void PacketSizeChange();
+  void DisplayOptionsChange();
+  void PacketCommentsChange(int index);
+  // The six column checks from the stored settings.
+  void SetDisplayOptions();
+  // The "Diagnostic" list and the problem button from the visualizer's pass.
+  void ShowDiagnostics();
   // Refills the state when the trace changed; true when it did.
   bool CatchUp();
 
@@ -97,7 +115,12 @@ class THalvexToolboxForm : public QWidget {
   bool showing_ = false;  // the controls are being set from the state
   QWidget* latency_ = nullptr;
   QWidget* throughput_ = nullptr;
-  QWidget* problems_ = nullptr;
+  TProblemAnalysisForm* problems_ = nullptr;
+  TVisualizerAttributes* attributes_ = nullptr;
+  DialogService fallbackDialogs_;
+  VisualizerColumns columns_;  // when the host keeps no display settings
+  bool rebuildDiagnosticList_ = true;
+  bool activated_ = false;
 
   QComboBox* sourceBox_ = nullptr;
   QComboBox* targetBox_ = nullptr;
