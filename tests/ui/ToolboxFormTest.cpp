@@ -3,7 +3,9 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QImage>
 #include <QLabel>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
@@ -18,6 +20,7 @@
 #include "ui/analysis/WhatIfForm.h"
 #include "ui/main/ClientServerPage.h"
 #include "ui/toolbox/ToolboxForm.h"
+#include "ui/toolbox/VisualizerPrintPages.h"
 
 using namespace corvanta;
 using namespace corvanta::testing;
@@ -97,6 +100,32 @@ class ToolboxFormTest : public QObject {
 
     box.close();
     QVERIFY(!box.isVisible());
+  }
+
+  void printPagesFollowTheDrawing() {
+    auto p = OpenDemo();
+    QVERIFY(p);
+    QVERIFY(SelectRow(*p->Main().ClientServerPage(), "ICMP Echo (Ping)"));
+    p->Main().AnalyzeBtnClick();
+    THalvexToolboxForm& box = Toolbox(*p);
+    QVERIFY(box.PrintButton()->isEnabled());
+    const std::unique_ptr<ui::VisualizerPrintPages> pages = box.PrintPages();
+    QCOMPARE(pages->SourceText(), QString("192.168.1.10"));
+    QCOMPARE(pages->ApplicationText(), QString("ICMP Echo"));
+    // The default columns: the packet number only, its heading right of nothing else.
+    const std::vector<ColumnHeading> headings = pages->ColumnHeadings();
+    QCOMPARE(headings.size(), size_t{1});
+    QCOMPARE(headings[0].Text, std::string("Packet"));
+    QVERIFY(headings[0].RightEdge > 0);
+    // Fewer rows per page give more pages; a page the drawing lacks only counts.
+    QImage image(600, 800, QImage::Format_RGB32);
+    QPainter painter(&image);
+    const int tall = pages->DrawPage(painter, QSize(600, 800), -1);
+    const int shortPages = pages->DrawPage(painter, QSize(600, 60), -1);
+    QVERIFY(tall >= 1);
+    QVERIFY(shortPages > tall);
+    QCOMPARE(pages->DrawPage(painter, QSize(600, 800), 0), tall);
+    box.close();
   }
 
   void analysisWindowsShowAndCopyTheSelection() {

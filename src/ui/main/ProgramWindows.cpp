@@ -27,6 +27,7 @@
 #include "ui/printing/PrintSelectionForm2.h"
 #include "ui/printing/PrintStatusForm.h"
 #include "ui/toolbox/ToolboxForm.h"
+#include "ui/toolbox/VisualizerPrintPages.h"
 #include "ui/widgets/UiText.h"
 
 namespace corvanta::ui {
@@ -176,6 +177,15 @@ ProgramWindows::ProgramWindows(ProgramContext& context, bool showSplash) {
   printSelection_->SetWindow(PrintableWindow::kLatency, latency_.get());
   printSelection_->SetWindow(PrintableWindow::kThroughput, throughput_.get());
   printSelection_->SetWindow(PrintableWindow::kWhatIf, whatIf_.get());
+  printSelection_->SetWindow(PrintableWindow::kProblem, problemAnalysis_.get());
+  // The toolbox's print button: the drawing of its selection, page by page. The pages point
+  // into the model, which cannot be replaced while the dialog is modal.
+  QObject::connect(toolbox_.get(), &THalvexToolboxForm::PrintRequested, visualizerPrint_.get(), [this] {
+    const std::unique_ptr<VisualizerPrintPages> pages = toolbox_->PrintPages();
+    visualizerPrint_->SetPages(pages.get());
+    visualizerPrint_->exec();
+    visualizerPrint_->SetPages(nullptr);
+  });
   printSelection_->SetPrinter(&main->Printer());
   printSelection_->SetHeaderText([main] {
     if (main->TraceFileName().isEmpty()) return QString();

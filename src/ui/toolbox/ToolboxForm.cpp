@@ -20,6 +20,7 @@
 #include "ui/main/ProgramSettings.h"
 #include "ui/toolbox/VisualizerAttributesForm.h"
 #include "ui/toolbox/VisualizerFonts.h"
+#include "ui/toolbox/VisualizerPrintPages.h"
 #include "ui/toolbox/VisualizerView.h"
 #include "ui/widgets/Icons.h"
 #include "ui/widgets/UiText.h"
@@ -224,6 +225,7 @@ void THalvexToolboxForm::BuildControls() {
   connect(displayOptions_, &QListWidget::itemChanged, this, &THalvexToolboxForm::DisplayOptionsChange);
   connect(packetComments_, &QComboBox::activated, this, &THalvexToolboxForm::PacketCommentsChange);
   connect(problemButton_, &QToolButton::clicked, this, &THalvexToolboxForm::ShowProblems);
+  connect(printButton_, &QToolButton::clicked, this, &THalvexToolboxForm::PrintRequested);
   connect(propertiesButton_, &QToolButton::clicked, this, &THalvexToolboxForm::EditDisplayAttributes);
   connect(copyButton_, &QToolButton::clicked, visualizer_, &TVisualizerView::CopyToClipboard);
   attributes_ = new TVisualizerAttributes(host_.Dialogs() ? *host_.Dialogs() : fallbackDialogs_, this);
@@ -334,6 +336,7 @@ void THalvexToolboxForm::Recalc() {
 void THalvexToolboxForm::ShowDiagnostics() {
   const VisualizerLayout* pass = visualizer_->Pass();
   problemButton_->setEnabled(pass && pass->Counters.TotalMessages > 0);
+  printButton_->setEnabled(pass && !pass->Lines.empty());
   const QSignalBlocker block(packetComments_);
   const int kept = packetComments_->currentIndex();
   packetComments_->clear();
@@ -379,6 +382,16 @@ void THalvexToolboxForm::DisplayOptionsChange() {
 
 void THalvexToolboxForm::PacketSizeChange() {
   if (activated_) Recalc();
+}
+
+std::unique_ptr<VisualizerPrintPages> THalvexToolboxForm::PrintPages() {
+  VisualizerRequest request = CurrentVisualizerRequest();
+  static const BrisqonSettings kDefaults;
+  if (!request.Settings) request.Settings = &kDefaults;
+  const VisualizerSettings* display = host_.VisualizerDisplay();
+  const VisualizerFont font = display ? display->font : VisualizerFont{};
+  return std::make_unique<VisualizerPrintPages>(std::move(request), VisualizerQFont(font),
+                                                ToQColor(static_cast<uint32_t>(font.color)), Texts());
 }
 
 bool THalvexToolboxForm::EditDisplayAttributes() {

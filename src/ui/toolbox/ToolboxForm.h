@@ -1,5 +1,6 @@
 #pragma once
 #include <QWidget>
+#include <memory>
 #include <optional>
 
 #include "analysis/ConversationFigures.h"
@@ -20,6 +21,7 @@ namespace corvanta::ui {
 
 class TProblemAnalysisForm;
 class TVisualizerAttributes;
+class VisualizerPrintPages;
 class TVisualizerView;
 
 // The toolbox ("Halvex ToolBox (tm)"): the choice of one conversation of the open trace as
@@ -57,6 +59,9 @@ class THalvexToolboxForm : public QWidget {
   bool EditDisplayAttributes();
   // The visualizer's request for the selection as the controls stand.
   VisualizerRequest CurrentVisualizerRequest();
+  // The drawing of the current selection as printed pages (for the print dialog).
+  std::unique_ptr<VisualizerPrintPages> PrintPages();
+  QToolButton* PrintButton() const { return printButton_; }
 
   QComboBox* SourceBox() const { return sourceBox_; }
   QComboBox* TargetBox() const { return targetBox_; }
@@ -80,6 +85,8 @@ class THalvexToolboxForm : public QWidget {
  signals:
   // The selection or the packet range changed: the visualizer draws again.
   void SelectionChanged();
+  // The print button was pressed with a drawing to print.
+  void PrintRequested();
 
  protected:
   void showEvent(QShowEvent* event) override;
