@@ -57,8 +57,11 @@ class PcapReader : public TraceReader {
     pcap_pkthdr* header = nullptr;
     const u_char* bytes = nullptr;
     const int got = pcap_next_ex(pcap_.get(), &header, &bytes);
-    // The progress and the partial-read test look at the trace file's position.
-    if (FILE* file = pcap_file(pcap_.get())) {
+    // The progress and the partial-read test look at the trace file's position. ftell asks the
+    // kernel every time, so the position is taken now and then and always at the end.
+    if (++sinceTell_ >= kTellEvery || got != 1) sinceTell_ = 0;
+    FILE* file = sinceTell_ == 0 ? pcap_file(pcap_.get()) : nullptr;
+    if (file) {
       const long at = std::ftell(file);
       if (at >= 0) ctx.file.Seek(std::min<uint64_t>(static_cast<uint64_t>(at), ctx.file.Size()));
     }
@@ -102,6 +105,8 @@ class PcapReader : public TraceReader {
   }
 
   PcapHandle pcap_;
+  static constexpr int kTellEvery = 256;
+  int sinceTell_ = 0;
 };
 
 }  // namespace
