@@ -54,12 +54,12 @@ void TBarChart::paintEvent(QPaintEvent*) {
 
 namespace {
 
-QLabel* Panel(QWidget* parent, QGridLayout* grid, int row, const PanelSpec& spec) {
-  auto* caption = new QLabel(spec.caption, parent);
-  caption->setToolTip(spec.hint);
+QLabel* Panel(QWidget* parent, QGridLayout* grid, int row, const PanelLabels& labels) {
+  auto* caption = new QLabel(labels.caption, parent);
+  caption->setToolTip(labels.hint);
   auto* value = new QLabel(parent);
-  value->setObjectName(spec.name);
-  value->setToolTip(spec.hint);
+  value->setObjectName(labels.name);
+  value->setToolTip(labels.hint);
   value->setFrameShape(QFrame::Panel);
   value->setFrameShadow(QFrame::Sunken);
   value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -80,11 +80,11 @@ QToolButton* CopyButton(QWidget* parent, const char* name, const char* hint) {
 
 }  // namespace
 
-TAnalysisHalf::TAnalysisHalf(const HalfSpec& spec, const QString& figureCaption, QWidget* parent) : QWidget(parent) {
+TAnalysisHalf::TAnalysisHalf(const HalfLabels& labels, const QString& figureCaption, QWidget* parent) : QWidget(parent) {
   auto* top = new QVBoxLayout(this);
   top->setContentsMargins(0, 0, 0, 0);
   title_ = new QLabel(this);
-  title_->setObjectName(spec.title);
+  title_->setObjectName(labels.title);
   title_->setAutoFillBackground(true);
   QFont bold = title_->font();
   bold.setBold(true);
@@ -94,24 +94,24 @@ TAnalysisHalf::TAnalysisHalf(const HalfSpec& spec, const QString& figureCaption,
 
   auto* row = new QHBoxLayout;
   memo_ = new QPlainTextEdit(this);
-  memo_->setObjectName(spec.memo);
+  memo_->setObjectName(labels.memo);
   memo_->setReadOnly(true);
   memo_->setMinimumWidth(180);
   row->addWidget(memo_, 1);
 
   figureGroup_ = new QGroupBox(figureCaption, this);
-  figureGroup_->setObjectName(spec.figureGroup);
+  figureGroup_->setObjectName(labels.figureGroup);
   auto* figureLayout = new QHBoxLayout(figureGroup_);
   auto* figureGrid = new QGridLayout;
   for (int i = 0; i < 4; ++i)
-    figures_[static_cast<size_t>(i)] = Panel(figureGroup_, figureGrid, i, spec.figures[static_cast<size_t>(i)]);
+    figures_[static_cast<size_t>(i)] = Panel(figureGroup_, figureGrid, i, labels.figures[static_cast<size_t>(i)]);
   figureLayout->addLayout(figureGrid);
   chart_ = new TBarChart(figureGroup_);
-  chart_->setObjectName(spec.chart);
+  chart_->setObjectName(labels.chart);
   figureLayout->addWidget(chart_);
   auto* copies = new QVBoxLayout;
-  copyGraphic_ = CopyButton(figureGroup_, spec.copyGraphic, "Copy graphic to clipboard");
-  copyData_ = CopyButton(figureGroup_, spec.copyData, "Copy data to clipboard");
+  copyGraphic_ = CopyButton(figureGroup_, labels.copyGraphic, "Copy graphic to clipboard");
+  copyData_ = CopyButton(figureGroup_, labels.copyData, "Copy data to clipboard");
   copies->addWidget(copyGraphic_);
   copies->addWidget(copyData_);
   copies->addStretch(1);
@@ -119,10 +119,10 @@ TAnalysisHalf::TAnalysisHalf(const HalfSpec& spec, const QString& figureCaption,
   row->addWidget(figureGroup_);
 
   packetGroup_ = new QGroupBox("Packets", this);
-  packetGroup_->setObjectName(spec.packetGroup);
+  packetGroup_->setObjectName(labels.packetGroup);
   auto* packetGrid = new QGridLayout(packetGroup_);
-  for (size_t i = 0; i < spec.packets.size(); ++i)
-    packets_.push_back(Panel(packetGroup_, packetGrid, static_cast<int>(i), spec.packets[i]));
+  for (size_t i = 0; i < labels.packets.size(); ++i)
+    packets_.push_back(Panel(packetGroup_, packetGrid, static_cast<int>(i), labels.packets[i]));
   row->addWidget(packetGroup_);
   top->addLayout(row, 1);
 

@@ -29,14 +29,14 @@ class TBarChart : public QWidget {
 };
 
 // A caption, name and hint of one figure panel.
-struct PanelSpec {
+struct PanelLabels {
   const char* name;
   const char* caption;
   const char* hint;
 };
 
 // The controls' names of one half (upper or lower) of the throughput or latency window.
-struct HalfSpec {
+struct HalfLabels {
   const char* title;
   const char* memo;
   const char* figureGroup;
@@ -44,8 +44,8 @@ struct HalfSpec {
   const char* chart;
   const char* copyGraphic;
   const char* copyData;
-  std::array<PanelSpec, 4> figures;
-  std::vector<PanelSpec> packets;
+  std::array<PanelLabels, 4> figures;
+  std::vector<PanelLabels> packets;
 };
 
 // One direction of a conversation: its title, notes, four figures with their bar chart,
@@ -53,7 +53,7 @@ struct HalfSpec {
 class TAnalysisHalf : public QWidget {
   Q_OBJECT
  public:
-  TAnalysisHalf(const HalfSpec& spec, const QString& figureCaption, QWidget* parent = nullptr);
+  TAnalysisHalf(const HalfLabels& labels, const QString& figureCaption, QWidget* parent = nullptr);
 
   // Empty panels, the memo "Notes", the chart hidden, the copy buttons off.
   void Reset(const QString& title);

@@ -19,7 +19,7 @@ namespace corvanta::ui {
 
 namespace {
 
-HalfSpec LatencyHalfSpec(bool lower) {
+HalfLabels LatencyHalfLabels(bool lower) {
   const auto n = [lower](const char* upper, const char* other) { return lower ? other : upper; };
   return {n("SourceToDestination", "DestinationToSource"),
           n("Memo1", "Memo2"),
@@ -47,8 +47,8 @@ TLatencyAnalysisForm::TLatencyAnalysisForm(AnalysisHost& host, QWidget* parent)
   setObjectName("LatencyAnalysisForm");
   setWindowTitle("Response Time/Latency Analysis");
   auto* top = new QVBoxLayout(this);
-  upper_ = new TAnalysisHalf(LatencyHalfSpec(false), "Response Time/Latency (in milliseconds)", this);
-  lower_ = new TAnalysisHalf(LatencyHalfSpec(true), "Response Time/Latency (in milliseconds)", this);
+  upper_ = new TAnalysisHalf(LatencyHalfLabels(false), "Response Time/Latency (in milliseconds)", this);
+  lower_ = new TAnalysisHalf(LatencyHalfLabels(true), "Response Time/Latency (in milliseconds)", this);
   upper_->Title()->setText("Originating");
   lower_->Title()->setText("Destination to Source");
   for (int i = 0; i < 2; ++i) {

@@ -17,7 +17,7 @@ namespace corvanta::ui {
 
 namespace {
 
-HalfSpec ThroughputHalfSpec(bool lower) {
+HalfLabels ThroughputHalfLabels(bool lower) {
   const auto n = [lower](const char* upper, const char* other) { return lower ? other : upper; };
   return {n("SourceToDestination", "DestinationtoSource"),
           n("Memo1", "Memo2"),
@@ -45,8 +45,8 @@ TThroughputAnalysisForm::TThroughputAnalysisForm(AnalysisHost& host, QWidget* pa
   setObjectName("ThroughputAnalysisForm");
   setWindowTitle("Throughput Analysis");
   auto* top = new QVBoxLayout(this);
-  upper_ = new TAnalysisHalf(ThroughputHalfSpec(false), "Throughput (in KBytes/Second)", this);
-  lower_ = new TAnalysisHalf(ThroughputHalfSpec(true), "Throughput (in KBytes/Second)", this);
+  upper_ = new TAnalysisHalf(ThroughputHalfLabels(false), "Throughput (in KBytes/Second)", this);
+  lower_ = new TAnalysisHalf(ThroughputHalfLabels(true), "Throughput (in KBytes/Second)", this);
   top->addWidget(upper_, 1);
   top->addWidget(lower_, 1);
 
