@@ -21,17 +21,9 @@ int32_t FindNetPeer(const CaptureModel& model, const NetAddressNode& from, const
   return found;
 }
 
-PeerDirectory::PeerDirectory(const CaptureModel& model) {
-  model.NetAddresses.ForEach([&](const NetAddressNode& node) {
-    model.ForEachNetPeer(node, [&](int32_t index, const TNetPeer& peer) {
-      peers_.Put(Pair{node.Address, peer.PeerAddress}, index, false);
-    });
-  });
-}
-
 int32_t PeerDirectory::Find(const AddressKey& from, const AddressKey& to) const {
-  const int32_t* found = peers_.Find(Pair{from, to});
-  return found ? *found : -1;
+  const NetAddressNode* node = model_.NetAddresses.Find(from);
+  return node != nullptr ? model_.Chains.FindPeer(node, to) : -1;
 }
 
 namespace {

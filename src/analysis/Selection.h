@@ -36,25 +36,15 @@ int32_t FindNetPeer(const CaptureModel& model, const NetAddressNode& from, const
 
 // Every peer record by its pair of addresses: the lookup of FindNetPeer without walking the
 // sender's chain, for callers that look up many pairs (a server's chain holds a record for
-// every client). Reflects the model as it was when built.
+// every client). Answers from the model's own chain index.
 class PeerDirectory {
  public:
-  explicit PeerDirectory(const CaptureModel& model);
+  explicit PeerDirectory(const CaptureModel& model) : model_(model) {}
   // As FindNetPeer for the address node `from`.
   int32_t Find(const AddressKey& from, const AddressKey& to) const;
 
  private:
-  struct Pair {
-    AddressKey From;
-    AddressKey To;
-    bool operator==(const Pair&) const = default;
-  };
-  struct PairHash {
-    size_t operator()(const Pair& p) const {
-      return MixHash{}(static_cast<uint64_t>(p.From.Hash() * 0x9E3779B97F4A7C15ull ^ p.To.Hash()));
-    }
-  };
-  FlatIndexMap<Pair, PairHash> peers_;  // the first peer of each pair in chain order
+  const CaptureModel& model_;
 };
 
 // The reverse conversation of `forward`, found in the peer record of the other direction: the
