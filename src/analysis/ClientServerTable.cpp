@@ -366,16 +366,7 @@ void ClientServerTable::Build(const ClientServerSources& sources, const ClientSe
     int32_t Peer;
     int32_t Head;
   };
-  // Counted first: a table of a hundred thousand conversations is not grown by doubling.
-  size_t count = 0;
-  model.NetAddresses.ForEach([&](const NetAddressNode& node) {
-    if ((node.Roles & kRolesSent) == 0) return;
-    model.ForEachNetPeer(node, [&](int32_t, const TNetPeer& peer) {
-      model.ForEachConversation(peer, [&](int32_t, const TTransHead&) { ++count; });
-    });
-  });
   std::vector<Item> items;
-  items.reserve(count);
   model.NetAddresses.ForEach([&](const NetAddressNode& node) {
     if ((node.Roles & kRolesSent) == 0) return;
     model.ForEachNetPeer(node, [&](int32_t peerIndex, const TNetPeer& peer) {

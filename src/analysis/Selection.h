@@ -36,15 +36,27 @@ int32_t FindNetPeer(const CaptureModel& model, const NetAddressNode& from, const
 
 // Every peer record by its pair of addresses: the lookup of FindNetPeer without walking the
 // sender's chain, for callers that look up many pairs (a server's chain holds a record for
-// every client). Answers from the model's own chain index.
+// every client). Reflects the model as it was when built.
 class PeerDirectory {
  public:
-  explicit PeerDirectory(const CaptureModel& model) : model_(model) {}
+  explicit PeerDirectory(const CaptureModel& model);
   // As FindNetPeer for the address node `from`.
   int32_t Find(const AddressKey& from, const AddressKey& to) const;
 
  private:
+  // Open addressing, at most half full. A slot names the sender's node and the pair's first
+  // peer record in chain order, whose addresses confirm a match; the tag (more bits of the
+  // hash) spares reading them for most other pairs on the way.
+  struct Slot {
+    const NetAddressNode* From = nullptr;
+    int32_t Peer = -1;
+    uint32_t Tag = 0;
+  };
+  static uint64_t HashOf(const AddressKey& from, const AddressKey& to);
+  bool Matches(const Slot& slot, uint32_t tag, const AddressKey& from, const AddressKey& to) const;
+
   const CaptureModel& model_;
+  std::vector<Slot, LargeBlockAllocator<Slot>> slots_;
 };
 
 // The reverse conversation of `forward`, found in the peer record of the other direction: the

@@ -108,7 +108,6 @@ class ModelBuilder {
       while (model.Objects.Get<TNetPeer>(last).NextPeer != 0) last = model.Objects.Get<TNetPeer>(last).NextPeer;
       model.Objects.Get<TNetPeer>(last).NextPeer = index;
     }
-    model.Chains.AddPeer(&sender, to, index);
     return index;
   }
   // A new conversation appended to the peer's chain.
