@@ -22,6 +22,12 @@ constexpr size_t LargeBlockBytes(size_t bytes) {
 void* AllocateLargeBlock(size_t bytes);
 void FreeLargeBlock(void* block, size_t bytes);
 
+// A block of zero bytes whose pages take memory only once written (fresh anonymous pages
+// where the system has them): for buffers sized for the largest case and mostly unused.
+// Never null (throws std::bad_alloc).
+void* AllocateZeroedBlock(size_t bytes);
+void FreeZeroedBlock(void* block, size_t bytes);
+
 // A standard allocator over those blocks, for containers that grow large.
 template <class T>
 struct LargeBlockAllocator {

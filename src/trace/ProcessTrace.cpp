@@ -7,7 +7,9 @@
 #include <cstring>
 #include <exception>
 #include <mutex>
+#include <new>
 #include <thread>
+#include <type_traits>
 
 #ifdef __linux__
 #include <pthread.h>
@@ -180,16 +182,16 @@ class FramePipe final : public FrameSink {
   const FrameSink& decoder_;
   const int spins_;
   const ReaderContext* ctx_ = nullptr;
+  // Each slot has room for the largest frame (32 KiB) and most frames use a page of it. The
+  // slots lie in zeroed pages that are taken only when written, and are not constructed:
+  // all-zero bytes are a FrameRecord's defaults, and zeroing them again would take every
+  // page of the ring (8 MiB) for nothing.
+  static_assert(std::is_trivially_copyable_v<FrameRecord> && std::is_trivially_destructible_v<FrameRecord>);
   struct FreeSlots {
-    void operator()(FrameRecord* slots) const {
-      for (uint32_t i = 0; i < kSlots; ++i) slots[i].~FrameRecord();
-      FreeLargeBlock(slots, sizeof(FrameRecord) * kSlots);
-    }
+    void operator()(FrameRecord* slots) const { FreeZeroedBlock(slots, sizeof(FrameRecord) * kSlots); }
   };
   static FrameRecord* NewSlots() {
-    auto* slots = static_cast<FrameRecord*>(AllocateLargeBlock(sizeof(FrameRecord) * kSlots));
-    for (uint32_t i = 0; i < kSlots; ++i) new (slots + i) FrameRecord();
-    return slots;
+    return std::launder(static_cast<FrameRecord*>(AllocateZeroedBlock(sizeof(FrameRecord) * kSlots)));
   }
   std::unique_ptr<FrameRecord, FreeSlots> slots_;
   std::array<uint64_t, kSlots> positions_{};
