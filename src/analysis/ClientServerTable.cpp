@@ -4,6 +4,7 @@
 #include <atomic>
 #include <charconv>
 #include <cmath>
+#include <condition_variable>
 #include <cstdio>
 #include <exception>
 #include <iterator>
@@ -351,8 +352,9 @@ std::string ClientServerName(const CaptureModel& model, const VendorTable* vendo
 }
 
 void ClientServerTable::Build(const ClientServerSources& sources, const ClientServerOptions& options,
-                              const std::function<void()>& poll) {
+                              const std::function<void()>& poll, const RowSink& sink) {
   rows_.clear();
+  passed_ = 0;
   totals_.fill(0);
   notListed_.fill(0);
   options_ = options;
@@ -406,18 +408,49 @@ void ClientServerTable::Build(const ClientServerSources& sources, const ClientSe
   std::vector<Chunk> results(chunks);
   std::atomic<size_t> nextChunk{0};
   size_t joined = 0;
+  // With a sink the helpers stay a few groups ahead of the rows handed out, so that few rows
+  // wait in between; without one every row is kept anyway.
+  const size_t window = sink ? 4 * threads : chunks;
+  std::mutex windowMutex;
+  std::condition_variable windowMoved;
+  std::atomic<size_t> joinedChunks{0};
+  auto moveWindow = [&](size_t to) {
+    {
+      std::lock_guard lock(windowMutex);
+      joinedChunks.store(to);
+    }
+    windowMoved.notify_all();
+  };
+  auto stop = [&] {
+    nextChunk.store(chunks);  // the others stop at their next group
+    moveWindow(joinedChunks.load());
+  };
   auto join = [&] {
+    const size_t before = joined;
     for (; joined < chunks && results[joined].Done.load(std::memory_order_acquire); ++joined) {
       Chunk& chunk = results[joined];
-      std::move(chunk.Rows.begin(), chunk.Rows.end(), std::back_inserter(rows_));
+      if (sink) {
+        for (const ClientServerRow& row : chunk.Rows) sink(row);
+        passed_ += chunk.Rows.size();
+      } else {
+        std::move(chunk.Rows.begin(), chunk.Rows.end(), std::back_inserter(rows_));
+      }
       chunk.Rows = {};
       for (size_t i = 0; i < totals_.size(); ++i) AddSaturated(totals_[i], chunk.Totals[i]);
       for (size_t i = 0; i < notListed_.size(); ++i) AddSaturated(notListed_[i], chunk.NotListed[i]);
     }
+    if (joined != before && sink) moveWindow(joined);
   };
   auto work = [&](bool caller) {
     RowBuilder builder(sources, options_, directory, lookahead);
     for (bool first = true;; first = false) {
+      if (!caller && window < chunks) {
+        std::unique_lock lock(windowMutex);
+        windowMoved.wait(lock, [&] {
+          const size_t next = nextChunk.load();
+          return next >= chunks || next < joinedChunks.load() + window;
+        });
+      }
       const size_t c = nextChunk.fetch_add(1);
       // The caller polls before each group it measures, and once however fast the others are.
       if (caller && poll && (first || c < chunks)) poll();
@@ -440,12 +473,18 @@ void ClientServerTable::Build(const ClientServerSources& sources, const ClientSe
         try {
           work(false);
         } catch (...) {
-          nextChunk.store(chunks);  // the others stop at their next group
+          stop();
           std::lock_guard lock(failureMutex);
           if (!failure) failure = std::current_exception();
         }
       });
-    work(true);
+    try {
+      work(true);
+    } catch (...) {
+      stop();  // no helper waits for a window that no longer moves
+      throw;
+    }
+    stop();
   }
   if (failure) std::rethrow_exception(failure);
   join();
@@ -475,9 +514,9 @@ std::array<std::string, kCsVisibleColumns> ClientServerTable::Headers() const {
 }
 
 std::string ClientServerTable::ConversationsCaption() const {
-  if (rows_.empty()) return {};
-  std::string count = FormatCount(static_cast<int64_t>(rows_.size()), options_.ThousandsSep);
-  return count + (rows_.size() == 1 ? " Conversation Analyzed" : " Conversations Analyzed");
+  if (RowCount() == 0) return {};
+  std::string count = FormatCount(static_cast<int64_t>(RowCount()), options_.ThousandsSep);
+  return count + (RowCount() == 1 ? " Conversation Analyzed" : " Conversations Analyzed");
 }
 
 int32_t ClientServerTable::NotListedCount() const {

@@ -158,13 +158,17 @@ std::string ClientServerName(const CaptureModel& model, const VendorTable* vendo
 
 class ClientServerTable {
  public:
+  // A receiver of rows in table order, for a caller that writes them out as they come.
+  using RowSink = std::function<void(const ClientServerRow&)>;
+
   // Rebuilds the table from the model. poll runs on the calling thread before every group of
-  // conversations so that the caller can keep its window responsive.
+  // conversations so that the caller can keep its window responsive. With a sink the rows
+  // go to it, on the calling thread, instead of being kept (RowCount still counts them).
   void Build(const ClientServerSources& sources, const ClientServerOptions& options,
-             const std::function<void()>& poll = {});
+             const std::function<void()>& poll = {}, const RowSink& sink = {});
 
   const std::vector<ClientServerRow>& Rows() const { return rows_; }
-  size_t RowCount() const { return rows_.size(); }
+  size_t RowCount() const { return rows_.size() + passed_; }
   // The header cells of the 18 visible columns; those of packets and bytes follow the choice.
   std::array<std::string, kCsVisibleColumns> Headers() const;
   // Totals of the problem columns A to I.
@@ -200,6 +204,7 @@ class ClientServerTable {
 
  private:
   std::vector<ClientServerRow> rows_;
+  size_t passed_ = 0;  // rows handed to a sink
   std::array<int32_t, kCsProblemColumns> totals_{};
   std::array<int32_t, kNotListedReasons> notListed_{};
   ClientServerOptions options_;

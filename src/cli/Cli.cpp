@@ -154,6 +154,10 @@ int RunCli(const std::vector<std::string>& args, std::FILE* out, std::FILE* err,
   writer.SpillTo([out](const std::string& piece) { Write(out, piece); });
   if (array) writer.BeginArray();
   bool first = true;
+  // The JSON report writes the client/server rows as the table is built rather than holding
+  // them all; a chosen conversation needs the table whole.
+  const bool streamRows = json && o.conversation.number <= 0;
+  analysis.buildTable = !streamRows;
   for (const std::string& path : o.traces) {
     std::unique_ptr<TraceAnalysis> a;
     {
@@ -175,7 +179,22 @@ int RunCli(const std::vector<std::string>& args, std::FILE* out, std::FILE* err,
     if (json) {
       std::function<void(JsonWriter&)> more;
       if (conversation) more = [&](JsonWriter& w) { WriteConversationJson(*conversation, w); };
-      WriteJsonReport(*a, path, report, writer, more);
+      RowStream stream;
+      if (streamRows)
+        stream = [&](const ClientServerTable::RowSink& write) {
+          // Progress on a terminal that is not also where the rows go.
+          ProgressLine progress(isatty(fileno(out)) == 1 ? nullptr : err, path, o.thousandsSep);
+          analysis.tableProgress = progress.TableCallback();
+          BuildTable(*a, analysis, write);
+          analysis.tableProgress = nullptr;
+        };
+      const bool accepted = a->Accepted();
+      WriteJsonReport(*a, path, report, writer, more, stream);
+      if (accepted && !a->Accepted()) {
+        // The table could not be built whole: the rows written so far stand, the run fails.
+        Write(err, a->Error() + "\n");
+        status = kExitRefused;
+      }
       // Each trace is written as soon as it is done; the array closes after the last.
       Write(out, text);
       text.clear();

@@ -47,10 +47,10 @@ void NumberOrNull(JsonWriter& json, std::string_view key, std::string_view cell,
     json.Null();
 }
 
-void Conversations(JsonWriter& json, const TraceAnalysis& a, const ReportOptions& o) {
+void Conversations(JsonWriter& json, const TraceAnalysis& a, const ReportOptions& o, const RowStream& stream) {
   json.Key("conversations");
   json.BeginArray();
-  for (const ClientServerRow& row : a.table.Rows()) {
+  auto write = [&](const ClientServerRow& row) {
     json.BeginObject();
     json.Field("client", row[kCsColClient]);
     json.Field("server", row[kCsColServer]);
@@ -77,6 +77,11 @@ void Conversations(JsonWriter& json, const TraceAnalysis& a, const ReportOptions
     }
     json.EndObject();
     json.EndObject();
+  };
+  if (stream) {
+    stream(write);
+  } else {
+    for (const ClientServerRow& row : a.table.Rows()) write(row);
   }
   json.EndArray();
 }
@@ -109,7 +114,7 @@ void PeerTable(JsonWriter& json, std::string_view name, const PeerGraph& graph, 
 }  // namespace
 
 void WriteJsonReport(const TraceAnalysis& a, const std::string& file, const ReportOptions& o, JsonWriter& json,
-                     const std::function<void(JsonWriter&)>& more) {
+                     const std::function<void(JsonWriter&)>& more, const RowStream& stream) {
   json.BeginObject();
   json.Field("file", file);
   if (!a.Accepted() || !a.statistics || !a.model) {
@@ -244,7 +249,7 @@ void WriteJsonReport(const TraceAnalysis& a, const std::string& file, const Repo
   json.Field("packets", a.model->Packets.Count());
   json.EndObject();
 
-  Conversations(json, a, o);
+  Conversations(json, a, o, stream);
   // The model's conversations that are not rows, and why.
   json.Key("conversations_not_listed");
   json.BeginObject(true);

@@ -20,11 +20,16 @@ struct ReportOptions {
 // utilisation, encapsulations, protocol table, DLC errors and the client/server table.
 std::string TextReport(const TraceAnalysis& analysis, const ReportOptions& options);
 
+// Builds the client/server table handing each row to the given writer, in table order.
+using RowStream = std::function<void(const ClientServerTable::RowSink& write)>;
+
 // The JSON object of a trace; a refused one gives only "file" and "error". The client/server
 // table must have been built without thousands separators. `more` (may be empty) writes
-// further members of an accepted trace's object at its end.
+// further members of an accepted trace's object at its end. With `stream` the table is built
+// while its rows are written, and none is held (the table's counts are read after it).
 void WriteJsonReport(const TraceAnalysis& analysis, const std::string& file, const ReportOptions& options,
-                     JsonWriter& json, const std::function<void(JsonWriter&)>& more = {});
+                     JsonWriter& json, const std::function<void(JsonWriter&)>& more = {},
+                     const RowStream& stream = {});
 
 // The number in a table cell ("1,234.5" with the given separators); nullopt for "-" or an
 // empty cell.

@@ -35,17 +35,26 @@ void RunPass(TraceAnalysis& a, const AnalysisOptions& options, const PollCallbac
     return;
   }
 
-  if (options.buildTable && HasNetworkPackets(a)) {
-    ClientServerOptions tableOptions = options.table;
-    tableOptions.LastFrame = a.pass.framesRead;
-    tableOptions.Threads = std::max(1, options.threads);
-    std::function<void()> tablePoll;
-    if (options.tableProgress) tablePoll = [&] { options.tableProgress(a.table.RowCount()); };
-    a.table.Build({*a.model, a.settings, options.vendors, nullptr}, tableOptions, tablePoll);
-  }
+  if (options.buildTable) BuildTable(a, options);
 }
 
 }  // namespace
+
+void BuildTable(TraceAnalysis& a, const AnalysisOptions& options, const ClientServerTable::RowSink& sink) {
+  if (!a.Accepted() || !HasNetworkPackets(a)) return;
+  ClientServerOptions tableOptions = options.table;
+  tableOptions.LastFrame = a.pass.framesRead;
+  tableOptions.Threads = std::max(1, options.threads);
+  std::function<void()> tablePoll;
+  if (options.tableProgress) tablePoll = [&] { options.tableProgress(a.table.RowCount()); };
+  try {
+    a.table.Build({*a.model, a.settings, options.vendors, nullptr}, tableOptions, tablePoll, sink);
+  } catch (const std::exception& e) {
+    // A table that could not grow any further gives no report.
+    a.failure = TraceFileNameOnly(a.open.info.path) + " could not be analysed: " + e.what();
+    a.table = ClientServerTable();
+  }
+}
 
 std::unique_ptr<TraceAnalysis> AnalyzeTrace(const std::string& path, const AnalysisOptions& options,
                                             const PollCallback& poll) {

@@ -24,7 +24,7 @@ namespace corvanta::cli {
 struct AnalysisOptions {
   int32_t bandwidthMbps = 0;  // the display bandwidth; 0: the trace's own
   bool fullDuplex = false;
-  bool buildTable = true;
+  bool buildTable = true;  // false: the caller builds it (BuildTable), perhaps as it writes
   OpenOptions open;                      // which files are read
   // More than one: the reader runs ahead on a thread of its own and the client/server table
   // is measured on this many; the results are the same.
@@ -59,6 +59,11 @@ struct TraceAnalysis {
 // Reads and analyses the trace at path; poll (may be empty) runs before every frame.
 std::unique_ptr<TraceAnalysis> AnalyzeTrace(const std::string& path, const AnalysisOptions& options,
                                             const PollCallback& poll = {});
+
+// Builds the client/server table of an analysed trace (nothing without network packets);
+// with a sink the rows go to it in table order instead of being kept. A failure to grow is
+// the analysis's failure.
+void BuildTable(TraceAnalysis& analysis, const AnalysisOptions& options, const ClientServerTable::RowSink& sink = {});
 
 // The file summary's inputs of an analysed trace.
 FileSummaryInputs SummaryInputs(const TraceAnalysis& analysis, char thousandsSep);
