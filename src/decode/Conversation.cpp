@@ -65,11 +65,9 @@ TTransHead& NetworkStage::FileConversation(const Packet& p, NetAddressNode& sour
 
   TNetPeer& peer = objects.Get<TNetPeer>(peerIndex);
   const TPacket& r = p.record;
-  AddToSet(peer.SubProtocols, p.sub);
+  objects.CountPackets(peer, p.sub);
   peer.LastTTL = r.TTL;
-  Accumulate(peer.Packets, 1);
   Accumulate(peer.Bytes, r.Length);
-  Accumulate(peer.PacketsBySubProtocol[p.sub], 1);
 
   // Port-based conversations match on their ports alone, whatever the packet's protocol.
   int32_t index = chains.FindConversation(peerIndex, p.sub, p.sourcePort, p.destinationPort);

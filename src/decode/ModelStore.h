@@ -147,18 +147,35 @@ class ModelObjects {
     return Store<T>()[static_cast<int32_t>(directory_[static_cast<size_t>(index)] & kSlotMask)];
   }
 
+  // Counts `count` frames of the pair with this encapsulation and protocol: its sets, its
+  // total and its breakdowns. Counts never wrap; an encapsulation or protocol outside the
+  // breakdowns is counted in the total alone.
+  void CountFrames(TDLCPeer& peer, Encapsulation encapsulation, ProtocolCategory category, int32_t count = 1);
+  // The same for `count` packets of a pair of network addresses with this sub-protocol.
+  void CountPackets(TNetPeer& peer, SubProtocol sub, int32_t count = 1);
+
+  std::array<int32_t, kEncapsulationCount> FramesByEncapsulation(const TDLCPeer& peer) const {
+    return DlcCounts(peer).FramesByEncapsulation;
+  }
+  std::array<int32_t, kProtocolCategoryCount> FramesByProtocol(const TDLCPeer& peer) const {
+    return DlcCounts(peer).FramesByProtocol;
+  }
+  NetBreakdown PacketsBySubProtocol(const TNetPeer& peer) const;
+
   // Releases every record.
   void Reset() {
     directory_.clear();
     directory_.shrink_to_fit();
     directory_.reserve(kInitialRoom);
     std::apply([](auto&... store) { (store.Clear(), ...); }, stores_);
+    dlcBreakdowns_.Clear();
+    netBreakdowns_.Clear();
   }
 
   size_t MemoryBytes() const {
     size_t bytes = directory_.capacity() * sizeof(uint32_t);
     std::apply([&bytes](const auto&... store) { ((bytes += store.MemoryBytes()), ...); }, stores_);
-    return bytes;
+    return bytes + dlcBreakdowns_.MemoryBytes() + netBreakdowns_.MemoryBytes();
   }
 
  private:
@@ -194,9 +211,14 @@ class ModelObjects {
     return blank;
   }
 
+  DlcBreakdown DlcCounts(const TDLCPeer& peer) const;
+
   std::vector<uint32_t> directory_;  // class in the top bits, place in its store below
   Stores stores_;
   Records blanks_;
+  // The breakdowns of the pairs that need one, addressed by the pair's Breakdown.
+  ChunkedStore<DlcBreakdown, 8> dlcBreakdowns_;
+  ChunkedStore<NetBreakdown, 8> netBreakdowns_;
 };
 
 // Owns every TPacket of a trace, addressed by creation index. At is checked like

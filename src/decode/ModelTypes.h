@@ -270,6 +270,7 @@ inline constexpr size_t kLearnedNameMax = 41;
 // every field zero except its links, which start at their "none" value.
 
 // One ordered pair of stations that exchanged a frame; chained from the sender's StationNode.
+// Its frames by encapsulation and by protocol are read and counted through ModelObjects.
 struct TDLCPeer {
   AddressKey PeerAddress;  // the receiver
   FrameStatusSet FrameStatus = 0;
@@ -277,12 +278,15 @@ struct TDLCPeer {
   uint32_t Protocols = 0;      // set over ProtocolCategory
   int32_t Frames = 0;
   int32_t Bytes = 0;
-  std::array<int32_t, kEncapsulationCount> FramesByEncapsulation{};
-  std::array<int32_t, kProtocolCategoryCount> FramesByProtocol{};
   int32_t NextPeer = 0;  // next peer of the same sender; below 1 means none
+  // The pair's DlcBreakdown in ModelObjects; -1 while every frame had the one encapsulation
+  // and the one protocol of its sets (most pairs), whose counts are then Frames.
+  int32_t Breakdown = -1;
 };
+static_assert(sizeof(TDLCPeer) <= 40, "TDLCPeer must stay compact: a trace has one per pair of stations");
 
-// One ordered pair of network addresses; chained from the sender's NetAddressNode.
+// One ordered pair of network addresses; chained from the sender's NetAddressNode. Its
+// packets by sub-protocol are read and counted through ModelObjects.
 struct TNetPeer {
   AddressKey PeerAddress;  // the receiver
   uint8_t LastTTL = 0;
@@ -290,9 +294,21 @@ struct TNetPeer {
   int32_t FirstConversation = -1;
   int32_t Packets = 0;
   int32_t Bytes = 0;
-  std::array<int32_t, kSubProtocolCount> PacketsBySubProtocol{};
   int32_t NextPeer = 0;  // next peer of the same sender; 0 means none
+  // The pair's NetBreakdown in ModelObjects; -1 while every packet had the one sub-protocol
+  // of its set, whose count is then Packets.
+  int32_t Breakdown = -1;
 };
+static_assert(sizeof(TNetPeer) <= 48, "TNetPeer must stay compact: a trace has one per pair of addresses");
+
+// The frames of a TDLCPeer by encapsulation and by protocol, once it has more than one of
+// either (or a frame outside them).
+struct DlcBreakdown {
+  std::array<int32_t, kEncapsulationCount> FramesByEncapsulation{};
+  std::array<int32_t, kProtocolCategoryCount> FramesByProtocol{};
+};
+// The packets of a TNetPeer by sub-protocol, once it has more than one.
+using NetBreakdown = std::array<int32_t, kSubProtocolCount>;
 
 // One conversation of a TNetPeer.
 struct TTransHead {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -44,7 +46,7 @@ TEST(ModelObjects, NewRecordsAreZeroWithNoneLinks) {
   const TDLCPeer& dlc = objects.Get<TDLCPeer>(objects.New<TDLCPeer>());
   EXPECT_EQ(dlc.NextPeer, 0);
   EXPECT_EQ(dlc.Frames, 0);
-  EXPECT_EQ(dlc.FramesByProtocol[kCatOther], 0);
+  EXPECT_EQ(dlc.Breakdown, -1);
   const TNetPeer& net = objects.Get<TNetPeer>(objects.New<TNetPeer>());
   EXPECT_EQ(net.NextPeer, 0);
   EXPECT_EQ(net.FirstConversation, -1);
@@ -79,6 +81,68 @@ TEST(ModelObjects, WrongClassOrBadIndexGivesABlankRecord) {
   EXPECT_EQ(packets.Count(), 0);
   EXPECT_EQ(packets.At(5).Length, 0);
   EXPECT_EQ(packets.At(-1).NextPacket, -1);
+}
+
+// A pair keeps its breakdowns in the record while one encapsulation, protocol or
+// sub-protocol has every count; the counts read the same either way.
+TEST(ModelObjects, PairBreakdownsCountEveryFrameOnce) {
+  constexpr uint8_t kNone = 0xFF;  // a frame with no encapsulation
+  struct Frame {
+    Encapsulation encapsulation;
+    ProtocolCategory category;
+    int32_t count;
+  };
+  struct Case {
+    std::vector<Frame> frames;
+    bool apart;  // the counts moved out of the record
+  };
+  const Case cases[] = {
+      {{{kEncapEtype, kCatIp, 3}, {kEncapEtype, kCatIp, 1}}, false},
+      {{{kEncapEtype, kCatIp, 2}, {kEncapEtype, kCatArpRarp, 1}}, true},
+      {{{kEncapLlc, kCatIpx, 2}, {kEncapSnap, kCatIpx, 5}}, true},
+      {{{kEncapEtype, kCatIp, 2}, {kNone, kCatOther, 1}, {kEncapEtype, kCatIp, 1}}, true},
+      {{{kNone, kCatOther, 4}}, true},
+      {{{kEncapEtype, 40, 1}}, true},  // a category past the sets
+      {{{kEncapMac, kCatMac, INT32_MAX}, {kEncapMac, kCatMac, 9}}, false},
+      {{{kEncapMac, kCatMac, INT32_MAX}, {kEncapLlc, kCatMac, 9}}, true},
+  };
+  for (size_t n = 0; n < std::size(cases); ++n) {
+    ModelObjects objects;
+    TDLCPeer& peer = objects.Get<TDLCPeer>(objects.New<TDLCPeer>());
+    std::array<int64_t, kEncapsulationCount> byEncapsulation{};
+    std::array<int64_t, kProtocolCategoryCount> byProtocol{};
+    int64_t total = 0;
+    for (const Frame& f : cases[n].frames) {
+      objects.CountFrames(peer, f.encapsulation, f.category, f.count);
+      total += f.count;
+      if (f.encapsulation < kEncapsulationCount) byEncapsulation[f.encapsulation] += f.count;
+      if (f.category < kProtocolCategoryCount) byProtocol[f.category] += f.count;
+    }
+    auto capped = [](int64_t v) { return static_cast<int32_t>(std::min<int64_t>(v, INT32_MAX)); };
+    EXPECT_EQ(peer.Frames, capped(total)) << n;
+    EXPECT_EQ(peer.Breakdown >= 0, cases[n].apart) << n;
+    for (int e = 0; e < kEncapsulationCount; ++e)
+      EXPECT_EQ(objects.FramesByEncapsulation(peer)[e], capped(byEncapsulation[e])) << n << " encapsulation " << e;
+    for (int c = 0; c < kProtocolCategoryCount; ++c)
+      EXPECT_EQ(objects.FramesByProtocol(peer)[c], capped(byProtocol[c])) << n << " protocol " << c;
+  }
+
+  ModelObjects objects;
+  TNetPeer& net = objects.Get<TNetPeer>(objects.New<TNetPeer>());
+  objects.CountPackets(net, kSubTcp, 4);
+  EXPECT_EQ(net.Breakdown, -1);
+  EXPECT_EQ(objects.PacketsBySubProtocol(net)[kSubTcp], 4);
+  const size_t before = objects.MemoryBytes();
+  objects.CountPackets(net, kSubIcmp);
+  objects.CountPackets(net, kSubTcp);
+  EXPECT_GE(net.Breakdown, 0);
+  EXPECT_GT(objects.MemoryBytes(), before);
+  EXPECT_EQ(net.Packets, 6);
+  EXPECT_EQ(net.SubProtocols, 1u << kSubTcp | 1u << kSubIcmp);
+  NetBreakdown expected{};
+  expected[kSubTcp] = 5;
+  expected[kSubIcmp] = 1;
+  EXPECT_EQ(objects.PacketsBySubProtocol(net), expected);
 }
 
 TEST(ModelChains, DlcPeerChainStartsAtZeroOnlyForASender) {
