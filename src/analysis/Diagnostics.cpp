@@ -76,9 +76,10 @@ class Checks {
   }
 
   void Tcp(int32_t index, const TPacket& p, int d) {
-    if (On(CheckId::kTCPLowMSS) && (p.TcpFlags & kTcpFlagSyn) != 0 && p.MaxSegment != 0 &&
-        p.MaxSegment <= Threshold(CheckId::kTCPLowMSS))
-      Add("Low Starting MSS", Dir(d).LowMss);
+    if (On(CheckId::kTCPLowMSS) && (p.TcpFlags & kTcpFlagSyn) != 0) {
+      const uint16_t mss = model_.Packets.MaxSegment(index);
+      if (mss != 0 && mss <= Threshold(CheckId::kTCPLowMSS)) Add("Low Starting MSS", Dir(d).LowMss);
+    }
     if ((p.TcpFlags & kFinSynRst) != 0) return;
     const PacketList& packets = model_.Packets;
     const int32_t q = s_.LastDrawn[1 - d];
@@ -113,15 +114,16 @@ class Checks {
   }
 
   // The packet a repeat repeats: as many real packets back as its distance says.
-  int32_t Original(int32_t index, const TPacket& p) const {
-    int steps = p.RetransmitDistance > 1 ? p.RetransmitDistance : 1;
+  int32_t Original(int32_t index) const {
+    const int distance = model_.Packets.RetransmitDistance(index);
+    int steps = distance > 1 ? distance : 1;
     int32_t o = index;
     while (steps-- > 0 && o >= 0) o = PreviousRealPacket(model_, o);
     return o;
   }
 
   void Repeats(int32_t index, const TPacket& p, int d) {
-    const int32_t o = Original(index, p);
+    const int32_t o = Original(index);
     const TPacket* original = o >= 0 ? &model_.Packets.At(o) : nullptr;
     const SubProtocol sub = c_.CurrentSubProtocol;
     if ((p.Flags & kPacketRoutedDuplicate) != 0 &&

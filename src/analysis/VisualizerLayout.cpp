@@ -75,7 +75,7 @@ void AppendTcp(std::string& s, const CaptureModel& model, const TPacket& p, int3
     if (f & kTcpFlagFin) s += "FIN ";
     if (f & kTcpFlagSyn) {
       s += "SYN ";
-      if (p.MaxSegment != 0) s += "(MSS=" + std::to_string(p.MaxSegment) + ") ";
+      if (const uint16_t mss = model.Packets.MaxSegment(index); mss != 0) s += "(MSS=" + std::to_string(mss) + ") ";
     }
     if (f & kTcpFlagRst) s += "RST ";
     if (f & kTcpFlagPsh) s += "PSH ";

@@ -132,6 +132,7 @@ int32_t NetworkStage::AppendPacket(const Packet& p, TTransHead& conversation, co
   packet.PreviousPacket = link;
   packet.NextPacket = -1;
   if ((frame.Status & kStatusCrcError) != 0) packet.Flags |= kPacketCrcError;
+  if (p.maxSegment != 0) packets.SetMaxSegment(index, p.maxSegment);
   return index;
 }
 
@@ -171,11 +172,11 @@ void NetworkStage::MarkRepeats(const Packet& p, int32_t index, const TTransHead&
   if (previous < 0) return;
   switch (p.sub) {
     case kSubTcp:
-      if (packet.FragmentOffset == 0) MarkTcpRetransmission(packet, previous, conversation);
+      if (packet.FragmentOffset == 0) MarkTcpRetransmission(index, previous, conversation);
       break;
     case kSubNcp:
     case kSubSpx: MarkSequencedRepeat(p, packet, previous); break;
-    case kSubSpx2: MarkSpx2Repeat(packet, previous); break;
+    case kSubSpx2: MarkSpx2Repeat(index, previous); break;
     default: break;
   }
 }
@@ -196,14 +197,15 @@ void NetworkStage::MarkMissingFragment(TPacket& packet, int32_t previous) {
   }
 }
 
-void NetworkStage::MarkTcpRetransmission(TPacket& packet, int32_t previous, const TTransHead& conversation) {
+void NetworkStage::MarkTcpRetransmission(int32_t index, int32_t previous, const TTransHead& conversation) {
+  TPacket& packet = model_.Packets.At(index);
   if (packet.Acknowledge < model_.Packets.At(previous).Acknowledge) return;
   const bool control = (packet.TcpFlags & kFinSynRst) != 0;
   auto match = [&](const RecentSegment& c, int count) {
     const bool cControl = (c.TcpFlags & kFinSynRst) != 0;
     const int64_t length = int64_t{c.Payload} + (cControl ? 1 : 0);
     if (c.FragmentOffset != 0 || (length == 0 && c.TTL <= packet.TTL) || c.Sequence != packet.Sequence) return false;
-    packet.RetransmitDistance = static_cast<uint8_t>(count);
+    model_.Packets.SetRetransmitDistance(index, static_cast<uint8_t>(count));
     if (packet.TTL < c.TTL)
       packet.Flags |= kPacketRoutedDuplicate;
     else if (control == cControl)
@@ -254,11 +256,12 @@ void NetworkStage::MarkSequencedRepeat(const Packet& p, TPacket& packet, int32_t
     packet.Flags |= kPacketRetransmission;
 }
 
-void NetworkStage::MarkSpx2Repeat(TPacket& packet, int32_t previous) {
+void NetworkStage::MarkSpx2Repeat(int32_t index, int32_t previous) {
+  TPacket& packet = model_.Packets.At(index);
   if ((packet.Flags & kPacketRequest) == 0 || (packet.Flags & kPacketGroup) != 0) return;
-  WalkCandidates(previous, kCandidateLimit, [&packet](const TPacket& c, int count) {
+  WalkCandidates(previous, kCandidateLimit, [&](const TPacket& c, int count) {
     if ((c.Flags & kPacketRequest) == 0 || c.Sequence != packet.Sequence) return false;
-    packet.RetransmitDistance = static_cast<uint8_t>(count);
+    model_.Packets.SetRetransmitDistance(index, static_cast<uint8_t>(count));
     packet.Flags |= c.TTL >= packet.TTL ? kPacketRetransmission : kPacketRoutedDuplicate;
     return true;
   });

@@ -1,6 +1,7 @@
 #pragma once
 // Storage of the capture model: append-only chunked lists whose records never move, the
 // index-addressed ModelObjects and PacketList, and the ordered trees.
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <new>
@@ -221,6 +222,47 @@ class ModelObjects {
   ChunkedStore<NetBreakdown, 8> netBreakdowns_;
 };
 
+// A value that few packets have, kept beside the records as (packet index, value) pairs in
+// index order; the packets without one read zero. Packets are made in index order, so a
+// value is nearly always appended.
+template <class T>
+class SparsePacketColumn {
+ public:
+  T Get(int32_t index) const {
+    if (entries_.empty() || index > entries_.back().Index) return T{};
+    auto at = Find(entries_, index);
+    return at != entries_.end() && at->Index == index ? at->Value : T{};
+  }
+  void Set(int32_t index, T value) {
+    if (entries_.empty() || index > entries_.back().Index) {
+      if (value != T{}) entries_.push_back({index, value});
+      return;
+    }
+    auto at = Find(entries_, index);
+    if (at != entries_.end() && at->Index == index)
+      at->Value = value;
+    else if (value != T{})
+      entries_.insert(at, {index, value});
+  }
+  void Clear() {
+    entries_.clear();
+    entries_.shrink_to_fit();
+  }
+  size_t MemoryBytes() const { return entries_.capacity() * sizeof(Entry); }
+
+ private:
+  struct Entry {
+    int32_t Index;
+    T Value;
+  };
+  template <class Entries>
+  static auto Find(Entries& entries, int32_t index) {
+    return std::lower_bound(entries.begin(), entries.end(), index, [](const Entry& e, int32_t i) { return e.Index < i; });
+  }
+
+  std::vector<Entry> entries_;
+};
+
 // Owns every TPacket of a trace, addressed by creation index. At is checked like
 // ModelObjects::Get.
 class PacketList {
@@ -247,6 +289,18 @@ class PacketList {
     return Contains(index) ? packets_[index] : blank;
   }
 
+  // The maximum segment size a TCP SYN announced; 0 when none.
+  uint16_t MaxSegment(int32_t index) const { return maxSegments_.Get(index); }
+  void SetMaxSegment(int32_t index, uint16_t value) {
+    if (Contains(index)) maxSegments_.Set(index, value);
+  }
+  // A repeat: how many real packets back of its conversation lies the packet it repeats;
+  // 0 when not known.
+  uint8_t RetransmitDistance(int32_t index) const { return retransmitDistances_.Get(index); }
+  void SetRetransmitDistance(int32_t index, uint8_t value) {
+    if (Contains(index)) retransmitDistances_.Set(index, value);
+  }
+
   // A new packet linked at the end of the conversation; returns its index.
   int32_t Append(TTransHead& conversation);
   // A new packet linked directly after `after`, a packet of the conversation; it becomes
@@ -258,11 +312,17 @@ class PacketList {
   void Reset() {
     packets_.Clear();
     packets_.ReserveChunks(kInitialRoom);
+    maxSegments_.Clear();
+    retransmitDistances_.Clear();
   }
-  size_t MemoryBytes() const { return packets_.MemoryBytes(); }
+  size_t MemoryBytes() const {
+    return packets_.MemoryBytes() + maxSegments_.MemoryBytes() + retransmitDistances_.MemoryBytes();
+  }
 
  private:
   ChunkedStore<TPacket, 15> packets_;  // chunks of about one huge page
+  SparsePacketColumn<uint16_t> maxSegments_;
+  SparsePacketColumn<uint8_t> retransmitDistances_;
   TPacket blank_;
 };
 

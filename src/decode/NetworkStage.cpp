@@ -75,7 +75,7 @@ void NetworkStage::Decode(const FrameRecord& frame, const DataLinkResult& link, 
   r.Time = time;
   r.Length = frame.Length;
   r.FrameNumber = frame.FrameNumber;
-  r.NetworkOffset = link.networkOffset;
+  r.NetworkOffset = static_cast<uint8_t>(link.networkOffset);  // at most 54
 
   const ByteView& d = p.data;
   const size_t n = p.network;
@@ -326,7 +326,7 @@ NetworkStage::ChecksumVerdict NetworkStage::DecodeIpTransport(Packet& p, bool ch
   if ((r.TcpFlags & kTcpFlagSyn) != 0) {
     if ((r.TcpFlags & kTcpFlagAck) == 0 && p.destinationPort >= 1024 && p.sourcePort != 20)
       model_.LearnedServers.Add(p.destination, p.destinationPort);
-    if (d.U8(t + 20) == 2) r.MaxSegment = d.U16be(t + 22);
+    if (d.U8(t + 20) == 2) p.maxSegment = d.U16be(t + 22);
   }
   return verdict;
 }

@@ -109,7 +109,7 @@ TEST(Diagnostics, LowStartingMssAndLowWindowAtTheirEdges) {
   int frame = 2;
   for (const Case& c : cases) {
     int32_t i = t.Add(kForward, WithWindow(Tcp(frame++, 0, 1, 0, 0, 0, c.tcpFlags), c.window));
-    t.At(i).MaxSegment = c.mss;
+    t.b.model.Packets.SetMaxSegment(i, c.mss);
     EXPECT_EQ(t.Check(i), c.expected) << frame;
   }
   // A window of 0 is a zero window, not a low one.
@@ -177,7 +177,7 @@ TEST(Diagnostics, RetransmissionIsFastBelowTheThresholdAndFindsItsOriginalPastMa
     t.Add(kForward, gap);
     t.Add(kForward, Tcp(4, 1100, 101, 0, 100, 0, 0x18));
     int32_t repeat = t.Add(kForward, Tcp(5, 1000 + after, 1, 0, 100, kPacketRetransmission, 0x18));
-    t.At(repeat).RetransmitDistance = 2;  // two real packets back
+    t.b.model.Packets.SetRetransmitDistance(repeat, 2);  // two real packets back
     t.Check(original);
     Messages got = t.Check(repeat);
     // 149.4 ms rounds to 149 (fast); 149.5 rounds to 150 (halves to even), which is not fast.

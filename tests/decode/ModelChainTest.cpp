@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "decode/CaptureModel.h"
@@ -246,7 +247,7 @@ TEST(ModelPackets, AppendAndInsertKeepBothDirectionsLinked) {
 }
 
 TEST(ModelPackets, PacketsStayCompactAndInPlace) {
-  EXPECT_LE(sizeof(TPacket), 64u);
+  EXPECT_LE(sizeof(TPacket), 48u);
   PacketList packets;
   TTransHead conv;
   int32_t first = packets.Append(conv);
@@ -256,6 +257,29 @@ TEST(ModelPackets, PacketsStayCompactAndInPlace) {
   EXPECT_EQ(&packets.At(first), where);
   EXPECT_EQ(where->Sequence, 42u);
   EXPECT_EQ(packets.At(conv.LastPacket).PreviousPacket, 39999);
+}
+
+// The values kept beside the records read back whatever order they were set in; a packet
+// without one, or an index that is no packet, reads zero.
+TEST(ModelPackets, SideValuesFollowTheirPackets) {
+  PacketList packets;
+  TTransHead conv;
+  for (int i = 0; i < 10; ++i) packets.Append(conv);
+  const std::pair<int32_t, uint16_t> sets[] = {{3, 1460}, {7, 536}, {5, 9000}, {0, 1}, {7, 1380}, {5, 0}, {12, 99}};
+  for (auto [index, value] : sets) packets.SetMaxSegment(index, value);
+  const uint16_t expected[] = {1, 0, 0, 1460, 0, 0, 0, 1380, 0, 0};
+  for (int32_t i = 0; i < 10; ++i) EXPECT_EQ(packets.MaxSegment(i), expected[i]) << i;
+  EXPECT_EQ(packets.MaxSegment(12), 0);  // not a packet: discarded
+  EXPECT_EQ(packets.MaxSegment(-1), 0);
+  packets.SetRetransmitDistance(9, 20);
+  packets.SetRetransmitDistance(2, 3);
+  EXPECT_EQ(packets.RetransmitDistance(9), 20);
+  EXPECT_EQ(packets.RetransmitDistance(2), 3);
+  EXPECT_EQ(packets.RetransmitDistance(3), 0);
+  packets.Reset();
+  packets.Append(conv);
+  EXPECT_EQ(packets.MaxSegment(0), 0);
+  EXPECT_EQ(packets.RetransmitDistance(0), 0);
 }
 
 // Beyond one block of chunks: every packet stays where it was made and linked to the one

@@ -89,12 +89,12 @@ TEST_F(NetworkIp, TcpFieldsMssAndDirection) {
   EXPECT_EQ(p.TransportHeaderLength, 24);
   EXPECT_EQ(p.TcpFlags, kTcpSyn);
   EXPECT_EQ(p.Window, 0x4000);
-  EXPECT_EQ(p.MaxSegment, 1460);
+  EXPECT_EQ(model.Packets.MaxSegment(model.Packets.Count() - 1), 1460);
   EXPECT_EQ(p.Flags, kPacketRequest);
 
   s.flags = kTcpAck;  // the option is read only from a SYN
   Feed(EtherIp(IpTcp(kIpA, kIpB, s)));
-  EXPECT_EQ(Newest().MaxSegment, 0);
+  EXPECT_EQ(model.Packets.MaxSegment(model.Packets.Count() - 1), 0);
   Feed(EtherIp(IpTcp(kIpB, kIpA, Segment(80, 1025)), kMacA, kMacB));
   EXPECT_EQ(Newest().Flags, kPacketReply);
 }
