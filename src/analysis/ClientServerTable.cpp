@@ -97,6 +97,9 @@ double ThroughputKBs(const AnalysisResult& run) {
   return static_cast<double>(run.ThroughputBytes) / (run.Duration / 1000000.0) / 1000.0;
 }
 
+// The cells of one row while it is measured.
+using RowCells = std::array<std::string, kCsColumns>;
+
 class RowBuilder {
  public:
   RowBuilder(const ClientServerSources& sources, const ClientServerOptions& options, const PeerDirectory& directory,
@@ -124,12 +127,12 @@ class RowBuilder {
  private:
   void Count(int column, int64_t amount = 1) { AddSaturated((*totals_)[static_cast<size_t>(column)], amount); }
   void NotListed(NotListedReason reason) { AddSaturated((*notListed_)[reason], 1); }
-  void Mark(ClientServerRow& row, int column) {
+  void Mark(RowCells& row, int column) {
     row[static_cast<size_t>(column)] = kCsMark;
     Count(column);
   }
   // An event column: the total grows with any count; the cell shows it when `show`.
-  void Event(ClientServerRow& row, int column, int64_t count, bool show) {
+  void Event(RowCells& row, int column, int64_t count, bool show) {
     if (count == 0) return;
     Count(column, count);
     if (show) row[static_cast<size_t>(column)] = FormatCount(count, opt_.ThousandsSep);
@@ -160,6 +163,7 @@ class RowBuilder {
   const PeerDirectory& directory_;
   ConversationEngine engine_;
   std::vector<ClientServerRow>* rows_ = nullptr;
+  RowCells cells_;  // the row being measured; packed when complete
   std::array<int32_t, kCsProblemColumns>* totals_ = nullptr;
   std::array<int32_t, kNotListedReasons>* notListed_ = nullptr;
 };
@@ -218,7 +222,8 @@ void RowBuilder::Conversation(const NetAddressNode& sender, int32_t peerIndex, c
     }
   }
 
-  ClientServerRow& row = rows_->emplace_back();
+  RowCells& row = cells_;
+  for (std::string& cell : row) cell.clear();
   const AddressKey& clientKey = clientIsSender ? sender.Address : peer.PeerAddress;
   const AddressKey& serverKey = clientIsSender ? peer.PeerAddress : sender.Address;
   row[kCsColClientKey] = KeyText(clientKey);
@@ -321,6 +326,7 @@ void RowBuilder::Conversation(const NetAddressNode& sender, int32_t peerIndex, c
   double duration = std::max(run0.Duration, run1.Duration);
   if (run2) duration = std::max(duration, run2->Duration);
   row[kCsColDuration] = FormatElapsed(duration);
+  rows_->push_back(ClientServerRow::Pack(row));
 }
 
 // Every count column, H included, sorts as a number: as text "10" would come before "9".
@@ -530,8 +536,8 @@ void ClientServerTable::RewriteNames(const CaptureModel& model, const VendorTabl
   options_.SmartNames = smartNames;
   options_.ShowIpxOui = showIpxOui;
   for (ClientServerRow& row : rows_) {
-    row[kCsColClient] = ClientServerName(model, vendors, row[kCsColClientKey], smartNames, showIpxOui);
-    row[kCsColServer] = ClientServerName(model, vendors, row[kCsColServerKey], smartNames, showIpxOui);
+    row.Set(kCsColClient, ClientServerName(model, vendors, row[kCsColClientKey], smartNames, showIpxOui));
+    row.Set(kCsColServer, ClientServerName(model, vendors, row[kCsColServerKey], smartNames, showIpxOui));
   }
 }
 
@@ -560,7 +566,7 @@ RequestedConversation ClientServerTable::Request(size_t row, const VendorTable* 
   }
   request.App = rows_[row][kCsColProtocol];
   request.SenderKey = rows_[row][kCsColSenderKey];
-  if (std::sscanf(rows_[row][kCsColConversation].c_str(), "%d %d", &request.Peer, &request.Head) != 2)
+  if (std::sscanf(std::string(rows_[row][kCsColConversation]).c_str(), "%d %d", &request.Peer, &request.Head) != 2)
     request.Peer = request.Head = -1;
   return request;
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "analysis/BrisqonSettings.h"
+#include "analysis/PackedTexts.h"
 #include "decode/CaptureModel.h"
 
 namespace corvanta {
@@ -78,7 +79,7 @@ inline constexpr std::array<std::string_view, 18> kCsSortKeyNames = {"A - Low Sv
                                                                      "Clt -> Svr Throughput",
                                                                      "Clt <- Svr Throughput"};
 
-using ClientServerRow = std::array<std::string, kCsColumns>;
+using ClientServerRow = PackedTexts<kCsColumns>;
 
 // What each visible column means, for the header's tooltip.
 inline constexpr std::array<std::string_view, kCsVisibleColumns> kCsColumnHints = {

@@ -291,6 +291,17 @@ int32_t FindNode(const std::vector<PeerNode>& nodes, const AddressKey& address) 
   return it != nodes.end() && it->Address == address ? static_cast<int32_t>(it - nodes.begin()) : -1;
 }
 
+// Without edges a node's Dests still counts its peer records.
+template <class Tree, class ForEachPeer>
+void CountDests(PeerGraph& g, const Tree& tree, ForEachPeer forEachPeer) {
+  size_t i = 0;
+  tree.ForEach([&](const auto& node) {
+    int32_t dests = 0;
+    forEachPeer(node, [&](int32_t, const auto&) { ++dests; });
+    g.Nodes[i++].Dests = dests;
+  });
+}
+
 void StartGraph(PeerGraph& g, PeerMapKind kind, const CaptureModel& model, const TraceStatistics& statistics) {
   g.Kind = kind;
   g.Medium = statistics.Medium;
@@ -302,7 +313,7 @@ void StartGraph(PeerGraph& g, PeerMapKind kind, const CaptureModel& model, const
 
 }  // namespace
 
-PeerGraph BuildStationGraph(const CaptureModel& model, const TraceStatistics& statistics) {
+PeerGraph BuildStationGraph(const CaptureModel& model, const TraceStatistics& statistics, PeerGraphParts parts) {
   PeerGraph g;
   StartGraph(g, PeerMapKind::kStation, model, statistics);
   g.Nodes.reserve(static_cast<size_t>(std::max(0, model.Stations.Count())));
@@ -324,6 +335,10 @@ PeerGraph BuildStationGraph(const CaptureModel& model, const TraceStatistics& st
     n.LearnedName = std::string(LookupLearnedName(model, s.Address.View()));
     g.Nodes.push_back(std::move(n));
   });
+  if (parts == PeerGraphParts::kNodes) {
+    CountDests(g, model.Stations, [&](const StationNode& s, auto&& f) { model.ForEachDlcPeer(s, f); });
+    return g;
+  }
   size_t i = 0;
   model.Stations.ForEach([&](const StationNode& s) {
     PeerNode& n = g.Nodes[i++];
@@ -344,7 +359,7 @@ PeerGraph BuildStationGraph(const CaptureModel& model, const TraceStatistics& st
   return g;
 }
 
-PeerGraph BuildNetworkGraph(const CaptureModel& model, const TraceStatistics& statistics) {
+PeerGraph BuildNetworkGraph(const CaptureModel& model, const TraceStatistics& statistics, PeerGraphParts parts) {
   PeerGraph g;
   StartGraph(g, PeerMapKind::kNetwork, model, statistics);
   g.Nodes.reserve(static_cast<size_t>(std::max(0, model.NetAddresses.Count())));
@@ -369,6 +384,10 @@ PeerGraph BuildNetworkGraph(const CaptureModel& model, const TraceStatistics& st
     if (n.Sent && IsIpxCategory(a.Category)) g.SentByMode[1] += a.PacketsSent;
     g.Nodes.push_back(std::move(n));
   });
+  if (parts == PeerGraphParts::kNodes) {
+    CountDests(g, model.NetAddresses, [&](const NetAddressNode& a, auto&& f) { model.ForEachNetPeer(a, f); });
+    return g;
+  }
   std::vector<uint8_t> ttl;
   std::vector<int32_t> from;
   size_t i = 0;
@@ -679,38 +698,41 @@ std::string UtilizationText(int64_t framesSent, int64_t bytesSent, Topology medi
   return FormatF(load / bandwidthBytesPerSecond / intervals, 3, 2) + "%";
 }
 
+PeerGridRow BuildPeerGridRow(const PeerGraph& graph, size_t node, const PeerLabelOptions& labels, char thousandsSep) {
+  PeerGridRow row;
+  if (node >= graph.Nodes.size()) return row;
+  const PeerNode& n = graph.Nodes[node];
+  const bool station = graph.Kind == PeerMapKind::kStation;
+  row.Node = static_cast<int32_t>(node);
+  row.Address = n.Address;
+  std::vector<std::string>& c = row.Cells;
+  c.push_back(PeerNodeLabel(graph, n, labels, false));
+  std::string names;
+  if (station) {
+    AppendNames(names, n.Sets[kIdEncapsulation], kEncapsulationCount, EncapName);
+    c.push_back(names);
+    names.clear();
+    AppendNames(names, n.Sets[kIdProtocol], kProtocolCategoryCount, CategoryName);
+  } else {
+    AppendNames(names, n.Sets[kModeIp], kSubProtocolCount, SubName);
+  }
+  c.push_back(names);
+  c.push_back(std::to_string(n.Dests));
+  c.push_back(FormatCount(n.FramesSent + n.FramesReceived, thousandsSep));
+  c.push_back(FormatCount(n.BytesSent + n.BytesReceived, thousandsSep));
+  c.push_back(
+      UtilizationText(n.FramesSent, n.BytesSent, graph.Medium, graph.BandwidthBytesPerSecond, graph.IntervalCount));
+  c.push_back(Quotient(n.BytesSent, n.FramesSent));
+  c.push_back(Quotient(n.BytesReceived, n.FramesReceived));
+  if (station) c.push_back(std::to_string(n.GroupFramesSent));
+  c.push_back(FormatRatio(n.FramesSent, n.FramesReceived));
+  return row;
+}
+
 std::vector<PeerGridRow> BuildPeerGridRows(const PeerGraph& graph, const PeerLabelOptions& labels, char thousandsSep) {
   std::vector<PeerGridRow> rows;
-  const bool station = graph.Kind == PeerMapKind::kStation;
-  for (size_t i = 0; i < graph.Nodes.size(); ++i) {
-    const PeerNode& n = graph.Nodes[i];
-    if (!n.Sent) continue;
-    PeerGridRow row;
-    row.Node = static_cast<int32_t>(i);
-    row.Address = n.Address;
-    std::vector<std::string>& c = row.Cells;
-    c.push_back(PeerNodeLabel(graph, n, labels, false));
-    std::string names;
-    if (station) {
-      AppendNames(names, n.Sets[kIdEncapsulation], kEncapsulationCount, EncapName);
-      c.push_back(names);
-      names.clear();
-      AppendNames(names, n.Sets[kIdProtocol], kProtocolCategoryCount, CategoryName);
-    } else {
-      AppendNames(names, n.Sets[kModeIp], kSubProtocolCount, SubName);
-    }
-    c.push_back(names);
-    c.push_back(std::to_string(n.Dests));
-    c.push_back(FormatCount(n.FramesSent + n.FramesReceived, thousandsSep));
-    c.push_back(FormatCount(n.BytesSent + n.BytesReceived, thousandsSep));
-    c.push_back(
-        UtilizationText(n.FramesSent, n.BytesSent, graph.Medium, graph.BandwidthBytesPerSecond, graph.IntervalCount));
-    c.push_back(Quotient(n.BytesSent, n.FramesSent));
-    c.push_back(Quotient(n.BytesReceived, n.FramesReceived));
-    if (station) c.push_back(std::to_string(n.GroupFramesSent));
-    c.push_back(FormatRatio(n.FramesSent, n.FramesReceived));
-    rows.push_back(std::move(row));
-  }
+  for (size_t i = 0; i < graph.Nodes.size(); ++i)
+    if (graph.Nodes[i].Sent) rows.push_back(BuildPeerGridRow(graph, i, labels, thousandsSep));
   return rows;
 }
 

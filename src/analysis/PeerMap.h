@@ -131,8 +131,12 @@ struct PeerGraph {
   int32_t IntervalCount = 0;
 };
 
-PeerGraph BuildStationGraph(const CaptureModel& model, const TraceStatistics& statistics);
-PeerGraph BuildNetworkGraph(const CaptureModel& model, const TraceStatistics& statistics);
+// kNodes leaves the edges out (Dests still counts the peers): enough for the statistics rows.
+enum class PeerGraphParts : uint8_t { kNodesAndEdges, kNodes };
+PeerGraph BuildStationGraph(const CaptureModel& model, const TraceStatistics& statistics,
+                            PeerGraphParts parts = PeerGraphParts::kNodesAndEdges);
+PeerGraph BuildNetworkGraph(const CaptureModel& model, const TraceStatistics& statistics,
+                            PeerGraphParts parts = PeerGraphParts::kNodesAndEdges);
 
 // ---- View state
 
@@ -271,6 +275,8 @@ struct PeerGridRow {
   std::vector<std::string> Cells;  // in the default column order
 };
 
+// The row of one node (a sender).
+PeerGridRow BuildPeerGridRow(const PeerGraph& graph, size_t node, const PeerLabelOptions& labels, char thousandsSep);
 // One row per sender, in node order.
 std::vector<PeerGridRow> BuildPeerGridRows(const PeerGraph& graph, const PeerLabelOptions& labels, char thousandsSep);
 // Rewrites column 1 after a SmartNames or OUI change.

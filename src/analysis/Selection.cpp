@@ -1,6 +1,7 @@
 #include "analysis/Selection.h"
 
 #include <algorithm>
+#include <bit>
 #include <utility>
 
 namespace corvanta {
@@ -21,17 +22,45 @@ int32_t FindNetPeer(const CaptureModel& model, const NetAddressNode& from, const
   return found;
 }
 
-PeerDirectory::PeerDirectory(const CaptureModel& model) {
+PeerDirectory::PeerDirectory(const CaptureModel& model) : model_(model) {
+  const auto pairs = static_cast<size_t>(model.Objects.CountOf<TNetPeer>());
+  if (pairs == 0) return;
+  slots_.resize(std::bit_ceil(pairs * 2));
+  const size_t mask = slots_.size() - 1;
   model.NetAddresses.ForEach([&](const NetAddressNode& node) {
     model.ForEachNetPeer(node, [&](int32_t index, const TNetPeer& peer) {
-      peers_.Put(Pair{node.Address, peer.PeerAddress}, index, false);
+      const uint64_t h = HashOf(node.Address, peer.PeerAddress);
+      const auto tag = static_cast<uint32_t>(h >> 32);
+      for (size_t i = h & mask;; i = (i + 1) & mask) {
+        Slot& s = slots_[i];
+        if (s.From == nullptr) {
+          s = Slot{&node, index, tag};
+          return;
+        }
+        if (Matches(s, tag, node.Address, peer.PeerAddress)) return;  // the first in chain order stays
+      }
     });
   });
 }
 
+uint64_t PeerDirectory::HashOf(const AddressKey& from, const AddressKey& to) {
+  return MixHash{}(static_cast<uint64_t>(from.Hash() * 0x9E3779B97F4A7C15ull ^ to.Hash()));
+}
+
+bool PeerDirectory::Matches(const Slot& slot, uint32_t tag, const AddressKey& from, const AddressKey& to) const {
+  return slot.Tag == tag && slot.From->Address == from && model_.Objects.Get<TNetPeer>(slot.Peer).PeerAddress == to;
+}
+
 int32_t PeerDirectory::Find(const AddressKey& from, const AddressKey& to) const {
-  const int32_t* found = peers_.Find(Pair{from, to});
-  return found ? *found : -1;
+  if (slots_.empty()) return -1;
+  const uint64_t h = HashOf(from, to);
+  const auto tag = static_cast<uint32_t>(h >> 32);
+  const size_t mask = slots_.size() - 1;
+  for (size_t i = h & mask;; i = (i + 1) & mask) {
+    const Slot& s = slots_[i];
+    if (s.From == nullptr) return -1;
+    if (Matches(s, tag, from, to)) return s.Peer;
+  }
 }
 
 namespace {

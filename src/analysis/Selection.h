@@ -44,17 +44,19 @@ class PeerDirectory {
   int32_t Find(const AddressKey& from, const AddressKey& to) const;
 
  private:
-  struct Pair {
-    AddressKey From;
-    AddressKey To;
-    bool operator==(const Pair&) const = default;
+  // Open addressing, at most half full. A slot names the sender's node and the pair's first
+  // peer record in chain order, whose addresses confirm a match; the tag (more bits of the
+  // hash) spares reading them for most other pairs on the way.
+  struct Slot {
+    const NetAddressNode* From = nullptr;
+    int32_t Peer = -1;
+    uint32_t Tag = 0;
   };
-  struct PairHash {
-    size_t operator()(const Pair& p) const {
-      return MixHash{}(static_cast<uint64_t>(p.From.Hash() * 0x9E3779B97F4A7C15ull ^ p.To.Hash()));
-    }
-  };
-  FlatIndexMap<Pair, PairHash> peers_;  // the first peer of each pair in chain order
+  static uint64_t HashOf(const AddressKey& from, const AddressKey& to);
+  bool Matches(const Slot& slot, uint32_t tag, const AddressKey& from, const AddressKey& to) const;
+
+  const CaptureModel& model_;
+  std::vector<Slot, LargeBlockAllocator<Slot>> slots_;
 };
 
 // The reverse conversation of `forward`, found in the peer record of the other direction: the

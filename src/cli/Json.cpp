@@ -151,6 +151,7 @@ void JsonWriter::Close(char bracket) {
   if (!levels_.empty()) levels_.pop_back();
   if (newline) Newline();
   out_ += bracket;
+  MaySpill();
 }
 
 void JsonWriter::EndObject() { Close('}'); }

@@ -51,8 +51,8 @@ class JsonWriter {
     Bool(value);
   }
 
-  // Where a long text may go in pieces: MaySpill hands it the text written so far once that
-  // is large, and starts afresh, so that a report of many rows is never held whole.
+  // Where a long text may go in pieces: at the end of every object or array the text written
+  // so far goes to spill once it is large, so that a report of many rows is never held whole.
   void SpillTo(std::function<void(const std::string&)> spill) { spill_ = std::move(spill); }
   void MaySpill() {
     if (!spill_ || out_.size() < kSpillBytes) return;

@@ -77,7 +77,6 @@ void Conversations(JsonWriter& json, const TraceAnalysis& a, const ReportOptions
     }
     json.EndObject();
     json.EndObject();
-    json.MaySpill();
   }
   json.EndArray();
 }
@@ -89,7 +88,9 @@ void PeerTable(JsonWriter& json, std::string_view name, const PeerGraph& graph, 
   const PeerLabelOptions labels{true, o.vendors != nullptr, o.vendors};
   json.Key(name);
   json.BeginArray();
-  for (const PeerGridRow& row : BuildPeerGridRows(graph, labels, '\0')) {
+  for (size_t node = 0; node < graph.Nodes.size(); ++node) {
+    if (!graph.Nodes[node].Sent) continue;
+    const PeerGridRow row = BuildPeerGridRow(graph, node, labels, '\0');
     json.BeginObject(true);
     const std::string_view key(reinterpret_cast<const char*>(row.Address.Bytes.data()), row.Address.Length);
     json.Field("address",
@@ -251,8 +252,8 @@ void WriteJsonReport(const TraceAnalysis& a, const std::string& file, const Repo
   for (int r = 0; r < kNotListedReasons; ++r)
     json.Field(kNotListedReasonKeys[static_cast<size_t>(r)], a.table.NotListed()[static_cast<size_t>(r)]);
   json.EndObject();
-  PeerTable(json, "stations_table", BuildStationGraph(*a.model, s), o);
-  PeerTable(json, "network_table", BuildNetworkGraph(*a.model, s), o);
+  PeerTable(json, "stations_table", BuildStationGraph(*a.model, s, PeerGraphParts::kNodes), o);
+  PeerTable(json, "network_table", BuildNetworkGraph(*a.model, s, PeerGraphParts::kNodes), o);
   json.Key("problem_totals");
   json.BeginObject(true);
   for (int c = kCsColA; c <= kCsColI; ++c)

@@ -158,7 +158,7 @@ void ClientServerSection(std::string& out, const TraceAnalysis& a) {
     std::vector<std::string> cells;
     cells.reserve(kCsVisibleColumns);
     for (int c = 0; c < kCsVisibleColumns; ++c) {
-      const std::string& cell = row[static_cast<size_t>(c)];
+      const std::string_view cell = row[static_cast<size_t>(c)];
       cells.push_back(c <= kCsColD && cell == kCsMark ? "X" : Trimmed(cell));
     }
     t.AddRow(std::move(cells));

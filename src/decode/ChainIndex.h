@@ -3,7 +3,8 @@
 // peers and a peer's conversations. A busy server can have thousands of entries in one
 // chain; walking it for every frame would make decoding quadratic. The index answers what
 // the walk would answer (the first entry in chain order that matches) and remembers each
-// chain's tail for appending. Derived data only: cleared with the model.
+// chain's tail for appending. Derived data only, needed while decoding: released when the
+// pass ends (the model is only read afterwards).
 #include <array>
 #include <cstdint>
 #include <cstring>

@@ -147,6 +147,8 @@ void Decoder::EndPass(bool preScan, bool /*stopped*/) {
   if (preScan) return;
   network_.DetectChecksumOffload();
   network_.MarkLearnedServers();
+  // Nothing is filed after the pass: the lookups of decoding go.
+  model_.Chains.Clear();
 }
 
 }  // namespace corvanta

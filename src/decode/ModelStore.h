@@ -117,6 +117,11 @@ class ModelObjects {
   ModelObjects() { directory_.reserve(kInitialRoom); }
 
   int32_t Count() const { return static_cast<int32_t>(directory_.size()); }
+  // Records of class T.
+  template <class T>
+  int32_t CountOf() const {
+    return Store<T>().Size();
+  }
   RecordClass ClassOf(int32_t index) const {
     if (index < 0 || index >= Count()) return RecordClass::kNone;
     return static_cast<RecordClass>(directory_[static_cast<size_t>(index)] >> kSlotBits);

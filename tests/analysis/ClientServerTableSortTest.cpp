@@ -38,7 +38,7 @@ struct Table {
   }
   std::vector<std::string> Column(int column) const {
     std::vector<std::string> cells;
-    for (const ClientServerRow& row : table.Rows()) cells.push_back(row[static_cast<size_t>(column)]);
+    for (const ClientServerRow& row : table.Rows()) cells.emplace_back(row[static_cast<size_t>(column)]);
     return cells;
   }
 };
@@ -136,11 +136,35 @@ TEST(ClientServerTableSortTest, LargeTablesSortCompletely) {
   EXPECT_EQ(ascending, sorted);
   // Rows move whole: each row's hidden server key still belongs to its packet count.
   for (const ClientServerRow& row : t.table.Rows()) {
-    const std::string& key = row[kCsColServerKey];
+    const std::string_view key = row[kCsColServerKey];
     ASSERT_EQ(key.size(), 4u);
     size_t server = size_t(uint8_t(key[2]) << 8 | uint8_t(key[3]));
     EXPECT_EQ(row[kCsColPackets], std::to_string(counts[server - 1]));
   }
+}
+
+// Rows keep their cells in one text: replacing a cell shorter or longer leaves the others
+// intact, and an absurdly long cell is cut to the room left rather than overflowing.
+TEST(PackedTextsTest, ReplacingCellsKeepsTheOthers) {
+  std::array<std::string, 4> cells = {"a", "", "ccc", "dd"};
+  PackedTexts<4> row = PackedTexts<4>::Pack(cells);
+  struct Step {
+    size_t cell;
+    std::string text;
+  };
+  for (const Step& s : {Step{1, "bbbbbb"}, Step{0, ""}, Step{3, "d"}, Step{2, "cc"}, Step{0, "xyz"}, Step{9, "x"}}) {
+    row.Set(s.cell, s.text);
+    if (s.cell < cells.size()) cells[s.cell] = s.text;
+    for (size_t i = 0; i < cells.size(); ++i) EXPECT_EQ(row[i], cells[i]) << "after cell " << s.cell;
+  }
+  EXPECT_EQ(row, PackedTexts<4>::Pack(cells));
+  EXPECT_EQ(row[4], "");
+
+  row.Set(1, std::string(70000, 'y'));
+  EXPECT_EQ(row[0], "xyz");
+  EXPECT_EQ(row[1].size() + 3 + 2 + 1, 65535u);
+  EXPECT_EQ(row[2], "cc");
+  EXPECT_EQ(row[3], "d");
 }
 
 }  // namespace

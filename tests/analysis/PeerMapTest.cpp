@@ -377,6 +377,10 @@ TEST(PeerMapGrid, StationRowsAndEdgeCases) {
   EXPECT_EQ(rows[0].Cells, (V{"000000000001", "Etype, LLC", "ARP/RARP, IP, NetBIOS-LLC", "2", "5", "424", "0.02%", "91",
                               "60", "1", "4:1"}));
   EXPECT_EQ(rows[0].Address, AddressKey::Of(M(1).data(), 6));
+  // The statistics rows need no edges: a graph of nodes alone gives the same rows.
+  const PeerGraph nodes = BuildStationGraph(s.model, s.stats, PeerGraphParts::kNodes);
+  EXPECT_TRUE(nodes.Edges.empty());
+  EXPECT_EQ(BuildPeerGridRows(nodes, {false, false, nullptr}, ',')[0].Cells, rows[0].Cells);
   EXPECT_EQ(PeerGridHeadings(PeerMapKind::kStation).size(), 11u);
   EXPECT_TRUE(PeerGridColumnIsText(PeerMapKind::kStation, 10));
   EXPECT_FALSE(PeerGridColumnIsText(PeerMapKind::kStation, 3));
@@ -513,6 +517,9 @@ TEST(NetworkMap, RowsOfIpAndIpxTogetherWithTheirTexts) {
   // Keys in byte order: the IPX address (network 0x10 starts with a zero byte) first.
   EXPECT_EQ(rows[0].Cells[0], "10.00000C010203");
   EXPECT_EQ(rows[1].Cells, (V{" 10.  0.  0.  1", "TCP", "1", "4", "400", "0.00%", "100", "0", "4:0"}));
+  const PeerGraph nodes = BuildNetworkGraph(n.b.model, n.stats, PeerGraphParts::kNodes);
+  EXPECT_TRUE(nodes.Edges.empty());
+  EXPECT_EQ(BuildPeerGridRows(nodes, {true, false, nullptr}, ',')[1].Cells, rows[1].Cells);
   EXPECT_EQ(ToolboxTexts(g.Nodes[static_cast<size_t>(rows[1].Node)], nullptr).Text, "10.0.0.1");
   EXPECT_EQ(PeerGridHeadings(PeerMapKind::kNetwork).size(), 9u);
 }

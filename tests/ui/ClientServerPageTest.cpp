@@ -15,6 +15,7 @@
 #include "UiTestSupport.h"
 #include "analysis/ClientServerTable.h"
 #include "ui/main/ClientServerPage.h"
+#include "ui/widgets/UiText.h"
 #include "ui/main/InfoWindows.h"
 #include "ui/main/TraceDecoding.h"
 
@@ -35,7 +36,7 @@ QString Header(const TClientServerPage& page, int column) {
 
 std::vector<std::string> Column(const TClientServerPage& page, int column) {
   std::vector<std::string> out;
-  for (const ClientServerRow& row : page.Table().Rows()) out.push_back(row[static_cast<size_t>(column)]);
+  for (const ClientServerRow& row : page.Table().Rows()) out.emplace_back(row[static_cast<size_t>(column)]);
   return out;
 }
 
@@ -172,9 +173,9 @@ class ClientServerPageTest : public QObject {
     p->Main().Action("Copy1")->trigger();
     const auto& rows = page.Table().Rows();
     const QString expected = QString("Client\tServer\tProtocol/Application\r\n%1\t%2\t%3\r\n%4\t%5\t%6\r\n")
-                                 .arg(QString::fromStdString(rows[1][9]), QString::fromStdString(rows[1][10]),
-                                      QString::fromStdString(rows[1][11]), QString::fromStdString(rows[2][9]),
-                                      QString::fromStdString(rows[2][10]), QString::fromStdString(rows[2][11]));
+                                 .arg(ui::ToQ(rows[1][9]), ui::ToQ(rows[1][10]),
+                                      ui::ToQ(rows[1][11]), ui::ToQ(rows[2][9]),
+                                      ui::ToQ(rows[2][10]), ui::ToQ(rows[2][11]));
     QCOMPARE(QApplication::clipboard()->text(), expected);
 
     // Select All and the copy button: every visible column of every row, the marks as their text.
@@ -262,10 +263,10 @@ class ClientServerPageTest : public QObject {
     const int web = RowWith(page, kCsColServer, "intranet.example.com");
     page.ServerGrid()->setCurrentIndex(page.GridModel()->index(web, kCsColBytes));
     const RequestedConversation& r = page.Requested();
-    QCOMPARE(r.Source, page.Table().Rows()[static_cast<size_t>(web)][kCsColClient]);
+    QCOMPARE(r.Source, std::string(page.Table().Rows()[static_cast<size_t>(web)][kCsColClient]));
     QCOMPARE(r.Destination, std::string("192.168.1.20"));
     QVERIFY(r.SourceVendor.empty());
-    QCOMPARE(r.App, page.Table().Rows()[static_cast<size_t>(web)][kCsColProtocol]);
+    QCOMPARE(r.App, std::string(page.Table().Rows()[static_cast<size_t>(web)][kCsColProtocol]));
 
     // IPX: the plain address and, apart, the one with the vendor name.
     int ipx = -1;
@@ -283,8 +284,8 @@ class ClientServerPageTest : public QObject {
     const int web = RowWith(page, kCsColServer, "intranet.example.com");
     const ClientServerRow& row = page.Table().Rows()[static_cast<size_t>(web)];
     QCOMPARE(page.DlcSourceText(web, kCsColClient),
-             "DLC Source is " + QString::fromStdString(row[kCsColSenderStation]));
-    QCOMPARE(page.DlcSourceText(web, kCsColServer), "DLC Source is " + QString::fromStdString(row[kCsColPeerStation]));
+             "DLC Source is " + ui::ToQ(row[kCsColSenderStation]));
+    QCOMPARE(page.DlcSourceText(web, kCsColServer), "DLC Source is " + ui::ToQ(row[kCsColPeerStation]));
     QVERIFY(page.DlcSourceText(web, kCsColProtocol).isEmpty());
     QVERIFY(page.DlcSourceText(-1, kCsColClient).isEmpty());
 

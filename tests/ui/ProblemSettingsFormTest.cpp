@@ -11,6 +11,7 @@
 #include "UiTestSupport.h"
 #include "analysis/BrisqonSettings.h"
 #include "ui/main/ClientServerPage.h"
+#include "ui/widgets/UiText.h"
 #include "ui/main/ProblemSettingsForm.h"
 
 using namespace corvanta;
@@ -191,8 +192,8 @@ class ProblemSettingsFormTest : public QObject {
     QCOMPARE(page.Top10ComboBox()->currentIndex(), static_cast<int>(kCsColPackets));
     const auto& r = page.Table().Rows();
     for (size_t i = 1; i < r.size(); ++i)
-      QVERIFY(QString::fromStdString(r[i - 1][kCsColPackets]).remove(',').toInt() >=
-              QString::fromStdString(r[i][kCsColPackets]).remove(',').toInt());
+      QVERIFY(ui::ToQ(r[i - 1][kCsColPackets]).remove(',').toInt() >=
+              ui::ToQ(r[i][kCsColPackets]).remove(',').toInt());
     // The settings tips showed while the dialog was open; the page's are back.
     QCOMPARE(p.Main().Tips(), ui::MakeTipSet({34, 35}));
   }

@@ -46,11 +46,11 @@ Qt::Alignment ColumnAlignment(int column) {
   return Qt::AlignRight | Qt::AlignVCenter;
 }
 
-bool IsMark(const std::string& cell) { return cell == kCsMark; }
+bool IsMark(std::string_view cell) { return cell == kCsMark; }
 
 // The station text of an address as the table writes it, or "UNKNOWN" for an address that
 // never sent.
-std::string StationOfKey(const CaptureModel& model, const VendorTable* vendors, const std::string& key) {
+std::string StationOfKey(const CaptureModel& model, const VendorTable* vendors, std::string_view key) {
   const AddressKey address = AddressKey::Of(reinterpret_cast<const uint8_t*>(key.data()), key.size());
   const NetAddressNode* node = model.NetAddresses.Find(address);
   if (!node || (node->Roles & kRolesSent) == 0 || !node->Station) return std::string(kCsUnknownStation);
@@ -94,7 +94,7 @@ QVariant ClientServerGridModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || rebuilding_ || index.row() >= rowCount() || index.column() >= kCsVisibleColumns) return {};
   const ClientServerRow& row = table_.Rows()[static_cast<size_t>(index.row())];
   const int column = index.column();
-  const std::string& cell = row[static_cast<size_t>(column)];
+  const std::string_view cell = row[static_cast<size_t>(column)];
   switch (role) {
     case Qt::DisplayRole:
       if (column < kMarkColumns && IsMark(cell)) return QString();
@@ -508,7 +508,7 @@ QString TClientServerPage::DlcSourceText(int row, int column) const {
   if (inputs_.model)
     senderIsClient = StationOfKey(*inputs_.model, inputs_.vendors, r[kCsColClientKey]) == r[kCsColSenderStation];
   const bool client = column == kCsColClient;
-  const std::string& station = client == senderIsClient ? r[kCsColSenderStation] : r[kCsColPeerStation];
+  const std::string_view station = client == senderIsClient ? r[kCsColSenderStation] : r[kCsColPeerStation];
   return "DLC Source is " + ToQ(station);
 }
 
