@@ -57,7 +57,8 @@ class Checks {
       return;
     }
     // Later fragments and records without a TCP header carry no TCP fields to judge.
-    if (c_.CurrentSubProtocol == kSubTcp && p.FragmentOffset == 0 && p.TransportHeaderLength != 0) Tcp(index, p, d);
+    if (c_.CurrentSubProtocol == kSubTcp && model_.Packets.FragmentOffset(index) == 0 && p.TransportHeaderLength != 0)
+      Tcp(index, p, d);
     if ((p.Flags & (kPacketRoutedDuplicate | kPacketRetransmission)) != 0) Repeats(index, p, d);
     FlagChecks(p, d);
   }
@@ -76,10 +77,9 @@ class Checks {
   }
 
   void Tcp(int32_t index, const TPacket& p, int d) {
-    if (On(CheckId::kTCPLowMSS) && (p.TcpFlags & kTcpFlagSyn) != 0) {
-      const uint16_t mss = model_.Packets.MaxSegment(index);
-      if (mss != 0 && mss <= Threshold(CheckId::kTCPLowMSS)) Add("Low Starting MSS", Dir(d).LowMss);
-    }
+    if (On(CheckId::kTCPLowMSS) && (p.TcpFlags & kTcpFlagSyn) != 0 && p.MaxSegment != 0 &&
+        p.MaxSegment <= Threshold(CheckId::kTCPLowMSS))
+      Add("Low Starting MSS", Dir(d).LowMss);
     if ((p.TcpFlags & kFinSynRst) != 0) return;
     const PacketList& packets = model_.Packets;
     const int32_t q = s_.LastDrawn[1 - d];

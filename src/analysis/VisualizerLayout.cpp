@@ -75,7 +75,7 @@ void AppendTcp(std::string& s, const CaptureModel& model, const TPacket& p, int3
     if (f & kTcpFlagFin) s += "FIN ";
     if (f & kTcpFlagSyn) {
       s += "SYN ";
-      if (const uint16_t mss = model.Packets.MaxSegment(index); mss != 0) s += "(MSS=" + std::to_string(mss) + ") ";
+      if (p.MaxSegment != 0) s += "(MSS=" + std::to_string(p.MaxSegment) + ") ";
     }
     if (f & kTcpFlagRst) s += "RST ";
     if (f & kTcpFlagPsh) s += "PSH ";
@@ -107,7 +107,7 @@ std::string SummaryText(const CaptureModel& model, const TPacket& p, int32_t ind
     if (p.Flags & kPacketReply) s += spx ? "Ack; " : "Rep; ";
   }
   if (category == kCatIp) {
-    s += p.FragmentOffset != 0 ? "IP Frag Len=" : "IP Len=";
+    s += model.Packets.FragmentOffset(index) != 0 ? "IP Frag Len=" : "IP Len=";
     s += std::to_string(p.TotalLength) + " TTL=" + std::to_string(p.TTL) + "; ";
   } else if (category == kCatIpx || category == kCatNetBiosIpx) {
     s += "IPX Len=" + std::to_string(p.TotalLength) + " Hops=" + std::to_string(p.TTL) + "; ";

@@ -294,10 +294,10 @@ class PacketList {
     return Contains(index) ? packets_[index] : blank;
   }
 
-  // The maximum segment size a TCP SYN announced; 0 when none.
-  uint16_t MaxSegment(int32_t index) const { return maxSegments_.Get(index); }
-  void SetMaxSegment(int32_t index, uint16_t value) {
-    if (Contains(index)) maxSegments_.Set(index, value);
+  // An IP fragment's offset in bytes; 0 for the first fragment and for whole packets.
+  uint16_t FragmentOffset(int32_t index) const { return fragmentOffsets_.Get(index); }
+  void SetFragmentOffset(int32_t index, uint16_t value) {
+    if (Contains(index)) fragmentOffsets_.Set(index, value);
   }
   // A repeat: how many real packets back of its conversation lies the packet it repeats;
   // 0 when not known.
@@ -317,16 +317,16 @@ class PacketList {
   void Reset() {
     packets_.Clear();
     packets_.ReserveChunks(kInitialRoom);
-    maxSegments_.Clear();
+    fragmentOffsets_.Clear();
     retransmitDistances_.Clear();
   }
   size_t MemoryBytes() const {
-    return packets_.MemoryBytes() + maxSegments_.MemoryBytes() + retransmitDistances_.MemoryBytes();
+    return packets_.MemoryBytes() + fragmentOffsets_.MemoryBytes() + retransmitDistances_.MemoryBytes();
   }
 
  private:
   ChunkedStore<TPacket, 15> packets_;  // chunks of about one huge page
-  SparsePacketColumn<uint16_t> maxSegments_;
+  SparsePacketColumn<uint16_t> fragmentOffsets_;
   SparsePacketColumn<uint8_t> retransmitDistances_;
   TPacket blank_;
 };

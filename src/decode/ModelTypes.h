@@ -337,8 +337,8 @@ struct TNameHead {
 // One IP or IPX packet of a conversation, a gap placeholder or an ICMP report record; owned
 // by PacketList. A report record keeps the reported frame's number in Sequence and the
 // reporting station's IPv4 address (big-endian value) in Acknowledge. Fields are grouped by
-// size so that millions of them stay compact; the few that most packets lack (a SYN's maximum
-// segment size, a repeat's distance) are kept by PacketList beside the records.
+// size so that millions of them stay compact; the few that most packets lack (a later
+// fragment's offset, a repeat's distance) are kept by PacketList beside the records.
 struct TPacket {
   double Time = 0;  // microseconds
   int32_t FrameNumber = 0;
@@ -348,10 +348,10 @@ struct TPacket {
   int32_t PreviousPacket = -1;
   int32_t NextPacket = -1;
   uint16_t Length = 0;
-  uint16_t FragmentOffset = 0;
   uint16_t TotalLength = 0;
   uint16_t Identification = 0;
   uint16_t Window = 0;
+  uint16_t MaxSegment = 0;
   uint8_t NetworkOffset = 0;  // 1-based; at most 54 (Token Ring with the longest routing field and SNAP)
   uint8_t TcpFlags = 0;       // the TCP header's flag byte
   uint8_t HeaderLength = 0;

@@ -109,7 +109,7 @@ TEST(Diagnostics, LowStartingMssAndLowWindowAtTheirEdges) {
   int frame = 2;
   for (const Case& c : cases) {
     int32_t i = t.Add(kForward, WithWindow(Tcp(frame++, 0, 1, 0, 0, 0, c.tcpFlags), c.window));
-    t.b.model.Packets.SetMaxSegment(i, c.mss);
+    t.At(i).MaxSegment = c.mss;
     EXPECT_EQ(t.Check(i), c.expected) << frame;
   }
   // A window of 0 is a zero window, not a low one.
@@ -284,7 +284,7 @@ TEST(Diagnostics, NoTcpChecksOnLaterFragmentsOrRecordsWithoutATcpHeader) {
   Bench t;
   int32_t a = t.Add(kForward, WithWindow(Tcp(2, 0, 1, 0, 10, 0, 0x18), 0));
   int32_t b = t.Add(kForward, WithWindow(Tcp(3, 5e6, 1, 0, 10, 0, 0x18), 0));
-  t.At(a).FragmentOffset = 185;
+  t.b.model.Packets.SetFragmentOffset(a, 184);
   t.At(b).TransportHeaderLength = 0;
   t.Check(a);
   EXPECT_EQ(t.Check(b), Messages{});  // no "Window Stuck at 0"

@@ -100,7 +100,8 @@ TEST_F(Repeats, TcpMarksOfALongConversationMatchTheChainWalk) {
         const TPacket& c = real[static_cast<size_t>(j)];
         const bool cControl = (c.TcpFlags & (kTcpFlagFin | kTcpFlagSyn | kTcpFlagRst)) != 0;
         const int64_t length = int64_t{c.TotalLength} - c.HeaderLength - c.TransportHeaderLength + (cControl ? 1 : 0);
-        if (c.FragmentOffset != 0 || (length == 0 && c.TTL <= newest.TTL) || c.Sequence != newest.Sequence) continue;
+        // (no fragments here)
+        if ((length == 0 && c.TTL <= newest.TTL) || c.Sequence != newest.Sequence) continue;
         distance = static_cast<uint8_t>(count);
         if (newest.TTL < c.TTL)
           marks = kPacketRoutedDuplicate;

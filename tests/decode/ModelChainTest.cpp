@@ -265,12 +265,12 @@ TEST(ModelPackets, SideValuesFollowTheirPackets) {
   PacketList packets;
   TTransHead conv;
   for (int i = 0; i < 10; ++i) packets.Append(conv);
-  const std::pair<int32_t, uint16_t> sets[] = {{3, 1460}, {7, 536}, {5, 9000}, {0, 1}, {7, 1380}, {5, 0}, {12, 99}};
-  for (auto [index, value] : sets) packets.SetMaxSegment(index, value);
-  const uint16_t expected[] = {1, 0, 0, 1460, 0, 0, 0, 1380, 0, 0};
-  for (int32_t i = 0; i < 10; ++i) EXPECT_EQ(packets.MaxSegment(i), expected[i]) << i;
-  EXPECT_EQ(packets.MaxSegment(12), 0);  // not a packet: discarded
-  EXPECT_EQ(packets.MaxSegment(-1), 0);
+  const std::pair<int32_t, uint16_t> sets[] = {{3, 1480}, {7, 536}, {5, 9000}, {0, 8}, {7, 1376}, {5, 0}, {12, 96}};
+  for (auto [index, value] : sets) packets.SetFragmentOffset(index, value);
+  const uint16_t expected[] = {8, 0, 0, 1480, 0, 0, 0, 1376, 0, 0};
+  for (int32_t i = 0; i < 10; ++i) EXPECT_EQ(packets.FragmentOffset(i), expected[i]) << i;
+  EXPECT_EQ(packets.FragmentOffset(12), 0);  // not a packet: discarded
+  EXPECT_EQ(packets.FragmentOffset(-1), 0);
   packets.SetRetransmitDistance(9, 20);
   packets.SetRetransmitDistance(2, 3);
   EXPECT_EQ(packets.RetransmitDistance(9), 20);
@@ -278,7 +278,7 @@ TEST(ModelPackets, SideValuesFollowTheirPackets) {
   EXPECT_EQ(packets.RetransmitDistance(3), 0);
   packets.Reset();
   packets.Append(conv);
-  EXPECT_EQ(packets.MaxSegment(0), 0);
+  EXPECT_EQ(packets.FragmentOffset(0), 0);
   EXPECT_EQ(packets.RetransmitDistance(0), 0);
 }
 
