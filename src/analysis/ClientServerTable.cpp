@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <exception>
+#include <iterator>
 #include <mutex>
 #include <optional>
 #include <span>
@@ -360,36 +361,40 @@ void ClientServerTable::Build(const ClientServerSources& sources, const ClientSe
   const PeerDirectory directory(model);
 
   // The conversations in table order: sending addresses in key order, their peers, the
-  // peers' conversations.
-  struct Item {
+  // peers' conversations. Each conversation takes two numbers; its sender is found among the
+  // runs of conversations of one sender.
+  struct SenderRun {
+    size_t First;  // the sender's first conversation
     const NetAddressNode* Sender;
-    int32_t Peer;
-    int32_t Head;
   };
-  std::vector<Item> items;
+  std::vector<SenderRun> senders;
+  std::vector<int32_t> heads;
+  std::vector<int32_t> peers;
   model.NetAddresses.ForEach([&](const NetAddressNode& node) {
     if ((node.Roles & kRolesSent) == 0) return;
+    senders.push_back(SenderRun{heads.size(), &node});
     model.ForEachNetPeer(node, [&](int32_t peerIndex, const TNetPeer& peer) {
       model.ForEachConversation(peer, [&](int32_t headIndex, const TTransHead&) {
-        items.push_back(Item{&node, peerIndex, headIndex});
+        heads.push_back(headIndex);
+        peers.push_back(peerIndex);
       });
     });
   });
-  std::vector<int32_t> heads(items.size());
-  for (size_t i = 0; i < items.size(); ++i) heads[i] = items[i].Head;
   const ChainLookahead lookahead(model, heads, options.Threads);
-  heads = {};
   auto build = [&](RowBuilder& builder, size_t begin, size_t end) {
+    auto run = std::upper_bound(senders.begin(), senders.end(), begin,
+                                [](size_t i, const SenderRun& r) { return i < r.First; });
     for (size_t i = begin; i < end; ++i) {
-      const Item& item = items[i];
-      builder.Conversation(*item.Sender, item.Peer, model.Objects.Get<TNetPeer>(item.Peer), item.Head,
-                           model.Objects.Get<TTransHead>(item.Head));
+      while (run != senders.end() && run->First <= i) ++run;
+      const NetAddressNode& sender = *std::prev(run)->Sender;
+      builder.Conversation(sender, peers[i], model.Objects.Get<TNetPeer>(peers[i]), heads[i],
+                           model.Objects.Get<TTransHead>(heads[i]));
     }
   };
 
   // The model is only read here, so groups of conversations are measured in parallel; their
   // rows are joined in table order. Only the calling thread polls and publishes rows.
-  const size_t chunks = (items.size() + kConversationsPerChunk - 1) / kConversationsPerChunk;
+  const size_t chunks = (heads.size() + kConversationsPerChunk - 1) / kConversationsPerChunk;
   const size_t threads = std::min<size_t>(static_cast<size_t>(std::max(1, options.Threads)), chunks);
   struct Chunk {
     std::vector<ClientServerRow> Rows;
@@ -418,7 +423,7 @@ void ClientServerTable::Build(const ClientServerSources& sources, const ClientSe
       if (c >= chunks) break;
       Chunk& chunk = results[c];
       builder.Output(chunk.Rows, chunk.Totals, chunk.NotListed);
-      build(builder, c * kConversationsPerChunk, std::min(items.size(), (c + 1) * kConversationsPerChunk));
+      build(builder, c * kConversationsPerChunk, std::min(heads.size(), (c + 1) * kConversationsPerChunk));
       chunk.Done.store(true, std::memory_order_release);
       if (caller) join();
     }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 
 namespace corvanta {
 
@@ -134,6 +135,26 @@ std::string TwoLineHeader(std::string_view header) {
   }
   if (best != std::string::npos) text[best] = '\n';
   return text;
+}
+
+std::vector<int> WidenCutColumns(std::vector<int> widths, const std::vector<int>& natural, int available) {
+  int64_t room = available;
+  for (int w : widths) room -= w;
+  // Shares are handed out in rounds: a column that reaches its natural width leaves the rest
+  // of its share to the others.
+  while (room > 0) {
+    int64_t wanting = 0;
+    for (size_t c = 0; c < widths.size() && c < natural.size(); ++c) wanting += widths[c] < natural[c];
+    if (wanting == 0) break;
+    const int64_t share = std::max<int64_t>(1, room / wanting);
+    for (size_t c = 0; c < widths.size() && c < natural.size() && room > 0; ++c) {
+      if (widths[c] >= natural[c]) continue;
+      const int64_t add = std::min<int64_t>({share, natural[c] - widths[c], room});
+      widths[c] += static_cast<int>(add);
+      room -= add;
+    }
+  }
+  return widths;
 }
 
 }  // namespace corvanta

@@ -41,4 +41,9 @@ std::string TwoLineHeader(std::string_view header);
 std::string GridCopyText(int left, int top, int right, int bottom, int columnCount, int rowCount,
                          const std::function<std::string_view(int row, int column)>& cell);
 
+// Column widths for a grid `available` pixels wide: the columns start at `widths`; room left
+// over goes to the columns narrower than their `natural` width (cut to keep others in view),
+// in equal shares, none beyond its natural width. Nothing changes when there is no room.
+std::vector<int> WidenCutColumns(std::vector<int> widths, const std::vector<int>& natural, int available);
+
 }  // namespace corvanta

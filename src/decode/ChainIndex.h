@@ -10,6 +10,7 @@
 #include <cstring>
 #include <vector>
 
+#include "decode/ModelStore.h"
 #include "decode/ModelTypes.h"
 #include "trace/LargeBlocks.h"
 
@@ -84,6 +85,64 @@ struct MixHash {
   size_t operator()(int32_t k) const { return (*this)(static_cast<uint64_t>(static_cast<uint32_t>(k))); }
 };
 
+// The peer records of stations or of network addresses by owner node and peer address. A
+// slot keeps the owner, the record and 32 bits of the hash (which also place it); the
+// record's own address confirms a match, so no key is copied: a trace has hundreds of
+// thousands of pairs. At most half full.
+template <class Owner, class Record>
+class PeerIndex {
+ public:
+  void Clear() {
+    slots_.clear();
+    slots_.shrink_to_fit();
+    count_ = 0;
+  }
+  int32_t Find(const Owner* owner, const AddressKey& address, const ModelObjects& objects) const {
+    if (slots_.empty()) return -1;
+    const uint32_t tag = TagOf(owner, address);
+    const size_t mask = slots_.size() - 1;
+    for (size_t i = tag & mask;; i = (i + 1) & mask) {
+      const Slot& s = slots_[i];
+      if (s.owner == nullptr) return -1;
+      if (s.tag == tag && s.owner == owner && objects.Get<Record>(s.index).PeerAddress == address) return s.index;
+    }
+  }
+  // Notes the record of a pair; a pair already noted keeps its first record.
+  void Add(const Owner* owner, const AddressKey& address, int32_t index, const ModelObjects& objects) {
+    if (Find(owner, address, objects) >= 0) return;
+    if ((count_ + 1) * 2 > slots_.size()) Grow();
+    Place(Slot{owner, index, TagOf(owner, address)});
+    ++count_;
+  }
+
+ private:
+  struct Slot {
+    const Owner* owner = nullptr;
+    int32_t index = -1;
+    uint32_t tag = 0;
+  };
+  static uint32_t TagOf(const Owner* owner, const AddressKey& address) {
+    const uint64_t h = reinterpret_cast<uintptr_t>(owner) * 0x9E3779B97F4A7C15ull;
+    return static_cast<uint32_t>(MixHash{}(h ^ address.Hash()) >> 32);
+  }
+  void Place(const Slot& slot) {
+    const size_t mask = slots_.size() - 1;
+    size_t i = slot.tag & mask;
+    while (slots_[i].owner != nullptr) i = (i + 1) & mask;
+    slots_[i] = slot;
+  }
+  void Grow() {
+    Slots old = std::move(slots_);
+    slots_.assign(old.empty() ? 64 : old.size() * 2, Slot{});
+    for (const Slot& s : old)
+      if (s.owner != nullptr) Place(s);
+  }
+
+  using Slots = std::vector<Slot, LargeBlockAllocator<Slot>>;
+  Slots slots_;
+  size_t count_ = 0;
+};
+
 // What the retransmission rule compares of an earlier TCP segment.
 struct RecentSegment {
   uint32_t Sequence = 0;
@@ -126,25 +185,33 @@ class ChainIndex {
     recentSlots_.Clear();
     recent_.clear();
     recent_.shrink_to_fit();
-    peers_.Clear();
+    dlcPeers_.Clear();
+    netPeers_.Clear();
     peerTails_.Clear();
     portConversations_.Clear();
     subConversations_.Clear();
     conversationTails_.Clear();
   }
 
-  // Peers of one owner (a StationNode or NetAddressNode; nodes never move) by address.
-  int32_t FindPeer(const void* owner, const AddressKey& address) const {
-    const int32_t* found = peers_.Find(PeerKey{owner, address});
-    return found ? *found : -1;
+  // Peers of one station or network address (nodes never move) by address: the first of
+  // the owner's chain with that address.
+  int32_t FindPeer(const StationNode* owner, const AddressKey& address, const ModelObjects& objects) const {
+    return dlcPeers_.Find(owner, address, objects);
+  }
+  int32_t FindPeer(const NetAddressNode* owner, const AddressKey& address, const ModelObjects& objects) const {
+    return netPeers_.Find(owner, address, objects);
   }
   int32_t PeerTail(const void* owner) const {
     const int32_t* found = peerTails_.Find(owner);
     return found ? *found : -1;
   }
   // Notes a peer appended at the end of owner's chain.
-  void AddPeer(const void* owner, const AddressKey& address, int32_t index) {
-    peers_.Put(PeerKey{owner, address}, index, false);
+  void AddPeer(const StationNode* owner, const AddressKey& address, int32_t index, const ModelObjects& objects) {
+    dlcPeers_.Add(owner, address, index, objects);
+    peerTails_.Put(owner, index, true);
+  }
+  void AddPeer(const NetAddressNode* owner, const AddressKey& address, int32_t index, const ModelObjects& objects) {
+    netPeers_.Add(owner, address, index, objects);
     peerTails_.Put(owner, index, true);
   }
 
@@ -188,17 +255,6 @@ class ChainIndex {
   size_t MemoryBytes() const { return recent_.capacity() * sizeof(RecentSegments); }
 
  private:
-  struct PeerKey {
-    const void* owner = nullptr;
-    AddressKey address;
-    bool operator==(const PeerKey& o) const { return owner == o.owner && address == o.address; }
-  };
-  struct PeerKeyHash {
-    size_t operator()(const PeerKey& k) const {
-      uint64_t h = reinterpret_cast<uintptr_t>(k.owner) * 0x9E3779B97F4A7C15ull;
-      return MixHash{}(h ^ k.address.Hash());
-    }
-  };
   static uint64_t PortKey(int32_t peer, uint16_t s, uint16_t d) {
     return static_cast<uint64_t>(static_cast<uint32_t>(peer)) << 32 | static_cast<uint32_t>(s) << 16 | d;
   }
@@ -206,7 +262,8 @@ class ChainIndex {
     return static_cast<uint64_t>(static_cast<uint32_t>(peer)) << 32 | sub;
   }
 
-  FlatIndexMap<PeerKey, PeerKeyHash> peers_;
+  PeerIndex<StationNode, TDLCPeer> dlcPeers_;
+  PeerIndex<NetAddressNode, TNetPeer> netPeers_;
   FlatIndexMap<const void*, MixHash> peerTails_;
   FlatIndexMap<uint64_t, MixHash> portConversations_;
   FlatIndexMap<uint64_t, MixHash> subConversations_;

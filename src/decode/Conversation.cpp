@@ -52,7 +52,7 @@ int32_t NetworkStage::CreateConversation(const Packet& p) {
 TTransHead& NetworkStage::FileConversation(const Packet& p, NetAddressNode& source, bool newSender) {
   ModelObjects& objects = model_.Objects;
   ChainIndex& chains = model_.Chains;
-  int32_t peerIndex = newSender ? -1 : chains.FindPeer(&source, p.destination);
+  int32_t peerIndex = newSender ? -1 : chains.FindPeer(&source, p.destination, objects);
   if (peerIndex < 0) {
     if (newSender) ++(p.ip ? model_.Counts.SendingIpAddresses : model_.Counts.SendingIpxAddresses);
     peerIndex = CreatePeer(p);
@@ -61,7 +61,7 @@ TTransHead& NetworkStage::FileConversation(const Packet& p, NetAddressNode& sour
       objects.Get<TNetPeer>(last).NextPeer = peerIndex;
     else
       source.FirstPeer = peerIndex;
-    chains.AddPeer(&source, p.destination, peerIndex);
+    chains.AddPeer(&source, p.destination, peerIndex, objects);
   }
 
   TNetPeer& peer = objects.Get<TNetPeer>(peerIndex);
@@ -306,7 +306,7 @@ void NetworkStage::FileIcmpReport(const Packet& p, int32_t index) {
   const NetAddressNode* node = model_.NetAddresses.Find(source);
   if (!node || node->FirstPeer == 0) return;
   ModelObjects& objects = model_.Objects;
-  int32_t peerIndex = model_.Chains.FindPeer(node, destination);
+  int32_t peerIndex = model_.Chains.FindPeer(node, destination, model_.Objects);
   if (!objects.Is<TNetPeer>(peerIndex) || objects.Get<TNetPeer>(peerIndex).PeerAddress != destination) return;
 
   int32_t conversationIndex = objects.Get<TNetPeer>(peerIndex).FirstConversation;

@@ -37,7 +37,7 @@ StationNode& DataLinkStations::UpdateSource(const DataLinkFrame& frame, const St
     s.Roles = kRolesSent;
     Bump(model_.Counts.SendingStations);
     s.FirstPeer = NewDlcPeer(link.destination);
-    model_.Chains.AddPeer(&s, link.destination, s.FirstPeer);
+    model_.Chains.AddPeer(&s, link.destination, s.FirstPeer, model_.Objects);
   }
 
   AddToSet(s.Protocols, link.category);
@@ -58,7 +58,7 @@ StationNode& DataLinkStations::UpdateSource(const DataLinkFrame& frame, const St
 TDLCPeer& DataLinkStations::UpdatePeer(StationNode& source, const DataLinkFrame& frame, uint32_t length) {
   const DataLinkResult& link = frame.link;
   ModelObjects& objects = model_.Objects;
-  int32_t found = model_.Chains.FindPeer(&source, link.destination);
+  int32_t found = model_.Chains.FindPeer(&source, link.destination, objects);
   if (found < 0) {
     found = NewDlcPeer(link.destination);
     int32_t last = model_.Chains.PeerTail(&source);
@@ -66,7 +66,7 @@ TDLCPeer& DataLinkStations::UpdatePeer(StationNode& source, const DataLinkFrame&
       objects.Get<TDLCPeer>(last).NextPeer = found;
     else
       source.FirstPeer = found;
-    model_.Chains.AddPeer(&source, link.destination, found);
+    model_.Chains.AddPeer(&source, link.destination, found, objects);
   }
 
   TDLCPeer& peer = objects.Get<TDLCPeer>(found);

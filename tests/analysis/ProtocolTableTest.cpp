@@ -249,5 +249,23 @@ TEST(GridRows, TwoLineHeadersBreakAtTheBalancingBlank) {
   EXPECT_EQ(TwoLineHeader(""), "");
 }
 
+TEST(GridRows, RoomLeftOverWidensTheCutColumnsUpToTheirNaturalWidth) {
+  using W = std::vector<int>;
+  const W cut = {10, 50, 60, 20};
+  const W natural = {10, 90, 70, 20};
+  struct Case {
+    int available;
+    W expected;
+  };
+  for (const Case& c : {Case{100, cut},                  // no room: as they were
+                        Case{140, cut},                  // exactly full
+                        Case{150, {10, 55, 65, 20}},     // equal shares
+                        Case{170, {10, 70, 70, 20}},     // one column full: the rest to the other
+                        Case{500, natural},              // never past the natural widths
+                        Case{151, {10, 56, 65, 20}}}) {  // an odd pixel goes somewhere, none lost
+    EXPECT_EQ(WidenCutColumns(cut, natural, c.available), c.expected) << c.available;
+  }
+}
+
 }  // namespace
 }  // namespace corvanta

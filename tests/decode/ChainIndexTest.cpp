@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "decode/ChainIndex.h"
 
 namespace corvanta {
@@ -15,21 +17,40 @@ TTransHead Head(SubProtocol sub, uint16_t s, uint16_t d) {
 
 TEST(ChainIndex, PeersAreFoundPerOwnerAndTheTailFollowsAppends) {
   ChainIndex index;
-  int owner1 = 0, owner2 = 0;
+  ModelObjects objects;
+  const NetAddressNode owner1, owner2;
   const uint8_t a[] = {10, 0, 0, 1}, b[] = {10, 0, 0, 2};
   AddressKey ka = AddressKey::Of(a, 4), kb = AddressKey::Of(b, 4);
-  EXPECT_EQ(index.FindPeer(&owner1, ka), -1);
+  auto peer = [&](const AddressKey& to) {
+    int32_t i = objects.New<TNetPeer>();
+    objects.Get<TNetPeer>(i).PeerAddress = to;
+    return i;
+  };
+  EXPECT_EQ(index.FindPeer(&owner1, ka, objects), -1);
   EXPECT_EQ(index.PeerTail(&owner1), -1);
-  index.AddPeer(&owner1, ka, 5);
-  index.AddPeer(&owner1, kb, 9);
-  index.AddPeer(&owner2, ka, 7);
-  EXPECT_EQ(index.FindPeer(&owner1, ka), 5);
-  EXPECT_EQ(index.FindPeer(&owner1, kb), 9);
-  EXPECT_EQ(index.FindPeer(&owner2, ka), 7);
-  EXPECT_EQ(index.FindPeer(&owner2, kb), -1);
-  EXPECT_EQ(index.PeerTail(&owner1), 9);
+  const int32_t p1a = peer(ka), p1b = peer(kb), p2a = peer(ka), again = peer(ka);
+  index.AddPeer(&owner1, ka, p1a, objects);
+  index.AddPeer(&owner1, kb, p1b, objects);
+  index.AddPeer(&owner2, ka, p2a, objects);
+  index.AddPeer(&owner1, ka, again, objects);  // a later record of the pair: the first stays found
+  EXPECT_EQ(index.FindPeer(&owner1, ka, objects), p1a);
+  EXPECT_EQ(index.FindPeer(&owner1, kb, objects), p1b);
+  EXPECT_EQ(index.FindPeer(&owner2, ka, objects), p2a);
+  EXPECT_EQ(index.FindPeer(&owner2, kb, objects), -1);
+  EXPECT_EQ(index.PeerTail(&owner1), again);
+  // Many pairs of one owner: the table grows and still finds each.
+  std::vector<int32_t> records;
+  for (uint8_t i = 0; i < 200; ++i) {
+    const uint8_t c[] = {10, 1, 0, i};
+    records.push_back(peer(AddressKey::Of(c, 4)));
+    index.AddPeer(&owner2, AddressKey::Of(c, 4), records.back(), objects);
+  }
+  for (uint8_t i = 0; i < 200; ++i) {
+    const uint8_t c[] = {10, 1, 0, i};
+    EXPECT_EQ(index.FindPeer(&owner2, AddressKey::Of(c, 4), objects), records[i]);
+  }
   index.Clear();
-  EXPECT_EQ(index.FindPeer(&owner1, ka), -1);
+  EXPECT_EQ(index.FindPeer(&owner1, ka, objects), -1);
 }
 
 // The walk takes the first conversation in chain order that matches: a port-based one on

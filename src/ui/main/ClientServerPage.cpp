@@ -214,6 +214,7 @@ TClientServerPage::TClientServerPage(QWidget* parent) : QWidget(parent) {
   grid_->setObjectName("ServerGrid");
   gridModel_ = new ClientServerGridModel(table_, this);
   grid_->setModel(gridModel_);
+  grid_->viewport()->installEventFilter(this);
   MakeStringGrid(*grid_);
   MakeHeaderSortable(*grid_);
   MakeTwoLineHeader(*grid_);
@@ -411,23 +412,44 @@ void TClientServerPage::Timer100msTimer() {
 
 void TClientServerPage::AutoSizeColumns() {
   // Each column as wide as its cells, its header's words on two lines at most; names and
-  // protocols are elided past a width (their tooltips give them whole), so the response and
-  // throughput columns are in view at the default window size.
+  // protocols are cut past a width (their tooltips give them whole), so the response and
+  // throughput columns are in view at the default window size. A wider grid gives them
+  // their room back.
   const QFontMetrics header = grid_->horizontalHeader()->fontMetrics();
   const int margin = 2 * grid_->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, grid_) + 4;
   const int nameCap = grid_->fontMetrics().horizontalAdvance("192.168.10.10") + 8;
   const int protocolCap = grid_->fontMetrics().horizontalAdvance("TCP/Port 1034<->HTT") + 8;
+  // The mark columns are as wide as the check mark less one pixel.
+  cutWidths_.assign(kCsVisibleColumns, MakeCheckMark().width() - 1);
+  naturalWidths_ = cutWidths_;
   for (int c = kMarkColumns; c < kCsVisibleColumns; ++c) {
     const QString text = gridModel_->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
-    int width =
+    const int width =
         std::max(static_cast<QAbstractItemView*>(grid_)->sizeHintForColumn(c), HeaderTextWidth(header, text) + margin);
-    if (c == kCsColClient || c == kCsColServer) width = std::min(width, nameCap);
-    if (c == kCsColProtocol) width = std::min(width, protocolCap);
-    grid_->setColumnWidth(c, width);
+    int cut = width;
+    if (c == kCsColClient || c == kCsColServer) cut = std::min(width, nameCap);
+    if (c == kCsColProtocol) cut = std::min(width, protocolCap);
+    naturalWidths_[static_cast<size_t>(c)] = width;
+    cutWidths_[static_cast<size_t>(c)] = cut;
   }
-  // The mark columns are as wide as the check mark less one pixel.
-  const int width = MakeCheckMark().width() - 1;
-  for (int c = 0; c < kMarkColumns; ++c) grid_->setColumnWidth(c, width);
+  FitColumns();
+}
+
+void TClientServerPage::FitColumns() {
+  if (cutWidths_.empty()) return;
+  appliedWidths_ = WidenCutColumns(cutWidths_, naturalWidths_, grid_->viewport()->width());
+  for (int c = 0; c < kCsVisibleColumns; ++c) grid_->setColumnWidth(c, appliedWidths_[static_cast<size_t>(c)]);
+}
+
+bool TClientServerPage::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == grid_->viewport() && event->type() == QEvent::Resize) {
+    // Widths the user set by hand stay as they are.
+    bool automatic = !appliedWidths_.empty();
+    for (int c = 0; automatic && c < kCsVisibleColumns; ++c)
+      automatic = grid_->columnWidth(c) == appliedWidths_[static_cast<size_t>(c)];
+    if (automatic) FitColumns();
+  }
+  return QWidget::eventFilter(watched, event);
 }
 
 void TClientServerPage::ShowLegend() {

@@ -3,6 +3,7 @@
 #include <QWidget>
 #include <array>
 #include <climits>
+#include <vector>
 
 #include "analysis/ClientServerTable.h"
 #include "ui/main/MainForm.h"
@@ -117,16 +118,26 @@ class TClientServerPage : public QWidget, public PageEditing {
  signals:
   void ToolboxRequested();
 
+ protected:
+  // The grid's width follows the window: automatic column widths follow the grid.
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
   void SortBy(int column);
   void ShowPopup(const QPoint& pos);
   void NamesClick();
   void Timer100msTimer();
   void AutoSizeColumns();
+  // Applies the automatic widths to the grid's present width.
+  void FitColumns();
   void ShowLegend();
 
   ClientServerTable table_;
   ClientServerInputs inputs_;
+  // Column widths: as the cells ask, cut for names and protocols, and as last applied.
+  std::vector<int> naturalWidths_;
+  std::vector<int> cutWidths_;
+  std::vector<int> appliedWidths_;
   RequestedConversation requested_;
   TProgress* analyzing_ = nullptr;
   int closeDelayMs_ = 1500;
