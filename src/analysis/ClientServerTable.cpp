@@ -358,11 +358,9 @@ void ClientServerTable::Build(const ClientServerSources& sources, const ClientSe
   options_ = options;
   sortedColumn_ = -1;
   const CaptureModel& model = sources.Model;
-  const PeerDirectory directory(model);
-
   // The conversations in table order: sending addresses in key order, their peers, the
   // peers' conversations. Each conversation takes two numbers; its sender is found among the
-  // runs of conversations of one sender.
+  // runs of conversations of one sender. The same walk fills the directory of pairs.
   struct SenderRun {
     size_t First;  // the sender's first conversation
     const NetAddressNode* Sender;
@@ -370,10 +368,13 @@ void ClientServerTable::Build(const ClientServerSources& sources, const ClientSe
   std::vector<SenderRun> senders;
   std::vector<int32_t> heads;
   std::vector<int32_t> peers;
+  PeerDirectory directory(model, PeerDirectory::kEmpty);
   model.NetAddresses.ForEach([&](const NetAddressNode& node) {
-    if ((node.Roles & kRolesSent) == 0) return;
-    senders.push_back(SenderRun{heads.size(), &node});
+    const bool sender = (node.Roles & kRolesSent) != 0;
+    if (sender) senders.push_back(SenderRun{heads.size(), &node});
     model.ForEachNetPeer(node, [&](int32_t peerIndex, const TNetPeer& peer) {
+      directory.Add(node, peerIndex, peer);
+      if (!sender) return;
       model.ForEachConversation(peer, [&](int32_t headIndex, const TTransHead&) {
         heads.push_back(headIndex);
         peers.push_back(peerIndex);

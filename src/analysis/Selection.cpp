@@ -22,25 +22,32 @@ int32_t FindNetPeer(const CaptureModel& model, const NetAddressNode& from, const
   return found;
 }
 
-PeerDirectory::PeerDirectory(const CaptureModel& model) : model_(model) {
+PeerDirectory::PeerDirectory(const CaptureModel& model, Empty) : model_(model) {
   const auto pairs = static_cast<size_t>(model.Objects.CountOf<TNetPeer>());
-  if (pairs == 0) return;
-  slots_.resize(std::bit_ceil(pairs * 2));
-  const size_t mask = slots_.size() - 1;
+  if (pairs > 0) slots_.resize(std::bit_ceil(pairs * 2));
+}
+
+PeerDirectory::PeerDirectory(const CaptureModel& model) : PeerDirectory(model, kEmpty) {
   model.NetAddresses.ForEach([&](const NetAddressNode& node) {
-    model.ForEachNetPeer(node, [&](int32_t index, const TNetPeer& peer) {
-      const uint64_t h = HashOf(node.Address, peer.PeerAddress);
-      const auto tag = static_cast<uint32_t>(h >> 32);
-      for (size_t i = h & mask;; i = (i + 1) & mask) {
-        Slot& s = slots_[i];
-        if (s.From == nullptr) {
-          s = Slot{&node, index, tag};
-          return;
-        }
-        if (Matches(s, tag, node.Address, peer.PeerAddress)) return;  // the first in chain order stays
-      }
-    });
+    model.ForEachNetPeer(node, [&](int32_t index, const TNetPeer& peer) { Add(node, index, peer); });
   });
+}
+
+void PeerDirectory::Add(const NetAddressNode& from, int32_t index, const TNetPeer& peer) {
+  // Room was made for every record; a walk that meets more (a damaged chain) stops adding.
+  if (count_ * 2 >= slots_.size()) return;
+  const uint64_t h = HashOf(from.Address, peer.PeerAddress);
+  const auto tag = static_cast<uint32_t>(h >> 32);
+  const size_t mask = slots_.size() - 1;
+  for (size_t i = h & mask;; i = (i + 1) & mask) {
+    Slot& s = slots_[i];
+    if (s.From == nullptr) {
+      s = Slot{&from, index, tag};
+      ++count_;
+      return;
+    }
+    if (Matches(s, tag, from.Address, peer.PeerAddress)) return;  // the first in chain order stays
+  }
 }
 
 uint64_t PeerDirectory::HashOf(const AddressKey& from, const AddressKey& to) {

@@ -40,6 +40,12 @@ int32_t FindNetPeer(const CaptureModel& model, const NetAddressNode& from, const
 class PeerDirectory {
  public:
   explicit PeerDirectory(const CaptureModel& model);
+  // Room for every peer record of the model, none added yet: for a caller that walks the
+  // chains anyway and adds each record in chain order.
+  enum Empty { kEmpty };
+  PeerDirectory(const CaptureModel& model, Empty);
+  void Add(const NetAddressNode& from, int32_t index, const TNetPeer& peer);
+
   // As FindNetPeer for the address node `from`.
   int32_t Find(const AddressKey& from, const AddressKey& to) const;
 
@@ -57,6 +63,7 @@ class PeerDirectory {
 
   const CaptureModel& model_;
   std::vector<Slot, LargeBlockAllocator<Slot>> slots_;
+  size_t count_ = 0;
 };
 
 // The reverse conversation of `forward`, found in the peer record of the other direction: the

@@ -143,6 +143,61 @@ class PeerIndex {
   size_t count_ = 0;
 };
 
+// Port-based conversations by peer record and pair of ports. A slot keeps the peer and the
+// conversation, whose own ports confirm a match: 8 bytes a slot where a copied key took 16,
+// and a trace has a conversation per connection and direction. At most half full.
+class PortConversationIndex {
+ public:
+  void Clear() {
+    slots_.clear();
+    slots_.shrink_to_fit();
+    count_ = 0;
+  }
+  int32_t Find(int32_t peer, uint16_t sourcePort, uint16_t destinationPort, const ModelObjects& objects) const {
+    if (slots_.empty()) return -1;
+    const size_t mask = slots_.size() - 1;
+    for (size_t i = Hash(peer, sourcePort, destinationPort) & mask;; i = (i + 1) & mask) {
+      const Slot& s = slots_[i];
+      if (s.conversation < 0) return -1;
+      if (s.peer != peer) continue;
+      const TTransHead& c = objects.Get<TTransHead>(s.conversation);
+      if (c.SourcePort == sourcePort && c.DestinationPort == destinationPort) return s.conversation;
+    }
+  }
+  // Notes a new conversation; one already noted for the peer and ports stays.
+  void Add(int32_t peer, const TTransHead& conversation, int32_t index, const ModelObjects& objects) {
+    if (Find(peer, conversation.SourcePort, conversation.DestinationPort, objects) >= 0) return;
+    if ((count_ + 1) * 2 > slots_.size()) Grow(objects);
+    Place(Slot{peer, index}, conversation);
+    ++count_;
+  }
+
+ private:
+  struct Slot {
+    int32_t peer = -1;
+    int32_t conversation = -1;
+  };
+  static size_t Hash(int32_t peer, uint16_t s, uint16_t d) {
+    return MixHash{}(static_cast<uint64_t>(static_cast<uint32_t>(peer)) << 32 | static_cast<uint32_t>(s) << 16 | d);
+  }
+  void Place(const Slot& slot, const TTransHead& conversation) {
+    const size_t mask = slots_.size() - 1;
+    size_t i = Hash(slot.peer, conversation.SourcePort, conversation.DestinationPort) & mask;
+    while (slots_[i].conversation >= 0) i = (i + 1) & mask;
+    slots_[i] = slot;
+  }
+  void Grow(const ModelObjects& objects) {
+    Slots old = std::move(slots_);
+    slots_.assign(old.empty() ? 64 : old.size() * 2, Slot{});
+    for (const Slot& s : old)
+      if (s.conversation >= 0) Place(s, objects.Get<TTransHead>(s.conversation));
+  }
+
+  using Slots = std::vector<Slot, LargeBlockAllocator<Slot>>;
+  Slots slots_;
+  size_t count_ = 0;
+};
+
 // What the retransmission rule compares of an earlier TCP segment.
 struct RecentSegment {
   uint32_t Sequence = 0;
@@ -218,13 +273,13 @@ class ChainIndex {
   // The first conversation of a peer that a packet matches: port-based conversations match
   // on both ports, the others on their sub-protocol. Conversations are appended with rising
   // indexes, so the lower index is the earlier one in the chain.
-  int32_t FindConversation(int32_t peer, SubProtocol sub, uint16_t sourcePort, uint16_t destinationPort) const {
-    const int32_t* a = portConversations_.Find(PortKey(peer, sourcePort, destinationPort));
+  int32_t FindConversation(int32_t peer, SubProtocol sub, uint16_t sourcePort, uint16_t destinationPort,
+                           const ModelObjects& objects) const {
+    const int32_t byPorts = portConversations_.Find(peer, sourcePort, destinationPort, objects);
     // A port-based sub-protocol never names a conversation of the other kind: its packets
     // make port-based ones, so there is no need to look.
-    if (IsPortBased(sub)) return a ? *a : -1;
+    if (IsPortBased(sub)) return byPorts;
     const int32_t* b = subConversations_.Find(SubKey(peer, sub));
-    int32_t byPorts = a ? *a : -1;
     int32_t bySub = b ? *b : -1;
     if (byPorts < 0) return bySub;
     if (bySub < 0) return byPorts;
@@ -235,9 +290,9 @@ class ChainIndex {
     return found ? *found : -1;
   }
   // Notes a conversation appended at the end of peer's chain.
-  void AddConversation(int32_t peer, const TTransHead& conversation, int32_t index) {
+  void AddConversation(int32_t peer, const TTransHead& conversation, int32_t index, const ModelObjects& objects) {
     if (IsPortBased(conversation.SubProtocol))
-      portConversations_.Put(PortKey(peer, conversation.SourcePort, conversation.DestinationPort), index, false);
+      portConversations_.Add(peer, conversation, index, objects);
     else
       subConversations_.Put(SubKey(peer, conversation.SubProtocol), index, false);
     conversationTails_.Put(peer, index, true);
@@ -255,9 +310,6 @@ class ChainIndex {
   size_t MemoryBytes() const { return recent_.capacity() * sizeof(RecentSegments); }
 
  private:
-  static uint64_t PortKey(int32_t peer, uint16_t s, uint16_t d) {
-    return static_cast<uint64_t>(static_cast<uint32_t>(peer)) << 32 | static_cast<uint32_t>(s) << 16 | d;
-  }
   static uint64_t SubKey(int32_t peer, SubProtocol sub) {
     return static_cast<uint64_t>(static_cast<uint32_t>(peer)) << 32 | sub;
   }
@@ -265,7 +317,7 @@ class ChainIndex {
   PeerIndex<StationNode, TDLCPeer> dlcPeers_;
   PeerIndex<NetAddressNode, TNetPeer> netPeers_;
   FlatIndexMap<const void*, MixHash> peerTails_;
-  FlatIndexMap<uint64_t, MixHash> portConversations_;
+  PortConversationIndex portConversations_;
   FlatIndexMap<uint64_t, MixHash> subConversations_;
   FlatIndexMap<int32_t, MixHash> conversationTails_;
   FlatIndexMap<const void*, MixHash> recentSlots_;

@@ -71,7 +71,7 @@ TTransHead& NetworkStage::FileConversation(const Packet& p, NetAddressNode& sour
   Accumulate(peer.Bytes, r.Length);
 
   // Port-based conversations match on their ports alone, whatever the packet's protocol.
-  int32_t index = chains.FindConversation(peerIndex, p.sub, p.sourcePort, p.destinationPort);
+  int32_t index = chains.FindConversation(peerIndex, p.sub, p.sourcePort, p.destinationPort, objects);
   if (index < 0) {
     index = CreateConversation(p);
     int32_t last = chains.ConversationTail(peerIndex);
@@ -79,7 +79,7 @@ TTransHead& NetworkStage::FileConversation(const Packet& p, NetAddressNode& sour
       objects.Get<TTransHead>(last).NextConversation = index;
     else
       peer.FirstConversation = index;
-    chains.AddConversation(peerIndex, objects.Get<TTransHead>(index), index);
+    chains.AddConversation(peerIndex, objects.Get<TTransHead>(index), index, objects);
   }
   TTransHead& conversation = objects.Get<TTransHead>(index);
   conversation.MaxWindow = std::max(conversation.MaxWindow, r.Window);

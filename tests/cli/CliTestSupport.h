@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -288,6 +289,30 @@ inline std::vector<ManifestRow> Manifest() {
   for (const CaptureManifestRow& m : ReadCaptureManifest())
     rows.push_back({m.capture, m.format, m.file, m.frames, ParseJson(m.expectations)});
   return rows;
+}
+
+// The manifest's counts against a report of the file: frames, broadcasts, multicasts,
+// stations and frames by protocol category.
+inline void ExpectManifestCounts(const Json& j, const ManifestRow& row) {
+  const Json& e = row.expected;
+  EXPECT_EQ(j["frames"].Int(), row.frames);
+  EXPECT_EQ(j["frames"].Int(), e["frames"].Int());
+  EXPECT_EQ(j["broadcast_frames"].Int(), e["broadcast"].Int());
+  EXPECT_EQ(j["multicast_frames"].Int(), e["multicast"].Int());
+  EXPECT_EQ(j["stations"].Int(), e["stations"].Int());
+  EXPECT_EQ(j["sending_stations"].Int(), e["sending_stations"].Int());
+  std::map<std::string, long long> expected, got;
+  for (const auto& [name, count] : e["categories"].Object()) expected[name] = count.Int();
+  for (const auto& [name, record] : j["protocols"].Object()) got[name] = record["frames"].Int();
+  EXPECT_EQ(got, expected);
+}
+
+// Seconds of an "hh:mm:ss.mmm" duration.
+inline double DurationSeconds(const std::string& hms) {
+  int h = 0, m = 0;
+  double s = 0;
+  std::sscanf(hms.c_str(), "%d:%d:%lf", &h, &m, &s);
+  return h * 3600.0 + m * 60.0 + s;
 }
 
 #define CORVANTA_SKIP_WITHOUT_CAPTURES(rows)                                              \

@@ -57,21 +57,36 @@ TEST(ChainIndex, PeersAreFoundPerOwnerAndTheTailFollowsAppends) {
 // its ports (whatever the packet's protocol), another on its sub-protocol.
 TEST(ChainIndex, ConversationsMatchAsTheChainWalkWould) {
   ChainIndex index;
-  index.AddConversation(3, Head(kSubTcp, 1025, 80), 10);
-  index.AddConversation(3, Head(kSubIcmp, 0, 0), 11);
-  index.AddConversation(3, Head(kSubUdp, 0, 0), 12);  // UDP with ports 0/0, after the ICMP one
-  EXPECT_EQ(index.FindConversation(3, kSubUdp, 1025, 80), 10);  // ports of the TCP conversation
-  EXPECT_EQ(index.FindConversation(3, kSubIcmp, 0, 0), 11);
+  ModelObjects objects;
+  auto add = [&](int32_t peer, SubProtocol sub, uint16_t s, uint16_t d) {
+    const int32_t i = objects.New<TTransHead>();
+    objects.Get<TTransHead>(i) = Head(sub, s, d);
+    index.AddConversation(peer, objects.Get<TTransHead>(i), i, objects);
+    return i;
+  };
+  const int32_t tcp = add(3, kSubTcp, 1025, 80);
+  const int32_t icmp = add(3, kSubIcmp, 0, 0);
+  const int32_t udp = add(3, kSubUdp, 0, 0);  // UDP with ports 0/0, after the ICMP one
+  EXPECT_EQ(index.FindConversation(3, kSubUdp, 1025, 80, objects), tcp);  // ports of the TCP conversation
   // An ICMP packet with ports 0/0 matches the UDP conversation's ports too: the earlier wins.
-  EXPECT_EQ(index.FindConversation(3, kSubIcmp, 0, 0), 11);
-  EXPECT_EQ(index.FindConversation(3, kSubUdp, 0, 0), 12);
-  EXPECT_EQ(index.FindConversation(3, kSubIgmp, 7, 7), -1);
-  EXPECT_EQ(index.FindConversation(4, kSubTcp, 1025, 80), -1);
-  EXPECT_EQ(index.ConversationTail(3), 12);
+  EXPECT_EQ(index.FindConversation(3, kSubIcmp, 0, 0, objects), icmp);
+  EXPECT_EQ(index.FindConversation(3, kSubUdp, 0, 0, objects), udp);
+  EXPECT_EQ(index.FindConversation(3, kSubIgmp, 7, 7, objects), -1);
+  EXPECT_EQ(index.FindConversation(4, kSubTcp, 1025, 80, objects), -1);
+  EXPECT_EQ(index.ConversationTail(3), udp);
   // A second conversation with the same key is never found: the first one wins.
-  index.AddConversation(3, Head(kSubTcp, 1025, 80), 20);
-  EXPECT_EQ(index.FindConversation(3, kSubTcp, 1025, 80), 10);
-  EXPECT_EQ(index.ConversationTail(3), 20);
+  const int32_t again = add(3, kSubTcp, 1025, 80);
+  EXPECT_EQ(index.FindConversation(3, kSubTcp, 1025, 80, objects), tcp);
+  EXPECT_EQ(index.ConversationTail(3), again);
+  // Many connections of many peers: the table grows and still tells them apart.
+  std::vector<int32_t> heads;
+  for (int32_t peer = 10; peer < 20; ++peer)
+    for (uint16_t port = 1024; port < 1124; ++port) heads.push_back(add(peer, kSubTcp, port, 80));
+  size_t k = 0;
+  for (int32_t peer = 10; peer < 20; ++peer)
+    for (uint16_t port = 1024; port < 1124; ++port)
+      EXPECT_EQ(index.FindConversation(peer, kSubUdp, port, 80, objects), heads[k++]);
+  EXPECT_EQ(index.FindConversation(10, kSubTcp, 80, 1024, objects), -1);  // the ports the other way
 }
 
 }  // namespace
