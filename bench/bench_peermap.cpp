@@ -41,10 +41,9 @@ struct BigMap {
         const int32_t p = model.Objects.New<TDLCPeer>();
         TDLCPeer& peer = model.Objects.Get<TDLCPeer>(p);
         peer.PeerAddress = r.Address;
-        peer.Encapsulations = 1u << kEncapLlc | 1u << kEncapSnap;
-        peer.Protocols = 1u << kCatIp | 1u << kCatNetBiosLlc;
         peer.FrameStatus = 1u << kFrameStatusGood;
-        peer.FramesByEncapsulation[kEncapLlc] = peer.FramesByEncapsulation[kEncapSnap] = 10;
+        model.Objects.CountFrames(peer, kEncapLlc, kCatIp, 10);
+        model.Objects.CountFrames(peer, kEncapSnap, kCatNetBiosLlc, 10);
         if (last < 0)
           s.FirstPeer = p;
         else

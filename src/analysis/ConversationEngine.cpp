@@ -317,7 +317,7 @@ int32_t ConversationEngine::FindResponse(const TTransHead& head, const TPacket& 
     int32_t busy = -1;
     int32_t found = walk(r_, [&](int32_t i, const TPacket& p) {
       if (++examined > kEqualitySearchLimit) return -1;
-      if (!isResponse(p)) return 0;
+      if (!isResponse(i, p)) return 0;
       if ((p.Flags & kPacketServerBusy) == 0) return 1;
       if (busy < 0) busy = i;
       return 0;
@@ -327,16 +327,18 @@ int32_t ConversationEngine::FindResponse(const TTransHead& head, const TPacket& 
   switch (head.SubProtocol) {
     case kSubIcmp:
       // A later fragment carries no ICMP header, so no sequence number to answer.
-      return equal([&](const TPacket& p) { return p.FragmentOffset == 0 && p.Sequence == command.Sequence; });
+      return equal([&](int32_t i, const TPacket& p) {
+        return model_.Packets.FragmentOffset(i) == 0 && p.Sequence == command.Sequence;
+      });
     case kSubNcp:
-    case kSubSmb: return equal([&](const TPacket& p) { return p.Sequence == command.Sequence; });
+    case kSubSmb: return equal([&](int32_t, const TPacket& p) { return p.Sequence == command.Sequence; });
     case kSubSpx:
     case kSubSpx2:
     case kSubNetBios:
     case kSubPBurst: {
       // These sequence fields are 16-bit and wrap.
       uint32_t expected = (command.Sequence + 1) & 0xFFFFu;
-      return equal([&](const TPacket& p) { return p.Acknowledge == expected; });
+      return equal([&](int32_t, const TPacket& p) { return p.Acknowledge == expected; });
     }
     case kSubUdp:
       return walk(r_, [&](int32_t, const TPacket& p) { return p.FrameNumber >= command.FrameNumber ? 1 : 0; });
@@ -381,7 +383,7 @@ void ConversationEngine::Pair(const TTransHead& head) {
   if (IsMarker(command) || (command.Flags & kPairingErrors) != 0 || command.FrameNumber == last_) return;
   if (head.SubProtocol == kSubTcp && IsPureAck(command)) return;
   if (head.SubProtocol == kSubUdp && command.Identification == previousIdentification_) return;
-  if (head.SubProtocol == kSubIcmp && command.FragmentOffset != 0) return;  // no ICMP header to answer
+  if (head.SubProtocol == kSubIcmp && model_.Packets.FragmentOffset(s_) != 0) return;  // no ICMP header to answer
 
   int32_t answer = FindResponse(head, command);
   if (answer < 0) return;

@@ -57,7 +57,8 @@ class Checks {
       return;
     }
     // Later fragments and records without a TCP header carry no TCP fields to judge.
-    if (c_.CurrentSubProtocol == kSubTcp && p.FragmentOffset == 0 && p.TransportHeaderLength != 0) Tcp(index, p, d);
+    if (c_.CurrentSubProtocol == kSubTcp && model_.Packets.FragmentOffset(index) == 0 && p.TransportHeaderLength != 0)
+      Tcp(index, p, d);
     if ((p.Flags & (kPacketRoutedDuplicate | kPacketRetransmission)) != 0) Repeats(index, p, d);
     FlagChecks(p, d);
   }
@@ -113,15 +114,16 @@ class Checks {
   }
 
   // The packet a repeat repeats: as many real packets back as its distance says.
-  int32_t Original(int32_t index, const TPacket& p) const {
-    int steps = p.RetransmitDistance > 1 ? p.RetransmitDistance : 1;
+  int32_t Original(int32_t index) const {
+    const int distance = model_.Packets.RetransmitDistance(index);
+    int steps = distance > 1 ? distance : 1;
     int32_t o = index;
     while (steps-- > 0 && o >= 0) o = PreviousRealPacket(model_, o);
     return o;
   }
 
   void Repeats(int32_t index, const TPacket& p, int d) {
-    const int32_t o = Original(index, p);
+    const int32_t o = Original(index);
     const TPacket* original = o >= 0 ? &model_.Packets.At(o) : nullptr;
     const SubProtocol sub = c_.CurrentSubProtocol;
     if ((p.Flags & kPacketRoutedDuplicate) != 0 &&

@@ -347,8 +347,10 @@ PeerGraph BuildStationGraph(const CaptureModel& model, const TraceStatistics& st
       PeerEdge e;
       e.To = FindNode(g.Nodes, p.PeerAddress);
       e.Sets = {p.FrameStatus, p.Encapsulations, p.Protocols};
-      std::copy(p.FramesByEncapsulation.begin(), p.FramesByEncapsulation.end(), e.Frames.begin());
-      std::copy(p.FramesByProtocol.begin(), p.FramesByProtocol.end(), e.Frames.begin() + kProtocolFramesAt);
+      const auto byEncapsulation = model.Objects.FramesByEncapsulation(p);
+      const auto byProtocol = model.Objects.FramesByProtocol(p);
+      std::copy(byEncapsulation.begin(), byEncapsulation.end(), e.Frames.begin());
+      std::copy(byProtocol.begin(), byProtocol.end(), e.Frames.begin() + kProtocolFramesAt);
       g.Edges.push_back(e);
     });
     n.EdgeCount = static_cast<int32_t>(g.Edges.size()) - n.FirstEdge;
@@ -396,7 +398,8 @@ PeerGraph BuildNetworkGraph(const CaptureModel& model, const TraceStatistics& st
       PeerEdge e;
       e.To = FindNode(g.Nodes, p.PeerAddress);
       e.Sets = {p.SubProtocols, p.SubProtocols, 0};
-      std::copy(p.PacketsBySubProtocol.begin(), p.PacketsBySubProtocol.end(), e.Frames.begin());
+      const NetBreakdown bySub = model.Objects.PacketsBySubProtocol(p);
+      std::copy(bySub.begin(), bySub.end(), e.Frames.begin());
       g.Edges.push_back(e);
       ttl.push_back(p.LastTTL);
       from.push_back(static_cast<int32_t>(i));

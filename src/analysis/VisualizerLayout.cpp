@@ -107,7 +107,7 @@ std::string SummaryText(const CaptureModel& model, const TPacket& p, int32_t ind
     if (p.Flags & kPacketReply) s += spx ? "Ack; " : "Rep; ";
   }
   if (category == kCatIp) {
-    s += p.FragmentOffset != 0 ? "IP Frag Len=" : "IP Len=";
+    s += model.Packets.FragmentOffset(index) != 0 ? "IP Frag Len=" : "IP Len=";
     s += std::to_string(p.TotalLength) + " TTL=" + std::to_string(p.TTL) + "; ";
   } else if (category == kCatIpx || category == kCatNetBiosIpx) {
     s += "IPX Len=" + std::to_string(p.TotalLength) + " Hops=" + std::to_string(p.TTL) + "; ";

@@ -27,8 +27,9 @@ uint32_t ReporterAddress(const AddressKey& source) {
   return address;
 }
 
-RecentSegment SegmentOf(const TPacket& p) {
-  return RecentSegment{p.Sequence, static_cast<int32_t>(Payload(p)), p.FragmentOffset, p.TcpFlags, p.TTL};
+RecentSegment SegmentOf(const PacketList& packets, int32_t index) {
+  const TPacket& p = packets.At(index);
+  return RecentSegment{p.Sequence, static_cast<int32_t>(Payload(p)), packets.FragmentOffset(index), p.TcpFlags, p.TTL};
 }
 
 }  // namespace
@@ -65,11 +66,9 @@ TTransHead& NetworkStage::FileConversation(const Packet& p, NetAddressNode& sour
 
   TNetPeer& peer = objects.Get<TNetPeer>(peerIndex);
   const TPacket& r = p.record;
-  AddToSet(peer.SubProtocols, p.sub);
+  objects.CountPackets(peer, p.sub);
   peer.LastTTL = r.TTL;
-  Accumulate(peer.Packets, 1);
   Accumulate(peer.Bytes, r.Length);
-  Accumulate(peer.PacketsBySubProtocol[p.sub], 1);
 
   // Port-based conversations match on their ports alone, whatever the packet's protocol.
   int32_t index = chains.FindConversation(peerIndex, p.sub, p.sourcePort, p.destinationPort, objects);
@@ -108,7 +107,8 @@ int32_t NetworkStage::AppendPacket(const Packet& p, TTransHead& conversation, co
   bool gap = false;
   if (previous >= 0) {
     const TPacket& before = packets.At(previous);
-    if (p.sub == kSubTcp && (r.TcpFlags & kTcpFlagSyn) == 0 && r.FragmentOffset == 0 && before.FragmentOffset == 0) {
+    if (p.sub == kSubTcp && (r.TcpFlags & kTcpFlagSyn) == 0 && p.fragmentOffset == 0 &&
+        packets.FragmentOffset(previous) == 0) {
       // Later fragments carry no sequence number: no gap is judged next to them.
       int64_t expected = int64_t{before.Sequence} + Payload(before) + 1;
       gap = expected >= 0 && expected <= UINT32_MAX && expected < int64_t{r.Sequence} &&
@@ -134,11 +134,12 @@ int32_t NetworkStage::AppendPacket(const Packet& p, TTransHead& conversation, co
   packet.PreviousPacket = link;
   packet.NextPacket = -1;
   if ((frame.Status & kStatusCrcError) != 0) packet.Flags |= kPacketCrcError;
+  if (p.fragmentOffset != 0) packets.SetFragmentOffset(index, p.fragmentOffset);
   return index;
 }
 
 void NetworkStage::MarkTcpFlags(const Packet& p, TPacket& packet) {
-  if (p.sub != kSubTcp || packet.FragmentOffset != 0) return;  // a later fragment has no TCP header
+  if (p.sub != kSubTcp || p.fragmentOffset != 0) return;  // a later fragment has no TCP header
   if ((packet.TcpFlags & kTcpFlagRst) != 0) packet.Flags |= kPacketReset;
   if ((packet.TcpFlags & kFinSynRst) == 0 && packet.Window == 0) packet.Flags |= kPacketZeroWindow;
 }
@@ -153,7 +154,7 @@ void NetworkStage::WalkCandidates(int32_t previous, int limit, Match match) {
   int32_t ahead = previous >= 0 ? PreviousReal(previous) : -1;
   for (int32_t c = previous; c >= 0;) {
     ++count;
-    if (match(model_.Packets.At(c), count)) return;
+    if (match(c, model_.Packets.At(c), count)) return;
     if (limit != 0 && count >= limit) return;
     c = ahead;
     if (c < 0) return;
@@ -165,7 +166,7 @@ void NetworkStage::WalkCandidates(int32_t previous, int limit, Match match) {
 void NetworkStage::MarkRepeats(const Packet& p, int32_t index, const TTransHead& conversation) {
   TPacket& packet = model_.Packets.At(index);
   const int32_t previous = PreviousReal(index);
-  if (p.ip && packet.FragmentOffset != 0) MarkMissingFragment(packet, previous);
+  if (p.ip && p.fragmentOffset != 0) MarkMissingFragment(packet, p.fragmentOffset, previous);
   if (p.sub == kSubPBurst) {
     MarkPacketBurstRepeat(p, packet, previous);
     return;
@@ -173,11 +174,11 @@ void NetworkStage::MarkRepeats(const Packet& p, int32_t index, const TTransHead&
   if (previous < 0) return;
   switch (p.sub) {
     case kSubTcp:
-      if (packet.FragmentOffset == 0) MarkTcpRetransmission(packet, previous, conversation);
+      if (p.fragmentOffset == 0) MarkTcpRetransmission(index, previous, conversation);
       break;
     case kSubNcp:
     case kSubSpx: MarkSequencedRepeat(p, packet, previous); break;
-    case kSubSpx2: MarkSpx2Repeat(packet, previous); break;
+    case kSubSpx2: MarkSpx2Repeat(index, previous); break;
     default: break;
   }
 }
@@ -185,27 +186,28 @@ void NetworkStage::MarkRepeats(const Packet& p, int32_t index, const TTransHead&
 // Marked until the fragment that ends where this one starts is found among the earlier
 // packets of the same identification, the conversation's first packet included (fragments
 // arrive in any order). A fragment with no earlier packet is marked too.
-void NetworkStage::MarkMissingFragment(TPacket& packet, int32_t previous) {
+void NetworkStage::MarkMissingFragment(TPacket& packet, uint16_t offset, int32_t previous) {
   packet.Flags |= kPacketMissingFragment;
   int examined = 0;
   for (int32_t c = previous; c >= 0 && examined < kFragmentWalkLimit; c = PreviousReal(c), ++examined) {
     const TPacket& candidate = model_.Packets.At(c);
     if (candidate.Identification != packet.Identification) return;
-    if (int64_t{candidate.FragmentOffset} + candidate.TotalLength - candidate.HeaderLength == packet.FragmentOffset) {
+    if (int64_t{model_.Packets.FragmentOffset(c)} + candidate.TotalLength - candidate.HeaderLength == offset) {
       packet.Flags &= ~kPacketMissingFragment;
       return;
     }
   }
 }
 
-void NetworkStage::MarkTcpRetransmission(TPacket& packet, int32_t previous, const TTransHead& conversation) {
+void NetworkStage::MarkTcpRetransmission(int32_t index, int32_t previous, const TTransHead& conversation) {
+  TPacket& packet = model_.Packets.At(index);
   if (packet.Acknowledge < model_.Packets.At(previous).Acknowledge) return;
   const bool control = (packet.TcpFlags & kFinSynRst) != 0;
   auto match = [&](const RecentSegment& c, int count) {
     const bool cControl = (c.TcpFlags & kFinSynRst) != 0;
     const int64_t length = int64_t{c.Payload} + (cControl ? 1 : 0);
     if (c.FragmentOffset != 0 || (length == 0 && c.TTL <= packet.TTL) || c.Sequence != packet.Sequence) return false;
-    packet.RetransmitDistance = static_cast<uint8_t>(count);
+    model_.Packets.SetRetransmitDistance(index, static_cast<uint8_t>(count));
     if (packet.TTL < c.TTL)
       packet.Flags |= kPacketRoutedDuplicate;
     else if (control == cControl)
@@ -223,9 +225,9 @@ void NetworkStage::MarkTcpRetransmission(TPacket& packet, int32_t previous, cons
   }
   int examined = 0;
   bool matched = false;
-  WalkCandidates(previous, kCandidateLimit, [&](const TPacket& c, int count) {
+  WalkCandidates(previous, kCandidateLimit, [&](int32_t c, const TPacket&, int count) {
     examined = count;
-    matched = match(SegmentOf(c), count);
+    matched = match(SegmentOf(model_.Packets, c), count);
     return matched;
   });
   // All candidates were examined, so the conversation has more real packets than that:
@@ -234,7 +236,7 @@ void NetworkStage::MarkTcpRetransmission(TPacket& packet, int32_t previous, cons
   RecentSegments& recent = chains.AddRecent(&conversation);
   int32_t c = previous;
   for (int back = RecentSegments::kKept - 1; back >= 0 && c >= 0; --back, c = PreviousReal(c))
-    recent.Set(back, SegmentOf(model_.Packets.At(c)));
+    recent.Set(back, SegmentOf(model_.Packets, c));
   recent.Newest = RecentSegments::kKept - 1;
 }
 
@@ -242,7 +244,7 @@ void NetworkStage::MarkTcpRetransmission(TPacket& packet, int32_t previous, cons
 void NetworkStage::KeepRecent(const TTransHead& conversation, int32_t index) {
   RecentSegments* recent = model_.Chains.Recent(&conversation);
   const TPacket& packet = model_.Packets.At(index);
-  if (recent && IsRealPacket(packet.Flags)) recent->Push(SegmentOf(packet));
+  if (recent && IsRealPacket(packet.Flags)) recent->Push(SegmentOf(model_.Packets, index));
 }
 
 // NCP and SPX: a request repeating the previous request's sequence number.
@@ -256,11 +258,12 @@ void NetworkStage::MarkSequencedRepeat(const Packet& p, TPacket& packet, int32_t
     packet.Flags |= kPacketRetransmission;
 }
 
-void NetworkStage::MarkSpx2Repeat(TPacket& packet, int32_t previous) {
+void NetworkStage::MarkSpx2Repeat(int32_t index, int32_t previous) {
+  TPacket& packet = model_.Packets.At(index);
   if ((packet.Flags & kPacketRequest) == 0 || (packet.Flags & kPacketGroup) != 0) return;
-  WalkCandidates(previous, kCandidateLimit, [&packet](const TPacket& c, int count) {
+  WalkCandidates(previous, kCandidateLimit, [&](int32_t, const TPacket& c, int count) {
     if ((c.Flags & kPacketRequest) == 0 || c.Sequence != packet.Sequence) return false;
-    packet.RetransmitDistance = static_cast<uint8_t>(count);
+    model_.Packets.SetRetransmitDistance(index, static_cast<uint8_t>(count));
     packet.Flags |= c.TTL >= packet.TTL ? kPacketRetransmission : kPacketRoutedDuplicate;
     return true;
   });

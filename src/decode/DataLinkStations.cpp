@@ -70,13 +70,9 @@ TDLCPeer& DataLinkStations::UpdatePeer(StationNode& source, const DataLinkFrame&
   }
 
   TDLCPeer& peer = objects.Get<TDLCPeer>(found);
-  AddToSet(peer.Protocols, link.category);
-  AddToSet(peer.Encapsulations, link.encapsulation);
+  objects.CountFrames(peer, link.encapsulation, link.category);
   AddToSet(peer.FrameStatus, frame.statusMember);
-  Bump(peer.Frames);
   Bump(peer.Bytes, length);
-  if (link.encapsulation < kEncapsulationCount) Bump(peer.FramesByEncapsulation[link.encapsulation]);
-  if (link.category < kProtocolCategoryCount) Bump(peer.FramesByProtocol[link.category]);
   return peer;
 }
 

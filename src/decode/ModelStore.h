@@ -1,6 +1,7 @@
 #pragma once
 // Storage of the capture model: append-only chunked lists whose records never move, the
 // index-addressed ModelObjects and PacketList, and the ordered trees.
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <new>
@@ -152,18 +153,35 @@ class ModelObjects {
     return Store<T>()[static_cast<int32_t>(directory_[static_cast<size_t>(index)] & kSlotMask)];
   }
 
+  // Counts `count` frames of the pair with this encapsulation and protocol: its sets, its
+  // total and its breakdowns. Counts never wrap; an encapsulation or protocol outside the
+  // breakdowns is counted in the total alone.
+  void CountFrames(TDLCPeer& peer, Encapsulation encapsulation, ProtocolCategory category, int32_t count = 1);
+  // The same for `count` packets of a pair of network addresses with this sub-protocol.
+  void CountPackets(TNetPeer& peer, SubProtocol sub, int32_t count = 1);
+
+  std::array<int32_t, kEncapsulationCount> FramesByEncapsulation(const TDLCPeer& peer) const {
+    return DlcCounts(peer).FramesByEncapsulation;
+  }
+  std::array<int32_t, kProtocolCategoryCount> FramesByProtocol(const TDLCPeer& peer) const {
+    return DlcCounts(peer).FramesByProtocol;
+  }
+  NetBreakdown PacketsBySubProtocol(const TNetPeer& peer) const;
+
   // Releases every record.
   void Reset() {
     directory_.clear();
     directory_.shrink_to_fit();
     directory_.reserve(kInitialRoom);
     std::apply([](auto&... store) { (store.Clear(), ...); }, stores_);
+    dlcBreakdowns_.Clear();
+    netBreakdowns_.Clear();
   }
 
   size_t MemoryBytes() const {
     size_t bytes = directory_.capacity() * sizeof(uint32_t);
     std::apply([&bytes](const auto&... store) { ((bytes += store.MemoryBytes()), ...); }, stores_);
-    return bytes;
+    return bytes + dlcBreakdowns_.MemoryBytes() + netBreakdowns_.MemoryBytes();
   }
 
  private:
@@ -199,9 +217,55 @@ class ModelObjects {
     return blank;
   }
 
+  DlcBreakdown DlcCounts(const TDLCPeer& peer) const;
+
   std::vector<uint32_t> directory_;  // class in the top bits, place in its store below
   Stores stores_;
   Records blanks_;
+  // The breakdowns of the pairs that need one, addressed by the pair's Breakdown.
+  ChunkedStore<DlcBreakdown, 8> dlcBreakdowns_;
+  ChunkedStore<NetBreakdown, 8> netBreakdowns_;
+};
+
+// A value that few packets have, kept beside the records as (packet index, value) pairs in
+// index order; the packets without one read zero. Packets are made in index order, so a
+// value is nearly always appended.
+template <class T>
+class SparsePacketColumn {
+ public:
+  T Get(int32_t index) const {
+    if (entries_.empty() || index > entries_.back().Index) return T{};
+    auto at = Find(entries_, index);
+    return at != entries_.end() && at->Index == index ? at->Value : T{};
+  }
+  void Set(int32_t index, T value) {
+    if (entries_.empty() || index > entries_.back().Index) {
+      if (value != T{}) entries_.push_back({index, value});
+      return;
+    }
+    auto at = Find(entries_, index);
+    if (at != entries_.end() && at->Index == index)
+      at->Value = value;
+    else if (value != T{})
+      entries_.insert(at, {index, value});
+  }
+  void Clear() {
+    entries_.clear();
+    entries_.shrink_to_fit();
+  }
+  size_t MemoryBytes() const { return entries_.capacity() * sizeof(Entry); }
+
+ private:
+  struct Entry {
+    int32_t Index;
+    T Value;
+  };
+  template <class Entries>
+  static auto Find(Entries& entries, int32_t index) {
+    return std::lower_bound(entries.begin(), entries.end(), index, [](const Entry& e, int32_t i) { return e.Index < i; });
+  }
+
+  std::vector<Entry> entries_;
 };
 
 // Owns every TPacket of a trace, addressed by creation index. At is checked like
@@ -230,6 +294,18 @@ class PacketList {
     return Contains(index) ? packets_[index] : blank;
   }
 
+  // An IP fragment's offset in bytes; 0 for the first fragment and for whole packets.
+  uint16_t FragmentOffset(int32_t index) const { return fragmentOffsets_.Get(index); }
+  void SetFragmentOffset(int32_t index, uint16_t value) {
+    if (Contains(index)) fragmentOffsets_.Set(index, value);
+  }
+  // A repeat: how many real packets back of its conversation lies the packet it repeats;
+  // 0 when not known.
+  uint8_t RetransmitDistance(int32_t index) const { return retransmitDistances_.Get(index); }
+  void SetRetransmitDistance(int32_t index, uint8_t value) {
+    if (Contains(index)) retransmitDistances_.Set(index, value);
+  }
+
   // A new packet linked at the end of the conversation; returns its index.
   int32_t Append(TTransHead& conversation);
   // A new packet linked directly after `after`, a packet of the conversation; it becomes
@@ -241,11 +317,17 @@ class PacketList {
   void Reset() {
     packets_.Clear();
     packets_.ReserveChunks(kInitialRoom);
+    fragmentOffsets_.Clear();
+    retransmitDistances_.Clear();
   }
-  size_t MemoryBytes() const { return packets_.MemoryBytes(); }
+  size_t MemoryBytes() const {
+    return packets_.MemoryBytes() + fragmentOffsets_.MemoryBytes() + retransmitDistances_.MemoryBytes();
+  }
 
  private:
   ChunkedStore<TPacket, 15> packets_;  // chunks of about one huge page
+  SparsePacketColumn<uint16_t> fragmentOffsets_;
+  SparsePacketColumn<uint8_t> retransmitDistances_;
   TPacket blank_;
 };
 

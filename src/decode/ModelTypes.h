@@ -270,6 +270,7 @@ inline constexpr size_t kLearnedNameMax = 41;
 // every field zero except its links, which start at their "none" value.
 
 // One ordered pair of stations that exchanged a frame; chained from the sender's StationNode.
+// Its frames by encapsulation and by protocol are read and counted through ModelObjects.
 struct TDLCPeer {
   AddressKey PeerAddress;  // the receiver
   FrameStatusSet FrameStatus = 0;
@@ -277,12 +278,15 @@ struct TDLCPeer {
   uint32_t Protocols = 0;      // set over ProtocolCategory
   int32_t Frames = 0;
   int32_t Bytes = 0;
-  std::array<int32_t, kEncapsulationCount> FramesByEncapsulation{};
-  std::array<int32_t, kProtocolCategoryCount> FramesByProtocol{};
   int32_t NextPeer = 0;  // next peer of the same sender; below 1 means none
+  // The pair's DlcBreakdown in ModelObjects; -1 while every frame had the one encapsulation
+  // and the one protocol of its sets (most pairs), whose counts are then Frames.
+  int32_t Breakdown = -1;
 };
+static_assert(sizeof(TDLCPeer) <= 40, "TDLCPeer must stay compact: a trace has one per pair of stations");
 
-// One ordered pair of network addresses; chained from the sender's NetAddressNode.
+// One ordered pair of network addresses; chained from the sender's NetAddressNode. Its
+// packets by sub-protocol are read and counted through ModelObjects.
 struct TNetPeer {
   AddressKey PeerAddress;  // the receiver
   uint8_t LastTTL = 0;
@@ -290,9 +294,21 @@ struct TNetPeer {
   int32_t FirstConversation = -1;
   int32_t Packets = 0;
   int32_t Bytes = 0;
-  std::array<int32_t, kSubProtocolCount> PacketsBySubProtocol{};
   int32_t NextPeer = 0;  // next peer of the same sender; 0 means none
+  // The pair's NetBreakdown in ModelObjects; -1 while every packet had the one sub-protocol
+  // of its set, whose count is then Packets.
+  int32_t Breakdown = -1;
 };
+static_assert(sizeof(TNetPeer) <= 48, "TNetPeer must stay compact: a trace has one per pair of addresses");
+
+// The frames of a TDLCPeer by encapsulation and by protocol, once it has more than one of
+// either (or a frame outside them).
+struct DlcBreakdown {
+  std::array<int32_t, kEncapsulationCount> FramesByEncapsulation{};
+  std::array<int32_t, kProtocolCategoryCount> FramesByProtocol{};
+};
+// The packets of a TNetPeer by sub-protocol, once it has more than one.
+using NetBreakdown = std::array<int32_t, kSubProtocolCount>;
 
 // One conversation of a TNetPeer.
 struct TTransHead {
@@ -320,7 +336,9 @@ struct TNameHead {
 
 // One IP or IPX packet of a conversation, a gap placeholder or an ICMP report record; owned
 // by PacketList. A report record keeps the reported frame's number in Sequence and the
-// reporting station's IPv4 address (big-endian value) in Acknowledge. Fields are grouped by size so that millions of them stay compact.
+// reporting station's IPv4 address (big-endian value) in Acknowledge. Fields are grouped by
+// size so that millions of them stay compact; the few that most packets lack (a later
+// fragment's offset, a repeat's distance) are kept by PacketList beside the records.
 struct TPacket {
   double Time = 0;  // microseconds
   int32_t FrameNumber = 0;
@@ -330,20 +348,18 @@ struct TPacket {
   int32_t PreviousPacket = -1;
   int32_t NextPacket = -1;
   uint16_t Length = 0;
-  uint16_t NetworkOffset = 0;  // 1-based
-  uint16_t FragmentOffset = 0;
   uint16_t TotalLength = 0;
   uint16_t Identification = 0;
   uint16_t Window = 0;
-  uint16_t TcpFlags = 0;
   uint16_t MaxSegment = 0;
+  uint8_t NetworkOffset = 0;  // 1-based; at most 54 (Token Ring with the longest routing field and SNAP)
+  uint8_t TcpFlags = 0;       // the TCP header's flag byte
   uint8_t HeaderLength = 0;
   uint8_t TransportHeaderLength = 0;
   uint8_t TTL = 0;
   uint8_t Function = 0;
-  uint8_t RetransmitDistance = 0;
 };
-static_assert(sizeof(TPacket) <= 64, "TPacket must stay compact: the model holds every IP and IPX packet");
+static_assert(sizeof(TPacket) <= 48, "TPacket must stay compact: the model holds every IP and IPX packet");
 
 // ---- Tree nodes. Left, Right and Red belong to the tree; the rest to the decoder.
 

@@ -75,7 +75,7 @@ void NetworkStage::Decode(const FrameRecord& frame, const DataLinkResult& link, 
   r.Time = time;
   r.Length = frame.Length;
   r.FrameNumber = frame.FrameNumber;
-  r.NetworkOffset = link.networkOffset;
+  r.NetworkOffset = static_cast<uint8_t>(link.networkOffset);  // at most 54
 
   const ByteView& d = p.data;
   const size_t n = p.network;
@@ -233,7 +233,7 @@ NetworkStage::ChecksumVerdict NetworkStage::DecodeIp(Packet& p, const FrameRecor
   r.HeaderLength = static_cast<uint8_t>((d.U8(h) & 0x0F) * 4);
   r.TotalLength = d.U16be(h + 2);
   r.Identification = d.U16be(h + 4);
-  r.FragmentOffset = static_cast<uint16_t>(d.U16be(h + 6) * 8u);  // the flag bits fall off the top
+  p.fragmentOffset = static_cast<uint16_t>(d.U16be(h + 6) * 8u);  // the flag bits fall off the top
   const bool moreFragments = (d.U8(h + 6) & 0x20) != 0;
   r.TTL = d.U8(h + 8);
   p.transport = h + r.HeaderLength;
@@ -249,7 +249,7 @@ NetworkStage::ChecksumVerdict NetworkStage::DecodeIp(Packet& p, const FrameRecor
   const size_t t = p.transport;
   switch (p.sub) {
     case kSubIcmp: {
-      if (r.FragmentOffset != 0) break;  // a later fragment carries no ICMP header
+      if (p.fragmentOffset != 0) break;  // a later fragment carries no ICMP header
       const uint8_t type = d.U8(t);
       r.Window = static_cast<uint16_t>(d.U8(t + 1) << 8 | type);
       r.Flags |= IcmpDirection(type);
@@ -272,7 +272,7 @@ NetworkStage::ChecksumVerdict NetworkStage::DecodeIpTransport(Packet& p, bool ch
   if (!tcp) r.TransportHeaderLength = 8;
 
   FragmentPortTable& fragments = model_.FragmentPorts;
-  if (r.FragmentOffset != 0) {
+  if (p.fragmentOffset != 0) {
     // A later fragment carries no transport header: its ports are those of its first
     // fragment, the most recently written slot of that identification (from the cursor
     // backwards, as the slots are written in a ring).

@@ -42,6 +42,7 @@ class NetworkStage {
     uint16_t sourcePort = 0;
     uint16_t destinationPort = 0;
     TPacket record;  // the fields of the packet record, links unused
+    uint16_t fragmentOffset = 0;  // kept beside the record (PacketList::FragmentOffset)
     const FramePrepared* prepared = nullptr;  // the frame's sum when worked out ahead
   };
 
@@ -78,10 +79,10 @@ class NetworkStage {
   void MarkTcpFlags(const Packet& p, TPacket& packet);
   void MarkRepeats(const Packet& p, int32_t index, const TTransHead& conversation);
   void KeepRecent(const TTransHead& conversation, int32_t index);
-  void MarkMissingFragment(TPacket& packet, int32_t previous);
-  void MarkTcpRetransmission(TPacket& packet, int32_t previous, const TTransHead& conversation);
+  void MarkMissingFragment(TPacket& packet, uint16_t offset, int32_t previous);
+  void MarkTcpRetransmission(int32_t index, int32_t previous, const TTransHead& conversation);
   void MarkSequencedRepeat(const Packet& p, TPacket& packet, int32_t previous);
-  void MarkSpx2Repeat(TPacket& packet, int32_t previous);
+  void MarkSpx2Repeat(int32_t index, int32_t previous);
   void MarkPacketBurstRepeat(const Packet& p, TPacket& packet, int32_t previous);
   void FileIcmpReport(const Packet& p, int32_t index);
 

@@ -177,7 +177,7 @@ TEST(Diagnostics, RetransmissionIsFastBelowTheThresholdAndFindsItsOriginalPastMa
     t.Add(kForward, gap);
     t.Add(kForward, Tcp(4, 1100, 101, 0, 100, 0, 0x18));
     int32_t repeat = t.Add(kForward, Tcp(5, 1000 + after, 1, 0, 100, kPacketRetransmission, 0x18));
-    t.At(repeat).RetransmitDistance = 2;  // two real packets back
+    t.b.model.Packets.SetRetransmitDistance(repeat, 2);  // two real packets back
     t.Check(original);
     Messages got = t.Check(repeat);
     // 149.4 ms rounds to 149 (fast); 149.5 rounds to 150 (halves to even), which is not fast.
@@ -284,7 +284,7 @@ TEST(Diagnostics, NoTcpChecksOnLaterFragmentsOrRecordsWithoutATcpHeader) {
   Bench t;
   int32_t a = t.Add(kForward, WithWindow(Tcp(2, 0, 1, 0, 10, 0, 0x18), 0));
   int32_t b = t.Add(kForward, WithWindow(Tcp(3, 5e6, 1, 0, 10, 0, 0x18), 0));
-  t.At(a).FragmentOffset = 185;
+  t.b.model.Packets.SetFragmentOffset(a, 184);
   t.At(b).TransportHeaderLength = 0;
   t.Check(a);
   EXPECT_EQ(t.Check(b), Messages{});  // no "Window Stuck at 0"

@@ -59,11 +59,7 @@ struct Stations {
       AddToSet(n->Protocols, category);
     }
     AddToSet(p.FrameStatus, static_cast<unsigned>(status));
-    AddToSet(p.Encapsulations, encap);
-    AddToSet(p.Protocols, category);
-    p.Frames += frames;
-    p.FramesByEncapsulation[encap] += frames;
-    p.FramesByProtocol[category] += frames;
+    model.Objects.CountFrames(p, encap, category, frames);
     s.FramesSent += frames;
     s.BytesSent += frames * bytesEach;
     r.FramesReceived += frames;
@@ -428,9 +424,7 @@ struct Network {
   void Send(const AddressKey& from, const AddressKey& to, SubProtocol sub, int packets, uint8_t ttl = 0) {
     const int32_t peer = b.Peer(from, to);
     TNetPeer& p = b.model.Objects.Get<TNetPeer>(peer);
-    AddToSet(p.SubProtocols, sub);
-    p.PacketsBySubProtocol[sub] += packets;
-    p.Packets += packets;
+    b.model.Objects.CountPackets(p, sub, packets);
     p.LastTTL = ttl;
     NetAddressNode& s = b.Node(from);
     NetAddressNode& r = b.Node(to);

@@ -28,8 +28,8 @@ TEST_F(Conversations, PeersAndConversationsOfAnAddressPair) {
   EXPECT_EQ(ab->Packets, 5);
   EXPECT_EQ(ab->Bytes, 5 * 64);
   EXPECT_EQ(ab->SubProtocols, 1u << kSubTcp | 1u << kSubIcmp);
-  EXPECT_EQ(ab->PacketsBySubProtocol[kSubTcp], 3);
-  EXPECT_EQ(ab->PacketsBySubProtocol[kSubIcmp], 2);
+  EXPECT_EQ(model.Objects.PacketsBySubProtocol(*ab)[kSubTcp], 3);
+  EXPECT_EQ(model.Objects.PacketsBySubProtocol(*ab)[kSubIcmp], 2);
   EXPECT_EQ(ab->LastTTL, 64);
   std::vector<std::pair<uint8_t, int>> conversations;
   model.ForEachConversation(*ab, [&](int32_t, const TTransHead& c) {
@@ -46,7 +46,7 @@ TEST_F(Conversations, PortBasedConversationsMatchOnPortsAlone) {
   EXPECT_EQ(c->SubProtocol, kSubTcp);
   EXPECT_EQ(PacketsOf(c).size(), 2u);
   EXPECT_EQ(c->NextConversation, -1);
-  EXPECT_EQ(Peer(IpKey(kIpA), IpKey(kIpB))->PacketsBySubProtocol[kSubUdp], 1);
+  EXPECT_EQ(model.Objects.PacketsBySubProtocol(*Peer(IpKey(kIpA), IpKey(kIpB)))[kSubUdp], 1);
 }
 
 TEST_F(Conversations, MaxWindowKeepsTheLargestWindow) {

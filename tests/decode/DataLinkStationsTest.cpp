@@ -32,14 +32,14 @@ TEST(DataLinkStations, PeersPerOrderedPairWithTheirOwnCounts) {
   EXPECT_EQ(fromA[0]->PeerAddress, Key(kB));
   EXPECT_EQ(fromA[0]->Frames, 2);
   EXPECT_EQ(fromA[0]->Bytes, 128);
-  EXPECT_EQ(fromA[0]->FramesByProtocol[kCatArpRarp], 2);
-  EXPECT_EQ(fromA[0]->FramesByEncapsulation[kEncapEtype], 2);
+  EXPECT_EQ(h.model.Objects.FramesByProtocol(*fromA[0])[kCatArpRarp], 2);
+  EXPECT_EQ(h.model.Objects.FramesByEncapsulation(*fromA[0])[kEncapEtype], 2);
   EXPECT_EQ(fromA[0]->Protocols, 1u << kCatArpRarp);
   EXPECT_EQ(fromA[0]->Encapsulations, 1u << kEncapEtype);
   EXPECT_EQ(fromA[0]->FrameStatus, 1u << kFrameStatusGood);
   EXPECT_EQ(fromB[0]->PeerAddress, Key(kA));
   EXPECT_EQ(fromB[0]->Frames, 1);
-  EXPECT_EQ(fromB[0]->FramesByEncapsulation[kEncapLlc], 1);
+  EXPECT_EQ(h.model.Objects.FramesByEncapsulation(*fromB[0])[kEncapLlc], 1);
 
   const StationNode* a = h.Find(kA);
   EXPECT_EQ(a->FramesSent, 2);

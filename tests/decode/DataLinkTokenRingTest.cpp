@@ -36,7 +36,7 @@ TEST(TokenRingSoftErrors, ReportToTheErrorMonitorFeedsEverything) {
   EXPECT_EQ(h.stats.MacFrames, 2);
   EXPECT_EQ(h.stats.ProtocolStats[kCatMac].Frames, 2);
   EXPECT_EQ(h.stats.ProtocolStats[kCatMac].EncapsulationBits, 0);  // MAC frames add no bit
-  EXPECT_EQ(h.Peers(kA)[0]->FramesByEncapsulation[kEncapMac], 2);
+  EXPECT_EQ(h.model.Objects.FramesByEncapsulation(*h.Peers(kA)[0])[kEncapMac], 2);
 }
 
 TEST(TokenRingSoftErrors, ReportsElsewhereSkipOnlyTheTotals) {

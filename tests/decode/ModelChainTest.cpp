@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "decode/CaptureModel.h"
@@ -44,7 +47,7 @@ TEST(ModelObjects, NewRecordsAreZeroWithNoneLinks) {
   const TDLCPeer& dlc = objects.Get<TDLCPeer>(objects.New<TDLCPeer>());
   EXPECT_EQ(dlc.NextPeer, 0);
   EXPECT_EQ(dlc.Frames, 0);
-  EXPECT_EQ(dlc.FramesByProtocol[kCatOther], 0);
+  EXPECT_EQ(dlc.Breakdown, -1);
   const TNetPeer& net = objects.Get<TNetPeer>(objects.New<TNetPeer>());
   EXPECT_EQ(net.NextPeer, 0);
   EXPECT_EQ(net.FirstConversation, -1);
@@ -79,6 +82,68 @@ TEST(ModelObjects, WrongClassOrBadIndexGivesABlankRecord) {
   EXPECT_EQ(packets.Count(), 0);
   EXPECT_EQ(packets.At(5).Length, 0);
   EXPECT_EQ(packets.At(-1).NextPacket, -1);
+}
+
+// A pair keeps its breakdowns in the record while one encapsulation, protocol or
+// sub-protocol has every count; the counts read the same either way.
+TEST(ModelObjects, PairBreakdownsCountEveryFrameOnce) {
+  constexpr uint8_t kNone = 0xFF;  // a frame with no encapsulation
+  struct Frame {
+    Encapsulation encapsulation;
+    ProtocolCategory category;
+    int32_t count;
+  };
+  struct Case {
+    std::vector<Frame> frames;
+    bool apart;  // the counts moved out of the record
+  };
+  const Case cases[] = {
+      {{{kEncapEtype, kCatIp, 3}, {kEncapEtype, kCatIp, 1}}, false},
+      {{{kEncapEtype, kCatIp, 2}, {kEncapEtype, kCatArpRarp, 1}}, true},
+      {{{kEncapLlc, kCatIpx, 2}, {kEncapSnap, kCatIpx, 5}}, true},
+      {{{kEncapEtype, kCatIp, 2}, {kNone, kCatOther, 1}, {kEncapEtype, kCatIp, 1}}, true},
+      {{{kNone, kCatOther, 4}}, true},
+      {{{kEncapEtype, 40, 1}}, true},  // a category past the sets
+      {{{kEncapMac, kCatMac, INT32_MAX}, {kEncapMac, kCatMac, 9}}, false},
+      {{{kEncapMac, kCatMac, INT32_MAX}, {kEncapLlc, kCatMac, 9}}, true},
+  };
+  for (size_t n = 0; n < std::size(cases); ++n) {
+    ModelObjects objects;
+    TDLCPeer& peer = objects.Get<TDLCPeer>(objects.New<TDLCPeer>());
+    std::array<int64_t, kEncapsulationCount> byEncapsulation{};
+    std::array<int64_t, kProtocolCategoryCount> byProtocol{};
+    int64_t total = 0;
+    for (const Frame& f : cases[n].frames) {
+      objects.CountFrames(peer, f.encapsulation, f.category, f.count);
+      total += f.count;
+      if (f.encapsulation < kEncapsulationCount) byEncapsulation[f.encapsulation] += f.count;
+      if (f.category < kProtocolCategoryCount) byProtocol[f.category] += f.count;
+    }
+    auto capped = [](int64_t v) { return static_cast<int32_t>(std::min<int64_t>(v, INT32_MAX)); };
+    EXPECT_EQ(peer.Frames, capped(total)) << n;
+    EXPECT_EQ(peer.Breakdown >= 0, cases[n].apart) << n;
+    for (int e = 0; e < kEncapsulationCount; ++e)
+      EXPECT_EQ(objects.FramesByEncapsulation(peer)[e], capped(byEncapsulation[e])) << n << " encapsulation " << e;
+    for (int c = 0; c < kProtocolCategoryCount; ++c)
+      EXPECT_EQ(objects.FramesByProtocol(peer)[c], capped(byProtocol[c])) << n << " protocol " << c;
+  }
+
+  ModelObjects objects;
+  TNetPeer& net = objects.Get<TNetPeer>(objects.New<TNetPeer>());
+  objects.CountPackets(net, kSubTcp, 4);
+  EXPECT_EQ(net.Breakdown, -1);
+  EXPECT_EQ(objects.PacketsBySubProtocol(net)[kSubTcp], 4);
+  const size_t before = objects.MemoryBytes();
+  objects.CountPackets(net, kSubIcmp);
+  objects.CountPackets(net, kSubTcp);
+  EXPECT_GE(net.Breakdown, 0);
+  EXPECT_GT(objects.MemoryBytes(), before);
+  EXPECT_EQ(net.Packets, 6);
+  EXPECT_EQ(net.SubProtocols, 1u << kSubTcp | 1u << kSubIcmp);
+  NetBreakdown expected{};
+  expected[kSubTcp] = 5;
+  expected[kSubIcmp] = 1;
+  EXPECT_EQ(objects.PacketsBySubProtocol(net), expected);
 }
 
 TEST(ModelChains, DlcPeerChainStartsAtZeroOnlyForASender) {
@@ -182,7 +247,7 @@ TEST(ModelPackets, AppendAndInsertKeepBothDirectionsLinked) {
 }
 
 TEST(ModelPackets, PacketsStayCompactAndInPlace) {
-  EXPECT_LE(sizeof(TPacket), 64u);
+  EXPECT_LE(sizeof(TPacket), 48u);
   PacketList packets;
   TTransHead conv;
   int32_t first = packets.Append(conv);
@@ -192,6 +257,29 @@ TEST(ModelPackets, PacketsStayCompactAndInPlace) {
   EXPECT_EQ(&packets.At(first), where);
   EXPECT_EQ(where->Sequence, 42u);
   EXPECT_EQ(packets.At(conv.LastPacket).PreviousPacket, 39999);
+}
+
+// The values kept beside the records read back whatever order they were set in; a packet
+// without one, or an index that is no packet, reads zero.
+TEST(ModelPackets, SideValuesFollowTheirPackets) {
+  PacketList packets;
+  TTransHead conv;
+  for (int i = 0; i < 10; ++i) packets.Append(conv);
+  const std::pair<int32_t, uint16_t> sets[] = {{3, 1480}, {7, 536}, {5, 9000}, {0, 8}, {7, 1376}, {5, 0}, {12, 96}};
+  for (auto [index, value] : sets) packets.SetFragmentOffset(index, value);
+  const uint16_t expected[] = {8, 0, 0, 1480, 0, 0, 0, 1376, 0, 0};
+  for (int32_t i = 0; i < 10; ++i) EXPECT_EQ(packets.FragmentOffset(i), expected[i]) << i;
+  EXPECT_EQ(packets.FragmentOffset(12), 0);  // not a packet: discarded
+  EXPECT_EQ(packets.FragmentOffset(-1), 0);
+  packets.SetRetransmitDistance(9, 20);
+  packets.SetRetransmitDistance(2, 3);
+  EXPECT_EQ(packets.RetransmitDistance(9), 20);
+  EXPECT_EQ(packets.RetransmitDistance(2), 3);
+  EXPECT_EQ(packets.RetransmitDistance(3), 0);
+  packets.Reset();
+  packets.Append(conv);
+  EXPECT_EQ(packets.FragmentOffset(0), 0);
+  EXPECT_EQ(packets.RetransmitDistance(0), 0);
 }
 
 // Beyond one block of chunks: every packet stays where it was made and linked to the one

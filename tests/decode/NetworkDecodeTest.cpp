@@ -69,7 +69,7 @@ TEST_F(NetworkIp, HeaderFieldsOfAPacket) {
   EXPECT_EQ(p.HeaderLength, 24);
   EXPECT_EQ(p.TotalLength, 24 + 108);
   EXPECT_EQ(p.Identification, 0x1234);
-  EXPECT_EQ(p.FragmentOffset, 0);  // the don't-fragment bit is not part of the offset
+  EXPECT_EQ(model.Packets.FragmentOffset(model.Packets.Count() - 1), 0);  // the don't-fragment bit is not part of the offset
   EXPECT_EQ(p.TTL, 77);
   EXPECT_EQ(p.TransportHeaderLength, 8);
   EXPECT_EQ(p.Flags, kPacketRequest);
@@ -289,7 +289,7 @@ TEST_F(NetworkIp, LaterFragmentsTakeTheirPortsFromTheFirst) {
   later.moreFragments = false;
   Feed(EtherIp(Ipv4Packet(kIpA, kIpB, kIpUdp, Filler(100), later)));
   const TPacket& p = Newest();
-  EXPECT_EQ(p.FragmentOffset, 1480);
+  EXPECT_EQ(model.Packets.FragmentOffset(model.Packets.Count() - 1), 1480);
   EXPECT_EQ(p.Flags & kPacketDirection, 0);  // nothing of the transport header is read
   const TTransHead* c = Conversation(IpKey(kIpA), IpKey(kIpB), 1025, 2049);
   ASSERT_NE(c, nullptr);

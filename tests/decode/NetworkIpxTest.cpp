@@ -67,7 +67,7 @@ TEST_F(NetworkIpx, NcpRequestsAndReplies) {
   const TNetPeer* peer = Peer(IpxKey(kClient), IpxKey(kServer));
   ASSERT_NE(peer, nullptr);
   EXPECT_EQ(peer->Packets, 4);
-  EXPECT_EQ(peer->PacketsBySubProtocol[kSubNcp], 4);
+  EXPECT_EQ(model.Objects.PacketsBySubProtocol(*peer)[kSubNcp], 4);
   EXPECT_EQ(PacketsOf(Conversation(IpxKey(kClient), IpxKey(kServer), 0x4003, kNcpSocket)).size(), 4u);
 }
 

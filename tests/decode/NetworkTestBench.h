@@ -133,6 +133,7 @@ class NetworkBench : public ::testing::Test {
   }
   // The record of the last frame fed (the newest record when no report was inserted).
   const TPacket& Newest() const { return model.Packets.At(model.Packets.Count() - 1); }
+  uint8_t NewestDistance() const { return model.Packets.RetransmitDistance(model.Packets.Count() - 1); }
 };
 
 }  // namespace corvanta::testing
