@@ -2,9 +2,9 @@
 // Hash indexes over the model's chains: a station's data-link peers, an address's network
 // peers and a peer's conversations. A busy server can have thousands of entries in one
 // chain; walking it for every frame would make decoding quadratic. The index answers what
-// the walk would answer (the first entry in chain order that matches) and remembers each
-// chain's tail for appending. Derived data only, needed while decoding: released when the
-// pass ends (the model is only read afterwards).
+// the walk would answer (the first entry in chain order that matches); the chains' tails
+// live in their owners. Derived data only, needed while decoding: released when the pass
+// ends (the model is only read afterwards).
 #include <array>
 #include <cstdint>
 #include <cstring>
@@ -86,9 +86,8 @@ struct MixHash {
 };
 
 // The peer records of stations or of network addresses by owner node and peer address. A
-// slot keeps the owner, the record and 32 bits of the hash (which also place it); the
-// record's own address confirms a match, so no key is copied: a trace has hundreds of
-// thousands of pairs. At most half full.
+// slot keeps the owner and the record, whose own address confirms a match, so no key is
+// copied: a trace has hundreds of thousands of pairs. At most half full.
 template <class Owner, class Record>
 class PeerIndex {
  public:
@@ -99,43 +98,46 @@ class PeerIndex {
   }
   int32_t Find(const Owner* owner, const AddressKey& address, const ModelObjects& objects) const {
     if (slots_.empty()) return -1;
-    const uint32_t tag = TagOf(owner, address);
     const size_t mask = slots_.size() - 1;
-    for (size_t i = tag & mask;; i = (i + 1) & mask) {
+    for (size_t i = Hash(owner, address) & mask;; i = (i + 1) & mask) {
       const Slot& s = slots_[i];
       if (s.owner == nullptr) return -1;
-      if (s.tag == tag && s.owner == owner && objects.Get<Record>(s.index).PeerAddress == address) return s.index;
+      if (s.owner == owner && objects.Get<Record>(s.index).PeerAddress == address) return s.index;
     }
   }
   // Notes the record of a pair; a pair already noted keeps its first record.
   void Add(const Owner* owner, const AddressKey& address, int32_t index, const ModelObjects& objects) {
     if (Find(owner, address, objects) >= 0) return;
-    if ((count_ + 1) * 2 > slots_.size()) Grow();
-    Place(Slot{owner, index, TagOf(owner, address)});
+    if ((count_ + 1) * 2 > slots_.size()) Grow(objects);
+    Place(Slot{owner, index}, address);
     ++count_;
   }
 
  private:
+  // Twelve bytes: the owner's other pairs are rare on a probe's way, so the record is read
+  // only for them and for the match.
+#pragma pack(push, 4)
   struct Slot {
     const Owner* owner = nullptr;
     int32_t index = -1;
-    uint32_t tag = 0;
   };
-  static uint32_t TagOf(const Owner* owner, const AddressKey& address) {
+#pragma pack(pop)
+  static_assert(sizeof(Slot) == 12);
+  static size_t Hash(const Owner* owner, const AddressKey& address) {
     const uint64_t h = reinterpret_cast<uintptr_t>(owner) * 0x9E3779B97F4A7C15ull;
-    return static_cast<uint32_t>(MixHash{}(h ^ address.Hash()) >> 32);
+    return MixHash{}(h ^ address.Hash());
   }
-  void Place(const Slot& slot) {
+  void Place(const Slot& slot, const AddressKey& address) {
     const size_t mask = slots_.size() - 1;
-    size_t i = slot.tag & mask;
+    size_t i = Hash(slot.owner, address) & mask;
     while (slots_[i].owner != nullptr) i = (i + 1) & mask;
     slots_[i] = slot;
   }
-  void Grow() {
+  void Grow(const ModelObjects& objects) {
     Slots old = std::move(slots_);
     slots_.assign(old.empty() ? 64 : old.size() * 2, Slot{});
     for (const Slot& s : old)
-      if (s.owner != nullptr) Place(s);
+      if (s.owner != nullptr) Place(s, objects.Get<Record>(s.index).PeerAddress);
   }
 
   using Slots = std::vector<Slot, LargeBlockAllocator<Slot>>;
@@ -242,10 +244,8 @@ class ChainIndex {
     recent_.shrink_to_fit();
     dlcPeers_.Clear();
     netPeers_.Clear();
-    peerTails_.Clear();
     portConversations_.Clear();
     subConversations_.Clear();
-    conversationTails_.Clear();
   }
 
   // Peers of one station or network address (nodes never move) by address: the first of
@@ -256,18 +256,12 @@ class ChainIndex {
   int32_t FindPeer(const NetAddressNode* owner, const AddressKey& address, const ModelObjects& objects) const {
     return netPeers_.Find(owner, address, objects);
   }
-  int32_t PeerTail(const void* owner) const {
-    const int32_t* found = peerTails_.Find(owner);
-    return found ? *found : -1;
-  }
   // Notes a peer appended at the end of owner's chain.
   void AddPeer(const StationNode* owner, const AddressKey& address, int32_t index, const ModelObjects& objects) {
     dlcPeers_.Add(owner, address, index, objects);
-    peerTails_.Put(owner, index, true);
   }
   void AddPeer(const NetAddressNode* owner, const AddressKey& address, int32_t index, const ModelObjects& objects) {
     netPeers_.Add(owner, address, index, objects);
-    peerTails_.Put(owner, index, true);
   }
 
   // The first conversation of a peer that a packet matches: port-based conversations match
@@ -285,17 +279,12 @@ class ChainIndex {
     if (bySub < 0) return byPorts;
     return byPorts < bySub ? byPorts : bySub;
   }
-  int32_t ConversationTail(int32_t peer) const {
-    const int32_t* found = conversationTails_.Find(peer);
-    return found ? *found : -1;
-  }
   // Notes a conversation appended at the end of peer's chain.
   void AddConversation(int32_t peer, const TTransHead& conversation, int32_t index, const ModelObjects& objects) {
     if (IsPortBased(conversation.SubProtocol))
       portConversations_.Add(peer, conversation, index, objects);
     else
       subConversations_.Put(SubKey(peer, conversation.SubProtocol), index, false);
-    conversationTails_.Put(peer, index, true);
   }
 
   // The recent segments kept for a conversation (a TTransHead; records never move), or null.
@@ -316,10 +305,8 @@ class ChainIndex {
 
   PeerIndex<StationNode, TDLCPeer> dlcPeers_;
   PeerIndex<NetAddressNode, TNetPeer> netPeers_;
-  FlatIndexMap<const void*, MixHash> peerTails_;
   PortConversationIndex portConversations_;
   FlatIndexMap<uint64_t, MixHash> subConversations_;
-  FlatIndexMap<int32_t, MixHash> conversationTails_;
   FlatIndexMap<const void*, MixHash> recentSlots_;
   std::vector<RecentSegments> recent_;
 };

@@ -56,11 +56,12 @@ TTransHead& NetworkStage::FileConversation(const Packet& p, NetAddressNode& sour
   if (peerIndex < 0) {
     if (newSender) ++(p.ip ? model_.Counts.SendingIpAddresses : model_.Counts.SendingIpxAddresses);
     peerIndex = CreatePeer(p);
-    int32_t last = newSender ? -1 : chains.PeerTail(&source);
+    const int32_t last = newSender ? -1 : source.LastPeer;
     if (objects.Is<TNetPeer>(last))
       objects.Get<TNetPeer>(last).NextPeer = peerIndex;
     else
       source.FirstPeer = peerIndex;
+    source.LastPeer = peerIndex;
     chains.AddPeer(&source, p.destination, peerIndex, objects);
   }
 
@@ -74,11 +75,12 @@ TTransHead& NetworkStage::FileConversation(const Packet& p, NetAddressNode& sour
   int32_t index = chains.FindConversation(peerIndex, p.sub, p.sourcePort, p.destinationPort, objects);
   if (index < 0) {
     index = CreateConversation(p);
-    int32_t last = chains.ConversationTail(peerIndex);
+    const int32_t last = peer.LastConversation;
     if (objects.Is<TTransHead>(last))
       objects.Get<TTransHead>(last).NextConversation = index;
     else
       peer.FirstConversation = index;
+    peer.LastConversation = index;
     chains.AddConversation(peerIndex, objects.Get<TTransHead>(index), index, objects);
   }
   TTransHead& conversation = objects.Get<TTransHead>(index);

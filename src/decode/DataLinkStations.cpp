@@ -37,6 +37,7 @@ StationNode& DataLinkStations::UpdateSource(const DataLinkFrame& frame, const St
     s.Roles = kRolesSent;
     Bump(model_.Counts.SendingStations);
     s.FirstPeer = NewDlcPeer(link.destination);
+    s.LastPeer = s.FirstPeer;
     model_.Chains.AddPeer(&s, link.destination, s.FirstPeer, model_.Objects);
   }
 
@@ -61,11 +62,12 @@ TDLCPeer& DataLinkStations::UpdatePeer(StationNode& source, const DataLinkFrame&
   int32_t found = model_.Chains.FindPeer(&source, link.destination, objects);
   if (found < 0) {
     found = NewDlcPeer(link.destination);
-    int32_t last = model_.Chains.PeerTail(&source);
+    const int32_t last = source.LastPeer;
     if (objects.Is<TDLCPeer>(last))
       objects.Get<TDLCPeer>(last).NextPeer = found;
     else
       source.FirstPeer = found;
+    source.LastPeer = found;
     model_.Chains.AddPeer(&source, link.destination, found, objects);
   }
 

@@ -298,6 +298,7 @@ struct TNetPeer {
   // The pair's NetBreakdown in ModelObjects; -1 while every packet had the one sub-protocol
   // of its set, whose count is then Packets.
   int32_t Breakdown = -1;
+  int32_t LastConversation = -1;  // the chain's tail, where the next conversation is linked
 };
 static_assert(sizeof(TNetPeer) <= 48, "TNetPeer must stay compact: a trace has one per pair of addresses");
 
@@ -385,6 +386,7 @@ struct StationNode {
   int32_t BytesReceived = 0;
   int32_t GroupFramesSent = 0;
   int32_t FirstPeer = 0;       // first TDLCPeer; meaningful only once Roles shows the station has sent
+  int32_t LastPeer = -1;       // the chain's tail, where the next TDLCPeer is linked
   int32_t FirstRingInfo = -1;  // first TMACInfo
 };
 
@@ -403,6 +405,7 @@ struct NetAddressNode {
   int32_t PacketsReceived = 0;
   int32_t BytesReceived = 0;
   int32_t FirstPeer = 0;  // first TNetPeer; 0 means none
+  int32_t LastPeer = -1;  // the chain's tail, where the next TNetPeer is linked
   // TCP and UDP checksums of the packets it sent that were judged, and those found right;
   // then the same for the packets among them that carried data.
   int32_t ChecksumsJudged = 0;
