@@ -414,8 +414,8 @@ bool TrafficGenerator::Next(TestFrame& frame) {
   return true;
 }
 
-TraceSpec TrafficSpec(AnalyzerKind kind, const TrafficOptions& options) {
-  TraceSpec plan;
+TracePlan TrafficPlan(AnalyzerKind kind, const TrafficOptions& options) {
+  TracePlan plan;
   plan.kind = kind;
   plan.bandwidth = 100000000;
   TrafficGenerator generator(options);
@@ -436,7 +436,7 @@ uint64_t WriteLargeTrace(const std::string& path, AnalyzerKind kind, const Traff
   if (!out) return 0;
 
   TrafficGenerator generator(options);
-  TraceSpec slice;
+  TracePlan slice;
   slice.kind = kind;
   // Snoop says 100 Mbit/s Ethernet with data-link type 10, which other tools do not read;
   // the snoop trace keeps type 4 (10 Mbit/s) so that they can be measured on it.

@@ -67,6 +67,6 @@ class TrafficGenerator {
 uint64_t WriteLargeTrace(const std::string& path, AnalyzerKind kind, const TrafficOptions& options);
 
 // The traffic's frames as a trace plan (for small traces that fit in memory).
-testing::TraceSpec TrafficSpec(AnalyzerKind kind, const TrafficOptions& options);
+testing::TracePlan TrafficPlan(AnalyzerKind kind, const TrafficOptions& options);
 
 }  // namespace corvanta::bench

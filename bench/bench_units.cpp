@@ -28,7 +28,7 @@ constexpr uint64_t kFrames = 200000;
 struct Traffic {
   std::filesystem::path dir;
   std::string snoop, netxray;
-  testing::TraceSpec plan;
+  testing::TracePlan plan;
 
   Traffic() {
     dir = std::filesystem::temp_directory_path() / ("corvanta-bench-" + std::to_string(getpid()));
@@ -39,7 +39,7 @@ struct Traffic {
     netxray = (dir / "traffic.cap").string();
     WriteLargeTrace(snoop, 15, options);
     WriteLargeTrace(netxray, 10, options);
-    plan = TrafficSpec(10, options);
+    plan = TrafficPlan(10, options);
   }
   ~Traffic() {
     std::error_code ec;
@@ -78,7 +78,7 @@ void BM_ReaderSnoop(benchmark::State& state) { Reader(state, true); }
 void BM_ReaderNetXRay(benchmark::State& state) { Reader(state, false); }
 
 // The frames as a reader hands them over (Ethernet with the check sequence's 4 bytes).
-void DecodeAll(const testing::TraceSpec& plan, CaptureModel& model, TraceStatistics& statistics) {
+void DecodeAll(const testing::TracePlan& plan, CaptureModel& model, TraceStatistics& statistics) {
   TraceInfo info;
   info.kind = 10;
   info.topology = kEthernet;
@@ -98,7 +98,7 @@ void DecodeAll(const testing::TraceSpec& plan, CaptureModel& model, TraceStatist
 }
 
 void BM_DecodeFrame(benchmark::State& state) {
-  const testing::TraceSpec& plan = GetTraffic().plan;
+  const testing::TracePlan& plan = GetTraffic().plan;
   int64_t bytes = 0;
   for (const auto& f : plan.frames) bytes += static_cast<int64_t>(f.bytes.size() + 4);
   for (auto _ : state) {

@@ -8,7 +8,7 @@ namespace {
 TEST(Conversation, JsonAndTextOfOneRow) {
   TempDir dir;
   const Written w = WrittenKinds().front();
-  const std::string path = dir.Write(w.name, WriteTrace(SessionSpec(w.kind, kEthernet)));
+  const std::string path = dir.Write(w.name, WriteTrace(SessionPlan(w.kind, kEthernet)));
 
   RunResult json = RunCli({"--json", "--conversation", "1", path});
   ASSERT_EQ(json.status, 0) << json.err;

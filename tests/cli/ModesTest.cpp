@@ -16,7 +16,7 @@ TEST(Modes, EverySupportedKindReadsInAllThreeModes) {
   for (const Written& w : WrittenKinds()) {
     SCOPED_TRACE(std::to_string(w.kind) + (w.topology == kTokenRing ? " Token Ring " : " Ethernet ") + w.name);
     kinds.insert(w.kind);
-    const TraceSpec plan = SessionSpec(w.kind, w.topology);
+    const TracePlan plan = SessionPlan(w.kind, w.topology);
     TempDir dir;
     const std::vector<uint8_t> image = WriteTrace(plan);
     ASSERT_FALSE(image.empty());
@@ -62,7 +62,7 @@ TEST(Modes, EverySupportedKindReadsInAllThreeModes) {
 
 TEST(Modes, TheJsonKeysScriptsDependOn) {
   TempDir dir;
-  const std::string path = dir.Write("trace.cap", WriteTrace(SessionSpec(10, kEthernet)));
+  const std::string path = dir.Write("trace.cap", WriteTrace(SessionPlan(10, kEthernet)));
   RunResult r = RunCli({"--json", "--bandwidth", "100", "--full-duplex", path});
   ASSERT_EQ(r.status, 0) << r.err;
   Json j = ParseJson(r.out);
@@ -115,7 +115,7 @@ TEST(Modes, TheJsonKeysScriptsDependOn) {
 
 TEST(Modes, TextReportFollowsTheSeparatorAndBandwidth) {
   TempDir dir;
-  const std::string path = dir.Write("trace.cap", WriteTrace(SessionSpec(10, kEthernet)));
+  const std::string path = dir.Write("trace.cap", WriteTrace(SessionPlan(10, kEthernet)));
   RunResult plain = RunCli({path});
   ASSERT_EQ(plain.status, 0);
   EXPECT_NE(plain.out.find("Media Utilization (based on 10 Mbps)"), std::string::npos);
@@ -131,7 +131,7 @@ TEST(Modes, TextReportFollowsTheSeparatorAndBandwidth) {
 }
 
 TEST(Modes, AHeaderBandwidthUnderOneMbitShowsTheBandwidthMeasuredAgainst) {
-  TraceSpec plan = SessionSpec(10, kEthernet);
+  TracePlan plan = SessionPlan(10, kEthernet);
   plan.bandwidth = 500000;  // 0 Mbit/s after the integer division
   TempDir dir;
   const std::string path = dir.Write("slow.cap", WriteTrace(plan));
@@ -144,7 +144,7 @@ TEST(Modes, AHeaderBandwidthUnderOneMbitShowsTheBandwidthMeasuredAgainst) {
 
 TEST(Modes, TokenRingSoftErrors) {
   TempDir dir;
-  const std::string path = dir.Write("ring.cap", WriteTrace(RingErrorsSpec(10)));
+  const std::string path = dir.Write("ring.cap", WriteTrace(RingErrorsPlan(10)));
   RunResult r = RunCli({"--json", path});
   ASSERT_EQ(r.status, 0) << r.err;
   Json j = ParseJson(r.out);
@@ -170,7 +170,7 @@ TEST(Modes, RefusalsGiveFileAndErrorAndExitTwo) {
   TempDir dir;
   const std::string small = dir.Write("small.cap", std::vector<uint8_t>(39, 0));
   const std::string notTrace = dir.Write("notes.txt", std::vector<uint8_t>(400, 'x'));
-  const std::string good = dir.Write("good.cap", WriteTrace(SessionSpec(10, kEthernet)));
+  const std::string good = dir.Write("good.cap", WriteTrace(SessionPlan(10, kEthernet)));
 
   RunResult r = RunCli({"--json", small, good, notTrace, dir.File("missing.cap")});
   EXPECT_EQ(r.status, 2);
@@ -203,7 +203,7 @@ TEST(Modes, RefusalsGiveFileAndErrorAndExitTwo) {
 // with what was read and marked as partial; a trace its reader cannot open is refused.
 TEST(Modes, PartialReadsAndReaderRefusals) {
   TempDir dir;
-  std::vector<uint8_t> image = WriteTrace(SessionSpec(15, kEthernet));
+  std::vector<uint8_t> image = WriteTrace(SessionPlan(15, kEthernet));
   const std::vector<uint8_t> whole = image;
   // The second record's length now reaches past the end of the file.
   const size_t second = 16 + ByteView(image.data(), image.size()).U32be(16 + 8);
@@ -230,7 +230,7 @@ TEST(Modes, PartialReadsAndReaderRefusals) {
   EXPECT_EQ(RunCli({good}).out.find("PARTIALLY"), std::string::npos);
 
   // A Domino trace whose chunks stop before naming the frame index.
-  std::vector<uint8_t> domino = WriteTrace(SessionSpec(22, kEthernet));
+  std::vector<uint8_t> domino = WriteTrace(SessionPlan(22, kEthernet));
   const std::string fram = "FRAM";
   const auto chunk = std::search(domino.begin() + 78, domino.end(), fram.begin(), fram.end());
   ASSERT_NE(chunk, domino.end());
@@ -248,9 +248,9 @@ TEST(Modes, PartialReadsAndReaderRefusals) {
 // the desktop program's default refusals.
 TEST(Modes, PcapFilesAreReadUnlessNoPcap) {
   TempDir dir;
-  const std::string pcap = dir.Write("lab.pcap", WriteTrace(SessionSpec(kAnalyzerTcpdump, kEthernet)));
-  const std::string pcapng = dir.Write("lab.pcapng", WriteTrace(SessionSpec(kAnalyzerPcapNg, kTokenRing)));
-  const std::string snoop = dir.Write("lab.snoop", WriteTrace(SessionSpec(kAnalyzerSnoop, kEthernet)));
+  const std::string pcap = dir.Write("lab.pcap", WriteTrace(SessionPlan(kAnalyzerTcpdump, kEthernet)));
+  const std::string pcapng = dir.Write("lab.pcapng", WriteTrace(SessionPlan(kAnalyzerPcapNg, kTokenRing)));
+  const std::string snoop = dir.Write("lab.snoop", WriteTrace(SessionPlan(kAnalyzerSnoop, kEthernet)));
   RunResult r = RunCli({"--json", pcap, pcapng, snoop});
   ASSERT_EQ(r.status, 0) << r.err;
   Json j = ParseJson(r.out);
@@ -300,8 +300,8 @@ TEST(Modes, UsageErrorsExitOne) {
 
 // Hundreds of short TCP and UDP exchanges between many hosts, some retransmitted, so that
 // the client/server table is measured in several groups.
-TraceSpec ManyConversationsSpec() {
-  TraceSpec plan;
+TracePlan ManyConversationsPlan() {
+  TracePlan plan;
   plan.kind = 15;
   double t = 0;
   auto add = [&](Bytes bytes) {
@@ -343,8 +343,8 @@ TraceSpec ManyConversationsSpec() {
 // the reader ahead and the table measured on several.
 TEST(Modes, JsonIsTheSameOnOneAndSeveralThreads) {
   TempDir dir;
-  const std::string many = dir.Write("many.snoop", WriteTrace(ManyConversationsSpec()));
-  const std::string session = dir.Write("session.cap", WriteTrace(SessionSpec(10, kEthernet)));
+  const std::string many = dir.Write("many.snoop", WriteTrace(ManyConversationsPlan()));
+  const std::string session = dir.Write("session.cap", WriteTrace(SessionPlan(10, kEthernet)));
   const RunResult one = RunCli({"--json", "--threads", "1", many, session});
   ASSERT_EQ(one.status, 0) << one.err;
   bool ok = false;

@@ -8,7 +8,7 @@ namespace {
 
 TEST(PeerTables, StationAndNetworkRowsInTheDefaultColumnOrder) {
   TempDir dir;
-  const std::string path = dir.Write("trace.cap", WriteTrace(SessionSpec(10, kEthernet)));
+  const std::string path = dir.Write("trace.cap", WriteTrace(SessionPlan(10, kEthernet)));
   RunResult r = RunCli({"--json", path});
   ASSERT_EQ(r.status, 0) << r.err;
   bool ok = false;

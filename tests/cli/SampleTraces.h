@@ -17,8 +17,8 @@ inline const Ip4Addr kClientIp = {10, 0, 0, 1};
 inline const Ip4Addr kServerIp = {10, 0, 0, 2};
 
 // A short web session, an ARP broadcast and a multicast frame, on the given medium.
-inline TraceSpec SessionSpec(AnalyzerKind kind, Topology topology) {
-  TraceSpec plan;
+inline TracePlan SessionPlan(AnalyzerKind kind, Topology topology) {
+  TracePlan plan;
   plan.kind = kind;
   plan.topology = topology;
   auto frame = [&](const MacAddr& dst, const MacAddr& src, uint16_t type, const Bytes& payload) {
@@ -73,8 +73,8 @@ inline TraceSpec SessionSpec(AnalyzerKind kind, Topology topology) {
 
 // Token Ring ring poll and soft-error reports: three stations, one of which reports line
 // and burst errors against two upstream neighbours in turn.
-inline TraceSpec RingErrorsSpec(AnalyzerKind kind) {
-  TraceSpec plan;
+inline TracePlan RingErrorsPlan(AnalyzerKind kind) {
+  TracePlan plan;
   plan.kind = kind;
   plan.topology = kTokenRing;
   const MacAddr a = {0x10, 0x00, 0x5A, 0x00, 0x00, 0x01};

@@ -7,7 +7,7 @@ namespace corvanta::testing {
 namespace {
 
 TEST(WindowFiguresJson, UtilizationSeriesHasOneRecordPerSecond) {
-  TraceSpec plan = SessionSpec(10, kEthernet);
+  TracePlan plan = SessionPlan(10, kEthernet);
   // Two more frames, 1.5 and 3 seconds in: three seconds in all.
   plan.frames.push_back({PadFrame(EthernetII(kBroadcastMac, kClientMac, 0x0806, {})), 0, 1500000, 0});
   plan.frames.push_back({PadFrame(EthernetII(kServerMac, kClientMac, 0x0806, {})), 0, 3000000, 0});
@@ -37,7 +37,7 @@ TEST(WindowFiguresJson, UtilizationSeriesHasOneRecordPerSecond) {
 
 TEST(WindowFiguresJson, ConversationsNotListedWithTheirReasons) {
   TempDir dir;
-  const std::string path = dir.Write("trace.cap", WriteTrace(SessionSpec(10, kEthernet)));
+  const std::string path = dir.Write("trace.cap", WriteTrace(SessionPlan(10, kEthernet)));
   RunResult r = RunCli({"--json", path});
   ASSERT_EQ(r.status, 0) << r.err;
   const Json j = ParseJson(r.out);

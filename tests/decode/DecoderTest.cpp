@@ -162,7 +162,7 @@ TEST(Decoder, ImportsTheAddressBookBeforeTheFirstFrame) {
 }
 
 TEST(Decoder, WholeTraceThroughTheProcessingLoop) {
-  TraceSpec trace;
+  TracePlan trace;
   trace.kind = 15;  // snoop
   trace.topology = kEthernet;
   Bytes arp = EthernetII(kBroadcastMac, kA, 0x0806, ArpPacket(kArpRequest, kA, {10, 0, 0, 1}, {}, {10, 0, 0, 2}));

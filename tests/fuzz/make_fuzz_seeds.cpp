@@ -15,7 +15,7 @@
 
 namespace {
 
-using corvanta::testing::TraceSpec;
+using corvanta::testing::TracePlan;
 
 uint8_t NameIndex(std::string_view name) {
   const auto& names = corvanta::fuzz::kTraceNames;
@@ -35,7 +35,7 @@ bool Save(const std::filesystem::path& file, const std::vector<uint8_t>& bytes) 
 }
 
 // The decoder target's framing of the plan's frames.
-std::vector<uint8_t> DecoderInput(const TraceSpec& plan) {
+std::vector<uint8_t> DecoderInput(const TracePlan& plan) {
   std::vector<uint8_t> out{static_cast<uint8_t>(plan.topology == corvanta::kTokenRing ? 1 : 0)};
   double previous = 0;
   for (const auto& f : plan.frames) {
@@ -73,7 +73,7 @@ bool PcapSeeds(const std::filesystem::path& folder, const std::filesystem::path&
   }
   for (corvanta::AnalyzerKind kind : {corvanta::kAnalyzerTcpdump, corvanta::kAnalyzerPcapNg})
     for (corvanta::Topology topology : {corvanta::kEthernet, corvanta::kTokenRing}) {
-      TraceSpec plan = SessionSpec(corvanta::kAnalyzerNetXRay, topology);
+      TracePlan plan = SessionPlan(corvanta::kAnalyzerNetXRay, topology);
       plan.kind = kind;
       if (!Save(folder / ("written-" + std::to_string(kind) + "-" + std::to_string(topology)), WriteTrace(plan)))
         return false;
@@ -93,14 +93,14 @@ int main(int argc, char** argv) {
   if (!PcapSeeds(root / "pcap", argc == 3 ? fs::path(argv[2]) : fs::path())) return 1;
 
   struct Seed {
-    TraceSpec plan;
+    TracePlan plan;
     std::string name;
   };
   std::vector<Seed> seeds;
-  for (const Written& w : WrittenKinds()) seeds.push_back({SessionSpec(w.kind, w.topology), w.name});
-  seeds.push_back({RingErrorsSpec(10), "trace.cap"});
-  seeds.push_back({RingErrorsSpec(12), "trace.bfr"});
-  TraceSpec demo = DemoTraceSpec();
+  for (const Written& w : WrittenKinds()) seeds.push_back({SessionPlan(w.kind, w.topology), w.name});
+  seeds.push_back({RingErrorsPlan(10), "trace.cap"});
+  seeds.push_back({RingErrorsPlan(12), "trace.bfr"});
+  TracePlan demo = DemoTracePlan();
   demo.frames.resize(std::min<size_t>(demo.frames.size(), 150));
   seeds.push_back({demo, "trace.cap"});
 

@@ -376,7 +376,7 @@ void Errors(Demo& demo) {
 
 }  // namespace
 
-TraceSpec DemoTraceSpec() {
+TracePlan DemoTracePlan() {
   Demo demo;
   Random rnd;
 
@@ -413,7 +413,7 @@ TraceSpec DemoTraceSpec() {
   NetBiosLlc(demo, 5.0);
   Errors(demo);
 
-  TraceSpec plan;
+  TracePlan plan;
   plan.kind = 10;
   plan.topology = 0;
   plan.bandwidth = 10000000;

@@ -7,6 +7,6 @@ namespace corvanta::testing {
 // TCP (with a retransmission, a zero window and a reset), DNS, ICMP echo and a port
 // unreachable, ARP, NetWare file service (NCP, SAP, RIP), NetBIOS over LLC, and a few
 // CRC errors, runts and collision fragments. The same frames every time.
-TraceSpec DemoTraceSpec();
+TracePlan DemoTracePlan();
 
 }  // namespace corvanta::testing

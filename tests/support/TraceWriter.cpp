@@ -8,7 +8,7 @@
 
 namespace corvanta::testing {
 
-std::vector<uint8_t> WriteTrace(const TraceSpec& plan) {
+std::vector<uint8_t> WriteTrace(const TracePlan& plan) {
   switch (plan.kind) {
     case 0: return WriteEtherPeek(plan);
     case 2: return WriteDigitech(plan);

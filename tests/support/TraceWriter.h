@@ -22,7 +22,7 @@ struct TestFrame {
   uint16_t status = 0;
 };
 
-struct TraceSpec {
+struct TracePlan {
   AnalyzerKind kind = 10;
   Topology topology = kEthernet;
   uint32_t bandwidth = 0;            // bit/s; 0 lets the writer use the format's default
@@ -33,7 +33,7 @@ struct TraceSpec {
 };
 
 // The file image of a trace in the format of plan.kind; empty when no writer exists.
-std::vector<uint8_t> WriteTrace(const TraceSpec& plan);
+std::vector<uint8_t> WriteTrace(const TracePlan& plan);
 
 // Writes bytes to path (creating or replacing it); false on failure.
 bool SaveFile(const std::string& path, const std::vector<uint8_t>& bytes);

@@ -87,7 +87,7 @@ Mix Count(const std::vector<TestFrame>& frames) {
 }
 
 TEST(DemoTrace, RealisticMixOverAMinute) {
-  TraceSpec plan = DemoTraceSpec();
+  TracePlan plan = DemoTracePlan();
   EXPECT_EQ(plan.kind, 10);
   EXPECT_EQ(plan.topology, kEthernet);
   EXPECT_EQ(plan.bandwidth, 10000000u);
@@ -117,13 +117,13 @@ TEST(DemoTrace, RealisticMixOverAMinute) {
   EXPECT_EQ(m.encapsulations, (std::set<int>{0, 1, 2}));
 
   // The same frames on every build.
-  TraceSpec again = DemoTraceSpec();
+  TracePlan again = DemoTracePlan();
   ASSERT_EQ(again.frames.size(), plan.frames.size());
   EXPECT_EQ(again.frames[plan.frames.size() / 2].bytes, plan.frames[plan.frames.size() / 2].bytes);
 }
 
 TEST(DemoTrace, OpensAsAnEthernetNetXRayTrace) {
-  TraceSpec plan = DemoTraceSpec();
+  TracePlan plan = DemoTracePlan();
   std::vector<uint8_t> image = WriteTrace(plan);
   if (image.empty()) GTEST_SKIP() << "no NetXRay writer";
   TempFile file(image, "demo.cap");

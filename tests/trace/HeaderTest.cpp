@@ -423,7 +423,7 @@ TEST(TraceHeader, DigitechMediumFromPreScan) {
 }
 
 TEST(TraceHeader, DigitechWithTheBuiltInReader) {
-  TraceSpec plan;
+  TracePlan plan;
   plan.kind = 2;
   plan.topology = kTokenRing;
   plan.frames.push_back({std::vector<uint8_t>(60, 0x40), 0, 0, 0});

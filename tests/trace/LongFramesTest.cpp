@@ -38,8 +38,8 @@ Pass ReadPass(const std::vector<uint8_t>& image, AnalyzerKind kind, Topology top
   return pass;
 }
 
-TraceSpec Spec(AnalyzerKind kind, std::vector<TestFrame> frames) {
-  TraceSpec plan;
+TracePlan PlanOf(AnalyzerKind kind, std::vector<TestFrame> frames) {
+  TracePlan plan;
   plan.kind = kind;
   plan.frames = std::move(frames);
   return plan;
@@ -61,7 +61,7 @@ TEST(LongFrames, KeptCutAndTheNextRecordFollows) {
     SCOPED_TRACE(row.name + std::string(" kind ") + std::to_string(row.kind));
     const TestFrame big = PatternFrame(row.size, 1000, 7);
     const TestFrame after = PatternFrame(100, 2000, 9);
-    const std::vector<uint8_t> image = WriteTrace(Spec(row.kind, {PatternFrame(100, 0, 3), big, after}));
+    const std::vector<uint8_t> image = WriteTrace(PlanOf(row.kind, {PatternFrame(100, 0, 3), big, after}));
     ASSERT_FALSE(image.empty());
     const Pass pass = ReadPass(image, row.kind, kEthernet, row.name);
     ASSERT_EQ(pass.result.framesRead, 3);
@@ -70,7 +70,7 @@ TEST(LongFrames, KeptCutAndTheNextRecordFollows) {
     EXPECT_TRUE(pass.result.slicedFrames);
     // Formats that store fewer bytes than the wire length slice every frame already.
     const Pass small =
-        ReadPass(WriteTrace(Spec(row.kind, {PatternFrame(100, 0, 3), after})), row.kind, kEthernet, row.name);
+        ReadPass(WriteTrace(PlanOf(row.kind, {PatternFrame(100, 0, 3), after})), row.kind, kEthernet, row.name);
     EXPECT_EQ(pass.result.slicedCount, small.result.slicedCount == 0 ? 1 : 3);
     const RecordedFrame& cut = pass.frames[1];
     EXPECT_EQ(cut.length, kMaxFrameLength);
@@ -84,7 +84,7 @@ TEST(LongFrames, KeptCutAndTheNextRecordFollows) {
 // Read ahead on a thread of its own, the pass gives the same result.
 TEST(LongFrames, ReadAheadCountsTheSameSlicedFrames) {
   const std::vector<uint8_t> image =
-      WriteTrace(Spec(15, {PatternFrame(100, 0), PatternFrame(65549, 10), PatternFrame(100, 20)}));
+      WriteTrace(PlanOf(15, {PatternFrame(100, 0), PatternFrame(65549, 10), PatternFrame(100, 20)}));
   const Pass pass = ReadPass(image, 15, kEthernet, "t.snoop", true);
   EXPECT_EQ(pass.result.framesRead, 3);
   EXPECT_EQ(pass.result.slicedCount, 1);
@@ -96,7 +96,7 @@ TEST(LongFrames, ReadAheadCountsTheSameSlicedFrames) {
 // and the pass says where reading ended.
 TEST(PartialRead, UnreadableRecordsBeforeTheEndOfTheFile) {
   const std::vector<uint8_t> good =
-      WriteTrace(Spec(15, {PatternFrame(100, 0), PatternFrame(100, 10), PatternFrame(100, 20)}));
+      WriteTrace(PlanOf(15, {PatternFrame(100, 0), PatternFrame(100, 10), PatternFrame(100, 20)}));
   const size_t second = 16 + 24 + 100;
   const size_t third = second + 24 + 100;
 
@@ -128,14 +128,14 @@ TEST(PartialRead, UnreadableRecordsBeforeTheEndOfTheFile) {
   const Pass whole = ReadPass(good, 15, kEthernet, "t.snoop");
   EXPECT_FALSE(whole.result.partial);
   EXPECT_EQ(whole.result.bytesRead, good.size());
-  const std::vector<uint8_t> netmon = WriteTrace(Spec(9, {PatternFrame(100, 0), PatternFrame(100, 10)}));
+  const std::vector<uint8_t> netmon = WriteTrace(PlanOf(9, {PatternFrame(100, 0), PatternFrame(100, 10)}));
   EXPECT_FALSE(ReadPass(netmon, 9, kEthernet, "t.cap").result.partial);
 }
 
 // Observer records may chain to any offset of the file, backwards too; a loop ends the pass.
 TEST(ObserverChain, BackwardsChainsAreFollowedAndLoopsEnd) {
   const std::vector<TestFrame> frames = {PatternFrame(100, 0, 1), PatternFrame(100, 10, 2), PatternFrame(100, 20, 3)};
-  std::vector<uint8_t> image = WriteTrace(Spec(12, frames));
+  std::vector<uint8_t> image = WriteTrace(PlanOf(12, frames));
   auto next = [&image](size_t at) { return static_cast<size_t>(ByteView(image.data(), image.size()).U32le(at + 12)); };
   const size_t a = kObserverFirstRecord, b = next(a), c = next(b);
   // a -> c -> b -> end: the last record of the chain lies before the one that names it.
@@ -168,7 +168,7 @@ TEST(ObserverChain, BackwardsChainsAreFollowedAndLoopsEnd) {
 
 // A reader that cannot open its trace gives a refusal through the open flow.
 TEST(ReaderRefusals, TracesTheReaderCannotOpenAreRefused) {
-  TraceSpec domino = Spec(22, {PatternFrame(100, 0)});
+  TracePlan domino = PlanOf(22, {PatternFrame(100, 0)});
   std::vector<uint8_t> image = WriteTrace(domino);
   const std::string fram = "FRAM";
   const auto chunk = std::search(image.begin() + 78, image.end(), fram.begin(), fram.end());
@@ -179,7 +179,7 @@ TEST(ReaderRefusals, TracesTheReaderCannotOpenAreRefused) {
   EXPECT_FALSE(o.accepted);
   EXPECT_EQ(o.refusal, "stop.cap contains no frames.");
 
-  std::vector<uint8_t> observer = WriteTrace(Spec(12, {PatternFrame(100, 0)}));
+  std::vector<uint8_t> observer = WriteTrace(PlanOf(12, {PatternFrame(100, 0)}));
   const auto eq = std::find(observer.begin(), observer.end(), '=');
   ASSERT_NE(eq, observer.end());
   *(eq + 1) = 'x';
@@ -189,7 +189,7 @@ TEST(ReaderRefusals, TracesTheReaderCannotOpenAreRefused) {
   EXPECT_EQ(o.refusal, "v.bfr" + std::string(kObserverVersionRefusal));
 
   // A NetXRay file shorter than its 128-byte header.
-  std::vector<uint8_t> netxray = WriteTrace(Spec(10, {}));
+  std::vector<uint8_t> netxray = WriteTrace(PlanOf(10, {}));
   netxray.resize(100);
   TempFile shortHeader(netxray, "x.cap");
   EXPECT_EQ(OpenTrace(shortHeader.path()).refusal, "x.cap could not be read.");

@@ -17,8 +17,8 @@ namespace {
 
 const OpenOptions kPcapOn{.readPcap = true};
 
-TraceSpec Spec(AnalyzerKind kind, std::vector<TestFrame> frames, Topology topology = kEthernet) {
-  TraceSpec plan;
+TracePlan PlanOf(AnalyzerKind kind, std::vector<TestFrame> frames, Topology topology = kEthernet) {
+  TracePlan plan;
   plan.kind = kind;
   plan.topology = topology;
   plan.frames = std::move(frames);
@@ -53,7 +53,7 @@ std::vector<TestFrame> ThreeFrames() {
 }
 
 TEST(PcapDetection, SignaturesAndTheModifiedBoundary) {
-  const std::vector<uint8_t> pcapng = WritePcapNg(Spec(25, ThreeFrames()), 0);
+  const std::vector<uint8_t> pcapng = WritePcapNg(PlanOf(25, ThreeFrames()), 0);
   TempFile ng(pcapng, "a.pcapng");
   EXPECT_EQ(DetectAnalyzer(ng.path()).kind, kAnalyzerPcapNg);
   std::vector<uint8_t> badOrder = pcapng;
@@ -61,7 +61,7 @@ TEST(PcapDetection, SignaturesAndTheModifiedBoundary) {
   TempFile bad(badOrder, "b.pcapng");
   EXPECT_EQ(DetectAnalyzer(bad.path()).kind, kNotATrace);
 
-  TempFile nano(WritePcap(Spec(17, ThreeFrames()), {.nanoseconds = true}), "n.pcap");
+  TempFile nano(WritePcap(PlanOf(17, ThreeFrames()), {.nanoseconds = true}), "n.pcap");
   const Detection n = DetectAnalyzer(nano.path());
   EXPECT_EQ(n.kind, kAnalyzerTcpdump);
   EXPECT_TRUE(n.pcapNanoseconds);
@@ -69,7 +69,7 @@ TEST(PcapDetection, SignaturesAndTheModifiedBoundary) {
   // The second record's captured length against the snapshot length: equal is an ordinary
   // capture cut at the snapshot length; one more is the longer-header variant.
   for (uint32_t snap : {42u, 41u}) {
-    TempFile file(WritePcap(Spec(17, ThreeFrames()), {.snapLength = snap}), "s.pcap");
+    TempFile file(WritePcap(PlanOf(17, ThreeFrames()), {.snapLength = snap}), "s.pcap");
     const Detection d = DetectAnalyzer(file.path());
     EXPECT_EQ(d.kind, kAnalyzerTcpdump);
     EXPECT_EQ(d.pcapModified, snap == 41u) << snap;
@@ -79,16 +79,16 @@ TEST(PcapDetection, SignaturesAndTheModifiedBoundary) {
 }
 
 TEST(PcapOption, OffRefusesAsBeforeOnAcceptsEthernetAndTokenRing) {
-  const std::vector<uint8_t> ethernet = WritePcap(Spec(17, ThreeFrames()));
-  const std::vector<uint8_t> swapped = WritePcap(Spec(17, ThreeFrames()), {.swapped = true});
-  const std::vector<uint8_t> tokenRing = WritePcap(Spec(17, ThreeFrames(), kTokenRing));
-  const std::vector<uint8_t> fddi = WritePcap(Spec(17, ThreeFrames()), {.linkType = 10});
-  const std::vector<uint8_t> raw = WritePcap(Spec(17, ThreeFrames()), {.linkType = 101});
-  const std::vector<uint8_t> nano = WritePcap(Spec(17, ThreeFrames()), {.nanoseconds = true});
-  const std::vector<uint8_t> modified = WritePcap(Spec(17, ThreeFrames()), {.snapLength = 41});
-  const std::vector<uint8_t> ng = WritePcapNg(Spec(25, ThreeFrames()), 0);
-  const std::vector<uint8_t> ngTokenRing = WritePcapNg(Spec(25, ThreeFrames(), kTokenRing), 0);
-  const std::vector<uint8_t> ngRaw = WritePcapNg(Spec(25, ThreeFrames()), 101);
+  const std::vector<uint8_t> ethernet = WritePcap(PlanOf(17, ThreeFrames()));
+  const std::vector<uint8_t> swapped = WritePcap(PlanOf(17, ThreeFrames()), {.swapped = true});
+  const std::vector<uint8_t> tokenRing = WritePcap(PlanOf(17, ThreeFrames(), kTokenRing));
+  const std::vector<uint8_t> fddi = WritePcap(PlanOf(17, ThreeFrames()), {.linkType = 10});
+  const std::vector<uint8_t> raw = WritePcap(PlanOf(17, ThreeFrames()), {.linkType = 101});
+  const std::vector<uint8_t> nano = WritePcap(PlanOf(17, ThreeFrames()), {.nanoseconds = true});
+  const std::vector<uint8_t> modified = WritePcap(PlanOf(17, ThreeFrames()), {.snapLength = 41});
+  const std::vector<uint8_t> ng = WritePcapNg(PlanOf(25, ThreeFrames()), 0);
+  const std::vector<uint8_t> ngTokenRing = WritePcapNg(PlanOf(25, ThreeFrames(), kTokenRing), 0);
+  const std::vector<uint8_t> ngRaw = WritePcapNg(PlanOf(25, ThreeFrames()), 101);
   const std::string unsupported = " contains an unsupported analyzer or topology.";
   const std::string notATrace = " is osbolete, not supported, or not a trace file.";
   const std::string badInterface = " contains an unsupported interface.";
@@ -124,7 +124,7 @@ TEST(PcapOption, OffRefusesAsBeforeOnAcceptsEthernetAndTokenRing) {
 }
 
 TEST(PcapReader, EthernetFramesAsForSnoop) {
-  TraceSpec plan = Spec(17, ThreeFrames());
+  TracePlan plan = PlanOf(17, ThreeFrames());
   plan.frames.push_back(PatternFrame(40000, 300000, 5));  // beyond the frame buffer
   plan.frames.push_back(PatternFrame(60, 400000, 6));
   const Read r = OpenAndRead(WritePcap(plan, {.snapLength = 65535}));
@@ -155,7 +155,7 @@ TEST(PcapReader, EthernetFramesAsForSnoop) {
 }
 
 TEST(PcapReader, ByteOrdersTimeResolutionsAndPcapngGiveTheSameFrames) {
-  const TraceSpec plan = Spec(17, ThreeFrames());
+  const TracePlan plan = PlanOf(17, ThreeFrames());
   const Read reference = OpenAndRead(WritePcap(plan));
   ASSERT_EQ(reference.frames.size(), 3u);
   const Read others[] = {OpenAndRead(WritePcap(plan, {.swapped = true})),
@@ -173,7 +173,7 @@ TEST(PcapReader, ByteOrdersTimeResolutionsAndPcapngGiveTheSameFrames) {
 }
 
 TEST(PcapReader, TokenRingFramesAreHandedOverAsStored) {
-  const Read r = OpenAndRead(WritePcap(Spec(17, {PatternFrame(100, 0), {Filler(50), 300, 10}}, kTokenRing)));
+  const Read r = OpenAndRead(WritePcap(PlanOf(17, {PatternFrame(100, 0), {Filler(50), 300, 10}}, kTokenRing)));
   ASSERT_EQ(r.frames.size(), 2u);
   EXPECT_EQ(r.frames[0].length, 100);
   EXPECT_EQ(r.frames[0].capturedLength, 100);
@@ -186,8 +186,8 @@ TEST(PcapReader, TokenRingFramesAreHandedOverAsStored) {
 TEST(PcapReader, DamagedFilesKeepTheFramesBefore) {
   std::vector<TestFrame> frames;
   for (int i = 0; i < 6; ++i) frames.push_back(PatternFrame(100, i * 1000.0, static_cast<uint8_t>(i)));
-  const std::vector<uint8_t> pcap = WritePcap(Spec(17, frames));
-  const std::vector<uint8_t> ng = WritePcapNg(Spec(25, frames), 0);
+  const std::vector<uint8_t> pcap = WritePcap(PlanOf(17, frames));
+  const std::vector<uint8_t> ng = WritePcapNg(PlanOf(25, frames), 0);
   const size_t pcapRecord = 16 + 100, third = 24 + 2 * pcapRecord;
 
   std::vector<uint8_t> cut(pcap.begin(), pcap.end() - 30);
@@ -212,7 +212,7 @@ TEST(PcapReader, DamagedFilesKeepTheFramesBefore) {
     EXPECT_TRUE(r.pass.partial);
   }
   // A second interface of another link type: libpcap ends the read there.
-  const Read mixed = OpenAndRead(WritePcapNg(Spec(25, frames), 1, 101), "m.pcapng");
+  const Read mixed = OpenAndRead(WritePcapNg(PlanOf(25, frames), 1, 101), "m.pcapng");
   ASSERT_TRUE(mixed.open.accepted) << mixed.open.refusal;
   EXPECT_LE(mixed.frames.size(), 3u);
 }
@@ -221,7 +221,7 @@ TEST(PcapReader, DamagedFilesKeepTheFramesBefore) {
 TEST(PcapReader, FlippedBytesNeverCrash) {
   std::vector<TestFrame> frames;
   for (int i = 0; i < 8; ++i) frames.push_back(PatternFrame(60 + 10 * i, i * 1000.0, static_cast<uint8_t>(i)));
-  for (const std::vector<uint8_t>& good : {WritePcap(Spec(17, frames)), WritePcapNg(Spec(25, frames), 0)}) {
+  for (const std::vector<uint8_t>& good : {WritePcap(PlanOf(17, frames)), WritePcapNg(PlanOf(25, frames), 0)}) {
     for (size_t at = 0; at < good.size(); at += 7) {
       std::vector<uint8_t> bad = good;
       bad[at] ^= static_cast<uint8_t>(0x5A + at);

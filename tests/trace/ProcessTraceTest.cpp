@@ -387,7 +387,7 @@ TEST(ProcessTraceReadAhead, DecoderFailureReachesTheCaller) {
 // The built-in NetXRay reader over a trace from the test writer: the decoder sees every
 // frame with its number, time, lengths and status.
 TEST(ProcessTraceFile, BuiltInReaderDeliversTheWrittenFrames) {
-  TraceSpec plan;
+  TracePlan plan;
   plan.kind = 10;
   plan.topology = kEthernet;
   plan.startUnixSeconds = 946728000;  // 12:00:00 UTC

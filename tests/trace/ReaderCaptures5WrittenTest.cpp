@@ -13,8 +13,8 @@
 namespace corvanta::testing {
 namespace {
 
-TraceSpec SampleSpec(AnalyzerKind kind) {
-  TraceSpec plan;
+TracePlan SamplePlan(AnalyzerKind kind) {
+  TracePlan plan;
   plan.kind = kind;
   plan.frames = {{Filler(60, 1)},           {Filler(200, 2), 0, 100},   {Filler(42, 3), 0, 250, kStatusCrcError},
                  {Filler(1514, 4), 0, 900}, {Filler(90, 5), 400, 1200}, {Filler(61, 6), 0, 5000}};
@@ -67,7 +67,7 @@ const Written kWritten[] = {
 TEST(WrittenTraces, OpenAndReadThroughTheWholePath) {
   for (const Written& w : kWritten) {
     SCOPED_TRACE(std::to_string(w.kind) + " " + w.name);
-    TraceSpec plan = SampleSpec(w.kind);
+    TracePlan plan = SamplePlan(w.kind);
     plan.topology = w.topology;
     TempFile file(WriteTrace(plan), w.name);
     OpenOutcome open = OpenTrace(file.path());
@@ -85,7 +85,7 @@ TEST(DamagedTraces, EveryPassEndsWithinItsBuffers) {
   std::mt19937 rng(20240613);
   for (AnalyzerKind kind : {2, 5, 6, 13, 14, 15, 16, 18, 20, 21, 22, 23}) {
     SCOPED_TRACE(static_cast<int>(kind));
-    const std::vector<uint8_t> image = WriteTrace(SampleSpec(kind));
+    const std::vector<uint8_t> image = WriteTrace(SamplePlan(kind));
     ASSERT_FALSE(image.empty());
     TraceInfo info;
     info.kind = kind;

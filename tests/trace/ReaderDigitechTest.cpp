@@ -40,7 +40,7 @@ Pass ReadDigitech(const std::vector<uint8_t>& image, bool preScan = false, Topol
   return pass;
 }
 
-TraceSpec DigitechSpec(std::vector<TestFrame> frames) {  // starting at 12:00:00
+TracePlan DigitechPlan(std::vector<TestFrame> frames) {  // starting at 12:00:00
   return {.kind = 2, .startUnixSeconds = 946728000, .comment = {}, .frames = std::move(frames)};
 }
 
@@ -56,7 +56,7 @@ size_t RecordAt(size_t n, size_t bytes) { return kBuffer + n * (12 + 2 + bytes);
 TEST(DigitechReader, LengthsStatusAndTimes) {
   const Bytes frame = Filler(100, 3);
   std::vector<uint8_t> image = WriteTrace(
-      DigitechSpec({{frame}, {Filler(100), 0, 1500, kStatusCrcError}, {Filler(100), 0, 3000, kStatusAlignmentError}}));
+      DigitechPlan({{frame}, {Filler(100), 0, 1500, kStatusCrcError}, {Filler(100), 0, 3000, kStatusAlignmentError}}));
   ASSERT_EQ(image.size(), 2 * kBuffer);
   Pass r = ReadDigitech(image);
   ASSERT_TRUE(r.opened);
@@ -86,7 +86,7 @@ TEST(DigitechReader, LengthsStatusAndTimes) {
 std::vector<uint8_t> FiveBuffers() {
   std::vector<TestFrame> frames;
   for (int i = 0; i < 10; ++i) frames.push_back({Filler(30000), 0, 1000.0 * i});
-  return WriteTrace(DigitechSpec(frames));
+  return WriteTrace(DigitechPlan(frames));
 }
 
 TEST(DigitechReader, RingIsReadFromTheFirstBufferRound) {
@@ -168,14 +168,14 @@ TEST(DigitechReader, EmptyTablesAndBuffersOutOfRange) {
 }
 
 TEST(DigitechReader, OtherRecordsAndUnknownMedia) {
-  std::vector<uint8_t> image = WriteTrace(DigitechSpec({{Filler(60, 1)}, {Filler(60, 2)}, {Filler(60, 3)}}));
+  std::vector<uint8_t> image = WriteTrace(DigitechPlan({{Filler(60, 1)}, {Filler(60, 2)}, {Filler(60, 3)}}));
   image[RecordAt(0, 60)] = 7;  // not a frame: passed over and not counted
   SetLe16(image, kCounts, 2);
   Pass r = ReadDigitech(image);
   ASSERT_EQ(r.frames.size(), 2u);
   EXPECT_EQ(r.frames[0].data[0], 2);
 
-  image = WriteTrace(DigitechSpec({{Filler(60, 1)}, {Filler(60, 2)}, {Filler(60, 3)}}));
+  image = WriteTrace(DigitechPlan({{Filler(60, 1)}, {Filler(60, 2)}, {Filler(60, 3)}}));
   image[RecordAt(1, 60) + 1] = 0xE1;  // medium 1: counted but not decoded
   r = ReadDigitech(image);
   ASSERT_EQ(r.frames.size(), 2u);
@@ -183,7 +183,7 @@ TEST(DigitechReader, OtherRecordsAndUnknownMedia) {
 }
 
 TEST(DigitechReader, PreScanTakesTheMediumOfTheFirstFrame) {
-  std::vector<uint8_t> image = WriteTrace(DigitechSpec({{Filler(60)}, {Filler(60)}}));
+  std::vector<uint8_t> image = WriteTrace(DigitechPlan({{Filler(60)}, {Filler(60)}}));
   Pass r = ReadDigitech(image, true);
   EXPECT_EQ(r.medium, kEthernet);
   EXPECT_EQ(r.frames.size(), 1u);
@@ -195,7 +195,7 @@ TEST(DigitechReader, PreScanTakesTheMediumOfTheFirstFrame) {
     EXPECT_EQ(r.frames.size(), 1u) << static_cast<int>(code);  // unknown media too
   }
 
-  TraceSpec ring = DigitechSpec({{Filler(60)}});
+  TracePlan ring = DigitechPlan({{Filler(60)}});
   ring.topology = kTokenRing;
   EXPECT_EQ(ReadDigitech(WriteTrace(ring), true).medium, kTokenRing);
 }
@@ -203,7 +203,7 @@ TEST(DigitechReader, PreScanTakesTheMediumOfTheFirstFrame) {
 TEST(DigitechReader, TickTimesAndTheOneMinuteRule) {
   std::vector<TestFrame> frames;
   for (double offset : {0.0, 10e6, -20e6, 130e6, -100e6, 1e6}) frames.push_back({Filler(60), 0, 3600e6 + offset});
-  Pass r = ReadDigitech(WriteTrace(DigitechSpec(frames)));
+  Pass r = ReadDigitech(WriteTrace(DigitechPlan(frames)));
   ASSERT_EQ(r.frames.size(), 6u);
   const double base = 13 * 3600e6;
   EXPECT_NEAR(r.frames[1].timestamp, base + 10e6, 1);
@@ -213,12 +213,12 @@ TEST(DigitechReader, TickTimesAndTheOneMinuteRule) {
   EXPECT_NEAR(r.frames[5].timestamp, base + 1e6, 1);
 
   // The second frame keeps its own time even when it is a little earlier.
-  r = ReadDigitech(WriteTrace(DigitechSpec({{Filler(60), 0, 10e6}, {Filler(60), 0, 0}})));
+  r = ReadDigitech(WriteTrace(DigitechPlan({{Filler(60), 0, 10e6}, {Filler(60), 0, 0}})));
   ASSERT_EQ(r.frames.size(), 2u);
   EXPECT_NEAR(r.frames[1].timestamp, 12 * 3600e6, 1);
 
   // Beyond one day of ticks the count is reduced and converted at the second rate.
-  std::vector<uint8_t> image = WriteTrace(DigitechSpec({{Filler(60)}}));
+  std::vector<uint8_t> image = WriteTrace(DigitechPlan({{Filler(60)}}));
   const uint64_t ticks = 103090814976ULL + 1000000;
   SetLe32(image, RecordAt(0, 60) + 5, static_cast<uint32_t>(ticks >> 16));
   SetLe16(image, RecordAt(0, 60) + 9, static_cast<uint16_t>(ticks));

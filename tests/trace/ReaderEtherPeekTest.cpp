@@ -10,17 +10,17 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-TraceSpec Plan(std::vector<TestFrame> frames, Topology topology = kEthernet) {
-  return MakeSpec(0, std::move(frames), topology, 1262304000 + 36000, 123456);  // 2010-01-01 10:00:00.123456 UTC
+TracePlan Plan(std::vector<TestFrame> frames, Topology topology = kEthernet) {
+  return MakePlan(0, std::move(frames), topology, 1262304000 + 36000, 123456);  // 2010-01-01 10:00:00.123456 UTC
 }
 
-ReadResult Write(const TraceSpec& plan, uint8_t version) { return ReadImage(WriteEtherPeek(plan, {version}), plan); }
+ReadResult Write(const TracePlan& plan, uint8_t version) { return ReadImage(WriteEtherPeek(plan, {version}), plan); }
 
 constexpr double kStartTod = 10 * 3600e6;
 constexpr size_t kFirstRecord = 50;
 
 TEST(EtherPeekReader, Version7FramesAreHandedOverAsStored) {
-  TraceSpec plan = Plan({PatternFrame(60, 0), PatternFrame(100, 2500), PatternFrame(200, 7000)});
+  TracePlan plan = Plan({PatternFrame(60, 0), PatternFrame(100, 2500), PatternFrame(200, 7000)});
   plan.frames[1].status = kStatusCrcError;
   plan.frames[2].wireLength = 1000;  // cut short: no check sequence stored
   ReadResult r = Write(plan, 7);
@@ -41,7 +41,7 @@ TEST(EtherPeekReader, Version7FramesAreHandedOverAsStored) {
 }
 
 TEST(EtherPeekReader, FlagBitsSetTheStatus) {
-  TraceSpec plan = Plan({PatternFrame(60, 0), PatternFrame(60, 1), PatternFrame(60, 2)});
+  TracePlan plan = Plan({PatternFrame(60, 0), PatternFrame(60, 1), PatternFrame(60, 2)});
   plan.frames[0].status = kStatusAlignmentError;
   plan.frames[1].status = kStatusCrcError | kStatusAlignmentError;
   for (uint8_t version : {6, 7}) {
@@ -54,7 +54,7 @@ TEST(EtherPeekReader, FlagBitsSetTheStatus) {
 }
 
 TEST(EtherPeekReader, OddFramesArePaddedToEven) {
-  TraceSpec plan = Plan({PatternFrame(57, 0), PatternFrame(60, 10)});  // 57 + 4 = 61 stored bytes
+  TracePlan plan = Plan({PatternFrame(57, 0), PatternFrame(60, 10)});  // 57 + 4 = 61 stored bytes
   for (uint8_t version : {6, 7}) {
     ReadResult r = Write(plan, version);
     ASSERT_EQ(r.frames.size(), 2u);
@@ -64,7 +64,7 @@ TEST(EtherPeekReader, OddFramesArePaddedToEven) {
 }
 
 TEST(EtherPeekReader, Version6TimesAreMilliseconds) {
-  TraceSpec plan = Plan({PatternFrame(60, 0), PatternFrame(60, 250000), PatternFrame(60, 250000 + 3600e6)});
+  TracePlan plan = Plan({PatternFrame(60, 0), PatternFrame(60, 250000), PatternFrame(60, 250000 + 3600e6)});
   ReadResult r = Write(plan, 6);
   ASSERT_EQ(r.frames.size(), 3u);
   EXPECT_DOUBLE_EQ(r.frames[1].timestamp - r.frames[0].timestamp, 250000);
@@ -85,7 +85,7 @@ uint64_t RawTime(const Bytes& image, size_t at) {
 }
 
 TEST(EtherPeekReader, Version7FirstTimeIsCheckedAgainstTheSecond) {
-  TraceSpec plan = Plan({PatternFrame(60, 0), PatternFrame(60, 5000), PatternFrame(60, 9000)});
+  TracePlan plan = Plan({PatternFrame(60, 0), PatternFrame(60, 5000), PatternFrame(60, 9000)});
   const Bytes image = WriteEtherPeek(plan);
   const size_t second = kFirstRecord + 16 + 64;
   const uint64_t raw1 = RawTime(image, kFirstRecord);
@@ -117,7 +117,7 @@ TEST(EtherPeekReader, Version7FirstTimeIsCheckedAgainstTheSecond) {
   EXPECT_DOUBLE_EQ(r.frames[1].timestamp - r.frames[0].timestamp, day - 1000000);
 
   // A single frame has nothing to be checked against.
-  TraceSpec one = Plan({PatternFrame(60, 0)});
+  TracePlan one = Plan({PatternFrame(60, 0)});
   Bytes single = WriteEtherPeek(one);
   SetRawTime(single, kFirstRecord, raw1 + 3 * day);
   r = ReadImage(single, one);
@@ -126,7 +126,7 @@ TEST(EtherPeekReader, Version7FirstTimeIsCheckedAgainstTheSecond) {
 }
 
 TEST(EtherPeekReader, FrameCountEndsThePass) {
-  TraceSpec plan = Plan({PatternFrame(60, 0), PatternFrame(60, 1), PatternFrame(60, 2)});
+  TracePlan plan = Plan({PatternFrame(60, 0), PatternFrame(60, 1), PatternFrame(60, 2)});
   Bytes image = WriteEtherPeek(plan);
   SetBe32(image, 6, 2);
   EXPECT_EQ(ReadImage(image, plan).frames.size(), 2u);
@@ -136,7 +136,7 @@ TEST(EtherPeekReader, FrameCountEndsThePass) {
 }
 
 TEST(EtherPeekReader, BadInputEndsQuietly) {
-  TraceSpec plan = Plan({PatternFrame(60, 0), PatternFrame(60, 1), PatternFrame(60, 2)});
+  TracePlan plan = Plan({PatternFrame(60, 0), PatternFrame(60, 1), PatternFrame(60, 2)});
   const Bytes image = WriteEtherPeek(plan);
   EXPECT_EQ(ReadImage(Bytes(image.begin(), image.end() - 1), plan).frames.size(), 2u);
   EXPECT_EQ(ReadImage(Bytes(image.begin(), image.end() - 70), plan).frames.size(), 2u);
@@ -148,7 +148,7 @@ TEST(EtherPeekReader, BadInputEndsQuietly) {
   Bytes huge = image;
   SetBe16(huge, kFirstRecord + 4, 32769);
   EXPECT_TRUE(ReadImage(huge, plan).frames.empty());
-  TraceSpec big = Plan({PatternFrame(32764, 0)});
+  TracePlan big = Plan({PatternFrame(32764, 0)});
   ReadResult r = ReadImage(WriteEtherPeek(big), big);
   ASSERT_EQ(r.frames.size(), 1u);
   EXPECT_EQ(r.frames[0].length, kMaxFrameLength);

@@ -86,7 +86,7 @@ inline ReadResult RunReader(TraceInfo info, const std::string& path, int stopAft
 }
 
 // Writes plan with the format's writer and reads it back.
-inline ReadResult WriteAndRead(const TraceSpec& plan, const std::string& name = "trace.cap") {
+inline ReadResult WriteAndRead(const TracePlan& plan, const std::string& name = "trace.cap") {
   TempFile file(WriteTrace(plan), name);
   TraceInfo info;
   info.kind = plan.kind;

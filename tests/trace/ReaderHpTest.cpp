@@ -10,7 +10,7 @@ namespace {
 
 constexpr size_t kFirstFrameBlock = 128 + 28;  // after the header and the group block
 
-TraceSpec HpSpec(std::vector<TestFrame> frames) { return {.kind = 5, .comment = {}, .frames = std::move(frames)}; }
+TracePlan HpPlan(std::vector<TestFrame> frames) { return {.kind = 5, .comment = {}, .frames = std::move(frames)}; }
 
 ReadResult ReadImage(const std::vector<uint8_t>& image, Topology topology = kEthernet) {
   return RunReader({.kind = 5, .topology = topology}, TempFile(image, "trace.eth").path());
@@ -25,7 +25,7 @@ Bytes Block(const char* tag, uint16_t words, size_t size) {
 
 TEST(HpReader, FramesWithStoredCheckSequenceTimesAndStatus) {
   const Bytes frame = Filler(101, 4);
-  TraceSpec plan = HpSpec({{frame}, {Filler(60), 0, 2500000.25, kStatusCrcError}});
+  TracePlan plan = HpPlan({{frame}, {Filler(60), 0, 2500000.25, kStatusCrcError}});
   plan.startUnixSeconds = 946728000;  // 2000-01-01 12:00:00 UTC
   ReadResult r = WriteAndRead(plan);
   ASSERT_TRUE(r.opened);
@@ -48,7 +48,7 @@ TEST(HpReader, FramesWithStoredCheckSequenceTimesAndStatus) {
 }
 
 TEST(HpReader, OtherBlocksAreSteppedOverByTheirLength) {
-  std::vector<uint8_t> image = WriteTrace(HpSpec({{Filler(60, 1)}, {Filler(60, 2)}}));
+  std::vector<uint8_t> image = WriteTrace(HpPlan({{Filler(60, 1)}, {Filler(60, 2)}}));
   Bytes other = Block("TEXT", 5, 20);
   other[8] = 'F', other[9] = 'R', other[10] = '3', other[11] = '0';  // inside the block, not a tag
   image.insert(image.begin() + kFirstFrameBlock, other.begin(), other.end());
@@ -64,7 +64,7 @@ TEST(HpReader, OtherBlocksAreSteppedOverByTheirLength) {
 }
 
 TEST(HpReader, DamagedBlocksEndThePassQuietly) {
-  const std::vector<uint8_t> good = WriteTrace(HpSpec({{Filler(60)}, {Filler(60)}}));
+  const std::vector<uint8_t> good = WriteTrace(HpPlan({{Filler(60)}, {Filler(60)}}));
   const size_t secondFrame = kFirstFrameBlock + 32 + 64;
 
   // An unknown block shorter than its own header would never move on.

@@ -10,7 +10,7 @@ namespace {
 
 constexpr size_t kFirstBlock = 512;
 
-TraceSpec IbmSpec(std::vector<TestFrame> frames) {
+TracePlan IbmPlan(std::vector<TestFrame> frames) {
   return {.kind = 6, .startUnixSeconds = 946728000, .comment = {}, .frames = std::move(frames)};
 }
 
@@ -28,7 +28,7 @@ void SetTicks(std::vector<uint8_t>& image, size_t block, uint8_t control, uint64
 
 TEST(IbmReader, FramesSpanContinuationBlocks) {
   const Bytes big = Filler(296, 7), small = Filler(40, 1);
-  ReadResult r = WriteAndRead(IbmSpec({{big}, {small, 0, 1000}}));
+  ReadResult r = WriteAndRead(IbmPlan({{big}, {small, 0, 1000}}));
   ASSERT_TRUE(r.opened);
   ASSERT_EQ(r.frames.size(), 2u);
   Bytes withFcs = big;
@@ -42,7 +42,7 @@ TEST(IbmReader, FramesSpanContinuationBlocks) {
 
 TEST(IbmReader, TwoHundredStoredBytesTakeThreeBlocks) {
   // 196 bytes and the check sequence; a frame follows after exactly three blocks.
-  std::vector<uint8_t> image = WriteTrace(IbmSpec({{Filler(196)}, {Filler(50, 9)}}));
+  std::vector<uint8_t> image = WriteTrace(IbmPlan({{Filler(196)}, {Filler(50, 9)}}));
   ASSERT_EQ(image.size(), kFirstBlock + 3 * 128 + 128);
   ReadResult r = ReadImage(image);
   ASSERT_EQ(r.frames.size(), 2u);
@@ -51,7 +51,7 @@ TEST(IbmReader, TwoHundredStoredBytesTakeThreeBlocks) {
 }
 
 TEST(IbmReader, EmptyBlocksAreSkipped) {
-  std::vector<uint8_t> image = WriteTrace(IbmSpec({{Filler(60, 1)}, {Filler(60, 2)}}));
+  std::vector<uint8_t> image = WriteTrace(IbmPlan({{Filler(60, 1)}, {Filler(60, 2)}}));
   image.insert(image.begin() + kFirstBlock + 128, 128, 0);
   image.insert(image.begin() + kFirstBlock, 256, 0);
   ReadResult r = ReadImage(image);
@@ -60,7 +60,7 @@ TEST(IbmReader, EmptyBlocksAreSkipped) {
 }
 
 TEST(IbmReader, TimeBases) {
-  std::vector<uint8_t> image = WriteTrace(IbmSpec({{Filler(60)}, {Filler(60)}, {Filler(60)}, {Filler(60)}}));
+  std::vector<uint8_t> image = WriteTrace(IbmPlan({{Filler(60)}, {Filler(60)}, {Filler(60)}, {Filler(60)}}));
   const double noon = 12 * 3600e6;
   // Bit 5: ticks of the PC timer since the start.
   SetTicks(image, kFirstBlock, 0x21, 1000000);
@@ -78,7 +78,7 @@ TEST(IbmReader, TimeBases) {
 }
 
 TEST(IbmReader, TokenRingTimeIsSecondOfDayAndHundredths) {
-  TraceSpec plan = IbmSpec({{Filler(60)}, {Filler(60), 0, 86400e6 - 10000}});
+  TracePlan plan = IbmPlan({{Filler(60)}, {Filler(60), 0, 86400e6 - 10000}});
   plan.topology = kTokenRing;
   std::vector<uint8_t> image = WriteTrace(plan);
   ReadResult r = ReadImage(image, kTokenRing);
@@ -98,7 +98,7 @@ TEST(IbmReader, TokenRingTimeIsSecondOfDayAndHundredths) {
 
 TEST(IbmReader, OversizedFramesAreReadAndCutToTheBuffer) {
   // 65535 stored bytes: 744 continuation blocks, of which those past the buffer are dropped.
-  std::vector<uint8_t> image = WriteTrace(IbmSpec({{Filler(60)}, {Filler(60, 5)}}));
+  std::vector<uint8_t> image = WriteTrace(IbmPlan({{Filler(60)}, {Filler(60, 5)}}));
   std::vector<uint8_t> huge(128 * 745, 0xAB);
   huge[0] = 0x21;
   SetLe16(huge, 2, 65535);
@@ -114,7 +114,7 @@ TEST(IbmReader, OversizedFramesAreReadAndCutToTheBuffer) {
 }
 
 TEST(IbmReader, ContinuationsBeyondTheFileEndThePass) {
-  std::vector<uint8_t> image = WriteTrace(IbmSpec({{Filler(60)}, {Filler(300)}}));
+  std::vector<uint8_t> image = WriteTrace(IbmPlan({{Filler(60)}, {Filler(300)}}));
   image.resize(image.size() - 128);
   EXPECT_EQ(ReadImage(image).frames.size(), 1u);
   image.resize(kFirstBlock - 1);

@@ -10,7 +10,7 @@ namespace {
 
 constexpr size_t kFirstRecord = 20;  // 16-byte header and the 4 bytes of version 4
 
-TraceSpec LanWatchSpec(std::vector<TestFrame> frames) {
+TracePlan LanWatchPlan(std::vector<TestFrame> frames) {
   return {.kind = 14, .comment = {}, .frames = std::move(frames)};
 }
 
@@ -19,7 +19,7 @@ ReadResult ReadImage(const std::vector<uint8_t>& image, Topology topology = kEth
 }
 
 TEST(LanWatchReader, EthernetLengthsFlagsAndTimes) {
-  TraceSpec plan = LanWatchSpec(
+  TracePlan plan = LanWatchPlan(
       {{Filler(100, 3)}, {Filler(80), 300, 250000.0, kStatusAlignmentError}, {Filler(60), 0, 3600e6, kStatusCrcError}});
   plan.startUnixSeconds = 946728000;  // 12:00:00
   ReadResult r = WriteAndRead(plan);
@@ -46,7 +46,7 @@ TEST(LanWatchReader, EthernetLengthsFlagsAndTimes) {
 }
 
 TEST(LanWatchReader, TimeIsReducedToOneDay) {
-  std::vector<uint8_t> image = WriteTrace(LanWatchSpec({{Filler(60)}}));
+  std::vector<uint8_t> image = WriteTrace(LanWatchPlan({{Filler(60)}}));
   // 1,573,043 BIOS ticks run 41,945 microseconds past midnight.
   SetLe16(image, kFirstRecord + 4, 0x00B3);
   SetLe16(image, kFirstRecord + 6, 0x0018);
@@ -57,7 +57,7 @@ TEST(LanWatchReader, TimeIsReducedToOneDay) {
 }
 
 TEST(LanWatchReader, RecordWithoutFrameIsSkipped) {
-  std::vector<uint8_t> image = WriteTrace(LanWatchSpec({{Filler(60, 1)}, {Filler(70, 2)}}));
+  std::vector<uint8_t> image = WriteTrace(LanWatchPlan({{Filler(60, 1)}, {Filler(70, 2)}}));
   // A header-only record claiming 50 stored bytes: none of them are read.
   Bytes empty(12, 0);
   empty[2] = 50;
@@ -71,7 +71,7 @@ TEST(LanWatchReader, RecordWithoutFrameIsSkipped) {
 }
 
 TEST(LanWatchReader, EarlyVersionsHaveNoHeaderExtension) {
-  std::vector<uint8_t> image = WriteTrace(LanWatchSpec({{Filler(60)}, {Filler(61)}}));
+  std::vector<uint8_t> image = WriteTrace(LanWatchPlan({{Filler(60)}, {Filler(61)}}));
   image.erase(image.begin() + 16, image.begin() + kFirstRecord);
   SetLe16(image, 6, 3);
   ReadResult r = ReadImage(image);
@@ -80,7 +80,7 @@ TEST(LanWatchReader, EarlyVersionsHaveNoHeaderExtension) {
 }
 
 TEST(LanWatchReader, TokenRingKeepsLengthsAndStatus) {
-  TraceSpec plan = LanWatchSpec({{Filler(40), 0, 0, kStatusCrcError}});
+  TracePlan plan = LanWatchPlan({{Filler(40), 0, 0, kStatusCrcError}});
   plan.topology = kTokenRing;
   ReadResult r = WriteAndRead(plan);
   ASSERT_EQ(r.frames.size(), 1u);
@@ -90,7 +90,7 @@ TEST(LanWatchReader, TokenRingKeepsLengthsAndStatus) {
 }
 
 TEST(LanWatchReader, DamagedRecordsEndThePassQuietly) {
-  const std::vector<uint8_t> good = WriteTrace(LanWatchSpec({{Filler(60)}, {Filler(60)}, {Filler(60)}}));
+  const std::vector<uint8_t> good = WriteTrace(LanWatchPlan({{Filler(60)}, {Filler(60)}, {Filler(60)}}));
   const size_t second = kFirstRecord + 12 + 60;
   std::vector<uint8_t> image = good;
   SetLe16(image, second + 2, 40000);  // more than the frame buffer holds

@@ -20,8 +20,8 @@ Bytes Slice(const std::vector<uint8_t>& image, size_t from, size_t to) {
   return Bytes(image.begin() + static_cast<std::ptrdiff_t>(from), image.begin() + static_cast<std::ptrdiff_t>(to));
 }
 
-TraceSpec LanalyzerSpec(size_t frames) {
-  TraceSpec plan;
+TracePlan LanalyzerPlan(size_t frames) {
+  TracePlan plan;
   plan.kind = 13;
   for (size_t i = 0; i < frames; ++i)
     plan.frames.push_back({Filler(60 + i, static_cast<uint8_t>(i)), 0, 1000.0 * static_cast<double>(i)});
@@ -33,7 +33,7 @@ ReadResult ReadImage(const std::vector<uint8_t>& image, Topology topology = kEth
 }
 
 TEST(LanalyzerReader, LengthsStatusTimesAndStart) {
-  TraceSpec plan;
+  TracePlan plan;
   plan.kind = 13;
   plan.startUnixSeconds = 946728000;  // 2000-01-01 12:00:00
   const Bytes whole = Filler(100, 9), sliced = Filler(80, 4);
@@ -65,7 +65,7 @@ TEST(LanalyzerReader, LengthsStatusTimesAndStart) {
 // sliced frame keeps zeros past its stored bytes, and a frame stored with its own check
 // sequence (wire length = stored length) keeps its last four bytes.
 TEST(LanalyzerReader, CheckSequenceOnlyForFramesStoredWithoutIt) {
-  TraceSpec plan = LanalyzerSpec(0);
+  TracePlan plan = LanalyzerPlan(0);
   const Bytes stored = Filler(100, 5), sliced = Filler(80, 4);
   plan.frames = {{stored, 0, 0}, {sliced, 200, 100}};
   std::vector<uint8_t> image = WriteTrace(plan);
@@ -86,7 +86,7 @@ TEST(LanalyzerReader, CheckSequenceOnlyForFramesStoredWithoutIt) {
 }
 
 TEST(LanalyzerReader, TokenRingKeepsLengthsAndStatus) {
-  TraceSpec plan = LanalyzerSpec(1);
+  TracePlan plan = LanalyzerPlan(1);
   plan.topology = kTokenRing;
   plan.frames[0].status = kStatusCrcError;
   ReadResult r = WriteAndRead(plan);
@@ -97,7 +97,7 @@ TEST(LanalyzerReader, TokenRingKeepsLengthsAndStatus) {
 }
 
 TEST(LanalyzerReader, OtherRecordTypeEndsTheData) {
-  std::vector<uint8_t> image = WriteTrace(LanalyzerSpec(4));
+  std::vector<uint8_t> image = WriteTrace(LanalyzerPlan(4));
   const std::vector<size_t> at = Records(image);
   ASSERT_EQ(at.size(), 14u);
   SetLe16(image, at[12], 0x1006);  // the third frame record
@@ -105,7 +105,7 @@ TEST(LanalyzerReader, OtherRecordTypeEndsTheData) {
 }
 
 TEST(LanalyzerReader, DamagedFilesEndThePassQuietly) {
-  const std::vector<uint8_t> good = WriteTrace(LanalyzerSpec(3));
+  const std::vector<uint8_t> good = WriteTrace(LanalyzerPlan(3));
   const std::vector<size_t> at = Records(good);
 
   std::vector<uint8_t> image = good;
@@ -136,7 +136,7 @@ TEST(LanalyzerReader, DamagedFilesEndThePassQuietly) {
 // The summary and the buffer description are used in part; a longer record is still
 // stepped over whole, a shorter one read as far as it goes.
 TEST(LanalyzerReader, HeaderRecordsAreSteppedOverByTheirOwnLength) {
-  std::vector<uint8_t> image = WriteTrace(LanalyzerSpec(2));
+  std::vector<uint8_t> image = WriteTrace(LanalyzerPlan(2));
   std::vector<size_t> at = Records(image);
   image.insert(image.begin() + static_cast<std::ptrdiff_t>(at[7]), 10, 0xEE);  // summary: 220 bytes
   SetLe16(image, at[6] + 2, 220);
@@ -151,7 +151,7 @@ TEST(LanalyzerReader, HeaderRecordsAreSteppedOverByTheirOwnLength) {
 }
 
 TEST(LanalyzerReader, FrameCountOfTheBufferDescriptionStopsTheTrace) {
-  std::vector<uint8_t> image = WriteTrace(LanalyzerSpec(5));
+  std::vector<uint8_t> image = WriteTrace(LanalyzerPlan(5));
   SetLe32(image, Records(image)[8] + 4, 3);
   EXPECT_EQ(ReadImage(image).frames.size(), 3u);
 }
@@ -165,7 +165,7 @@ struct Circular {
 };
 
 Circular MakeCircular(uint32_t frameCount) {
-  const std::vector<uint8_t> linear = WriteTrace(LanalyzerSpec(5));
+  const std::vector<uint8_t> linear = WriteTrace(LanalyzerPlan(5));
   std::vector<size_t> at = Records(linear);
   at.push_back(linear.size());
   Circular c;

@@ -10,8 +10,8 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-TraceSpec Plan(AnalyzerKind kind, std::vector<TestFrame> frames, Topology topology = kEthernet) {
-  return MakeSpec(kind, std::move(frames), topology, 946684800 + 86399, 500000);  // 2000-01-01 23:59:59.5 UTC
+TracePlan Plan(AnalyzerKind kind, std::vector<TestFrame> frames, Topology topology = kEthernet) {
+  return MakePlan(kind, std::move(frames), topology, 946684800 + 86399, 500000);  // 2000-01-01 23:59:59.5 UTC
 }
 
 // The frame table starts right after the last frame.
@@ -20,7 +20,7 @@ size_t TableOffset(const Bytes& image) { return ByteView(image.data(), image.siz
 TEST(NetMonReader, BothVersionsReadFramesAndTimes) {
   for (AnalyzerKind kind : {AnalyzerKind{8}, AnalyzerKind{9}}) {
     SCOPED_TRACE(int{kind});
-    TraceSpec plan = Plan(kind, {PatternFrame(60, 0), PatternFrame(100, 1250000), PatternFrame(30, 86400e6)});
+    TracePlan plan = Plan(kind, {PatternFrame(60, 0), PatternFrame(100, 1250000), PatternFrame(30, 86400e6)});
     plan.frames[1].wireLength = 300;
     ReadResult r = WriteAndRead(plan);
     ASSERT_TRUE(r.opened);
@@ -43,7 +43,7 @@ TEST(NetMonReader, BothVersionsReadFramesAndTimes) {
 }
 
 TEST(NetMonReader, Version2KeepsMicroseconds) {
-  TraceSpec plan = Plan(9, {PatternFrame(60, 0), PatternFrame(60, 1234.567)});
+  TracePlan plan = Plan(9, {PatternFrame(60, 0), PatternFrame(60, 1234.567)});
   plan.startMicroseconds = 500123;
   ReadResult r = WriteAndRead(plan);
   ASSERT_EQ(r.frames.size(), 2u);
@@ -52,14 +52,14 @@ TEST(NetMonReader, Version2KeepsMicroseconds) {
 }
 
 TEST(NetMonReader, FramesToTheNullAddressAreNeitherDecodedNorCounted) {
-  TraceSpec plan = Plan(9, {PatternFrame(60, 0), PatternFrame(60, 10), PatternFrame(60, 20)});
+  TracePlan plan = Plan(9, {PatternFrame(60, 0), PatternFrame(60, 10), PatternFrame(60, 20)});
   std::fill(plan.frames[1].bytes.begin(), plan.frames[1].bytes.begin() + 6, 0);
   ReadResult r = WriteAndRead(plan);
   ASSERT_EQ(r.frames.size(), 2u);
   EXPECT_EQ(r.frames[1].frameNumber, 2);
   EXPECT_EQ(r.frames[1].data, WithSynthesizedFcs(plan.frames[2].bytes));
   // A frame too short to hold an address is zero-padded, so it is dropped too.
-  TraceSpec tiny = Plan(9, {PatternFrame(60, 0), TestFrame{{0, 0, 0}, 0, 5, 0}});
+  TracePlan tiny = Plan(9, {PatternFrame(60, 0), TestFrame{{0, 0, 0}, 0, 5, 0}});
   EXPECT_EQ(WriteAndRead(tiny).frames.size(), 1u);
   // One-frame reading stops at the first frame that is handed over.
   std::fill(plan.frames[0].bytes.begin(), plan.frames[0].bytes.begin() + 6, 0);
@@ -69,7 +69,7 @@ TEST(NetMonReader, FramesToTheNullAddressAreNeitherDecodedNorCounted) {
 }
 
 TEST(NetMonReader, TokenRingFramesGetNoCheckSequence) {
-  TraceSpec plan = Plan(8, {PatternFrame(50, 0)}, kTokenRing);
+  TracePlan plan = Plan(8, {PatternFrame(50, 0)}, kTokenRing);
   ReadResult r = WriteAndRead(plan);
   ASSERT_EQ(r.frames.size(), 1u);
   EXPECT_EQ(r.frames[0].length, 54);
@@ -80,7 +80,7 @@ TEST(NetMonReader, TokenRingFramesGetNoCheckSequence) {
 
 TEST(NetMonReader, PassEndsWhereTheFramesMeetTheTable) {
   // A table entry after the last frame that points back to the first is not read again.
-  TraceSpec plan = Plan(9, {PatternFrame(60, 0), PatternFrame(60, 1)});
+  TracePlan plan = Plan(9, {PatternFrame(60, 0), PatternFrame(60, 1)});
   Bytes image = WriteTrace(plan);
   const size_t table = TableOffset(image);
   PutLe32(image, 128);
@@ -90,7 +90,7 @@ TEST(NetMonReader, PassEndsWhereTheFramesMeetTheTable) {
 }
 
 TEST(NetMonReader, LongWireLengthIsCappedWithoutCheckSequence) {
-  TraceSpec plan = Plan(9, {PatternFrame(100, 0)});
+  TracePlan plan = Plan(9, {PatternFrame(100, 0)});
   plan.frames[0].wireLength = 70000;
   ReadResult r = WriteAndRead(plan);
   ASSERT_EQ(r.frames.size(), 1u);
@@ -100,7 +100,7 @@ TEST(NetMonReader, LongWireLengthIsCappedWithoutCheckSequence) {
 }
 
 TEST(NetMonReader, BadTablesAndTruncationEndQuietly) {
-  TraceSpec plan = Plan(9, {PatternFrame(60, 0), PatternFrame(60, 1), PatternFrame(60, 2)});
+  TracePlan plan = Plan(9, {PatternFrame(60, 0), PatternFrame(60, 1), PatternFrame(60, 2)});
   const Bytes image = WriteTrace(plan);
   const size_t table = TableOffset(image);
   // An entry pointing outside the file ends the pass; the frames before stay.

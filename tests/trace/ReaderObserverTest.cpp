@@ -11,11 +11,11 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-TraceSpec Plan(std::vector<TestFrame> frames, Topology topology = kEthernet) {
-  return MakeSpec(12, std::move(frames), topology, 946684800 + 7200);  // 2000-01-01 02:00:00 UTC
+TracePlan Plan(std::vector<TestFrame> frames, Topology topology = kEthernet) {
+  return MakePlan(12, std::move(frames), topology, 946684800 + 7200);  // 2000-01-01 02:00:00 UTC
 }
 
-ReadResult Write(const TraceSpec& plan, char version) { return ReadImage(WriteObserver(plan, {version}), plan); }
+ReadResult Write(const TracePlan& plan, char version) { return ReadImage(WriteObserver(plan, {version}), plan); }
 
 struct Lengths {
   uint16_t length, captured;
@@ -38,7 +38,7 @@ TEST(ObserverReader, VersionDigit) {
 }
 
 TEST(ObserverReader, HeaderWithoutVersionDigitIsRefused) {
-  TraceSpec plan = Plan({PatternFrame(60, 0)});
+  TracePlan plan = Plan({PatternFrame(60, 0)});
   EXPECT_FALSE(Write(plan, 'x').opened);
   EXPECT_TRUE(Write(plan, '0').opened);
 }
@@ -46,7 +46,7 @@ TEST(ObserverReader, HeaderWithoutVersionDigitIsRefused) {
 // O = C = 100 on the wire: version 9 stores the check sequence and gives 100; version 4
 // stores the frame without it and gives 104.
 TEST(ObserverReader, EthernetLengthsByVersion) {
-  TraceSpec plan = Plan({PatternFrame(96, 0), PatternFrame(100, 1)});
+  TracePlan plan = Plan({PatternFrame(96, 0), PatternFrame(100, 1)});
   ReadResult v9 = ReadImage(WriteObserver(plan, {'9'}), plan);
   ASSERT_EQ(v9.frames.size(), 2u);
   EXPECT_EQ(LengthsOf(v9, 0), (Lengths{100, 100}));
@@ -57,7 +57,7 @@ TEST(ObserverReader, EthernetLengthsByVersion) {
   ReadResult v3 = Write(plan, '3');
   EXPECT_EQ(LengthsOf(v3, 1), (Lengths{104, 104}));
   // Cut short (C below O): version 6 and up give O, below O + 4; the captured length is C.
-  TraceSpec cut = Plan({PatternFrame(80, 0)});
+  TracePlan cut = Plan({PatternFrame(80, 0)});
   cut.frames[0].wireLength = 300;
   EXPECT_EQ(LengthsOf(Write(cut, '6'), 0), (Lengths{304, 80}));
   EXPECT_EQ(LengthsOf(Write(cut, '5'), 0), (Lengths{304, 80}));
@@ -65,7 +65,7 @@ TEST(ObserverReader, EthernetLengthsByVersion) {
 }
 
 TEST(ObserverReader, TokenRingLengthsByVersion) {
-  TraceSpec plan = Plan({PatternFrame(100, 0)}, kTokenRing);
+  TracePlan plan = Plan({PatternFrame(100, 0)}, kTokenRing);
   EXPECT_EQ(LengthsOf(Write(plan, '3'), 0), (Lengths{100, 100}));
   EXPECT_EQ(LengthsOf(Write(plan, '5'), 0), (Lengths{100, 100}));
   EXPECT_EQ(Write(plan, '5').frames[0].data, plan.frames[0].bytes);  // no check sequence added
@@ -76,7 +76,7 @@ TEST(ObserverReader, TokenRingLengthsByVersion) {
 
 TEST(ObserverReader, RuntsArePaddedUnlessTheyCarryACrcError) {
   // A 40-byte runt (36 bytes and its check sequence from version 6 on).
-  TraceSpec plan = Plan({PatternFrame(36, 0), PatternFrame(36, 1)});
+  TracePlan plan = Plan({PatternFrame(36, 0), PatternFrame(36, 1)});
   plan.frames[1].status = kStatusCrcError;
   ReadResult v9 = Write(plan, '9');
   ASSERT_EQ(v9.frames.size(), 2u);
@@ -87,7 +87,7 @@ TEST(ObserverReader, RuntsArePaddedUnlessTheyCarryACrcError) {
   EXPECT_EQ(LengthsOf(v9, 1), (Lengths{40, 40}));
   EXPECT_EQ(v9.frames[1].status, kStatusCrcError);
   // Below version 6 the runt is stored as 40 bytes and counted with 4 more.
-  TraceSpec old = Plan({PatternFrame(40, 0), PatternFrame(40, 1)});
+  TracePlan old = Plan({PatternFrame(40, 0), PatternFrame(40, 1)});
   old.frames[1].status = kStatusCrcError;
   ReadResult v5 = Write(old, '5');
   EXPECT_EQ(LengthsOf(v5, 0), (Lengths{64, 64}));
@@ -95,7 +95,7 @@ TEST(ObserverReader, RuntsArePaddedUnlessTheyCarryACrcError) {
 }
 
 TEST(ObserverReader, StatusAndTime) {
-  TraceSpec plan = Plan({PatternFrame(60, 0), PatternFrame(60, 1500), PatternFrame(60, 3000)});
+  TracePlan plan = Plan({PatternFrame(60, 0), PatternFrame(60, 1500), PatternFrame(60, 3000)});
   plan.frames[1].status = kStatusAlignmentError;
   plan.frames[2].status = kStatusCrcError;
   ReadResult r = Write(plan, '9');
@@ -109,7 +109,7 @@ TEST(ObserverReader, StatusAndTime) {
 }
 
 TEST(ObserverReader, RecordsFollowTheirChain) {
-  TraceSpec plan = Plan({PatternFrame(60, 0), PatternFrame(61, 1), PatternFrame(62, 2)});
+  TracePlan plan = Plan({PatternFrame(60, 0), PatternFrame(61, 1), PatternFrame(62, 2)});
   const Bytes image = WriteObserver(plan, {});
   const size_t second = kObserverFirstRecord + kObserverRecordHeader + 64;
   const size_t third = second + kObserverRecordHeader + 65;
@@ -135,7 +135,7 @@ TEST(ObserverReader, RecordsFollowTheirChain) {
 }
 
 TEST(ObserverReader, BadInputEndsQuietly) {
-  TraceSpec plan = Plan({PatternFrame(60, 0), PatternFrame(60, 1)});
+  TracePlan plan = Plan({PatternFrame(60, 0), PatternFrame(60, 1)});
   const Bytes image = WriteObserver(plan, {});
   EXPECT_EQ(ReadImage(Bytes(image.begin(), image.end() - 1), plan).frames.size(), 1u);
   EXPECT_FALSE(ReadImage(Bytes(image.begin(), image.begin() + 100), plan).opened);

@@ -10,7 +10,7 @@
 
 namespace corvanta::testing {
 
-inline ReadResult ReadImage(const std::vector<uint8_t>& image, const TraceSpec& plan, int stopAfter = 0,
+inline ReadResult ReadImage(const std::vector<uint8_t>& image, const TracePlan& plan, int stopAfter = 0,
                             bool oneFrame = false) {
   TempFile file(image);
   return RunReader(InfoOf(plan), file.path(), stopAfter, oneFrame);

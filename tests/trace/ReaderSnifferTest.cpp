@@ -9,8 +9,8 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-TraceSpec Plan(AnalyzerKind kind, std::vector<TestFrame> frames, Topology topology = kEthernet) {
-  return MakeSpec(kind, std::move(frames), topology, 946728000 + 3723, 250000);  // 2000-01-01 13:02:03.25 UTC
+TracePlan Plan(AnalyzerKind kind, std::vector<TestFrame> frames, Topology topology = kEthernet) {
+  return MakePlan(kind, std::move(frames), topology, 946728000 + 3723, 250000);  // 2000-01-01 13:02:03.25 UTC
 }
 
 constexpr double kStartTod = (13 * 3600 + 2 * 60 + 3) * 1e6;
@@ -18,7 +18,7 @@ constexpr double kStartTod = (13 * 3600 + 2 * 60 + 3) * 1e6;
 // --- NetXRay ---------------------------------------------------------------------------
 
 TEST(NetXRayReader, EthernetFramesGainTheirCheckSequence) {
-  TraceSpec plan = Plan(10, {PatternFrame(60, 0), PatternFrame(100, 1500), PatternFrame(40, 2000000)});
+  TracePlan plan = Plan(10, {PatternFrame(60, 0), PatternFrame(100, 1500), PatternFrame(40, 2000000)});
   plan.frames[1].status = kStatusCrcError;
   ReadResult r = WriteAndRead(plan);
   ASSERT_TRUE(r.opened);
@@ -40,7 +40,7 @@ TEST(NetXRayReader, EthernetFramesGainTheirCheckSequence) {
 // The written header holds the end offset at 20 (read here) and at 28 (where other readers
 // look); a value at 28 alone changes nothing.
 TEST(NetXRayReader, EndOffsetIsWrittenInBothPlaces) {
-  TraceSpec plan = Plan(10, {PatternFrame(64, 0), PatternFrame(80, 100)});
+  TracePlan plan = Plan(10, {PatternFrame(64, 0), PatternFrame(80, 100)});
   Bytes image = WriteNetXRay(plan);
   auto le32 = [&image](size_t at) {
     return static_cast<uint32_t>(image[at] | image[at + 1] << 8 | image[at + 2] << 16 | image[at + 3] << 24);
@@ -52,7 +52,7 @@ TEST(NetXRayReader, EndOffsetIsWrittenInBothPlaces) {
 }
 
 TEST(NetXRayReader, CrcBitDependsOnTheVersion) {
-  TraceSpec plan = Plan(10, {PatternFrame(64, 0)});
+  TracePlan plan = Plan(10, {PatternFrame(64, 0)});
   plan.frames[0].status = kStatusCrcError;
   for (const char* version : {"001.002", "002.001"}) {
     NetXRayOptions options;
@@ -76,7 +76,7 @@ TEST(NetXRayReader, CrcBitDependsOnTheVersion) {
 }
 
 TEST(NetXRayReader, TicksOfTheTimeUnit2AreScaled) {
-  TraceSpec plan = Plan(10, {PatternFrame(64, 0), PatternFrame(64, 1000000)});
+  TracePlan plan = Plan(10, {PatternFrame(64, 0), PatternFrame(64, 1000000)});
   NetXRayOptions options;
   options.timeUnit = 2;
   options.rawStart = 123456789;
@@ -89,7 +89,7 @@ TEST(NetXRayReader, TicksOfTheTimeUnit2AreScaled) {
 TEST(NetXRayReader, StoredCheckSequenceIsKept) {
   // Flag at 68 clear: the file holds each frame's check sequence and both lengths are the
   // wire length; a frame cut short has Length = CapturedLength = wire length.
-  TraceSpec plan = Plan(10, {PatternFrame(80, 0), PatternFrame(70, 10)});
+  TracePlan plan = Plan(10, {PatternFrame(80, 0), PatternFrame(70, 10)});
   plan.frames[1].wireLength = 200;
   NetXRayOptions options;
   options.fcsFlag = 0;
@@ -108,7 +108,7 @@ TEST(NetXRayReader, StoredCheckSequenceIsKept) {
 // A file whose flag says the check sequence is stored, but whose frames end without one,
 // keeps every stored byte: the frame is counted 4 bytes longer, as if the flag were set.
 TEST(NetXRayReader, FramesWithoutTheirCheckSequenceKeepTheirBytes) {
-  TraceSpec plan = Plan(10, {PatternFrame(42, 0), PatternFrame(100, 5)});
+  TracePlan plan = Plan(10, {PatternFrame(42, 0), PatternFrame(100, 5)});
   NetXRayOptions options;
   options.fcsFlag = 1;
   Bytes image = WriteNetXRay(plan, options);
@@ -124,7 +124,7 @@ TEST(NetXRayReader, FramesWithoutTheirCheckSequenceKeepTheirBytes) {
 // Token Ring frames keep their stored bytes and lengths, with nothing added.
 TEST(SnifferFamilyReaders, TokenRingFramesHaveNoCheckSequenceAdded) {
   for (AnalyzerKind kind : {AnalyzerKind{10}, AnalyzerKind{11}}) {
-    TraceSpec plan = Plan(kind, {PatternFrame(50, 0)}, kTokenRing);
+    TracePlan plan = Plan(kind, {PatternFrame(50, 0)}, kTokenRing);
     ReadResult r = WriteAndRead(plan);
     ASSERT_EQ(r.frames.size(), 1u) << int{kind};
     EXPECT_EQ(r.frames[0].length, 50) << int{kind};
@@ -140,7 +140,7 @@ std::vector<TestFrame> Frames(int count) {
 }
 
 TEST(NetXRayReader, EndOffsetAndFrameCountEndThePass) {
-  TraceSpec plan = Plan(10, Frames(4));
+  TracePlan plan = Plan(10, Frames(4));
   const size_t recordSize = 40;  // version-2 header
   // A real end offset after the second frame; no frame count.
   NetXRayOptions options;
@@ -160,7 +160,7 @@ TEST(NetXRayReader, EndOffsetAndFrameCountEndThePass) {
 // End offsets that cannot close the records (0, not past the first record, past the file)
 // stand for the end of the file.
 TEST(NetXRayReader, UnusableEndOffsetMeansTheEndOfTheFile) {
-  TraceSpec plan = Plan(10, Frames(4));
+  TracePlan plan = Plan(10, Frames(4));
   for (int64_t end : {int64_t{0}, int64_t{100}, int64_t{128}, int64_t{1} << 30}) {
     NetXRayOptions options;
     options.endOffset = end;
@@ -169,7 +169,7 @@ TEST(NetXRayReader, UnusableEndOffsetMeansTheEndOfTheFile) {
 }
 
 TEST(NetXRayReader, WrappedBufferIsReadOnceMoreFrom128) {
-  TraceSpec plan = Plan(10, Frames(5));
+  TracePlan plan = Plan(10, Frames(5));
   NetXRayOptions options;
   options.wrapSplit = 2;
   ReadResult r = ReadImage(WriteNetXRay(plan, options), plan);
@@ -184,14 +184,14 @@ TEST(NetXRayReader, WrappedBufferIsReadOnceMoreFrom128) {
 }
 
 TEST(NetXRayReader, StopsWhenAskedAndAfterOneFrame) {
-  TraceSpec plan = Plan(10, Frames(4));
+  TracePlan plan = Plan(10, Frames(4));
   Bytes image = WriteNetXRay(plan);
   EXPECT_EQ(ReadImage(image, plan, 2).frames.size(), 2u);
   EXPECT_EQ(ReadImage(image, plan, 0, true).frames.size(), 1u);
 }
 
 TEST(NetXRayReader, BadInputEndsQuietly) {
-  TraceSpec plan = Plan(10, Frames(3));
+  TracePlan plan = Plan(10, Frames(3));
   Bytes image = WriteNetXRay(plan);
   // Cut in the third frame's bytes, then in its header.
   Bytes cut(image.begin(), image.end() - 10);
@@ -213,7 +213,7 @@ TEST(NetXRayReader, BadInputEndsQuietly) {
 // --- Sniffer DOS -----------------------------------------------------------------------
 
 TEST(SnifferDosReader, EthernetFramesLengthsStatusAndStart) {
-  TraceSpec plan = Plan(11, {PatternFrame(60, 0), PatternFrame(100, 2500), PatternFrame(70, 3000)});
+  TracePlan plan = Plan(11, {PatternFrame(60, 0), PatternFrame(100, 2500), PatternFrame(70, 3000)});
   plan.frames[1].status = kStatusCrcError | kStatusAlignmentError;
   plan.frames[2].wireLength = 500;
   ReadResult r = WriteAndRead(plan);
@@ -233,7 +233,7 @@ TEST(SnifferDosReader, EthernetFramesLengthsStatusAndStart) {
   EXPECT_DOUBLE_EQ(r.frames[1].timestamp - r.frames[0].timestamp, 2500);
 }
 
-Bytes SnifferDosWithUnit(const TraceSpec& plan, uint8_t unit) {
+Bytes SnifferDosWithUnit(const TracePlan& plan, uint8_t unit) {
   SnifferDosOptions options;
   options.timeUnit = unit;
   return WriteSnifferDos(plan, options);
@@ -241,7 +241,7 @@ Bytes SnifferDosWithUnit(const TraceSpec& plan, uint8_t unit) {
 
 TEST(SnifferDosReader, TimeUnits) {
   const double base = kStartTod + 250000;
-  TraceSpec plan = Plan(11, {PatternFrame(60, 0), PatternFrame(60, 3000)});
+  TracePlan plan = Plan(11, {PatternFrame(60, 0), PatternFrame(60, 3000)});
   for (uint8_t unit : {1, 2, 3, 4, 5}) {
     ReadResult r = ReadImage(SnifferDosWithUnit(plan, unit), plan);
     ASSERT_EQ(r.frames.size(), 2u);
@@ -250,7 +250,7 @@ TEST(SnifferDosReader, TimeUnits) {
   }
   // Unit 0 means unit 2 for Ethernet (ticks of 15 us) and unit 1 for Token Ring.
   EXPECT_NEAR(ReadImage(SnifferDosWithUnit(plan, 0), plan).frames[1].timestamp, base + 3000, 8);
-  TraceSpec ring = Plan(11, {PatternFrame(60, 0)}, kTokenRing);
+  TracePlan ring = Plan(11, {PatternFrame(60, 0)}, kTokenRing);
   EXPECT_NEAR(ReadImage(SnifferDosWithUnit(ring, 0), ring).frames[0].timestamp, base, 1);
   // An unknown unit leaves the previous time.
   ReadResult r = ReadImage(SnifferDosWithUnit(plan, 9), plan);
@@ -260,7 +260,7 @@ TEST(SnifferDosReader, TimeUnits) {
 }
 
 TEST(SnifferDosReader, Unit1WrapsAtMidnight) {
-  TraceSpec plan = Plan(11, {PatternFrame(60, 0)});
+  TracePlan plan = Plan(11, {PatternFrame(60, 0)});
   Bytes image = SnifferDosWithUnit(plan, 1);
   // One day and 1000 ticks: the high byte counts 2^32 ticks of 0.83809534452 us.
   const uint64_t ticks = static_cast<uint64_t>(86400e6 / 0.83809534452) + 1000;
@@ -275,7 +275,7 @@ TEST(SnifferDosReader, Unit1WrapsAtMidnight) {
 }
 
 TEST(SnifferDosReader, FrameRecordTypesAndSkippedRecords) {
-  TraceSpec plan = Plan(11, {PatternFrame(60, 0), PatternFrame(80, 10)});
+  TracePlan plan = Plan(11, {PatternFrame(60, 0), PatternFrame(80, 10)});
   for (uint16_t type : {5, 12}) {
     SnifferDosOptions options;
     options.frameType = type;
@@ -294,9 +294,9 @@ TEST(SnifferDosReader, FrameRecordTypesAndSkippedRecords) {
 }
 
 TEST(SnifferDosReader, EndRecordsAndTheEndOfTheFile) {
-  TraceSpec plan = Plan(11, Frames(3));
+  TracePlan plan = Plan(11, Frames(3));
   // A first non-header record of type 3: an empty trace.
-  TraceSpec empty = Plan(11, {});
+  TracePlan empty = Plan(11, {});
   ReadResult r = ReadImage(WriteSnifferDos(empty), empty);
   EXPECT_TRUE(r.opened);
   EXPECT_TRUE(r.frames.empty());
@@ -312,7 +312,7 @@ TEST(SnifferDosReader, EndRecordsAndTheEndOfTheFile) {
 }
 
 TEST(SnifferDosReader, BadInputEndsQuietly) {
-  TraceSpec plan = Plan(11, Frames(3));
+  TracePlan plan = Plan(11, Frames(3));
   Bytes image = WriteSnifferDos(plan);
   const size_t third = 17 + 6 + 18 + 6 + 8 + 2 * 6 + 2 * 14 + 60 + 61;
   // Cut inside the third frame's body.
@@ -328,7 +328,7 @@ TEST(SnifferDosReader, BadInputEndsQuietly) {
 
 TEST(SnifferDosReader, LongFrameIsCappedAtTheBuffer) {
   TestFrame frame = PatternFrame(32768, 0);  // body 32782, the largest below the bound
-  TraceSpec plan = Plan(11, {frame, PatternFrame(60, 5)});
+  TracePlan plan = Plan(11, {frame, PatternFrame(60, 5)});
   ReadResult r = WriteAndRead(plan);
   ASSERT_EQ(r.frames.size(), 2u);
   EXPECT_EQ(r.frames[0].length, kMaxFrameLength);
@@ -348,7 +348,7 @@ std::vector<TestFrame> CompressibleFrames() {
 }
 
 TEST(SnifferDosCompressed, EveryBlockKindExpandsToTheSameFrames) {
-  TraceSpec plan = Plan(11, CompressibleFrames());
+  TracePlan plan = Plan(11, CompressibleFrames());
   ReadResult plain = WriteAndRead(plan);
   ASSERT_EQ(plain.frames.size(), plan.frames.size());
   struct Layout {
@@ -376,7 +376,7 @@ TEST(SnifferDosCompressed, EveryBlockKindExpandsToTheSameFrames) {
   }
 }
 
-Bytes CompressedImage(const TraceSpec& plan, size_t blockSize) {
+Bytes CompressedImage(const TracePlan& plan, size_t blockSize) {
   SnifferDosOptions options;
   options.compressed = true;
   options.blockSize = blockSize;
@@ -384,7 +384,7 @@ Bytes CompressedImage(const TraceSpec& plan, size_t blockSize) {
 }
 
 TEST(SnifferDosCompressed, InputRunningDryKeepsTheFramesBefore) {
-  TraceSpec plan = Plan(11, CompressibleFrames());
+  TracePlan plan = Plan(11, CompressibleFrames());
   const Bytes image = CompressedImage(plan, 2000);
   const ReadResult whole = ReadImage(image, plan);
   ASSERT_EQ(whole.frames.size(), plan.frames.size());
@@ -397,7 +397,7 @@ TEST(SnifferDosCompressed, InputRunningDryKeepsTheFramesBefore) {
 }
 
 TEST(SnifferDosCompressed, CorruptBlocksNeverCrash) {
-  TraceSpec plan = Plan(11, CompressibleFrames());
+  TracePlan plan = Plan(11, CompressibleFrames());
   const Bytes image = CompressedImage(plan, 1500);
   const size_t streamStart = 17 + 6 + 18 + 6 + 8;
   for (size_t at = streamStart; at < image.size(); at += 97) {
@@ -407,7 +407,7 @@ TEST(SnifferDosCompressed, CorruptBlocksNeverCrash) {
     EXPECT_LE(r.frames.size(), 1000u);
   }
   // A body longer than a block's window: the record length still says where the next starts.
-  TraceSpec big = Plan(11, {PatternFrame(60, 0), PatternFrame(32769 - 14, 1), PatternFrame(60, 2)});
+  TracePlan big = Plan(11, {PatternFrame(60, 0), PatternFrame(32769 - 14, 1), PatternFrame(60, 2)});
   EXPECT_EQ(ReadImage(CompressedImage(big, 1500), big).frames.size(), 3u);
 }
 

@@ -14,7 +14,7 @@ namespace {
 
 constexpr size_t kFirstRecord = 16;
 
-TraceSpec SnoopSpec(AnalyzerKind kind, std::vector<TestFrame> frames) {
+TracePlan SnoopPlan(AnalyzerKind kind, std::vector<TestFrame> frames) {
   return {.kind = kind, .comment = {}, .frames = std::move(frames)};
 }
 
@@ -24,7 +24,7 @@ ReadResult ReadImage(const std::vector<uint8_t>& image, AnalyzerKind kind, Topol
 
 TEST(SnoopReader, EthernetLengthsAndCheckSequence) {
   const Bytes shortFrame = Filler(42, 1), longFrame = Filler(100, 7), sliced = Filler(80, 3);
-  ReadResult r = WriteAndRead(SnoopSpec(15, {{shortFrame}, {longFrame, 0, 1000}, {sliced, 200, 2000}}));
+  ReadResult r = WriteAndRead(SnoopPlan(15, {{shortFrame}, {longFrame, 0, 1000}, {sliced, 200, 2000}}));
   ASSERT_TRUE(r.opened);
   ASSERT_EQ(r.frames.size(), 3u);
 
@@ -46,7 +46,7 @@ TEST(SnoopReader, EthernetLengthsAndCheckSequence) {
 
 TEST(SnoopReader, ShomitiKeepsStoredCheckSequenceAndReadsTrailerCrcBit) {
   const Bytes frame = Filler(100, 5);
-  TraceSpec plan = SnoopSpec(16, {{Filler(42, 1)}, {frame, 0, 10}, {frame, 0, 20, kStatusCrcError}});
+  TracePlan plan = SnoopPlan(16, {{Filler(42, 1)}, {frame, 0, 10}, {frame, 0, 20, kStatusCrcError}});
   std::vector<uint8_t> image = WriteTrace(plan);
   // The first record as a Shomiti 42-byte frame: stored and wire length 42.
   SetBe32(image, kFirstRecord + 0, 42);
@@ -68,7 +68,7 @@ TEST(SnoopReader, ShomitiKeepsStoredCheckSequenceAndReadsTrailerCrcBit) {
 }
 
 TEST(SnoopReader, TokenRingLengthsUnchanged) {
-  TraceSpec plan = SnoopSpec(15, {{Filler(30, 2)}});
+  TracePlan plan = SnoopPlan(15, {{Filler(30, 2)}});
   plan.topology = kTokenRing;
   ReadResult r = WriteAndRead(plan);
   ASSERT_EQ(r.frames.size(), 1u);
@@ -77,7 +77,7 @@ TEST(SnoopReader, TokenRingLengthsUnchanged) {
 }
 
 TEST(SnoopReader, StartTimeAndLocalTimeOfDay) {
-  TraceSpec plan = SnoopSpec(15, {{Filler(60)}, {Filler(60), 0, 1500250}});
+  TracePlan plan = SnoopPlan(15, {{Filler(60)}, {Filler(60), 0, 1500250}});
   plan.startUnixSeconds = 946728000;  // 2000-01-01 12:00:00 UTC
   plan.startMicroseconds = 250;
   ReadResult r = WriteAndRead(plan);
@@ -102,7 +102,7 @@ TEST(SnoopReader, StartTimeAndLocalTimeOfDay) {
 }
 
 TEST(SnoopReader, CrossingMidnightRestartsNearZero) {
-  TraceSpec plan = SnoopSpec(15, {{Filler(60)}, {Filler(60), 0, 300000}});
+  TracePlan plan = SnoopPlan(15, {{Filler(60)}, {Filler(60), 0, 300000}});
   plan.startUnixSeconds = 946771199;  // 23:59:59 UTC
   plan.startMicroseconds = 900000;
   ReadResult r = WriteAndRead(plan);
@@ -113,14 +113,14 @@ TEST(SnoopReader, CrossingMidnightRestartsNearZero) {
 
 // Every damaged record ends the pass with the frames before it.
 TEST(SnoopReader, BadRecordsEndThePassQuietly) {
-  const TraceSpec plan = SnoopSpec(15, {{Filler(60)}, {Filler(70)}, {Filler(80)}});
+  const TracePlan plan = SnoopPlan(15, {{Filler(60)}, {Filler(70)}, {Filler(80)}});
   const std::vector<uint8_t> good = WriteTrace(plan);
   const size_t second = kFirstRecord + 24 + 60;
 
   std::vector<uint8_t> image = good;
   SetBe32(image, second + 8, 20);  // record length below the header
   EXPECT_EQ(ReadImage(image, 15).frames.size(), 1u);
-  std::vector<uint8_t> shomiti = WriteTrace(SnoopSpec(16, plan.frames));
+  std::vector<uint8_t> shomiti = WriteTrace(SnoopPlan(16, plan.frames));
   SetBe32(shomiti, kFirstRecord + 8, 39);  // Shomiti records hold at least header and trailer
   EXPECT_EQ(ReadImage(shomiti, 16).frames.size(), 0u);
 
@@ -146,7 +146,7 @@ TEST(SnoopReader, BadRecordsEndThePassQuietly) {
 }
 
 TEST(SnoopReader, LongFramesAreCappedToTheFrameBuffer) {
-  TraceSpec plan = SnoopSpec(15, {{Filler(40000)}, {Filler(60)}});
+  TracePlan plan = SnoopPlan(15, {{Filler(40000)}, {Filler(60)}});
   ReadResult r = WriteAndRead(plan);
   ASSERT_EQ(r.frames.size(), 2u);
   EXPECT_EQ(r.frames[0].length, kMaxFrameLength);
@@ -155,7 +155,7 @@ TEST(SnoopReader, LongFramesAreCappedToTheFrameBuffer) {
 }
 
 TEST(SnoopReader, StopsWhenAskedAndAfterOneFrame) {
-  const TraceSpec plan = SnoopSpec(15, {{Filler(60)}, {Filler(60)}, {Filler(60)}});
+  const TracePlan plan = SnoopPlan(15, {{Filler(60)}, {Filler(60)}, {Filler(60)}});
   TempFile file(WriteTrace(plan), "trace.snoop");
   TraceInfo info;
   info.kind = 15;

@@ -7,7 +7,7 @@
 namespace corvanta::testing {
 namespace {
 
-TraceSpec TtcSpec(AnalyzerKind kind, std::vector<TestFrame> frames) {
+TracePlan TtcPlan(AnalyzerKind kind, std::vector<TestFrame> frames) {
   return {.kind = kind, .comment = {}, .frames = std::move(frames)};
 }
 
@@ -17,7 +17,7 @@ ReadResult ReadImage(const std::vector<uint8_t>& image, AnalyzerKind kind, Topol
 }
 
 TEST(TtcReader, EthernetLengthsAroundTheLongFrameLimit) {
-  TraceSpec plan = TtcSpec(18, {{Filler(60, 1)}, {Filler(1510, 2)}, {Filler(1514, 3)}});
+  TracePlan plan = TtcPlan(18, {{Filler(60, 1)}, {Filler(1510, 2)}, {Filler(1514, 3)}});
   ReadResult r = WriteAndRead(plan);
   ASSERT_TRUE(r.opened);
   ASSERT_EQ(r.frames.size(), 3u);
@@ -35,7 +35,7 @@ TEST(TtcReader, EthernetLengthsAroundTheLongFrameLimit) {
 }
 
 TEST(TtcReader, FlagsTimesAndTokenRing) {
-  TraceSpec plan = TtcSpec(18, {{Filler(60), 0, 0, kStatusCrcError}, {Filler(60), 0, 1500, kStatusAlignmentError}});
+  TracePlan plan = TtcPlan(18, {{Filler(60), 0, 0, kStatusCrcError}, {Filler(60), 0, 1500, kStatusAlignmentError}});
   plan.startUnixSeconds = 946728000;  // 12:00:00
   ReadResult r = WriteAndRead(plan);
   ASSERT_EQ(r.frames.size(), 2u);
@@ -59,7 +59,7 @@ TEST(TtcReader, FlagsTimesAndTokenRing) {
 TEST(TtcReader, HeaderFrameCountEndsThePass) {
   for (AnalyzerKind kind : {AnalyzerKind{18}, AnalyzerKind{20}}) {
     SCOPED_TRACE(static_cast<int>(kind));
-    std::vector<uint8_t> image = WriteTrace(TtcSpec(kind, {{Filler(60)}, {Filler(61)}, {Filler(62)}}));
+    std::vector<uint8_t> image = WriteTrace(TtcPlan(kind, {{Filler(60)}, {Filler(61)}, {Filler(62)}}));
     EXPECT_EQ(ReadImage(image, kind).frames.size(), 3u);
     const size_t countAt = kind == 18 ? 72 : 22;
     SetLe32(image, countAt, 2);
@@ -70,7 +70,7 @@ TEST(TtcReader, HeaderFrameCountEndsThePass) {
 }
 
 TEST(TtcReader, DamagedRecordsEndThePassQuietly) {
-  const std::vector<uint8_t> good = WriteTrace(TtcSpec(20, {{Filler(60)}, {Filler(60)}, {Filler(60)}}));
+  const std::vector<uint8_t> good = WriteTrace(TtcPlan(20, {{Filler(60)}, {Filler(60)}, {Filler(60)}}));
   const size_t second = 26 + 10 + 60;
   std::vector<uint8_t> image = good;
   SetLe16(image, second, 40000);

@@ -8,7 +8,7 @@
 namespace corvanta::testing {
 namespace {
 
-TraceSpec WwgSpec(AnalyzerKind kind, std::vector<TestFrame> frames) {
+TracePlan WwgPlan(AnalyzerKind kind, std::vector<TestFrame> frames) {
   return {.kind = kind, .comment = {}, .frames = std::move(frames)};
 }
 
@@ -26,7 +26,7 @@ Bytes WithFcs(Bytes frame) {
 constexpr size_t kDa30FirstRecord = 78 + 16 + 152;
 
 TEST(Da30Reader, FramesAsStoredWithTimesAndCrcFlag) {
-  TraceSpec plan = WwgSpec(21, {{Filler(100, 2)}, {Filler(60), 0, 320, kStatusCrcError}});
+  TracePlan plan = WwgPlan(21, {{Filler(100, 2)}, {Filler(60), 0, 320, kStatusCrcError}});
   plan.startUnixSeconds = 946728000;  // 12:00:00
   ReadResult r = WriteAndRead(plan);
   ASSERT_TRUE(r.opened);
@@ -41,7 +41,7 @@ TEST(Da30Reader, FramesAsStoredWithTimesAndCrcFlag) {
 }
 
 TEST(Da30Reader, TimeCountAndFlagBits) {
-  std::vector<uint8_t> image = WriteTrace(WwgSpec(21, {{Filler(60)}, {Filler(60)}}));
+  std::vector<uint8_t> image = WriteTrace(WwgPlan(21, {{Filler(60)}, {Filler(60)}}));
   const size_t second = kDa30FirstRecord + 8 + 28 + 64;
   SetLe32(image, kDa30FirstRecord + 8 + 16, 0xFFFFFFFF);
   SetLe32(image, second + 8 + 8, 0x18);  // bit 4 set as well: no CRC error
@@ -51,7 +51,7 @@ TEST(Da30Reader, TimeCountAndFlagBits) {
   EXPECT_EQ(r.frames[1].status, 0);
 
   // Token Ring: a shorter media block, and the flags carry no CRC error.
-  TraceSpec ring = WwgSpec(21, {{Filler(50), 0, 0, kStatusCrcError}});
+  TracePlan ring = WwgPlan(21, {{Filler(50), 0, 0, kStatusCrcError}});
   ring.topology = kTokenRing;
   ReadResult t = WriteAndRead(ring);
   ASSERT_EQ(t.frames.size(), 1u);
@@ -59,7 +59,7 @@ TEST(Da30Reader, TimeCountAndFlagBits) {
 }
 
 TEST(Da30Reader, DamagedRecordsEndThePassQuietly) {
-  const std::vector<uint8_t> good = WriteTrace(WwgSpec(21, {{Filler(60)}, {Filler(60)}, {Filler(60)}}));
+  const std::vector<uint8_t> good = WriteTrace(WwgPlan(21, {{Filler(60)}, {Filler(60)}, {Filler(60)}}));
   const size_t second = kDa30FirstRecord + 8 + 28 + 64;
   std::vector<uint8_t> image = good;
   SetLe32(image, second + 4, 1);  // shorter than its own header
@@ -94,7 +94,7 @@ TEST(Da30Reader, DamagedRecordsEndThePassQuietly) {
 constexpr size_t kChunks = 78;  // the chunks follow the header: "VERS", "FRAM", "STOP"
 
 TEST(DominoReader, LengthsStatusAndTimes) {
-  TraceSpec plan = WwgSpec(22, {{Filler(100, 6)}, {Filler(80), 120, 6400, kStatusCrcError}});
+  TracePlan plan = WwgPlan(22, {{Filler(100, 6)}, {Filler(80), 120, 6400, kStatusCrcError}});
   plan.startUnixSeconds = 946728000;  // 2000-01-01 12:00:00
   ReadResult r = WriteAndRead(plan);
   ASSERT_TRUE(r.opened);
@@ -113,7 +113,7 @@ TEST(DominoReader, LengthsStatusAndTimes) {
 }
 
 TEST(DominoReader, WireLengthZeroMeansStored) {
-  TraceSpec plan = WwgSpec(22, {{Filler(100)}});
+  TracePlan plan = WwgPlan(22, {{Filler(100)}});
   plan.topology = kTokenRing;
   ReadResult r = WriteAndRead(plan);
   ASSERT_EQ(r.frames.size(), 1u);
@@ -122,7 +122,7 @@ TEST(DominoReader, WireLengthZeroMeansStored) {
 }
 
 TEST(DominoReader, HeaderClockGivesTimeOfDayAndStartDateComesFromSeconds) {
-  std::vector<uint8_t> image = WriteTrace(WwgSpec(22, {{Filler(60)}}));
+  std::vector<uint8_t> image = WriteTrace(WwgPlan(22, {{Filler(60)}}));
   image[58] = 11, image[59] = 59, image[60] = 58;
   ReadResult r = ReadImage(image, 22);
   ASSERT_EQ(r.frames.size(), 1u);
@@ -137,7 +137,7 @@ TEST(DominoReader, HeaderClockGivesTimeOfDayAndStartDateComesFromSeconds) {
 }
 
 TEST(DominoReader, StatusBitsOfTheEntry) {
-  std::vector<uint8_t> image = WriteTrace(WwgSpec(22, {{Filler(60)}, {Filler(60)}}));
+  std::vector<uint8_t> image = WriteTrace(WwgPlan(22, {{Filler(60)}, {Filler(60)}}));
   const size_t index = image.size() - 2 * 20;
   SetLe32(image, index + 16, 0x10);  // bit 4 alone: a good frame
   SetLe32(image, index + 20 + 16, 0x07);
@@ -149,7 +149,7 @@ TEST(DominoReader, StatusBitsOfTheEntry) {
 
 TEST(LinkViewReader, EthernetCode739AddsAndSynthesisesTheCheckSequence) {
   const Bytes frame = Filler(100, 8);
-  TraceSpec plan = WwgSpec(23, {{frame}, {Filler(80), 200, 0}});
+  TracePlan plan = WwgPlan(23, {{frame}, {Filler(80), 200, 0}});
   ReadResult r = WriteAndRead(plan);
   ASSERT_TRUE(r.opened);
   ASSERT_EQ(r.frames.size(), 2u);
@@ -179,7 +179,7 @@ TEST(LinkViewReader, EthernetCode739AddsAndSynthesisesTheCheckSequence) {
 }
 
 TEST(DominoReader, FileWithoutFrameIndexIsRefused) {
-  const std::vector<uint8_t> good = WriteTrace(WwgSpec(22, {{Filler(60)}}));
+  const std::vector<uint8_t> good = WriteTrace(WwgPlan(22, {{Filler(60)}}));
   std::vector<uint8_t> image = good;
   image[kChunks + 8] = 'S', image[kChunks + 9] = 'T', image[kChunks + 10] = 'O', image[kChunks + 11] = 'P';
   EXPECT_FALSE(ReadImage(image, 22).opened);
@@ -194,7 +194,7 @@ TEST(DominoReader, FileWithoutFrameIndexIsRefused) {
 }
 
 TEST(DominoReader, FrameCountAndEntriesOutOfRangeEndThePass) {
-  const std::vector<uint8_t> good = WriteTrace(WwgSpec(22, {{Filler(60)}, {Filler(60)}, {Filler(60)}}));
+  const std::vector<uint8_t> good = WriteTrace(WwgPlan(22, {{Filler(60)}, {Filler(60)}, {Filler(60)}}));
   const size_t index = good.size() - 3 * 20 - 4;
   std::vector<uint8_t> image = good;
   SetLe32(image, index, 2);

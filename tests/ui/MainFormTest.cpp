@@ -199,7 +199,7 @@ class MainFormTest : public QObject {
   // "Read libpcap and pcapng Files": off by default, refusing as before; on, the files are
   // read and offered by the open dialog; the choice is kept for the next start.
   void readPcapOptionReadsLibpcapAndPcapng() {
-    TraceSpec plan;
+    TracePlan plan;
     plan.kind = 25;
     plan.frames = EthernetFrames(5);
     QVERIFY(WriteBytes(Path("lab.pcapng"), ToBytes(WriteTrace(plan))));
@@ -234,7 +234,7 @@ class MainFormTest : public QObject {
   }
 
   void partialReadShowsInTheStatusBar() {
-    TraceSpec plan;
+    TracePlan plan;
     plan.kind = 15;
     plan.frames = EthernetFrames(5);
     QByteArray bytes = ToBytes(WriteTrace(plan));
@@ -285,7 +285,7 @@ class MainFormTest : public QObject {
     QCOMPARE(DetectAnalyzer(Path("dump.pcap").toStdString()).kind, AnalyzerKind{17});
     // Traces whose reader cannot open them: a Domino file whose chunks stop before the frame
     // index, an Observer file without a version digit.
-    TraceSpec plan;
+    TracePlan plan;
     plan.frames = EthernetFrames(3);
     plan.kind = 22;
     QByteArray domino = ToBytes(WriteTrace(plan));
@@ -372,7 +372,7 @@ class MainFormTest : public QObject {
 
   void theDecoderFillsTheSummaryAndItsUtilisationRebases() {
     const QString demo = Path("demo.cap");
-    QVERIFY(SaveFile(demo.toStdString(), WriteTrace(DemoTraceSpec())));
+    QVERIFY(SaveFile(demo.toStdString(), WriteTrace(DemoTracePlan())));
     auto p = NewProgram();
     QVERIFY(p->Start());
     TMainForm& f = p->Main();

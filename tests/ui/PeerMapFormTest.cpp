@@ -32,7 +32,7 @@ const MacAddr kC = {0x00, 0x00, 0x0C, 0x00, 0x00, 0x03};
 
 // NCP requests and replies between two IPX nodes on an Ethernet (Novell raw) trace.
 QString WriteIpxTrace(const QString& path) {
-  TraceSpec plan;
+  TracePlan plan;
   plan.kind = 10;
   plan.topology = kEthernet;
   plan.bandwidth = 10000000;
@@ -51,7 +51,7 @@ QString WriteIpxTrace(const QString& path) {
 
 // UDP and TCP between three IP stations: A talks UDP to B, C talks TCP to B.
 QString WriteIpTrace(const QString& path) {
-  TraceSpec plan;
+  TracePlan plan;
   plan.kind = 10;
   plan.topology = kEthernet;
   plan.bandwidth = 10000000;

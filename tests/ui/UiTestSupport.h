@@ -118,7 +118,7 @@ class TestFolder {
     QFile oui(Path("OUI.TXT"));
     if (!oui.open(QIODevice::WriteOnly | QIODevice::Truncate) || oui.write(vendorLines) != vendorLines.size())
       return false;
-    return SaveFile(Demo().toStdString(), WriteTrace(DemoTraceSpec()));
+    return SaveFile(Demo().toStdString(), WriteTrace(DemoTracePlan()));
   }
   QString Path(const QString& name) const { return dir_.filePath(name); }
   QString Demo() const { return Path("demo.cap"); }
@@ -164,7 +164,7 @@ inline std::vector<TestFrame> EthernetFrames(int count) {
 // Writes a trace of the given kind and medium; returns its path.
 inline QString WriteTraceFile(const QString& path, AnalyzerKind kind, Topology topology, uint32_t bandwidth, int frames,
                               const std::string& comment = {}) {
-  TraceSpec plan;
+  TracePlan plan;
   plan.kind = kind;
   plan.topology = topology;
   plan.bandwidth = bandwidth;
@@ -185,7 +185,7 @@ inline constexpr MacAddr kOffRingStation = {0x00, 0x00, 0x0C, 0x12, 0x34, 0xEE};
 // internal (4), receive congestion (5) and abort (6) errors; always two LLC frames.
 inline QString WriteTokenRingTrace(const QString& path, int stations = 6, bool ringPoll = true,
                                    bool softErrors = true) {
-  TraceSpec plan;
+  TracePlan plan;
   plan.kind = 10;
   plan.topology = kTokenRing;
   plan.bandwidth = 16000000;

@@ -21,14 +21,14 @@ namespace corvanta::ui {
 
 namespace {
 
-struct EditSpec {
+struct EditPlan {
   const char* name;
   const char* caption;
   const char* hint;
   WhatIfRange range;
 };
 
-const EditSpec kEdits[] = {
+const EditPlan kEdits[] = {
     {"AveSend", "Ave Send Packet Size", "", {64, 1518}},
     {"AveRcv", "Ave Receive Packet Size", "", {64, 1518}},
     {"Latency", "Latency (ms)", "", kWhatIfDelayRange},
@@ -58,7 +58,7 @@ TWhatIfAnalysisForm::TWhatIfAnalysisForm(AnalysisHost& host, QWidget* parent)
   auto* body = new QHBoxLayout;
   auto* editGrid = new QGridLayout;
   int row = 0;
-  for (const EditSpec& e : kEdits) {
+  for (const EditPlan& e : kEdits) {
     auto* label = new QLabel(e.caption, this);
     auto* edit = new QSpinBox(this);
     edit->setObjectName(e.name);

@@ -10,7 +10,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: make_demo OUTPUT\n");
     return 2;
   }
-  std::vector<uint8_t> image = corvanta::testing::WriteTrace(corvanta::testing::DemoTraceSpec());
+  std::vector<uint8_t> image = corvanta::testing::WriteTrace(corvanta::testing::DemoTracePlan());
   // Without a writer for the format the file stays empty rather than failing the build.
   if (image.empty()) std::fprintf(stderr, "make_demo: no writer for the demo format yet; %s is empty\n", argv[1]);
   if (!corvanta::testing::SaveFile(argv[1], image)) {

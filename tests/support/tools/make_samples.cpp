@@ -14,15 +14,15 @@ namespace {
 
 MacAddr Station(int i) { return {0x00, 0x00, 0x0C, 0x12, static_cast<uint8_t>(i >> 8), static_cast<uint8_t>(i)}; }
 
-void Add(TraceSpec& plan, const Bytes& bytes, double offsetUs) {
+void Add(TracePlan& plan, const Bytes& bytes, double offsetUs) {
   TestFrame f;
   f.bytes = bytes;
   f.offsetUs = offsetUs;
   plan.frames.push_back(f);
 }
 
-TraceSpec Ring(int stations) {
-  TraceSpec plan;
+TracePlan Ring(int stations) {
+  TracePlan plan;
   plan.kind = 10;
   plan.topology = kTokenRing;
   plan.bandwidth = 16000000;
@@ -43,8 +43,8 @@ TraceSpec Ring(int stations) {
   return plan;
 }
 
-TraceSpec IpxBroadcast() {
-  TraceSpec plan;
+TracePlan IpxBroadcast() {
+  TracePlan plan;
   plan.kind = 10;
   plan.bandwidth = 10000000;
   double t = 0;
@@ -62,8 +62,8 @@ TraceSpec IpxBroadcast() {
   return plan;
 }
 
-TraceSpec SynScan(int ports) {
-  TraceSpec plan;
+TracePlan SynScan(int ports) {
+  TracePlan plan;
   plan.kind = 10;
   plan.bandwidth = 100000000;
   const Ip4Addr scanner{10, 0, 0, 66};
@@ -88,8 +88,8 @@ TraceSpec SynScan(int ports) {
   return plan;
 }
 
-TraceSpec DayLong() {
-  TraceSpec plan;
+TracePlan DayLong() {
+  TracePlan plan;
   plan.kind = 10;
   plan.bandwidth = 10000000;
   for (int s = 0; s < 86400; ++s) {
@@ -100,7 +100,7 @@ TraceSpec DayLong() {
   return plan;
 }
 
-bool Save(const std::string& folder, const char* name, const TraceSpec& plan) {
+bool Save(const std::string& folder, const char* name, const TracePlan& plan) {
   const std::string path = folder + "/" + name;
   if (SaveFile(path, WriteTrace(plan))) return true;
   std::fprintf(stderr, "make_samples: cannot write %s\n", path.c_str());

@@ -10,7 +10,7 @@
 
 namespace corvanta::testing {
 
-std::vector<uint8_t> WriteDigitech(const TraceSpec& plan) {
+std::vector<uint8_t> WriteDigitech(const TracePlan& plan) {
   constexpr size_t kBuffer = 65536;
   std::vector<uint8_t> out(2 * kBuffer, 0);
   out[0] = 0x03, out[1] = 0x94;

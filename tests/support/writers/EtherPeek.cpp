@@ -14,7 +14,7 @@ namespace {
 constexpr int64_t kSeconds1904To1970 = 2082844800;
 }
 
-std::vector<uint8_t> WriteEtherPeek(const TraceSpec& plan, const EtherPeekOptions& options) {
+std::vector<uint8_t> WriteEtherPeek(const TracePlan& plan, const EtherPeekOptions& options) {
   const bool version6 = options.version == 6;
   const bool ethernet = plan.topology == kEthernet;
   std::vector<uint8_t> out(50, 0);
@@ -56,6 +56,6 @@ std::vector<uint8_t> WriteEtherPeek(const TraceSpec& plan, const EtherPeekOption
   return out;
 }
 
-std::vector<uint8_t> WriteEtherPeek(const TraceSpec& plan) { return WriteEtherPeek(plan, EtherPeekOptions{}); }
+std::vector<uint8_t> WriteEtherPeek(const TracePlan& plan) { return WriteEtherPeek(plan, EtherPeekOptions{}); }
 
 }  // namespace corvanta::testing

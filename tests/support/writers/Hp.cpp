@@ -7,7 +7,7 @@
 
 namespace corvanta::testing {
 
-std::vector<uint8_t> WriteHp(const TraceSpec& plan) {
+std::vector<uint8_t> WriteHp(const TracePlan& plan) {
   const bool ethernet = plan.topology == kEthernet;
   std::vector<uint8_t> out(128, 0);
   const char* id = "HPDATA0";

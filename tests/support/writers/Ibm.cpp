@@ -10,7 +10,7 @@
 
 namespace corvanta::testing {
 
-std::vector<uint8_t> WriteIbm(const TraceSpec& plan) {
+std::vector<uint8_t> WriteIbm(const TracePlan& plan) {
   const bool ethernet = plan.topology == kEthernet;
   std::vector<uint8_t> out(512, 0);
   out[130] = ethernet ? 3 : 2;

@@ -9,7 +9,7 @@
 
 namespace corvanta::testing {
 
-std::vector<uint8_t> WriteLanWatch(const TraceSpec& plan) {
+std::vector<uint8_t> WriteLanWatch(const TracePlan& plan) {
   std::vector<uint8_t> out{'P', 'K', 'T', 'D', 'M', 'P'};
   PutLe16(out, 4);  // version
   PutLe32(out, 0);

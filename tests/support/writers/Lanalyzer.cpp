@@ -26,7 +26,7 @@ std::vector<uint8_t> Named(const std::string& text, size_t size) {
 
 }  // namespace
 
-std::vector<uint8_t> WriteLanalyzer(const TraceSpec& plan) {
+std::vector<uint8_t> WriteLanalyzer(const TracePlan& plan) {
   const bool ethernet = plan.topology == kEthernet;
   std::vector<uint8_t> out;
   std::vector<uint8_t> first{1, 5};

@@ -9,7 +9,7 @@
 
 namespace corvanta::testing {
 
-std::vector<uint8_t> WriteNetMon(const TraceSpec& plan) {
+std::vector<uint8_t> WriteNetMon(const TracePlan& plan) {
   const bool version2 = plan.kind == 9;
   std::vector<uint8_t> out(128, 0);
   std::memcpy(out.data(), version2 ? "GMBU" : "RTSS", 4);

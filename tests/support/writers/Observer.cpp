@@ -11,7 +11,7 @@
 
 namespace corvanta::testing {
 
-std::vector<uint8_t> WriteObserver(const TraceSpec& plan, const ObserverOptions& options) {
+std::vector<uint8_t> WriteObserver(const TracePlan& plan, const ObserverOptions& options) {
   const bool ethernet = plan.topology == kEthernet;
   const bool withFcs = ethernet && options.version >= '6' && options.version <= '9';
   std::vector<uint8_t> out(kObserverFirstRecord, 0);
@@ -44,6 +44,6 @@ std::vector<uint8_t> WriteObserver(const TraceSpec& plan, const ObserverOptions&
   return out;
 }
 
-std::vector<uint8_t> WriteObserver(const TraceSpec& plan) { return WriteObserver(plan, ObserverOptions{}); }
+std::vector<uint8_t> WriteObserver(const TracePlan& plan) { return WriteObserver(plan, ObserverOptions{}); }
 
 }  // namespace corvanta::testing

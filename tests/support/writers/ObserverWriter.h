@@ -9,7 +9,7 @@ struct ObserverOptions {
 };
 // Ethernet frames carry their check sequence from version 6 on (a wrong one for a CRC
 // error), and none before.
-std::vector<uint8_t> WriteObserver(const TraceSpec& plan, const ObserverOptions& options);
+std::vector<uint8_t> WriteObserver(const TracePlan& plan, const ObserverOptions& options);
 
 // Layout offsets tests patch.
 inline constexpr size_t kObserverFirstRecord = 113;

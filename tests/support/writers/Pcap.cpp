@@ -8,7 +8,7 @@ namespace corvanta::testing {
 
 namespace {
 
-uint32_t LinkTypeOf(const TraceSpec& plan, uint32_t linkType) {
+uint32_t LinkTypeOf(const TracePlan& plan, uint32_t linkType) {
   if (linkType != 0) return linkType;
   if (plan.topology == kEthernet) return 1;
   return plan.topology == kTokenRing ? 6 : 10;
@@ -17,7 +17,7 @@ uint32_t LinkTypeOf(const TraceSpec& plan, uint32_t linkType) {
 uint32_t Swap(uint32_t v) { return (v >> 24) | ((v >> 8) & 0xFF00) | ((v << 8) & 0xFF0000) | (v << 24); }
 
 // Seconds and the fraction (in units of 1/perSecond) of a frame's time.
-void FrameTime(const TraceSpec& plan, const TestFrame& frame, double perSecond, uint64_t& seconds, uint64_t& fraction) {
+void FrameTime(const TracePlan& plan, const TestFrame& frame, double perSecond, uint64_t& seconds, uint64_t& fraction) {
   const double us = static_cast<double>(plan.startMicroseconds) + frame.offsetUs;
   const double whole = std::floor(us / 1e6);
   seconds = static_cast<uint64_t>(plan.startUnixSeconds + static_cast<int64_t>(whole));
@@ -30,7 +30,7 @@ void PadTo4(std::vector<uint8_t>& out) {
 
 }  // namespace
 
-std::vector<uint8_t> WritePcap(const TraceSpec& plan, const PcapOptions& options) {
+std::vector<uint8_t> WritePcap(const TracePlan& plan, const PcapOptions& options) {
   std::vector<uint8_t> out;
   auto put32 = [&](uint32_t v) { PutLe32(out, options.swapped ? Swap(v) : v); };
   auto put16 = [&](uint16_t v) {
@@ -58,9 +58,9 @@ std::vector<uint8_t> WritePcap(const TraceSpec& plan, const PcapOptions& options
   return out;
 }
 
-std::vector<uint8_t> WritePcap(const TraceSpec& plan) { return WritePcap(plan, PcapOptions{}); }
+std::vector<uint8_t> WritePcap(const TracePlan& plan) { return WritePcap(plan, PcapOptions{}); }
 
-std::vector<uint8_t> WritePcapNg(const TraceSpec& plan, uint32_t linkType, uint32_t secondLinkType) {
+std::vector<uint8_t> WritePcapNg(const TracePlan& plan, uint32_t linkType, uint32_t secondLinkType) {
   std::vector<uint8_t> out;
   auto block = [&out](uint32_t type, const std::vector<uint8_t>& body) {
     const uint32_t total = static_cast<uint32_t>(12 + body.size());
@@ -103,6 +103,6 @@ std::vector<uint8_t> WritePcapNg(const TraceSpec& plan, uint32_t linkType, uint3
   return out;
 }
 
-std::vector<uint8_t> WritePcapNg(const TraceSpec& plan) { return WritePcapNg(plan, 0); }
+std::vector<uint8_t> WritePcapNg(const TracePlan& plan) { return WritePcapNg(plan, 0); }
 
 }  // namespace corvanta::testing

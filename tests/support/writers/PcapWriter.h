@@ -10,10 +10,10 @@ struct PcapOptions {
   uint32_t linkType = 0;     // 0: from the topology (Ethernet 1, Token Ring 6, other 10)
   uint32_t snapLength = 65535;
 };
-std::vector<uint8_t> WritePcap(const TraceSpec& plan, const PcapOptions& options);
+std::vector<uint8_t> WritePcap(const TracePlan& plan, const PcapOptions& options);
 // pcapng: a section header, one interface of linkType, one enhanced packet block per frame;
 // with secondLinkType a second interface of that link type, whose packets alternate with the
 // first interface's.
-std::vector<uint8_t> WritePcapNg(const TraceSpec& plan, uint32_t linkType, uint32_t secondLinkType = 0);
+std::vector<uint8_t> WritePcapNg(const TracePlan& plan, uint32_t linkType, uint32_t secondLinkType = 0);
 
 }  // namespace corvanta::testing

@@ -28,7 +28,7 @@ std::tm LocalFields(int64_t unixSeconds) {
 
 // --- NetXRay ---------------------------------------------------------------------------
 
-std::vector<uint8_t> NetXRayRecord(const TraceSpec& plan, const NetXRayOptions& options, const TestFrame& frame,
+std::vector<uint8_t> NetXRayRecord(const TracePlan& plan, const NetXRayOptions& options, const TestFrame& frame,
                                    bool withoutFcs) {
   const bool version2 = options.version >= "002.000";
   const bool withFcs = plan.topology == kEthernet && !withoutFcs;
@@ -72,7 +72,7 @@ uint64_t SnifferRawTime(uint8_t unit, double micros) {
   }
 }
 
-std::vector<uint8_t> SnifferFrameBody(const TraceSpec& plan, const SnifferDosOptions& options, const TestFrame& frame,
+std::vector<uint8_t> SnifferFrameBody(const TracePlan& plan, const SnifferDosOptions& options, const TestFrame& frame,
                                       double todMicros) {
   uint8_t unit = options.timeUnit ? options.timeUnit : (plan.topology == kEthernet ? 2 : 1);
   uint64_t raw = SnifferRawTime(unit, todMicros + plan.startMicroseconds + frame.offsetUs);
@@ -232,7 +232,7 @@ std::vector<uint8_t> CompressSnifferBlocks(const std::vector<uint8_t>& plain, si
   return out;
 }
 
-std::vector<uint8_t> WriteNetXRay(const TraceSpec& plan, const NetXRayOptions& options) {
+std::vector<uint8_t> WriteNetXRay(const TracePlan& plan, const NetXRayOptions& options) {
   const bool ethernet = plan.topology == kEthernet;
   const bool withoutFcs = options.fcsFlag < 0 ? ethernet : options.fcsFlag != 0;
   std::vector<uint8_t> out(128, 0);
@@ -263,9 +263,9 @@ std::vector<uint8_t> WriteNetXRay(const TraceSpec& plan, const NetXRayOptions& o
   return out;
 }
 
-std::vector<uint8_t> WriteNetXRay(const TraceSpec& plan) { return WriteNetXRay(plan, NetXRayOptions{}); }
+std::vector<uint8_t> WriteNetXRay(const TracePlan& plan) { return WriteNetXRay(plan, NetXRayOptions{}); }
 
-std::vector<uint8_t> WriteSnifferDos(const TraceSpec& plan, const SnifferDosOptions& options) {
+std::vector<uint8_t> WriteSnifferDos(const TracePlan& plan, const SnifferDosOptions& options) {
   const bool ethernet = plan.topology == kEthernet;
   std::vector<uint8_t> out;
   const char signature[] = "TRSNIFF data    \x1a";
@@ -307,6 +307,6 @@ std::vector<uint8_t> WriteSnifferDos(const TraceSpec& plan, const SnifferDosOpti
   return out;
 }
 
-std::vector<uint8_t> WriteSnifferDos(const TraceSpec& plan) { return WriteSnifferDos(plan, SnifferDosOptions{}); }
+std::vector<uint8_t> WriteSnifferDos(const TracePlan& plan) { return WriteSnifferDos(plan, SnifferDosOptions{}); }
 
 }  // namespace corvanta::testing

@@ -12,9 +12,9 @@ TestFrame PatternFrame(size_t size, double offsetUs, uint8_t seed) {
   return f;
 }
 
-TraceSpec MakeSpec(AnalyzerKind kind, std::vector<TestFrame> frames, Topology topology, int64_t startUnixSeconds,
+TracePlan MakePlan(AnalyzerKind kind, std::vector<TestFrame> frames, Topology topology, int64_t startUnixSeconds,
                    uint32_t startMicroseconds) {
-  TraceSpec plan;
+  TracePlan plan;
   plan.kind = kind;
   plan.topology = topology;
   plan.startUnixSeconds = startUnixSeconds;
@@ -23,7 +23,7 @@ TraceSpec MakeSpec(AnalyzerKind kind, std::vector<TestFrame> frames, Topology to
   return plan;
 }
 
-TraceInfo InfoOf(const TraceSpec& plan) {
+TraceInfo InfoOf(const TracePlan& plan) {
   TraceInfo info;
   info.kind = plan.kind;
   info.topology = plan.topology;

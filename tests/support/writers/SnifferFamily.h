@@ -13,11 +13,11 @@ namespace corvanta::testing {
 TestFrame PatternFrame(size_t size, double offsetUs, uint8_t seed = 1);
 
 // A trace of kind with frames, started at startUnixSeconds and startMicroseconds.
-TraceSpec MakeSpec(AnalyzerKind kind, std::vector<TestFrame> frames, Topology topology, int64_t startUnixSeconds,
+TracePlan MakePlan(AnalyzerKind kind, std::vector<TestFrame> frames, Topology topology, int64_t startUnixSeconds,
                    uint32_t startMicroseconds = 0);
 
 // What detection and the header read would tell a reader about plan.
-TraceInfo InfoOf(const TraceSpec& plan);
+TraceInfo InfoOf(const TracePlan& plan);
 
 uint32_t WireLength(const TestFrame& frame);
 

@@ -18,7 +18,7 @@ struct NetXRayOptions {
   size_t wrapSplit = 0;             // > 0: a wrapped buffer whose first wrapSplit frames lie after the rest
   uint64_t rawStart = 5000000;      // raw time of the capture start, in the time unit
 };
-std::vector<uint8_t> WriteNetXRay(const TraceSpec& plan, const NetXRayOptions& options);
+std::vector<uint8_t> WriteNetXRay(const TracePlan& plan, const NetXRayOptions& options);
 
 struct SnifferCompressionStats {
   int literals = 0;
@@ -40,7 +40,7 @@ struct SnifferDosOptions {
   size_t blockSize = 16384;                  // plain bytes per block (at most 0x7FFF)
   SnifferCompressionStats* stats = nullptr;  // compressed: counts of what the compressor wrote
 };
-std::vector<uint8_t> WriteSnifferDos(const TraceSpec& plan, const SnifferDosOptions& options);
+std::vector<uint8_t> WriteSnifferDos(const TracePlan& plan, const SnifferDosOptions& options);
 
 // Compresses a plain record stream into Sniffer blocks of at most blockSize plain bytes.
 // A block that does not shrink, or every block when stored is set, is written stored.

@@ -7,7 +7,7 @@
 
 namespace corvanta::testing {
 
-std::vector<uint8_t> WriteSnoop(const TraceSpec& plan) {
+std::vector<uint8_t> WriteSnoop(const TracePlan& plan) {
   const bool shomiti = plan.kind == 16;
   const bool ethernet = plan.topology == kEthernet;
   std::vector<uint8_t> out{'s', 'n', 'o', 'o', 'p', 0, 0, 0};

@@ -10,7 +10,7 @@
 
 namespace corvanta::testing {
 
-std::vector<uint8_t> WriteTtc(const TraceSpec& plan) {
+std::vector<uint8_t> WriteTtc(const TracePlan& plan) {
   const bool fireBerd = plan.kind == 18;
   const bool ethernet = plan.topology == kEthernet;
   std::vector<uint8_t> out(fireBerd ? 76 : 26, 0);

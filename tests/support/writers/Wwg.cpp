@@ -20,9 +20,9 @@ void AppendFcs(std::vector<uint8_t>& bytes, uint16_t status) {
   PutLe32(bytes, crc);
 }
 
-DateTimeFields LocalStart(const TraceSpec& plan) { return DecodeDateTime(UnixToLocalDateTime(plan.startUnixSeconds)); }
+DateTimeFields LocalStart(const TracePlan& plan) { return DecodeDateTime(UnixToLocalDateTime(plan.startUnixSeconds)); }
 
-std::vector<uint8_t> WriteDa30(const TraceSpec& plan) {
+std::vector<uint8_t> WriteDa30(const TracePlan& plan) {
   const bool ethernet = plan.topology == kEthernet;
   const size_t mediaSize = ethernet ? 152 : 112;
   std::vector<uint8_t> out(kHeaderSize, 0);
@@ -52,7 +52,7 @@ std::vector<uint8_t> WriteDa30(const TraceSpec& plan) {
   return out;
 }
 
-std::vector<uint8_t> WriteDomino(const TraceSpec& plan) {
+std::vector<uint8_t> WriteDomino(const TracePlan& plan) {
   const bool linkView = plan.kind == 23;
   const bool ethernet = plan.topology == kEthernet;
   std::vector<uint8_t> out(kHeaderSize, 0);
@@ -108,6 +108,6 @@ std::vector<uint8_t> WriteDomino(const TraceSpec& plan) {
 
 }  // namespace
 
-std::vector<uint8_t> WriteWwg(const TraceSpec& plan) { return plan.kind == 21 ? WriteDa30(plan) : WriteDomino(plan); }
+std::vector<uint8_t> WriteWwg(const TracePlan& plan) { return plan.kind == 21 ? WriteDa30(plan) : WriteDomino(plan); }
 
 }  // namespace corvanta::testing
