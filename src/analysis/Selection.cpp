@@ -1,7 +1,6 @@
 #include "analysis/Selection.h"
 
 #include <algorithm>
-#include <bit>
 #include <utility>
 
 namespace corvanta {
@@ -23,8 +22,7 @@ int32_t FindNetPeer(const CaptureModel& model, const NetAddressNode& from, const
 }
 
 PeerDirectory::PeerDirectory(const CaptureModel& model, Empty) : model_(model) {
-  const auto pairs = static_cast<size_t>(model.Objects.CountOf<TNetPeer>());
-  if (pairs > 0) slots_.resize(std::bit_ceil(pairs * 2));
+  peers_.Reserve(static_cast<size_t>(model.Objects.CountOf<TNetPeer>()));
 }
 
 PeerDirectory::PeerDirectory(const CaptureModel& model) : PeerDirectory(model, kEmpty) {
@@ -33,41 +31,9 @@ PeerDirectory::PeerDirectory(const CaptureModel& model) : PeerDirectory(model, k
   });
 }
 
-void PeerDirectory::Add(const NetAddressNode& from, int32_t index, const TNetPeer& peer) {
-  // Room was made for every record; a walk that meets more (a damaged chain) stops adding.
-  if (count_ * 2 >= slots_.size()) return;
-  const uint64_t h = HashOf(from.Address, peer.PeerAddress);
-  const auto tag = static_cast<uint32_t>(h >> 32);
-  const size_t mask = slots_.size() - 1;
-  for (size_t i = h & mask;; i = (i + 1) & mask) {
-    Slot& s = slots_[i];
-    if (s.From == nullptr) {
-      s = Slot{&from, index, tag};
-      ++count_;
-      return;
-    }
-    if (Matches(s, tag, from.Address, peer.PeerAddress)) return;  // the first in chain order stays
-  }
-}
-
-uint64_t PeerDirectory::HashOf(const AddressKey& from, const AddressKey& to) {
-  return MixHash{}(static_cast<uint64_t>(from.Hash() * 0x9E3779B97F4A7C15ull ^ to.Hash()));
-}
-
-bool PeerDirectory::Matches(const Slot& slot, uint32_t tag, const AddressKey& from, const AddressKey& to) const {
-  return slot.Tag == tag && slot.From->Address == from && model_.Objects.Get<TNetPeer>(slot.Peer).PeerAddress == to;
-}
-
 int32_t PeerDirectory::Find(const AddressKey& from, const AddressKey& to) const {
-  if (slots_.empty()) return -1;
-  const uint64_t h = HashOf(from, to);
-  const auto tag = static_cast<uint32_t>(h >> 32);
-  const size_t mask = slots_.size() - 1;
-  for (size_t i = h & mask;; i = (i + 1) & mask) {
-    const Slot& s = slots_[i];
-    if (s.From == nullptr) return -1;
-    if (Matches(s, tag, from, to)) return s.Peer;
-  }
+  const NetAddressNode* node = model_.NetAddresses.Find(from);
+  return node != nullptr ? peers_.Find(node, to, model_.Objects) : -1;
 }
 
 namespace {

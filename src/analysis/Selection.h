@@ -44,26 +44,16 @@ class PeerDirectory {
   // chains anyway and adds each record in chain order.
   enum Empty { kEmpty };
   PeerDirectory(const CaptureModel& model, Empty);
-  void Add(const NetAddressNode& from, int32_t index, const TNetPeer& peer);
+  void Add(const NetAddressNode& from, int32_t index, const TNetPeer& peer) {
+    peers_.Add(&from, peer.PeerAddress, index, model_.Objects);
+  }
 
   // As FindNetPeer for the address node `from`.
   int32_t Find(const AddressKey& from, const AddressKey& to) const;
 
  private:
-  // Open addressing, at most half full. A slot names the sender's node and the pair's first
-  // peer record in chain order, whose addresses confirm a match; the tag (more bits of the
-  // hash) spares reading them for most other pairs on the way.
-  struct Slot {
-    const NetAddressNode* From = nullptr;
-    int32_t Peer = -1;
-    uint32_t Tag = 0;
-  };
-  static uint64_t HashOf(const AddressKey& from, const AddressKey& to);
-  bool Matches(const Slot& slot, uint32_t tag, const AddressKey& from, const AddressKey& to) const;
-
   const CaptureModel& model_;
-  std::vector<Slot, LargeBlockAllocator<Slot>> slots_;
-  size_t count_ = 0;
+  PeerIndex<NetAddressNode, TNetPeer> peers_;  // the decoder's own kind of index, rebuilt
 };
 
 // The reverse conversation of `forward`, found in the peer record of the other direction: the

@@ -91,26 +91,20 @@ struct MixHash {
 template <class Owner, class Record>
 class PeerIndex {
  public:
-  void Clear() {
-    slots_.clear();
-    slots_.shrink_to_fit();
-    count_ = 0;
-  }
+  void Clear() { table_.Clear(); }
+  // Room for this many pairs without growing; only on an empty index.
+  void Reserve(size_t pairs) { table_.Reserve(pairs); }
   int32_t Find(const Owner* owner, const AddressKey& address, const ModelObjects& objects) const {
-    if (slots_.empty()) return -1;
-    const size_t mask = slots_.size() - 1;
-    for (size_t i = Hash(owner, address) & mask;; i = (i + 1) & mask) {
-      const Slot& s = slots_[i];
-      if (s.owner == nullptr) return -1;
-      if (s.owner == owner && objects.Get<Record>(s.index).PeerAddress == address) return s.index;
-    }
+    const Slot* s = table_.Find(Hash(owner, address), [&](const Slot& slot) {
+      return slot.owner == owner && objects.Get<Record>(slot.index).PeerAddress == address;
+    });
+    return s != nullptr ? s->index : -1;
   }
   // Notes the record of a pair; a pair already noted keeps its first record.
   void Add(const Owner* owner, const AddressKey& address, int32_t index, const ModelObjects& objects) {
     if (Find(owner, address, objects) >= 0) return;
-    if ((count_ + 1) * 2 > slots_.size()) Grow(objects);
-    Place(Slot{owner, index}, address);
-    ++count_;
+    table_.Add(Hash(owner, address), Slot{owner, index},
+               [&](const Slot& s) { return Hash(s.owner, objects.Get<Record>(s.index).PeerAddress); });
   }
 
  private:
@@ -120,6 +114,7 @@ class PeerIndex {
   struct Slot {
     const Owner* owner = nullptr;
     int32_t index = -1;
+    bool operator==(const Slot&) const = default;
   };
 #pragma pack(pop)
   static_assert(sizeof(Slot) == 12);
@@ -127,77 +122,43 @@ class PeerIndex {
     const uint64_t h = reinterpret_cast<uintptr_t>(owner) * 0x9E3779B97F4A7C15ull;
     return MixHash{}(h ^ address.Hash());
   }
-  void Place(const Slot& slot, const AddressKey& address) {
-    const size_t mask = slots_.size() - 1;
-    size_t i = Hash(slot.owner, address) & mask;
-    while (slots_[i].owner != nullptr) i = (i + 1) & mask;
-    slots_[i] = slot;
-  }
-  void Grow(const ModelObjects& objects) {
-    Slots old = std::move(slots_);
-    slots_.assign(old.empty() ? 64 : old.size() * 2, Slot{});
-    for (const Slot& s : old)
-      if (s.owner != nullptr) Place(s, objects.Get<Record>(s.index).PeerAddress);
-  }
-
-  using Slots = std::vector<Slot, LargeBlockAllocator<Slot>>;
-  Slots slots_;
-  size_t count_ = 0;
+  ConfirmedIndex<Slot> table_;
 };
 
 // Port-based conversations by peer record and pair of ports. A slot keeps the peer and the
 // conversation, whose own ports confirm a match: 8 bytes a slot where a copied key took 16,
-// and a trace has a conversation per connection and direction. At most half full.
+// and a trace has a conversation per connection and direction.
 class PortConversationIndex {
  public:
-  void Clear() {
-    slots_.clear();
-    slots_.shrink_to_fit();
-    count_ = 0;
-  }
+  void Clear() { table_.Clear(); }
   int32_t Find(int32_t peer, uint16_t sourcePort, uint16_t destinationPort, const ModelObjects& objects) const {
-    if (slots_.empty()) return -1;
-    const size_t mask = slots_.size() - 1;
-    for (size_t i = Hash(peer, sourcePort, destinationPort) & mask;; i = (i + 1) & mask) {
-      const Slot& s = slots_[i];
-      if (s.conversation < 0) return -1;
-      if (s.peer != peer) continue;
-      const TTransHead& c = objects.Get<TTransHead>(s.conversation);
-      if (c.SourcePort == sourcePort && c.DestinationPort == destinationPort) return s.conversation;
-    }
+    const Slot* s = table_.Find(Hash(peer, sourcePort, destinationPort), [&](const Slot& slot) {
+      if (slot.peer != peer) return false;
+      const TTransHead& c = objects.Get<TTransHead>(slot.conversation);
+      return c.SourcePort == sourcePort && c.DestinationPort == destinationPort;
+    });
+    return s != nullptr ? s->conversation : -1;
   }
   // Notes a new conversation; one already noted for the peer and ports stays.
   void Add(int32_t peer, const TTransHead& conversation, int32_t index, const ModelObjects& objects) {
     if (Find(peer, conversation.SourcePort, conversation.DestinationPort, objects) >= 0) return;
-    if ((count_ + 1) * 2 > slots_.size()) Grow(objects);
-    Place(Slot{peer, index}, conversation);
-    ++count_;
+    table_.Add(Hash(peer, conversation.SourcePort, conversation.DestinationPort), Slot{peer, index},
+               [&](const Slot& s) {
+                 const TTransHead& c = objects.Get<TTransHead>(s.conversation);
+                 return Hash(s.peer, c.SourcePort, c.DestinationPort);
+               });
   }
 
  private:
   struct Slot {
     int32_t peer = -1;
     int32_t conversation = -1;
+    bool operator==(const Slot&) const = default;
   };
   static size_t Hash(int32_t peer, uint16_t s, uint16_t d) {
     return MixHash{}(static_cast<uint64_t>(static_cast<uint32_t>(peer)) << 32 | static_cast<uint32_t>(s) << 16 | d);
   }
-  void Place(const Slot& slot, const TTransHead& conversation) {
-    const size_t mask = slots_.size() - 1;
-    size_t i = Hash(slot.peer, conversation.SourcePort, conversation.DestinationPort) & mask;
-    while (slots_[i].conversation >= 0) i = (i + 1) & mask;
-    slots_[i] = slot;
-  }
-  void Grow(const ModelObjects& objects) {
-    Slots old = std::move(slots_);
-    slots_.assign(old.empty() ? 64 : old.size() * 2, Slot{});
-    for (const Slot& s : old)
-      if (s.conversation >= 0) Place(s, objects.Get<TTransHead>(s.conversation));
-  }
-
-  using Slots = std::vector<Slot, LargeBlockAllocator<Slot>>;
-  Slots slots_;
-  size_t count_ = 0;
+  ConfirmedIndex<Slot> table_;
 };
 
 // What the retransmission rule compares of an earlier TCP segment.

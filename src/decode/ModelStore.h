@@ -2,6 +2,7 @@
 // Storage of the capture model: append-only chunked lists whose records never move, the
 // index-addressed ModelObjects and PacketList, and the ordered trees.
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <memory>
 #include <new>
@@ -331,56 +332,82 @@ class PacketList {
   TPacket blank_;
 };
 
-// An open-addressing hash index from a key to a node id, beside an ordered tree: every frame
-// looks up its addresses, and a tree descent with a key comparison per level costs far more
-// than one probe. The ids are those of the tree's store (0, the sentinel, marks a free slot).
-template <class Key>
-class NodeIndex {
+// An open-addressing table whose slots name records instead of copying their keys: the
+// caller's match reads the record to confirm a hit. At most half full, so probe runs stay
+// short. Slot{} marks a free slot; no slot in use equals it.
+template <class Slot>
+class ConfirmedIndex {
  public:
   void Clear() {
     slots_.clear();
     slots_.shrink_to_fit();
     count_ = 0;
   }
+  // Room for this many slots without growing; only on an empty index.
+  void Reserve(size_t count) {
+    if (count_ == 0 && count * 2 > slots_.size()) slots_.assign(std::bit_ceil(count * 2), Slot{});
+  }
+  // The first slot on hash's probe run that match accepts; null when there is none.
+  template <class Match>
+  const Slot* Find(size_t hash, Match match) const {
+    if (slots_.empty()) return nullptr;
+    const size_t mask = slots_.size() - 1;
+    for (size_t i = hash & mask;; i = (i + 1) & mask) {
+      const Slot& s = slots_[i];
+      if (s == Slot{}) return nullptr;
+      if (match(s)) return &s;
+    }
+  }
+  // Adds a slot; hashOf(slot) places the slots again when the table grows.
+  template <class HashOf>
+  void Add(size_t hash, const Slot& slot, HashOf hashOf) {
+    if ((count_ + 1) * 2 > slots_.size()) {
+      Slots old = std::move(slots_);
+      slots_.assign(old.empty() ? 64 : old.size() * 2, Slot{});
+      for (const Slot& s : old)
+        if (!(s == Slot{})) Place(hashOf(s), s);
+    }
+    Place(hash, slot);
+    ++count_;
+  }
+  size_t MemoryBytes() const { return slots_.capacity() * sizeof(Slot); }
+
+ private:
+  void Place(size_t hash, const Slot& slot) {
+    const size_t mask = slots_.size() - 1;
+    size_t i = hash & mask;
+    while (!(slots_[i] == Slot{})) i = (i + 1) & mask;
+    slots_[i] = slot;
+  }
+
+  using Slots = std::vector<Slot, LargeBlockAllocator<Slot>>;
+  Slots slots_;
+  size_t count_ = 0;
+};
+
+// A hash index from a key to a node id, beside an ordered tree: every frame looks up its
+// addresses, and a tree descent with a key comparison per level costs far more than one
+// probe. The ids are those of the tree's store (0, the sentinel, marks a free slot).
+template <class Key>
+class NodeIndex {
+ public:
+  void Clear() { table_.Clear(); }
   // The id whose key (told by keyOf) equals key; 0 when there is none.
   template <class KeyOf>
   int32_t Find(const Key& key, KeyOf keyOf) const {
-    if (slots_.empty()) return 0;
-    const size_t mask = slots_.size() - 1;
-    for (size_t i = Hash(key) & mask;; i = (i + 1) & mask) {
-      const int32_t id = slots_[i];
-      if (id == 0 || keyOf(id) == key) return id;
-    }
+    const int32_t* id = table_.Find(Hash(key), [&](int32_t i) { return keyOf(i) == key; });
+    return id != nullptr ? *id : 0;
   }
   // Adds an id whose key is not in the index yet.
   template <class KeyOf>
   void Add(const Key& key, int32_t id, KeyOf keyOf) {
-    // At most half full, so probe runs stay short.
-    if ((count_ + 1) * 2 > slots_.size()) Grow(keyOf);
-    Place(key, id);
-    ++count_;
+    table_.Add(Hash(key), id, [&](int32_t i) { return Hash(keyOf(i)); });
   }
-  size_t MemoryBytes() const { return slots_.capacity() * sizeof(int32_t); }
+  size_t MemoryBytes() const { return table_.MemoryBytes(); }
 
  private:
   static size_t Hash(const Key& key) { return static_cast<size_t>(key.Hash()); }
-  void Place(const Key& key, int32_t id) {
-    const size_t mask = slots_.size() - 1;
-    size_t i = Hash(key) & mask;
-    while (slots_[i] != 0) i = (i + 1) & mask;
-    slots_[i] = id;
-  }
-  template <class KeyOf>
-  void Grow(KeyOf keyOf) {
-    Slots old = std::move(slots_);
-    slots_.assign(old.empty() ? 64 : old.size() * 2, 0);
-    for (int32_t id : old)
-      if (id != 0) Place(keyOf(id), id);
-  }
-
-  using Slots = std::vector<int32_t, LargeBlockAllocator<int32_t>>;
-  Slots slots_;
-  size_t count_ = 0;
+  ConfirmedIndex<int32_t> table_;
 };
 
 // An ordered tree of nodes keyed by their Address: red-black, with a sentinel (the black
