@@ -51,7 +51,7 @@ bool IsLatencySubProtocol(unsigned subProtocol) {
 int32_t ConversationEngine::Next(int32_t index) {
   if (stepBudget_-- <= 0) return -1;
   if (Lookahead != nullptr) Lookahead->Prefetch(index);
-  int32_t next = P(index).NextPacket;
+  int32_t next = model_.Packets.Next(index);
   return model_.Packets.Contains(next) ? next : -1;
 }
 
@@ -277,7 +277,7 @@ bool ConversationEngine::EndsAgainLater(int32_t command, uint32_t end) {
   } else {
     aheadFirst_ = 0;
     aheadCount_ = 0;
-    aheadNext_ = P(command).NextPacket;
+    aheadNext_ = model_.Packets.Next(command);
     aheadBudget_ = model_.Packets.Count();
   }
   for (; aheadCount_ < kTcpLookAhead && model_.Packets.Contains(aheadNext_) && aheadBudget_ > 0; --aheadBudget_) {
@@ -285,7 +285,7 @@ bool ConversationEngine::EndsAgainLater(int32_t command, uint32_t end) {
     const TPacket& p = P(aheadNext_);
     if (!IsMarker(p))
       ahead_[static_cast<size_t>((aheadFirst_ + aheadCount_++) % kTcpLookAhead)] = Ahead{aheadNext_, SegmentEnd(p)};
-    aheadNext_ = p.NextPacket;
+    aheadNext_ = model_.Packets.Next(aheadNext_);
   }
   for (int i = 0; i < aheadCount_; ++i)
     if (ahead_[static_cast<size_t>((aheadFirst_ + i) % kTcpLookAhead)].End == end) return true;
@@ -297,7 +297,7 @@ int32_t ConversationEngine::FindResponse(const TTransHead& head, const TPacket& 
   // Calls look(index, packet) on the reverse packets from `from` (markers passed over) until
   // it returns 1 (that packet answers), -1 (no answer) or the chain ends (-1).
   auto walk = [&](int32_t from, auto look) -> int32_t {
-    for (int32_t i = from; model_.Packets.Contains(i) && budget-- > 0; i = P(i).NextPacket) {
+    for (int32_t i = from; model_.Packets.Contains(i) && budget-- > 0; i = model_.Packets.Next(i)) {
       if (Lookahead != nullptr) Lookahead->Prefetch(i);
       const TPacket& p = P(i);
       if (IsMarker(p)) continue;
@@ -364,7 +364,7 @@ int32_t ConversationEngine::FindAcknowledgement(uint32_t expected, Walk& walk) {
   // The chain position of each packet the walk reaches, markers included, as R counts them.
   int32_t at = from;
   int32_t found = walk(from, [&](int32_t i, const TPacket& p) {
-    for (; at != i && model_.Packets.Contains(at); at = P(at).NextPacket) ++position;
+    for (; at != i && model_.Packets.Contains(at); at = model_.Packets.Next(at)) ++position;
     if (p.Acknowledge < expected) {
       mostPassed = std::max(mostPassed, p.Acknowledge);
       return 0;

@@ -77,8 +77,8 @@ class Checks {
   }
 
   void Tcp(int32_t index, const TPacket& p, int d) {
-    if (On(CheckId::kTCPLowMSS) && (p.TcpFlags & kTcpFlagSyn) != 0 && p.MaxSegment != 0 &&
-        p.MaxSegment <= Threshold(CheckId::kTCPLowMSS))
+    if (On(CheckId::kTCPLowMSS) && (p.TcpFlags & kTcpFlagSyn) != 0 && (p.Flags & kPacketMaxSegment) != 0 &&
+        c_.MaxSegment[d] <= Threshold(CheckId::kTCPLowMSS))
       Add("Low Starting MSS", Dir(d).LowMss);
     if ((p.TcpFlags & kFinSynRst) != 0) return;
     const PacketList& packets = model_.Packets;
@@ -162,7 +162,7 @@ class Checks {
     if (sub == kSubNcp) text = "NCP Command " + text;
     std::string suffix;
     if (sub == kSubPBurst)
-      suffix = p.Function != 0 ? " requesting " + std::to_string(p.Function) + " PBurst pkt(s)"
+      suffix = p.Function() != 0 ? " requesting " + std::to_string(p.Function()) + " PBurst pkt(s)"
                                : " requesting PBurst sequence " + std::to_string(uint64_t{p.Acknowledge} + 1);
     if (original) text += " (" + Ms2(delta) + " ms from pkt " + std::to_string(original->FrameNumber) + ")";
     DirectionCounters& counters = Dir(d);
@@ -221,11 +221,11 @@ int32_t TcpPayloadOf(const TPacket& p) {
 int32_t PreviousRealPacket(const CaptureModel& model, int32_t index) {
   const PacketList& packets = model.Packets;
   if (!packets.Contains(index)) return -1;
-  int32_t i = packets.At(index).PreviousPacket;
+  int32_t i = packets.Previous(index);
   for (int32_t budget = packets.Count(); packets.Contains(i) && budget > 0; --budget) {
     const TPacket& p = packets.At(i);
     if (!IsGap(p) && !IsReport(p)) return i;
-    i = p.PreviousPacket;
+    i = packets.Previous(i);
   }
   return -1;
 }

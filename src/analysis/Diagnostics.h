@@ -62,7 +62,8 @@ struct DiagnosticContext {
   bool SourceIsIp = true;  // the selected source station is an IP address
   Topology Medium = kEthernet;
   AnalyzerKind Analyzer = 0;
-  std::array<uint16_t, 2> MaxWindow{};  // of the forward and the reverse conversation
+  std::array<uint16_t, 2> MaxWindow{};   // of the forward and the reverse conversation
+  std::array<uint16_t, 2> MaxSegment{};  // the same conversations' TTransHead::MaxSegment
   char ThousandsSep = ',';
   char DecimalSep = '.';
 };

@@ -49,7 +49,7 @@ class ChainStream {
     return !held_.empty() && (next_ < 0 || held_.top().first < packets_.At(next_).FrameNumber);
   }
   void Advance() {
-    next_ = budget_-- > 0 ? packets_.At(next_).NextPacket : -1;
+    next_ = budget_-- > 0 ? packets_.Next(next_) : -1;
     if (!packets_.Contains(next_)) next_ = -1;
   }
   void Settle() {
@@ -66,7 +66,8 @@ class ChainStream {
   std::priority_queue<Held, std::vector<Held>, std::greater<>> held_;
 };
 
-void AppendTcp(std::string& s, const CaptureModel& model, const TPacket& p, int32_t index, int32_t otherLast) {
+void AppendTcp(std::string& s, const CaptureModel& model, const TPacket& p, int32_t index, int32_t otherLast,
+               uint16_t maxSegment) {
   s += "TCP ";
   const int32_t payload = int32_t{p.TotalLength} - p.HeaderLength - p.TransportHeaderLength;
   const uint16_t f = p.TcpFlags;
@@ -75,7 +76,7 @@ void AppendTcp(std::string& s, const CaptureModel& model, const TPacket& p, int3
     if (f & kTcpFlagFin) s += "FIN ";
     if (f & kTcpFlagSyn) {
       s += "SYN ";
-      if (p.MaxSegment != 0) s += "(MSS=" + std::to_string(p.MaxSegment) + ") ";
+      if ((p.Flags & kPacketMaxSegment) != 0) s += "(MSS=" + std::to_string(maxSegment) + ") ";
     }
     if (f & kTcpFlagRst) s += "RST ";
     if (f & kTcpFlagPsh) s += "PSH ";
@@ -98,7 +99,7 @@ void AppendTcp(std::string& s, const CaptureModel& model, const TPacket& p, int3
 
 // The decoded summary of a line, before the fix-up that depends on the messages.
 std::string SummaryText(const CaptureModel& model, const TPacket& p, int32_t index, SubProtocol sub,
-                        ProtocolCategory category, int32_t otherLast) {
+                        ProtocolCategory category, int32_t otherLast, uint16_t maxSegment) {
   if (IsGap(p)) return "POSSIBLE MISSING OR FILTERED " + std::string(SubProtocolName(sub)) + " PACKET(S)";
   std::string s;
   const bool spx = sub == kSubSpx || sub == kSubSpx2;
@@ -118,7 +119,7 @@ std::string SummaryText(const CaptureModel& model, const TPacket& p, int32_t ind
       // Which message it is: the ladder of a ping or a traceroute reads nothing else.
       s += "ICMP " + IcmpReportText(static_cast<uint8_t>(p.Window & 0xFF), static_cast<uint8_t>(p.Window >> 8)) + "; ";
       break;
-    case kSubTcp: AppendTcp(s, model, p, index, otherLast); break;
+    case kSubTcp: AppendTcp(s, model, p, index, otherLast, maxSegment); break;
     case kSubUdp:
       s += "UDP Len=" + std::to_string(int32_t{p.TotalLength} - p.HeaderLength - p.TransportHeaderLength) + "; ";
       break;
@@ -175,8 +176,13 @@ class Pass {
     context_.SourceIsIp = s.SourceStation->Category == kCatIp;
     context_.Medium = r_.Medium;
     context_.Analyzer = r_.Analyzer;
-    context_.MaxWindow[kForward] = head.MaxWindow;
-    context_.MaxWindow[kReverse] = reverse >= 0 ? model_.Objects.Get<TTransHead>(reverse).MaxWindow : 0;
+    for (int d : {kForward, kReverse}) {
+      const int32_t conversation = d == kForward ? s.CurrentConversation : reverse;
+      if (!model_.Objects.Is<TTransHead>(conversation)) continue;
+      const TTransHead& h = model_.Objects.Get<TTransHead>(conversation);
+      context_.MaxWindow[d] = model_.LargestWindow(h);
+      context_.MaxSegment[d] = h.MaxSegment;
+    }
     context_.ThousandsSep = o_.ThousandsSep;
     context_.DecimalSep = o_.DecimalSep;
 
@@ -296,7 +302,7 @@ class Pass {
     for (size_t m = 0; m < diagnosis_.Messages.size(); ++m) line.Comment += (m == 0 ? " " : ", ") + diagnosis_.Messages[m];
     line.Messages = diagnosis_.Messages;
     line.Summary = SummaryText(model_, p, index, out_.CurrentSubProtocol, s.SourceStation->Category,
-                               state_.LastDrawn[1 - direction]);
+                               state_.LastDrawn[1 - direction], context_.MaxSegment[direction]);
     if (!gap) FixUpSummary(line.Summary, diagnosis_.Count > 0);
     if (diagnosis_.Count > 0)
       out_.Comments.push_back(

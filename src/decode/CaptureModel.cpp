@@ -69,12 +69,11 @@ NetBreakdown ModelObjects::PacketsBySubProtocol(const TNetPeer& peer) const {
 
 int32_t PacketList::Append(TTransHead& conversation) {
   int32_t index = New();
-  TPacket& packet = packets_[index];
   if (conversation.FirstPacket < 0 || !Contains(conversation.LastPacket)) {
     conversation.FirstPacket = index;
   } else {
-    packet.PreviousPacket = conversation.LastPacket;
-    packets_[conversation.LastPacket].NextPacket = index;
+    SetPrevious(index, conversation.LastPacket);
+    SetNext(conversation.LastPacket, index);
   }
   conversation.LastPacket = index;
   return index;
@@ -83,12 +82,11 @@ int32_t PacketList::Append(TTransHead& conversation) {
 int32_t PacketList::InsertAfter(TTransHead& conversation, int32_t after) {
   if (!Contains(after)) return -1;
   int32_t index = New();
-  TPacket& packet = packets_[index];
-  TPacket& before = packets_[after];
-  packet.PreviousPacket = after;
-  packet.NextPacket = before.NextPacket;
-  if (Contains(before.NextPacket)) packets_[before.NextPacket].PreviousPacket = index;
-  before.NextPacket = index;
+  const int32_t following = Next(after);
+  SetPrevious(index, after);
+  SetNext(index, following);
+  if (Contains(following)) SetPrevious(following, index);
+  SetNext(after, index);
   if (conversation.LastPacket == after) conversation.LastPacket = index;
   return index;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The capture model: everything known about the open trace. Decoding fills it frame by
 // frame; afterwards every view reads it. One object, rebuilt from scratch for every trace.
+#include <algorithm>
 #include <bitset>
 #include <cstdint>
 #include <unordered_set>
@@ -9,6 +10,7 @@
 #include "decode/ChainIndex.h"
 #include "decode/ModelStore.h"
 #include "decode/ModelTypes.h"
+#include "decode/PacketFlags.h"
 
 namespace corvanta {
 
@@ -96,12 +98,21 @@ class CaptureModel {
   void ForEachRingInfo(const StationNode& station, F&& f) const {
     Walk<TMACInfo>(station.FirstRingInfo, f, [](const TMACInfo& m) { return m.Next; });
   }
-  // The conversation's packets from FirstPacket along NextPacket.
+  // The conversation's packets from FirstPacket along their links.
   template <class F>
   void ForEachPacket(const TTransHead& conversation, F&& f) const {
     int32_t budget = Packets.Count();
-    for (int32_t i = conversation.FirstPacket; Packets.Contains(i) && budget-- > 0; i = Packets.At(i).NextPacket)
+    for (int32_t i = conversation.FirstPacket; Packets.Contains(i) && budget-- > 0; i = Packets.Next(i))
       if (!CallAndContinue(f, i, Packets.At(i))) return;
+  }
+
+  // The largest window of the conversation's packets (placeholders and report records aside).
+  uint16_t LargestWindow(const TTransHead& conversation) const {
+    uint16_t largest = 0;
+    ForEachPacket(conversation, [&largest](int32_t, const TPacket& p) {
+      if (IsRealPacket(p.Flags)) largest = std::max(largest, p.Window);
+    });
+    return largest;
   }
 
   // Bytes held by the lists and trees (not counting the fixed tables).

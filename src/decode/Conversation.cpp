@@ -84,7 +84,7 @@ TTransHead& NetworkStage::FileConversation(const Packet& p, NetAddressNode& sour
     chains.AddConversation(peerIndex, objects.Get<TTransHead>(index), index, objects);
   }
   TTransHead& conversation = objects.Get<TTransHead>(index);
-  conversation.MaxWindow = std::max(conversation.MaxWindow, r.Window);
+  if (conversation.MaxSegment == 0) conversation.MaxSegment = p.maxSegment;
   return conversation;
 }
 
@@ -92,10 +92,10 @@ TTransHead& NetworkStage::FileConversation(const Packet& p, NetAddressNode& sour
 // look at earlier packets pass over them.
 int32_t NetworkStage::PreviousReal(int32_t index) const {
   const PacketList& packets = model_.Packets;
-  int32_t i = packets.At(index).PreviousPacket;
+  int32_t i = packets.Previous(index);
   for (int32_t budget = packets.Count(); packets.Contains(i) && budget > 0; --budget) {
     if (IsRealPacket(packets.At(i).Flags)) return i;
-    i = packets.At(i).PreviousPacket;
+    i = packets.Previous(i);
   }
   return -1;
 }
@@ -130,11 +130,8 @@ int32_t NetworkStage::AppendPacket(const Packet& p, TTransHead& conversation, co
     index = packets.Append(conversation);
   }
 
+  packets.Fill(index, r);
   TPacket& packet = packets.At(index);
-  const int32_t link = packet.PreviousPacket;
-  packet = r;
-  packet.PreviousPacket = link;
-  packet.NextPacket = -1;
   if ((frame.Status & kStatusCrcError) != 0) packet.Flags |= kPacketCrcError;
   if (p.fragmentOffset != 0) packets.SetFragmentOffset(index, p.fragmentOffset);
   return index;
@@ -256,7 +253,7 @@ void NetworkStage::MarkSequencedRepeat(const Packet& p, TPacket& packet, int32_t
   if ((m.Flags & kPacketRequest) == 0 || m.Sequence != packet.Sequence) return;
   if (packet.TTL > m.TTL)
     packet.Flags |= kPacketRoutedDuplicate;
-  else if (p.sub == kSubSpx || (packet.Time - m.Time < kNcpRetryWindow && packet.Function == m.Function))
+  else if (p.sub == kSubSpx || (packet.Time - m.Time < kNcpRetryWindow && packet.Function() == m.Function()))
     packet.Flags |= kPacketRetransmission;
 }
 
@@ -279,10 +276,10 @@ void NetworkStage::MarkPacketBurstRepeat(const Packet& p, TPacket& packet, int32
   if (!m || m->TTL >= packet.TTL || m->Sequence != packet.Sequence) {
     if (missing != 0) {
       packet.Flags |= kPacketRetransmission;
-      packet.Function = missing;
+      packet.SetFunction(missing);
     } else if (m && m->Sequence == packet.Sequence && HasFlags(m->Flags, kPacketRequest | kPacketRead)) {
       packet.Flags |= kPacketRetransmission;
-      packet.Function = 0;
+      packet.SetFunction(0);
     }
   } else {
     packet.Flags |= kPacketRoutedDuplicate;
@@ -327,7 +324,7 @@ void NetworkStage::FileIcmpReport(const Packet& p, int32_t index) {
   for (int32_t budget = 65536; packets.Contains(target) && budget > 0; --budget) {
     const TPacket& candidate = packets.At(target);
     if (IsRealPacket(candidate.Flags) && candidate.Identification == identification) break;
-    target = candidate.PreviousPacket;
+    target = packets.Previous(target);
   }
   if (!packets.Contains(target) || !IsRealPacket(packets.At(target).Flags) ||
       packets.At(target).Identification != identification)
@@ -340,7 +337,6 @@ void NetworkStage::FileIcmpReport(const Packet& p, int32_t index) {
   report.Time = icmp.Time;
   report.Length = icmp.Length;
   report.FrameNumber = icmp.FrameNumber;
-  report.NetworkOffset = icmp.NetworkOffset;
   report.HeaderLength = icmp.HeaderLength;
   report.TotalLength = icmp.TotalLength;
   report.Identification = icmp.Identification;

@@ -145,6 +145,7 @@ void Decoder::HandleMacFrame(StationNode& source, const DataLinkFrame& dl, ByteV
 void Decoder::EndPass(bool preScan, bool /*stopped*/) {
   statistics_.CloseInterval();
   if (preScan) return;
+  model_.Packets.Seal();
   network_.DetectChecksumOffload();
   network_.MarkLearnedServers();
   // Nothing is filed after the pass: the lookups of decoding go.

@@ -3,6 +3,7 @@
 // index-addressed ModelObjects and PacketList, and the ordered trees.
 #include <algorithm>
 #include <bit>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <new>
@@ -269,6 +270,60 @@ class SparsePacketColumn {
   std::vector<Entry> entries_;
 };
 
+// Links too long for a record's 16-bit step, as (packet index, linked index) pairs: in index
+// order up to sorted_, then in the order they were made. Links backwards are made in index
+// order and stay sorted; Seal sorts the rest once nothing more is filed.
+class FarLinks {
+ public:
+  // The linked index of a record whose step says "far"; -1 when there is none.
+  int32_t Get(int32_t index) const {
+    const auto sorted = entries_.begin() + static_cast<std::ptrdiff_t>(sorted_);
+    auto at = std::lower_bound(entries_.begin(), sorted, index, [](const Entry& e, int32_t i) { return e.Index < i; });
+    if (at != sorted && at->Index == index) return at->Target;
+    for (at = sorted; at != entries_.end(); ++at)
+      if (at->Index == index) return at->Target;
+    return -1;
+  }
+  // A record without a far link gains one: no search for an older entry.
+  void Add(int32_t index, int32_t target) {
+    if (sorted_ == entries_.size() && (entries_.empty() || entries_.back().Index < index)) ++sorted_;
+    entries_.push_back({index, target});
+  }
+  // A record's far link changes or goes (target -1); rare (a record inserted mid-chain).
+  void Replace(int32_t index, int32_t target) {
+    for (size_t i = 0; i < entries_.size(); ++i) {
+      if (entries_[i].Index != index) continue;
+      if (target >= 0) {
+        entries_[i].Target = target;
+      } else {
+        entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(i));
+        if (i < sorted_) --sorted_;
+      }
+      return;
+    }
+    if (target >= 0) Add(index, target);
+  }
+  void Seal() {
+    std::sort(entries_.begin(), entries_.end(), [](const Entry& a, const Entry& b) { return a.Index < b.Index; });
+    sorted_ = entries_.size();
+    entries_.shrink_to_fit();
+  }
+  void Clear() {
+    entries_.clear();
+    entries_.shrink_to_fit();
+    sorted_ = 0;
+  }
+  size_t MemoryBytes() const { return entries_.capacity() * sizeof(Entry); }
+
+ private:
+  struct Entry {
+    int32_t Index;
+    int32_t Target;
+  };
+  std::vector<Entry> entries_;
+  size_t sorted_ = 0;
+};
+
 // Owns every TPacket of a trace, addressed by creation index. At is checked like
 // ModelObjects::Get.
 class PacketList {
@@ -282,6 +337,33 @@ class PacketList {
 
   // A new packet, not linked to any conversation.
   int32_t New() { return packets_.Append(); }
+
+  // The packet before and after `index` in its conversation; -1 when none.
+  int32_t Previous(int32_t index) const {
+    return Contains(index) ? Linked(index, packets_[index].PreviousStep, previousFar_) : -1;
+  }
+  int32_t Next(int32_t index) const { return Contains(index) ? Linked(index, packets_[index].NextStep, nextFar_) : -1; }
+  // Sets one link of a packet (-1: none), leaving the other end as it is.
+  void SetPrevious(int32_t index, int32_t previous) {
+    if (Contains(index)) Link(index, previous, packets_[index].PreviousStep, previousFar_);
+  }
+  void SetNext(int32_t index, int32_t next) {
+    if (Contains(index)) Link(index, next, packets_[index].NextStep, nextFar_);
+  }
+  // Writes the packet's fields from `record`, keeping its links.
+  void Fill(int32_t index, const TPacket& record) {
+    if (!Contains(index)) return;
+    TPacket& packet = packets_[index];
+    const int16_t previous = packet.PreviousStep, next = packet.NextStep;
+    packet = record;
+    packet.PreviousStep = previous;
+    packet.NextStep = next;
+  }
+  // Nothing more is filed: the far links are put in order for quick reading.
+  void Seal() {
+    previousFar_.Seal();
+    nextFar_.Seal();
+  }
 
   TPacket& At(int32_t index) {
     if (!Contains(index)) {
@@ -320,15 +402,41 @@ class PacketList {
     packets_.ReserveChunks(kInitialRoom);
     fragmentOffsets_.Clear();
     retransmitDistances_.Clear();
+    previousFar_.Clear();
+    nextFar_.Clear();
   }
   size_t MemoryBytes() const {
-    return packets_.MemoryBytes() + fragmentOffsets_.MemoryBytes() + retransmitDistances_.MemoryBytes();
+    return packets_.MemoryBytes() + fragmentOffsets_.MemoryBytes() + retransmitDistances_.MemoryBytes() +
+           previousFar_.MemoryBytes() + nextFar_.MemoryBytes();
   }
 
  private:
+  // A step of 0 is no link; kFarStep sends the reader to the far links.
+  static constexpr int16_t kFarStep = INT16_MIN;
+  static int32_t Linked(int32_t index, int16_t step, const FarLinks& far) {
+    if (step == 0) return -1;
+    return step == kFarStep ? far.Get(index) : index + step;
+  }
+  static void Link(int32_t index, int32_t target, int16_t& step, FarLinks& far) {
+    const int64_t distance = target < 0 ? 0 : int64_t{target} - index;
+    const bool wasFar = step == kFarStep;
+    if (distance != 0 && (distance > INT16_MAX || distance <= kFarStep)) {
+      if (wasFar)
+        far.Replace(index, target);
+      else
+        far.Add(index, target);
+      step = kFarStep;
+      return;
+    }
+    if (wasFar) far.Replace(index, -1);
+    step = static_cast<int16_t>(distance);
+  }
+
   ChunkedStore<TPacket, 15> packets_;  // chunks of about one huge page
   SparsePacketColumn<uint16_t> fragmentOffsets_;
   SparsePacketColumn<uint8_t> retransmitDistances_;
+  FarLinks previousFar_;
+  FarLinks nextFar_;
   TPacket blank_;
 };
 
@@ -637,7 +745,7 @@ void FollowChains(Packets& packets, size_t chains, First first, Visit visit) {
       busy = true;
       auto& packet = packets.At(lane.At);
       visit(l, lane.Chain, lane.Steps, lane.At, packet);
-      const int32_t following = packet.NextPacket;
+      const int32_t following = packets.Next(lane.At);
       if (packets.Contains(following) && ++lane.Steps < budget)
         lane.At = following;
       else

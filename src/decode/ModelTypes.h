@@ -316,7 +316,8 @@ struct TTransHead {
   uint8_t SubProtocol = 0;  // a SubProtocol value
   uint16_t SourcePort = 0;
   uint16_t DestinationPort = 0;
-  uint16_t MaxWindow = 0;
+  // The maximum segment size of the first SYN that gave one; its SYNs have kPacketMaxSegment.
+  uint16_t MaxSegment = 0;
   int32_t FirstPacket = -1;  // index in PacketList
   int32_t LastPacket = -1;
   int32_t NextConversation = -1;  // next conversation of the same TNetPeer
@@ -339,28 +340,33 @@ struct TNameHead {
 // by PacketList. A report record keeps the reported frame's number in Sequence and the
 // reporting station's IPv4 address (big-endian value) in Acknowledge. Fields are grouped by
 // size so that millions of them stay compact; the few that most packets lack (a later
-// fragment's offset, a repeat's distance) are kept by PacketList beside the records.
+// fragment's offset, a repeat's distance) are kept by PacketList beside the records, and a
+// SYN's maximum segment size by its conversation.
 struct TPacket {
   double Time = 0;  // microseconds
   int32_t FrameNumber = 0;
   uint32_t Sequence = 0;
   uint32_t Acknowledge = 0;
   int32_t Flags = 0;  // PacketFlags
-  int32_t PreviousPacket = -1;
-  int32_t NextPacket = -1;
   uint16_t Length = 0;
   uint16_t TotalLength = 0;
+  // IP: the datagram's identification. IPX has none: its packets keep their Function here.
   uint16_t Identification = 0;
   uint16_t Window = 0;
-  uint16_t MaxSegment = 0;
-  uint8_t NetworkOffset = 0;  // 1-based; at most 54 (Token Ring with the longest routing field and SNAP)
-  uint8_t TcpFlags = 0;       // the TCP header's flag byte
+  // The neighbours in the conversation, as steps from this record; PacketList reads and
+  // writes them (Previous, Next).
+  int16_t PreviousStep = 0;
+  int16_t NextStep = 0;
+  uint8_t TcpFlags = 0;  // the TCP header's flag byte
   uint8_t HeaderLength = 0;
   uint8_t TransportHeaderLength = 0;
   uint8_t TTL = 0;
-  uint8_t Function = 0;
+
+  // IPX: the NCP function of a request, or the fragments a packet-burst request names missing.
+  uint8_t Function() const { return static_cast<uint8_t>(Identification); }
+  void SetFunction(uint8_t function) { Identification = function; }
 };
-static_assert(sizeof(TPacket) <= 48, "TPacket must stay compact: the model holds every IP and IPX packet");
+static_assert(sizeof(TPacket) <= 40, "TPacket must stay compact: the model holds every IP and IPX packet");
 
 // ---- Tree nodes. Left, Right and Red belong to the tree; the rest to the decoder.
 

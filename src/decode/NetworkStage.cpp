@@ -75,7 +75,6 @@ void NetworkStage::Decode(const FrameRecord& frame, const DataLinkResult& link, 
   r.Time = time;
   r.Length = frame.Length;
   r.FrameNumber = frame.FrameNumber;
-  r.NetworkOffset = static_cast<uint8_t>(link.networkOffset);  // at most 54
 
   const ByteView& d = p.data;
   const size_t n = p.network;
@@ -179,9 +178,9 @@ void NetworkStage::DecodeIpx(Packet& p, const DataLinkResult& link) {
       if (w == 0x2222 || w == 0x1111 || w == 0x5555) r.Flags |= kPacketRequest;
       if (w == 0x3333 || w == 0x9999) r.Flags |= kPacketReply;
       if (w == 0x2222) {
-        r.Function = d.U8(data + 6);
-        if (r.Function == 0x48) r.Flags |= kPacketRead;
-        if (r.Function == 0x49) r.Flags |= kPacketWrite;
+        r.SetFunction(d.U8(data + 6));
+        if (r.Function() == 0x48) r.Flags |= kPacketRead;
+        if (r.Function() == 0x49) r.Flags |= kPacketWrite;
       }
       if (r.Flags & kPacketDirection) r.Sequence = d.U8(data + 2);
       break;
@@ -326,7 +325,8 @@ NetworkStage::ChecksumVerdict NetworkStage::DecodeIpTransport(Packet& p, bool ch
   if ((r.TcpFlags & kTcpFlagSyn) != 0) {
     if ((r.TcpFlags & kTcpFlagAck) == 0 && p.destinationPort >= 1024 && p.sourcePort != 20)
       model_.LearnedServers.Add(p.destination, p.destinationPort);
-    if (d.U8(t + 20) == 2) r.MaxSegment = d.U16be(t + 22);
+    if (d.U8(t + 20) == 2) p.maxSegment = d.U16be(t + 22);
+    if (p.maxSegment != 0) r.Flags |= kPacketMaxSegment;
   }
   return verdict;
 }

@@ -43,6 +43,7 @@ class NetworkStage {
     uint16_t destinationPort = 0;
     TPacket record;  // the fields of the packet record, links unused
     uint16_t fragmentOffset = 0;  // kept beside the record (PacketList::FragmentOffset)
+    uint16_t maxSegment = 0;      // a SYN's, kept by the conversation (TTransHead::MaxSegment)
     const FramePrepared* prepared = nullptr;  // the frame's sum when worked out ahead
   };
 

@@ -13,6 +13,8 @@ inline constexpr PacketFlags kPacketGroup = 0x0004;    // sent to a broadcast or
 inline constexpr PacketFlags kPacketRead = 0x0008;     // NCP or packet-burst read
 inline constexpr PacketFlags kPacketWrite = 0x0010;    // NCP or packet-burst write
 inline constexpr PacketFlags kPacketIcmpReport = 0x0020;
+// A SYN with the maximum segment size option; the value is its conversation's MaxSegment.
+inline constexpr PacketFlags kPacketMaxSegment = 0x0040;
 inline constexpr PacketFlags kPacketZeroWindow = 0x0200;
 inline constexpr PacketFlags kPacketRoutedDuplicate = 0x0400;  // an earlier copy seen before a router hop
 inline constexpr PacketFlags kPacketRetransmission = 0x0800;

@@ -13,7 +13,7 @@ using testing::Pkt;
 // The packet `steps` places along the chain from `packet`, or -1.
 int32_t Along(const CaptureModel& model, int32_t packet, int steps) {
   for (int k = 0; k < steps && packet >= 0; ++k) {
-    const int32_t next = model.Packets.At(packet).NextPacket;
+    const int32_t next = model.Packets.Next(packet);
     packet = model.Packets.Contains(next) ? next : -1;
   }
   return packet;
@@ -42,7 +42,7 @@ TEST(ChainLookaheadTest, FollowsEveryChain) {
     const ChainLookahead lookahead(b.model, conversations, threads);
     for (int32_t c : conversations) {
       const TTransHead& head = b.model.Objects.Get<TTransHead>(c);
-      for (int32_t i = head.FirstPacket; b.model.Packets.Contains(i); i = b.model.Packets.At(i).NextPacket)
+      for (int32_t i = head.FirstPacket; b.model.Packets.Contains(i); i = b.model.Packets.Next(i))
         ASSERT_EQ(lookahead.Ahead(i), Along(b.model, i, ChainLookahead::kDistance)) << threads << ": packet " << i;
     }
     EXPECT_EQ(lookahead.Ahead(-1), -1);
@@ -57,7 +57,7 @@ TEST(ChainLookaheadTest, ALoopingChainEnds) {
   const int32_t c = b.Conversation(b.Peer(Ip(10, 0, 0, 1), Ip(10, 0, 0, 2)), kSubTcp, 1024, 80);
   for (int k = 1; k <= 20; ++k) b.Add(c, Pkt{k});
   const TTransHead& head = b.model.Objects.Get<TTransHead>(c);
-  b.model.Packets.At(head.LastPacket).NextPacket = head.FirstPacket;
+  b.model.Packets.SetNext(head.LastPacket, head.FirstPacket);
   const std::vector<int32_t> heads = {c};
   const ChainLookahead lookahead(b.model, heads);
   EXPECT_EQ(lookahead.Ahead(head.FirstPacket), Along(b.model, head.FirstPacket, ChainLookahead::kDistance));

@@ -109,7 +109,8 @@ TEST(Diagnostics, LowStartingMssAndLowWindowAtTheirEdges) {
   int frame = 2;
   for (const Case& c : cases) {
     int32_t i = t.Add(kForward, WithWindow(Tcp(frame++, 0, 1, 0, 0, 0, c.tcpFlags), c.window));
-    t.At(i).MaxSegment = c.mss;
+    t.context.MaxSegment[kForward] = c.mss;
+    if (c.mss != 0) t.At(i).Flags |= kPacketMaxSegment;
     EXPECT_EQ(t.Check(i), c.expected) << frame;
   }
   // A window of 0 is a zero window, not a low one.
@@ -213,7 +214,7 @@ TEST(Diagnostics, RetransmissionTextsAndSwitchesBySubProtocol) {
       t.Add(kForward, Pkt{.frame = 2, .time = 0, .flags = kPacketRequest, .seq = 4});
       int32_t r = t.Add(kForward, Pkt{.frame = 3, .time = 500'000, .flags = kPacketRequest | kPacketRetransmission,
                                       .seq = 4, .ack = 7});
-      t.At(r).Function = c.function;
+      t.At(r).SetFunction(c.function);
       Messages expected;
       if (!off || c.sub == kSubSmb) expected.push_back(c.expected);  // other sub-protocols have no switch
       EXPECT_EQ(t.Check(r), expected) << c.expected << off;

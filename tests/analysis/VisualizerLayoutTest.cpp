@@ -295,7 +295,9 @@ TEST(VisualizerLayout, SummaryTextsBySubProtocol) {
   const AddressKey ipxB = Ipx(0x10, {0, 0, 0x1B, 4, 5, 6});
   for (const Case& c : cases) {
     Ladder t = c.ipx ? Ladder(c.sub, ipxA, ipxB) : Ladder(c.sub);
-    t.b.model.Packets.At(t.Add(kForward, c.forward)).MaxSegment = c.mss;
+    const int32_t i = t.Add(kForward, c.forward);
+    t.b.model.Objects.Get<TTransHead>(t.forward).MaxSegment = c.mss;
+    if (c.mss != 0) t.b.model.Packets.At(i).Flags |= kPacketMaxSegment;
     VisualizerLayout layout = t.Run();
     ASSERT_EQ(layout.Lines.size(), 1u);
     EXPECT_EQ(layout.Lines[0].Summary, c.expected);

@@ -49,13 +49,13 @@ TEST_F(Conversations, PortBasedConversationsMatchOnPortsAlone) {
   EXPECT_EQ(model.Objects.PacketsBySubProtocol(*Peer(IpKey(kIpA), IpKey(kIpB)))[kSubUdp], 1);
 }
 
-TEST_F(Conversations, MaxWindowKeepsTheLargestWindow) {
+TEST_F(Conversations, LargestWindowOfTheConversation) {
   TcpSegment s = Tcp(1025, 80, 1);
   for (uint16_t w : {1000, 30000, 500}) {
     s.window = w;
     Feed(EtherIp(IpTcp(kIpA, kIpB, s)));
   }
-  EXPECT_EQ(Conversation(IpKey(kIpA), IpKey(kIpB), 1025, 80)->MaxWindow, 30000);
+  EXPECT_EQ(model.LargestWindow(*Conversation(IpKey(kIpA), IpKey(kIpB), 1025, 80)), 30000);
 }
 
 TEST_F(Conversations, PacketChainAndCrcMark) {
@@ -65,9 +65,9 @@ TEST_F(Conversations, PacketChainAndCrcMark) {
   ASSERT_NE(c, nullptr);
   const TPacket& first = model.Packets.At(c->FirstPacket);
   const TPacket& last = model.Packets.At(c->LastPacket);
-  EXPECT_EQ(first.NextPacket, c->LastPacket);
-  EXPECT_EQ(last.PreviousPacket, c->FirstPacket);
-  EXPECT_EQ(last.NextPacket, -1);
+  EXPECT_EQ(model.Packets.Next(c->FirstPacket), c->LastPacket);
+  EXPECT_EQ(model.Packets.Previous(c->LastPacket), c->FirstPacket);
+  EXPECT_EQ(model.Packets.Next(c->LastPacket), -1);
   EXPECT_EQ(first.Flags & kPacketCrcError, 0);
   EXPECT_EQ(last.Flags, kPacketRequest | kPacketCrcError);
 }

@@ -81,7 +81,7 @@ TEST(ModelObjects, WrongClassOrBadIndexGivesABlankRecord) {
   packets.At(5).Length = 100;  // discarded
   EXPECT_EQ(packets.Count(), 0);
   EXPECT_EQ(packets.At(5).Length, 0);
-  EXPECT_EQ(packets.At(-1).NextPacket, -1);
+  EXPECT_EQ(packets.Next(-1), -1);
 }
 
 // A pair keeps its breakdowns in the record while one encapsulation, protocol or
@@ -202,7 +202,7 @@ TEST(ModelChains, DamagedChainsCannotLoopOrLeaveTheirClass) {
 
   TTransHead& conv = model.Objects.Get<TTransHead>(peer.FirstConversation);
   conv.FirstPacket = model.Packets.Append(conv);
-  model.Packets.At(conv.FirstPacket).NextPacket = conv.FirstPacket;
+  model.Packets.SetNext(conv.FirstPacket, conv.FirstPacket);
   EXPECT_EQ(Indexes([&](auto f) { model.ForEachPacket(conv, f); }).size(), 1u);
 }
 
@@ -229,8 +229,8 @@ TEST(ModelPackets, AppendAndInsertKeepBothDirectionsLinked) {
   int32_t c = model.Packets.Append(conv);
   EXPECT_EQ(conv.FirstPacket, a);
   EXPECT_EQ(conv.LastPacket, c);
-  EXPECT_EQ(model.Packets.At(a).PreviousPacket, -1);
-  EXPECT_EQ(model.Packets.At(c).NextPacket, -1);
+  EXPECT_EQ(model.Packets.Previous(a), -1);
+  EXPECT_EQ(model.Packets.Next(c), -1);
 
   int32_t report = model.Packets.InsertAfter(conv, a);  // in the middle
   int32_t tail = model.Packets.InsertAfter(conv, c);    // after the last: becomes LastPacket
@@ -238,7 +238,7 @@ TEST(ModelPackets, AppendAndInsertKeepBothDirectionsLinked) {
   EXPECT_EQ(Indexes([&](auto f) { model.ForEachPacket(conv, f); }), (std::vector<int32_t>{a, report, b, c, tail}));
 
   std::vector<int32_t> backwards;
-  for (int32_t i = conv.LastPacket; i >= 0; i = model.Packets.At(i).PreviousPacket) backwards.push_back(i);
+  for (int32_t i = conv.LastPacket; i >= 0; i = model.Packets.Previous(i)) backwards.push_back(i);
   EXPECT_EQ(backwards, (std::vector<int32_t>{tail, c, b, report, a}));
   EXPECT_EQ(Indexes([&](auto f) { model.ForEachPacket(other, f); }), (std::vector<int32_t>{1}));
 
@@ -247,7 +247,7 @@ TEST(ModelPackets, AppendAndInsertKeepBothDirectionsLinked) {
 }
 
 TEST(ModelPackets, PacketsStayCompactAndInPlace) {
-  EXPECT_LE(sizeof(TPacket), 48u);
+  EXPECT_LE(sizeof(TPacket), 40u);
   PacketList packets;
   TTransHead conv;
   int32_t first = packets.Append(conv);
@@ -256,7 +256,34 @@ TEST(ModelPackets, PacketsStayCompactAndInPlace) {
   for (int i = 0; i < 40000; ++i) packets.Append(conv);
   EXPECT_EQ(&packets.At(first), where);
   EXPECT_EQ(where->Sequence, 42u);
-  EXPECT_EQ(packets.At(conv.LastPacket).PreviousPacket, 39999);
+  EXPECT_EQ(packets.Previous(conv.LastPacket), 39999);
+}
+
+// Links longer than a record's step are kept beside the records: they read the same before
+// and after the list is sealed, whichever way they point and however they change.
+TEST(ModelPackets, FarLinksReadLikeNearOnes) {
+  for (bool seal : {false, true}) {
+    PacketList packets;
+    TTransHead a, b;
+    const int32_t first = packets.Append(a);
+    for (int i = 0; i < 40000; ++i) packets.Append(b);
+    const int32_t second = packets.Append(a);       // far from the first, both ways
+    const int32_t inA = packets.InsertAfter(a, first);  // far after the first, near before the second
+    const int32_t inB = packets.InsertAfter(b, 1);      // near after 1, far before 2
+    if (seal) packets.Seal();
+    auto chain = [&](int32_t from, bool forward) {
+      std::vector<int32_t> order;
+      for (int32_t i = from; i >= 0 && order.size() < 10; i = forward ? packets.Next(i) : packets.Previous(i))
+        order.push_back(i);
+      return order;
+    };
+    EXPECT_EQ(chain(a.FirstPacket, true), (std::vector<int32_t>{first, inA, second})) << seal;
+    EXPECT_EQ(chain(a.LastPacket, false), (std::vector<int32_t>{second, inA, first})) << seal;
+    const std::vector<int32_t> fromOne = chain(1, true);
+    EXPECT_EQ(std::vector<int32_t>(fromOne.begin(), fromOne.begin() + 3), (std::vector<int32_t>{1, inB, 2})) << seal;
+    EXPECT_EQ(packets.Previous(2), inB) << seal;
+    EXPECT_EQ(packets.Previous(inB), 1) << seal;
+  }
 }
 
 // The values kept beside the records read back whatever order they were set in; a packet
@@ -300,7 +327,7 @@ TEST(ModelPackets, ManyChunksAcrossBlocks) {
   for (int32_t i = 0; i < count; ++i) {
     const TPacket& p = packets.At(i);
     ASSERT_EQ(p.FrameNumber, i);
-    ASSERT_EQ(p.PreviousPacket, i - 1);
+    ASSERT_EQ(packets.Previous(i), i - 1);
     if (i % kChunk == 0 || i % kChunk == kChunk - 1) {
       ASSERT_EQ(&p, where[sample++]);
     }

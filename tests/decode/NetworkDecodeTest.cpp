@@ -65,7 +65,6 @@ TEST_F(NetworkIp, HeaderFieldsOfAPacket) {
   EXPECT_EQ(p.Time, 123456.5);
   EXPECT_EQ(p.FrameNumber, 1);
   EXPECT_EQ(p.Length, 14 + 24 + 108 + 4);
-  EXPECT_EQ(p.NetworkOffset, 15);
   EXPECT_EQ(p.HeaderLength, 24);
   EXPECT_EQ(p.TotalLength, 24 + 108);
   EXPECT_EQ(p.Identification, 0x1234);
@@ -73,8 +72,8 @@ TEST_F(NetworkIp, HeaderFieldsOfAPacket) {
   EXPECT_EQ(p.TTL, 77);
   EXPECT_EQ(p.TransportHeaderLength, 8);
   EXPECT_EQ(p.Flags, kPacketRequest);
-  EXPECT_EQ(p.PreviousPacket, -1);
-  EXPECT_EQ(p.NextPacket, -1);
+  EXPECT_EQ(model.Packets.Previous(model.Packets.Count() - 1), -1);
+  EXPECT_EQ(model.Packets.Next(model.Packets.Count() - 1), -1);
 }
 
 TEST_F(NetworkIp, TcpFieldsMssAndDirection) {
@@ -89,12 +88,19 @@ TEST_F(NetworkIp, TcpFieldsMssAndDirection) {
   EXPECT_EQ(p.TransportHeaderLength, 24);
   EXPECT_EQ(p.TcpFlags, kTcpSyn);
   EXPECT_EQ(p.Window, 0x4000);
-  EXPECT_EQ(p.MaxSegment, 1460);
-  EXPECT_EQ(p.Flags, kPacketRequest);
+  EXPECT_EQ(p.Flags, kPacketRequest | kPacketMaxSegment);
+  const TTransHead* c = Conversation(IpKey(kIpA), IpKey(kIpB), 1025, 80);
+  ASSERT_NE(c, nullptr);
+  EXPECT_EQ(c->MaxSegment, 1460);
 
   s.flags = kTcpAck;  // the option is read only from a SYN
   Feed(EtherIp(IpTcp(kIpA, kIpB, s)));
-  EXPECT_EQ(Newest().MaxSegment, 0);
+  EXPECT_EQ(Newest().Flags, kPacketRequest);
+  s.flags = kTcpSyn;  // a later SYN's option is marked, but the conversation keeps the first size
+  s.mss = 536;
+  Feed(EtherIp(IpTcp(kIpA, kIpB, s)));
+  EXPECT_EQ(Newest().Flags & kPacketMaxSegment, kPacketMaxSegment);
+  EXPECT_EQ(c->MaxSegment, 1460);
   Feed(EtherIp(IpTcp(kIpB, kIpA, Segment(80, 1025)), kMacA, kMacB));
   EXPECT_EQ(Newest().Flags, kPacketReply);
 }

@@ -29,7 +29,7 @@ TEST_F(NetworkIpx, NcpRequestsAndReplies) {
   FeedIpx(0x11, kServer, kClient, NcpRequest(7, 3, 1, 0x48, Filler(10)), 0x13);
   const TPacket& read = Newest();
   EXPECT_EQ(read.Flags, kPacketRequest | kPacketRead);
-  EXPECT_EQ(read.Function, 0x48);
+  EXPECT_EQ(read.Function(), 0x48);
   EXPECT_EQ(read.Sequence, 7u);
   EXPECT_EQ(read.TTL, 3);  // the hop count of the transport control
   EXPECT_EQ(read.HeaderLength, 30);
@@ -44,7 +44,7 @@ TEST_F(NetworkIpx, NcpRequestsAndReplies) {
   FeedIpx(0x11, kClient, kServer, NcpReply(9, 3, 1, 0, 0, {}));
   EXPECT_EQ(Newest().Flags, kPacketReply);
   EXPECT_EQ(Newest().Sequence, 9u);
-  EXPECT_EQ(Newest().Function, 0);
+  EXPECT_EQ(Newest().Function(), 0);
 
   Bytes busy = NcpReply(9, 3, 1, 0, 0, {});
   busy[0] = busy[1] = 0x99;
