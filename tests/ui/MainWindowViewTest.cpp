@@ -178,6 +178,24 @@ class MainWindowViewTest : public QObject {
     QVERIFY(f.DlcErrorPage()->List("BurstList")->count() >= 1);
   }
 
+  // Every box of the file summary stays whole in a small window: the frame statistics move
+  // under the other groups when they do not fit beside the file attributes.
+  void theFileSummaryFitsSmallAndWideWindows() {
+    QWidget host;  // as in the main window, the page takes the room it is given
+    ui::TFileSummaryPage page(&host);
+    host.resize(1400, 700);
+    host.show();
+    for (const auto& [width, narrow] : {std::pair{720, true}, std::pair{1300, false}, std::pair{760, true}}) {
+      page.setGeometry(0, 0, width, 640);
+      QApplication::processEvents();
+      QCOMPARE(page.Narrow(), narrow);
+      for (QLineEdit* box : page.findChildren<QLineEdit*>()) {
+        const QRect r(box->mapTo(&page, QPoint(0, 0)), box->size());
+        QVERIFY2(page.rect().contains(r) && box->width() >= box->minimumWidth(), qPrintable(box->objectName()));
+      }
+    }
+  }
+
   void theUtilizationGraphShowsAndCopiesTheSeries() {
     auto p = folder_.Open(folder_.Demo(), ui::kFileSummaryPage);
     QVERIFY(p);

@@ -10,6 +10,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QResizeEvent>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -63,10 +64,10 @@ QProgressBar* TFileSummaryPage::AddBar(const QString& name, int width) {
 
 TFileSummaryPage::TFileSummaryPage(QWidget* parent) : QWidget(parent) {
   setObjectName("FileSummaryTabSheet");
-  auto* grid = new QGridLayout(this);
+  grid_ = new QGridLayout(this);
 
   // File Attributes.
-  auto* attributes = new QGroupBox("File Attributes", this);
+  auto* attributes = attributes_ = new QGroupBox("File Attributes", this);
   attributes->setObjectName("GroupBox7");
   auto* form = new QFormLayout(attributes);
   const std::pair<const char*, const char*> attributeRows[] = {
@@ -92,10 +93,9 @@ TFileSummaryPage::TFileSummaryPage(QWidget* parent) : QWidget(parent) {
     }
   }
   form->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
-  grid->addWidget(attributes, 0, 0);
 
   // Frame Statistics.
-  auto* frames = new QGroupBox("Frame Statistics", this);
+  auto* frames = frames_ = new QGroupBox("Frame Statistics", this);
   frames->setObjectName("GroupBox2");
   auto* fs = new QGridLayout(frames);
   const QString framesHint = "Packets addressed to individual stations";
@@ -120,8 +120,12 @@ TFileSummaryPage::TFileSummaryPage(QWidget* parent) : QWidget(parent) {
     fs->addWidget(AddBar(rows[r][1]), r + 1, 2);
     fs->addWidget(AddBox(rows[r][2]), r + 1, 3);
     fs->addWidget(AddBar(rows[r][3]), r + 1, 4);
-    fs->addWidget(AddBox(rows[r][4]), r + 1, 5);
-    fs->addWidget(AddBox(rows[r][5]), r + 1, 6);
+    // Frame sizes are short numbers: narrower boxes keep the table within small windows.
+    for (int c = 4; c < 6; ++c) {
+      QLineEdit* size = AddBox(rows[r][c]);
+      size->setFixedWidth(size->fontMetrics().horizontalAdvance("999,999") + 14);
+      fs->addWidget(size, r + 1, c + 1);
+    }
     Bar(rows[r][1])->setToolTip("Percent of all frames");
     Bar(rows[r][3])->setToolTip("Percent of all bytes");
   }
@@ -136,7 +140,7 @@ TFileSummaryPage::TFileSummaryPage(QWidget* parent) : QWidget(parent) {
   checksumOffload_->hide();
   fs->addWidget(checksumOffload_, 5, 0, 1, 7);
   fs->setRowStretch(6, 1);
-  grid->addWidget(frames, 0, 1);
+  fs->setColumnStretch(7, 1);  // a group wider than its table keeps the table at the left
 
   // Media Utilization.
   mediaGroup_ = new QGroupBox("Media Utilization (based on 10 Mbps)", this);
@@ -183,10 +187,9 @@ TFileSummaryPage::TFileSummaryPage(QWidget* parent) : QWidget(parent) {
   mu->setRowStretch(5, 1);
   connect(mediaSelection_, &QButtonGroup::idClicked, this, [this](int) { emit MediaUtilSelectionClick(); });
   connect(graphButton_, &QPushButton::clicked, this, &TFileSummaryPage::UtilizationGraphClick);
-  grid->addWidget(mediaGroup_, 1, 0);
 
   // DLC Encapsulation Types.
-  auto* encaps = new QGroupBox("DLC Encapsulation Types", this);
+  auto* encaps = encapsulations_ = new QGroupBox("DLC Encapsulation Types", this);
   encaps->setObjectName("GroupBox3");
   auto* en = new QGridLayout(encaps);
   llcLabel_ = MakeLabel("LLC", "802.3 w/802.2 Logical Link Control", encaps);
@@ -215,12 +218,39 @@ TFileSummaryPage::TFileSummaryPage(QWidget* parent) : QWidget(parent) {
   }
   en->setRowStretch(r, 1);
   en->setColumnStretch(3, 1);
-  grid->addWidget(encaps, 1, 1);
-  grid->setRowStretch(2, 1);
-  // Wide windows leave the room at the right instead of stretching boxes and bars.
-  grid->setColumnStretch(2, 1);
+  // Wide windows leave the room at the right and below instead of stretching boxes and bars.
+  grid_->setColumnStretch(2, 1);
+  Arrange(false);
 
   ClearFileAttributes();
+}
+
+// Beside the file attributes when the page is wide enough for both; otherwise under all the
+// other groups, across the page.
+void TFileSummaryPage::Arrange(bool narrow) {
+  narrow_ = narrow;
+  for (QWidget* group : {static_cast<QWidget*>(attributes_), static_cast<QWidget*>(frames_),
+                         static_cast<QWidget*>(mediaGroup_), static_cast<QWidget*>(encapsulations_)})
+    grid_->removeWidget(group);
+  grid_->addWidget(attributes_, 0, 0);
+  grid_->addWidget(mediaGroup_, 1, 0);
+  if (narrow) {
+    grid_->addWidget(encapsulations_, 0, 1);
+    grid_->addWidget(frames_, 2, 0, 1, 2);
+  } else {
+    grid_->addWidget(frames_, 0, 1);
+    grid_->addWidget(encapsulations_, 1, 1);
+  }
+  grid_->setRowStretch(2, narrow ? 0 : 1);
+  grid_->setRowStretch(3, narrow ? 1 : 0);
+}
+
+void TFileSummaryPage::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  const QMargins m = grid_->contentsMargins();
+  const int wide = m.left() + attributes_->sizeHint().width() + std::max(0, grid_->horizontalSpacing()) +
+                   frames_->sizeHint().width() + m.right();
+  if ((event->size().width() < wide) != narrow_) Arrange(!narrow_);
 }
 
 QLineEdit* TFileSummaryPage::TextBox(const QString& name) const { return findChild<QLineEdit*>(name); }

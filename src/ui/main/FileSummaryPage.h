@@ -5,6 +5,7 @@
 #include "analysis/FileSummary.h"
 
 class QButtonGroup;
+class QGridLayout;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -53,17 +54,28 @@ class TFileSummaryPage : public QWidget {
   // A text box or bar by its control name, for tests and the grab.
   QLineEdit* TextBox(const QString& name) const;
   QProgressBar* Bar(const QString& name) const;
+  // The frame statistics stand under the other groups: the page is too narrow beside them.
+  bool Narrow() const { return narrow_; }
 
  signals:
   void MediaUtilSelectionClick();
   void UtilizationGraphClick();
 
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+
  private:
+  void Arrange(bool narrow);
   QLineEdit* AddBox(const QString& name);
   QProgressBar* AddBar(const QString& name, int width = 0);
   void FillRow(const FrameStatisticsRow& row, const QString& frames, const QString& framePct, const QString& bytes,
                const QString& bytePct, const QString& ave, const QString& largest);
 
+  QGridLayout* grid_ = nullptr;
+  QGroupBox* attributes_ = nullptr;
+  QGroupBox* frames_ = nullptr;
+  QGroupBox* encapsulations_ = nullptr;
+  bool narrow_ = false;
   QGroupBox* mediaGroup_ = nullptr;
   QPushButton* graphButton_ = nullptr;
   QButtonGroup* mediaSelection_ = nullptr;
