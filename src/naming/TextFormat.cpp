@@ -1,5 +1,6 @@
 #include "naming/TextFormat.h"
 
+#include <charconv>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -69,8 +70,9 @@ std::string FormatDecimal(double value, int width, int decimals, char thousandsS
   } else {
     if (decimals < 0) decimals = 0;
     if (decimals > 18) decimals = 18;
+    // Exactly printf's "%.17e", several times faster: every table cell passes here.
     char buf[64];
-    std::snprintf(buf, sizeof buf, "%.17e", std::fabs(value));
+    *std::to_chars(buf, buf + sizeof buf - 1, std::fabs(value), std::chars_format::scientific, 17).ptr = '\0';
     std::string digits;
     digits += buf[0];
     digits.append(buf + 2, 17);
