@@ -4,6 +4,7 @@
 #include <QTimer>
 #include <cstring>
 #include <iostream>
+#include <memory>
 
 #include "Version.h"
 #include "ui/main/ChartPropertiesForm.h"
@@ -25,6 +26,7 @@
 #include "ui/printing/PrintStatusForm.h"
 #include "ui/toolbox/ToolboxForm.h"
 #include "ui/toolbox/VisualizerAttributesForm.h"
+#include "ui/toolbox/VisualizerPrintPages.h"
 #include "ui/widgets/DialogService.h"
 #include "ui/widgets/QtSettingsStore.h"
 
@@ -107,13 +109,18 @@ int main(int argc, char** argv) {
   corvanta::ui::ProgramWindows windows(context, !grab);
   app.SetErrorWindow(windows.ErrorInformation());
   corvanta::ui::TMainForm& mainForm = *windows.MainForm();
+  // The print preview pictures the first conversation's drawing; the pages outlive the grab.
+  std::unique_ptr<corvanta::ui::VisualizerPrintPages> printPages;
   if (grab) {
     if (grabSize.isValid()) mainForm.resize(grabSize);
     QObject::connect(&mainForm, &corvanta::ui::TMainForm::FirstActivationDone, &mainForm, [&] {
       QTimer::singleShot(0, &mainForm, [&] {
         QList<QWidget*> dialogs;
         // The toolbox and its analyses of the table's first conversation.
-        if (grabAll) windows.ShowFirstConversation();
+        if (grabAll && windows.ShowFirstConversation()) {
+          printPages = windows.Toolbox()->PrintPages();
+          windows.VisualizerPrint()->SetPages(printPages.get());
+        }
         if (grabAll)
           dialogs = {
               windows.About(),          windows.SystemInfo(), windows.TechSupport(),      windows.ServerPorts(),
@@ -125,6 +132,7 @@ int main(int argc, char** argv) {
         if (!mainForm.TraceFileName().isEmpty()) dialogs << mainForm.UtilizationGraph();
         const QStringList files = corvanta::ui::GrabWindows(mainForm, grabFolder, dialogs);
         for (const QString& f : files) QTextStream(stdout) << f << Qt::endl;
+        windows.VisualizerPrint()->SetPages(nullptr);
         mainForm.close();
         QApplication::exit(files.isEmpty() ? 1 : 0);
       });
