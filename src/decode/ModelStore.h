@@ -431,9 +431,27 @@ class RedBlackTree {
   }
 
   int32_t Count() const { return nodes_.Size() - 2; }
+  // Every node id is below this.
+  int32_t IdLimit() const { return nodes_.Size(); }
 
   // The node with this key; a new red node (all else zero) when there was none.
-  Node& FindOrInsert(const Key& key, bool& inserted);
+  Node& FindOrInsert(const Key& key, bool& inserted) { return nodes_[FindOrInsertId(key, inserted)]; }
+  // The same, answered with the node's id: records name a node by its id, which stays
+  // valid until Reset. kNoNode names no node.
+  static constexpr int32_t kNoNode = -1;
+  int32_t FindOrInsertId(const Key& key, bool& inserted);
+  int32_t FindId(const Key& key) const {
+    int32_t id = Lookup(key);
+    return id == kNil ? kNoNode : id;
+  }
+  // The node an id names; null for kNoNode or any id that names none.
+  Node* At(int32_t id) { return HasNode(id) ? &nodes_[id] : nullptr; }
+  const Node* At(int32_t id) const { return HasNode(id) ? &nodes_[id] : nullptr; }
+  // The address of the node an id names; an empty key when it names none.
+  const Key& AddressAt(int32_t id) const {
+    static const Key none{};
+    return HasNode(id) ? nodes_[id].Address : none;
+  }
 
   Node* Find(const Key& key) {
     int32_t id = Lookup(key);
@@ -452,10 +470,15 @@ class RedBlackTree {
   // Calls f(node) in ascending key order; f may return false to stop.
   template <class F>
   void ForEach(F&& f) {
-    Walk(*this, f);
+    Walk(*this, [&f](int32_t, Node& n) { return CallAndContinue(f, n); });
   }
   template <class F>
   void ForEach(F&& f) const {
+    Walk(*this, [&f](int32_t, const Node& n) { return CallAndContinue(f, n); });
+  }
+  // The same with each node's id: f(id, node).
+  template <class F>
+  void ForEachWithId(F&& f) const {
     Walk(*this, f);
   }
 
@@ -471,6 +494,8 @@ class RedBlackTree {
  private:
   static constexpr int32_t kNil = 0;
   static constexpr int32_t kHeader = 1;
+
+  bool HasNode(int32_t id) const { return id > kHeader && id < nodes_.Size(); }
   static constexpr int kMaxDepth = 96;  // a red-black tree of 2^31 nodes is at most 62 deep
 
   struct Path {
@@ -534,7 +559,7 @@ class RedBlackTree {
   }
 
   template <class Self, class F>
-  static void Walk(Self& self, F& f) {
+  static void Walk(Self& self, F&& f) {
     int32_t stack[kMaxDepth];
     int depth = 0;
     int32_t id = self.nodes_[kHeader].Right;
@@ -545,7 +570,7 @@ class RedBlackTree {
         id = self.nodes_[id].Left;
       }
       id = stack[--depth];
-      if (!CallAndContinue(f, self.nodes_[id])) return;
+      if (!CallAndContinue(f, id, self.nodes_[id])) return;
       id = self.nodes_[id].Right;
     }
   }
@@ -567,10 +592,10 @@ class RedBlackTree {
 };
 
 template <class Node>
-Node& RedBlackTree<Node>::FindOrInsert(const Key& key, bool& inserted) {
+int32_t RedBlackTree<Node>::FindOrInsertId(const Key& key, bool& inserted) {
   if (int32_t found = Lookup(key); found != kNil) {
     inserted = false;
-    return N(found);
+    return found;
   }
   Path p;
   for (;;) {
@@ -586,7 +611,7 @@ Node& RedBlackTree<Node>::FindOrInsert(const Key& key, bool& inserted) {
   }
   if (p.current != kNil) {
     inserted = false;
-    return N(p.current);
+    return p.current;
   }
   int32_t id = nodes_.Append();
   Node& node = N(id);
@@ -597,7 +622,7 @@ Node& RedBlackTree<Node>::FindOrInsert(const Key& key, bool& inserted) {
   Reorient(key, p);
   index_.Add(key, id, [this](int32_t i) -> const Key& { return nodes_[i].Address; });
   inserted = true;
-  return node;
+  return id;
 }
 
 // Follows many packet chains side by side, sixteen at a time: each step waits for memory, and
