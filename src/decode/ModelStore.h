@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstdint>
+#include <iterator>
 #include <memory>
 #include <new>
 #include <stdexcept>
@@ -105,53 +106,57 @@ bool CallAndContinue(F& f, Args&&... args) {
 // Which class a ModelObjects index holds.
 enum class RecordClass : uint8_t { kNone, kDlcPeer, kNetPeer, kTransHead, kMacInfo, kNameHead };
 
-// Owns every TDLCPeer, TNetPeer, TTransHead, TMACInfo and TNameHead of a trace. Indexes
-// count all records in creation order, whatever their class; each class is kept in its own
-// chunked store, and a directory maps an index to its class and place.
+// Owns every TDLCPeer, TNetPeer, TTransHead, TMACInfo and TNameHead of a trace, each class
+// in its own chunked store. A record's index carries its class in the top bits and its
+// place in the class's store below them: every index of a record is above 0, and the
+// indexes of one class rise in creation order.
 //
 // Get<T> is checked: an index out of range or holding another class yields a blank record
 // (all zero, links "none") instead of undefined behaviour; writes to it are discarded.
 class ModelObjects {
  public:
-  static constexpr int32_t kInitialRoom = 5000;
-
-  ModelObjects() { directory_.reserve(kInitialRoom); }
-
-  int32_t Count() const { return static_cast<int32_t>(directory_.size()); }
+  // Records of every class: the bound of a walk along a chain.
+  int32_t Count() const {
+    int32_t count = 0;
+    std::apply([&count](const auto&... store) { ((count += store.Size()), ...); }, stores_);
+    return count;
+  }
   // Records of class T.
   template <class T>
   int32_t CountOf() const {
     return Store<T>().Size();
   }
   RecordClass ClassOf(int32_t index) const {
-    if (index < 0 || index >= Count()) return RecordClass::kNone;
-    return static_cast<RecordClass>(directory_[static_cast<size_t>(index)] >> kSlotBits);
+    const uint32_t c = static_cast<uint32_t>(index) >> kSlotBits;
+    if (c == 0 || c > std::tuple_size_v<Stores>) return RecordClass::kNone;
+    const int32_t sizes[] = {std::get<0>(stores_).Size(), std::get<1>(stores_).Size(), std::get<2>(stores_).Size(),
+                             std::get<3>(stores_).Size(), std::get<4>(stores_).Size()};
+    static_assert(std::size(sizes) == std::tuple_size_v<Stores>);
+    return (index & kSlotMask) < sizes[c - 1] ? static_cast<RecordClass>(c) : RecordClass::kNone;
   }
   template <class T>
   bool Is(int32_t index) const {
-    return ClassOf(index) == kClassOf<T>;
+    return static_cast<uint32_t>(index) >> kSlotBits == static_cast<uint32_t>(kClassOf<T>) &&
+           (index & kSlotMask) < Store<T>().Size();
   }
 
   // Creates a record of class T (zero, links "none") and returns its index.
   template <class T>
   int32_t New() {
-    int32_t slot = Store<T>().Append();
-    if (slot > static_cast<int32_t>(kSlotMask) || Count() == INT32_MAX)
-      throw std::length_error("capture model list is full");
-    directory_.push_back(static_cast<uint32_t>(kClassOf<T>) << kSlotBits | static_cast<uint32_t>(slot));
-    return Count() - 1;
+    if (Store<T>().Size() > kSlotMask) throw std::length_error("capture model list is full");
+    return kClassBits<T> | Store<T>().Append();
   }
 
   template <class T>
   T& Get(int32_t index) {
     if (!Is<T>(index)) return Blank<T>();
-    return Store<T>()[static_cast<int32_t>(directory_[static_cast<size_t>(index)] & kSlotMask)];
+    return Store<T>()[index & kSlotMask];
   }
   template <class T>
   const T& Get(int32_t index) const {
     static const T blank{};
     if (!Is<T>(index)) return blank;
-    return Store<T>()[static_cast<int32_t>(directory_[static_cast<size_t>(index)] & kSlotMask)];
+    return Store<T>()[index & kSlotMask];
   }
 
   // Counts `count` frames of the pair with this encapsulation and protocol: its sets, its
@@ -171,23 +176,20 @@ class ModelObjects {
 
   // Releases every record.
   void Reset() {
-    directory_.clear();
-    directory_.shrink_to_fit();
-    directory_.reserve(kInitialRoom);
     std::apply([](auto&... store) { (store.Clear(), ...); }, stores_);
     dlcBreakdowns_.Clear();
     netBreakdowns_.Clear();
   }
 
   size_t MemoryBytes() const {
-    size_t bytes = directory_.capacity() * sizeof(uint32_t);
+    size_t bytes = 0;
     std::apply([&bytes](const auto&... store) { ((bytes += store.MemoryBytes()), ...); }, stores_);
     return bytes + dlcBreakdowns_.MemoryBytes() + netBreakdowns_.MemoryBytes();
   }
 
  private:
-  static constexpr int kSlotBits = 29;
-  static constexpr uint32_t kSlotMask = (uint32_t{1} << kSlotBits) - 1;
+  static constexpr int kSlotBits = 28;
+  static constexpr int32_t kSlotMask = (int32_t{1} << kSlotBits) - 1;
 
   using Stores = std::tuple<ChunkedStore<TDLCPeer, 10>, ChunkedStore<TNetPeer, 10>, ChunkedStore<TTransHead, 10>,
                             ChunkedStore<TMACInfo, 8>, ChunkedStore<TNameHead, 8>>;
@@ -202,6 +204,9 @@ class ModelObjects {
   }
   template <class T>
   static constexpr RecordClass kClassOf = ClassIn<T>(static_cast<Records*>(nullptr));
+  template <class T>
+  static constexpr int32_t kClassBits = static_cast<int32_t>(kClassOf<T>) << kSlotBits;
+  static_assert(((std::tuple_size_v<Records> + 1) << kSlotBits) - 1 <= INT32_MAX, "every index is a positive int32");
 
   template <class T>
   auto& Store() {
@@ -220,7 +225,6 @@ class ModelObjects {
 
   DlcBreakdown DlcCounts(const TDLCPeer& peer) const;
 
-  std::vector<uint32_t> directory_;  // class in the top bits, place in its store below
   Stores stores_;
   Records blanks_;
   // The breakdowns of the pairs that need one, addressed by the pair's Breakdown.
