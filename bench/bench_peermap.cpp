@@ -28,19 +28,22 @@ struct BigMap {
       return AddressKey::Of(mac, 6);
     };
     std::vector<StationNode*> nodes;
+    std::vector<int32_t> ids;
     for (int i = 0; i < kStations; ++i) {
       bool inserted = false;
-      nodes.push_back(&model.Stations.FindOrInsert(key(i), inserted));
+      ids.push_back(model.Stations.FindOrInsertId(key(i), inserted));
+      nodes.push_back(model.Stations.At(ids.back()));
     }
     int lines = 0;
     for (int i = 0; i < kStations; ++i) {
       int32_t last = -1;
       for (int k = 1; k <= 28 && lines < kLines; ++k, ++lines) {
         StationNode& s = *nodes[static_cast<size_t>(i)];
-        StationNode& r = *nodes[static_cast<size_t>((i + k) % kStations)];
+        const size_t to = static_cast<size_t>((i + k) % kStations);
+        StationNode& r = *nodes[to];
         const int32_t p = model.Objects.New<TDLCPeer>();
         TDLCPeer& peer = model.Objects.Get<TDLCPeer>(p);
-        peer.PeerAddress = r.Address;
+        peer.Receiver = ids[to];
         peer.FrameStatus = 1u << kFrameStatusGood;
         model.Objects.CountFrames(peer, kEncapLlc, kCatIp, 10);
         model.Objects.CountFrames(peer, kEncapSnap, kCatNetBiosLlc, 10);

@@ -123,8 +123,9 @@ class RowBuilder {
     notListed_ = &notListed;
   }
 
-  void Conversation(const NetAddressNode& sender, int32_t peerIndex, const TNetPeer& peer, int32_t headIndex,
-                    const TTransHead& head);
+  // sender: the sending address and its node id.
+  void Conversation(const NetAddressNode& sender, int32_t senderId, int32_t peerIndex, const TNetPeer& peer,
+                    int32_t headIndex, const TTransHead& head);
 
  private:
   void Count(int column, int64_t amount = 1) { AddSaturated((*totals_)[static_cast<size_t>(column)], amount); }
@@ -170,8 +171,8 @@ class RowBuilder {
   std::array<int32_t, kNotListedReasons>* notListed_ = nullptr;
 };
 
-void RowBuilder::Conversation(const NetAddressNode& sender, int32_t peerIndex, const TNetPeer& peer, int32_t headIndex,
-                              const TTransHead& head) {
+void RowBuilder::Conversation(const NetAddressNode& sender, int32_t senderId, int32_t peerIndex, const TNetPeer& peer,
+                              int32_t headIndex, const TTransHead& head) {
   const CaptureModel& model = src_.Model;
   const BrisqonSettings& settings = src_.Settings;
   if (!model.Packets.Contains(head.FirstPacket)) return;
@@ -184,7 +185,8 @@ void RowBuilder::Conversation(const NetAddressNode& sender, int32_t peerIndex, c
   // one-way): skip run 0's walks over both chains when the outcome is already known. A reply
   // with its reverse peer present is the answering half of a conversation counted there.
   if (!request && !reply) return NotListed(kNotListedNoRequest);
-  if (!request && directory_.Find(peer.PeerAddress, sender.Address) >= 0) return;
+  const NetAddressNode* peerNode = model.NetAddresses.At(peer.Receiver);
+  if (!request && directory_.Find(peerNode, senderId) >= 0) return;
 
   // Run 0: response times.
   Selection forward = Direction(sender, peerIndex, headIndex);
@@ -212,10 +214,9 @@ void RowBuilder::Conversation(const NetAddressNode& sender, int32_t peerIndex, c
 
   // Run 2: throughput of the same conversation seen from the peer. Without it the row is
   // one-way: measuring the sender's conversation again would show its traffic as the peer's.
-  const NetAddressNode* peerNode = model.NetAddresses.Find(peer.PeerAddress);
   std::optional<AnalysisResult> run2;
   if (!forward.OneWay && peerNode != nullptr) {
-    int32_t reversePeer = directory_.Find(peer.PeerAddress, sender.Address);
+    int32_t reversePeer = directory_.Find(peerNode, senderId);
     int32_t reverseHead =
         reversePeer < 0 ? -1 : FindMirrorConversation(model, model.Objects.Get<TNetPeer>(reversePeer), head);
     if (reverseHead >= 0) {
@@ -226,8 +227,9 @@ void RowBuilder::Conversation(const NetAddressNode& sender, int32_t peerIndex, c
 
   RowCells& row = cells_;
   for (std::string& cell : row) cell.clear();
-  const AddressKey& clientKey = clientIsSender ? sender.Address : peer.PeerAddress;
-  const AddressKey& serverKey = clientIsSender ? peer.PeerAddress : sender.Address;
+  const AddressKey& peerKey = model.NetAddresses.AddressAt(peer.Receiver);
+  const AddressKey& clientKey = clientIsSender ? sender.Address : peerKey;
+  const AddressKey& serverKey = clientIsSender ? peerKey : sender.Address;
   row[kCsColClientKey] = KeyText(clientKey);
   row[kCsColServerKey] = KeyText(serverKey);
   row[kCsColClient] = ClientServerName(model, src_.Vendors, row[kCsColClientKey], opt_.SmartNames, opt_.ShowIpxOui);
@@ -366,16 +368,17 @@ void ClientServerTable::Build(const ClientServerSources& sources, const ClientSe
   struct SenderRun {
     size_t First;  // the sender's first conversation
     const NetAddressNode* Sender;
+    int32_t SenderId;
   };
   std::vector<SenderRun> senders;
   std::vector<int32_t> heads;
   std::vector<int32_t> peers;
   PeerDirectory directory(model, PeerDirectory::kEmpty);
-  model.NetAddresses.ForEach([&](const NetAddressNode& node) {
+  model.NetAddresses.ForEachWithId([&](int32_t id, const NetAddressNode& node) {
     const bool sender = (node.Roles & kRolesSent) != 0;
-    if (sender) senders.push_back(SenderRun{heads.size(), &node});
+    if (sender) senders.push_back(SenderRun{heads.size(), &node, id});
     model.ForEachNetPeer(node, [&](int32_t peerIndex, const TNetPeer& peer) {
-      directory.Add(node, peerIndex, peer);
+      directory.Add(node, peerIndex);
       if (!sender) return;
       model.ForEachConversation(peer, [&](int32_t headIndex, const TTransHead&) {
         heads.push_back(headIndex);
@@ -389,8 +392,8 @@ void ClientServerTable::Build(const ClientServerSources& sources, const ClientSe
                                 [](size_t i, const SenderRun& r) { return i < r.First; });
     for (size_t i = begin; i < end; ++i) {
       while (run != senders.end() && run->First <= i) ++run;
-      const NetAddressNode& sender = *std::prev(run)->Sender;
-      builder.Conversation(sender, peers[i], model.Objects.Get<TNetPeer>(peers[i]), heads[i],
+      const SenderRun& sender = *std::prev(run);
+      builder.Conversation(*sender.Sender, sender.SenderId, peers[i], model.Objects.Get<TNetPeer>(peers[i]), heads[i],
                            model.Objects.Get<TTransHead>(heads[i]));
     }
   };

@@ -175,12 +175,12 @@ const AnalysisResult& ConversationEngine::AnalyzeConversation(Selection& selecti
 void ConversationEngine::FindReverseChain(Selection& selection, const TTransHead& head) {
   int32_t peer = -1;
   if (!selection.OneWay && selection.SourceStation != nullptr) {
-    const AddressKey& destinationAddress = model_.Objects.Get<TNetPeer>(selection.DestPeer).PeerAddress;
-    if (Directory != nullptr) {
-      peer = Directory->Find(destinationAddress, selection.SourceStation->Address);
-    } else if (const NetAddressNode* destination = model_.NetAddresses.Find(destinationAddress)) {
+    const NetAddressNode* destination =
+        model_.NetAddresses.At(model_.Objects.Get<TNetPeer>(selection.DestPeer).Receiver);
+    if (Directory != nullptr)
+      peer = Directory->Find(destination, model_.NetAddresses.FindId(selection.SourceStation->Address));
+    else if (destination != nullptr)
       peer = FindNetPeer(model_, *destination, selection.SourceStation->Address);
-    }
   }
   if (peer < 0) {
     selection.OneWay = true;

@@ -285,11 +285,23 @@ void InvertKeys(KeyStates& states, int count) {
 
 namespace {
 
-int32_t FindNode(const std::vector<PeerNode>& nodes, const AddressKey& address) {
-  auto it = std::lower_bound(nodes.begin(), nodes.end(), address,
-                             [](const PeerNode& n, const AddressKey& a) { return n.Address < a; });
-  return it != nodes.end() && it->Address == address ? static_cast<int32_t>(it - nodes.begin()) : -1;
-}
+// The graph's nodes by tree node id: an edge's receiver is named by its tree node.
+class NodePlaces {
+ public:
+  template <class Tree>
+  explicit NodePlaces(const Tree& tree) : places_(static_cast<size_t>(tree.IdLimit()), -1) {}
+  void Note(int32_t id, size_t place) {
+    if (id >= 0 && static_cast<size_t>(id) < places_.size())
+      places_[static_cast<size_t>(id)] = static_cast<int32_t>(place);
+  }
+  // -1 for an id that names no node.
+  int32_t Of(int32_t id) const {
+    return id >= 0 && static_cast<size_t>(id) < places_.size() ? places_[static_cast<size_t>(id)] : -1;
+  }
+
+ private:
+  std::vector<int32_t> places_;
+};
 
 // Without edges a node's Dests still counts its peer records.
 template <class Tree, class ForEachPeer>
@@ -317,7 +329,9 @@ PeerGraph BuildStationGraph(const CaptureModel& model, const TraceStatistics& st
   PeerGraph g;
   StartGraph(g, PeerMapKind::kStation, model, statistics);
   g.Nodes.reserve(static_cast<size_t>(std::max(0, model.Stations.Count())));
-  model.Stations.ForEach([&](const StationNode& s) {
+  NodePlaces places(model.Stations);
+  model.Stations.ForEachWithId([&](int32_t id, const StationNode& s) {
+    places.Note(id, g.Nodes.size());
     PeerNode n;
     n.Address = s.Address;
     n.Sent = (s.Roles & 1) != 0;
@@ -345,7 +359,7 @@ PeerGraph BuildStationGraph(const CaptureModel& model, const TraceStatistics& st
     n.FirstEdge = static_cast<int32_t>(g.Edges.size());
     model.ForEachDlcPeer(s, [&](int32_t, const TDLCPeer& p) {
       PeerEdge e;
-      e.To = FindNode(g.Nodes, p.PeerAddress);
+      e.To = places.Of(p.Receiver);
       e.Sets = {p.FrameStatus, p.Encapsulations, p.Protocols};
       const auto byEncapsulation = model.Objects.FramesByEncapsulation(p);
       const auto byProtocol = model.Objects.FramesByProtocol(p);
@@ -363,7 +377,9 @@ PeerGraph BuildNetworkGraph(const CaptureModel& model, const TraceStatistics& st
   PeerGraph g;
   StartGraph(g, PeerMapKind::kNetwork, model, statistics);
   g.Nodes.reserve(static_cast<size_t>(std::max(0, model.NetAddresses.Count())));
-  model.NetAddresses.ForEach([&](const NetAddressNode& a) {
+  NodePlaces places(model.NetAddresses);
+  model.NetAddresses.ForEachWithId([&](int32_t id, const NetAddressNode& a) {
+    places.Note(id, g.Nodes.size());
     PeerNode n;
     n.Address = a.Address;
     n.Sent = (a.Roles & 1) != 0;
@@ -396,7 +412,7 @@ PeerGraph BuildNetworkGraph(const CaptureModel& model, const TraceStatistics& st
     n.FirstEdge = static_cast<int32_t>(g.Edges.size());
     model.ForEachNetPeer(a, [&](int32_t, const TNetPeer& p) {
       PeerEdge e;
-      e.To = FindNode(g.Nodes, p.PeerAddress);
+      e.To = places.Of(p.Receiver);
       e.Sets = {p.SubProtocols, p.SubProtocols, 0};
       const NetBreakdown bySub = model.Objects.PacketsBySubProtocol(p);
       std::copy(bySub.begin(), bySub.end(), e.Frames.begin());

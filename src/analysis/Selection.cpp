@@ -12,9 +12,14 @@ void Selection::SwapDirection() {
 }
 
 int32_t FindNetPeer(const CaptureModel& model, const NetAddressNode& from, const AddressKey& to) {
+  const NetAddressNode* node = model.NetAddresses.Find(to);
+  return node != nullptr ? FindNetPeer(model, from, *node) : -1;
+}
+
+int32_t FindNetPeer(const CaptureModel& model, const NetAddressNode& from, const NetAddressNode& to) {
   int32_t found = -1;
   model.ForEachNetPeer(from, [&](int32_t index, const TNetPeer& peer) {
-    if (peer.PeerAddress != to) return true;
+    if (model.NetAddresses.At(peer.Receiver) != &to) return true;
     found = index;
     return false;
   });
@@ -27,13 +32,12 @@ PeerDirectory::PeerDirectory(const CaptureModel& model, Empty) : model_(model) {
 
 PeerDirectory::PeerDirectory(const CaptureModel& model) : PeerDirectory(model, kEmpty) {
   model.NetAddresses.ForEach([&](const NetAddressNode& node) {
-    model.ForEachNetPeer(node, [&](int32_t index, const TNetPeer& peer) { Add(node, index, peer); });
+    model.ForEachNetPeer(node, [&](int32_t index, const TNetPeer&) { Add(node, index); });
   });
 }
 
 int32_t PeerDirectory::Find(const AddressKey& from, const AddressKey& to) const {
-  const NetAddressNode* node = model_.NetAddresses.Find(from);
-  return node != nullptr ? peers_.Find(node, to, model_.Objects) : -1;
+  return Find(model_.NetAddresses.Find(from), model_.NetAddresses.FindId(to));
 }
 
 namespace {
@@ -78,7 +82,7 @@ void ResolveReverse(const CaptureModel& model, Selection& selection) {
   selection.OneWay = true;
   if (selection.SourceStation == nullptr) return;
   const TNetPeer& forwardPeer = model.Objects.Get<TNetPeer>(selection.DestPeer);
-  const NetAddressNode* destination = model.NetAddresses.Find(forwardPeer.PeerAddress);
+  const NetAddressNode* destination = model.NetAddresses.At(forwardPeer.Receiver);
   if (destination == nullptr) return;
   int32_t reversePeer = FindNetPeer(model, *destination, selection.SourceStation->Address);
   if (reversePeer < 0) return;

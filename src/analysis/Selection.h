@@ -33,6 +33,8 @@ struct Selection {
 
 // The peer record (ModelObjects index) of `from` towards the address `to`; -1 when there is none.
 int32_t FindNetPeer(const CaptureModel& model, const NetAddressNode& from, const AddressKey& to);
+// The same towards the address node `to`.
+int32_t FindNetPeer(const CaptureModel& model, const NetAddressNode& from, const NetAddressNode& to);
 
 // Every peer record by its pair of addresses: the lookup of FindNetPeer without walking the
 // sender's chain, for callers that look up many pairs (a server's chain holds a record for
@@ -44,12 +46,14 @@ class PeerDirectory {
   // chains anyway and adds each record in chain order.
   enum Empty { kEmpty };
   PeerDirectory(const CaptureModel& model, Empty);
-  void Add(const NetAddressNode& from, int32_t index, const TNetPeer& peer) {
-    peers_.Add(&from, peer.PeerAddress, index, model_.Objects);
-  }
+  void Add(const NetAddressNode& from, int32_t index) { peers_.Add(&from, index, model_.Objects); }
 
   // As FindNetPeer for the address node `from`.
   int32_t Find(const AddressKey& from, const AddressKey& to) const;
+  // The same for the address node `from` towards the node id `to`.
+  int32_t Find(const NetAddressNode* from, int32_t to) const {
+    return from != nullptr ? peers_.Find(from, to, model_.Objects) : -1;
+  }
 
  private:
   const CaptureModel& model_;

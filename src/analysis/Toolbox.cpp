@@ -84,8 +84,9 @@ void ToolboxState::FillTargets() {
   targets_.clear();
   if (model_ == nullptr || source_ < 0 || source_ >= static_cast<int>(sources_.size())) return;
   model_->ForEachNetPeer(*sources_[static_cast<size_t>(source_)].Station, [&](int32_t index, const TNetPeer& peer) {
-    if (peer.PeerAddress.Length == 0) return false;
-    targets_.push_back({ToolboxAddressText(peer.PeerAddress, ipxByOui_, vendors_), nullptr, index});
+    const AddressKey& receiver = model_->NetAddresses.AddressAt(peer.Receiver);
+    if (receiver.Length == 0) return false;
+    targets_.push_back({ToolboxAddressText(receiver, ipxByOui_, vendors_), nullptr, index});
     return true;
   });
 }
@@ -105,16 +106,17 @@ void ToolboxState::TestReverse() {
   oneWay_ = true;
   if (model_ == nullptr || source_ < 0 || target_ < 0 || target_ >= static_cast<int>(targets_.size())) return;
   const TNetPeer& peer = model_->Objects.Get<TNetPeer>(targets_[static_cast<size_t>(target_)].Object);
-  const NetAddressNode* destination = model_->NetAddresses.Find(peer.PeerAddress);
+  const NetAddressNode* destination = model_->NetAddresses.At(peer.Receiver);
   if (destination == nullptr || destination->FirstPeer == 0) return;
-  oneWay_ = FindNetPeer(*model_, *destination, sources_[static_cast<size_t>(source_)].Station->Address) < 0;
+  oneWay_ = FindNetPeer(*model_, *destination, *sources_[static_cast<size_t>(source_)].Station) < 0;
 }
 
 void ToolboxState::SetIpxByOui(bool on) {
   ipxByOui_ = on;
   for (ToolboxEntry& e : sources_) e.Text = ToolboxAddressText(e.Station->Address, on, vendors_);
   for (ToolboxEntry& e : targets_)
-    e.Text = ToolboxAddressText(model_->Objects.Get<TNetPeer>(e.Object).PeerAddress, on, vendors_);
+    e.Text = ToolboxAddressText(model_->NetAddresses.AddressAt(model_->Objects.Get<TNetPeer>(e.Object).Receiver), on,
+                                vendors_);
 }
 
 bool ToolboxState::SelectSource(int index) {

@@ -383,7 +383,7 @@ int32_t VisualizerReverseConversation(const CaptureModel& model, const Selection
   if (selection.SourceStation == nullptr || !model.Objects.Is<TNetPeer>(selection.DestPeer) ||
       !model.Objects.Is<TTransHead>(selection.CurrentConversation))
     return -1;
-  const NetAddressNode* destination = model.NetAddresses.Find(model.Objects.Get<TNetPeer>(selection.DestPeer).PeerAddress);
+  const NetAddressNode* destination = model.NetAddresses.At(model.Objects.Get<TNetPeer>(selection.DestPeer).Receiver);
   if (destination == nullptr) return -1;
   const int32_t peer = FindNetPeer(model, *destination, selection.SourceStation->Address);
   if (peer < 0) return -1;

@@ -85,26 +85,28 @@ struct MixHash {
   size_t operator()(int32_t k) const { return (*this)(static_cast<uint64_t>(static_cast<uint32_t>(k))); }
 };
 
-// The peer records of stations or of network addresses by owner node and peer address. A
-// slot keeps the owner and the record, whose own address confirms a match, so no key is
-// copied: a trace has hundreds of thousands of pairs. At most half full.
+// The peer records of stations or of network addresses by owner node and receiver node. A
+// slot keeps the owner and the record, whose own receiver confirms a match: a trace has
+// hundreds of thousands of pairs. At most half full.
 template <class Owner, class Record>
 class PeerIndex {
  public:
   void Clear() { table_.Clear(); }
   // Room for this many pairs without growing; only on an empty index.
   void Reserve(size_t pairs) { table_.Reserve(pairs); }
-  int32_t Find(const Owner* owner, const AddressKey& address, const ModelObjects& objects) const {
-    const Slot* s = table_.Find(Hash(owner, address), [&](const Slot& slot) {
-      return slot.owner == owner && objects.Get<Record>(slot.index).PeerAddress == address;
+  // receiver: the receiver's node id.
+  int32_t Find(const Owner* owner, int32_t receiver, const ModelObjects& objects) const {
+    const Slot* s = table_.Find(Hash(owner, receiver), [&](const Slot& slot) {
+      return slot.owner == owner && objects.Get<Record>(slot.index).Receiver == receiver;
     });
     return s != nullptr ? s->index : -1;
   }
   // Notes the record of a pair; a pair already noted keeps its first record.
-  void Add(const Owner* owner, const AddressKey& address, int32_t index, const ModelObjects& objects) {
-    if (Find(owner, address, objects) >= 0) return;
-    table_.Add(Hash(owner, address), Slot{owner, index},
-               [&](const Slot& s) { return Hash(s.owner, objects.Get<Record>(s.index).PeerAddress); });
+  void Add(const Owner* owner, int32_t index, const ModelObjects& objects) {
+    const int32_t receiver = objects.Get<Record>(index).Receiver;
+    if (Find(owner, receiver, objects) >= 0) return;
+    table_.Add(Hash(owner, receiver), Slot{owner, index},
+               [&](const Slot& s) { return Hash(s.owner, objects.Get<Record>(s.index).Receiver); });
   }
 
  private:
@@ -118,9 +120,9 @@ class PeerIndex {
   };
 #pragma pack(pop)
   static_assert(sizeof(Slot) == 12);
-  static size_t Hash(const Owner* owner, const AddressKey& address) {
+  static size_t Hash(const Owner* owner, int32_t receiver) {
     const uint64_t h = reinterpret_cast<uintptr_t>(owner) * 0x9E3779B97F4A7C15ull;
-    return MixHash{}(h ^ address.Hash());
+    return MixHash{}(h ^ static_cast<uint32_t>(receiver));
   }
   ConfirmedIndex<Slot> table_;
 };
@@ -209,20 +211,20 @@ class ChainIndex {
     subConversations_.Clear();
   }
 
-  // Peers of one station or network address (nodes never move) by address: the first of
-  // the owner's chain with that address.
-  int32_t FindPeer(const StationNode* owner, const AddressKey& address, const ModelObjects& objects) const {
-    return dlcPeers_.Find(owner, address, objects);
+  // Peers of one station or network address (nodes never move) by receiver node id: the
+  // first of the owner's chain with that receiver.
+  int32_t FindPeer(const StationNode* owner, int32_t receiver, const ModelObjects& objects) const {
+    return dlcPeers_.Find(owner, receiver, objects);
   }
-  int32_t FindPeer(const NetAddressNode* owner, const AddressKey& address, const ModelObjects& objects) const {
-    return netPeers_.Find(owner, address, objects);
+  int32_t FindPeer(const NetAddressNode* owner, int32_t receiver, const ModelObjects& objects) const {
+    return netPeers_.Find(owner, receiver, objects);
   }
   // Notes a peer appended at the end of owner's chain.
-  void AddPeer(const StationNode* owner, const AddressKey& address, int32_t index, const ModelObjects& objects) {
-    dlcPeers_.Add(owner, address, index, objects);
+  void AddPeer(const StationNode* owner, int32_t index, const ModelObjects& objects) {
+    dlcPeers_.Add(owner, index, objects);
   }
-  void AddPeer(const NetAddressNode* owner, const AddressKey& address, int32_t index, const ModelObjects& objects) {
-    netPeers_.Add(owner, address, index, objects);
+  void AddPeer(const NetAddressNode* owner, int32_t index, const ModelObjects& objects) {
+    netPeers_.Add(owner, index, objects);
   }
 
   // The first conversation of a peer that a packet matches: port-based conversations match

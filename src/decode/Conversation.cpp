@@ -34,9 +34,9 @@ RecentSegment SegmentOf(const PacketList& packets, int32_t index) {
 
 }  // namespace
 
-int32_t NetworkStage::CreatePeer(const Packet& p) {
+int32_t NetworkStage::CreatePeer(int32_t receiver) {
   int32_t index = model_.Objects.New<TNetPeer>();
-  model_.Objects.Get<TNetPeer>(index).PeerAddress = p.destination;
+  model_.Objects.Get<TNetPeer>(index).Receiver = receiver;
   return index;
 }
 
@@ -49,20 +49,20 @@ int32_t NetworkStage::CreateConversation(const Packet& p) {
   return index;
 }
 
-TTransHead& NetworkStage::FileConversation(const Packet& p, NetAddressNode& source, bool newSender) {
+TTransHead& NetworkStage::FileConversation(const Packet& p, NetAddressNode& source, int32_t receiver, bool newSender) {
   ModelObjects& objects = model_.Objects;
   ChainIndex& chains = model_.Chains;
-  int32_t peerIndex = newSender ? -1 : chains.FindPeer(&source, p.destination, objects);
+  int32_t peerIndex = newSender ? -1 : chains.FindPeer(&source, receiver, objects);
   if (peerIndex < 0) {
     if (newSender) ++(p.ip ? model_.Counts.SendingIpAddresses : model_.Counts.SendingIpxAddresses);
-    peerIndex = CreatePeer(p);
+    peerIndex = CreatePeer(receiver);
     const int32_t last = newSender ? -1 : source.LastPeer;
     if (objects.Is<TNetPeer>(last))
       objects.Get<TNetPeer>(last).NextPeer = peerIndex;
     else
       source.FirstPeer = peerIndex;
     source.LastPeer = peerIndex;
-    chains.AddPeer(&source, p.destination, peerIndex, objects);
+    chains.AddPeer(&source, peerIndex, objects);
   }
 
   TNetPeer& peer = objects.Get<TNetPeer>(peerIndex);
@@ -303,10 +303,11 @@ void NetworkStage::FileIcmpReport(const Packet& p, int32_t index) {
   const uint16_t destinationPort = d.U16be(e + 22);
 
   const NetAddressNode* node = model_.NetAddresses.Find(source);
-  if (!node || node->FirstPeer == 0) return;
+  const int32_t receiver = model_.NetAddresses.FindId(destination);
+  if (!node || node->FirstPeer == 0 || receiver == NetAddressTree::kNoNode) return;
   ModelObjects& objects = model_.Objects;
-  int32_t peerIndex = model_.Chains.FindPeer(node, destination, model_.Objects);
-  if (!objects.Is<TNetPeer>(peerIndex) || objects.Get<TNetPeer>(peerIndex).PeerAddress != destination) return;
+  int32_t peerIndex = model_.Chains.FindPeer(node, receiver, model_.Objects);
+  if (!objects.Is<TNetPeer>(peerIndex)) return;
 
   int32_t conversationIndex = objects.Get<TNetPeer>(peerIndex).FirstConversation;
   for (int32_t budget = objects.Count(); objects.Is<TTransHead>(conversationIndex) && budget > 0; --budget) {
@@ -369,7 +370,7 @@ void NetworkStage::MarkLearnedServers() {
     int32_t peerBudget = objects.Count();
     for (int32_t peerIndex = node.FirstPeer; objects.Is<TNetPeer>(peerIndex) && peerBudget-- > 0;
          peerIndex = objects.Get<TNetPeer>(peerIndex).NextPeer) {
-      const AddressKey& peerAddress = objects.Get<TNetPeer>(peerIndex).PeerAddress;
+      const AddressKey& peerAddress = model_.NetAddresses.AddressAt(objects.Get<TNetPeer>(peerIndex).Receiver);
       int32_t conversationBudget = objects.Count();
       for (int32_t c = objects.Get<TNetPeer>(peerIndex).FirstConversation;
            objects.Is<TTransHead>(c) && conversationBudget-- > 0; c = objects.Get<TTransHead>(c).NextConversation) {

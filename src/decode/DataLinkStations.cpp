@@ -9,36 +9,40 @@ uint16_t DataLinkStations::VendorOf(const AddressKey& address) const {
   return vendors_ ? vendors_->Lookup(address.View()) : 0;
 }
 
-StationNode& DataLinkStations::FindOrCreate(const AddressKey& address, bool& created) {
-  StationNode& s = model_.Stations.FindOrInsert(address, created);
+int32_t DataLinkStations::FindOrCreate(const AddressKey& address) {
+  bool created = false;
+  const int32_t id = model_.Stations.FindOrInsertId(address, created);
   if (created) {
+    StationNode& s = *model_.Stations.At(id);
     Bump(model_.Counts.Stations);
     s.VendorIndex = VendorOf(address);
     s.FirstRingInfo = -1;
     s.FirstPeer = 0;
     s.Roles = 0;
   }
-  return s;
+  return id;
 }
 
-int32_t DataLinkStations::NewDlcPeer(const AddressKey& destination) {
+int32_t DataLinkStations::NewDlcPeer(int32_t receiver) {
   int32_t index = model_.Objects.New<TDLCPeer>();
   TDLCPeer& peer = model_.Objects.Get<TDLCPeer>(index);
-  peer.PeerAddress = destination;
+  peer.Receiver = receiver;
   peer.NextPeer = 0;
   return index;
 }
 
-StationNode& DataLinkStations::UpdateSource(const DataLinkFrame& frame, const StationFrameFacts& facts) {
+int32_t DataLinkStations::NoteReceiver(const DataLinkFrame& frame) { return FindOrCreate(frame.link.destination); }
+
+StationNode& DataLinkStations::UpdateSource(const DataLinkFrame& frame, const StationFrameFacts& facts,
+                                            int32_t receiver) {
   const DataLinkResult& link = frame.link;
-  bool created = false;
-  StationNode& s = FindOrCreate(link.source, created);
+  StationNode& s = *model_.Stations.At(FindOrCreate(link.source));
   if ((s.Roles & kRolesSent) == 0) {
     s.Roles = kRolesSent;
     Bump(model_.Counts.SendingStations);
-    s.FirstPeer = NewDlcPeer(link.destination);
+    s.FirstPeer = NewDlcPeer(receiver);
     s.LastPeer = s.FirstPeer;
-    model_.Chains.AddPeer(&s, link.destination, s.FirstPeer, model_.Objects);
+    model_.Chains.AddPeer(&s, s.FirstPeer, model_.Objects);
   }
 
   AddToSet(s.Protocols, link.category);
@@ -56,19 +60,20 @@ StationNode& DataLinkStations::UpdateSource(const DataLinkFrame& frame, const St
   return s;
 }
 
-TDLCPeer& DataLinkStations::UpdatePeer(StationNode& source, const DataLinkFrame& frame, uint32_t length) {
+TDLCPeer& DataLinkStations::UpdatePeer(StationNode& source, int32_t receiver, const DataLinkFrame& frame,
+                                       uint32_t length) {
   const DataLinkResult& link = frame.link;
   ModelObjects& objects = model_.Objects;
-  int32_t found = model_.Chains.FindPeer(&source, link.destination, objects);
+  int32_t found = model_.Chains.FindPeer(&source, receiver, objects);
   if (found < 0) {
-    found = NewDlcPeer(link.destination);
+    found = NewDlcPeer(receiver);
     const int32_t last = source.LastPeer;
     if (objects.Is<TDLCPeer>(last))
       objects.Get<TDLCPeer>(last).NextPeer = found;
     else
       source.FirstPeer = found;
     source.LastPeer = found;
-    model_.Chains.AddPeer(&source, link.destination, found, objects);
+    model_.Chains.AddPeer(&source, found, objects);
   }
 
   TDLCPeer& peer = objects.Get<TDLCPeer>(found);
@@ -78,10 +83,9 @@ TDLCPeer& DataLinkStations::UpdatePeer(StationNode& source, const DataLinkFrame&
   return peer;
 }
 
-StationNode& DataLinkStations::UpdateDestination(const DataLinkFrame& frame, uint32_t length) {
+StationNode& DataLinkStations::UpdateDestination(int32_t receiver, const DataLinkFrame& frame, uint32_t length) {
   const DataLinkResult& link = frame.link;
-  bool created = false;
-  StationNode& d = FindOrCreate(link.destination, created);
+  StationNode& d = *model_.Stations.At(receiver);
   AddToSet(d.Protocols, link.category);
   AddToSet(d.Encapsulations, link.encapsulation);
   AddToSet(d.FrameStatus, frame.statusMember);

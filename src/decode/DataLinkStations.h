@@ -23,13 +23,15 @@ class DataLinkStations {
  public:
   DataLinkStations(CaptureModel& model, const VendorTable* vendors) : model_(model), vendors_(vendors) {}
 
+  // The receiver's node id, its node created when new (it has not sent): noted first, as
+  // the sender's pair names it.
+  int32_t NoteReceiver(const DataLinkFrame& frame);
   // The sender: created or marked as sending, sets and counters updated.
-  StationNode& UpdateSource(const DataLinkFrame& frame, const StationFrameFacts& facts);
-  // The sender's TDLCPeer for the frame's destination, found or appended to its chain, and
-  // counted.
-  TDLCPeer& UpdatePeer(StationNode& source, const DataLinkFrame& frame, uint32_t length);
-  // The receiver: created when new (it has not sent), sets and counters updated.
-  StationNode& UpdateDestination(const DataLinkFrame& frame, uint32_t length);
+  StationNode& UpdateSource(const DataLinkFrame& frame, const StationFrameFacts& facts, int32_t receiver);
+  // The sender's TDLCPeer for the receiver, found or appended to its chain, and counted.
+  TDLCPeer& UpdatePeer(StationNode& source, int32_t receiver, const DataLinkFrame& frame, uint32_t length);
+  // The receiver's sets and counters updated.
+  StationNode& UpdateDestination(int32_t receiver, const DataLinkFrame& frame, uint32_t length);
 
   // A report soft error frame from station: its flags and the counters of the TMACInfo of
   // the reported upstream neighbour (created at the end of the chain when new).
@@ -39,9 +41,9 @@ class DataLinkStations {
   void NoteUpstreamNeighbour(StationNode& station, const AddressKey& upstream);
 
  private:
-  StationNode& FindOrCreate(const AddressKey& address, bool& created);
+  int32_t FindOrCreate(const AddressKey& address);
   uint16_t VendorOf(const AddressKey& address) const;
-  int32_t NewDlcPeer(const AddressKey& destination);
+  int32_t NewDlcPeer(int32_t receiver);
 
   CaptureModel& model_;
   const VendorTable* vendors_;

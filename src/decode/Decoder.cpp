@@ -115,10 +115,11 @@ DataLinkResult Decoder::DecodeDataLink(FrameRecord& frame, ByteView data) {
     facts.crcError = (frame.Status & kStatusCrcError) != 0;
     facts.frameNumber = frame.FrameNumber;
     facts.lastCollisionFrame = statistics_.LastCollisionFrame;
-    StationNode& source = stations_.UpdateSource(dl, facts);
+    const int32_t receiver = stations_.NoteReceiver(dl);
+    StationNode& source = stations_.UpdateSource(dl, facts, receiver);
     if (dl.macFrame) HandleMacFrame(source, dl, data);
-    stations_.UpdatePeer(source, dl, length);
-    StationNode& destination = stations_.UpdateDestination(dl, length);
+    stations_.UpdatePeer(source, receiver, dl, length);
+    StationNode& destination = stations_.UpdateDestination(receiver, dl, length);
     dl.link.sourceStation = &source;
     dl.link.destinationStation = &destination;
   }

@@ -5,6 +5,7 @@
 #include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <memory>
 #include <new>
 #include <stdexcept>
@@ -106,53 +107,57 @@ bool CallAndContinue(F& f, Args&&... args) {
 // Which class a ModelObjects index holds.
 enum class RecordClass : uint8_t { kNone, kDlcPeer, kNetPeer, kTransHead, kMacInfo, kNameHead };
 
-// Owns every TDLCPeer, TNetPeer, TTransHead, TMACInfo and TNameHead of a trace. Indexes
-// count all records in creation order, whatever their class; each class is kept in its own
-// chunked store, and a directory maps an index to its class and place.
+// Owns every TDLCPeer, TNetPeer, TTransHead, TMACInfo and TNameHead of a trace, each class
+// in its own chunked store. A record's index carries its class in the top bits and its
+// place in the class's store below them: every index of a record is above 0, and the
+// indexes of one class rise in creation order.
 //
 // Get<T> is checked: an index out of range or holding another class yields a blank record
 // (all zero, links "none") instead of undefined behaviour; writes to it are discarded.
 class ModelObjects {
  public:
-  static constexpr int32_t kInitialRoom = 5000;
-
-  ModelObjects() { directory_.reserve(kInitialRoom); }
-
-  int32_t Count() const { return static_cast<int32_t>(directory_.size()); }
+  // Records of every class: the bound of a walk along a chain.
+  int32_t Count() const {
+    int32_t count = 0;
+    std::apply([&count](const auto&... store) { ((count += store.Size()), ...); }, stores_);
+    return count;
+  }
   // Records of class T.
   template <class T>
   int32_t CountOf() const {
     return Store<T>().Size();
   }
   RecordClass ClassOf(int32_t index) const {
-    if (index < 0 || index >= Count()) return RecordClass::kNone;
-    return static_cast<RecordClass>(directory_[static_cast<size_t>(index)] >> kSlotBits);
+    const uint32_t c = static_cast<uint32_t>(index) >> kSlotBits;
+    if (c == 0 || c > std::tuple_size_v<Stores>) return RecordClass::kNone;
+    const int32_t sizes[] = {std::get<0>(stores_).Size(), std::get<1>(stores_).Size(), std::get<2>(stores_).Size(),
+                             std::get<3>(stores_).Size(), std::get<4>(stores_).Size()};
+    static_assert(std::size(sizes) == std::tuple_size_v<Stores>);
+    return (index & kSlotMask) < sizes[c - 1] ? static_cast<RecordClass>(c) : RecordClass::kNone;
   }
   template <class T>
   bool Is(int32_t index) const {
-    return ClassOf(index) == kClassOf<T>;
+    return static_cast<uint32_t>(index) >> kSlotBits == static_cast<uint32_t>(kClassOf<T>) &&
+           (index & kSlotMask) < Store<T>().Size();
   }
 
   // Creates a record of class T (zero, links "none") and returns its index.
   template <class T>
   int32_t New() {
-    int32_t slot = Store<T>().Append();
-    if (slot > static_cast<int32_t>(kSlotMask) || Count() == INT32_MAX)
-      throw std::length_error("capture model list is full");
-    directory_.push_back(static_cast<uint32_t>(kClassOf<T>) << kSlotBits | static_cast<uint32_t>(slot));
-    return Count() - 1;
+    if (Store<T>().Size() > kSlotMask) throw std::length_error("capture model list is full");
+    return kClassBits<T> | Store<T>().Append();
   }
 
   template <class T>
   T& Get(int32_t index) {
     if (!Is<T>(index)) return Blank<T>();
-    return Store<T>()[static_cast<int32_t>(directory_[static_cast<size_t>(index)] & kSlotMask)];
+    return Store<T>()[index & kSlotMask];
   }
   template <class T>
   const T& Get(int32_t index) const {
     static const T blank{};
     if (!Is<T>(index)) return blank;
-    return Store<T>()[static_cast<int32_t>(directory_[static_cast<size_t>(index)] & kSlotMask)];
+    return Store<T>()[index & kSlotMask];
   }
 
   // Counts `count` frames of the pair with this encapsulation and protocol: its sets, its
@@ -172,23 +177,20 @@ class ModelObjects {
 
   // Releases every record.
   void Reset() {
-    directory_.clear();
-    directory_.shrink_to_fit();
-    directory_.reserve(kInitialRoom);
     std::apply([](auto&... store) { (store.Clear(), ...); }, stores_);
     dlcBreakdowns_.Clear();
     netBreakdowns_.Clear();
   }
 
   size_t MemoryBytes() const {
-    size_t bytes = directory_.capacity() * sizeof(uint32_t);
+    size_t bytes = 0;
     std::apply([&bytes](const auto&... store) { ((bytes += store.MemoryBytes()), ...); }, stores_);
     return bytes + dlcBreakdowns_.MemoryBytes() + netBreakdowns_.MemoryBytes();
   }
 
  private:
-  static constexpr int kSlotBits = 29;
-  static constexpr uint32_t kSlotMask = (uint32_t{1} << kSlotBits) - 1;
+  static constexpr int kSlotBits = 28;
+  static constexpr int32_t kSlotMask = (int32_t{1} << kSlotBits) - 1;
 
   using Stores = std::tuple<ChunkedStore<TDLCPeer, 10>, ChunkedStore<TNetPeer, 10>, ChunkedStore<TTransHead, 10>,
                             ChunkedStore<TMACInfo, 8>, ChunkedStore<TNameHead, 8>>;
@@ -203,6 +205,9 @@ class ModelObjects {
   }
   template <class T>
   static constexpr RecordClass kClassOf = ClassIn<T>(static_cast<Records*>(nullptr));
+  template <class T>
+  static constexpr int32_t kClassBits = static_cast<int32_t>(kClassOf<T>) << kSlotBits;
+  static_assert(((std::tuple_size_v<Records> + 1) << kSlotBits) - 1 <= INT32_MAX, "every index is a positive int32");
 
   template <class T>
   auto& Store() {
@@ -221,7 +226,6 @@ class ModelObjects {
 
   DlcBreakdown DlcCounts(const TDLCPeer& peer) const;
 
-  std::vector<uint32_t> directory_;  // class in the top bits, place in its store below
   Stores stores_;
   Records blanks_;
   // The breakdowns of the pairs that need one, addressed by the pair's Breakdown.
@@ -539,9 +543,27 @@ class RedBlackTree {
   }
 
   int32_t Count() const { return nodes_.Size() - 2; }
+  // Every node id is below this.
+  int32_t IdLimit() const { return nodes_.Size(); }
 
   // The node with this key; a new red node (all else zero) when there was none.
-  Node& FindOrInsert(const Key& key, bool& inserted);
+  Node& FindOrInsert(const Key& key, bool& inserted) { return nodes_[FindOrInsertId(key, inserted)]; }
+  // The same, answered with the node's id: records name a node by its id, which stays
+  // valid until Reset. kNoNode names no node.
+  static constexpr int32_t kNoNode = -1;
+  int32_t FindOrInsertId(const Key& key, bool& inserted);
+  int32_t FindId(const Key& key) const {
+    int32_t id = Lookup(key);
+    return id == kNil ? kNoNode : id;
+  }
+  // The node an id names; null for kNoNode or any id that names none.
+  Node* At(int32_t id) { return HasNode(id) ? &nodes_[id] : nullptr; }
+  const Node* At(int32_t id) const { return HasNode(id) ? &nodes_[id] : nullptr; }
+  // The address of the node an id names; an empty key when it names none.
+  const Key& AddressAt(int32_t id) const {
+    static const Key none{};
+    return HasNode(id) ? nodes_[id].Address : none;
+  }
 
   Node* Find(const Key& key) {
     int32_t id = Lookup(key);
@@ -560,10 +582,15 @@ class RedBlackTree {
   // Calls f(node) in ascending key order; f may return false to stop.
   template <class F>
   void ForEach(F&& f) {
-    Walk(*this, f);
+    Walk(*this, [&f](int32_t, Node& n) { return CallAndContinue(f, n); });
   }
   template <class F>
   void ForEach(F&& f) const {
+    Walk(*this, [&f](int32_t, const Node& n) { return CallAndContinue(f, n); });
+  }
+  // The same with each node's id: f(id, node).
+  template <class F>
+  void ForEachWithId(F&& f) const {
     Walk(*this, f);
   }
 
@@ -579,6 +606,8 @@ class RedBlackTree {
  private:
   static constexpr int32_t kNil = 0;
   static constexpr int32_t kHeader = 1;
+
+  bool HasNode(int32_t id) const { return id > kHeader && id < nodes_.Size(); }
   static constexpr int kMaxDepth = 96;  // a red-black tree of 2^31 nodes is at most 62 deep
 
   struct Path {
@@ -642,7 +671,7 @@ class RedBlackTree {
   }
 
   template <class Self, class F>
-  static void Walk(Self& self, F& f) {
+  static void Walk(Self& self, F&& f) {
     int32_t stack[kMaxDepth];
     int depth = 0;
     int32_t id = self.nodes_[kHeader].Right;
@@ -653,7 +682,7 @@ class RedBlackTree {
         id = self.nodes_[id].Left;
       }
       id = stack[--depth];
-      if (!CallAndContinue(f, self.nodes_[id])) return;
+      if (!CallAndContinue(f, id, self.nodes_[id])) return;
       id = self.nodes_[id].Right;
     }
   }
@@ -675,10 +704,10 @@ class RedBlackTree {
 };
 
 template <class Node>
-Node& RedBlackTree<Node>::FindOrInsert(const Key& key, bool& inserted) {
+int32_t RedBlackTree<Node>::FindOrInsertId(const Key& key, bool& inserted) {
   if (int32_t found = Lookup(key); found != kNil) {
     inserted = false;
-    return N(found);
+    return found;
   }
   Path p;
   for (;;) {
@@ -694,7 +723,7 @@ Node& RedBlackTree<Node>::FindOrInsert(const Key& key, bool& inserted) {
   }
   if (p.current != kNil) {
     inserted = false;
-    return N(p.current);
+    return p.current;
   }
   int32_t id = nodes_.Append();
   Node& node = N(id);
@@ -705,7 +734,7 @@ Node& RedBlackTree<Node>::FindOrInsert(const Key& key, bool& inserted) {
   Reorient(key, p);
   index_.Add(key, id, [this](int32_t i) -> const Key& { return nodes_[i].Address; });
   inserted = true;
-  return node;
+  return id;
 }
 
 // Follows many packet chains side by side, sixteen at a time: each step waits for memory, and

@@ -272,7 +272,7 @@ inline constexpr size_t kLearnedNameMax = 41;
 // One ordered pair of stations that exchanged a frame; chained from the sender's StationNode.
 // Its frames by encapsulation and by protocol are read and counted through ModelObjects.
 struct TDLCPeer {
-  AddressKey PeerAddress;  // the receiver
+  int32_t Receiver = -1;  // the receiver's node id in the station tree; -1 names none
   FrameStatusSet FrameStatus = 0;
   uint8_t Encapsulations = 0;  // set over Encapsulation
   uint32_t Protocols = 0;      // set over ProtocolCategory
@@ -283,12 +283,12 @@ struct TDLCPeer {
   // and the one protocol of its sets (most pairs), whose counts are then Frames.
   int32_t Breakdown = -1;
 };
-static_assert(sizeof(TDLCPeer) <= 40, "TDLCPeer must stay compact: a trace has one per pair of stations");
+static_assert(sizeof(TDLCPeer) <= 28, "TDLCPeer must stay compact: a trace has one per pair of stations");
 
 // One ordered pair of network addresses; chained from the sender's NetAddressNode. Its
 // packets by sub-protocol are read and counted through ModelObjects.
 struct TNetPeer {
-  AddressKey PeerAddress;  // the receiver
+  int32_t Receiver = -1;  // the receiver's node id in the network-address tree; -1 names none
   uint8_t LastTTL = 0;
   uint32_t SubProtocols = 0;  // set over SubProtocol
   int32_t FirstConversation = -1;
@@ -300,7 +300,7 @@ struct TNetPeer {
   int32_t Breakdown = -1;
   int32_t LastConversation = -1;  // the chain's tail, where the next conversation is linked
 };
-static_assert(sizeof(TNetPeer) <= 48, "TNetPeer must stay compact: a trace has one per pair of addresses");
+static_assert(sizeof(TNetPeer) <= 36, "TNetPeer must stay compact: a trace has one per pair of addresses");
 
 // The frames of a TDLCPeer by encapsulation and by protocol, once it has more than one of
 // either (or a frame outside them).

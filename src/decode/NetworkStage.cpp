@@ -5,7 +5,6 @@
 #include "decode/InternetChecksum.h"
 #include "decode/NetworkProtocols.h"
 #include "decode/PacketFlags.h"
-#include "trace/Prefetch.h"
 
 namespace corvanta {
 
@@ -112,11 +111,9 @@ void NetworkStage::Decode(const FrameRecord& frame, const DataLinkResult& link, 
     DecodeIpx(p, link);
   }
 
-  TTransHead& conversation = FileConversation(p, source, newSender);
-  // The conversation's last packet lies far back among everyone else's, and appending reads
-  // it: have it fetched while the destination is noted.
-  if (model_.Packets.Contains(conversation.LastPacket)) PrefetchLine(&model_.Packets.At(conversation.LastPacket));
-  NoteDestination(p, link);
+  // The sender's pair names the receiver's node, so the receiver is noted first.
+  const int32_t receiver = NoteDestination(p, link);
+  TTransHead& conversation = FileConversation(p, source, receiver, newSender);
   int32_t index = AppendPacket(p, conversation, frame);
 
   MarkTcpFlags(p, model_.Packets.At(index));
@@ -145,9 +142,10 @@ NetAddressNode& NetworkStage::NoteSource(const Packet& p, const DataLinkResult& 
   return node;
 }
 
-void NetworkStage::NoteDestination(const Packet& p, const DataLinkResult& link) {
+int32_t NetworkStage::NoteDestination(const Packet& p, const DataLinkResult& link) {
   bool inserted = false;
-  NetAddressNode& node = model_.NetAddresses.FindOrInsert(p.destination, inserted);
+  const int32_t id = model_.NetAddresses.FindOrInsertId(p.destination, inserted);
+  NetAddressNode& node = *model_.NetAddresses.At(id);
   if (inserted) {
     node.Category = p.ip ? ProtocolCategory{kCatIp} : link.category;
     node.Station = link.destinationStation;
@@ -156,6 +154,7 @@ void NetworkStage::NoteDestination(const Packet& p, const DataLinkResult& link) 
   AddToSet(node.SubProtocols, p.sub);
   Accumulate(node.PacketsReceived, 1);
   Accumulate(node.BytesReceived, p.record.Length);
+  return id;
 }
 
 void NetworkStage::DecodeIpx(Packet& p, const DataLinkResult& link) {

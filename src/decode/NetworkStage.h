@@ -58,7 +58,8 @@ class NetworkStage {
 
   // Header decoding (NetworkStage.cpp).
   NetAddressNode& NoteSource(const Packet& p, const DataLinkResult& link, bool& newSender);
-  void NoteDestination(const Packet& p, const DataLinkResult& link);
+  // The receiver's node id.
+  int32_t NoteDestination(const Packet& p, const DataLinkResult& link);
   void DecodeIpx(Packet& p, const DataLinkResult& link);
   ChecksumVerdict DecodeIp(Packet& p, const FrameRecord& frame);
   ChecksumVerdict DecodeIpTransport(Packet& p, bool checks);
@@ -70,9 +71,9 @@ class NetworkStage {
   void LearnDnsAnswers(const Packet& p);
 
   // Conversation and packet tracking (Conversation.cpp).
-  int32_t CreatePeer(const Packet& p);
+  int32_t CreatePeer(int32_t receiver);
   int32_t CreateConversation(const Packet& p);
-  TTransHead& FileConversation(const Packet& p, NetAddressNode& source, bool newSender);
+  TTransHead& FileConversation(const Packet& p, NetAddressNode& source, int32_t receiver, bool newSender);
   int32_t AppendPacket(const Packet& p, TTransHead& conversation, const FrameRecord& frame);
   int32_t PreviousReal(int32_t index) const;
   template <class Match>

@@ -77,11 +77,12 @@ class ModelBuilder {
   ModelBuilder() { model.Objects.New<TDLCPeer>(); }
 
   // The address node, created as a receiver when new.
-  NetAddressNode& Node(const AddressKey& key) {
+  NetAddressNode& Node(const AddressKey& key) { return *model.NetAddresses.At(NodeId(key)); }
+  int32_t NodeId(const AddressKey& key) {
     bool inserted = false;
-    NetAddressNode& node = model.NetAddresses.FindOrInsert(key, inserted);
-    if (inserted) node.Category = key.Length == 4 ? kCatIp : kCatIpx;
-    return node;
+    const int32_t id = model.NetAddresses.FindOrInsertId(key, inserted);
+    if (inserted) model.NetAddresses.At(id)->Category = key.Length == 4 ? kCatIp : kCatIpx;
+    return id;
   }
   // Gives an address the station it was seen with.
   StationNode& Station(const AddressKey& address, std::array<uint8_t, 6> mac, uint16_t vendorIndex = 0) {
@@ -93,12 +94,12 @@ class ModelBuilder {
   }
   // The peer record from -> to, created (with the sender's node) when new.
   int32_t Peer(const AddressKey& from, const AddressKey& to) {
-    Node(to);
+    const int32_t receiver = NodeId(to);
     NetAddressNode& sender = Node(from);
     int32_t found = FindNetPeer(model, sender, to);
     if (found >= 0) return found;
     int32_t index = model.Objects.New<TNetPeer>();
-    model.Objects.Get<TNetPeer>(index).PeerAddress = to;
+    model.Objects.Get<TNetPeer>(index).Receiver = receiver;
     model.Objects.Get<TNetPeer>(index).NextPeer = 0;
     if (sender.FirstPeer == 0) {
       sender.FirstPeer = index;

@@ -36,16 +36,16 @@ struct Stations {
             ProtocolCategory category = kCatIp, int status = kFrameStatusGood) {
     StationNode& s = At(from);
     StationNode& r = At(to);
-    const AddressKey toKey = AddressKey::Of(to.data(), 6);
+    const int32_t receiver = model.Stations.FindId(AddressKey::Of(to.data(), 6));
     int32_t found = -1;
     int32_t last = -1;
     model.ForEachDlcPeer(s, [&](int32_t i, const TDLCPeer& p) {
       last = i;
-      if (p.PeerAddress == toKey) found = i;
+      if (p.Receiver == receiver) found = i;
     });
     if (found < 0) {
       found = model.Objects.New<TDLCPeer>();
-      model.Objects.Get<TDLCPeer>(found).PeerAddress = toKey;
+      model.Objects.Get<TDLCPeer>(found).Receiver = receiver;
       if (last < 0)
         s.FirstPeer = found;
       else

@@ -32,6 +32,23 @@ TEST(SelectionTest, FindsPeersByAddress) {
   EXPECT_EQ(directory.Find(kC, kB), -1);
 }
 
+// A pair whose receiver names no node (a damaged or hand-made model) matches no address
+// and reads as a one-way pair.
+TEST(SelectionTest, PairWithoutReceiverNodeMatchesNothing) {
+  ModelBuilder b;
+  int32_t ab = b.Peer(kA, kB);
+  b.Peer(kB, kA);
+  b.model.Objects.Get<TNetPeer>(ab).Receiver = -1;
+  const NetAddressNode& a = *b.model.NetAddresses.Find(kA);
+  EXPECT_EQ(FindNetPeer(b.model, a, kB), -1);
+  EXPECT_EQ(PeerDirectory(b.model).Find(kA, kB), -1);
+  EXPECT_EQ(b.model.NetAddresses.AddressAt(b.model.Objects.Get<TNetPeer>(ab).Receiver).Length, 0);
+  Selection s = b.Select(kA, ab, b.Conversation(ab, kSubUdp, 1, 2));
+  ResolveReverse(b.model, s);
+  EXPECT_TRUE(s.OneWay);
+  EXPECT_EQ(s.ReverseStation, nullptr);
+}
+
 TEST(SelectionTest, AnsweringConversationBySubProtocol) {
   ModelBuilder b;
   int32_t ab = b.Peer(kA, kB);

@@ -19,34 +19,30 @@ TEST(ChainIndex, PeersAreFoundPerOwner) {
   ChainIndex index;
   ModelObjects objects;
   const NetAddressNode owner1, owner2;
-  const uint8_t a[] = {10, 0, 0, 1}, b[] = {10, 0, 0, 2};
-  AddressKey ka = AddressKey::Of(a, 4), kb = AddressKey::Of(b, 4);
-  auto peer = [&](const AddressKey& to) {
+  const int32_t ka = 2, kb = 3;  // receivers' node ids
+  auto peer = [&](int32_t to) {
     int32_t i = objects.New<TNetPeer>();
-    objects.Get<TNetPeer>(i).PeerAddress = to;
+    objects.Get<TNetPeer>(i).Receiver = to;
     return i;
   };
   EXPECT_EQ(index.FindPeer(&owner1, ka, objects), -1);
   const int32_t p1a = peer(ka), p1b = peer(kb), p2a = peer(ka), again = peer(ka);
-  index.AddPeer(&owner1, ka, p1a, objects);
-  index.AddPeer(&owner1, kb, p1b, objects);
-  index.AddPeer(&owner2, ka, p2a, objects);
-  index.AddPeer(&owner1, ka, again, objects);  // a later record of the pair: the first stays found
+  index.AddPeer(&owner1, p1a, objects);
+  index.AddPeer(&owner1, p1b, objects);
+  index.AddPeer(&owner2, p2a, objects);
+  index.AddPeer(&owner1, again, objects);  // a later record of the pair: the first stays found
   EXPECT_EQ(index.FindPeer(&owner1, ka, objects), p1a);
   EXPECT_EQ(index.FindPeer(&owner1, kb, objects), p1b);
   EXPECT_EQ(index.FindPeer(&owner2, ka, objects), p2a);
   EXPECT_EQ(index.FindPeer(&owner2, kb, objects), -1);
   // Many pairs of one owner: the table grows and still finds each.
   std::vector<int32_t> records;
-  for (uint8_t i = 0; i < 200; ++i) {
-    const uint8_t c[] = {10, 1, 0, i};
-    records.push_back(peer(AddressKey::Of(c, 4)));
-    index.AddPeer(&owner2, AddressKey::Of(c, 4), records.back(), objects);
+  for (int32_t i = 0; i < 200; ++i) {
+    records.push_back(peer(100 + i));
+    index.AddPeer(&owner2, records.back(), objects);
   }
-  for (uint8_t i = 0; i < 200; ++i) {
-    const uint8_t c[] = {10, 1, 0, i};
-    EXPECT_EQ(index.FindPeer(&owner2, AddressKey::Of(c, 4), objects), records[i]);
-  }
+  for (int32_t i = 0; i < 200; ++i)
+    EXPECT_EQ(index.FindPeer(&owner2, 100 + i, objects), records[static_cast<size_t>(i)]);
   index.Clear();
   EXPECT_EQ(index.FindPeer(&owner1, ka, objects), -1);
 }

@@ -18,7 +18,8 @@ TEST_F(Conversations, PeersAndConversationsOfAnAddressPair) {
   const NetAddressNode* a = model.NetAddresses.Find(IpKey(kIpA));
   ASSERT_NE(a, nullptr);
   std::vector<AddressKey> peers;
-  model.ForEachNetPeer(*a, [&](int32_t, const TNetPeer& p) { peers.push_back(p.PeerAddress); });
+  model.ForEachNetPeer(*a,
+                       [&](int32_t, const TNetPeer& p) { peers.push_back(model.NetAddresses.AddressAt(p.Receiver)); });
   ASSERT_EQ(peers.size(), 2u);
   EXPECT_EQ(peers[0], IpKey(kIpB));
   EXPECT_EQ(peers[1], IpKey(kIpC));

@@ -29,7 +29,7 @@ TEST(DataLinkStations, PeersPerOrderedPairWithTheirOwnCounts) {
   auto fromB = h.Peers(kB);
   ASSERT_EQ(fromA.size(), 1u);
   ASSERT_EQ(fromB.size(), 1u);
-  EXPECT_EQ(fromA[0]->PeerAddress, Key(kB));
+  EXPECT_EQ(h.model.Stations.AddressAt(fromA[0]->Receiver), Key(kB));
   EXPECT_EQ(fromA[0]->Frames, 2);
   EXPECT_EQ(fromA[0]->Bytes, 128);
   EXPECT_EQ(h.model.Objects.FramesByProtocol(*fromA[0])[kCatArpRarp], 2);
@@ -37,7 +37,7 @@ TEST(DataLinkStations, PeersPerOrderedPairWithTheirOwnCounts) {
   EXPECT_EQ(fromA[0]->Protocols, 1u << kCatArpRarp);
   EXPECT_EQ(fromA[0]->Encapsulations, 1u << kEncapEtype);
   EXPECT_EQ(fromA[0]->FrameStatus, 1u << kFrameStatusGood);
-  EXPECT_EQ(fromB[0]->PeerAddress, Key(kA));
+  EXPECT_EQ(h.model.Stations.AddressAt(fromB[0]->Receiver), Key(kA));
   EXPECT_EQ(fromB[0]->Frames, 1);
   EXPECT_EQ(h.model.Objects.FramesByEncapsulation(*fromB[0])[kEncapLlc], 1);
 
@@ -73,10 +73,10 @@ TEST(DataLinkStations, NewDestinationsAreAppendedToTheChain) {
   h.Feed(Arp(kBroadcastMac, kA));
   auto peers = h.Peers(kA);
   ASSERT_EQ(peers.size(), 3u);
-  EXPECT_EQ(peers[0]->PeerAddress, Key(kB));
+  EXPECT_EQ(h.model.Stations.AddressAt(peers[0]->Receiver), Key(kB));
   EXPECT_EQ(peers[0]->Frames, 2);
-  EXPECT_EQ(peers[1]->PeerAddress, Key(kC));
-  EXPECT_EQ(peers[2]->PeerAddress, Key(kBroadcastMac));
+  EXPECT_EQ(h.model.Stations.AddressAt(peers[1]->Receiver), Key(kC));
+  EXPECT_EQ(h.model.Stations.AddressAt(peers[2]->Receiver), Key(kBroadcastMac));
   EXPECT_EQ(h.Find(kA)->GroupFramesSent, 1);
   EXPECT_EQ(h.model.Counts.Stations, 4);
 }

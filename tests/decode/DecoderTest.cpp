@@ -27,11 +27,11 @@ TEST(Decoder, BeginPassStartsAFreshTrace) {
   h.Feed(PadFrame(EthernetII(kB, kA, 0x0806, {})));
   const StationNode* sender = h.Find(kA);
   ASSERT_NE(sender, nullptr);
-  EXPECT_GE(h.model.Chains.FindPeer(sender, Key(kB), h.model.Objects), 0);
+  EXPECT_GE(h.model.Chains.FindPeer(sender, h.model.Stations.FindId(Key(kB)), h.model.Objects), 0);
   h.End();
   ASSERT_EQ(h.model.Counts.Stations, 2);
   // The chain indexes serve decoding only and are gone once the pass has ended; the chains stay.
-  EXPECT_EQ(h.model.Chains.FindPeer(sender, Key(kB), h.model.Objects), -1);
+  EXPECT_EQ(h.model.Chains.FindPeer(sender, h.model.Stations.FindId(Key(kB)), h.model.Objects), -1);
   EXPECT_EQ(h.Peers(kA).size(), 1u);
 
   TraceInfo info;

@@ -23,23 +23,39 @@ std::vector<int32_t> Indexes(Walker walk) {
   return out;
 }
 
-TEST(ModelObjects, IndexesFollowCreationOrderAcrossClasses) {
+// An index names its record's class and place: above 0 (chains end at 0, below 1 or -1),
+// rising within a class, and naming nothing once its class bits or its place are wrong.
+TEST(ModelObjects, IndexesCarryTheirClassAndRiseWithinIt) {
   ModelObjects objects;
-  EXPECT_EQ(objects.New<TNameHead>(), 0);
-  EXPECT_EQ(objects.New<TDLCPeer>(), 1);
-  EXPECT_EQ(objects.New<TNetPeer>(), 2);
-  EXPECT_EQ(objects.New<TTransHead>(), 3);
-  EXPECT_EQ(objects.New<TMACInfo>(), 4);
-  EXPECT_EQ(objects.New<TDLCPeer>(), 5);
+  const int32_t name = objects.New<TNameHead>();
+  const int32_t dlc = objects.New<TDLCPeer>();
+  const int32_t net = objects.New<TNetPeer>();
+  const int32_t head = objects.New<TTransHead>();
+  const int32_t mac = objects.New<TMACInfo>();
+  const int32_t dlc2 = objects.New<TDLCPeer>();
   EXPECT_EQ(objects.Count(), 6);
-  EXPECT_EQ(objects.ClassOf(2), RecordClass::kNetPeer);
-  EXPECT_EQ(objects.ClassOf(6), RecordClass::kNone);
-  EXPECT_EQ(objects.ClassOf(-1), RecordClass::kNone);
+  EXPECT_EQ(objects.CountOf<TDLCPeer>(), 2);
+  const std::pair<int32_t, RecordClass> made[] = {{name, RecordClass::kNameHead}, {dlc, RecordClass::kDlcPeer},
+                                                  {net, RecordClass::kNetPeer},   {head, RecordClass::kTransHead},
+                                                  {mac, RecordClass::kMacInfo},   {dlc2, RecordClass::kDlcPeer}};
+  for (const auto& [index, recordClass] : made) {
+    EXPECT_GT(index, 0);
+    EXPECT_EQ(objects.ClassOf(index), recordClass) << index;
+  }
+  EXPECT_GT(dlc2, dlc);
+  EXPECT_TRUE(objects.Is<TDLCPeer>(dlc2));
+  EXPECT_FALSE(objects.Is<TNetPeer>(dlc2));
+  EXPECT_FALSE(objects.Is<TDLCPeer>(dlc2 + 1));  // its class's next place, not made yet
+  const int32_t classUnit = 1 << 28;             // the lowest class bit: classes 6 and 7 do not exist
+  for (int32_t none : {0, -1, 1, dlc2 + 1, net + 1, classUnit * 6, classUnit * 7, INT32_MAX, INT32_MIN}) {
+    EXPECT_EQ(objects.ClassOf(none), RecordClass::kNone) << none;
+    EXPECT_FALSE(objects.Is<TNetPeer>(none)) << none;
+  }
 
-  objects.Get<TDLCPeer>(1).Frames = 11;
-  objects.Get<TDLCPeer>(5).Frames = 55;
-  EXPECT_EQ(objects.Get<TDLCPeer>(1).Frames, 11);
-  EXPECT_EQ(objects.Get<TDLCPeer>(5).Frames, 55);
+  objects.Get<TDLCPeer>(dlc).Frames = 11;
+  objects.Get<TDLCPeer>(dlc2).Frames = 55;
+  EXPECT_EQ(objects.Get<TDLCPeer>(dlc).Frames, 11);
+  EXPECT_EQ(objects.Get<TDLCPeer>(dlc2).Frames, 55);
 }
 
 TEST(ModelObjects, NewRecordsAreZeroWithNoneLinks) {
@@ -152,13 +168,12 @@ TEST(ModelChains, DlcPeerChainStartsAtZeroOnlyForASender) {
   StationNode& sender = model.Stations.FindOrInsert(Mac(1), inserted);
   StationNode& receiver = model.Stations.FindOrInsert(Mac(2), inserted);
 
-  // The first record of a trace has index 0, a real index for FirstPeer.
   sender.Roles = kRolesSent;
   sender.FirstPeer = model.Objects.New<TDLCPeer>();
-  ASSERT_EQ(sender.FirstPeer, 0);
   int32_t second = model.Objects.New<TDLCPeer>();
   model.Objects.Get<TDLCPeer>(sender.FirstPeer).NextPeer = second;
-  EXPECT_EQ(Indexes([&](auto f) { model.ForEachDlcPeer(sender, f); }), (std::vector<int32_t>{0, 1}));
+  EXPECT_EQ(Indexes([&](auto f) { model.ForEachDlcPeer(sender, f); }),
+            (std::vector<int32_t>{sender.FirstPeer, second}));
 
   // A station that has only received has no peers, whatever FirstPeer holds.
   EXPECT_TRUE(Indexes([&](auto f) { model.ForEachDlcPeer(receiver, f); }).empty());
@@ -175,14 +190,16 @@ TEST(ModelChains, NetPeerAndConversationChainsEndAtTheirNoneValues) {
   address.FirstPeer = model.Objects.New<TNetPeer>();
   int32_t next = model.Objects.New<TNetPeer>();
   model.Objects.Get<TNetPeer>(address.FirstPeer).NextPeer = next;
-  EXPECT_EQ(Indexes([&](auto f) { model.ForEachNetPeer(address, f); }), (std::vector<int32_t>{1, 2}));
+  EXPECT_EQ(Indexes([&](auto f) { model.ForEachNetPeer(address, f); }),
+            (std::vector<int32_t>{address.FirstPeer, next}));
 
   TNetPeer& peer = model.Objects.Get<TNetPeer>(next);
   EXPECT_TRUE(Indexes([&](auto f) { model.ForEachConversation(peer, f); }).empty());
   peer.FirstConversation = model.Objects.New<TTransHead>();
   int32_t c2 = model.Objects.New<TTransHead>();
   model.Objects.Get<TTransHead>(peer.FirstConversation).NextConversation = c2;
-  EXPECT_EQ(Indexes([&](auto f) { model.ForEachConversation(peer, f); }), (std::vector<int32_t>{3, 4}));
+  EXPECT_EQ(Indexes([&](auto f) { model.ForEachConversation(peer, f); }),
+            (std::vector<int32_t>{peer.FirstConversation, c2}));
 
   // Stopping early.
   int calls = 0;
@@ -192,13 +209,15 @@ TEST(ModelChains, NetPeerAndConversationChainsEndAtTheirNoneValues) {
 
 TEST(ModelChains, DamagedChainsCannotLoopOrLeaveTheirClass) {
   CaptureModel model;
-  TNetPeer& peer = model.Objects.Get<TNetPeer>(model.Objects.New<TNetPeer>());
+  const int32_t peerIndex = model.Objects.New<TNetPeer>();
+  TNetPeer& peer = model.Objects.Get<TNetPeer>(peerIndex);
   peer.FirstConversation = model.Objects.New<TTransHead>();
   model.Objects.Get<TTransHead>(peer.FirstConversation).NextConversation = peer.FirstConversation;  // a cycle
   EXPECT_LE(Indexes([&](auto f) { model.ForEachConversation(peer, f); }).size(), 2u);
 
-  model.Objects.Get<TTransHead>(peer.FirstConversation).NextConversation = 0;  // the peer, not a conversation
-  EXPECT_EQ(Indexes([&](auto f) { model.ForEachConversation(peer, f); }), (std::vector<int32_t>{1}));
+  model.Objects.Get<TTransHead>(peer.FirstConversation).NextConversation = peerIndex;  // not a conversation
+  EXPECT_EQ(Indexes([&](auto f) { model.ForEachConversation(peer, f); }),
+            (std::vector<int32_t>{peer.FirstConversation}));
 
   TTransHead& conv = model.Objects.Get<TTransHead>(peer.FirstConversation);
   conv.FirstPacket = model.Packets.Append(conv);
@@ -212,8 +231,9 @@ TEST(ModelChains, RingInfoChain) {
   StationNode& station = model.Stations.FindOrInsert(Mac(9), inserted);
   EXPECT_TRUE(Indexes([&](auto f) { model.ForEachRingInfo(station, f); }).empty());
   station.FirstRingInfo = model.Objects.New<TMACInfo>();
-  model.Objects.Get<TMACInfo>(station.FirstRingInfo).Next = model.Objects.New<TMACInfo>();
-  model.Objects.Get<TMACInfo>(1).SoftErrors[kSoftToken] = 2;
+  const int32_t second = model.Objects.New<TMACInfo>();
+  model.Objects.Get<TMACInfo>(station.FirstRingInfo).Next = second;
+  model.Objects.Get<TMACInfo>(second).SoftErrors[kSoftToken] = 2;
   std::vector<int32_t> tokens;
   model.ForEachRingInfo(station, [&](int32_t, const TMACInfo& m) { tokens.push_back(m.SoftErrors[kSoftToken]); });
   EXPECT_EQ(tokens, (std::vector<int32_t>{0, 2}));
@@ -345,7 +365,7 @@ TEST(CaptureModel, ResetStartsAfresh) {
   uint8_t ip[4] = {10, 0, 0, 1};
   model.NetAddresses.FindOrInsert(AddressKey::Of(ip, 4), inserted);
   model.Names.FindOrInsert(NameKey::Of(ip, 4), inserted);
-  model.Objects.New<TDLCPeer>();
+  const int32_t firstDlc = model.Objects.New<TDLCPeer>();
   TTransHead conv;
   model.Packets.Append(conv);
   model.Counts.Stations = 1;
@@ -367,8 +387,9 @@ TEST(CaptureModel, ResetStartsAfresh) {
   EXPECT_FALSE(model.LearnedServers.Contains(AddressKey::Of(ip, 4), 8080));
   EXPECT_TRUE(model.ChecksumOffload.empty());
 
-  // Indexes start from 0 again and the trees work as before.
-  EXPECT_EQ(model.Objects.New<TNetPeer>(), 0);
+  // Indexes start again and the trees work as before.
+  EXPECT_EQ(model.Objects.New<TDLCPeer>(), firstDlc);
+  EXPECT_FALSE(model.Objects.Is<TDLCPeer>(firstDlc + 1));
   model.Stations.FindOrInsert(Mac(2), inserted);
   EXPECT_TRUE(inserted);
   EXPECT_TRUE(model.Stations.IsValid());

@@ -85,6 +85,40 @@ TEST(ModelTree, FindOrInsertThenLookup) {
   EXPECT_EQ(constTree.Find(Mac(2)), tree.Find(Mac(2)));
 }
 
+// Records name nodes by id: an id names its node until Reset, anything else names none.
+TEST(ModelTree, NodeIdsNameTheirNodesAndNothingElse) {
+  StationTree tree;
+  std::vector<int32_t> ids;
+  for (uint32_t n : {5u, 1u, 3u}) {
+    bool inserted = false;
+    ids.push_back(tree.FindOrInsertId(Mac(n), inserted));
+    EXPECT_TRUE(inserted);
+  }
+  bool inserted = true;
+  EXPECT_EQ(tree.FindOrInsertId(Mac(1), inserted), ids[1]);
+  EXPECT_FALSE(inserted);
+  for (size_t i = 0; i < ids.size(); ++i) {
+    ASSERT_NE(tree.At(ids[i]), nullptr);
+    EXPECT_EQ(tree.FindId(tree.At(ids[i])->Address), ids[i]);
+    EXPECT_EQ(tree.AddressAt(ids[i]), tree.At(ids[i])->Address);
+    EXPECT_LT(ids[i], tree.IdLimit());
+  }
+  std::vector<int32_t> walked;
+  tree.ForEachWithId([&](int32_t id, const StationNode& n) {
+    EXPECT_EQ(tree.At(id), &n);
+    walked.push_back(id);
+  });
+  EXPECT_EQ(walked, (std::vector<int32_t>{ids[1], ids[2], ids[0]}));  // key order
+
+  EXPECT_EQ(tree.FindId(Mac(2)), StationTree::kNoNode);
+  for (int32_t none : {StationTree::kNoNode, 0, 1, tree.IdLimit(), INT32_MAX, INT32_MIN}) {
+    EXPECT_EQ(tree.At(none), nullptr) << none;
+    EXPECT_EQ(tree.AddressAt(none).Length, 0) << none;
+  }
+  tree.Reset();
+  EXPECT_EQ(tree.At(ids[0]), nullptr);
+}
+
 TEST(ModelTree, WalkIsInKeyOrderAndBalanceHoldsForAnyInsertOrder) {
   std::mt19937 rng(7);
   std::vector<uint32_t> ascending(3000), descending(3000), shuffled(3000);

@@ -107,7 +107,7 @@ class NetworkBench : public ::testing::Test {
     const NetAddressNode* node = model.NetAddresses.Find(src);
     if (!node) return nullptr;
     model.ForEachNetPeer(*node, [&](int32_t, const TNetPeer& peer) {
-      if (peer.PeerAddress != dst) return true;
+      if (model.NetAddresses.AddressAt(peer.Receiver) != dst) return true;
       model.ForEachConversation(peer, [&](int32_t, const TTransHead& c) {
         if (c.SourcePort != sourcePort || c.DestinationPort != destinationPort) return true;
         found = &c;
@@ -121,7 +121,7 @@ class NetworkBench : public ::testing::Test {
     const TNetPeer* found = nullptr;
     if (const NetAddressNode* node = model.NetAddresses.Find(src))
       model.ForEachNetPeer(*node, [&](int32_t, const TNetPeer& peer) {
-        if (peer.PeerAddress == dst) found = &peer;
+        if (model.NetAddresses.AddressAt(peer.Receiver) == dst) found = &peer;
         return found == nullptr;
       });
     return found;
