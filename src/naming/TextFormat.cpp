@@ -115,6 +115,14 @@ std::string FormatDecimal(double value, int width, int decimals, char thousandsS
   return out;
 }
 
+// The decimal digits of value, padded on the left to width with pad: printf's "%0*u" or "%*u".
+void AppendNumber(std::string& out, uint64_t value, int width, char pad) {
+  char digits[24];
+  char* end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+  for (auto n = end - digits; n < width; ++n) out += pad;
+  out.append(digits, end);
+}
+
 std::string TwoDigits(int v) {
   char buf[16];
   std::snprintf(buf, sizeof buf, "%02d", v);
@@ -156,12 +164,14 @@ std::string FormatMacAddress(std::span<const uint8_t> mac) { return HexOf(mac, 6
 std::string FormatHex4(std::span<const uint8_t> bytes) { return HexOf(bytes, 4); }
 
 std::string FormatIpAddress(std::span<const uint8_t> ip, bool fixedWidth) {
-  char buf[32];
-  if (fixedWidth)
-    std::snprintf(buf, sizeof buf, "%3u.%3u.%3u.%3u", ByteAt(ip, 0), ByteAt(ip, 1), ByteAt(ip, 2), ByteAt(ip, 3));
-  else
-    std::snprintf(buf, sizeof buf, "%u.%u.%u.%u", ByteAt(ip, 0), ByteAt(ip, 1), ByteAt(ip, 2), ByteAt(ip, 3));
-  return buf;
+  // Written by hand rather than by printf: every client/server row names two addresses.
+  std::string out;
+  out.reserve(15);
+  for (size_t i = 0; i < 4; ++i) {
+    if (i) out += '.';
+    AppendNumber(out, ByteAt(ip, i), fixedWidth ? 3 : 1, ' ');
+  }
+  return out;
 }
 
 std::optional<std::array<uint8_t, 4>> ParseIpAddress(std::string_view text) {
@@ -217,10 +227,15 @@ std::string FormatElapsed(double microseconds) {
   auto total = static_cast<int64_t>(microseconds);
   int64_t s = total / 1000000;
   int64_t ms = total % 1000000 / 1000;
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "%02lld:%02lld:%02lld.%03lld", static_cast<long long>(s / 3600),
-                static_cast<long long>(s / 60 % 60), static_cast<long long>(s % 60), static_cast<long long>(ms));
-  return buf;
+  std::string out;
+  AppendNumber(out, static_cast<uint64_t>(s / 3600), 2, '0');
+  out += ':';
+  AppendNumber(out, static_cast<uint64_t>(s / 60 % 60), 2, '0');
+  out += ':';
+  AppendNumber(out, static_cast<uint64_t>(s % 60), 2, '0');
+  out += '.';
+  AppendNumber(out, static_cast<uint64_t>(ms), 3, '0');
+  return out;
 }
 
 std::string FormatN(double value, int width, int decimals, char thousandsSep, char decimalSep) {
