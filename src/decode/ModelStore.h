@@ -11,6 +11,7 @@
 #include <stdexcept>
 #include <tuple>
 #include <type_traits>
+#include <unordered_map>
 #include <vector>
 
 #include "decode/ModelTypes.h"
@@ -274,58 +275,63 @@ class SparsePacketColumn {
   std::vector<Entry> entries_;
 };
 
-// Links too long for a record's 16-bit step, as (packet index, linked index) pairs: in index
-// order up to sorted_, then in the order they were made. Links backwards are made in index
-// order and stay sorted; Seal sorts the rest once nothing more is filed.
+// Links too long for a record's 16-bit step, as (packet index, linked index) pairs. While
+// the pass files packets they are kept in a hash map, since chains are linked in any order;
+// Seal moves them into one sorted list, which takes a third of the room.
 class FarLinks {
  public:
   // The linked index of a record whose step says "far"; -1 when there is none.
   int32_t Get(int32_t index) const {
-    const auto sorted = entries_.begin() + static_cast<std::ptrdiff_t>(sorted_);
-    auto at = std::lower_bound(entries_.begin(), sorted, index, [](const Entry& e, int32_t i) { return e.Index < i; });
-    if (at != sorted && at->Index == index) return at->Target;
-    for (at = sorted; at != entries_.end(); ++at)
-      if (at->Index == index) return at->Target;
-    return -1;
+    if (auto at = filing_.find(index); at != filing_.end()) return at->second;
+    auto at = Find(index);
+    return at != sealed_.end() && at->Index == index ? at->Target : -1;
   }
-  // A record without a far link gains one: no search for an older entry.
-  void Add(int32_t index, int32_t target) {
-    if (sorted_ == entries_.size() && (entries_.empty() || entries_.back().Index < index)) ++sorted_;
-    entries_.push_back({index, target});
-  }
-  // A record's far link changes or goes (target -1); rare (a record inserted mid-chain).
-  void Replace(int32_t index, int32_t target) {
-    for (size_t i = 0; i < entries_.size(); ++i) {
-      if (entries_[i].Index != index) continue;
-      if (target >= 0) {
-        entries_[i].Target = target;
-      } else {
-        entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(i));
-        if (i < sorted_) --sorted_;
-      }
+  // Sets or (target -1) removes the record's far link.
+  void Set(int32_t index, int32_t target) {
+    if (auto at = Find(index); at != sealed_.end() && at->Index == index) {
+      if (target >= 0)
+        at->Target = target;
+      else
+        sealed_.erase(at);
       return;
     }
-    if (target >= 0) Add(index, target);
+    if (target >= 0)
+      filing_[index] = target;
+    else
+      filing_.erase(index);
   }
   void Seal() {
-    std::sort(entries_.begin(), entries_.end(), [](const Entry& a, const Entry& b) { return a.Index < b.Index; });
-    sorted_ = entries_.size();
-    entries_.shrink_to_fit();
+    if (filing_.empty()) return;
+    sealed_.reserve(sealed_.size() + filing_.size());
+    for (const auto& [index, target] : filing_) sealed_.push_back({index, target});
+    std::sort(sealed_.begin(), sealed_.end(), [](const Entry& a, const Entry& b) { return a.Index < b.Index; });
+    sealed_.shrink_to_fit();
+    std::unordered_map<int32_t, int32_t>().swap(filing_);  // its buckets go too
   }
   void Clear() {
-    entries_.clear();
-    entries_.shrink_to_fit();
-    sorted_ = 0;
+    sealed_.clear();
+    sealed_.shrink_to_fit();
+    std::unordered_map<int32_t, int32_t>().swap(filing_);  // its buckets go too
   }
-  size_t MemoryBytes() const { return entries_.capacity() * sizeof(Entry); }
+  size_t MemoryBytes() const {
+    // A map entry: its node (key, value, next pointer, cached hash) and its bucket.
+    return sealed_.capacity() * sizeof(Entry) + filing_.size() * 32 + filing_.bucket_count() * sizeof(void*);
+  }
 
  private:
   struct Entry {
     int32_t Index;
     int32_t Target;
   };
-  std::vector<Entry> entries_;
-  size_t sorted_ = 0;
+  std::vector<Entry>::iterator Find(int32_t index) {
+    return std::lower_bound(sealed_.begin(), sealed_.end(), index, [](const Entry& e, int32_t i) { return e.Index < i; });
+  }
+  std::vector<Entry>::const_iterator Find(int32_t index) const {
+    return std::lower_bound(sealed_.begin(), sealed_.end(), index, [](const Entry& e, int32_t i) { return e.Index < i; });
+  }
+
+  std::vector<Entry> sealed_;
+  std::unordered_map<int32_t, int32_t> filing_;
 };
 
 // Owns every TPacket of a trace, addressed by creation index. At is checked like
@@ -363,7 +369,7 @@ class PacketList {
     packet.PreviousStep = previous;
     packet.NextStep = next;
   }
-  // Nothing more is filed: the far links are put in order for quick reading.
+  // Nothing more is filed: the far links move into sorted lists, which take less room.
   void Seal() {
     previousFar_.Seal();
     nextFar_.Seal();
@@ -423,16 +429,12 @@ class PacketList {
   }
   static void Link(int32_t index, int32_t target, int16_t& step, FarLinks& far) {
     const int64_t distance = target < 0 ? 0 : int64_t{target} - index;
-    const bool wasFar = step == kFarStep;
     if (distance != 0 && (distance > INT16_MAX || distance <= kFarStep)) {
-      if (wasFar)
-        far.Replace(index, target);
-      else
-        far.Add(index, target);
+      far.Set(index, target);
       step = kFarStep;
       return;
     }
-    if (wasFar) far.Replace(index, -1);
+    if (step == kFarStep) far.Set(index, -1);
     step = static_cast<int16_t>(distance);
   }
 

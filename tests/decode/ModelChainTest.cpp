@@ -303,6 +303,11 @@ TEST(ModelPackets, FarLinksReadLikeNearOnes) {
     EXPECT_EQ(std::vector<int32_t>(fromOne.begin(), fromOne.begin() + 3), (std::vector<int32_t>{1, inB, 2})) << seal;
     EXPECT_EQ(packets.Previous(2), inB) << seal;
     EXPECT_EQ(packets.Previous(inB), 1) << seal;
+
+    // Linked again after the list was sealed: far links change and go.
+    const int32_t again = packets.InsertAfter(a, first);
+    EXPECT_EQ(chain(a.FirstPacket, true), (std::vector<int32_t>{first, again, inA, second})) << seal;
+    EXPECT_EQ(chain(a.LastPacket, false), (std::vector<int32_t>{second, inA, again, first})) << seal;
   }
 }
 
