@@ -1,6 +1,6 @@
 // Google Benchmark runs of the hot units over generated traffic: the readers, DecodeFrame,
-// the client/server table build, the visualizer's layout pass, and the whole analysis of
-// corvanta-cli --json.
+// the client/server table build, the visualizer's layout pass, the whole analysis of
+// corvanta-cli --json, and packet chains with long links.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -16,6 +16,7 @@
 #include "analysis/VisualizerLayout.h"
 #include "cli/Reports.h"
 #include "cli/TraceAnalysis.h"
+#include "decode/CaptureModel.h"
 #include "decode/Decoder.h"
 #include "trace/OpenTrace.h"
 
@@ -213,6 +214,31 @@ void BM_FullAnalysis(benchmark::State& state) {
   state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * kFrames));
 }
 
+// Packet chains whose every link is too long for a record's step (40,000 conversations
+// taking turns), with records inserted mid-chain as ICMP reports are: filing, walking both
+// ways before and after the list is sealed. Its time grows in step with the packets.
+void BM_FarLinks(benchmark::State& state) {
+  const int conversations = 40000, rounds = 20, inserts = 100000;
+  for (auto _ : state) {
+    PacketList packets;
+    std::vector<TTransHead> heads(static_cast<size_t>(conversations));
+    for (int r = 0; r < rounds; ++r)
+      for (TTransHead& head : heads) packets.Append(head);
+    for (int i = 0; i < inserts; ++i) {
+      TTransHead& head = heads[static_cast<size_t>(i * 7919 % conversations)];
+      packets.InsertAfter(head, packets.Next(head.FirstPacket));
+      benchmark::DoNotOptimize(packets.Previous(packets.Count() - 1));
+    }
+    int64_t links = 0;
+    for (const TTransHead& head : heads)
+      for (int32_t p = head.FirstPacket; p >= 0; p = packets.Next(p)) ++links;
+    packets.Seal();
+    for (int32_t p = 0; p < packets.Count(); ++p) links += packets.Previous(p) >= 0;
+    benchmark::DoNotOptimize(links);
+  }
+  state.SetItemsProcessed(state.iterations() * (int64_t{conversations} * rounds + inserts));
+}
+
 BENCHMARK(BM_ReaderSnoop)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReaderNetXRay)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DecodeFrame)->Unit(benchmark::kMillisecond);
@@ -220,6 +246,7 @@ BENCHMARK(BM_ClientServerTable)->Unit(benchmark::kMillisecond)->Arg(1)->Arg(2)->
 BENCHMARK(BM_ClientServerTable100k)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_VisualizerLayout100k)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FullAnalysis)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FarLinks)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace corvanta::bench
