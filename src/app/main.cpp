@@ -121,6 +121,10 @@ int main(int argc, char** argv) {
           printPages = windows.Toolbox()->PrintPages();
           windows.VisualizerPrint()->SetPages(printPages.get());
         }
+        // The error window as a failure that escaped a handler would show it.
+        if (grabAll)
+          windows.ErrorInformation()->SetTexts(corvanta::ui::MakeFailureTexts(
+              "std::bad_alloc", QApplication::applicationFilePath(), nullptr, "std::bad_alloc"));
         if (grabAll)
           dialogs = {
               windows.About(),          windows.SystemInfo(), windows.TechSupport(),      windows.ServerPorts(),
