@@ -56,12 +56,7 @@ TTransHead& NetworkStage::FileConversation(const Packet& p, NetAddressNode& sour
   if (peerIndex < 0) {
     if (newSender) ++(p.ip ? model_.Counts.SendingIpAddresses : model_.Counts.SendingIpxAddresses);
     peerIndex = CreatePeer(receiver);
-    const int32_t last = newSender ? -1 : source.LastPeer;
-    if (objects.Is<TNetPeer>(last))
-      objects.Get<TNetPeer>(last).NextPeer = peerIndex;
-    else
-      source.FirstPeer = peerIndex;
-    source.LastPeer = peerIndex;
+    objects.AppendToChain(source.FirstPeer, source.LastPeer, peerIndex, &TNetPeer::NextPeer);
     chains.AddPeer(&source, peerIndex, objects);
   }
 
@@ -75,12 +70,7 @@ TTransHead& NetworkStage::FileConversation(const Packet& p, NetAddressNode& sour
   int32_t index = chains.FindConversation(peerIndex, p.sub, p.sourcePort, p.destinationPort, objects);
   if (index < 0) {
     index = CreateConversation(p);
-    const int32_t last = peer.LastConversation;
-    if (objects.Is<TTransHead>(last))
-      objects.Get<TTransHead>(last).NextConversation = index;
-    else
-      peer.FirstConversation = index;
-    peer.LastConversation = index;
+    objects.AppendToChain(peer.FirstConversation, peer.LastConversation, index, &TTransHead::NextConversation);
     chains.AddConversation(peerIndex, objects.Get<TTransHead>(index), index, objects);
   }
   TTransHead& conversation = objects.Get<TTransHead>(index);

@@ -33,16 +33,13 @@ int32_t DataLinkStations::NewDlcPeer(int32_t receiver) {
 
 int32_t DataLinkStations::NoteReceiver(const DataLinkFrame& frame) { return FindOrCreate(frame.link.destination); }
 
-StationNode& DataLinkStations::UpdateSource(const DataLinkFrame& frame, const StationFrameFacts& facts,
-                                            int32_t receiver) {
+StationNode& DataLinkStations::UpdateSource(const DataLinkFrame& frame, const StationFrameFacts& facts) {
   const DataLinkResult& link = frame.link;
   StationNode& s = *model_.Stations.At(FindOrCreate(link.source));
+  // Its first peer is made by UpdatePeer, as every other one is.
   if ((s.Roles & kRolesSent) == 0) {
     s.Roles = kRolesSent;
     Bump(model_.Counts.SendingStations);
-    s.FirstPeer = NewDlcPeer(receiver);
-    s.LastPeer = s.FirstPeer;
-    model_.Chains.AddPeer(&s, s.FirstPeer, model_.Objects);
   }
 
   AddToSet(s.Protocols, link.category);
@@ -67,12 +64,7 @@ TDLCPeer& DataLinkStations::UpdatePeer(StationNode& source, int32_t receiver, co
   int32_t found = model_.Chains.FindPeer(&source, receiver, objects);
   if (found < 0) {
     found = NewDlcPeer(receiver);
-    const int32_t last = source.LastPeer;
-    if (objects.Is<TDLCPeer>(last))
-      objects.Get<TDLCPeer>(last).NextPeer = found;
-    else
-      source.FirstPeer = found;
-    source.LastPeer = found;
+    objects.AppendToChain(source.FirstPeer, source.LastPeer, found, &TDLCPeer::NextPeer);
     model_.Chains.AddPeer(&source, found, objects);
   }
 

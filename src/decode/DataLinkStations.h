@@ -27,7 +27,7 @@ class DataLinkStations {
   // the sender's pair names it.
   int32_t NoteReceiver(const DataLinkFrame& frame);
   // The sender: created or marked as sending, sets and counters updated.
-  StationNode& UpdateSource(const DataLinkFrame& frame, const StationFrameFacts& facts, int32_t receiver);
+  StationNode& UpdateSource(const DataLinkFrame& frame, const StationFrameFacts& facts);
   // The sender's TDLCPeer for the receiver, found or appended to its chain, and counted.
   TDLCPeer& UpdatePeer(StationNode& source, int32_t receiver, const DataLinkFrame& frame, uint32_t length);
   // The receiver's sets and counters updated.

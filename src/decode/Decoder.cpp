@@ -116,7 +116,7 @@ DataLinkResult Decoder::DecodeDataLink(FrameRecord& frame, ByteView data) {
     facts.frameNumber = frame.FrameNumber;
     facts.lastCollisionFrame = statistics_.LastCollisionFrame;
     const int32_t receiver = stations_.NoteReceiver(dl);
-    StationNode& source = stations_.UpdateSource(dl, facts, receiver);
+    StationNode& source = stations_.UpdateSource(dl, facts);
     if (dl.macFrame) HandleMacFrame(source, dl, data);
     stations_.UpdatePeer(source, receiver, dl, length);
     StationNode& destination = stations_.UpdateDestination(receiver, dl, length);

@@ -12,6 +12,7 @@
 #include <tuple>
 #include <type_traits>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "decode/ModelTypes.h"
@@ -161,6 +162,17 @@ class ModelObjects {
     return Store<T>()[index & kSlotMask];
   }
 
+  // Links record `index` of class T at the end of the chain whose ends are first and last,
+  // through the records' `next` link.
+  template <class T>
+  void AppendToChain(int32_t& first, int32_t& last, int32_t index, int32_t T::*next) {
+    if (Is<T>(last))
+      Get<T>(last).*next = index;
+    else
+      first = index;
+    last = index;
+  }
+
   // Counts `count` frames of the pair with this encapsulation and protocol: its sets, its
   // total and its breakdowns. Counts never wrap; an encapsulation or protocol outside the
   // breakdowns is counted in the total alone.
@@ -260,6 +272,7 @@ class SparsePacketColumn {
     entries_.clear();
     entries_.shrink_to_fit();
   }
+  void ShrinkToFit() { entries_.shrink_to_fit(); }
   size_t MemoryBytes() const { return entries_.capacity() * sizeof(Entry); }
 
  private:
@@ -275,63 +288,47 @@ class SparsePacketColumn {
   std::vector<Entry> entries_;
 };
 
-// Links too long for a record's 16-bit step, as (packet index, linked index) pairs. While
-// the pass files packets they are kept in a hash map, since chains are linked in any order;
-// Seal moves them into one sorted list, which takes a third of the room.
+// Links too long for a record's 16-bit step. While the pass files packets they are kept in
+// a hash map, since chains are linked in any order; Seal moves them into a sparse column
+// (the linked index plus one, so that zero reads as none), a third of the room.
 class FarLinks {
  public:
   // The linked index of a record whose step says "far"; -1 when there is none.
   int32_t Get(int32_t index) const {
     if (auto at = filing_.find(index); at != filing_.end()) return at->second;
-    auto at = Find(index);
-    return at != sealed_.end() && at->Index == index ? at->Target : -1;
+    return sealed_.Get(index) - 1;
   }
   // Sets or (target -1) removes the record's far link.
   void Set(int32_t index, int32_t target) {
-    if (auto at = Find(index); at != sealed_.end() && at->Index == index) {
-      if (target >= 0)
-        at->Target = target;
-      else
-        sealed_.erase(at);
-      return;
-    }
-    if (target >= 0)
+    if (isSealed_)
+      sealed_.Set(index, target + 1);
+    else if (target >= 0)
       filing_[index] = target;
     else
       filing_.erase(index);
   }
   void Seal() {
-    if (filing_.empty()) return;
-    sealed_.reserve(sealed_.size() + filing_.size());
-    for (const auto& [index, target] : filing_) sealed_.push_back({index, target});
-    std::sort(sealed_.begin(), sealed_.end(), [](const Entry& a, const Entry& b) { return a.Index < b.Index; });
-    sealed_.shrink_to_fit();
+    std::vector<std::pair<int32_t, int32_t>> links(filing_.begin(), filing_.end());
+    std::sort(links.begin(), links.end());
+    for (const auto& [index, target] : links) sealed_.Set(index, target + 1);
+    sealed_.ShrinkToFit();
     std::unordered_map<int32_t, int32_t>().swap(filing_);  // its buckets go too
+    isSealed_ = true;
   }
   void Clear() {
-    sealed_.clear();
-    sealed_.shrink_to_fit();
-    std::unordered_map<int32_t, int32_t>().swap(filing_);  // its buckets go too
+    sealed_.Clear();
+    std::unordered_map<int32_t, int32_t>().swap(filing_);
+    isSealed_ = false;
   }
   size_t MemoryBytes() const {
     // A map entry: its node (key, value, next pointer, cached hash) and its bucket.
-    return sealed_.capacity() * sizeof(Entry) + filing_.size() * 32 + filing_.bucket_count() * sizeof(void*);
+    return sealed_.MemoryBytes() + filing_.size() * 32 + filing_.bucket_count() * sizeof(void*);
   }
 
  private:
-  struct Entry {
-    int32_t Index;
-    int32_t Target;
-  };
-  std::vector<Entry>::iterator Find(int32_t index) {
-    return std::lower_bound(sealed_.begin(), sealed_.end(), index, [](const Entry& e, int32_t i) { return e.Index < i; });
-  }
-  std::vector<Entry>::const_iterator Find(int32_t index) const {
-    return std::lower_bound(sealed_.begin(), sealed_.end(), index, [](const Entry& e, int32_t i) { return e.Index < i; });
-  }
-
-  std::vector<Entry> sealed_;
+  SparsePacketColumn<int32_t> sealed_;
   std::unordered_map<int32_t, int32_t> filing_;
+  bool isSealed_ = false;
 };
 
 // Owns every TPacket of a trace, addressed by creation index. At is checked like
@@ -369,10 +366,13 @@ class PacketList {
     packet.PreviousStep = previous;
     packet.NextStep = next;
   }
-  // Nothing more is filed: the far links move into sorted lists, which take less room.
+  // Nothing more is filed: the far links move into sorted columns, which take less room, and
+  // the columns give back their spare room.
   void Seal() {
     previousFar_.Seal();
     nextFar_.Seal();
+    fragmentOffsets_.ShrinkToFit();
+    retransmitDistances_.ShrinkToFit();
   }
 
   TPacket& At(int32_t index) {
