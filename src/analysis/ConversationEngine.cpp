@@ -180,7 +180,7 @@ void ConversationEngine::FindReverseChain(Selection& selection, const TTransHead
     if (Directory != nullptr)
       peer = Directory->Find(destination, model_.NetAddresses.FindId(selection.SourceStation->Address));
     else if (destination != nullptr)
-      peer = FindNetPeer(model_, *destination, selection.SourceStation->Address);
+      peer = FindNetPeer(model_, *destination, *selection.SourceStation);
   }
   if (peer < 0) {
     selection.OneWay = true;

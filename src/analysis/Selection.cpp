@@ -84,7 +84,7 @@ void ResolveReverse(const CaptureModel& model, Selection& selection) {
   const TNetPeer& forwardPeer = model.Objects.Get<TNetPeer>(selection.DestPeer);
   const NetAddressNode* destination = model.NetAddresses.At(forwardPeer.Receiver);
   if (destination == nullptr) return;
-  int32_t reversePeer = FindNetPeer(model, *destination, selection.SourceStation->Address);
+  int32_t reversePeer = FindNetPeer(model, *destination, *selection.SourceStation);
   if (reversePeer < 0) return;
   selection.OneWay = false;
   selection.ReverseStation = destination;

@@ -385,7 +385,7 @@ int32_t VisualizerReverseConversation(const CaptureModel& model, const Selection
     return -1;
   const NetAddressNode* destination = model.NetAddresses.At(model.Objects.Get<TNetPeer>(selection.DestPeer).Receiver);
   if (destination == nullptr) return -1;
-  const int32_t peer = FindNetPeer(model, *destination, selection.SourceStation->Address);
+  const int32_t peer = FindNetPeer(model, *destination, *selection.SourceStation);
   if (peer < 0) return -1;
   return FindReverseConversation(model, model.Objects.Get<TNetPeer>(peer),
                                    model.Objects.Get<TTransHead>(selection.CurrentConversation));

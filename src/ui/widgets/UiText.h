@@ -18,11 +18,9 @@ char LocaleDecimalSeparator();
 QString CountText(int64_t count);
 
 // UTF-8 texts of the core.
-inline QString ToQ(const std::string& text) { return QString::fromStdString(text); }
 inline QString ToQ(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
-inline QString ToQ(const char* text) { return QString::fromUtf8(text); }
 inline std::string ToStd(const QString& text) { return text.toStdString(); }
 
 // Paths cross between Qt and the core in the file system's encoding.
