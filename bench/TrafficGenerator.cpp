@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "Packets.h"
+#include "Payloads.h"
 
 namespace corvanta::bench {
 
@@ -81,9 +82,15 @@ enum class TcpKind : uint8_t { kWeb, kInteractive, kBulk, kRefused, kUnanswered 
 // pauses. Refused connections end in a reset; unanswered ones repeat their SYN.
 class TcpSession : public Session {
  public:
-  TcpSession(const IpHost& client, const IpHost& server, uint16_t clientPort, uint16_t serverPort, TcpKind kind,
-             std::mt19937_64& rng)
-      : c_(client), s_(server), cport_(clientPort), sport_(serverPort), kind_(kind) {
+  TcpSession(const IpHost& client, const IpHost& server, std::string site, uint16_t clientPort, uint16_t serverPort,
+             TcpKind kind, std::mt19937_64& rng)
+      : c_(client),
+        s_(server),
+        site_(std::move(site)),
+        cport_(clientPort),
+        sport_(serverPort),
+        kind_(kind),
+        app_(AppOfPort(serverPort)) {
     cseq_ = static_cast<uint32_t>(rng());
     sseq_ = static_cast<uint32_t>(rng());
     // Local servers answer within a millisecond; remote ones take tens.
@@ -128,11 +135,16 @@ class TcpSession : public Session {
         const size_t size = kind_ == TcpKind::kInteractive ? Pick<size_t>(rng, 1, 40)
                             : kind_ == TcpKind::kBulk      ? Pick<size_t>(rng, 80, 300)
                                                            : Pick<size_t>(rng, 250, 900);
-        frame = FromClient(kTcpAck | kTcpPsh, Filler(size, static_cast<uint8_t>(size)));
-        cseq_ += static_cast<uint32_t>(size);
-        remaining_ = kind_ == TcpKind::kInteractive ? Pick<uint32_t>(rng, 1, 300)
-                     : kind_ == TcpKind::kBulk      ? LogNormal(rng, 100000, 1.0, 20000, 20000000)
-                                                    : LogNormal(rng, 600, 1.3, 120, 5000000);
+        Bytes request = AppRequest(app_, round_, size, site_, rng);
+        const auto sent = static_cast<uint32_t>(request.size());
+        frame = FromClient(kTcpAck | kTcpPsh, std::move(request));
+        cseq_ += sent;
+        const uint32_t answer = kind_ == TcpKind::kInteractive ? Pick<uint32_t>(rng, 1, 300)
+                                : kind_ == TcpKind::kBulk      ? LogNormal(rng, 100000, 1.0, 20000, 20000000)
+                                                               : LogNormal(rng, 600, 1.3, 120, 5000000);
+        response_ = AppResponse(app_, round_, answer, rng);
+        remaining_ = static_cast<uint32_t>(response_.Size());
+        ++round_;
         unacked_ = 0;
         inWindow_ = 0;
         // The server's round trip and its think time.
@@ -142,7 +154,7 @@ class TcpSession : public Session {
       }
       case 4: {  // the response, segment by segment
         const uint32_t size = std::min<uint32_t>(remaining_, kMss);
-        Bytes payload = Filler(size, static_cast<uint8_t>(sseq_));
+        Bytes payload = response_.Read(response_.Size() - remaining_, size);
         gapUs = WireUs(size + 54);
         // One segment in a few hundred is sent again after a timeout.
         if (Pick<int>(rng, 0, 399) == 0) {
@@ -239,8 +251,12 @@ class TcpSession : public Session {
   }
 
   IpHost c_, s_;
+  std::string site_;
   uint16_t cport_, sport_;
   TcpKind kind_;
+  App app_;
+  int round_ = 0;
+  AppStream response_;
   double rttUs_ = 0;
   int rounds_ = 1;
   uint32_t cseq_ = 0, sseq_ = 0, remaining_ = 0;
@@ -303,7 +319,7 @@ std::unique_ptr<Session> TrafficGenerator::NewSession() {
     const uint16_t port2 = tcp == TcpKind::kInteractive ? (Pick<int>(rng, 0, 3) ? 22 : 23)
                            : tcp == TcpKind::kBulk      ? (Pick<int>(rng, 0, 1) ? 20 : 445)
                                                         : serverPort;
-    return std::make_unique<TcpSession>(client, server, port, port2, tcp, rng);
+    return std::make_unique<TcpSession>(client, server, SiteName(serverIndex), port, port2, tcp, rng);
   }
   // UDP and ICMP answer after a local or a remote round trip.
   const double rttUs = server.ip[0] == 192 ? LogUniform(rng, 150, 1500) : LogUniform(rng, 4000, 120000);
@@ -311,9 +327,12 @@ std::unique_ptr<Session> TrafficGenerator::NewSession() {
     static constexpr uint16_t kUdpPorts[] = {53, 53, 53, 53, 53, 53, 161, 123, 514, 5353};
     const uint16_t serverPort = kUdpPorts[Pick<size_t>(rng, 0, std::size(kUdpPorts) - 1)];
     const int rounds = serverPort == 161 ? Pick<int>(rng, 2, 20) : 1;
+    // Names are asked for the sites the clients go to.
+    const int site = std::min(
+        options_.ipServers - 1, static_cast<int>(std::exponential_distribution<double>(8.0 / options_.ipServers)(rng)));
+    const auto id = static_cast<uint16_t>(rng());
     return std::make_unique<PairSession>(rounds, rttUs, 20000, [=](bool reply, int round, std::mt19937_64& r) {
-      const size_t size = reply ? Pick<size_t>(r, 60, 480) : Pick<size_t>(r, 30, 90);
-      const Bytes payload = Filler(size, static_cast<uint8_t>(round));
+      const Bytes payload = UdpMessage(serverPort, reply, round, id, SiteName(site), IpServer(site).ip, r);
       if (!reply)
         return PadFrame(
             EthernetII(server.mac, client.mac, 0x0800, IpUdp(client.ip, server.ip, port, serverPort, payload)));

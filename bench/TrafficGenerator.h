@@ -4,7 +4,8 @@
 // frames. Most connections are short web exchanges (handshake, a request or a few,
 // responses of heavy-tailed size, close); some are refused or never answered; a few are
 // long interactive sessions or bulk transfers. Beside them: DNS and other UDP, ICMP echo,
-// ARP, and NetWare file service over IPX (NCP, SAP, RIP). Every session keeps its own
+// ARP, and NetWare file service over IPX (NCP, SAP, RIP). The sessions carry their
+// protocols' own messages (HTTP, TLS, SMB2, DNS, ...). Every session keeps its own
 // clock (round trips, server think time, segments at line rate, client pauses) and the
 // frames of all sessions are merged in time order.
 #include <cstdint>
@@ -16,6 +17,9 @@
 #include "TraceWriter.h"
 
 namespace corvanta::bench {
+
+// Raised whenever the traffic changes, so that traces made before are made again.
+inline constexpr int kTrafficVersion = 2;
 
 struct TrafficOptions {
   uint64_t frames = 1000000;

@@ -1,9 +1,10 @@
 // Writes the benchmark traces: bench_gen FOLDER [FRAMES] gives FOLDER/traffic-FRAMES.snoop,
 // FOLDER/traffic-FRAMES.cap (NetXRay) and FOLDER/traffic-FRAMES.pcap (libpcap), unless they are
-// there already.
+// there already from the same generator.
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "TrafficGenerator.h"
@@ -20,6 +21,16 @@ int main(int argc, char** argv) {
     return 2;
   }
   std::filesystem::create_directories(argv[1]);
+  // Traces of an older generator are made again.
+  const std::filesystem::path stamp = std::filesystem::path(argv[1]) / "traffic-version";
+  const std::string version = std::to_string(corvanta::bench::kTrafficVersion);
+  std::string found;
+  if (std::ifstream in(stamp); in) std::getline(in, found);
+  if (found != version) {
+    for (const auto& entry : std::filesystem::directory_iterator(argv[1]))
+      if (entry.path().filename().string().starts_with("traffic-")) std::filesystem::remove(entry.path());
+    std::ofstream(stamp) << version << '\n';
+  }
   for (const auto& [kind, extension] : {std::pair<int, const char*>{15, ".snoop"}, {10, ".cap"}, {17, ".pcap"}}) {
     const std::string path =
         (std::filesystem::path(argv[1]) / ("traffic-" + std::to_string(options.frames) + extension)).string();
