@@ -121,7 +121,7 @@ class CaptureModel {
  private:
   template <class T, class F, class Next>
   void Walk(int32_t first, F& f, Next next) const {
-    int32_t budget = Objects.Count();
+    int32_t budget = Objects.CountOf<T>();
     for (int32_t i = first; Objects.Is<T>(i) && budget-- > 0; i = next(Objects.Get<T>(i)))
       if (!CallAndContinue(f, i, Objects.Get<T>(i))) return;
   }

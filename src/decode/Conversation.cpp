@@ -300,7 +300,8 @@ void NetworkStage::FileIcmpReport(const Packet& p, int32_t index) {
   if (!objects.Is<TNetPeer>(peerIndex)) return;
 
   int32_t conversationIndex = objects.Get<TNetPeer>(peerIndex).FirstConversation;
-  for (int32_t budget = objects.Count(); objects.Is<TTransHead>(conversationIndex) && budget > 0; --budget) {
+  for (int32_t budget = objects.CountOf<TTransHead>(); objects.Is<TTransHead>(conversationIndex) && budget > 0;
+       --budget) {
     const TTransHead& c = objects.Get<TTransHead>(conversationIndex);
     if (c.SourcePort == sourcePort && c.DestinationPort == destinationPort) break;
     conversationIndex = c.NextConversation;

@@ -94,7 +94,7 @@ void DataLinkStations::ReportSoftErrors(StationNode& station, const std::array<u
   ModelObjects& objects = model_.Objects;
   int32_t found = -1;
   int32_t last = -1;
-  int32_t budget = objects.Count();
+  int32_t budget = objects.CountOf<TMACInfo>();
   for (int32_t i = station.FirstRingInfo; objects.Is<TMACInfo>(i) && budget-- > 0; i = objects.Get<TMACInfo>(i).Next) {
     if (objects.Get<TMACInfo>(i).Neighbour == upstream) {
       found = i;

@@ -35,6 +35,9 @@ void Decoder::BeginPass(const TraceInfo& info, bool preScan) {
   preScan_ = preScan;
   framesRead_ = 0;
   dayOffset_ = 0;
+  firstStaged_ = secondStaged_ = 0;
+  staged_ = false;
+  stagedElapsed_ = 0;
   env_.kind = info.kind;
   if (info.topology == kEthernet || info.topology == kTokenRing) env_.topology = info.topology;
   if (info.bandwidthMbps > 0) env_.bandwidthMbps = info.bandwidthMbps;
@@ -50,7 +53,25 @@ void Decoder::BeginPass(const TraceInfo& info, bool preScan) {
 bool Decoder::DecodeFrame(FrameRecord& frame) {
   Bump(framesRead_);
   if (preScan_) return true;
+  if (frame.Prepared.FirstStageDone) {
+    const LinkStage& stage = stages_[secondStaged_++ % kFramesInFlight];
+    staged_ = true;
+    stagedElapsed_ = stage.elapsed;
+    DecodeNetwork(frame, stage);
+    return false;
+  }
+  DecodeNetwork(frame, DecodeLink(frame));
+  return false;
+}
 
+void Decoder::FirstStage(FrameRecord& frame) {
+  if (preScan_) return;
+  stages_[firstStaged_++ % kFramesInFlight] = DecodeLink(frame);
+  frame.Prepared.FirstStageDone = true;
+}
+
+Decoder::LinkStage Decoder::DecodeLink(FrameRecord& frame) {
+  LinkStage stage;
   const uint32_t length = frame.Length;
   // Fields past the frame read whatever the buffer holds, never outside it.
   const ByteView data(frame.Data.data(), frame.Data.size());
@@ -61,19 +82,25 @@ bool Decoder::DecodeFrame(FrameRecord& frame) {
     dayOffset_ += kMicrosecondsPerDay;
   statistics_.AdvanceClock(frame.Timestamp);
   statistics_.CountLength(length);
-
   if (env_.topology == kEthernet || env_.topology == kTokenRing) {
-    DataLinkResult link = DecodeDataLink(frame, data);
-    bool usable = env_.topology == kTokenRing || length >= kEthernetMinForNetwork;
-    if (usable && link.category == kCatNetBiosLlc && link.source.Length == kMacKeyLength) {
-      if (auto name = NetBiosSourceName(data, link.networkOffset)) AddLearnedName(model_, link.source.View(), *name);
-    }
-    if (usable && IsNetworkCategory(link.category) && link.sourceStation)
-      network_.Decode(frame, link, frame.Timestamp + dayOffset_);
+    stage.link = DecodeDataLink(frame, data);
+    stage.decoded = true;
   }
-
+  stage.time = frame.Timestamp + dayOffset_;
   statistics_.CountFrameDone();
-  return false;
+  stage.elapsed = statistics_.ElapsedTime;
+  return stage;
+}
+
+void Decoder::DecodeNetwork(FrameRecord& frame, const LinkStage& stage) {
+  if (!stage.decoded) return;
+  const DataLinkResult& link = stage.link;
+  const ByteView data(frame.Data.data(), frame.Data.size());
+  bool usable = env_.topology == kTokenRing || frame.Length >= kEthernetMinForNetwork;
+  if (usable && link.category == kCatNetBiosLlc && link.source.Length == kMacKeyLength) {
+    if (auto name = NetBiosSourceName(data, link.networkOffset)) AddLearnedName(model_, link.source.View(), *name);
+  }
+  if (usable && IsNetworkCategory(link.category) && link.sourceStation) network_.Decode(frame, link, stage.time);
 }
 
 void Decoder::Prepare(FrameRecord& frame) const {
@@ -144,6 +171,8 @@ void Decoder::HandleMacFrame(StationNode& source, const DataLinkFrame& dl, ByteV
 }
 
 void Decoder::EndPass(bool preScan, bool /*stopped*/) {
+  // The reader's thread has ended: the statistics are this thread's again.
+  staged_ = false;
   statistics_.CloseInterval();
   if (preScan) return;
   model_.Packets.Seal();

@@ -3,6 +3,7 @@
 // clock, classifies the frame at the data-link layer, updates stations, peers and the
 // Token Ring records, counts the whole-trace statistics and passes IP and IPX frames to
 // the network stage.
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -37,7 +38,11 @@ class Decoder : public FrameSink {
   // The sum of the frame's stored bytes, from which the transport checksums are judged
   // without reading the payload again.
   void Prepare(FrameRecord& frame) const override;
-  double ElapsedTime() const override { return statistics_.ElapsedTime; }
+  // On the reader's thread: the clock, the whole-trace statistics and the data-link stage
+  // (stations and their pairs). DecodeFrame then runs the network stage, which touches
+  // other parts of the model.
+  void FirstStage(FrameRecord& frame) override;
+  double ElapsedTime() const override { return staged_ ? stagedElapsed_ : statistics_.ElapsedTime; }
   // Closes the last one-second interval; unless pre-scanning, runs the post-pass of the
   // network stage.
   void EndPass(bool preScan, bool stopped) override;
@@ -47,6 +52,15 @@ class Decoder : public FrameSink {
   const DecodeEnvironment& Environment() const { return env_; }
 
  private:
+  // What the first stage hands the second for one frame.
+  struct LinkStage {
+    DataLinkResult link;
+    double time = 0;     // the frame's time, carried on past midnight
+    double elapsed = 0;  // the trace time covered with this frame
+    bool decoded = false;  // the frame went through the data-link stage
+  };
+  LinkStage DecodeLink(FrameRecord& frame);
+  void DecodeNetwork(FrameRecord& frame, const LinkStage& stage);
   // The data-link stage; returns the classification with the station pointers set.
   DataLinkResult DecodeDataLink(FrameRecord& frame, ByteView data);
   void HandleMacFrame(StationNode& source, const DataLinkFrame& dl, ByteView data);
@@ -61,6 +75,13 @@ class Decoder : public FrameSink {
   bool preScan_ = false;
   int32_t framesRead_ = 0;
   double dayOffset_ = 0;  // microseconds added to the time of day after each midnight
+  // Frames between the stages: written by FirstStage on the reader's thread, read by
+  // DecodeFrame in the same order. The frame queue orders each slot's write before its read.
+  std::array<LinkStage, kFramesInFlight> stages_{};
+  uint32_t firstStaged_ = 0;   // reader's thread
+  uint32_t secondStaged_ = 0;  // decoding thread
+  bool staged_ = false;        // decoding thread: frames come through FirstStage
+  double stagedElapsed_ = 0;
 };
 
 }  // namespace corvanta

@@ -13,6 +13,7 @@ inline constexpr uint16_t kStatusAlignmentError = 0x4000;
 struct FramePrepared {
   bool HasByteSum = false;
   uint16_t ByteSum = 0;  // one's-complement sum of the stored bytes as big-endian words
+  bool FirstStageDone = false;  // the sink's FirstStage took the frame
 };
 
 // The one record through which readers hand frames to the decoder; reused for every frame.

@@ -4,6 +4,8 @@
 
 namespace corvanta {
 
+inline constexpr uint32_t kFramesInFlight = 256;
+
 // The decoder side of the processing loop. The loop has already advanced FrameNumber
 // when DecodeFrame is called, so implementations must not count it again.
 class FrameSink {
@@ -16,6 +18,13 @@ class FrameSink {
   // in parallel. It runs while earlier frames are decoded: it may read only the frame and
   // what BeginPass fixed, and write only frame.Prepared.
   virtual void Prepare(FrameRecord& /*frame*/) const {}
+  // Also on the reader's thread, after Prepare, a sink may do the first stage of its work:
+  // every frame in order, each before it is queued. That stage must touch nothing DecodeFrame
+  // touches. A sink that takes a frame sets frame.Prepared.FirstStageDone; DecodeFrame
+  // finishes such a frame, and every frame taken is handed to DecodeFrame even after a stop,
+  // so both stages always cover the same frames. At most kFramesInFlight frames are between
+  // the two stages.
+  virtual void FirstStage(FrameRecord& /*frame*/) {}
   // Trace time covered so far in microseconds, for the progress display.
   virtual double ElapsedTime() const { return 0; }
   // Before the open pass: reset the model and counters, derive the bandwidth in bytes per

@@ -53,7 +53,7 @@ class PreScanSink : public FrameSink {
 // for each, then yields: spinning on a shared CPU would only keep the other side off it.
 class FramePipe final : public FrameSink {
  public:
-  FramePipe(const FrameSink& decoder, int cpus)
+  FramePipe(FrameSink& decoder, int cpus)
       : decoder_(decoder), spins_(cpus > 1 ? kSpins : 0), slots_(NewSlots()) {}
   // The context whose progress position goes with each frame.
   void Attach(const ReaderContext& ctx) { ctx_ = &ctx; }
@@ -78,6 +78,7 @@ class FramePipe final : public FrameSink {
     std::memcpy(to.Data.data(), frame.Data.data(), std::max(frame.Length, frame.CapturedLength));
     to.Prepared = FramePrepared{};
     decoder_.Prepare(to);
+    decoder_.FirstStage(to);
     positions_[written_ % kSlots] = ctx_ != nullptr ? ctx_->progressPosition : 0;
     if (++written_ % kBatch == 0) {
       Publish(head_, written_);
@@ -134,7 +135,8 @@ class FramePipe final : public FrameSink {
   }
 
  private:
-  static constexpr uint32_t kSlots = 256;  // a power of two: the counters wrap cleanly
+  static constexpr uint32_t kSlots = kFramesInFlight;  // a power of two: the counters wrap cleanly
+  static_assert((kSlots & (kSlots - 1)) == 0);
   static constexpr uint32_t kBatch = 16;
   static constexpr uint32_t kReaderWake = kSlots / 2;
   static constexpr uint32_t kConsumerWake = kSlots / 4;
@@ -179,7 +181,7 @@ class FramePipe final : public FrameSink {
 #endif
   }
 
-  const FrameSink& decoder_;
+  FrameSink& decoder_;
   const int spins_;
   const ReaderContext* ctx_ = nullptr;
   // Each slot has room for the largest frame (32 KiB) and most frames use a page of it. The
@@ -230,16 +232,17 @@ int32_t ReadAheadFrames(ReaderContext& ctx, TraceReader& reader, FramePipe& pipe
       FramePipe& pipe;
       ~StopReader() { pipe.Stop(); }
     } stopReader{pipe};
-    while (true) {
-      FrameRecord* frame = pipe.Next();
-      if (frame == nullptr) break;
+    bool stop = false;
+    while (FrameRecord* frame = pipe.Next()) {
       const int32_t number = frame->FrameNumber;
-      bool stop = false;
-      if (poll && poll(ReadProgress{number, pipe.Position(), fileSize, sink.ElapsedTime()})) stopped = stop = true;
+      // After a stop only the frames the sink's first stage took are finished.
+      if (stop && !frame->Prepared.FirstStageDone) break;
+      if (!stop && poll && poll(ReadProgress{number, pipe.Position(), fileSize, sink.ElapsedTime()}))
+        stopped = stop = true;
       if (sink.DecodeFrame(*frame)) stop = true;
       decoded = number;
       pipe.Release();
-      if (stop) break;
+      if (stop) pipe.Stop();
     }
   }
   if (readerFailure) std::rethrow_exception(readerFailure);

@@ -200,5 +200,50 @@ TEST(Decoder, WholeTraceThroughTheProcessingLoop) {
   EXPECT_EQ(decoder.ElapsedTime(), 1200000.0);
 }
 
+// Stopped part-way with the data-link stage on the reader's thread, the statistics, the
+// stations and the network stage still account for the same frames.
+TEST(Decoder, StoppedPassCountsTheSameFramesInEveryStage) {
+  TracePlan trace;
+  trace.kind = 15;
+  trace.topology = kEthernet;
+  const int n = 2000;
+  for (int i = 0; i < n; ++i) {
+    const Ip4Addr client = {10, 0, static_cast<uint8_t>(i / 250), static_cast<uint8_t>(1 + i % 250)};
+    MacAddr mac = kA;
+    mac[5] = static_cast<uint8_t>(i);
+    trace.frames.push_back(
+        {PadFrame(EthernetII(kB, mac, 0x0800, IpUdp(client, {10, 9, 9, 9}, 1024, 53, Filler(20)))), 0, 1000.0 * i, 0});
+  }
+  TempDir dir;
+  std::vector<uint8_t> image = WriteTrace(trace);
+  ASSERT_FALSE(image.empty());
+  auto path = dir.Write("many.snoop", std::string(image.begin(), image.end()));
+  for (bool ahead : {false, true}) {
+    CaptureModel model;
+    TraceStatistics stats;
+    Decoder decoder(model, stats, DecodeEnvironment{});
+    TraceInfo info;
+    info.path = path.string();
+    info.kind = 15;
+    info.topology = kEthernet;
+    PassOptions options;
+    options.readAhead = ahead;
+    PassResult result = ProcessTraceFile(
+        info, decoder, [](const ReadProgress& p) { return p.frames == 300; }, options);
+    ASSERT_TRUE(result.stopped);
+    EXPECT_GE(result.framesRead, 300);
+    if (!ahead) {
+      EXPECT_EQ(result.framesRead, 300);
+    }
+    EXPECT_EQ(decoder.FramesRead(), result.framesRead);
+    EXPECT_EQ(stats.TraceStats[kStatFrames].Value, result.framesRead);
+    int64_t sent = 0;
+    model.Stations.ForEach([&](const StationNode& s) { sent += s.FramesSent; });
+    EXPECT_EQ(sent, result.framesRead) << ahead;
+    EXPECT_EQ(model.Packets.Count(), result.framesRead) << ahead;
+    EXPECT_EQ(decoder.ElapsedTime(), 1000.0 * (result.framesRead - 1)) << ahead;
+  }
+}
+
 }  // namespace
 }  // namespace corvanta::testing

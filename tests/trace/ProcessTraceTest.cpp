@@ -384,6 +384,42 @@ TEST(ProcessTraceReadAhead, DecoderFailureReachesTheCaller) {
   }
 }
 
+// A sink working in two stages: whatever its first stage took on the reader's thread is
+// finished, stop or not, so both stages cover the same frames in the same order.
+class StagedDecoder : public RecordingDecoder {
+ public:
+  void FirstStage(FrameRecord& f) override {
+    staged.push_back(f.FrameNumber);
+    f.Prepared.FirstStageDone = true;
+  }
+  bool DecodeFrame(FrameRecord& f) override {
+    EXPECT_TRUE(f.Prepared.FirstStageDone);
+    return RecordingDecoder::DecodeFrame(f);
+  }
+  std::vector<int32_t> staged;  // reader's thread until the pass ends
+};
+
+TEST(ProcessTraceReadAhead, StagedFramesAreAllFinishedEvenAfterAStop) {
+  const int n = 3000;
+  for (int stopAt : {1, 500, n + 1}) {
+    LongTrace trace(n, true);
+    StagedDecoder decoder;
+    PassResult r = ProcessTraceFile(
+        trace.info, decoder, [&](const ReadProgress& p) { return p.frames == stopAt; }, trace.options);
+    ASSERT_EQ(decoder.frames.size(), decoder.staged.size()) << stopAt;
+    for (size_t i = 0; i < decoder.frames.size(); ++i)
+      ASSERT_EQ(decoder.frames[i].frameNumber, decoder.staged[i]) << stopAt;
+    EXPECT_EQ(r.framesRead, static_cast<int32_t>(decoder.frames.size()));
+    EXPECT_EQ(r.stopped, stopAt <= n);
+    if (stopAt <= n) {
+      EXPECT_GE(r.framesRead, stopAt);
+      EXPECT_LE(r.framesRead, stopAt + static_cast<int32_t>(kFramesInFlight));
+    } else {
+      EXPECT_EQ(r.framesRead, n);
+    }
+  }
+}
+
 // The built-in NetXRay reader over a trace from the test writer: the decoder sees every
 // frame with its number, time, lengths and status.
 TEST(ProcessTraceFile, BuiltInReaderDeliversTheWrittenFrames) {
