@@ -36,7 +36,7 @@ void Decoder::BeginPass(const TraceInfo& info, bool preScan) {
   framesRead_ = 0;
   dayOffset_ = 0;
   firstStaged_ = secondStaged_ = 0;
-  staged_ = false;
+  staged_.store(false);
   stagedElapsed_ = 0;
   env_.kind = info.kind;
   if (info.topology == kEthernet || info.topology == kTokenRing) env_.topology = info.topology;
@@ -55,7 +55,6 @@ bool Decoder::DecodeFrame(FrameRecord& frame) {
   if (preScan_) return true;
   if (frame.Prepared.FirstStageDone) {
     const LinkStage& stage = stages_[secondStaged_++ % kFramesInFlight];
-    staged_ = true;
     stagedElapsed_ = stage.elapsed;
     DecodeNetwork(frame, stage);
     return false;
@@ -66,6 +65,7 @@ bool Decoder::DecodeFrame(FrameRecord& frame) {
 
 void Decoder::FirstStage(FrameRecord& frame) {
   if (preScan_) return;
+  if (!staged_.load(std::memory_order_relaxed)) staged_.store(true, std::memory_order_relaxed);
   stages_[firstStaged_++ % kFramesInFlight] = DecodeLink(frame);
   frame.Prepared.FirstStageDone = true;
 }
@@ -172,7 +172,7 @@ void Decoder::HandleMacFrame(StationNode& source, const DataLinkFrame& dl, ByteV
 
 void Decoder::EndPass(bool preScan, bool /*stopped*/) {
   // The reader's thread has ended: the statistics are this thread's again.
-  staged_ = false;
+  staged_.store(false);
   statistics_.CloseInterval();
   if (preScan) return;
   model_.Packets.Seal();

@@ -4,6 +4,7 @@
 // Token Ring records, counts the whole-trace statistics and passes IP and IPX frames to
 // the network stage.
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -42,7 +43,9 @@ class Decoder : public FrameSink {
   // (stations and their pairs). DecodeFrame then runs the network stage, which touches
   // other parts of the model.
   void FirstStage(FrameRecord& frame) override;
-  double ElapsedTime() const override { return staged_ ? stagedElapsed_ : statistics_.ElapsedTime; }
+  double ElapsedTime() const override {
+    return staged_.load(std::memory_order_relaxed) ? stagedElapsed_ : statistics_.ElapsedTime;
+  }
   // Closes the last one-second interval; unless pre-scanning, runs the post-pass of the
   // network stage.
   void EndPass(bool preScan, bool stopped) override;
@@ -80,7 +83,9 @@ class Decoder : public FrameSink {
   std::array<LinkStage, kFramesInFlight> stages_{};
   uint32_t firstStaged_ = 0;   // reader's thread
   uint32_t secondStaged_ = 0;  // decoding thread
-  bool staged_ = false;        // decoding thread: frames come through FirstStage
+  // Set by the first frame through FirstStage, before that frame is queued: from then on
+  // the statistics belong to the reader's thread until the pass ends.
+  std::atomic<bool> staged_{false};
   double stagedElapsed_ = 0;
 };
 
