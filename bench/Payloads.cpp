@@ -62,9 +62,14 @@ constexpr uint32_t kSmbReadSize = 65536;
 
 // An HTTP request of about size bytes (a cookie takes up the rest).
 Bytes HttpRequest(size_t size, const std::string& site, std::mt19937_64& rng) {
-  static constexpr std::string_view kPaths[] = {"/", "/index.html", "/news/", "/static/js/app.min.js",
-                                                "/static/css/site.css", "/img/thumb/story-1187.jpg",
-                                                "/api/v2/feed?page=2", "/favicon.ico"};
+  static constexpr std::string_view kPaths[] = {"/",
+                                                "/index.html",
+                                                "/news/",
+                                                "/static/js/app.min.js",
+                                                "/static/css/site.css",
+                                                "/img/thumb/story-1187.jpg",
+                                                "/api/v2/feed?page=2",
+                                                "/favicon.ico"};
   std::string text = "GET ";
   text += kPaths[rng() % std::size(kPaths)];
   text += " HTTP/1.1\r\nHost: " + site +
@@ -198,8 +203,19 @@ Bytes SnmpMessage(bool reply, uint32_t requestId, uint32_t upTime) {
   PutBe32(pdu, requestId);
   Append(pdu, {0x02, 0x01, 0x00, 0x02, 0x01, 0x00, 0x30, static_cast<uint8_t>(varbind.size())});
   Append(pdu, varbind);
-  Bytes message = {0x02, 0x01, 0x01, 0x04, 0x06, 'p', 'u', 'b', 'l', 'i', 'c',
-                   static_cast<uint8_t>(reply ? 0xA2 : 0xA0), static_cast<uint8_t>(pdu.size())};
+  Bytes message = {0x02,
+                   0x01,
+                   0x01,
+                   0x04,
+                   0x06,
+                   'p',
+                   'u',
+                   'b',
+                   'l',
+                   'i',
+                   'c',
+                   static_cast<uint8_t>(reply ? 0xA2 : 0xA0),
+                   static_cast<uint8_t>(pdu.size())};
   Append(message, pdu);
   Bytes out = {0x30, static_cast<uint8_t>(message.size())};
   Append(out, message);
@@ -211,8 +227,10 @@ Bytes NtpMessage(bool reply, std::mt19937_64& rng) {
                static_cast<uint8_t>(0xE9)};
   PutBe32(out, reply ? 0x00000A3Bu : 0);
   PutBe32(out, reply ? 0x00001C4Fu : 0);
-  if (reply) Append(out, {192, 168, 1, 1});
-  else out.insert(out.end(), 4, 0);
+  if (reply)
+    Append(out, {192, 168, 1, 1});
+  else
+    out.insert(out.end(), 4, 0);
   const uint32_t seconds = 0xEB0A2C80u + static_cast<uint32_t>(rng() % 86400);
   for (int i = 0; i < 4; ++i) {
     PutBe32(out, reply || i == 3 ? seconds : 0);
@@ -237,7 +255,8 @@ App AppOfPort(uint16_t serverPort) {
 
 std::string SiteName(int server) {
   static constexpr std::string_view kWords[] = {"news", "shop", "mail", "cdn", "static", "api", "media", "files"};
-  return std::string("www.") + std::string(kWords[server % std::size(kWords)]) + std::to_string(server) + ".example.com";
+  return std::string("www.") + std::string(kWords[server % std::size(kWords)]) + std::to_string(server) +
+         ".example.com";
 }
 
 AppStream::AppStream(Bytes head, uint64_t bodySize, Records records, Body body, uint32_t seed)
@@ -345,15 +364,14 @@ AppStream AppResponse(App app, int round, uint64_t size, std::mt19937_64& rng) {
       Bytes head = HttpResponseHead(size, text, body);
       if (!text) {
         // A JPEG: its start, the JFIF segment and the start of its scan, then coded data.
-        const Bytes jfif = {0xFF, 0xD8, 0xFF, 0xE0, 0x00, 0x10, 'J',  'F',  'I',  'F',  0x00, 0x01, 0x01, 0x00,
-                            0x00, 0x48, 0x00, 0x48, 0x00, 0x00, 0xFF, 0xDA, 0x00, 0x08, 0x01, 0x01, 0x00, 0x00,
-                            0x3F, 0x00};
+        const Bytes jfif = {0xFF, 0xD8, 0xFF, 0xE0, 0x00, 0x10, 'J',  'F',  'I',  'F',  0x00, 0x01, 0x01, 0x00, 0x00,
+                            0x48, 0x00, 0x48, 0x00, 0x00, 0xFF, 0xDA, 0x00, 0x08, 0x01, 0x01, 0x00, 0x00, 0x3F, 0x00};
         const size_t n = std::min<size_t>(jfif.size(), body);
         head.insert(head.end(), jfif.begin(), jfif.begin() + static_cast<long>(n));
         body -= n;
       }
-      return {std::move(head), body, AppStream::Records::kNone,
-              text ? AppStream::Body::kText : AppStream::Body::kImage, seed};
+      return {std::move(head), body, AppStream::Records::kNone, text ? AppStream::Body::kText : AppStream::Body::kImage,
+              seed};
     }
     case App::kTls: {
       Bytes head = round == 0 ? ServerHello(rng) : Bytes{};
@@ -362,8 +380,9 @@ AppStream AppResponse(App app, int round, uint64_t size, std::mt19937_64& rng) {
     }
     case App::kSmb: return {{}, size, AppStream::Records::kSmbRead, AppStream::Body::kBinary, seed};
     case App::kSsh:
-      if (round == 0) return {TextBytes("SSH-2.0-OpenSSH_8.4p1 Debian-5+deb11u3\r\n"), 0, AppStream::Records::kNone,
-                              AppStream::Body::kBinary, seed};
+      if (round == 0)
+        return {TextBytes("SSH-2.0-OpenSSH_8.4p1 Debian-5+deb11u3\r\n"), 0, AppStream::Records::kNone,
+                AppStream::Body::kBinary, seed};
       return {{}, std::max<uint64_t>(size, 36), AppStream::Records::kNone, AppStream::Body::kBinary, seed};
     case App::kTelnet: {
       Bytes text;
@@ -382,17 +401,22 @@ Bytes UdpMessage(uint16_t serverPort, bool reply, int round, uint16_t id, const 
     case 5353: {
       const auto dnsId = static_cast<uint16_t>(serverPort == 5353 ? 0 : id + round);
       if (!reply) return DnsQuery(dnsId, site);
-      std::vector<Ip4Addr> addresses = {siteAddress};
-      // Large sites answer with several addresses.
-      for (int extra = static_cast<int>(rng() % 4); extra > 0; --extra)
-        addresses.push_back({siteAddress[0], siteAddress[1], siteAddress[2], static_cast<uint8_t>(rng())});
+      // A site answers with the same few addresses every time, in turn.
+      std::vector<Ip4Addr> addresses;
+      const int count = 1 + siteAddress[1] % 4;
+      const int first = static_cast<int>(rng() % static_cast<uint64_t>(count));
+      for (int k = 0; k < count; ++k) {
+        Ip4Addr a = siteAddress;
+        a[3] = static_cast<uint8_t>(a[3] + (first + k) % count);
+        addresses.push_back(a);
+      }
       return DnsAnswer(dnsId, site, addresses, 300);
     }
     case 161: return SnmpMessage(reply, static_cast<uint32_t>(id) << 8 | static_cast<uint32_t>(round), 8640000);
     case 123: return NtpMessage(reply, rng);
     default: {
-      std::string text = "<134>Nov 12 09:14:" + std::to_string(10 + round % 50) + " " + site +
-                         " nginx[2211]: 10.0.0." + std::to_string(id % 250) + " \"GET /index.html HTTP/1.1\" 200 " +
+      std::string text = "<134>Nov 12 09:14:" + std::to_string(10 + round % 50) + " " + site + " nginx[2211]: 10.0.0." +
+                         std::to_string(id % 250) + " \"GET /index.html HTTP/1.1\" 200 " +
                          std::to_string(rng() % 90000);
       return TextBytes(text);
     }

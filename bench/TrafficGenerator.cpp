@@ -328,8 +328,8 @@ std::unique_ptr<Session> TrafficGenerator::NewSession() {
     const uint16_t serverPort = kUdpPorts[Pick<size_t>(rng, 0, std::size(kUdpPorts) - 1)];
     const int rounds = serverPort == 161 ? Pick<int>(rng, 2, 20) : 1;
     // Names are asked for the sites the clients go to.
-    const int site = std::min(
-        options_.ipServers - 1, static_cast<int>(std::exponential_distribution<double>(8.0 / options_.ipServers)(rng)));
+    const int site = std::min(options_.ipServers - 1,
+                              static_cast<int>(std::exponential_distribution<double>(8.0 / options_.ipServers)(rng)));
     const auto id = static_cast<uint16_t>(rng());
     return std::make_unique<PairSession>(rounds, rttUs, 20000, [=](bool reply, int round, std::mt19937_64& r) {
       const Bytes payload = UdpMessage(serverPort, reply, round, id, SiteName(site), IpServer(site).ip, r);

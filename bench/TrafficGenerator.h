@@ -19,7 +19,7 @@
 namespace corvanta::bench {
 
 // Raised whenever the traffic changes, so that traces made before are made again.
-inline constexpr int kTrafficVersion = 2;
+inline constexpr int kTrafficVersion = 3;
 
 struct TrafficOptions {
   uint64_t frames = 1000000;
