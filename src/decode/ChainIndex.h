@@ -3,8 +3,9 @@
 // peers and a peer's conversations. A busy server can have thousands of entries in one
 // chain; walking it for every frame would make decoding quadratic. The index answers what
 // the walk would answer (the first entry in chain order that matches); the chains' tails
-// live in their owners. Derived data only, needed while decoding: released when the pass
-// ends (the model is only read afterwards).
+// live in their owners, except the conversations' tails, kept here while filing. Derived data only, needed while
+// decoding: released when the pass ends (the model is only read afterwards).
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstring>
@@ -179,7 +180,7 @@ struct RecentSegments {
   static constexpr int kKept = 20;
   std::array<uint32_t, kKept> Sequences{};
   std::array<RecentSegment, kKept> Entries{};  // the rest of each segment (its Sequence unused)
-  int32_t Newest = 0;  // slot of the newest entry
+  int32_t Newest = 0;                          // slot of the newest entry
 
   void Set(int slot, const RecentSegment& segment) {
     Sequences[static_cast<size_t>(slot)] = segment.Sequence;
@@ -209,6 +210,8 @@ class ChainIndex {
     netPeers_.Clear();
     portConversations_.Clear();
     subConversations_.Clear();
+    conversationTails_.clear();
+    conversationTails_.shrink_to_fit();
   }
 
   // Peers of one station or network address (nodes never move) by receiver node id: the
@@ -250,6 +253,16 @@ class ChainIndex {
       subConversations_.Put(SubKey(peer, conversation.SubProtocol), index, false);
   }
 
+  // The last conversation of a network peer's chain, where the next one is linked: only
+  // filing needs it, so it is kept here, by the peer record's slot, rather than in each of
+  // hundreds of thousands of pair records. -1 until the peer's first conversation.
+  int32_t& ConversationTail(int32_t peer) {
+    const auto slot = static_cast<size_t>(ModelObjects::SlotOf(peer));
+    if (slot >= conversationTails_.size())
+      conversationTails_.resize(std::max<size_t>(slot + 1, 2 * conversationTails_.size()), -1);
+    return conversationTails_[slot];
+  }
+
   // The recent segments kept for a conversation (a TTransHead; records never move), or null.
   RecentSegments* Recent(const void* conversation) {
     const int32_t* slot = recentSlots_.Find(conversation);
@@ -272,6 +285,7 @@ class ChainIndex {
   FlatIndexMap<uint64_t, MixHash> subConversations_;
   FlatIndexMap<const void*, MixHash> recentSlots_;
   std::vector<RecentSegments> recent_;
+  std::vector<int32_t> conversationTails_;
 };
 
 }  // namespace corvanta

@@ -70,7 +70,8 @@ TTransHead& NetworkStage::FileConversation(const Packet& p, NetAddressNode& sour
   int32_t index = chains.FindConversation(peerIndex, p.sub, p.sourcePort, p.destinationPort, objects);
   if (index < 0) {
     index = CreateConversation(p);
-    objects.AppendToChain(peer.FirstConversation, peer.LastConversation, index, &TTransHead::NextConversation);
+    objects.AppendToChain(peer.FirstConversation, chains.ConversationTail(peerIndex), index,
+                          &TTransHead::NextConversation);
     chains.AddConversation(peerIndex, objects.Get<TTransHead>(index), index, objects);
   }
   TTransHead& conversation = objects.Get<TTransHead>(index);

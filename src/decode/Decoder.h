@@ -58,8 +58,8 @@ class Decoder : public FrameSink {
   // What the first stage hands the second for one frame.
   struct LinkStage {
     DataLinkResult link;
-    double time = 0;     // the frame's time, carried on past midnight
-    double elapsed = 0;  // the trace time covered with this frame
+    double time = 0;       // the frame's time, carried on past midnight
+    double elapsed = 0;    // the trace time covered with this frame
     bool decoded = false;  // the frame went through the data-link stage
   };
   LinkStage DecodeLink(FrameRecord& frame);

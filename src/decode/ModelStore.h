@@ -124,6 +124,8 @@ class ModelObjects {
     std::apply([&count](const auto&... store) { ((count += store.Size()), ...); }, stores_);
     return count;
   }
+  // The place of a record in its class's store.
+  static int32_t SlotOf(int32_t index) { return index & kSlotMask; }
   // Records of class T.
   template <class T>
   int32_t CountOf() const {

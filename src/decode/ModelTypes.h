@@ -298,9 +298,8 @@ struct TNetPeer {
   // The pair's NetBreakdown in ModelObjects; -1 while every packet had the one sub-protocol
   // of its set, whose count is then Packets.
   int32_t Breakdown = -1;
-  int32_t LastConversation = -1;  // the chain's tail, where the next conversation is linked
 };
-static_assert(sizeof(TNetPeer) <= 36, "TNetPeer must stay compact: a trace has one per pair of addresses");
+static_assert(sizeof(TNetPeer) <= 32, "TNetPeer must stay compact: a trace has one per pair of addresses");
 
 // The frames of a TDLCPeer by encapsulation and by protocol, once it has more than one of
 // either (or a frame outside them).

@@ -12,18 +12,18 @@ inline constexpr uint16_t kStatusAlignmentError = 0x4000;
 // FrameSink::Prepare); nothing is set when the frame was handed over directly.
 struct FramePrepared {
   bool HasByteSum = false;
-  uint16_t ByteSum = 0;  // one's-complement sum of the stored bytes as big-endian words
+  uint16_t ByteSum = 0;         // one's-complement sum of the stored bytes as big-endian words
   bool FirstStageDone = false;  // the sink's FirstStage took the frame
 };
 
 // The one record through which readers hand frames to the decoder; reused for every frame.
 struct FrameRecord {
-  int32_t FrameNumber = 0;     // frames handed over so far; n while the n-th is decoded
-  double StartTime = 0;        // days since 1899-12-30, local time, of the first frame
-  double Timestamp = 0;        // microseconds; first frame: since local midnight
-  uint16_t Length = 0;         // on the wire, Ethernet including the 4-byte check sequence
-  uint16_t CapturedLength = 0; // bytes actually stored in the file
-  uint16_t Status = 0;         // kStatusCrcError | kStatusAlignmentError
+  int32_t FrameNumber = 0;      // frames handed over so far; n while the n-th is decoded
+  double StartTime = 0;         // days since 1899-12-30, local time, of the first frame
+  double Timestamp = 0;         // microseconds; first frame: since local midnight
+  uint16_t Length = 0;          // on the wire, Ethernet including the 4-byte check sequence
+  uint16_t CapturedLength = 0;  // bytes actually stored in the file
+  uint16_t Status = 0;          // kStatusCrcError | kStatusAlignmentError
   FramePrepared Prepared;
   std::array<uint8_t, kMaxFrameLength> Data{};
 };

@@ -53,8 +53,7 @@ class PreScanSink : public FrameSink {
 // for each, then yields: spinning on a shared CPU would only keep the other side off it.
 class FramePipe final : public FrameSink {
  public:
-  FramePipe(FrameSink& decoder, int cpus)
-      : decoder_(decoder), spins_(cpus > 1 ? kSpins : 0), slots_(NewSlots()) {}
+  FramePipe(FrameSink& decoder, int cpus) : decoder_(decoder), spins_(cpus > 1 ? kSpins : 0), slots_(NewSlots()) {}
   // The context whose progress position goes with each frame.
   void Attach(const ReaderContext& ctx) { ctx_ = &ctx; }
 

@@ -336,7 +336,9 @@ struct LongTrace {
   explicit LongTrace(int n, bool ahead) : frames(n), file(std::vector<uint8_t>(100 * static_cast<size_t>(n), 0x11)) {
     info.path = file.path();
     options.readAhead = ahead;
-    options.readerFactory = [this](AnalyzerKind) { return std::make_unique<ScriptedReader>(Frames(frames), true, log); };
+    options.readerFactory = [this](AnalyzerKind) {
+      return std::make_unique<ScriptedReader>(Frames(frames), true, log);
+    };
   }
   int frames;
   TempFile file;
@@ -355,11 +357,14 @@ TEST(ProcessTraceReadAhead, LongPassesKeepOrderAndPreparation) {
     const PassOptions& options = trace.options;
     PreparingDecoder decoder;
     int polls = 0;
-    PassResult r = ProcessTraceFile(info, decoder, [&](const ReadProgress& p) {
-      EXPECT_EQ(p.frames, ++polls);
-      EXPECT_EQ(p.filePosition, 100u * static_cast<uint64_t>(polls));
-      return false;
-    }, options);
+    PassResult r = ProcessTraceFile(
+        info, decoder,
+        [&](const ReadProgress& p) {
+          EXPECT_EQ(p.frames, ++polls);
+          EXPECT_EQ(p.filePosition, 100u * static_cast<uint64_t>(polls));
+          return false;
+        },
+        options);
     ASSERT_EQ(decoder.frames.size(), static_cast<size_t>(n));
     EXPECT_EQ(r.framesRead, n);
     EXPECT_EQ(polls, n);
