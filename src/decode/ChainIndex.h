@@ -102,6 +102,7 @@ class PeerIndex {
     });
     return s != nullptr ? s->index : -1;
   }
+  void Prefetch(const Owner* owner, int32_t receiver) const { table_.Prefetch(Hash(owner, receiver)); }
   // Notes the record of a pair; a pair already noted keeps its first record.
   void Add(const Owner* owner, int32_t index, const ModelObjects& objects) {
     const int32_t receiver = objects.Get<Record>(index).Receiver;
@@ -222,6 +223,8 @@ class ChainIndex {
   int32_t FindPeer(const NetAddressNode* owner, int32_t receiver, const ModelObjects& objects) const {
     return netPeers_.Find(owner, receiver, objects);
   }
+  // Fetches ahead the index's place for the pair of owner and receiver.
+  void PrefetchPeer(const NetAddressNode* owner, int32_t receiver) const { netPeers_.Prefetch(owner, receiver); }
   // Notes a peer appended at the end of owner's chain.
   void AddPeer(const StationNode* owner, int32_t index, const ModelObjects& objects) {
     dlcPeers_.Add(owner, index, objects);

@@ -66,8 +66,29 @@ bool Decoder::DecodeFrame(FrameRecord& frame) {
 void Decoder::FirstStage(FrameRecord& frame) {
   if (preScan_) return;
   if (!staged_.load(std::memory_order_relaxed)) staged_.store(true, std::memory_order_relaxed);
-  stages_[firstStaged_++ % kFramesInFlight] = DecodeLink(frame);
+  LinkStage& stage = stages_[firstStaged_++ % kFramesInFlight];
+  stage = DecodeLink(frame);
+  if (stage.usable && IsNetworkCategory(stage.link.category) && stage.link.sourceStation)
+    stage.keyed = NetworkStage::AddressKeys(frame, stage.link, stage.source, stage.destination);
   frame.Prepared.FirstStageDone = true;
+}
+
+void Decoder::LookAhead(const FrameRecord& frame, uint32_t distance) const {
+  // The frames in the queue went through FirstStage in order after the one decoded next.
+  if (!frame.Prepared.FirstStageDone || distance >= kFramesInFlight) return;
+  const LinkStage& stage = stages_[(secondStaged_ + distance) % kFramesInFlight];
+  if (!stage.keyed) return;
+  const NetAddressTree& addresses = model_.NetAddresses;
+  if (distance >= kLookAheadFar) {
+    addresses.PrefetchSlot(stage.source);
+    addresses.PrefetchSlot(stage.destination);
+    return;
+  }
+  // The slots came in at the far look: the nodes, and the pair's place in the chain index.
+  const int32_t source = addresses.PrefetchNode(stage.source);
+  const int32_t receiver = addresses.PrefetchNode(stage.destination);
+  if (source != NetAddressTree::kNoNode && receiver != NetAddressTree::kNoNode)
+    model_.Chains.PrefetchPeer(addresses.At(source), receiver);
 }
 
 Decoder::LinkStage Decoder::DecodeLink(FrameRecord& frame) {
@@ -85,6 +106,7 @@ Decoder::LinkStage Decoder::DecodeLink(FrameRecord& frame) {
   if (env_.topology == kEthernet || env_.topology == kTokenRing) {
     stage.link = DecodeDataLink(frame, data);
     stage.decoded = true;
+    stage.usable = env_.topology == kTokenRing || length >= kEthernetMinForNetwork;
   }
   stage.time = frame.Timestamp + dayOffset_;
   statistics_.CountFrameDone();
@@ -96,7 +118,7 @@ void Decoder::DecodeNetwork(FrameRecord& frame, const LinkStage& stage) {
   if (!stage.decoded) return;
   const DataLinkResult& link = stage.link;
   const ByteView data(frame.Data.data(), frame.Data.size());
-  bool usable = env_.topology == kTokenRing || frame.Length >= kEthernetMinForNetwork;
+  const bool usable = stage.usable;
   if (usable && link.category == kCatNetBiosLlc && link.source.Length == kMacKeyLength) {
     if (auto name = NetBiosSourceName(data, link.networkOffset)) AddLearnedName(model_, link.source.View(), *name);
   }

@@ -43,6 +43,8 @@ class Decoder : public FrameSink {
   // (stations and their pairs). DecodeFrame then runs the network stage, which touches
   // other parts of the model.
   void FirstStage(FrameRecord& frame) override;
+  // Fetches the address index slots, then the address nodes, of frames about to be decoded.
+  void LookAhead(const FrameRecord& frame, uint32_t distance) const override;
   double ElapsedTime() const override {
     return staged_.load(std::memory_order_relaxed) ? stagedElapsed_ : statistics_.ElapsedTime;
   }
@@ -61,6 +63,10 @@ class Decoder : public FrameSink {
     double time = 0;       // the frame's time, carried on past midnight
     double elapsed = 0;    // the trace time covered with this frame
     bool decoded = false;  // the frame went through the data-link stage
+    bool usable = false;   // long enough for the network stage
+    bool keyed = false;    // staged for the network stage, which will look up these
+    AddressKey source;
+    AddressKey destination;
   };
   LinkStage DecodeLink(FrameRecord& frame);
   void DecodeNetwork(FrameRecord& frame, const LinkStage& stage);

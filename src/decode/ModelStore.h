@@ -17,6 +17,7 @@
 
 #include "decode/ModelTypes.h"
 #include "trace/LargeBlocks.h"
+#include "trace/Prefetch.h"
 
 namespace corvanta {
 
@@ -284,7 +285,8 @@ class SparsePacketColumn {
   };
   template <class Entries>
   static auto Find(Entries& entries, int32_t index) {
-    return std::lower_bound(entries.begin(), entries.end(), index, [](const Entry& e, int32_t i) { return e.Index < i; });
+    return std::lower_bound(entries.begin(), entries.end(), index,
+                            [](const Entry& e, int32_t i) { return e.Index < i; });
   }
 
   std::vector<Entry> entries_;
@@ -487,6 +489,12 @@ class ConfirmedIndex {
     ++count_;
   }
   size_t MemoryBytes() const { return slots_.capacity() * sizeof(Slot); }
+  // Fetching ahead: the line where hash's probe run starts, and the slot there (mostly the
+  // one a lookup will take; empty when there is none).
+  void Prefetch(size_t hash) const {
+    if (!slots_.empty()) PrefetchLine(&slots_[hash & (slots_.size() - 1)]);
+  }
+  Slot First(size_t hash) const { return slots_.empty() ? Slot{} : slots_[hash & (slots_.size() - 1)]; }
 
  private:
   void Place(size_t hash, const Slot& slot) {
@@ -520,6 +528,9 @@ class NodeIndex {
     table_.Add(Hash(key), id, [&](int32_t i) { return Hash(keyOf(i)); });
   }
   size_t MemoryBytes() const { return table_.MemoryBytes(); }
+  void Prefetch(const Key& key) const { table_.Prefetch(Hash(key)); }
+  // The id a lookup of key most likely finds; 0 when it surely finds none.
+  int32_t Likely(const Key& key) const { return table_.First(Hash(key)); }
 
  private:
   static size_t Hash(const Key& key) { return static_cast<size_t>(key.Hash()); }
@@ -599,6 +610,17 @@ class RedBlackTree {
   }
 
   size_t MemoryBytes() const { return nodes_.MemoryBytes() + index_.MemoryBytes(); }
+
+  // Fetching ahead for a lookup of key a little later: first the index's slot, then (once
+  // that is near) the node it most likely names.
+  void PrefetchSlot(const Key& key) const { index_.Prefetch(key); }
+  // Returns that id (kNoNode when there is surely none).
+  int32_t PrefetchNode(const Key& key) const {
+    const int32_t id = index_.Likely(key);
+    if (!HasNode(id)) return kNoNode;
+    PrefetchLine(&nodes_[id]);
+    return id;
+  }
 
   // Self-check: keys strictly ascending in order, black root and sentinel, no red node
   // with a red child, the same number of black nodes on every path.

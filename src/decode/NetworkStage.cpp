@@ -56,13 +56,24 @@ uint16_t SumSkippingFromWhole(ByteView data, uint16_t whole, size_t offset, size
 
 }  // namespace
 
-void NetworkStage::Decode(const FrameRecord& frame, const DataLinkResult& link, double time) {
+bool NetworkStage::AddressKeys(const FrameRecord& frame, const DataLinkResult& link, AddressKey& source,
+                               AddressKey& destination) {
   // NetBIOS sessions over IP keep their category in the statistics, but are IP packets to
   // the model: without them the server side of every session would be missing.
   const bool ip = link.category == kCatIp || link.category == kCatNetBiosIp;
-  if (link.networkOffset == 0 || (!ip && link.category != kCatIpx && link.category != kCatNetBiosIpx)) return;
+  if (link.networkOffset == 0 || (!ip && link.category != kCatIpx && link.category != kCatNetBiosIpx)) return false;
+  const ByteView d(frame.Data.data(), std::min<size_t>(frame.CapturedLength, kMaxFrameLength));
+  const size_t n = link.networkOffset - 1u;
+  source = AddressKey::At(d, n + (ip ? 12 : 18), ip ? kIpKeyLength : kIpxKeyLength);
+  destination = AddressKey::At(d, n + (ip ? 16 : 6), ip ? kIpKeyLength : kIpxKeyLength);
+  return true;
+}
 
+void NetworkStage::Decode(const FrameRecord& frame, const DataLinkResult& link, double time) {
   Packet p;
+  if (!AddressKeys(frame, link, p.source, p.destination)) return;
+  const bool ip = link.category == kCatIp || link.category == kCatNetBiosIp;
+
   // Only the captured bytes are read; fields past them read as zero, never as what an
   // earlier frame left in the buffer.
   p.data = ByteView(frame.Data.data(), std::min<size_t>(frame.CapturedLength, kMaxFrameLength));
@@ -78,12 +89,8 @@ void NetworkStage::Decode(const FrameRecord& frame, const DataLinkResult& link, 
   const ByteView& d = p.data;
   const size_t n = p.network;
   if (ip) {
-    p.source = AddressKey::At(d, n + 12, kIpKeyLength);
-    p.destination = AddressKey::At(d, n + 16, kIpKeyLength);
     p.sub = IpProtocolIndex(d.U8(n + 9));
   } else {
-    p.source = AddressKey::At(d, n + 18, kIpxKeyLength);
-    p.destination = AddressKey::At(d, n + 6, kIpxKeyLength);
     p.sourcePort = d.U16be(n + 28);
     p.destinationPort = d.U16be(n + 16);
     IpxKind kind = IpxSubProtocol(d.U8(n + 5), p.sourcePort, p.destinationPort, d.U16be(n + kIpxHeaderLength));

@@ -19,6 +19,9 @@ class NetworkStage {
   // frame's timestamp carried on across midnight, so that packet times never run backwards.
   void Decode(const FrameRecord& frame, const DataLinkResult& link, double time);
   void Decode(const FrameRecord& frame, const DataLinkResult& link) { Decode(frame, link, frame.Timestamp); }
+  // The source and destination addresses of a frame Decode would take; false for others.
+  static bool AddressKeys(const FrameRecord& frame, const DataLinkResult& link, AddressKey& source,
+                          AddressKey& destination);
   // After the last frame: corrects directions for servers on learned ports.
   void MarkLearnedServers();
   // After the last frame: a sending IP address none of whose judged TCP and UDP checksums
@@ -41,9 +44,9 @@ class NetworkStage {
     SubProtocol sub = 0;
     uint16_t sourcePort = 0;
     uint16_t destinationPort = 0;
-    TPacket record;  // the fields of the packet record, links unused
-    uint16_t fragmentOffset = 0;  // kept beside the record (PacketList::FragmentOffset)
-    uint16_t maxSegment = 0;      // a SYN's, kept by the conversation (TTransHead::MaxSegment)
+    TPacket record;                           // the fields of the packet record, links unused
+    uint16_t fragmentOffset = 0;              // kept beside the record (PacketList::FragmentOffset)
+    uint16_t maxSegment = 0;                  // a SYN's, kept by the conversation (TTransHead::MaxSegment)
     const FramePrepared* prepared = nullptr;  // the frame's sum when worked out ahead
   };
 

@@ -5,6 +5,10 @@
 namespace corvanta {
 
 inline constexpr uint32_t kFramesInFlight = 256;
+// The distances at which a sink looks ahead at queued frames (FrameSink::LookAhead): what it
+// fetches at the far one tells it where to fetch at the near one.
+inline constexpr uint32_t kLookAheadFar = 6;
+inline constexpr uint32_t kLookAheadNear = 3;
 
 // The decoder side of the processing loop. The loop has already advanced FrameNumber
 // when DecodeFrame is called, so implementations must not count it again.
@@ -25,6 +29,10 @@ class FrameSink {
   // so both stages always cover the same frames. At most kFramesInFlight frames are between
   // the two stages.
   virtual void FirstStage(FrameRecord& /*frame*/) {}
+  // On the decoding thread, with frames waiting in the queue: the frame that DecodeFrame
+  // gets `distance` frames after the next one, so that the sink can have what decoding it
+  // will read fetched ahead. It must change nothing.
+  virtual void LookAhead(const FrameRecord& /*frame*/, uint32_t /*distance*/) const {}
   // Trace time covered so far in microseconds, for the progress display.
   virtual double ElapsedTime() const { return 0; }
   // Before the open pass: reset the model and counters, derive the bandwidth in bytes per

@@ -115,6 +115,8 @@ class FramePipe final : public FrameSink {
       const auto* after = reinterpret_cast<const char*>(&slots_.get()[(taken_ + kHeadAhead) % kSlots]);
       for (int line = 0; line < 2; ++line) PrefetchLine(after + 64 * line);
     }
+    for (uint32_t distance : {kLookAheadFar, kLookAheadNear})
+      if (ready > distance) decoder_.LookAhead(slots_.get()[(taken_ + distance) % kSlots], distance);
     return &slots_.get()[taken_ % kSlots];
   }
   // Calling thread: where the reader stood in the file when it handed over the frame given

@@ -397,11 +397,20 @@ class StagedDecoder : public RecordingDecoder {
     staged.push_back(f.FrameNumber);
     f.Prepared.FirstStageDone = true;
   }
+  // The frames looked at ahead are the ones DecodeFrame gets that many frames later.
+  void LookAhead(const FrameRecord& f, uint32_t distance) const override {
+    looks.emplace_back(f.FrameNumber, distance);
+  }
   bool DecodeFrame(FrameRecord& f) override {
     EXPECT_TRUE(f.Prepared.FirstStageDone);
+    for (const auto& [number, distance] : looks) EXPECT_EQ(number, f.FrameNumber + static_cast<int32_t>(distance));
+    looked += looks.size();
+    looks.clear();
     return RecordingDecoder::DecodeFrame(f);
   }
   std::vector<int32_t> staged;  // reader's thread until the pass ends
+  mutable std::vector<std::pair<int32_t, uint32_t>> looks;
+  size_t looked = 0;
 };
 
 TEST(ProcessTraceReadAhead, StagedFramesAreAllFinishedEvenAfterAStop) {
@@ -415,6 +424,7 @@ TEST(ProcessTraceReadAhead, StagedFramesAreAllFinishedEvenAfterAStop) {
     for (size_t i = 0; i < decoder.frames.size(); ++i)
       ASSERT_EQ(decoder.frames[i].frameNumber, decoder.staged[i]) << stopAt;
     EXPECT_EQ(r.framesRead, static_cast<int32_t>(decoder.frames.size()));
+    EXPECT_GT(decoder.looked, 0u);
     EXPECT_EQ(r.stopped, stopAt <= n);
     if (stopAt <= n) {
       EXPECT_GE(r.framesRead, stopAt);
