@@ -303,29 +303,25 @@ Bytes AppStream::Read(uint64_t offset, size_t count) const {
   Bytes out;
   out.reserve(count);
   const uint64_t end = std::min(size_, offset + count);
+  for (; offset < end && offset < head_.size(); ++offset) out.push_back(head_[offset]);
+  // The body a record at a time: its header is made once, however many bytes are taken.
+  const uint64_t whole = RecordHeader() + RecordPayload();
   while (offset < end) {
-    if (offset < head_.size()) {
-      out.push_back(head_[offset++]);
-      continue;
-    }
     const uint64_t inBody = offset - head_.size();
-    if (records_ == Records::kNone) {
-      out.push_back(BodyByte(inBody));
-      ++offset;
-      continue;
+    uint64_t pieceEnd = end;
+    if (records_ != Records::kNone) {
+      const uint64_t record = inBody / whole;
+      const uint64_t recordStart = head_.size() + record * whole;
+      pieceEnd = std::min(end, recordStart + whole);
+      if (offset < recordStart + RecordHeader()) {
+        Bytes header;
+        PutRecordHeader(record, static_cast<uint32_t>(std::min(size_ - recordStart - RecordHeader(), RecordPayload())),
+                        header);
+        const uint64_t headerEnd = std::min(pieceEnd, recordStart + RecordHeader());
+        for (; offset < headerEnd; ++offset) out.push_back(header[offset - recordStart]);
+      }
     }
-    const uint64_t whole = RecordHeader() + RecordPayload();
-    const uint64_t record = inBody / whole;
-    const uint64_t at = inBody % whole;
-    if (at < RecordHeader()) {
-      const uint64_t left = size_ - head_.size() - record * whole - RecordHeader();
-      Bytes header;
-      PutRecordHeader(record, static_cast<uint32_t>(std::min<uint64_t>(left, RecordPayload())), header);
-      out.push_back(header[at]);
-    } else {
-      out.push_back(BodyByte(inBody));
-    }
-    ++offset;
+    for (; offset < pieceEnd; ++offset) out.push_back(BodyByte(offset - head_.size()));
   }
   return out;
 }

@@ -299,13 +299,17 @@ TrafficGenerator::TrafficGenerator(const TrafficOptions& options) : options_(opt
 
 TrafficGenerator::~TrafficGenerator() = default;
 
+// A few servers carry most of the load.
+int TrafficGenerator::PickServer() {
+  return std::min(options_.ipServers - 1,
+                  static_cast<int>(std::exponential_distribution<double>(8.0 / options_.ipServers)(rng_)));
+}
+
 std::unique_ptr<Session> TrafficGenerator::NewSession() {
   std::mt19937_64& rng = rng_;
   const int kind = Pick<int>(rng, 0, 999);
   const IpHost client = IpClient(Pick<int>(rng, 0, options_.ipClients - 1));
-  // A few servers carry most of the load.
-  const int serverIndex = std::min(
-      options_.ipServers - 1, static_cast<int>(std::exponential_distribution<double>(8.0 / options_.ipServers)(rng)));
+  const int serverIndex = PickServer();
   const IpHost server = IpServer(serverIndex);
   const auto port = static_cast<uint16_t>(Pick<int>(rng, 49152, 65535));
   if (kind < 760) {
@@ -328,11 +332,11 @@ std::unique_ptr<Session> TrafficGenerator::NewSession() {
     const uint16_t serverPort = kUdpPorts[Pick<size_t>(rng, 0, std::size(kUdpPorts) - 1)];
     const int rounds = serverPort == 161 ? Pick<int>(rng, 2, 20) : 1;
     // Names are asked for the sites the clients go to.
-    const int site = std::min(options_.ipServers - 1,
-                              static_cast<int>(std::exponential_distribution<double>(8.0 / options_.ipServers)(rng)));
+    const int site = PickServer();
+    const std::string siteName = SiteName(site);
     const auto id = static_cast<uint16_t>(rng());
     return std::make_unique<PairSession>(rounds, rttUs, 20000, [=](bool reply, int round, std::mt19937_64& r) {
-      const Bytes payload = UdpMessage(serverPort, reply, round, id, SiteName(site), IpServer(site).ip, r);
+      const Bytes payload = UdpMessage(serverPort, reply, round, id, siteName, IpServer(site).ip, r);
       if (!reply)
         return PadFrame(
             EthernetII(server.mac, client.mac, 0x0800, IpUdp(client.ip, server.ip, port, serverPort, payload)));

@@ -48,6 +48,7 @@ class TrafficGenerator {
 
  private:
   std::unique_ptr<Session> NewSession();
+  int PickServer();
 
   struct Due {
     double atUs;

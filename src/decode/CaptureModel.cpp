@@ -57,13 +57,15 @@ void ModelObjects::CountPackets(TNetPeer& peer, SubProtocol sub, int32_t count) 
 }
 
 DlcBreakdown ModelObjects::DlcCounts(const TDLCPeer& peer) const {
-  if (peer.Breakdown >= 0) return dlcBreakdowns_.Contains(peer.Breakdown) ? dlcBreakdowns_[peer.Breakdown] : DlcBreakdown{};
+  if (peer.Breakdown >= 0)
+    return dlcBreakdowns_.Contains(peer.Breakdown) ? dlcBreakdowns_[peer.Breakdown] : DlcBreakdown{};
   return {SoleCounts<kEncapsulationCount>(peer.Encapsulations, peer.Frames),
           SoleCounts<kProtocolCategoryCount>(peer.Protocols, peer.Frames)};
 }
 
 NetBreakdown ModelObjects::PacketsBySubProtocol(const TNetPeer& peer) const {
-  if (peer.Breakdown >= 0) return netBreakdowns_.Contains(peer.Breakdown) ? netBreakdowns_[peer.Breakdown] : NetBreakdown{};
+  if (peer.Breakdown >= 0)
+    return netBreakdowns_.Contains(peer.Breakdown) ? netBreakdowns_[peer.Breakdown] : NetBreakdown{};
   return SoleCounts<kSubProtocolCount>(peer.SubProtocols, peer.Packets);
 }
 

@@ -74,7 +74,8 @@ class CaptureModel {
 
   // Chain walks. Each calls f(index, record) in chain order; f may return false to stop.
   // A walk ends at the chain's "none" value, at an index that does not hold the expected
-  // class, and after as many steps as there are records, so a damaged chain cannot loop.
+  // class, and after as many steps as there are records of that class, so a damaged chain
+  // cannot loop.
 
   // The station's TDLCPeer chain (none for a station that has only received).
   template <class F>

@@ -2,9 +2,9 @@
 // Hash indexes over the model's chains: a station's data-link peers, an address's network
 // peers and a peer's conversations. A busy server can have thousands of entries in one
 // chain; walking it for every frame would make decoding quadratic. The index answers what
-// the walk would answer (the first entry in chain order that matches); the chains' tails
-// live in their owners, except the conversations' tails, kept here while filing. Derived data only, needed while
-// decoding: released when the pass ends (the model is only read afterwards).
+// the walk would answer (the first entry in chain order that matches). The chains' tails
+// live in their owners, except the conversations' tails, kept here. Derived data only,
+// needed while decoding: released when the pass ends (the model is only read afterwards).
 #include <algorithm>
 #include <array>
 #include <cstdint>

@@ -300,13 +300,12 @@ void NetworkStage::FileIcmpReport(const Packet& p, int32_t index) {
   int32_t peerIndex = model_.Chains.FindPeer(node, receiver, model_.Objects);
   if (!objects.Is<TNetPeer>(peerIndex)) return;
 
-  int32_t conversationIndex = objects.Get<TNetPeer>(peerIndex).FirstConversation;
-  for (int32_t budget = objects.CountOf<TTransHead>(); objects.Is<TTransHead>(conversationIndex) && budget > 0;
-       --budget) {
-    const TTransHead& c = objects.Get<TTransHead>(conversationIndex);
-    if (c.SourcePort == sourcePort && c.DestinationPort == destinationPort) break;
-    conversationIndex = c.NextConversation;
-  }
+  int32_t conversationIndex = -1;
+  model_.ForEachConversation(objects.Get<TNetPeer>(peerIndex), [&](int32_t c, const TTransHead& h) {
+    if (h.SourcePort != sourcePort || h.DestinationPort != destinationPort) return true;
+    conversationIndex = c;
+    return false;
+  });
   if (!objects.Is<TTransHead>(conversationIndex)) return;
   TTransHead& conversation = objects.Get<TTransHead>(conversationIndex);
 
@@ -344,7 +343,6 @@ void NetworkStage::FileIcmpReport(const Packet& p, int32_t index) {
 // Servers found on unregistered ports (a SYN to them) decide the direction of every packet
 // of their conversations with them. Only the direction bits change; report records keep theirs.
 void NetworkStage::MarkLearnedServers() {
-  ModelObjects& objects = model_.Objects;
   PacketList& packets = model_.Packets;
   const LearnedServerTable& learned = model_.LearnedServers;
   if (learned.Empty()) return;
@@ -359,19 +357,14 @@ void NetworkStage::MarkLearnedServers() {
   model_.NetAddresses.ForEach([&](NetAddressNode& node) {
     // The learned ports are TCP ports: IPX sockets and connection numbers are not.
     if ((node.Roles & 1) == 0 || node.Address.Length != kIpKeyLength) return;
-    int32_t peerBudget = objects.Count();
-    for (int32_t peerIndex = node.FirstPeer; objects.Is<TNetPeer>(peerIndex) && peerBudget-- > 0;
-         peerIndex = objects.Get<TNetPeer>(peerIndex).NextPeer) {
-      const AddressKey& peerAddress = model_.NetAddresses.AddressAt(objects.Get<TNetPeer>(peerIndex).Receiver);
-      int32_t conversationBudget = objects.Count();
-      for (int32_t c = objects.Get<TNetPeer>(peerIndex).FirstConversation;
-           objects.Is<TTransHead>(c) && conversationBudget-- > 0; c = objects.Get<TTransHead>(c).NextConversation) {
-        const TTransHead& conversation = objects.Get<TTransHead>(c);
+    model_.ForEachNetPeer(node, [&](int32_t, const TNetPeer& peer) {
+      const AddressKey& peerAddress = model_.NetAddresses.AddressAt(peer.Receiver);
+      model_.ForEachConversation(peer, [&](int32_t, const TTransHead& conversation) {
         const bool toServer = learned.Contains(peerAddress, conversation.DestinationPort);
         const bool fromServer = learned.Contains(node.Address, conversation.SourcePort);
         if (toServer || fromServer) pending.push_back({conversation.FirstPacket, toServer, fromServer});
-      }
-    }
+      });
+    });
   });
   FollowChains(
       packets, pending.size(), [&](size_t c) { return pending[c].First; },
@@ -383,7 +376,6 @@ void NetworkStage::MarkLearnedServers() {
 }
 
 void NetworkStage::DetectChecksumOffload() {
-  ModelObjects& objects = model_.Objects;
   std::vector<int32_t> firsts;
   model_.NetAddresses.ForEach([&](NetAddressNode& node) {
     // Random damage never hits every packet of a sender; an adapter that fills in the
@@ -393,14 +385,10 @@ void NetworkStage::DetectChecksumOffload() {
     const bool data = node.DataChecksumsJudged >= kOffloadMinJudged && node.DataChecksumsRight == 0;
     if (!all && !data) return;
     model_.ChecksumOffload.push_back(node.Address);
-    int32_t peerBudget = objects.Count();
-    for (int32_t peerIndex = node.FirstPeer; objects.Is<TNetPeer>(peerIndex) && peerBudget-- > 0;
-         peerIndex = objects.Get<TNetPeer>(peerIndex).NextPeer) {
-      int32_t conversationBudget = objects.Count();
-      for (int32_t c = objects.Get<TNetPeer>(peerIndex).FirstConversation;
-           objects.Is<TTransHead>(c) && conversationBudget-- > 0; c = objects.Get<TTransHead>(c).NextConversation)
-        firsts.push_back(objects.Get<TTransHead>(c).FirstPacket);
-    }
+    model_.ForEachNetPeer(node, [&](int32_t, const TNetPeer& peer) {
+      model_.ForEachConversation(
+          peer, [&](int32_t, const TTransHead& conversation) { firsts.push_back(conversation.FirstPacket); });
+    });
   });
   if (firsts.empty()) return;
   constexpr PacketFlags kTransportChecksums = kPacketTcpChecksumError | kPacketUdpChecksumError;

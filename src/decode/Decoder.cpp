@@ -68,8 +68,7 @@ void Decoder::FirstStage(FrameRecord& frame) {
   if (!staged_.load(std::memory_order_relaxed)) staged_.store(true, std::memory_order_relaxed);
   LinkStage& stage = stages_[firstStaged_++ % kFramesInFlight];
   stage = DecodeLink(frame);
-  if (stage.usable && IsNetworkCategory(stage.link.category) && stage.link.sourceStation)
-    stage.keyed = NetworkStage::AddressKeys(frame, stage.link, stage.source, stage.destination);
+  if (stage.network) stage.keyed = NetworkStage::AddressKeys(frame, stage.link, stage.source, stage.destination);
   frame.Prepared.FirstStageDone = true;
 }
 
@@ -105,8 +104,8 @@ Decoder::LinkStage Decoder::DecodeLink(FrameRecord& frame) {
   statistics_.CountLength(length);
   if (env_.topology == kEthernet || env_.topology == kTokenRing) {
     stage.link = DecodeDataLink(frame, data);
-    stage.decoded = true;
     stage.usable = env_.topology == kTokenRing || length >= kEthernetMinForNetwork;
+    stage.network = stage.usable && IsNetworkCategory(stage.link.category) && stage.link.sourceStation;
   }
   stage.time = frame.Timestamp + dayOffset_;
   statistics_.CountFrameDone();
@@ -115,14 +114,12 @@ Decoder::LinkStage Decoder::DecodeLink(FrameRecord& frame) {
 }
 
 void Decoder::DecodeNetwork(FrameRecord& frame, const LinkStage& stage) {
-  if (!stage.decoded) return;
   const DataLinkResult& link = stage.link;
   const ByteView data(frame.Data.data(), frame.Data.size());
-  const bool usable = stage.usable;
-  if (usable && link.category == kCatNetBiosLlc && link.source.Length == kMacKeyLength) {
+  if (stage.usable && link.category == kCatNetBiosLlc && link.source.Length == kMacKeyLength) {
     if (auto name = NetBiosSourceName(data, link.networkOffset)) AddLearnedName(model_, link.source.View(), *name);
   }
-  if (usable && IsNetworkCategory(link.category) && link.sourceStation) network_.Decode(frame, link, stage.time);
+  if (stage.network) network_.Decode(frame, link, stage.time);
 }
 
 void Decoder::Prepare(FrameRecord& frame) const {

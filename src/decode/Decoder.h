@@ -62,8 +62,8 @@ class Decoder : public FrameSink {
     DataLinkResult link;
     double time = 0;       // the frame's time, carried on past midnight
     double elapsed = 0;    // the trace time covered with this frame
-    bool decoded = false;  // the frame went through the data-link stage
-    bool usable = false;   // long enough for the network stage
+    bool usable = false;   // went through the data-link stage, long enough for the network stage
+    bool network = false;  // an IP or IPX frame the network stage takes
     bool keyed = false;    // staged for the network stage, which will look up these
     AddressKey source;
     AddressKey destination;

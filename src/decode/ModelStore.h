@@ -119,7 +119,7 @@ enum class RecordClass : uint8_t { kNone, kDlcPeer, kNetPeer, kTransHead, kMacIn
 // (all zero, links "none") instead of undefined behaviour; writes to it are discarded.
 class ModelObjects {
  public:
-  // Records of every class: the bound of a walk along a chain.
+  // Records of every class.
   int32_t Count() const {
     int32_t count = 0;
     std::apply([&count](const auto&... store) { ((count += store.Size()), ...); }, stores_);

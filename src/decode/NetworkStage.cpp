@@ -54,13 +54,15 @@ uint16_t SumSkippingFromWhole(ByteView data, uint16_t whole, size_t offset, size
   return fold(uint32_t{range} + fold(initial));
 }
 
+// NetBIOS sessions over IP keep their category in the statistics, but are IP packets to the
+// model: without them the server side of every session would be missing.
+bool CarriesIp(const DataLinkResult& link) { return link.category == kCatIp || link.category == kCatNetBiosIp; }
+
 }  // namespace
 
 bool NetworkStage::AddressKeys(const FrameRecord& frame, const DataLinkResult& link, AddressKey& source,
                                AddressKey& destination) {
-  // NetBIOS sessions over IP keep their category in the statistics, but are IP packets to
-  // the model: without them the server side of every session would be missing.
-  const bool ip = link.category == kCatIp || link.category == kCatNetBiosIp;
+  const bool ip = CarriesIp(link);
   if (link.networkOffset == 0 || (!ip && link.category != kCatIpx && link.category != kCatNetBiosIpx)) return false;
   const ByteView d(frame.Data.data(), std::min<size_t>(frame.CapturedLength, kMaxFrameLength));
   const size_t n = link.networkOffset - 1u;
@@ -72,7 +74,7 @@ bool NetworkStage::AddressKeys(const FrameRecord& frame, const DataLinkResult& l
 void NetworkStage::Decode(const FrameRecord& frame, const DataLinkResult& link, double time) {
   Packet p;
   if (!AddressKeys(frame, link, p.source, p.destination)) return;
-  const bool ip = link.category == kCatIp || link.category == kCatNetBiosIp;
+  const bool ip = CarriesIp(link);
 
   // Only the captured bytes are read; fields past them read as zero, never as what an
   // earlier frame left in the buffer.
