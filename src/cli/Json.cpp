@@ -1,9 +1,11 @@
 #include "cli/Json.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 
 namespace corvanta::cli {
 
@@ -90,12 +92,74 @@ std::string JsonQuote(std::string_view raw) {
   return out;
 }
 
-void JsonWriter::Newline() {
-  out_ += '\n';
-  out_.append(levels_.size() * 2, ' ');
+// Gathers the small pieces of one write on the stack and adds them to the text in one append:
+// a report of many rows is mostly short keys, separators and numbers.
+class JsonPiece {
+ public:
+  explicit JsonPiece(std::string& out) : out_(out) {}
+  JsonPiece(const JsonPiece&) = delete;
+  JsonPiece& operator=(const JsonPiece&) = delete;
+  ~JsonPiece() { out_.append(buf_, n_); }
+
+  void Put(char c) {
+    if (n_ == sizeof buf_) Flush();
+    buf_[n_++] = c;
+  }
+  void Put(std::string_view text) {
+    if (text.empty()) return;
+    if (text.size() > sizeof buf_ - n_) {
+      Flush();
+      if (text.size() > sizeof buf_) {
+        out_ += text;
+        return;
+      }
+    }
+    std::memcpy(buf_ + n_, text.data(), text.size());
+    n_ += text.size();
+  }
+  // Room for `size` characters written straight into the buffer; Commit says how many were.
+  char* Room(size_t size) {
+    if (size > sizeof buf_ - n_) Flush();
+    return buf_ + n_;
+  }
+  void Commit(const char* end) { n_ = static_cast<size_t>(end - buf_); }
+
+ private:
+  void Flush() {
+    out_.append(buf_, n_);
+    n_ = 0;
+  }
+  std::string& out_;
+  size_t n_ = 0;
+  char buf_[240];
+};
+
+namespace {
+
+// Printable ASCII other than the quote and the backslash goes into a JSON string as it is.
+constexpr std::array<bool, 256> kPlain = [] {
+  std::array<bool, 256> plain{};
+  for (int b = 0x20; b < 0x7F; ++b) plain[static_cast<size_t>(b)] = b != '"' && b != '\\';
+  return plain;
+}();
+
+// The quoted text; plain text, by far the most common, goes as it is.
+void PutQuoted(JsonPiece& piece, std::string_view text) {
+  const bool plain = std::all_of(text.begin(), text.end(), [](char c) { return kPlain[static_cast<uint8_t>(c)]; });
+  if (!plain) {
+    piece.Put(JsonQuote(text));
+    return;
+  }
+  piece.Put('"');
+  piece.Put(text);
+  piece.Put('"');
 }
 
-void JsonWriter::BeforeValue() {
+}  // namespace
+
+void JsonWriter::Newline(JsonPiece& piece) { piece.Put(newline_); }
+
+void JsonWriter::BeforeValue(JsonPiece& piece) {
   if (afterKey_) {
     afterKey_ = false;
     return;
@@ -105,52 +169,45 @@ void JsonWriter::BeforeValue() {
   const bool first = level.empty;
   level.empty = false;
   if (level.compact) {
-    if (!first) out_ += ", ";
+    if (!first) piece.Put(", ");
     return;
   }
-  if (!first) out_ += ',';
-  Newline();
-}
-
-// Appends the quoted text; plain printable ASCII, by far the most common, goes as it is.
-void AppendQuoted(std::string& out, std::string_view text) {
-  const bool plain = std::all_of(text.begin(), text.end(), [](char c) {
-    const auto b = static_cast<uint8_t>(c);
-    return b >= 0x20 && b < 0x7F && c != '"' && c != '\\';
-  });
-  if (!plain) {
-    out += JsonQuote(text);
-    return;
-  }
-  out += '"';
-  out += text;
-  out += '"';
+  if (!first) piece.Put(',');
+  Newline(piece);
 }
 
 void JsonWriter::Key(std::string_view key) {
-  BeforeValue();
-  AppendQuoted(out_, key);
-  out_ += ": ";
+  JsonPiece piece(out_);
+  BeforeValue(piece);
+  PutQuoted(piece, key);
+  piece.Put(": ");
   afterKey_ = true;
 }
 
-void JsonWriter::BeginObject(bool compact) {
-  BeforeValue();
-  out_ += '{';
-  levels_.push_back({compact, true});
-}
+void JsonWriter::BeginObject(bool compact) { Open('{', compact); }
+void JsonWriter::BeginArray(bool compact) { Open('[', compact); }
 
-void JsonWriter::BeginArray(bool compact) {
-  BeforeValue();
-  out_ += '[';
+void JsonWriter::Open(char bracket, bool compact) {
+  {
+    JsonPiece piece(out_);
+    BeforeValue(piece);
+    piece.Put(bracket);
+  }
   levels_.push_back({compact, true});
+  newline_.append(2, ' ');
 }
 
 void JsonWriter::Close(char bracket) {
   const bool newline = !levels_.empty() && !levels_.back().empty && !levels_.back().compact;
-  if (!levels_.empty()) levels_.pop_back();
-  if (newline) Newline();
-  out_ += bracket;
+  if (!levels_.empty()) {
+    levels_.pop_back();
+    newline_.resize(newline_.size() - 2);
+  }
+  {
+    JsonPiece piece(out_);
+    if (newline) Newline(piece);
+    piece.Put(bracket);
+  }
   MaySpill();
 }
 
@@ -158,15 +215,16 @@ void JsonWriter::EndObject() { Close('}'); }
 void JsonWriter::EndArray() { Close(']'); }
 
 void JsonWriter::String(std::string_view text) {
-  BeforeValue();
-  AppendQuoted(out_, text);
+  JsonPiece piece(out_);
+  BeforeValue(piece);
+  PutQuoted(piece, text);
 }
 
 void JsonWriter::Int(int64_t value) {
-  BeforeValue();
-  char buf[24];
-  auto end = std::to_chars(buf, buf + sizeof buf, value).ptr;
-  out_.append(buf, end);
+  JsonPiece piece(out_);
+  BeforeValue(piece);
+  char* at = piece.Room(24);
+  piece.Commit(std::to_chars(at, at + 24, value).ptr);
 }
 
 void JsonWriter::Number(double value, int decimals) {
@@ -174,7 +232,13 @@ void JsonWriter::Number(double value, int decimals) {
     Null();
     return;
   }
-  BeforeValue();
+  // A whole number, as most are, has no decimals to drop (and -0 is written as 0).
+  if (std::abs(value) < 1e15 && value == std::trunc(value)) {
+    Int(static_cast<int64_t>(value));
+    return;
+  }
+  JsonPiece piece(out_);
+  BeforeValue(piece);
   char buf[64];
   auto end = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimals).ptr;
   std::string_view text(buf, static_cast<size_t>(end - buf));
@@ -183,17 +247,19 @@ void JsonWriter::Number(double value, int decimals) {
     if (text.back() == '.') text.remove_suffix(1);
   }
   if (text == "-0") text = "0";
-  out_ += text;
+  piece.Put(text);
 }
 
 void JsonWriter::Bool(bool value) {
-  BeforeValue();
-  out_ += value ? "true" : "false";
+  JsonPiece piece(out_);
+  BeforeValue(piece);
+  piece.Put(value ? "true" : "false");
 }
 
 void JsonWriter::Null() {
-  BeforeValue();
-  out_ += "null";
+  JsonPiece piece(out_);
+  BeforeValue(piece);
+  piece.Put("null");
 }
 
 }  // namespace corvanta::cli

@@ -15,6 +15,8 @@ std::string TextAsUtf8(std::string_view text);
 // A JSON string literal of text (with its quotes).
 std::string JsonQuote(std::string_view text);
 
+class JsonPiece;
+
 class JsonWriter {
  public:
   explicit JsonWriter(std::string& out) : out_(out) {}
@@ -62,8 +64,9 @@ class JsonWriter {
 
  private:
   static constexpr size_t kSpillBytes = size_t{1} << 16;
-  void BeforeValue();
-  void Newline();
+  void BeforeValue(JsonPiece& piece);
+  void Newline(JsonPiece& piece);
+  void Open(char bracket, bool compact);
   void Close(char bracket);
 
   struct Level {
@@ -72,6 +75,7 @@ class JsonWriter {
   };
   std::string& out_;
   std::vector<Level> levels_;
+  std::string newline_ = "\n";  // a line break and the indentation of the current level
   bool afterKey_ = false;
   std::function<void(const std::string&)> spill_;
 };

@@ -1,3 +1,4 @@
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 
@@ -11,15 +12,31 @@
 namespace corvanta::cli {
 
 std::optional<double> CellNumber(std::string_view cell, char thousandsSep, char decimalSep) {
-  std::string text;
+  // Cells are short: the number's characters gather on the stack.
+  char buf[64];
+  std::string long_;
+  char* text = buf;
+  if (cell.size() >= sizeof buf) {
+    long_.resize(cell.size() + 1);
+    text = long_.data();
+  }
+  size_t n = 0;
   for (char c : cell) {
     if (c == ' ' || (thousandsSep != '\0' && c == thousandsSep)) continue;
-    text += c == decimalSep ? '.' : c;
+    text[n++] = c == decimalSep ? '.' : c;
   }
-  if (text.empty() || text == "-") return std::nullopt;
-  char* end = nullptr;
-  const double value = std::strtod(text.c_str(), &end);
-  if (end != text.c_str() + text.size() || !std::isfinite(value)) return std::nullopt;
+  text[n] = '\0';
+  if (n == 0 || (n == 1 && text[0] == '-')) return std::nullopt;
+  double value = 0;
+  const auto [end, ec] = std::from_chars(text, text + n, value);
+  // What the fast reading does not take whole (a plus sign, a hexadecimal number, a value
+  // out of range) is read as strtod reads it.
+  if (ec != std::errc{} || end != text + n) {
+    char* stop = nullptr;
+    value = std::strtod(text, &stop);
+    if (stop != text + n) return std::nullopt;
+  }
+  if (!std::isfinite(value)) return std::nullopt;
   return value;
 }
 

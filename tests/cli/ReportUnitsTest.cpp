@@ -133,6 +133,21 @@ TEST(Cells, NumbersOfTableCells) {
   EXPECT_EQ(CellNumber("-", ',', '.'), std::nullopt);
   EXPECT_EQ(CellNumber("", ',', '.'), std::nullopt);
   EXPECT_EQ(CellNumber("12x", ',', '.'), std::nullopt);
+  // What the fast reading refuses is still read as strtod reads it.
+  EXPECT_EQ(CellNumber("+5", ',', '.'), 5.0);
+  EXPECT_EQ(CellNumber("1e-400", ',', '.'), 0.0);
+  EXPECT_EQ(CellNumber("1e400", ',', '.'), std::nullopt);
+  EXPECT_EQ(CellNumber("inf", ',', '.'), std::nullopt);
+  EXPECT_EQ(CellNumber(std::string(100, '1'), ',', '.'), 1.1111111111111111e99);
+}
+
+TEST(Json, WholeNumbersAndFractionsAlike) {
+  std::string out;
+  JsonWriter w(out);
+  w.BeginArray(true);
+  for (double v : {0.0, -0.0, 12.0, -7.0, 1e15, 0.0004, -0.0004, 2.5, 1.9999}) w.Number(v);
+  w.EndArray();
+  EXPECT_EQ(out, "[0, 0, 12, -7, 1000000000000000, 0, 0, 2.5, 2]");
 }
 
 }  // namespace
