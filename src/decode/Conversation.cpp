@@ -91,11 +91,13 @@ int32_t NetworkStage::PreviousReal(int32_t index) const {
   return -1;
 }
 
-int32_t NetworkStage::AppendPacket(const Packet& p, TTransHead& conversation, const FrameRecord& frame) {
+int32_t NetworkStage::AppendPacket(const Packet& p, TTransHead& conversation, const FrameRecord& frame,
+                                   int32_t& previous) {
   PacketList& packets = model_.Packets;
   const TPacket& r = p.record;
   int32_t index = packets.Append(conversation);
-  int32_t previous = PreviousReal(index);
+  // A gap placeholder put in below is not real: the packet after it has the same previous.
+  previous = PreviousReal(index);
 
   bool gap = false;
   if (previous >= 0) {
@@ -153,9 +155,8 @@ void NetworkStage::WalkCandidates(int32_t previous, int limit, Match match) {
   }
 }
 
-void NetworkStage::MarkRepeats(const Packet& p, int32_t index, const TTransHead& conversation) {
+void NetworkStage::MarkRepeats(const Packet& p, int32_t index, int32_t previous, const TTransHead& conversation) {
   TPacket& packet = model_.Packets.At(index);
-  const int32_t previous = PreviousReal(index);
   if (p.ip && p.fragmentOffset != 0) MarkMissingFragment(packet, p.fragmentOffset, previous);
   if (p.sub == kSubPBurst) {
     MarkPacketBurstRepeat(p, packet, previous);

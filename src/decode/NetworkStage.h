@@ -77,12 +77,14 @@ class NetworkStage {
   int32_t CreatePeer(int32_t receiver);
   int32_t CreateConversation(const Packet& p);
   TTransHead& FileConversation(const Packet& p, NetAddressNode& source, int32_t receiver, bool newSender);
-  int32_t AppendPacket(const Packet& p, TTransHead& conversation, const FrameRecord& frame);
+  // Returns the new packet's index; previous is the real packet before it in its
+  // conversation (-1: none).
+  int32_t AppendPacket(const Packet& p, TTransHead& conversation, const FrameRecord& frame, int32_t& previous);
   int32_t PreviousReal(int32_t index) const;
   template <class Match>
   void WalkCandidates(int32_t previous, int limit, Match match);
   void MarkTcpFlags(const Packet& p, TPacket& packet);
-  void MarkRepeats(const Packet& p, int32_t index, const TTransHead& conversation);
+  void MarkRepeats(const Packet& p, int32_t index, int32_t previous, const TTransHead& conversation);
   void KeepRecent(const TTransHead& conversation, int32_t index);
   void MarkMissingFragment(TPacket& packet, uint16_t offset, int32_t previous);
   void MarkTcpRetransmission(int32_t index, int32_t previous, const TTransHead& conversation);
