@@ -92,48 +92,6 @@ std::string JsonQuote(std::string_view raw) {
   return out;
 }
 
-// Gathers the small pieces of one write on the stack and adds them to the text in one append:
-// a report of many rows is mostly short keys, separators and numbers.
-class JsonPiece {
- public:
-  explicit JsonPiece(std::string& out) : out_(out) {}
-  JsonPiece(const JsonPiece&) = delete;
-  JsonPiece& operator=(const JsonPiece&) = delete;
-  ~JsonPiece() { out_.append(buf_, n_); }
-
-  void Put(char c) {
-    if (n_ == sizeof buf_) Flush();
-    buf_[n_++] = c;
-  }
-  void Put(std::string_view text) {
-    if (text.empty()) return;
-    if (text.size() > sizeof buf_ - n_) {
-      Flush();
-      if (text.size() > sizeof buf_) {
-        out_ += text;
-        return;
-      }
-    }
-    std::memcpy(buf_ + n_, text.data(), text.size());
-    n_ += text.size();
-  }
-  // Room for `size` characters written straight into the buffer; Commit says how many were.
-  char* Room(size_t size) {
-    if (size > sizeof buf_ - n_) Flush();
-    return buf_ + n_;
-  }
-  void Commit(const char* end) { n_ = static_cast<size_t>(end - buf_); }
-
- private:
-  void Flush() {
-    out_.append(buf_, n_);
-    n_ = 0;
-  }
-  std::string& out_;
-  size_t n_ = 0;
-  char buf_[240];
-};
-
 namespace {
 
 // Printable ASCII other than the quote and the backslash goes into a JSON string as it is.
@@ -143,44 +101,64 @@ constexpr std::array<bool, 256> kPlain = [] {
   return plain;
 }();
 
-// The quoted text; plain text, by far the most common, goes as it is.
-void PutQuoted(JsonPiece& piece, std::string_view text) {
-  const bool plain = std::all_of(text.begin(), text.end(), [](char c) { return kPlain[static_cast<uint8_t>(c)]; });
-  if (!plain) {
-    piece.Put(JsonQuote(text));
-    return;
-  }
-  piece.Put('"');
-  piece.Put(text);
-  piece.Put('"');
+bool IsPlain(std::string_view text) {
+  return std::all_of(text.begin(), text.end(), [](char c) { return kPlain[static_cast<uint8_t>(c)]; });
+}
+
+char* Copy(char* p, std::string_view text) {
+  if (!text.empty()) std::memcpy(p, text.data(), text.size());
+  return p + text.size();
 }
 
 }  // namespace
 
-void JsonWriter::Newline(JsonPiece& piece) { piece.Put(newline_); }
+// A report of many rows is mostly short keys, separators and numbers: each write gathers its
+// characters on the stack (the separator first) and adds them to the text in one append.
+template <class Fill>
+void JsonWriter::Write(size_t most, Fill fill) {
+  char small[256];
+  std::string large;
+  char* buf = small;
+  if (const size_t need = 2 + newline_.size() + most; need > sizeof small) {
+    large.resize(need);
+    buf = large.data();
+  }
+  char* p = fill(Separate(buf));
+  out_.append(buf, static_cast<size_t>(p - buf));
+}
 
-void JsonWriter::BeforeValue(JsonPiece& piece) {
+// What goes before a value: nothing after a key, else a comma unless it is the first, and a
+// line break in an object or array that is not compact. Writes at most 2 + newline_.size().
+char* JsonWriter::Separate(char* p) {
   if (afterKey_) {
     afterKey_ = false;
-    return;
+    return p;
   }
-  if (levels_.empty()) return;
+  if (levels_.empty()) return p;
   Level& level = levels_.back();
   const bool first = level.empty;
   level.empty = false;
-  if (level.compact) {
-    if (!first) piece.Put(", ");
+  if (level.compact) return first ? p : Copy(p, ", ");
+  if (!first) *p++ = ',';
+  return Copy(p, newline_);
+}
+
+void JsonWriter::Quoted(std::string_view text, std::string_view after) {
+  if (!IsPlain(text)) {
+    const std::string quoted = JsonQuote(text);
+    Write(quoted.size() + after.size(), [&](char* p) { return Copy(Copy(p, quoted), after); });
     return;
   }
-  if (!first) piece.Put(',');
-  Newline(piece);
+  Write(text.size() + 2 + after.size(), [&](char* p) {
+    *p++ = '"';
+    p = Copy(p, text);
+    *p++ = '"';
+    return Copy(p, after);
+  });
 }
 
 void JsonWriter::Key(std::string_view key) {
-  JsonPiece piece(out_);
-  BeforeValue(piece);
-  PutQuoted(piece, key);
-  piece.Put(": ");
+  Quoted(key, ": ");
   afterKey_ = true;
 }
 
@@ -188,11 +166,10 @@ void JsonWriter::BeginObject(bool compact) { Open('{', compact); }
 void JsonWriter::BeginArray(bool compact) { Open('[', compact); }
 
 void JsonWriter::Open(char bracket, bool compact) {
-  {
-    JsonPiece piece(out_);
-    BeforeValue(piece);
-    piece.Put(bracket);
-  }
+  Write(1, [&](char* p) {
+    *p++ = bracket;
+    return p;
+  });
   levels_.push_back({compact, true});
   newline_.append(2, ' ');
 }
@@ -203,28 +180,18 @@ void JsonWriter::Close(char bracket) {
     levels_.pop_back();
     newline_.resize(newline_.size() - 2);
   }
-  {
-    JsonPiece piece(out_);
-    if (newline) Newline(piece);
-    piece.Put(bracket);
-  }
+  if (newline) out_ += newline_;
+  out_ += bracket;
   MaySpill();
 }
 
 void JsonWriter::EndObject() { Close('}'); }
 void JsonWriter::EndArray() { Close(']'); }
 
-void JsonWriter::String(std::string_view text) {
-  JsonPiece piece(out_);
-  BeforeValue(piece);
-  PutQuoted(piece, text);
-}
+void JsonWriter::String(std::string_view text) { Quoted(text, {}); }
 
 void JsonWriter::Int(int64_t value) {
-  JsonPiece piece(out_);
-  BeforeValue(piece);
-  char* at = piece.Room(24);
-  piece.Commit(std::to_chars(at, at + 24, value).ptr);
+  Write(24, [&](char* p) { return std::to_chars(p, p + 24, value).ptr; });
 }
 
 void JsonWriter::Number(double value, int decimals) {
@@ -237,8 +204,6 @@ void JsonWriter::Number(double value, int decimals) {
     Int(static_cast<int64_t>(value));
     return;
   }
-  JsonPiece piece(out_);
-  BeforeValue(piece);
   char buf[64];
   auto end = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimals).ptr;
   std::string_view text(buf, static_cast<size_t>(end - buf));
@@ -247,19 +212,16 @@ void JsonWriter::Number(double value, int decimals) {
     if (text.back() == '.') text.remove_suffix(1);
   }
   if (text == "-0") text = "0";
-  piece.Put(text);
+  Write(text.size(), [&](char* p) { return Copy(p, text); });
 }
 
 void JsonWriter::Bool(bool value) {
-  JsonPiece piece(out_);
-  BeforeValue(piece);
-  piece.Put(value ? "true" : "false");
+  const std::string_view text = value ? "true" : "false";
+  Write(text.size(), [&](char* p) { return Copy(p, text); });
 }
 
 void JsonWriter::Null() {
-  JsonPiece piece(out_);
-  BeforeValue(piece);
-  piece.Put("null");
+  Write(4, [&](char* p) { return Copy(p, "null"); });
 }
 
 }  // namespace corvanta::cli

@@ -15,8 +15,6 @@ std::string TextAsUtf8(std::string_view text);
 // A JSON string literal of text (with its quotes).
 std::string JsonQuote(std::string_view text);
 
-class JsonPiece;
-
 class JsonWriter {
  public:
   explicit JsonWriter(std::string& out) : out_(out) {}
@@ -64,8 +62,10 @@ class JsonWriter {
 
  private:
   static constexpr size_t kSpillBytes = size_t{1} << 16;
-  void BeforeValue(JsonPiece& piece);
-  void Newline(JsonPiece& piece);
+  template <class Fill>
+  void Write(size_t most, Fill fill);
+  char* Separate(char* p);
+  void Quoted(std::string_view text, std::string_view after);
   void Open(char bracket, bool compact);
   void Close(char bracket);
 
