@@ -37,9 +37,16 @@ std::string FormatNetAddress(std::span<const uint8_t> ipxKey, bool keepZeros, bo
 // Microseconds as hh:mm:ss.mmm (hours not limited to 24); negative or invalid values as zero.
 std::string FormatElapsed(double microseconds);
 
+// The 18 significant digits of x as printf's "%.17e" gives them (x rounded half to even),
+// and the place of the point: x = 0.digits * 10^point. Exact integer arithmetic, for the
+// values tables show (0.01 up to 10^15); false for others, which take the general way.
+bool EighteenDigits(double x, uint64_t& digits, int& point);
+
 // Delphi's Format "%W.Dn": thousands separators (none when thousandsSep is '\0'), D decimals
 // rounded half away from zero, right-aligned in at least W columns.
 std::string FormatN(double value, int width, int decimals, char thousandsSep, char decimalSep = '.');
+// FormatN the general way only, never with EighteenDigits: for comparison.
+std::string FormatNGeneral(double value, int width, int decimals, char thousandsSep, char decimalSep = '.');
 // Delphi's Format "%W.Df": as FormatN without thousands separators.
 std::string FormatF(double value, int width, int decimals, char decimalSep = '.');
 

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <cmath>
+#include <cstring>
 #include <limits>
+#include <random>
 
 #include "TempDir.h"
 #include "naming/TextFormat.h"
@@ -77,6 +80,51 @@ TEST(Elapsed, InvalidValuesShowZeroInsteadOfOverflowing) {
   EXPECT_EQ(FormatElapsed(std::nan("")), "00:00:00.000");
   EXPECT_FALSE(FormatElapsed(std::numeric_limits<double>::infinity()).empty());
   EXPECT_FALSE(FormatElapsed(1e300).empty());
+}
+
+// The quick digits are printf's "%.17e" digits, boundaries of rounding and of powers of ten
+// included.
+TEST(NumberFormat, EighteenDigitsAreThoseOfScientificNotation) {
+  std::mt19937_64 random(11);
+  std::vector<double> values = {0.01, 0.1, 0.3, 1, 2.005, 2.0005, 999.9996, 1e14, 999999999999999.9, 0.07};
+  for (int p = -2; p < 15; ++p) {
+    const double power = std::pow(10.0, p);
+    values.insert(values.end(), {power, std::nextafter(power, 0.0), std::nextafter(power, 1e300)});
+  }
+  for (int i = 0; i < 50000; ++i) {
+    const double magnitude = std::pow(10.0, std::uniform_real_distribution<double>(-2, 15)(random));
+    values.push_back(magnitude);
+    values.push_back(std::round(magnitude * 1000) / 1000 + 0.0005);  // half a unit of three decimals
+    values.push_back(static_cast<double>(random() % 100000000) / 8);
+  }
+  for (double x : values) {
+    uint64_t digits = 0;
+    int point = 0;
+    if (!EighteenDigits(x, digits, point)) {
+      EXPECT_TRUE(x < 0.01 || x >= 1e15) << x;
+      continue;
+    }
+    char buf[64];
+    *std::to_chars(buf, buf + sizeof buf - 1, x, std::chars_format::scientific, 17).ptr = '\0';
+    const std::string expected = std::string(1, buf[0]) + std::string(buf + 2, 17);
+    ASSERT_EQ(std::to_string(digits), expected) << x;
+    ASSERT_EQ(point, std::atoi(std::strchr(buf, 'e') + 1) + 1) << x;
+  }
+}
+
+TEST(NumberFormat, QuickAndGeneralWaysAgree) {
+  std::mt19937_64 random(5);
+  std::vector<double> values = {0, -0.0, 0.0625, -0.0625, 0.005, 0.0049, 0.0095, 999.9995, 99999.5, 0.995, -0.004};
+  for (int i = 0; i < 20000; ++i) {
+    const double magnitude = std::pow(10.0, std::uniform_real_distribution<double>(-3, 16)(random));
+    values.push_back(random() % 2 != 0 ? magnitude : -magnitude);
+    values.push_back(std::round(magnitude * 100) / 100 + 0.005);
+  }
+  for (double v : values)
+    for (int decimals : {0, 1, 2, 3, 18})
+      for (auto [width, sep] : {std::pair{0, '\0'}, std::pair{12, ','}}) {
+        ASSERT_EQ(FormatN(v, width, decimals, sep), FormatNGeneral(v, width, decimals, sep)) << v << " " << decimals;
+      }
 }
 
 TEST(NumberFormat, SeparatorsDecimalsAndWidth) {
