@@ -5,7 +5,12 @@
 #include <pcap/pcap.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <memory>
+
+#if defined(__GLIBC__)
+#include <stdio_ext.h>
+#endif
 
 #include "trace/Fcs.h"
 #include "trace/readers/ReaderFactories.h"
@@ -17,16 +22,32 @@ namespace {
 
 constexpr int kLinkEthernet = 1;   // DLT_EN10MB
 constexpr int kLinkTokenRing = 6;  // DLT_IEEE802
+constexpr size_t kReadBuffer = size_t{1} << 18;
 
 struct PcapClose {
   void operator()(pcap_t* p) const { pcap_close(p); }
 };
 using PcapHandle = std::unique_ptr<pcap_t, PcapClose>;
 
-PcapHandle OpenPcap(const std::string& path) {
+// buffer (kReadBuffer bytes, to outlive the handle) is where stdio keeps what it read ahead;
+// null: stdio's own, for a look at the header only.
+PcapHandle OpenPcap(const std::string& path, char* buffer = nullptr) {
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) return nullptr;
+  if (buffer != nullptr) {
+    // libpcap reads a record at a time through stdio: with a large buffer the file is read
+    // in few calls rather than a page at a time, and as this thread alone reads it, stdio
+    // need not lock it for every record.
+    std::setvbuf(file, buffer, _IOFBF, kReadBuffer);
+#if defined(__GLIBC__)
+    __fsetlocking(file, FSETLOCKING_BYCALLER);
+#endif
+  }
   char error[PCAP_ERRBUF_SIZE] = {};
-  // Times of nanosecond files are given in microseconds as well.
-  return PcapHandle(pcap_open_offline_with_tstamp_precision(path.c_str(), PCAP_TSTAMP_PRECISION_MICRO, error));
+  // Times of nanosecond files are given in microseconds as well. The handle closes the file.
+  pcap_t* pcap = pcap_fopen_offline_with_tstamp_precision(file, PCAP_TSTAMP_PRECISION_MICRO, error);
+  if (pcap == nullptr) std::fclose(file);
+  return PcapHandle(pcap);
 }
 
 Topology LinkTopology(int link) {
@@ -41,7 +62,8 @@ class PcapReader : public TraceReader {
  public:
   bool Open(ReaderContext& ctx) override {
     ctx.frame.FrameNumber = 0;
-    pcap_ = OpenPcap(ctx.info.path);
+    if (!buffer_) buffer_ = std::make_unique_for_overwrite<char[]>(kReadBuffer);
+    pcap_ = OpenPcap(ctx.info.path, buffer_.get());
     return pcap_ != nullptr && LinkTopology(pcap_datalink(pcap_.get())) == ctx.info.topology;
   }
 
@@ -104,6 +126,7 @@ class PcapReader : public TraceReader {
     return true;
   }
 
+  std::unique_ptr<char[]> buffer_;  // before the handle: it goes after the file is closed
   PcapHandle pcap_;
   static constexpr int kTellEvery = 256;
   int sinceTell_ = 0;
