@@ -265,13 +265,23 @@ std::string FormatHex4(std::span<const uint8_t> bytes) { return HexOf(bytes, 4);
 
 std::string FormatIpAddress(std::span<const uint8_t> ip, bool fixedWidth) {
   // Written by hand rather than by printf: every client/server row names two addresses.
-  std::string out;
-  out.reserve(15);
+  char text[16];
+  char* p = text;
   for (size_t i = 0; i < 4; ++i) {
-    if (i) out += '.';
-    AppendNumber(out, ByteAt(ip, i), fixedWidth ? 3 : 1, ' ');
+    if (i) *p++ = '.';
+    const unsigned b = ByteAt(ip, i);
+    // Each number as "%3u" when the width is fixed, else "%u".
+    if (b >= 100)
+      *p++ = static_cast<char>('0' + b / 100);
+    else if (fixedWidth)
+      *p++ = ' ';
+    if (b >= 10)
+      *p++ = static_cast<char>('0' + b / 10 % 10);
+    else if (fixedWidth)
+      *p++ = ' ';
+    *p++ = static_cast<char>('0' + b % 10);
   }
-  return out;
+  return std::string(text, p);
 }
 
 std::optional<std::array<uint8_t, 4>> ParseIpAddress(std::string_view text) {

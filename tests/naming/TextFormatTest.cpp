@@ -28,6 +28,8 @@ TEST(AddressText, IpAddressPlainAndFixedWidth) {
   Bytes ip = {10, 0, 255, 7};
   EXPECT_EQ(FormatIpAddress(ip), "10.0.255.7");
   EXPECT_EQ(FormatIpAddress(ip, true), " 10.  0.255.  7");
+  EXPECT_EQ(FormatIpAddress(Bytes{100, 105, 1, 99}), "100.105.1.99");
+  EXPECT_EQ(FormatIpAddress(Bytes{100, 105, 1, 99}, true), "100.105.  1. 99");
 }
 
 TEST(AddressText, ParseIpAddress) {
