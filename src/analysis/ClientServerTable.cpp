@@ -58,8 +58,14 @@ std::string ProtocolText(const TTransHead& head, bool clientIsSender, const User
   uint16_t clientPort = clientIsSender ? head.SourcePort : head.DestinationPort;
   uint16_t serverPort = clientIsSender ? head.DestinationPort : head.SourcePort;
   std::string name(SubProtocolName(head.SubProtocol));
-  if (head.SubProtocol == kSubTcp || head.SubProtocol == kSubUdp)
-    return name + "/" + LookupPortName(ports, clientPort).name + "<->" + LookupPortName(ports, serverPort).name;
+  if (head.SubProtocol == kSubTcp || head.SubProtocol == kSubUdp) {
+    // Put together in place: every row has one.
+    const PortName client = LookupPortName(ports, clientPort);
+    const PortName server = LookupPortName(ports, serverPort);
+    name.reserve(name.size() + client.name.size() + server.name.size() + 4);
+    name.append("/").append(client.name).append("<->").append(server.name);
+    return name;
+  }
   if (head.SubProtocol == kSubIcmp) return name + " Echo (Ping)";
   if (head.SubProtocol <= kSubOtherIp) return name;
   if (head.SubProtocol <= kSubOtherIpx)
