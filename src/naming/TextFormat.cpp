@@ -16,14 +16,15 @@
 namespace corvanta {
 
 bool EighteenDigits(double x, uint64_t& digits, int& point) {
-  if (!(x >= 0.01 && x < 1e15)) return false;
+  if (!(x >= 1e-5 && x < 1e15)) return false;
   using Wide = unsigned __int128;
+  // Up to 10^22: a 53-bit mantissa times any of them fits in 128 bits.
   static constexpr auto kPowers = [] {
-    std::array<uint64_t, 20> powers{1};
+    std::array<Wide, 23> powers{1};
     for (size_t i = 1; i < powers.size(); ++i) powers[i] = powers[i - 1] * 10;
     return powers;
   }();
-  // x = mantissa * 2^-shift exactly (x is normal here): shift lies in 3..59.
+  // x = mantissa * 2^-shift exactly (x is normal here): shift lies in 3..70.
   const auto bits = std::bit_cast<uint64_t>(x);
   const int biased = static_cast<int>(bits >> 52 & 0x7FF);
   const uint64_t mantissa = (bits & ((uint64_t{1} << 52) - 1)) | uint64_t{1} << 52;
@@ -32,7 +33,7 @@ bool EighteenDigits(double x, uint64_t& digits, int& point) {
   // less: a scale one too small is corrected below.
   int scale = 17 - ((biased - 1022) * 78913 >> 18);
   for (int attempt = 0; attempt < 3; ++attempt) {
-    if (scale < 0 || scale > 19) return false;
+    if (scale < 0 || scale >= static_cast<int>(kPowers.size())) return false;
     const Wide product = Wide{mantissa} * kPowers[static_cast<size_t>(scale)];
     const Wide whole = product >> shift;
     if ((whole >> 64) != 0) return false;

@@ -39,7 +39,7 @@ std::string FormatElapsed(double microseconds);
 
 // The 18 significant digits of x as printf's "%.17e" gives them (x rounded half to even),
 // and the place of the point: x = 0.digits * 10^point. Exact integer arithmetic, for the
-// values tables show (0.01 up to 10^15); false for others, which take the general way.
+// values tables show (10^-5 up to 10^15); false for others, which take the general way.
 bool EighteenDigits(double x, uint64_t& digits, int& point);
 
 // Delphi's Format "%W.Dn": thousands separators (none when thousandsSep is '\0'), D decimals

@@ -88,13 +88,13 @@ TEST(Elapsed, InvalidValuesShowZeroInsteadOfOverflowing) {
 // included.
 TEST(NumberFormat, EighteenDigitsAreThoseOfScientificNotation) {
   std::mt19937_64 random(11);
-  std::vector<double> values = {0.01, 0.1, 0.3, 1, 2.005, 2.0005, 999.9996, 1e14, 999999999999999.9, 0.07};
-  for (int p = -2; p < 15; ++p) {
+  std::vector<double> values = {1e-5, 0.01, 0.1, 0.3, 1, 2.005, 2.0005, 999.9996, 1e14, 999999999999999.9, 0.07};
+  for (int p = -5; p < 15; ++p) {
     const double power = std::pow(10.0, p);
     values.insert(values.end(), {power, std::nextafter(power, 0.0), std::nextafter(power, 1e300)});
   }
   for (int i = 0; i < 50000; ++i) {
-    const double magnitude = std::pow(10.0, std::uniform_real_distribution<double>(-2, 15)(random));
+    const double magnitude = std::pow(10.0, std::uniform_real_distribution<double>(-6, 15)(random));
     values.push_back(magnitude);
     values.push_back(std::round(magnitude * 1000) / 1000 + 0.0005);  // half a unit of three decimals
     values.push_back(static_cast<double>(random() % 100000000) / 8);
@@ -103,7 +103,7 @@ TEST(NumberFormat, EighteenDigitsAreThoseOfScientificNotation) {
     uint64_t digits = 0;
     int point = 0;
     if (!EighteenDigits(x, digits, point)) {
-      EXPECT_TRUE(x < 0.01 || x >= 1e15) << x;
+      EXPECT_TRUE(x < 1e-5 || x >= 1e15) << x;
       continue;
     }
     char buf[64];
@@ -118,7 +118,7 @@ TEST(NumberFormat, QuickAndGeneralWaysAgree) {
   std::mt19937_64 random(5);
   std::vector<double> values = {0, -0.0, 0.0625, -0.0625, 0.005, 0.0049, 0.0095, 999.9995, 99999.5, 0.995, -0.004};
   for (int i = 0; i < 20000; ++i) {
-    const double magnitude = std::pow(10.0, std::uniform_real_distribution<double>(-3, 16)(random));
+    const double magnitude = std::pow(10.0, std::uniform_real_distribution<double>(-6, 16)(random));
     values.push_back(random() % 2 != 0 ? magnitude : -magnitude);
     values.push_back(std::round(magnitude * 100) / 100 + 0.005);
   }
