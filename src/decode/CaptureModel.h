@@ -33,6 +33,16 @@ class LearnedServerTable {
   }
   size_t Count() const { return pairs_.size(); }
   bool Empty() const { return pairs_.empty(); }
+  // Calls f(address) for every server learned (once for each of its ports).
+  template <class F>
+  void ForEachServer(F&& f) const {
+    for (uint64_t pair : pairs_) {
+      const auto ip = static_cast<uint32_t>(pair >> 16);
+      const uint8_t bytes[kIpKeyLength] = {static_cast<uint8_t>(ip >> 24), static_cast<uint8_t>(ip >> 16),
+                                           static_cast<uint8_t>(ip >> 8), static_cast<uint8_t>(ip)};
+      f(AddressKey::At(ByteView(bytes, kIpKeyLength), 0, kIpKeyLength));
+    }
+  }
   void Clear() {
     ports_.reset();
     pairs_.clear();

@@ -146,6 +146,13 @@ class ModelObjects {
            (index & kSlotMask) < Store<T>().Size();
   }
 
+  // Calls f(index, record) for every record of class T, in the order they were made.
+  template <class T, class F>
+  void ForEachOf(F&& f) const {
+    const auto& store = Store<T>();
+    for (int32_t slot = 0; slot < store.Size(); ++slot) f(kClassBits<T> | slot, store[slot]);
+  }
+
   // Creates a record of class T (zero, links "none") and returns its index.
   template <class T>
   int32_t New() {
