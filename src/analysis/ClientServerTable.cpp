@@ -23,6 +23,7 @@
 #include "naming/TextFormat.h"
 #include "naming/UserPorts.h"
 #include "naming/VendorTable.h"
+#include "trace/Prefetch.h"
 
 namespace corvanta {
 
@@ -380,18 +381,37 @@ void ClientServerTable::Build(const ClientServerSources& sources, const ClientSe
   std::vector<int32_t> heads;
   std::vector<int32_t> peers;
   PeerDirectory directory(model, PeerDirectory::kEmpty);
-  model.NetAddresses.ForEachWithId([&](int32_t id, const NetAddressNode& node) {
+  // The addresses in key order first; their chains are then walked with the first pair of an
+  // address a few places on, and the next pair and conversation of each chain, fetched
+  // ahead, so that the waits for memory overlap instead of following one another.
+  std::vector<std::pair<int32_t, const NetAddressNode*>> order;
+  order.reserve(static_cast<size_t>(model.NetAddresses.Count()));
+  model.NetAddresses.ForEachWithId([&](int32_t id, const NetAddressNode& node) { order.emplace_back(id, &node); });
+  constexpr size_t kAddressesAhead = 8;
+  const auto fetchPeer = [&](int32_t index) {
+    if (model.Objects.Is<TNetPeer>(index)) PrefetchLine(&model.Objects.Get<TNetPeer>(index));
+  };
+  const auto fetchHead = [&](int32_t index) {
+    if (model.Objects.Is<TTransHead>(index)) PrefetchLine(&model.Objects.Get<TTransHead>(index));
+  };
+  for (size_t n = 0; n < order.size(); ++n) {
+    if (n + kAddressesAhead < order.size()) fetchPeer(order[n + kAddressesAhead].second->FirstPeer);
+    const auto [id, nodePointer] = order[n];
+    const NetAddressNode& node = *nodePointer;
     const bool sender = (node.Roles & kRolesSent) != 0;
     if (sender) senders.push_back(SenderRun{heads.size(), &node, id});
     model.ForEachNetPeer(node, [&](int32_t peerIndex, const TNetPeer& peer) {
+      fetchPeer(peer.NextPeer);
+      if (sender) fetchHead(peer.FirstConversation);
       directory.Add(node, peerIndex);
       if (!sender) return;
-      model.ForEachConversation(peer, [&](int32_t headIndex, const TTransHead&) {
+      model.ForEachConversation(peer, [&](int32_t headIndex, const TTransHead& head) {
+        fetchHead(head.NextConversation);
         heads.push_back(headIndex);
         peers.push_back(peerIndex);
       });
     });
-  });
+  }
   const ChainLookahead lookahead(model, heads, options.Threads);
   auto build = [&](RowBuilder& builder, size_t begin, size_t end) {
     auto run = std::upper_bound(senders.begin(), senders.end(), begin,
