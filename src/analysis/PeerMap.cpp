@@ -11,6 +11,7 @@
 #include "naming/LearnedNames.h"
 #include "naming/TextFormat.h"
 #include "naming/VendorTable.h"
+#include "trace/Prefetch.h"
 
 namespace corvanta {
 
@@ -303,15 +304,22 @@ class NodePlaces {
   std::vector<int32_t> places_;
 };
 
-// Without edges a node's Dests still counts its peer records.
-template <class Tree, class ForEachPeer>
-void CountDests(PeerGraph& g, const Tree& tree, ForEachPeer forEachPeer) {
-  size_t i = 0;
-  tree.ForEach([&](const auto& node) {
+// Without edges a node's Dests still counts its peer records (of class Record). The nodes
+// are those of the graph, in its order; the first record of the node a few places on is
+// fetched ahead, so that the waits for memory overlap.
+template <class Record, class Node, class ForEachPeer>
+void CountDests(PeerGraph& g, const CaptureModel& model, const std::vector<const Node*>& nodes,
+                ForEachPeer forEachPeer) {
+  constexpr size_t kAhead = 8;
+  for (size_t i = 0; i < nodes.size() && i < g.Nodes.size(); ++i) {
+    if (i + kAhead < nodes.size()) {
+      const int32_t first = nodes[i + kAhead]->FirstPeer;
+      if (model.Objects.Is<Record>(first)) PrefetchLine(&model.Objects.Get<Record>(first));
+    }
     int32_t dests = 0;
-    forEachPeer(node, [&](int32_t, const auto&) { ++dests; });
-    g.Nodes[i++].Dests = dests;
-  });
+    forEachPeer(*nodes[i], [&](int32_t, const auto&) { ++dests; });
+    g.Nodes[i].Dests = dests;
+  }
 }
 
 void StartGraph(PeerGraph& g, PeerMapKind kind, const CaptureModel& model, const TraceStatistics& statistics) {
@@ -330,8 +338,10 @@ PeerGraph BuildStationGraph(const CaptureModel& model, const TraceStatistics& st
   StartGraph(g, PeerMapKind::kStation, model, statistics);
   g.Nodes.reserve(static_cast<size_t>(std::max(0, model.Stations.Count())));
   NodePlaces places(model.Stations);
+  std::vector<const StationNode*> order;
   model.Stations.ForEachWithId([&](int32_t id, const StationNode& s) {
     places.Note(id, g.Nodes.size());
+    if (parts == PeerGraphParts::kNodes) order.push_back(&s);
     PeerNode n;
     n.Address = s.Address;
     n.Sent = (s.Roles & 1) != 0;
@@ -350,7 +360,7 @@ PeerGraph BuildStationGraph(const CaptureModel& model, const TraceStatistics& st
     g.Nodes.push_back(std::move(n));
   });
   if (parts == PeerGraphParts::kNodes) {
-    CountDests(g, model.Stations, [&](const StationNode& s, auto&& f) { model.ForEachDlcPeer(s, f); });
+    CountDests<TDLCPeer>(g, model, order, [&](const StationNode& s, auto&& f) { model.ForEachDlcPeer(s, f); });
     return g;
   }
   size_t i = 0;
@@ -378,8 +388,10 @@ PeerGraph BuildNetworkGraph(const CaptureModel& model, const TraceStatistics& st
   StartGraph(g, PeerMapKind::kNetwork, model, statistics);
   g.Nodes.reserve(static_cast<size_t>(std::max(0, model.NetAddresses.Count())));
   NodePlaces places(model.NetAddresses);
+  std::vector<const NetAddressNode*> order;
   model.NetAddresses.ForEachWithId([&](int32_t id, const NetAddressNode& a) {
     places.Note(id, g.Nodes.size());
+    if (parts == PeerGraphParts::kNodes) order.push_back(&a);
     PeerNode n;
     n.Address = a.Address;
     n.Sent = (a.Roles & 1) != 0;
@@ -401,7 +413,7 @@ PeerGraph BuildNetworkGraph(const CaptureModel& model, const TraceStatistics& st
     g.Nodes.push_back(std::move(n));
   });
   if (parts == PeerGraphParts::kNodes) {
-    CountDests(g, model.NetAddresses, [&](const NetAddressNode& a, auto&& f) { model.ForEachNetPeer(a, f); });
+    CountDests<TNetPeer>(g, model, order, [&](const NetAddressNode& a, auto&& f) { model.ForEachNetPeer(a, f); });
     return g;
   }
   std::vector<uint8_t> ttl;
