@@ -100,10 +100,11 @@ std::string GroupThousands(const std::string& digits, char sep) {
   return out;
 }
 
-// FormatDecimal's text from 18 digits with the point at most 16 places from their start,
-// as every table cell has: the same steps on the stack. digits has room for 19.
+// FormatDecimal's text from the value's 18 significant digits (room for 19 in digits) and
+// the place of its point: value = 0.digits * 10^point.
 std::string FormatDigits(char* digits, int point, bool negative, int width, int decimals, char thousandsSep,
                          char decimalSep) {
+  // Rounded half away from zero at the requested decimal.
   int count = 18;
   const int keep = point + decimals;
   if (keep < 0) {
@@ -125,28 +126,24 @@ std::string FormatDigits(char* digits, int point, bool negative, int width, int 
     }
   }
   const auto digitAt = [&](int i) { return i >= 0 && i < count ? digits[i] : '0'; };
-  char text[96];
-  char* p = text;
-  if (negative && std::any_of(digits, digits + count, [](char c) { return c != '0'; })) *p++ = '-';
+  const bool sign = negative && std::any_of(digits, digits + count, [](char c) { return c != '0'; });
   int first = 0;  // the integer part without its leading zeros
   while (first < point && digitAt(first) == '0') ++first;
-  if (first >= point) {
-    *p++ = '0';
-  } else {
-    const int length = point - first;
-    for (int i = first; i < point; ++i) {
-      if (thousandsSep != '\0' && length > 3 && i > first && (point - i) % 3 == 0) *p++ = thousandsSep;
-      *p++ = digitAt(i);
-    }
+  const int length = std::max(point - first, 1);
+  const int separators = thousandsSep != '\0' && length > 3 ? (length - 1) / 3 : 0;
+  const int size = (sign ? 1 : 0) + length + separators + (decimals > 0 ? decimals + 1 : 0);
+  std::string out(static_cast<size_t>(std::max(width - size, 0)), ' ');
+  out.reserve(out.size() + static_cast<size_t>(size));
+  if (sign) out += '-';
+  if (first >= point) out += '0';
+  for (int i = first; i < point; ++i) {
+    if (separators > 0 && i > first && (point - i) % 3 == 0) out += thousandsSep;
+    out += digitAt(i);
   }
   if (decimals > 0) {
-    *p++ = decimalSep;
-    for (int i = point; i < point + decimals; ++i) *p++ = digitAt(i);
+    out += decimalSep;
+    for (int i = point; i < point + decimals; ++i) out += digitAt(i);
   }
-  const auto size = static_cast<size_t>(p - text);
-  const size_t pad = width > 0 && size < static_cast<size_t>(width) ? static_cast<size_t>(width) - size : 0;
-  std::string out(pad, ' ');
-  out.append(text, size);
   return out;
 }
 
@@ -154,66 +151,25 @@ std::string FormatDigits(char* digits, int point, bool negative, int width, int 
 // half away from zero at the requested decimal, so 2.0005 gives 2.001 (not printf's 2.000).
 std::string FormatDecimal(double value, int width, int decimals, char thousandsSep, char decimalSep,
                           bool quick = true) {
-  std::string out;
-  if (std::isnan(value)) {
-    out = "NAN";
-  } else if (std::isinf(value)) {
-    out = value < 0 ? "-INF" : "INF";
-  } else {
-    if (decimals < 0) decimals = 0;
-    if (decimals > 18) decimals = 18;
-    int point = 0;  // value = 0.digits * 10^point
-    if (uint64_t eighteen = 0; quick && (value == 0 || EighteenDigits(std::fabs(value), eighteen, point))) {
-      char digits[24] = "000000000000000000";
-      if (value == 0)
-        point = 1;
-      else
-        std::to_chars(digits, digits + sizeof digits, eighteen);
-      return FormatDigits(digits, point, value < 0, width, decimals, thousandsSep, decimalSep);
-    }
+  if (std::isnan(value) || std::isinf(value)) {
+    std::string out = std::isnan(value) ? "NAN" : value < 0 ? "-INF" : "INF";
+    PadLeft(out, width);
+    return out;
+  }
+  decimals = std::clamp(decimals, 0, 18);
+  char digits[24] = "000000000000000000";
+  int point = 1;  // value = 0.digits * 10^point
+  if (uint64_t eighteen = 0; value != 0 && quick && EighteenDigits(std::fabs(value), eighteen, point)) {
+    std::to_chars(digits, digits + sizeof digits, eighteen);
+  } else if (value != 0) {
     // Exactly printf's "%.17e", several times faster than printf.
     char buf[64];
     *std::to_chars(buf, buf + sizeof buf - 1, std::fabs(value), std::chars_format::scientific, 17).ptr = '\0';
-    std::string digits;
-    digits += buf[0];
-    digits.append(buf + 2, 17);
+    digits[0] = buf[0];
+    std::memcpy(digits + 1, buf + 2, 17);
     point = std::atoi(std::strchr(buf, 'e') + 1) + 1;
-    int keep = point + decimals;
-    if (keep < 0) {
-      digits.clear();
-    } else if (keep < static_cast<int>(digits.size())) {
-      bool up = digits[static_cast<size_t>(keep)] >= '5';
-      digits.resize(static_cast<size_t>(keep));
-      if (up) {
-        int i = keep - 1;
-        while (i >= 0 && digits[static_cast<size_t>(i)] == '9') digits[static_cast<size_t>(i--)] = '0';
-        if (i < 0) {
-          digits.insert(0, 1, '1');
-          ++point;
-        } else {
-          ++digits[static_cast<size_t>(i)];
-        }
-      }
-    }
-    auto digitAt = [&](int i) {
-      return i >= 0 && i < static_cast<int>(digits.size()) ? digits[static_cast<size_t>(i)] : '0';
-    };
-    std::string intPart;
-    for (int i = 0; i < point; ++i) intPart += digitAt(i);
-    size_t firstNonZero = intPart.find_first_not_of('0');
-    intPart = firstNonZero == std::string::npos ? "0" : intPart.substr(firstNonZero);
-    std::string fracPart;
-    for (int i = point; i < point + decimals; ++i) fracPart += digitAt(i);
-    bool zero = digits.find_first_not_of('0') == std::string::npos;
-    if (value < 0 && !zero) out += '-';
-    out += GroupThousands(intPart, thousandsSep);
-    if (decimals > 0) {
-      out += decimalSep;
-      out += fracPart;
-    }
   }
-  PadLeft(out, width);
-  return out;
+  return FormatDigits(digits, point, value < 0, width, decimals, thousandsSep, decimalSep);
 }
 
 // The decimal digits of value, padded on the left to width with pad: printf's "%0*u" or "%*u".

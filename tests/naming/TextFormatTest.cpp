@@ -162,6 +162,8 @@ TEST(NumberFormat, NonFiniteValues) {
   EXPECT_EQ(FormatN(std::nan(""), 5, 3, ','), "  NAN");
   EXPECT_EQ(FormatN(-std::numeric_limits<double>::infinity(), 1, 3, ','), "-INF");
   EXPECT_FALSE(FormatN(1e300, 1, 3, ',').empty());
+  EXPECT_EQ(FormatN(-1e20, 1, 2, ','), "-100,000,000,000,000,000,000.00");  // past the quick digits
+  EXPECT_EQ(FormatN(1e-7, 1, 3, ','), "0.000");
 }
 
 TEST(NumberFormat, Counts) {
