@@ -23,7 +23,6 @@
 #include "naming/TextFormat.h"
 #include "naming/UserPorts.h"
 #include "naming/VendorTable.h"
-#include "trace/Prefetch.h"
 
 namespace corvanta {
 
@@ -388,25 +387,20 @@ void ClientServerTable::Build(const ClientServerSources& sources, const ClientSe
   order.reserve(static_cast<size_t>(model.NetAddresses.Count()));
   model.NetAddresses.ForEachWithId([&](int32_t id, const NetAddressNode& node) { order.emplace_back(id, &node); });
   constexpr size_t kAddressesAhead = 8;
-  const auto fetchPeer = [&](int32_t index) {
-    if (model.Objects.Is<TNetPeer>(index)) PrefetchLine(&model.Objects.Get<TNetPeer>(index));
-  };
-  const auto fetchHead = [&](int32_t index) {
-    if (model.Objects.Is<TTransHead>(index)) PrefetchLine(&model.Objects.Get<TTransHead>(index));
-  };
   for (size_t n = 0; n < order.size(); ++n) {
-    if (n + kAddressesAhead < order.size()) fetchPeer(order[n + kAddressesAhead].second->FirstPeer);
+    if (n + kAddressesAhead < order.size())
+      model.Objects.Prefetch<TNetPeer>(order[n + kAddressesAhead].second->FirstPeer);
     const auto [id, nodePointer] = order[n];
     const NetAddressNode& node = *nodePointer;
     const bool sender = (node.Roles & kRolesSent) != 0;
     if (sender) senders.push_back(SenderRun{heads.size(), &node, id});
     model.ForEachNetPeer(node, [&](int32_t peerIndex, const TNetPeer& peer) {
-      fetchPeer(peer.NextPeer);
-      if (sender) fetchHead(peer.FirstConversation);
+      model.Objects.Prefetch<TNetPeer>(peer.NextPeer);
+      if (sender) model.Objects.Prefetch<TTransHead>(peer.FirstConversation);
       directory.Add(node, peerIndex);
       if (!sender) return;
       model.ForEachConversation(peer, [&](int32_t headIndex, const TTransHead& head) {
-        fetchHead(head.NextConversation);
+        model.Objects.Prefetch<TTransHead>(head.NextConversation);
         heads.push_back(headIndex);
         peers.push_back(peerIndex);
       });

@@ -11,7 +11,6 @@
 #include "naming/LearnedNames.h"
 #include "naming/TextFormat.h"
 #include "naming/VendorTable.h"
-#include "trace/Prefetch.h"
 
 namespace corvanta {
 
@@ -312,10 +311,7 @@ void CountDests(PeerGraph& g, const CaptureModel& model, const std::vector<const
                 ForEachPeer forEachPeer) {
   constexpr size_t kAhead = 8;
   for (size_t i = 0; i < nodes.size() && i < g.Nodes.size(); ++i) {
-    if (i + kAhead < nodes.size()) {
-      const int32_t first = nodes[i + kAhead]->FirstPeer;
-      if (model.Objects.Is<Record>(first)) PrefetchLine(&model.Objects.Get<Record>(first));
-    }
+    if (i + kAhead < nodes.size()) model.Objects.Prefetch<Record>(nodes[i + kAhead]->FirstPeer);
     int32_t dests = 0;
     forEachPeer(*nodes[i], [&](int32_t, const auto&) { ++dests; });
     g.Nodes[i].Dests = dests;

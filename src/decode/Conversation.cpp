@@ -354,9 +354,12 @@ void NetworkStage::MarkLearnedServers() {
   // followed together.
   const NetAddressTree& addresses = model_.NetAddresses;
   std::vector<bool> server(static_cast<size_t>(addresses.IdLimit()), false);
+  std::vector<const NetAddressNode*> servers;
   learned.ForEachServer([&](const AddressKey& address) {
     const int32_t id = addresses.FindId(address);
-    if (id != NetAddressTree::kNoNode) server[static_cast<size_t>(id)] = true;
+    if (id == NetAddressTree::kNoNode || server[static_cast<size_t>(id)]) return;
+    server[static_cast<size_t>(id)] = true;
+    servers.push_back(addresses.At(id));
   });
   struct Marking {
     int32_t First;
@@ -373,9 +376,7 @@ void NetworkStage::MarkLearnedServers() {
     });
   };
   std::vector<bool> done(static_cast<size_t>(model_.Objects.CountOf<TNetPeer>()), false);
-  for (int32_t id = 0; id < addresses.IdLimit(); ++id) {
-    const NetAddressNode* node = server[static_cast<size_t>(id)] ? addresses.At(id) : nullptr;
-    if (node == nullptr) continue;
+  for (const NetAddressNode* node : servers) {
     model_.ForEachNetPeer(*node, [&](int32_t index, const TNetPeer& peer) {
       done[static_cast<size_t>(ModelObjects::SlotOf(index))] = true;
       note(peer, &node->Address);

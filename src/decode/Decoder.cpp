@@ -68,7 +68,6 @@ void Decoder::FirstStage(FrameRecord& frame) {
   if (!staged_.load(std::memory_order_relaxed)) staged_.store(true, std::memory_order_relaxed);
   LinkStage& stage = stages_[firstStaged_++ % kFramesInFlight];
   stage = DecodeLink(frame);
-  if (stage.network) stage.keyed = NetworkStage::AddressKeys(frame, stage.link, stage.source, stage.destination);
   frame.Prepared.FirstStageDone = true;
 }
 
@@ -105,7 +104,8 @@ Decoder::LinkStage Decoder::DecodeLink(FrameRecord& frame) {
   if (env_.topology == kEthernet || env_.topology == kTokenRing) {
     stage.link = DecodeDataLink(frame, data);
     stage.usable = env_.topology == kTokenRing || length >= kEthernetMinForNetwork;
-    stage.network = stage.usable && IsNetworkCategory(stage.link.category) && stage.link.sourceStation;
+    if (stage.usable && IsNetworkCategory(stage.link.category) && stage.link.sourceStation)
+      stage.keyed = NetworkStage::AddressKeys(frame, stage.link, stage.source, stage.destination);
   }
   stage.time = frame.Timestamp + dayOffset_;
   statistics_.CountFrameDone();
@@ -119,7 +119,7 @@ void Decoder::DecodeNetwork(FrameRecord& frame, const LinkStage& stage) {
   if (stage.usable && link.category == kCatNetBiosLlc && link.source.Length == kMacKeyLength) {
     if (auto name = NetBiosSourceName(data, link.networkOffset)) AddLearnedName(model_, link.source.View(), *name);
   }
-  if (stage.network) network_.Decode(frame, link, stage.time);
+  if (stage.keyed) network_.Decode(frame, link, stage.time, stage.source, stage.destination);
 }
 
 void Decoder::Prepare(FrameRecord& frame) const {

@@ -60,11 +60,10 @@ class Decoder : public FrameSink {
   // What the first stage hands the second for one frame.
   struct LinkStage {
     DataLinkResult link;
-    double time = 0;       // the frame's time, carried on past midnight
-    double elapsed = 0;    // the trace time covered with this frame
-    bool usable = false;   // went through the data-link stage, long enough for the network stage
-    bool network = false;  // an IP or IPX frame the network stage takes
-    bool keyed = false;    // staged for the network stage, which will look up these
+    double time = 0;      // the frame's time, carried on past midnight
+    double elapsed = 0;   // the trace time covered with this frame
+    bool usable = false;  // went through the data-link stage, long enough for the network stage
+    bool keyed = false;   // an IP or IPX frame the network stage takes, from source to destination
     AddressKey source;
     AddressKey destination;
   };

@@ -146,6 +146,12 @@ class ModelObjects {
            (index & kSlotMask) < Store<T>().Size();
   }
 
+  // Fetching ahead: the record an index names, when it names one of class T.
+  template <class T>
+  void Prefetch(int32_t index) const {
+    if (Is<T>(index)) PrefetchLine(&Store<T>()[index & kSlotMask]);
+  }
+
   // Calls f(index, record) for every record of class T, in the order they were made.
   template <class T, class F>
   void ForEachOf(F&& f) const {

@@ -72,8 +72,16 @@ bool NetworkStage::AddressKeys(const FrameRecord& frame, const DataLinkResult& l
 }
 
 void NetworkStage::Decode(const FrameRecord& frame, const DataLinkResult& link, double time) {
+  AddressKey source;
+  AddressKey destination;
+  if (AddressKeys(frame, link, source, destination)) Decode(frame, link, time, source, destination);
+}
+
+void NetworkStage::Decode(const FrameRecord& frame, const DataLinkResult& link, double time,
+                          const AddressKey& sourceKey, const AddressKey& destinationKey) {
   Packet p;
-  if (!AddressKeys(frame, link, p.source, p.destination)) return;
+  p.source = sourceKey;
+  p.destination = destinationKey;
   const bool ip = CarriesIp(link);
 
   // Only the captured bytes are read; fields past them read as zero, never as what an
