@@ -149,7 +149,9 @@ ThroughputHalf MakeThroughputHalf(const AnalysisResult& run, bool lower, int sam
     h.PeakValue = run.PeakThroughput / 1000 * f;
   }
   if (run.Duration > 0) h.AverageValue = static_cast<double>(bytes) / (run.Duration / 1000000.0) / 1000 * f;
-  if (h.PeakValue && h.AverageValue) h.ContentionValue = *h.PeakValue - *h.AverageValue;
+  // A window's span counts its first frame's time on the wire and the whole run's duration does
+  // not, so a steady stream can sample a peak just under its average: that is no contention.
+  if (h.PeakValue && h.AverageValue) h.ContentionValue = std::max(0.0, *h.PeakValue - *h.AverageValue);
   h.Lowest = Figure(h.LowestValue, format);
   h.Peak = Figure(h.PeakValue, format);
   h.Average = Figure(h.AverageValue, format);

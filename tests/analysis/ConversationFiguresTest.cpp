@@ -108,6 +108,17 @@ TEST(ConversationFiguresTest, ThroughputWithoutSampleOrDuration) {
   EXPECT_EQ(v.Upper.Contention, "-");
   EXPECT_FALSE(v.Upper.Chart.has_value());
 
+  // Exactly one window of 8: its span holds the first frame's wire time, the duration does not.
+  AnalysisResult steady;
+  steady.ThroughputPackets = 8;
+  steady.ThroughputBytes = 8000;
+  steady.Duration = 1000;
+  steady.PeakThroughput = steady.LowestThroughput = 8000 / 0.0011;
+  const ThroughputHalf h = MakeThroughputHalf(steady, false, 8, 1, 1, 9, {});
+  EXPECT_LT(*h.PeakValue, *h.AverageValue);
+  EXPECT_EQ(h.ContentionValue, 0.0);
+  EXPECT_EQ(h.Chart->at(3), 0.0);
+
   AnalysisResult zero;
   zero.ThroughputPackets = 8;
   EXPECT_EQ(MakeThroughputHalf(zero, false, 8, 1, 1, 9, {}).Overhead, "-");
