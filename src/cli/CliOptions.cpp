@@ -152,7 +152,11 @@ Output modes:
                  N-th conversation: selection (source, destination, protocol, one_way,
                  first_frame, last_frame), throughput and latency (each an array of
                  the two directions, the second null when one-way: title, figures,
-                 memo lines; latency also state and state_text), and the visualizer's
+                 memo lines; latency also state, state_text and what_if: the what-if
+                 window that direction seeds, null without pairs: inputs, and rows for
+                 the 20 link speeds in full duplex, a Send and a Receive row each: link,
+                 bits_per_sec, bytes_per_sec, max_pkts_per_sec, utilization (percent),
+                 resp_time_secs, null on Send rows), and the visualizer's
                  problems (forward and reverse: the problem summary's lines),
                  diagnostics (frame and messages of each diagnosed frame) and ladder
                  (one entry per drawn line: frame, direction, kind, timestamp_us,

@@ -1,6 +1,9 @@
 #include "cli/ConversationReport.h"
 
+#include <array>
+
 #include "analysis/Toolbox.h"
+#include "analysis/WhatIf.h"
 #include "cli/VisualizerReport.h"
 
 namespace corvanta::cli {
@@ -51,7 +54,53 @@ void ThroughputHalfJson(JsonWriter& json, const std::string& title, const Throug
   json.EndObject();
 }
 
-void LatencyHalfJson(JsonWriter& json, const std::string& title, const LatencyHalf& h) {
+// The what-if window as a latency half's "What If" button opens it: seeded from the half, the
+// table in full duplex. Its cells as numbers; a send row has no response time.
+void WhatIfJson(JsonWriter& json, const LatencySeed& seed, Topology medium) {
+  const WhatIfInputs in = SeedWhatIf(seed, medium);
+  json.Key("what_if");
+  json.BeginObject();
+  json.Key("inputs");
+  json.BeginObject(true);
+  json.Field("ave_send", in.AveSend);
+  json.Field("ave_rcv", in.AveRcv);
+  json.Field("latency_ms", in.Latency);
+  json.Field("contention_ms", in.Contention);
+  json.Field("send_ratio", in.SendRatio);
+  json.Field("rcv_ratio", in.RcvRatio);
+  json.Field("users", in.Users);
+  json.Field("packets_per_transaction", in.PktsTrans);
+  json.Field("client_ms", in.Client);
+  json.Field("host_ms", in.Host);
+  json.Field("full_duplex", in.FullDuplex);
+  json.EndObject();
+  json.Key("rows");
+  json.BeginArray();
+  const std::vector<WhatIfRow> rows = WhatIfTable(in, '\0', '.');
+  for (size_t i = 1; i < rows.size(); ++i) {
+    const WhatIfRow& row = rows[i];
+    json.BeginObject(true);
+    json.Field("link", row[0]);
+    static constexpr std::array<std::string_view, 5> kKeys = {"bits_per_sec", "bytes_per_sec", "max_pkts_per_sec",
+                                                              "utilization", "resp_time_secs"};
+    for (size_t c = 1; c < row.size(); ++c) {
+      std::string_view cell = row[c];
+      if (!cell.empty() && cell.back() == '%') cell.remove_suffix(1);
+      // The cells' own decimals: six for the response time.
+      const std::optional<double> value = CellNumber(cell, '\0', '.');
+      json.Key(kKeys[c - 1]);
+      if (value)
+        json.Number(*value, 6);
+      else
+        json.Null();
+    }
+    json.EndObject();
+  }
+  json.EndArray();
+  json.EndObject();
+}
+
+void LatencyHalfJson(JsonWriter& json, const std::string& title, const LatencyHalf& h, Topology medium) {
   json.BeginObject();
   json.Field("title", title);
   json.Field("state", int64_t{h.State});
@@ -72,6 +121,10 @@ void LatencyHalfJson(JsonWriter& json, const std::string& title, const LatencyHa
   PanelCount(json, "average_send_size", h.AverageSend);
   PanelCount(json, "average_receive_size", h.AverageReceive);
   Memo(json, h.Memo);
+  if (seed)
+    WhatIfJson(json, *seed, medium);
+  else
+    OptionalNumber(json, "what_if", std::nullopt);
   json.EndObject();
 }
 
@@ -154,6 +207,7 @@ std::optional<ConversationReport> AnalyzeTableConversation(const TraceAnalysis& 
   r.throughput = AnalyzeThroughput(engine, selection, r.texts, {}, medium, a.bandwidthMbps, format);
   r.latency = AnalyzeLatency(engine, selection, r.texts, {}, medium, a.bandwidthMbps, format);
   r.ladder = LadderOf(a, selection, o.thousandsSep, o.decimalSep);
+  r.medium = medium;
   r.thousandsSep = o.thousandsSep;
   r.decimalSep = o.decimalSep;
   return r;
@@ -174,7 +228,9 @@ void WriteConversationJson(const ConversationReport& r, JsonWriter& json) {
   json.EndObject();
   json.Field("sample_window", r.throughput.SampleWindow);
   Halves(json, "throughput", r.throughput, r.throughput.Upper, r.throughput.Lower, ThroughputHalfJson);
-  Halves(json, "latency", r.latency, r.latency.Upper, r.latency.Lower, LatencyHalfJson);
+  Halves(
+      json, "latency", r.latency, r.latency.Upper, r.latency.Lower,
+      [&](JsonWriter& w, const std::string& title, const LatencyHalf& h) { LatencyHalfJson(w, title, h, r.medium); });
   WriteVisualizerJson(r.ladder, r.thousandsSep, r.decimalSep, json);
   json.EndObject();
 }

@@ -1,7 +1,7 @@
 #pragma once
 // The toolbox's analysis of one conversation of the client/server table, headless: the
-// selection the table's request makes, and both directions of the throughput and latency
-// windows.
+// selection the table's request makes, both directions of the throughput and latency windows,
+// and the what-if table each latency direction seeds.
 #include <optional>
 #include <string>
 
@@ -21,7 +21,8 @@ struct ConversationReport {
   int32_t lastFrame = 1;
   ThroughputView throughput;
   LatencyView latency;
-  VisualizerLayout ladder;  // the visualizer's pass over the selection and range
+  VisualizerLayout ladder;      // the visualizer's pass over the selection and range
+  Topology medium = kEthernet;  // sizes the what-if inputs
   char thousandsSep = ',';
   char decimalSep = '.';
 };

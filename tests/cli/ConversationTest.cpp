@@ -35,6 +35,25 @@ TEST(Conversation, JsonAndTextOfOneRow) {
   EXPECT_EQ(latency["send_to_receive_ratio"].String(), "1:1");
   EXPECT_EQ(a["latency"].Array()[1]["title"].String(), "Sender: 10.0.0.2  Responder: 10.0.0.1");
 
+  // The what-if window as the half's button opens it: seeded, full duplex, two rows a speed.
+  const Json& whatIf = latency["what_if"];
+  EXPECT_EQ(whatIf["inputs"]["latency_ms"].Int(), 20);
+  EXPECT_EQ(whatIf["inputs"]["send_ratio"].Int(), 1);
+  EXPECT_EQ(whatIf["inputs"]["packets_per_transaction"].Int(), 2);
+  EXPECT_TRUE(std::get<bool>(whatIf["inputs"]["full_duplex"].value));
+  const auto& rows = whatIf["rows"].Array();
+  ASSERT_EQ(rows.size(), 40u);
+  EXPECT_EQ(rows[0]["link"].String(), "Send");
+  EXPECT_EQ(rows[0]["bits_per_sec"].Int(), 32000);
+  EXPECT_EQ(rows[0]["bytes_per_sec"].Int(), 4000);
+  EXPECT_TRUE(rows[0]["resp_time_secs"].IsNull());
+  EXPECT_EQ(rows[39]["link"].String(), "Receive");
+  EXPECT_EQ(rows[39]["bits_per_sec"].Int(), 1000000000);
+  // A faster link answers sooner, never under the 20 ms of latency.
+  EXPECT_GT(rows[1]["resp_time_secs"].Number(), rows[39]["resp_time_secs"].Number());
+  EXPECT_GE(rows[39]["resp_time_secs"].Number(), 0.02);
+  EXPECT_GT(rows[1]["utilization"].Number(), rows[39]["utilization"].Number());
+
   RunResult text = RunCli({"--conversation", "1", path});
   ASSERT_EQ(text.status, 0) << text.err;
   EXPECT_NE(text.out.find("Conversation 1: TCP/Port 1030<->HTTP\nSource: 10.0.0.1  Destination: 10.0.0.2"),
