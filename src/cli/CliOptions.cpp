@@ -138,16 +138,24 @@ Output modes:
                  {frames, bytes, group_frames}; categories with frames only, MAC and
                  Other separate), size_buckets (72 counts), utilization (average, peak,
                  peak_bytes, peak_frames, broadcast_average, broadcast_peak; percentages
-                 re-based on the chosen bandwidth), errors (crc, runts, long, fragments),
-                 soft_errors (Token Ring only), stations, sending_stations, ip_addresses,
+                 re-based on the chosen bandwidth), utilization_series (the utilization
+                 graph's intervals), errors (crc, runts, long, fragments),
+                 soft_errors (Token Ring only), dlc_errors (the DLC error expert's
+                 tables: Ethernet collisions, the collision fragment analysis's stations
+                 with address, station, transmits, retransmits, percent; Token Ring
+                 soft_error_reports, per error its group, stations and reports
+                 "station/upstream neighbour/count", and marked_stations; and the memo),
+                 stations, sending_stations, ip_addresses,
                  sending_ip_addresses, ipx_addresses, sending_ipx_addresses,
                  checksum_offload (IP addresses taken for hosts with checksum offload,
                  whose wrong TCP/UDP checksums are not counted as errors),
                  conversations (client, server, protocol, packets, bytes, duration,
                  response_time_ms, throughput_c2s, throughput_s2c in KB/s, marks: the
                  letters A-D marked, events: E..I counts; "-" values are null),
-                 problem_totals (A..I) and model (bytes and packet records of the
-                 capture model).
+                 conversations_not_listed (count, and per reason), stations_table and
+                 network_table (the peer maps' Statistics pages, a row per sending
+                 address), problem_totals (A..I) and model (bytes and packet records of
+                 the capture model).
                  With --conversation N also analysis: the toolbox's analysis of the
                  N-th conversation: selection (source, destination, protocol, one_way,
                  first_frame, last_frame), throughput and latency (each an array of

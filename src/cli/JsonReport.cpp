@@ -2,6 +2,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "analysis/DlcErrors.h"
 #include "analysis/PeerMap.h"
 #include "analysis/UtilizationGraph.h"
 #include "cli/Reports.h"
@@ -101,6 +102,57 @@ void Conversations(JsonWriter& json, const TraceAnalysis& a, const ReportOptions
     for (const ClientServerRow& row : a.table.Rows()) write(row);
   }
   json.EndArray();
+}
+
+// The DLC error expert's tables beyond the totals: on Ethernet the collision fragment
+// analysis, on Token Ring each soft error's reports; and the page's notes.
+void DlcErrors(JsonWriter& json, const TraceAnalysis& a, const ReportOptions& o) {
+  const DlcTextOptions text{o.vendors, true, '\0'};
+  std::vector<std::string> memo;
+  json.Key("dlc_errors");
+  json.BeginObject();
+  if (a.open.info.topology == kTokenRing) {
+    SoftErrorSummary summary = BuildSoftErrorSummary(*a.model, *a.statistics, text);
+    json.Key("soft_error_reports");
+    json.BeginArray();
+    for (size_t i = 0; i < kSoftErrorRows.size(); ++i) {
+      const SoftErrorList& list = summary.Lists[i];
+      json.BeginObject(true);
+      json.Field("error", kSoftErrorRows[i].Label);
+      json.Field("group", kSoftErrorGroups[kSoftErrorRows[i].Group].Caption);
+      json.Field("stations", static_cast<int64_t>(list.Entries.size()));
+      json.Key("reports");
+      json.BeginArray(true);
+      for (const std::string& entry : list.Entries) json.String(entry);
+      json.EndArray();
+      json.EndObject();
+    }
+    json.EndArray();
+    json.Field("marked_stations", summary.MarkedStations);
+    memo = std::move(summary.Notes);
+  } else {
+    EthernetDlcSummary summary = BuildEthernetDlcSummary(*a.model, *a.statistics, text);
+    const std::vector<CollisionSuspect> suspects = RankCollisionSuspects(*a.model);
+    json.Key("collisions");
+    json.BeginArray();
+    for (size_t i = 0; i < suspects.size() && i < summary.Collisions.size(); ++i) {
+      const CollisionRow& row = summary.Collisions[i];
+      json.BeginObject(true);
+      json.Field("address", FormatMacAddress(suspects[i].Address.View()));
+      json.Field("station", row.Source);
+      json.Field("transmits", suspects[i].FramesSent);
+      json.Field("retransmits", suspects[i].FramesAfterCollision);
+      json.Field("percent", row.Percent);
+      json.EndObject();
+    }
+    json.EndArray();
+    memo = std::move(summary.Notes);
+  }
+  json.Key("memo");
+  json.BeginArray();
+  for (const std::string& line : memo) json.String(line);
+  json.EndArray();
+  json.EndObject();
 }
 
 // The rows of a peer-map window's "Statistics" page, columns in their default order; counts
@@ -247,6 +299,8 @@ void WriteJsonReport(const TraceAnalysis& a, const std::string& file, const Repo
     for (const auto& [name, kind] : kSoftErrors) json.Field(name, s.SoftErrorTotals[kind].Value);
     json.EndObject();
   }
+
+  DlcErrors(json, a, o);
 
   json.Field("stations", counts.Stations);
   json.Field("sending_stations", counts.SendingStations);

@@ -7,6 +7,7 @@
 #include "SampleTraces.h"
 #include "trace/Bytes.h"
 #include "trace/Detection.h"
+#include "trace/FrameRecord.h"
 
 namespace corvanta::testing {
 namespace {
@@ -156,6 +157,19 @@ TEST(Modes, TokenRingSoftErrors) {
   EXPECT_EQ(j["soft_errors"]["lost_frame"].Int(), 1);
   EXPECT_EQ(j["soft_errors"]["receive_congestion"].Int(), 4);
   EXPECT_EQ(j["conversations"].Array().size(), 0u);
+  // The page's reports: station, upstream neighbour and count, the twice-reported one marked.
+  const Json& dlc = j["dlc_errors"];
+  const auto& reports = dlc["soft_error_reports"].Array();
+  ASSERT_EQ(reports.size(), 10u);
+  EXPECT_EQ(reports[1]["error"].String(), "Line Error");
+  EXPECT_EQ(reports[1]["group"].String(), "Fault Domain");
+  EXPECT_EQ(reports[1]["stations"].Int(), 2);
+  EXPECT_EQ(reports[7]["error"].String(), "Rcvr Congestion");
+  ASSERT_EQ(reports[7]["reports"].Array().size(), 1u);
+  EXPECT_EQ(reports[7]["reports"].Array()[0].String().substr(reports[7]["reports"].Array()[0].String().size() - 2),
+            "/4");
+  EXPECT_EQ(dlc["marked_stations"].Int(), 1);
+  EXPECT_EQ(dlc["memo"].Array().back().String(), "1 station (marked by an *) has had multiple upstream neighbors.");
 
   RunResult text = RunCli({path});
   ASSERT_EQ(text.status, 0) << text.err;
@@ -164,6 +178,28 @@ TEST(Modes, TokenRingSoftErrors) {
   EXPECT_NE(text.out.find("No IP or IPX packets in trace file."), std::string::npos);
   EXPECT_EQ(text.out.find("Novell Raw"), std::string::npos);
   EXPECT_NE(text.out.find("Functional"), std::string::npos);
+}
+
+TEST(Modes, EthernetCollisionSuspects) {
+  // The client sends 20 frames; two collision fragments come before its 6th and its 16th, and
+  // the two frames after each fragment count as sent after a collision.
+  TracePlan plan;
+  double t = 0;
+  for (int i = 0; i < 20; ++i) {
+    if (i == 5 || i == 15) plan.frames.push_back({Bytes(40, 0x55), 0, t += 100, kStatusCrcError});
+    plan.frames.push_back({PadFrame(EthernetII(kServerMac, kClientMac, 0x0806, {})), 0, t += 100, 0});
+  }
+  TempDir dir;
+  RunResult r = RunCli({"--json", dir.Write("trace.cap", WriteTrace(plan))});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const Json dlc = ParseJson(r.out)["dlc_errors"];
+  const auto& rows = dlc["collisions"].Array();
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows[0]["address"].String(), "0020AF112233");
+  EXPECT_EQ(rows[0]["transmits"].Int(), 20);
+  EXPECT_EQ(rows[0]["retransmits"].Int(), 4);
+  EXPECT_EQ(rows[0]["percent"].Int(), 20);
+  EXPECT_EQ(dlc["memo"].Array().size(), 1u);  // "Notes": 20 frames are too few to suspect
 }
 
 TEST(Modes, RefusalsGiveFileAndErrorAndExitTwo) {
