@@ -142,18 +142,18 @@ double Luminance(uint32_t color) {
 
 }  // namespace
 
+std::string_view RingStationState(const RingMapStation& s) {
+  if (s.Seen == 0) return "Deinserted";
+  if (s.Flags & kRingActiveMonitor) return "Active Monitor";
+  if (s.Flags & kRingFormerActiveMonitor) return "Ex-Active Monitor";
+  return "Standby Monitor";
+}
+
 std::string RingStationTip(const RingMapStation& s) {
   std::string tip = FormatMacAddress(s.Address.View());
   if (!s.Label.empty() && s.Label != tip) tip += "  " + s.Label;
   tip += "\n";
-  if (s.Seen == 0)
-    tip += "Deinserted";
-  else if (s.Flags & kRingActiveMonitor)
-    tip += "Active Monitor";
-  else if (s.Flags & kRingFormerActiveMonitor)
-    tip += "Ex-Active Monitor";
-  else
-    tip += "Standby Monitor";
+  tip += RingStationState(s);
   if (s.InternalErrors) tip += "; reported internal errors";
   if (s.AbortErrors) tip += "; reported transmit aborts";
   if (s.CongestionErrors) tip += "; reported receiver congestion";

@@ -136,6 +136,9 @@ struct RingMapLabelDraw {
   uint32_t Plate = kRingLabelLightPlate;  // the background behind the text
 };
 
+// A station's role in the ring poll: "Deinserted", "Active Monitor", "Ex-Active Monitor" or
+// "Standby Monitor".
+std::string_view RingStationState(const RingMapStation& station);
 // A station's tooltip on the map: its full address, its name as the map labels it, its role
 // in the ring poll and the soft errors it reported.
 std::string RingStationTip(const RingMapStation& station);

@@ -144,7 +144,11 @@ Output modes:
                  tables: Ethernet collisions, the collision fragment analysis's stations
                  with address, station, transmits, retransmits, percent; Token Ring
                  soft_error_reports, per error its group, stations and reports
-                 "station/upstream neighbour/count", and marked_stations; and the memo),
+                 "station/upstream neighbour/count", marked_stations, and ring_map: its
+                 caption and the ring poll's stations in ring order with address,
+                 label, state, missed_cycle, the soft errors they reported and the
+                 entries of the upstream neighbours they reported burst and line
+                 errors against; and the memo),
                  stations, sending_stations, ip_addresses,
                  sending_ip_addresses, ipx_addresses, sending_ipx_addresses,
                  checksum_offload (IP addresses taken for hosts with checksum offload,

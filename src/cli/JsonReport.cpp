@@ -4,6 +4,7 @@
 
 #include "analysis/DlcErrors.h"
 #include "analysis/PeerMap.h"
+#include "analysis/RingGeometry.h"
 #include "analysis/UtilizationGraph.h"
 #include "cli/Reports.h"
 #include "naming/ProtocolNames.h"
@@ -104,6 +105,36 @@ void Conversations(JsonWriter& json, const TraceAnalysis& a, const ReportOptions
   json.EndArray();
 }
 
+// The ring map: the ring poll's stations in ring order, as the map draws and names them.
+void RingMapJson(JsonWriter& json, const std::vector<RingMapStation>& stations) {
+  const auto entries = [&](std::string_view key, const std::vector<int>& numbers) {
+    json.Key(key);
+    json.BeginArray(true);
+    for (int n : numbers) json.Int(n);
+    json.EndArray();
+  };
+  json.Key("ring_map");
+  json.BeginObject();
+  json.Field("caption", RingMapCaption(static_cast<int>(stations.size())));
+  json.Key("stations");
+  json.BeginArray();
+  for (const RingMapStation& station : stations) {
+    json.BeginObject(true);
+    json.Field("address", FormatMacAddress(station.Address.View()));
+    json.Field("label", station.Label);
+    json.Field("state", RingStationState(station));
+    json.Field("missed_cycle", (station.Flags & kRingMissedCycle) != 0);
+    json.Field("internal_errors", station.InternalErrors);
+    json.Field("abort_errors", station.AbortErrors);
+    json.Field("congestion_errors", station.CongestionErrors);
+    entries("burst_upstream", station.BurstNeighbours);
+    entries("line_upstream", station.LineNeighbours);
+    json.EndObject();
+  }
+  json.EndArray();
+  json.EndObject();
+}
+
 // The DLC error expert's tables beyond the totals: on Ethernet the collision fragment
 // analysis, on Token Ring each soft error's reports; and the page's notes.
 void DlcErrors(JsonWriter& json, const TraceAnalysis& a, const ReportOptions& o) {
@@ -130,6 +161,7 @@ void DlcErrors(JsonWriter& json, const TraceAnalysis& a, const ReportOptions& o)
     json.EndArray();
     json.Field("marked_stations", summary.MarkedStations);
     memo = std::move(summary.Notes);
+    RingMapJson(json, BuildRingMapStations(*a.model, *a.statistics, o.vendors, true));
   } else {
     EthernetDlcSummary summary = BuildEthernetDlcSummary(*a.model, *a.statistics, text);
     const std::vector<CollisionSuspect> suspects = RankCollisionSuspects(*a.model);

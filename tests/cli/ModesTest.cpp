@@ -170,6 +170,15 @@ TEST(Modes, TokenRingSoftErrors) {
             "/4");
   EXPECT_EQ(dlc["marked_stations"].Int(), 1);
   EXPECT_EQ(dlc["memo"].Array().back().String(), "1 station (marked by an *) has had multiple upstream neighbors.");
+  // The ring map: the poll's three stations in ring order, the reporter's neighbours by entry.
+  const auto& ring = dlc["ring_map"]["stations"].Array();
+  ASSERT_EQ(ring.size(), 3u);
+  EXPECT_EQ(dlc["ring_map"]["caption"].String(), "(Downstream neighbors are clockwise)");
+  EXPECT_EQ(ring[0]["state"].String(), "Active Monitor");
+  EXPECT_EQ(ring[1]["address"].String(), "10005A000002");
+  EXPECT_EQ(ring[1]["state"].String(), "Standby Monitor");
+  EXPECT_EQ(ring[1]["line_upstream"].Array().size(), 2u);
+  EXPECT_TRUE(std::get<bool>(ring[2]["congestion_errors"].value));
 
   RunResult text = RunCli({path});
   ASSERT_EQ(text.status, 0) << text.err;
