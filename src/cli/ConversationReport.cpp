@@ -246,7 +246,8 @@ std::string ConversationText(const ConversationReport& r) {
   out += "\nResponse Time/Latency\n";
   LatencyHalfText(out, r.latency.UpperTitle, r.latency.Upper);
   if (r.latency.Lower) LatencyHalfText(out, r.latency.LowerTitle, *r.latency.Lower);
-  out += "\n" + VisualizerText(r.ladder, r.thousandsSep, r.decimalSep);
+  out += '\n';
+  out += VisualizerText(r.ladder, r.thousandsSep, r.decimalSep);
   return out;
 }
 

@@ -133,7 +133,7 @@ void JsonWriter::Write(size_t most, Fill fill) {
   char small[256];
   std::string large;
   char* buf = small;
-  if (const size_t need = 2 + newline_.size() + most; need > sizeof small) {
+  if (const size_t need = pendingKey_ + 2 + newline_.size() + most; need > sizeof small) {
     large.resize(need);
     buf = large.data();
   }
@@ -146,6 +146,9 @@ void JsonWriter::Write(size_t most, Fill fill) {
 char* JsonWriter::Separate(char* p) {
   if (afterKey_) {
     afterKey_ = false;
+    // The key waiting for its value goes out with it, in the same append.
+    p = Copy(p, std::string_view(key_.data(), pendingKey_));
+    pendingKey_ = 0;
     return p;
   }
   if (levels_.empty()) return p;
@@ -172,7 +175,16 @@ void JsonWriter::Quoted(std::string_view text, std::string_view after) {
 }
 
 void JsonWriter::Key(std::string_view key) {
-  Quoted(key, ": ");
+  // A short plain key waits, with what goes before it, for its value.
+  if (IsPlain(key) && 2 + newline_.size() + key.size() + 4 <= key_.size()) {
+    char* p = Separate(key_.data());
+    *p++ = '"';
+    p = Copy(p, key);
+    p = Copy(p, "\": ");
+    pendingKey_ = static_cast<size_t>(p - key_.data());
+  } else {
+    Quoted(key, ": ");
+  }
   afterKey_ = true;
 }
 
@@ -189,6 +201,12 @@ void JsonWriter::Open(char bracket, bool compact) {
 }
 
 void JsonWriter::Close(char bracket) {
+  // A key with no value stays in the text, as it did when keys were written at once.
+  if (afterKey_) {
+    out_.append(key_.data(), pendingKey_);
+    pendingKey_ = 0;
+    afterKey_ = false;
+  }
   const bool newline = !levels_.empty() && !levels_.back().empty && !levels_.back().compact;
   if (!levels_.empty()) {
     levels_.pop_back();

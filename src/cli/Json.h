@@ -1,6 +1,7 @@
 #pragma once
 // A small streaming JSON writer: objects and arrays two-space indented, strings escaped,
 // and text that is not valid UTF-8 read as Latin-1 so that the output always is.
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -77,6 +78,9 @@ class JsonWriter {
   std::vector<Level> levels_;
   std::string newline_ = "\n";  // a line break and the indentation of the current level
   bool afterKey_ = false;
+  // The key written last, with its separator, until its value joins it (pendingKey_ bytes).
+  std::array<char, 128> key_{};
+  size_t pendingKey_ = 0;
   std::function<void(const std::string&)> spill_;
 };
 

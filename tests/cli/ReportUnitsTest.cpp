@@ -104,6 +104,25 @@ TEST(Json, WriterNestsAndSeparates) {
   w.Field("d", false);
   w.EndObject();
   EXPECT_EQ(out, "{\n  \"a\": 1,\n  \"b\": [1.5, 2, 0.123, null],\n  \"c\": {},\n  \"d\": false\n}");
+
+  // Keys too long to wait for their value, keys with escapes, and deep indentation read the
+  // same as short plain ones.
+  const std::string longKey(200, 'k');
+  for (int depth : {1, 60}) {
+    std::string text;
+    JsonWriter nested(text);
+    for (int i = 0; i < depth; ++i) nested.BeginArray();
+    nested.BeginObject();
+    nested.Field(longKey, int64_t{1});
+    nested.Field("q\"t", "v");
+    nested.Field("x", int64_t{2});
+    nested.EndObject();
+    for (int i = 0; i < depth; ++i) nested.EndArray();
+    const std::string in(2 * depth + 2, ' ');
+    const std::string expected = "{\n" + in + "\"" + longKey + "\": 1,\n" + in + "\"q\\\"t\": \"v\",\n" + in +
+                                 "\"x\": 2\n" + std::string(2 * depth, ' ') + "}";
+    EXPECT_NE(text.find(expected), std::string::npos) << depth << "\n" << text;
+  }
 }
 
 TEST(FrameListing, OneTabSeparatedLine) {
