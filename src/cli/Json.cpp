@@ -174,7 +174,16 @@ void JsonWriter::Quoted(std::string_view text, std::string_view after) {
   });
 }
 
+// A key left without a value goes out as it stands.
+void JsonWriter::FlushKey() {
+  if (!afterKey_) return;
+  out_.append(key_.data(), pendingKey_);
+  pendingKey_ = 0;
+  afterKey_ = false;
+}
+
 void JsonWriter::Key(std::string_view key) {
+  FlushKey();
   // A short plain key waits, with what goes before it, for its value.
   if (IsPlain(key) && 2 + newline_.size() + key.size() + 4 <= key_.size()) {
     char* p = Separate(key_.data());
@@ -201,12 +210,7 @@ void JsonWriter::Open(char bracket, bool compact) {
 }
 
 void JsonWriter::Close(char bracket) {
-  // A key with no value stays in the text, as it did when keys were written at once.
-  if (afterKey_) {
-    out_.append(key_.data(), pendingKey_);
-    pendingKey_ = 0;
-    afterKey_ = false;
-  }
+  FlushKey();
   const bool newline = !levels_.empty() && !levels_.back().empty && !levels_.back().compact;
   if (!levels_.empty()) {
     levels_.pop_back();

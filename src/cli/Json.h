@@ -66,6 +66,7 @@ class JsonWriter {
   template <class Fill>
   void Write(size_t most, Fill fill);
   char* Separate(char* p);
+  void FlushKey();
   void Quoted(std::string_view text, std::string_view after);
   void Open(char bracket, bool compact);
   void Close(char bracket);

@@ -123,6 +123,17 @@ TEST(Json, WriterNestsAndSeparates) {
                                  "\"x\": 2\n" + std::string(2 * depth, ' ') + "}";
     EXPECT_NE(text.find(expected), std::string::npos) << depth << "\n" << text;
   }
+
+  // A key left without its value is not lost.
+  std::string open;
+  JsonWriter unfinished(open);
+  unfinished.BeginObject(true);
+  unfinished.Key("a");
+  unfinished.Key("b");
+  unfinished.Int(1);
+  unfinished.Key("c");
+  unfinished.EndObject();
+  EXPECT_EQ(open, "{\"a\": , \"b\": 1, \"c\": }");
 }
 
 TEST(FrameListing, OneTabSeparatedLine) {
