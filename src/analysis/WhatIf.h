@@ -64,6 +64,18 @@ WhatIfInputs SeedWhatIf(const LatencySeed& seed, Topology medium, bool fullDuple
 // After a change of either ratio: the packets per transaction raised to their sum.
 void RaisePacketsPerTransaction(WhatIfInputs& in);
 
+// The input names a script sets (the JSON report's): "ave_send", "ave_rcv", "latency_ms",
+// "contention_ms", "send_ratio", "rcv_ratio", "users", "packets_per_transaction",
+// "client_ms", "host_ms", "full_duplex" (0 or 1).
+inline constexpr std::array<std::string_view, 11> kWhatIfInputNames = {
+    "ave_send",   "ave_rcv",   "latency_ms", "contention_ms",
+    "send_ratio", "rcv_ratio", "users",      "packets_per_transaction",
+    "client_ms",  "host_ms",   "full_duplex"};
+
+// Sets the named input as the window's edit would: kept within its range, and the packets
+// per transaction never below the ratio's sum. False for an unknown name.
+bool SetWhatIfInput(WhatIfInputs& in, std::string_view name, int64_t value, Topology medium);
+
 // The clipboard text of a cell range of the table (row 0 is the header): tab-separated, every
 // line ending in CR LF.
 std::string WhatIfCopyText(const std::vector<WhatIfRow>& rows, int left, int top, int right, int bottom);

@@ -1,7 +1,10 @@
 #include "cli/CliOptions.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
+
+#include "analysis/WhatIf.h"
 
 namespace corvanta::cli {
 
@@ -12,6 +15,12 @@ std::optional<int32_t> ParseWhole(const std::string& text, int32_t max) {
   auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
   if (ec != std::errc() || end != text.data() + text.size() || value < 1 || value > max) return std::nullopt;
   return value;
+}
+
+std::string WhatIfNameList() {
+  std::string list;
+  for (std::string_view name : kWhatIfInputNames) list += (list.empty() ? "" : ", ") + std::string(name);
+  return list;
 }
 
 }  // namespace
@@ -92,6 +101,24 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
       auto n = ParseWhole(*v, INT32_MAX);
       if (!n) return fail("invalid frame number '" + *v + "': a whole number from 1");
       (name == "--frames-from" ? o.conversation.framesFrom : o.conversation.framesTo) = *n;
+    } else if (name == "--what-if") {
+      auto v = value();
+      if (!v) return fail("option --what-if needs NAME=VALUE settings");
+      for (size_t start = 0; start <= v->size();) {
+        const size_t comma = std::min(v->find(',', start), v->size());
+        const std::string setting = v->substr(start, comma - start);
+        start = comma + 1;
+        const size_t equals = setting.find('=');
+        const std::string key = setting.substr(0, equals);
+        int64_t number = 0;
+        const char* first = setting.data() + (equals == std::string::npos ? setting.size() : equals + 1);
+        const char* last = setting.data() + setting.size();
+        const auto [end, ec] = std::from_chars(first, last, number);
+        if (std::find(kWhatIfInputNames.begin(), kWhatIfInputNames.end(), key) == kWhatIfInputNames.end() ||
+            equals == std::string::npos || first == last || ec != std::errc() || end != last)
+          return fail("invalid what-if setting '" + setting + "': NAME=whole number, NAME one of " + WhatIfNameList());
+        o.conversation.whatIf.emplace_back(key, number);
+      }
     } else if (name == "--locale-separator") {
       auto v = value();
       if (!v) return fail("option --locale-separator needs a character");
@@ -107,13 +134,16 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
     }
   }
   if (!o.help && !o.version && o.traces.empty()) return fail("no trace file given");
+  if (!o.conversation.whatIf.empty() && o.conversation.number == 0)
+    return fail("option --what-if needs --conversation");
   parsed.options = std::move(o);
   return parsed;
 }
 
 std::string HelpText() {
   return R"(Usage: corvanta-cli [--json | --frames] [--bandwidth MBPS] [--full-duplex]
-                    [--conversation N [--frames-from F] [--frames-to T]]
+                    [--conversation N [--frames-from F] [--frames-to T]
+                     [--what-if NAME=V,...]]
                     [--no-pcap] [--locale-separator C] [--threads N] TRACE...
 
 Reads each network trace file with the Corvanta analyzer core (the same detection,
@@ -190,6 +220,13 @@ Options:
   --frames-from F, --frames-to T
                           The packet range of --conversation (default: the whole
                           trace), as the toolbox's "from" and "to" edits set it.
+  --what-if NAME=V[,NAME=V...]
+                          With --conversation: set what-if inputs over the seeded
+                          ones, as the window's edits would (kept within their
+                          ranges): ave_send, ave_rcv, latency_ms, contention_ms,
+                          send_ratio, rcv_ratio, users, packets_per_transaction,
+                          client_ms, host_ms, full_duplex (0 or 1). For example
+                          --what-if users=50,full_duplex=0.
   --no-pcap               Refuse libpcap and pcapng files as the desktop program does
                           by default (they are read unless this is given).
   --locale-separator C    Thousands separator of the text report (default ","; '' for

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace corvanta::cli {
@@ -11,9 +12,11 @@ enum class OutputMode : uint8_t { kText, kJson, kFrames };
 
 // One conversation of the client/server table to analyse as the toolbox would.
 struct ConversationQuery {
-  int32_t number = 0;  // 1-based entry of the "conversations" array; 0: none
+  int32_t number = 0;      // 1-based entry of the "conversations" array; 0: none
   int32_t framesFrom = 0;  // the packet range's first and last frame; 0: the whole trace
   int32_t framesTo = 0;
+  // What-if inputs set over the seeded ones, by name, in the order given.
+  std::vector<std::pair<std::string, int64_t>> whatIf;
 };
 
 struct CliOptions {

@@ -55,9 +55,12 @@ void ThroughputHalfJson(JsonWriter& json, const std::string& title, const Throug
 }
 
 // The what-if window as a latency half's "What If" button opens it: seeded from the half, the
-// table in full duplex. Its cells as numbers; a send row has no response time.
-void WhatIfJson(JsonWriter& json, const LatencySeed& seed, Topology medium) {
-  const WhatIfInputs in = SeedWhatIf(seed, medium);
+// table in full duplex; then the inputs the command line sets. Its cells as numbers; a send
+// row has no response time.
+void WhatIfJson(JsonWriter& json, const LatencySeed& seed, Topology medium,
+                const std::vector<std::pair<std::string, int64_t>>& settings) {
+  WhatIfInputs in = SeedWhatIf(seed, medium);
+  for (const auto& [name, value] : settings) SetWhatIfInput(in, name, value, medium);
   json.Key("what_if");
   json.BeginObject();
   json.Key("inputs");
@@ -100,7 +103,7 @@ void WhatIfJson(JsonWriter& json, const LatencySeed& seed, Topology medium) {
   json.EndObject();
 }
 
-void LatencyHalfJson(JsonWriter& json, const std::string& title, const LatencyHalf& h, Topology medium) {
+void LatencyHalfJson(JsonWriter& json, const std::string& title, const LatencyHalf& h, const ConversationReport& r) {
   json.BeginObject();
   json.Field("title", title);
   json.Field("state", int64_t{h.State});
@@ -122,7 +125,7 @@ void LatencyHalfJson(JsonWriter& json, const std::string& title, const LatencyHa
   PanelCount(json, "average_receive_size", h.AverageReceive);
   Memo(json, h.Memo);
   if (seed)
-    WhatIfJson(json, *seed, medium);
+    WhatIfJson(json, *seed, r.medium, r.whatIf);
   else
     OptionalNumber(json, "what_if", std::nullopt);
   json.EndObject();
@@ -208,6 +211,7 @@ std::optional<ConversationReport> AnalyzeTableConversation(const TraceAnalysis& 
   r.latency = AnalyzeLatency(engine, selection, r.texts, {}, medium, a.bandwidthMbps, format);
   r.ladder = LadderOf(a, selection, o.thousandsSep, o.decimalSep);
   r.medium = medium;
+  r.whatIf = query.whatIf;
   r.thousandsSep = o.thousandsSep;
   r.decimalSep = o.decimalSep;
   return r;
@@ -228,9 +232,8 @@ void WriteConversationJson(const ConversationReport& r, JsonWriter& json) {
   json.EndObject();
   json.Field("sample_window", r.throughput.SampleWindow);
   Halves(json, "throughput", r.throughput, r.throughput.Upper, r.throughput.Lower, ThroughputHalfJson);
-  Halves(
-      json, "latency", r.latency, r.latency.Upper, r.latency.Lower,
-      [&](JsonWriter& w, const std::string& title, const LatencyHalf& h) { LatencyHalfJson(w, title, h, r.medium); });
+  Halves(json, "latency", r.latency, r.latency.Upper, r.latency.Lower,
+         [&](JsonWriter& w, const std::string& title, const LatencyHalf& h) { LatencyHalfJson(w, title, h, r); });
   WriteVisualizerJson(r.ladder, r.thousandsSep, r.decimalSep, json);
   json.EndObject();
 }

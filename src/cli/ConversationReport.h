@@ -21,8 +21,9 @@ struct ConversationReport {
   int32_t lastFrame = 1;
   ThroughputView throughput;
   LatencyView latency;
-  VisualizerLayout ladder;      // the visualizer's pass over the selection and range
-  Topology medium = kEthernet;  // sizes the what-if inputs
+  VisualizerLayout ladder;                              // the visualizer's pass over the selection and range
+  Topology medium = kEthernet;                          // sizes the what-if inputs
+  std::vector<std::pair<std::string, int64_t>> whatIf;  // inputs set over the seeded ones
   char thousandsSep = ',';
   char decimalSep = '.';
 };

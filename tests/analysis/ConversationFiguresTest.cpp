@@ -253,6 +253,37 @@ TEST(WhatIfTest, WorkedExampleHalfDuplex) {
   EXPECT_EQ(WhatIfCopyText(rows, 3, 14, 4, 14), "Max Pkts/Sec\tUtilization\r\n183.28\t8.36%\r\n");
 }
 
+TEST(WhatIfTest, InputsSetByNameStayInTheirRanges) {
+  struct Case {
+    const char* name;
+    int64_t value;
+    Topology medium;
+    int WhatIfInputs::*field;
+    int expected;
+  };
+  for (const Case& c : {Case{"ave_send", 10, kEthernet, &WhatIfInputs::AveSend, 64},
+                        Case{"ave_send", 10, kTokenRing, &WhatIfInputs::AveSend, 18},
+                        Case{"ave_rcv", 99999, kEthernet, &WhatIfInputs::AveRcv, 1518},
+                        Case{"latency_ms", -3, kEthernet, &WhatIfInputs::Latency, 0},
+                        Case{"host_ms", 20000, kEthernet, &WhatIfInputs::Host, 10000},
+                        Case{"users", 5000000000, kEthernet, &WhatIfInputs::Users, 1000},
+                        Case{"packets_per_transaction", 1, kEthernet, &WhatIfInputs::PktsTrans, 2}}) {
+    WhatIfInputs in;
+    ASSERT_TRUE(SetWhatIfInput(in, c.name, c.value, c.medium)) << c.name;
+    EXPECT_EQ(in.*c.field, c.expected) << c.name << " " << c.value;
+  }
+  // A larger ratio raises the packets per transaction; fewer packets than it is not taken.
+  WhatIfInputs in;
+  SetWhatIfInput(in, "send_ratio", 3, kEthernet);
+  SetWhatIfInput(in, "rcv_ratio", 2, kEthernet);
+  EXPECT_EQ(in.PktsTrans, 5);
+  SetWhatIfInput(in, "packets_per_transaction", 4, kEthernet);
+  EXPECT_EQ(in.PktsTrans, 5);
+  SetWhatIfInput(in, "full_duplex", 0, kEthernet);
+  EXPECT_FALSE(in.FullDuplex);
+  EXPECT_FALSE(SetWhatIfInput(in, "Users", 2, kEthernet));
+}
+
 TEST(WhatIfTest, FullDuplexNeverExceedsTheLink) {
   WhatIfInputs in;
   in.AveSend = 500;

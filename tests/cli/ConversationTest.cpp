@@ -54,6 +54,24 @@ TEST(Conversation, JsonAndTextOfOneRow) {
   EXPECT_GE(rows[39]["resp_time_secs"].Number(), 0.02);
   EXPECT_GT(rows[1]["utilization"].Number(), rows[39]["utilization"].Number());
 
+  // Inputs set on the command line over the seeded ones: half duplex, one row a speed.
+  RunResult set = RunCli({"--json", "--conversation", "1", "--what-if", "users=40,full_duplex=0,host_ms=99999", path});
+  ASSERT_EQ(set.status, 0) << set.err;
+  const Json setWhatIf = ParseJson(set.out)["analysis"]["latency"].Array()[0]["what_if"];
+  EXPECT_EQ(setWhatIf["inputs"]["users"].Int(), 40);
+  EXPECT_EQ(setWhatIf["inputs"]["host_ms"].Int(), 10000);
+  EXPECT_EQ(setWhatIf["inputs"]["latency_ms"].Int(), 20);
+  ASSERT_EQ(setWhatIf["rows"].Array().size(), 20u);
+  EXPECT_EQ(setWhatIf["rows"].Array()[0]["link"].String(), "Send/Rcv");
+  for (const std::vector<std::string>& bad : {std::vector<std::string>{"--json", "--what-if", "users=2", path},
+                                              {"--json", "--conversation", "1", "--what-if", "people=2", path},
+                                              {"--json", "--conversation", "1", "--what-if", "users=2,", path},
+                                              {"--json", "--conversation", "1", "--what-if", "users=two", path}}) {
+    RunResult r = RunCli(bad);
+    EXPECT_EQ(r.status, 1) << bad[bad.size() - 2];
+    EXPECT_EQ(r.out, "");
+  }
+
   RunResult text = RunCli({"--conversation", "1", path});
   ASSERT_EQ(text.status, 0) << text.err;
   EXPECT_NE(text.out.find("Conversation 1: TCP/Port 1030<->HTTP\nSource: 10.0.0.1  Destination: 10.0.0.2"),
