@@ -119,6 +119,32 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
           return fail("invalid what-if setting '" + setting + "': NAME=whole number, NAME one of " + WhatIfNameList());
         o.conversation.whatIf.emplace_back(key, number);
       }
+    } else if (name == "--sample-window") {
+      auto v = value();
+      auto n = v ? ParseWhole(*v, kMaxSampleWindow) : std::nullopt;
+      if (!n || *n < kMinSampleWindow)
+        return fail("option --sample-window needs a number of packets from " + std::to_string(kMinSampleWindow) +
+                    " to " + std::to_string(kMaxSampleWindow));
+      o.conversation.throughput.SampleWindow = *n;
+      o.conversation.settingsGiven = true;
+    } else if (name == "--no-ack-packets" || name == "--kbits" || name == "--no-local-media-time") {
+      bool given = false;
+      if (!flag(given)) return fail("option " + name + " takes no value");
+      if (name == "--no-ack-packets") o.conversation.throughput.IncludeAckPackets = false;
+      if (name == "--kbits") o.conversation.throughput.UnitFactor = 8;
+      if (name == "--no-local-media-time") o.conversation.latency.IncludeLocalMediaTime = false;
+      o.conversation.settingsGiven = true;
+    } else if (name == "--responses") {
+      auto v = value();
+      if (v == "all")
+        o.conversation.latency.Filter = ResponseSizeFilter::kAll;
+      else if (v == "small")
+        o.conversation.latency.Filter = ResponseSizeFilter::kSmall;
+      else if (v == "large")
+        o.conversation.latency.Filter = ResponseSizeFilter::kLarge;
+      else
+        return fail("option --responses needs all, small or large");
+      o.conversation.settingsGiven = true;
     } else if (name == "--locale-separator") {
       auto v = value();
       if (!v) return fail("option --locale-separator needs a character");
@@ -134,8 +160,10 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
     }
   }
   if (!o.help && !o.version && o.traces.empty()) return fail("no trace file given");
-  if (!o.conversation.whatIf.empty() && o.conversation.number == 0)
-    return fail("option --what-if needs --conversation");
+  if ((!o.conversation.whatIf.empty() || o.conversation.settingsGiven) && o.conversation.number == 0)
+    return fail(
+        "options --what-if, --sample-window, --no-ack-packets, --kbits, --responses and "
+        "--no-local-media-time need --conversation");
   parsed.options = std::move(o);
   return parsed;
 }
@@ -143,6 +171,8 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
 std::string HelpText() {
   return R"(Usage: corvanta-cli [--json | --frames] [--bandwidth MBPS] [--full-duplex]
                     [--conversation N [--frames-from F] [--frames-to T]
+                     [--sample-window N] [--no-ack-packets] [--kbits]
+                     [--responses all|small|large] [--no-local-media-time]
                      [--what-if NAME=V,...]]
                     [--no-pcap] [--locale-separator C] [--threads N] TRACE...
 
@@ -192,7 +222,9 @@ Output modes:
                  the capture model).
                  With --conversation N also analysis: the toolbox's analysis of the
                  N-th conversation: selection (source, destination, protocol, one_way,
-                 first_frame, last_frame), throughput and latency (each an array of
+                 first_frame, last_frame), the controls the figures were measured with
+                 (sample_window, include_ack_packets, throughput_unit, responses,
+                 include_local_media_time), throughput and latency (each an array of
                  the two directions, the second null when one-way: title, figures,
                  memo lines; latency also state, state_text and what_if: the what-if
                  window that direction seeds, null without pairs: inputs, and rows for
@@ -220,6 +252,14 @@ Options:
   --frames-from F, --frames-to T
                           The packet range of --conversation (default: the whole
                           trace), as the toolbox's "from" and "to" edits set it.
+  --sample-window N, --no-ack-packets, --kbits
+                          With --conversation: the throughput window's controls,
+                          its packet sampling (4 to 100, default 8), "Include ACK
+                          Pkts" off, and "Show Kbits/Second".
+  --responses all|small|large, --no-local-media-time
+                          With --conversation: the latency window's controls, which
+                          responses it measures (all, at most 100 bytes, at least
+                          1000), and "Include Local Media Transmission Time" off.
   --what-if NAME=V[,NAME=V...]
                           With --conversation: set what-if inputs over the seeded
                           ones, as the window's edits would (kept within their

@@ -6,6 +6,8 @@
 #include <utility>
 #include <vector>
 
+#include "analysis/ConversationFigures.h"
+
 namespace corvanta::cli {
 
 enum class OutputMode : uint8_t { kText, kJson, kFrames };
@@ -17,6 +19,10 @@ struct ConversationQuery {
   int32_t framesTo = 0;
   // What-if inputs set over the seeded ones, by name, in the order given.
   std::vector<std::pair<std::string, int64_t>> whatIf;
+  // The throughput and latency windows' own controls.
+  ThroughputSettings throughput;
+  LatencySettings latency;
+  bool settingsGiven = false;  // any of those set on the command line
 };
 
 struct CliOptions {

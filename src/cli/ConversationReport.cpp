@@ -207,11 +207,13 @@ std::optional<ConversationReport> AnalyzeTableConversation(const TraceAnalysis& 
   const FigureFormat format{o.thousandsSep, o.decimalSep};
   const Topology medium = a.open.info.topology;
   ConversationEngine engine(*a.model);
-  r.throughput = AnalyzeThroughput(engine, selection, r.texts, {}, medium, a.bandwidthMbps, format);
-  r.latency = AnalyzeLatency(engine, selection, r.texts, {}, medium, a.bandwidthMbps, format);
+  r.throughput = AnalyzeThroughput(engine, selection, r.texts, query.throughput, medium, a.bandwidthMbps, format);
+  r.latency = AnalyzeLatency(engine, selection, r.texts, query.latency, medium, a.bandwidthMbps, format);
   r.ladder = LadderOf(a, selection, o.thousandsSep, o.decimalSep);
   r.medium = medium;
   r.whatIf = query.whatIf;
+  r.throughputSettings = query.throughput;
+  r.latencySettings = query.latency;
   r.thousandsSep = o.thousandsSep;
   r.decimalSep = o.decimalSep;
   return r;
@@ -231,6 +233,12 @@ void WriteConversationJson(const ConversationReport& r, JsonWriter& json) {
   json.Field("last_frame", r.lastFrame);
   json.EndObject();
   json.Field("sample_window", r.throughput.SampleWindow);
+  // The controls the figures were measured with.
+  json.Field("include_ack_packets", r.throughputSettings.IncludeAckPackets);
+  json.Field("throughput_unit", r.throughput.UnitFactor == 8 ? "KBits/Second" : "KBytes/Second");
+  static constexpr std::array<std::string_view, 3> kResponses = {"all", "small", "large"};
+  json.Field("responses", kResponses[static_cast<size_t>(r.latencySettings.Filter)]);
+  json.Field("include_local_media_time", r.latencySettings.IncludeLocalMediaTime);
   Halves(json, "throughput", r.throughput, r.throughput.Upper, r.throughput.Lower, ThroughputHalfJson);
   Halves(json, "latency", r.latency, r.latency.Upper, r.latency.Lower,
          [&](JsonWriter& w, const std::string& title, const LatencyHalf& h) { LatencyHalfJson(w, title, h, r); });

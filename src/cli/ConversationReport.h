@@ -24,6 +24,8 @@ struct ConversationReport {
   VisualizerLayout ladder;                              // the visualizer's pass over the selection and range
   Topology medium = kEthernet;                          // sizes the what-if inputs
   std::vector<std::pair<std::string, int64_t>> whatIf;  // inputs set over the seeded ones
+  ThroughputSettings throughputSettings;                // the windows' controls as set
+  LatencySettings latencySettings;
   char thousandsSep = ',';
   char decimalSep = '.';
 };

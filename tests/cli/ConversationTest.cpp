@@ -63,7 +63,25 @@ TEST(Conversation, JsonAndTextOfOneRow) {
   EXPECT_EQ(setWhatIf["inputs"]["latency_ms"].Int(), 20);
   ASSERT_EQ(setWhatIf["rows"].Array().size(), 20u);
   EXPECT_EQ(setWhatIf["rows"].Array()[0]["link"].String(), "Send/Rcv");
+  // The windows' controls: kilobits are eight times the kilobytes of the same sampling.
+  RunResult bits = RunCli({"--json", "--conversation", "1", "--kbits", "--sample-window", "4", "--responses", "small",
+                           "--no-local-media-time", "--no-ack-packets", path});
+  RunResult bytes = RunCli({"--json", "--conversation", "1", "--sample-window", "4", "--no-ack-packets", path});
+  ASSERT_EQ(bits.status, 0) << bits.err;
+  const Json b = ParseJson(bits.out)["analysis"];
+  EXPECT_EQ(b["sample_window"].Int(), 4);
+  EXPECT_EQ(b["throughput_unit"].String(), "KBits/Second");
+  EXPECT_EQ(b["responses"].String(), "small");
+  EXPECT_FALSE(std::get<bool>(b["include_local_media_time"].value));
+  EXPECT_FALSE(std::get<bool>(b["include_ack_packets"].value));
+  const Json lower = ParseJson(bytes.out)["analysis"]["throughput"].Array()[1];
+  ASSERT_TRUE(lower["average"].IsNumber()) << bytes.out;
+  EXPECT_NEAR(b["throughput"].Array()[1]["average"].Number(), 8 * lower["average"].Number(), 0.01);
+
   for (const std::vector<std::string>& bad : {std::vector<std::string>{"--json", "--what-if", "users=2", path},
+                                              {"--json", "--kbits", path},
+                                              {"--json", "--conversation", "1", "--sample-window", "3", path},
+                                              {"--json", "--conversation", "1", "--responses", "tiny", path},
                                               {"--json", "--conversation", "1", "--what-if", "people=2", path},
                                               {"--json", "--conversation", "1", "--what-if", "users=2,", path},
                                               {"--json", "--conversation", "1", "--what-if", "users=two", path}}) {
