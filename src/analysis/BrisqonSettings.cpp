@@ -392,6 +392,24 @@ void BrisqonSettings::RestoreDefault(CheckId id) {
   if (info.HasValue()) working_.Threshold[CheckIndex(id)] = info.Default;
 }
 
+std::string SetProblemSetting(BrisqonSettings& settings, std::string_view name, int64_t value) {
+  for (CheckId id : SortedChecks()) {
+    const CheckInfo& info = GetCheckInfo(id);
+    if (name == info.SwitchName) {
+      if (value != 0 && value != 1) return std::string(name) + " is 0 or 1";
+      settings.SetEnabled(id, value == 1);
+      return {};
+    }
+    if (info.HasValue() && name == info.ThresholdName) {
+      if (value < info.Min || value > info.Max)
+        return std::string(name) + " is from " + std::to_string(info.Min) + " to " + std::to_string(info.Max);
+      settings.SetThreshold(id, static_cast<int>(value));
+      return {};
+    }
+  }
+  return "no problem finder setting is called " + std::string(name);
+}
+
 void BrisqonSettings::Load(const SettingsStore& store) {
   const std::string section(kProblemFinderSection);
   for (const CheckInfo& info : kChecks) {

@@ -2,6 +2,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace corvanta {
@@ -94,6 +95,12 @@ struct BrisqonValues {
   static BrisqonValues Defaults();
   bool operator==(const BrisqonValues&) const = default;
 };
+
+class BrisqonSettings;
+// Sets a check's live switch (its "Enable..." name, 0 or 1) or value (its "Threshold..." name,
+// within the check's range) by the name the settings store keeps it under. Empty when set,
+// else why not.
+std::string SetProblemSetting(BrisqonSettings& settings, std::string_view name, int64_t value);
 
 // The problem finder's settings: the live values the analyses read, and the working copies the
 // settings dialog edits. Nothing reaches the live values before Commit.

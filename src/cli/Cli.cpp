@@ -143,6 +143,7 @@ int RunCli(const std::vector<std::string>& args, std::FILE* out, std::FILE* err,
   analysis.fullDuplex = o.fullDuplex;
   analysis.open = openOptions;
   analysis.vendors = report.vendors;
+  analysis.settings = o.problemSettings;
   analysis.table.ThousandsSep = report.thousandsSep;
   analysis.table.DecimalSep = report.decimalSep;
   // One thread per CPU this process may use; on one, the direct pass with no handing over.

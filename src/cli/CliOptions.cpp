@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cstdint>
 
+#include "analysis/BrisqonSettings.h"
 #include "analysis/WhatIf.h"
 
 namespace corvanta::cli {
@@ -15,6 +16,27 @@ std::optional<int32_t> ParseWhole(const std::string& text, int32_t max) {
   auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
   if (ec != std::errc() || end != text.data() + text.size() || value < 1 || value > max) return std::nullopt;
   return value;
+}
+
+// "NAME=V,NAME=V...", each V a whole number; on failure `bad` is the setting at fault.
+std::optional<std::vector<std::pair<std::string, int64_t>>> ParseSettings(const std::string& text, std::string& bad) {
+  std::vector<std::pair<std::string, int64_t>> settings;
+  for (size_t start = 0; start <= text.size();) {
+    const size_t comma = std::min(text.find(',', start), text.size());
+    const std::string setting = text.substr(start, comma - start);
+    start = comma + 1;
+    const size_t equals = setting.find('=');
+    int64_t number = 0;
+    const char* first = setting.data() + (equals == std::string::npos ? setting.size() : equals + 1);
+    const char* last = setting.data() + setting.size();
+    const auto [end, ec] = std::from_chars(first, last, number);
+    if (equals == std::string::npos || equals == 0 || first == last || ec != std::errc() || end != last) {
+      bad = setting;
+      return std::nullopt;
+    }
+    settings.emplace_back(setting.substr(0, equals), number);
+  }
+  return settings;
 }
 
 std::string WhatIfNameList() {
@@ -104,21 +126,28 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
     } else if (name == "--what-if") {
       auto v = value();
       if (!v) return fail("option --what-if needs NAME=VALUE settings");
-      for (size_t start = 0; start <= v->size();) {
-        const size_t comma = std::min(v->find(',', start), v->size());
-        const std::string setting = v->substr(start, comma - start);
-        start = comma + 1;
-        const size_t equals = setting.find('=');
-        const std::string key = setting.substr(0, equals);
-        int64_t number = 0;
-        const char* first = setting.data() + (equals == std::string::npos ? setting.size() : equals + 1);
-        const char* last = setting.data() + setting.size();
-        const auto [end, ec] = std::from_chars(first, last, number);
-        if (std::find(kWhatIfInputNames.begin(), kWhatIfInputNames.end(), key) == kWhatIfInputNames.end() ||
-            equals == std::string::npos || first == last || ec != std::errc() || end != last)
-          return fail("invalid what-if setting '" + setting + "': NAME=whole number, NAME one of " + WhatIfNameList());
-        o.conversation.whatIf.emplace_back(key, number);
-      }
+      std::string bad;
+      auto settings = ParseSettings(*v, bad);
+      const auto unknown = [](const auto& setting) {
+        return std::find(kWhatIfInputNames.begin(), kWhatIfInputNames.end(), setting.first) == kWhatIfInputNames.end();
+      };
+      if (settings)
+        if (auto it = std::find_if(settings->begin(), settings->end(), unknown); it != settings->end()) {
+          bad = it->first + "=" + std::to_string(it->second);
+          settings.reset();
+        }
+      if (!settings)
+        return fail("invalid what-if setting '" + bad + "': NAME=whole number, NAME one of " + WhatIfNameList());
+      for (auto& setting : *settings) o.conversation.whatIf.push_back(std::move(setting));
+    } else if (name == "--problem-setting") {
+      auto v = value();
+      if (!v) return fail("option --problem-setting needs NAME=VALUE settings");
+      std::string bad;
+      auto settings = ParseSettings(*v, bad);
+      if (!settings) return fail("invalid problem finder setting '" + bad + "': NAME=whole number");
+      for (const auto& [key, number] : *settings)
+        if (std::string why = SetProblemSetting(o.problemSettings, key, number); !why.empty())
+          return fail("invalid problem finder setting '" + key + "=" + std::to_string(number) + "': " + why);
     } else if (name == "--sample-window") {
       auto v = value();
       auto n = v ? ParseWhole(*v, kMaxSampleWindow) : std::nullopt;
@@ -174,7 +203,8 @@ std::string HelpText() {
                      [--sample-window N] [--no-ack-packets] [--kbits]
                      [--responses all|small|large] [--no-local-media-time]
                      [--what-if NAME=V,...]]
-                    [--no-pcap] [--locale-separator C] [--threads N] TRACE...
+                    [--no-pcap] [--locale-separator C] [--threads N]
+                    [--problem-setting NAME=V,...] TRACE...
 
 Reads each network trace file with the Corvanta analyzer core (the same detection,
 readers, decoding, statistics and client/server table as the desktop program) and
@@ -260,6 +290,14 @@ Options:
                           With --conversation: the latency window's controls, which
                           responses it measures (all, at most 100 bytes, at least
                           1000), and "Include Local Media Transmission Time" off.
+  --problem-setting NAME=V[,NAME=V...]
+                          Set problem finder settings by the names the desktop
+                          program stores them under: a check's switch (its
+                          Enable... name, 0 or 1) or value (its Threshold... name,
+                          within its range), for example
+                          --problem-setting ThresholdCSLowThroughput=50,EnableICMP=0.
+                          They judge the client/server table's marks and counts and
+                          the conversation analysis as in the desktop program.
   --what-if NAME=V[,NAME=V...]
                           With --conversation: set what-if inputs over the seeded
                           ones, as the window's edits would (kept within their

@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "analysis/BrisqonSettings.h"
 #include "analysis/ConversationFigures.h"
 
 namespace corvanta::cli {
@@ -36,6 +37,7 @@ struct CliOptions {
   bool help = false;
   bool version = false;
   ConversationQuery conversation;
+  BrisqonSettings problemSettings;  // the defaults, with what --problem-setting sets
   std::vector<std::string> traces;
 };
 

@@ -62,6 +62,7 @@ std::unique_ptr<TraceAnalysis> AnalyzeTrace(const std::string& path, const Analy
   a->open = OpenTrace(path, options.open);
   if (!a->open.accepted) return a;
 
+  a->settings = options.settings;
   a->model = std::make_unique<CaptureModel>();
   a->statistics = std::make_unique<TraceStatistics>();
   // The pass measures against the trace's own bandwidth; a chosen one only re-bases the

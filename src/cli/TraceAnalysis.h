@@ -25,11 +25,12 @@ struct AnalysisOptions {
   int32_t bandwidthMbps = 0;  // the display bandwidth; 0: the trace's own
   bool fullDuplex = false;
   bool buildTable = true;  // false: the caller builds it (BuildTable), perhaps as it writes
-  OpenOptions open;                      // which files are read
+  OpenOptions open;        // which files are read
   // More than one: the reader runs ahead on a thread of its own and the client/server table
   // is measured on this many; the results are the same.
   int threads = 1;
   ClientServerOptions table;             // separators and name choices of the table
+  BrisqonSettings settings;              // the problem finder's settings
   const VendorTable* vendors = nullptr;  // null: no vendor names
   // Called now and then while the client/server table is built, with the rows so far.
   std::function<void(size_t rows)> tableProgress;

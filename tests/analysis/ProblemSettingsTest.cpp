@@ -390,5 +390,27 @@ TEST(ProblemSettingsStore, MalformedSwitchesAndBinaryValuesTakeTheirDefaults) {
   EXPECT_EQ(s.Threshold(CheckId::kTCPSlowAck), 250);
 }
 
+TEST(ProblemSettingsByName, SwitchesAndValuesWithinTheirRanges) {
+  BrisqonSettings s;
+  EXPECT_EQ(SetProblemSetting(s, "EnableICMP", 0), "");
+  EXPECT_FALSE(s.Enabled(CheckId::kICMP));
+  EXPECT_EQ(SetProblemSetting(s, "ThresholdCSLowThroughput", 65535), "");
+  EXPECT_EQ(s.Threshold(CheckId::kCSLowThroughput), 65535);
+  struct Refused {
+    const char* name;
+    int64_t value;
+    const char* why;
+  };
+  for (const Refused& r : {Refused{"EnableICMP", 2, "EnableICMP is 0 or 1"},
+                           Refused{"ThresholdCSLowThroughput", 0, "ThresholdCSLowThroughput is from 1 to 65535"},
+                           Refused{"ThresholdCSLowThroughput", 65536, "ThresholdCSLowThroughput is from 1 to 65535"},
+                           Refused{"ThresholdICMP", 1, "no problem finder setting is called ThresholdICMP"},
+                           Refused{"enableicmp", 1, "no problem finder setting is called enableicmp"}})
+    EXPECT_EQ(SetProblemSetting(s, r.name, r.value), r.why) << r.name << "=" << r.value;
+  // A refused value changes nothing.
+  EXPECT_EQ(s.Threshold(CheckId::kCSLowThroughput), 65535);
+  EXPECT_FALSE(s.Enabled(CheckId::kICMP));
+}
+
 }  // namespace
 }  // namespace corvanta

@@ -211,6 +211,24 @@ TEST(Modes, EthernetCollisionSuspects) {
   EXPECT_EQ(dlc["memo"].Array().size(), 1u);  // "Notes": 20 frames are too few to suspect
 }
 
+TEST(Modes, ProblemSettingsJudgeTheTable) {
+  TempDir dir;
+  const std::string path = dir.Write("trace.cap", WriteTrace(SessionPlan(10, kEthernet)));
+  // The session's response times are 20 ms: slow against a threshold of 10 ms, not of 1000.
+  auto slow = [&](const std::string& threshold) {
+    RunResult r = RunCli({"--json", "--problem-setting", "ThresholdCSSlowResponseTime=" + threshold, path});
+    EXPECT_EQ(r.status, 0) << r.err;
+    return ParseJson(r.out)["problem_totals"]["B"].Int();
+  };
+  EXPECT_EQ(slow("1000"), 0);
+  EXPECT_EQ(slow("10"), 1);
+  for (const char* bad : {"ThresholdCSSlowResponseTime=0", "EnableICMP=2", "Nothing=1", "EnableICMP"}) {
+    RunResult r = RunCli({"--json", "--problem-setting", bad, path});
+    EXPECT_EQ(r.status, 1) << bad;
+    EXPECT_NE(r.err.find("invalid problem finder setting"), std::string::npos) << r.err;
+  }
+}
+
 TEST(Modes, RefusalsGiveFileAndErrorAndExitTwo) {
   TempDir dir;
   const std::string small = dir.Write("small.cap", std::vector<uint8_t>(39, 0));
