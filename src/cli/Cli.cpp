@@ -144,6 +144,9 @@ int RunCli(const std::vector<std::string>& args, std::FILE* out, std::FILE* err,
   analysis.open = openOptions;
   analysis.vendors = report.vendors;
   analysis.settings = o.problemSettings;
+  UserPorts ports;
+  for (const auto& [port, name] : o.serverPorts) ports.Add(UserPorts::MakeItem(std::to_string(port), name));
+  if (ports.Size() > 0) analysis.ports = &ports;
   analysis.table.ThousandsSep = report.thousandsSep;
   analysis.table.DecimalSep = report.decimalSep;
   // One thread per CPU this process may use; on one, the direct pass with no handing over.

@@ -6,6 +6,7 @@
 
 #include "analysis/BrisqonSettings.h"
 #include "analysis/WhatIf.h"
+#include "naming/UserPorts.h"
 
 namespace corvanta::cli {
 
@@ -148,6 +149,13 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
       for (const auto& [key, number] : *settings)
         if (std::string why = SetProblemSetting(o.problemSettings, key, number); !why.empty())
           return fail("invalid problem finder setting '" + key + "=" + std::to_string(number) + "': " + why);
+    } else if (name == "--server-port") {
+      auto v = value();
+      const size_t equals = v ? v->find('=') : std::string::npos;
+      const auto port = equals == std::string::npos ? std::nullopt : ParsePortNumber(v->substr(0, equals));
+      if (!port || equals + 1 >= v->size() || v->find('\t') != std::string::npos)
+        return fail("option --server-port needs PORT=NAME, PORT from 0 to 65535 and a name");
+      o.serverPorts.emplace_back(*port, v->substr(equals + 1));
     } else if (name == "--sample-window") {
       auto v = value();
       auto n = v ? ParseWhole(*v, kMaxSampleWindow) : std::nullopt;
@@ -204,7 +212,7 @@ std::string HelpText() {
                      [--responses all|small|large] [--no-local-media-time]
                      [--what-if NAME=V,...]]
                     [--no-pcap] [--locale-separator C] [--threads N]
-                    [--problem-setting NAME=V,...] TRACE...
+                    [--problem-setting NAME=V,...] [--server-port PORT=NAME]... TRACE...
 
 Reads each network trace file with the Corvanta analyzer core (the same detection,
 readers, decoding, statistics and client/server table as the desktop program) and
@@ -290,6 +298,9 @@ Options:
                           With --conversation: the latency window's controls, which
                           responses it measures (all, at most 100 bytes, at least
                           1000), and "Include Local Media Transmission Time" off.
+  --server-port PORT=NAME
+                          Name a server port as the desktop program's server ports
+                          list does (before the built-in names); may be repeated.
   --problem-setting NAME=V[,NAME=V...]
                           Set problem finder settings by the names the desktop
                           program stores them under: a check's switch (its

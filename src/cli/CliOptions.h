@@ -38,6 +38,8 @@ struct CliOptions {
   bool version = false;
   ConversationQuery conversation;
   BrisqonSettings problemSettings;  // the defaults, with what --problem-setting sets
+  // Server ports named as in the desktop program's server ports list (port, name).
+  std::vector<std::pair<uint16_t, std::string>> serverPorts;
   std::vector<std::string> traces;
 };
 

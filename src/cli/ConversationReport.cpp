@@ -192,7 +192,7 @@ std::optional<ConversationReport> AnalyzeTableConversation(const TraceAnalysis& 
   if (!a.Accepted() || !a.model || query.number < 1 || static_cast<size_t>(query.number) > a.table.RowCount())
     return std::nullopt;
   ToolboxState box;
-  box.Reset(a.model.get(), a.TotalFrames(), nullptr, o.vendors);
+  box.Reset(a.model.get(), a.TotalFrames(), a.ports, o.vendors);
   box.Preselect(a.table.Request(static_cast<size_t>(query.number - 1), o.vendors));
   if (query.framesFrom > 0) box.SetFirstPacket(query.framesFrom);
   if (query.framesTo > 0) box.SetLastPacket(query.framesTo);

@@ -19,6 +19,8 @@ void RunPass(TraceAnalysis& a, const AnalysisOptions& options, const PollCallbac
   env.topology = info.topology;
   env.kind = info.kind;
   env.vendors = options.vendors;
+  // A named server port also tells requests from replies, as in the desktop program.
+  env.userPorts = options.ports;
   Decoder decoder(*a.model, *a.statistics, env);
   PassOptions pass;
   pass.readAhead = options.threads > 1;
@@ -48,7 +50,7 @@ void BuildTable(TraceAnalysis& a, const AnalysisOptions& options, const ClientSe
   std::function<void()> tablePoll;
   if (options.tableProgress) tablePoll = [&] { options.tableProgress(a.table.RowCount()); };
   try {
-    a.table.Build({*a.model, a.settings, options.vendors, nullptr}, tableOptions, tablePoll, sink);
+    a.table.Build({*a.model, a.settings, options.vendors, a.ports}, tableOptions, tablePoll, sink);
   } catch (const std::exception& e) {
     // A table that could not grow any further gives no report.
     a.failure = TraceFileNameOnly(a.open.info.path) + " could not be analysed: " + e.what();
@@ -63,6 +65,7 @@ std::unique_ptr<TraceAnalysis> AnalyzeTrace(const std::string& path, const Analy
   if (!a->open.accepted) return a;
 
   a->settings = options.settings;
+  a->ports = options.ports;
   a->model = std::make_unique<CaptureModel>();
   a->statistics = std::make_unique<TraceStatistics>();
   // The pass measures against the trace's own bandwidth; a chosen one only re-bases the

@@ -12,6 +12,7 @@
 #include "analysis/FileSummary.h"
 #include "decode/CaptureModel.h"
 #include "decode/TraceStatistics.h"
+#include "naming/UserPorts.h"
 #include "trace/OpenTrace.h"
 #include "trace/ProcessTrace.h"
 
@@ -31,6 +32,7 @@ struct AnalysisOptions {
   int threads = 1;
   ClientServerOptions table;             // separators and name choices of the table
   BrisqonSettings settings;              // the problem finder's settings
+  const UserPorts* ports = nullptr;      // null: built-in port names only
   const VendorTable* vendors = nullptr;  // null: no vendor names
   // Called now and then while the client/server table is built, with the rows so far.
   std::function<void(size_t rows)> tableProgress;
@@ -43,6 +45,7 @@ struct TraceAnalysis {
   std::unique_ptr<CaptureModel> model;
   std::unique_ptr<TraceStatistics> statistics;
   BrisqonSettings settings;
+  const UserPorts* ports = nullptr;  // the user's server port names, owned by the caller
   ClientServerTable table;
   int32_t statsBandwidthMbps = 10;  // the bandwidth the utilisation was measured against
   int32_t bandwidthMbps = 10;       // the display choice

@@ -229,6 +229,18 @@ TEST(Modes, ProblemSettingsJudgeTheTable) {
   }
 }
 
+TEST(Modes, ServerPortsNameTheProtocols) {
+  TempDir dir;
+  const std::string path = dir.Write("trace.cap", WriteTrace(SessionPlan(10, kEthernet)));
+  RunResult r = RunCli({"--json", "--conversation", "1", "--server-port", "80=Web Shop", path});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const Json j = ParseJson(r.out);
+  EXPECT_EQ(j["conversations"].Array()[0]["protocol"].String(), "TCP/Port 1030<->Web Shop");
+  EXPECT_EQ(j["analysis"]["selection"]["protocol"].String(), "TCP/Port 1030<->Web Shop");
+  for (const char* bad : {"80", "80=", "http=Web", "65536=Web"})
+    EXPECT_EQ(RunCli({"--json", "--server-port", bad, path}).status, 1) << bad;
+}
+
 TEST(Modes, RefusalsGiveFileAndErrorAndExitTwo) {
   TempDir dir;
   const std::string small = dir.Write("small.cap", std::vector<uint8_t>(39, 0));
