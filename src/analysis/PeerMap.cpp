@@ -722,6 +722,44 @@ std::string UtilizationText(int64_t framesSent, int64_t bytesSent, Topology medi
   return FormatF(load / bandwidthBytesPerSecond / intervals, 3, 2) + "%";
 }
 
+void ForEachPeerPair(const PeerGraph& graph, const std::function<void(const PeerPairRow&)>& visit) {
+  const bool station = graph.Kind == PeerMapKind::kStation;
+  // The values of a set with their frames, named.
+  const auto values = [&](const PeerEdge& e, int mode, uint32_t set, int count, std::string_view (*name)(int),
+                          std::vector<std::pair<std::string_view, int64_t>>& out) {
+    int64_t all = 0;
+    for (int v = 0; v < count; ++v) {
+      if (!InSet(set, static_cast<unsigned>(v))) continue;
+      const int64_t frames = ValueFrames(graph, mode, e, static_cast<unsigned>(v));
+      out.emplace_back(name(v), frames);
+      all += frames;
+    }
+    return all;
+  };
+  PeerPairRow row;  // one row, its lists reused from pair to pair
+  for (size_t i = 0; i < graph.Nodes.size(); ++i) {
+    const PeerNode& n = graph.Nodes[i];
+    for (int32_t k = 0; k < n.EdgeCount; ++k) {
+      const size_t at = static_cast<size_t>(n.FirstEdge) + static_cast<size_t>(k);
+      if (at >= graph.Edges.size()) break;
+      const PeerEdge& e = graph.Edges[at];
+      if (e.To < 0 || static_cast<size_t>(e.To) >= graph.Nodes.size()) continue;
+      row.ByEncapsulation.clear();
+      row.ByProtocol.clear();
+      row.From = i;
+      row.To = static_cast<size_t>(e.To);
+      if (station) {
+        row.Frames =
+            values(e, kIdEncapsulation, e.Sets[kIdEncapsulation], kEncapsulationCount, EncapName, row.ByEncapsulation);
+        values(e, kIdProtocol, e.Sets[kIdProtocol], kProtocolCategoryCount, CategoryName, row.ByProtocol);
+      } else {
+        row.Frames = values(e, kModeIp, e.Sets[kModeIp] | e.Sets[kModeIpx], kSubProtocolCount, SubName, row.ByProtocol);
+      }
+      visit(row);
+    }
+  }
+}
+
 PeerGridRow BuildPeerGridRow(const PeerGraph& graph, size_t node, const PeerLabelOptions& labels, char thousandsSep) {
   PeerGridRow row;
   if (node >= graph.Nodes.size()) return row;

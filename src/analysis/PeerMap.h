@@ -9,6 +9,7 @@
 // like the graph's nodes; the model itself is never changed.
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -277,6 +278,22 @@ struct PeerGridRow {
 
 // The row of one node (a sender).
 PeerGridRow BuildPeerGridRow(const PeerGraph& graph, size_t node, const PeerLabelOptions& labels, char thousandsSep);
+
+// One pair the map can draw: a sender, its receiver, and the frames (network: packets) the
+// pair carried, in all and by the values the map colours its line by.
+struct PeerPairRow {
+  size_t From = 0;  // node indexes
+  size_t To = 0;
+  int64_t Frames = 0;
+  // Station maps: by encapsulation; network maps: none.
+  std::vector<std::pair<std::string_view, int64_t>> ByEncapsulation;
+  // Station maps: by protocol category; network maps: by IP and IPX transport.
+  std::vector<std::pair<std::string_view, int64_t>> ByProtocol;
+};
+
+// Calls visit with every pair of a graph built with its edges, senders in node order; pairs
+// whose receiver is no node of the graph are left out, as the map leaves them out.
+void ForEachPeerPair(const PeerGraph& graph, const std::function<void(const PeerPairRow&)>& visit);
 // One row per sender, in node order.
 std::vector<PeerGridRow> BuildPeerGridRows(const PeerGraph& graph, const PeerLabelOptions& labels, char thousandsSep);
 // Rewrites column 1 after a SmartNames or OUI change.

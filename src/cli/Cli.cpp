@@ -137,6 +137,7 @@ int RunCli(const std::vector<std::string>& args, std::FILE* out, std::FILE* err,
   report.thousandsSep = json ? '\0' : o.thousandsSep;
   report.decimalSep = json ? '.' : o.decimalSep;
   report.vendors = haveVendors ? &vendors : nullptr;
+  report.peerPairs = o.peerPairs;
 
   AnalysisOptions analysis;
   analysis.bandwidthMbps = o.bandwidthMbps;

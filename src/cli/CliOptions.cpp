@@ -91,6 +91,8 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
       OutputMode mode = name == "--json" ? OutputMode::kJson : OutputMode::kFrames;
       if (o.mode != OutputMode::kText && o.mode != mode) return fail("--json and --frames cannot be combined");
       o.mode = mode;
+    } else if (name == "--peer-pairs") {
+      if (!flag(o.peerPairs)) return fail("option " + name + " takes no value");
     } else if (name == "--full-duplex") {
       if (!flag(o.fullDuplex)) return fail("option " + name + " takes no value");
     } else if (name == "--no-pcap") {
@@ -212,7 +214,8 @@ std::string HelpText() {
                      [--responses all|small|large] [--no-local-media-time]
                      [--what-if NAME=V,...]]
                     [--no-pcap] [--locale-separator C] [--threads N]
-                    [--problem-setting NAME=V,...] [--server-port PORT=NAME]... TRACE...
+                    [--problem-setting NAME=V,...] [--server-port PORT=NAME]...
+                    [--peer-pairs] TRACE...
 
 Reads each network trace file with the Corvanta analyzer core (the same detection,
 readers, decoding, statistics and client/server table as the desktop program) and
@@ -298,6 +301,9 @@ Options:
                           With --conversation: the latency window's controls, which
                           responses it measures (all, at most 100 bytes, at least
                           1000), and "Include Local Media Transmission Time" off.
+  --peer-pairs            With --json: also station_pairs and network_pairs, the pairs
+                          the peer maps draw (source, destination, frames; stations by
+                          encapsulation and protocol, network addresses by transport).
   --server-port PORT=NAME
                           Name a server port as the desktop program's server ports
                           list does (before the built-in names); may be repeated.

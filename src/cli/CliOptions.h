@@ -31,6 +31,7 @@ struct CliOptions {
   int32_t bandwidthMbps = 0;  // 0: the trace's own
   bool fullDuplex = false;
   bool readPcap = true;     // libpcap and pcapng files are read unless --no-pcap
+  bool peerPairs = false;   // --peer-pairs
   char thousandsSep = ',';  // '\0': none
   char decimalSep = '.';
   int32_t threads = 0;  // 0: the CPUs this process may use

@@ -212,6 +212,34 @@ void PeerTable(JsonWriter& json, std::string_view name, const PeerGraph& graph, 
   json.EndArray();
 }
 
+// The pairs a peer map draws: sender, receiver and the frames they carried by value.
+void PeerPairs(JsonWriter& json, std::string_view name, const PeerGraph& graph) {
+  const auto address = [&](size_t node) {
+    const AddressKey& key = graph.Nodes[node].Address;
+    return graph.Kind == PeerMapKind::kStation
+               ? FormatMacAddress(key.View())
+               : AddressText(std::string_view(reinterpret_cast<const char*>(key.Bytes.data()), key.Length));
+  };
+  const auto counts = [&](std::string_view key, const std::vector<std::pair<std::string_view, int64_t>>& values) {
+    json.Key(key);
+    json.BeginObject(true);
+    for (const auto& [value, frames] : values) json.Field(value, frames);
+    json.EndObject();
+  };
+  json.Key(name);
+  json.BeginArray();
+  ForEachPeerPair(graph, [&](const PeerPairRow& pair) {
+    json.BeginObject(true);
+    json.Field("source", address(pair.From));
+    json.Field("destination", address(pair.To));
+    json.Field("frames", pair.Frames);
+    if (graph.Kind == PeerMapKind::kStation) counts("encapsulations", pair.ByEncapsulation);
+    counts("protocols", pair.ByProtocol);
+    json.EndObject();
+  });
+  json.EndArray();
+}
+
 }  // namespace
 
 void WriteJsonReport(const TraceAnalysis& a, const std::string& file, const ReportOptions& o, JsonWriter& json,
@@ -360,8 +388,18 @@ void WriteJsonReport(const TraceAnalysis& a, const std::string& file, const Repo
   for (int r = 0; r < kNotListedReasons; ++r)
     json.Field(kNotListedReasonKeys[static_cast<size_t>(r)], a.table.NotListed()[static_cast<size_t>(r)]);
   json.EndObject();
-  PeerTable(json, "stations_table", BuildStationGraph(*a.model, s, PeerGraphParts::kNodes), o);
-  PeerTable(json, "network_table", BuildNetworkGraph(*a.model, s, PeerGraphParts::kNodes), o);
+  // The pairs need the graphs' edges; the tables alone do not.
+  const PeerGraphParts parts = o.peerPairs ? PeerGraphParts::kNodesAndEdges : PeerGraphParts::kNodes;
+  {
+    const PeerGraph stations = BuildStationGraph(*a.model, s, parts);
+    PeerTable(json, "stations_table", stations, o);
+    if (o.peerPairs) PeerPairs(json, "station_pairs", stations);
+  }
+  {
+    const PeerGraph network = BuildNetworkGraph(*a.model, s, parts);
+    PeerTable(json, "network_table", network, o);
+    if (o.peerPairs) PeerPairs(json, "network_pairs", network);
+  }
   json.Key("problem_totals");
   json.BeginObject(true);
   for (int c = kCsColA; c <= kCsColI; ++c)

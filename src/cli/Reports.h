@@ -14,6 +14,7 @@ struct ReportOptions {
   char thousandsSep = ',';
   char decimalSep = '.';
   const VendorTable* vendors = nullptr;
+  bool peerPairs = false;  // the JSON report also lists the peer maps' pairs
 };
 
 // The text report of an accepted trace: file attributes, frame statistics, media

@@ -41,5 +41,33 @@ TEST(PeerTables, StationAndNetworkRowsInTheDefaultColumnOrder) {
   EXPECT_EQ(network[0].keyOrder.back(), "Pkt Ratio");
 }
 
+TEST(PeerTables, PairsOnlyWhenAskedEveryFrameOnce) {
+  TempDir dir;
+  const std::string path = dir.Write("trace.cap", WriteTrace(SessionPlan(10, kEthernet)));
+  EXPECT_FALSE(ParseJson(RunCli({"--json", path}).out).Has("station_pairs"));
+  RunResult r = RunCli({"--json", "--peer-pairs", path});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const Json j = ParseJson(r.out);
+  // Every frame on one station pair, by its encapsulation and by its protocol alike.
+  int64_t frames = 0;
+  for (const Json& pair : j["station_pairs"].Array()) {
+    int64_t byEncapsulation = 0, byProtocol = 0;
+    for (const auto& [name, n] : pair["encapsulations"].Object()) byEncapsulation += static_cast<int64_t>(n.Number());
+    for (const auto& [name, n] : pair["protocols"].Object()) byProtocol += static_cast<int64_t>(n.Number());
+    EXPECT_EQ(byEncapsulation, pair["frames"].Int());
+    EXPECT_EQ(byProtocol, pair["frames"].Int());
+    frames += pair["frames"].Int();
+  }
+  EXPECT_EQ(frames, j["frames"].Int());
+  // The web session both ways between the two addresses, and the multicast from the server.
+  const std::vector<Json>& network = j["network_pairs"].Array();
+  ASSERT_EQ(network.size(), 3u);
+  EXPECT_EQ(network[0]["source"].String(), "10.0.0.1");
+  EXPECT_EQ(network[0]["destination"].String(), "10.0.0.2");
+  EXPECT_EQ(network[0]["frames"].Int(), 7);
+  EXPECT_EQ(network[0]["protocols"]["TCP"].Int(), 7);
+  EXPECT_EQ(network[2]["protocols"]["UDP"].Int(), 1);
+}
+
 }  // namespace
 }  // namespace corvanta::testing
