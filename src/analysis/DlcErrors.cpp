@@ -62,6 +62,7 @@ EthernetDlcSummary BuildEthernetDlcSummary(const CaptureModel& model, const Trac
   for (size_t i = 0; i < suspects.size() && i < out.Collisions.size(); ++i) {
     const CollisionSuspect& suspect = suspects[i];
     CollisionRow& row = out.Collisions[i];
+    row.Station = suspect;
     row.Source = DlcStationText(suspect.Address.View(), suspect.VendorIndex, options);
     row.Transmits = FormatCount(suspect.FramesSent, sep);
     row.Retransmits = FormatCount(suspect.FramesAfterCollision, sep);

@@ -69,6 +69,7 @@ std::vector<CollisionSuspect> RankCollisionSuspects(const CaptureModel& model);
 
 // One row of the table; rows without a station keep an empty source and zero counts.
 struct CollisionRow {
+  CollisionSuspect Station;  // what the texts show
   std::string Source;
   std::string Transmits = "0";
   std::string Retransmits = "0";

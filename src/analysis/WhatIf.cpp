@@ -4,7 +4,6 @@
 #include <charconv>
 #include <cmath>
 #include <numeric>
-#include <tuple>
 
 #include "analysis/GridRows.h"
 #include "naming/TextFormat.h"
@@ -74,26 +73,14 @@ void RaisePacketsPerTransaction(WhatIfInputs& in) {
 }
 
 bool SetWhatIfInput(WhatIfInputs& in, std::string_view name, int64_t value, Topology medium) {
-  if (name == "full_duplex") {
+  if (name == kWhatIfDuplexInput) {
     in.FullDuplex = value != 0;
     return true;
   }
-  const WhatIfRange sizes = WhatIfSizeRange(medium);
-  const std::array<std::tuple<std::string_view, int WhatIfInputs::*, WhatIfRange>, 10> inputs = {{
-      {"ave_send", &WhatIfInputs::AveSend, sizes},
-      {"ave_rcv", &WhatIfInputs::AveRcv, sizes},
-      {"latency_ms", &WhatIfInputs::Latency, kWhatIfDelayRange},
-      {"contention_ms", &WhatIfInputs::Contention, kWhatIfDelayRange},
-      {"client_ms", &WhatIfInputs::Client, kWhatIfDelayRange},
-      {"host_ms", &WhatIfInputs::Host, kWhatIfDelayRange},
-      {"send_ratio", &WhatIfInputs::SendRatio, kWhatIfRatioRange},
-      {"rcv_ratio", &WhatIfInputs::RcvRatio, kWhatIfRatioRange},
-      {"users", &WhatIfInputs::Users, kWhatIfUsersRange},
-      {"packets_per_transaction", &WhatIfInputs::PktsTrans, kWhatIfPacketsRange},
-  }};
-  for (const auto& [key, field, range] : inputs) {
-    if (key != name) continue;
-    in.*field = static_cast<int>(std::clamp<int64_t>(value, range.Min, range.Max));
+  for (const WhatIfNumberInput& input : kWhatIfNumberInputs) {
+    if (input.Name != name) continue;
+    const WhatIfRange range = input.SizedByMedium ? WhatIfSizeRange(medium) : input.Range;
+    in.*input.Field = static_cast<int>(std::clamp<int64_t>(value, range.Min, range.Max));
     RaisePacketsPerTransaction(in);
     return true;
   }

@@ -64,13 +64,27 @@ WhatIfInputs SeedWhatIf(const LatencySeed& seed, Topology medium, bool fullDuple
 // After a change of either ratio: the packets per transaction raised to their sum.
 void RaisePacketsPerTransaction(WhatIfInputs& in);
 
-// The input names a script sets (the JSON report's): "ave_send", "ave_rcv", "latency_ms",
-// "contention_ms", "send_ratio", "rcv_ratio", "users", "packets_per_transaction",
-// "client_ms", "host_ms", "full_duplex" (0 or 1).
-inline constexpr std::array<std::string_view, 11> kWhatIfInputNames = {
-    "ave_send",   "ave_rcv",   "latency_ms", "contention_ms",
-    "send_ratio", "rcv_ratio", "users",      "packets_per_transaction",
-    "client_ms",  "host_ms",   "full_duplex"};
+// The numeric inputs by the names a script and the JSON report use, in the report's order;
+// the sizes' range is the medium's (WhatIfSizeRange). The duplex switch is kWhatIfDuplexInput.
+struct WhatIfNumberInput {
+  std::string_view Name;
+  int WhatIfInputs::*Field;
+  WhatIfRange Range;
+  bool SizedByMedium = false;
+};
+inline constexpr std::array<WhatIfNumberInput, 10> kWhatIfNumberInputs = {{
+    {"ave_send", &WhatIfInputs::AveSend, {}, true},
+    {"ave_rcv", &WhatIfInputs::AveRcv, {}, true},
+    {"latency_ms", &WhatIfInputs::Latency, kWhatIfDelayRange},
+    {"contention_ms", &WhatIfInputs::Contention, kWhatIfDelayRange},
+    {"send_ratio", &WhatIfInputs::SendRatio, kWhatIfRatioRange},
+    {"rcv_ratio", &WhatIfInputs::RcvRatio, kWhatIfRatioRange},
+    {"users", &WhatIfInputs::Users, kWhatIfUsersRange},
+    {"packets_per_transaction", &WhatIfInputs::PktsTrans, kWhatIfPacketsRange},
+    {"client_ms", &WhatIfInputs::Client, kWhatIfDelayRange},
+    {"host_ms", &WhatIfInputs::Host, kWhatIfDelayRange},
+}};
+inline constexpr std::string_view kWhatIfDuplexInput = "full_duplex";  // 0 or 1
 
 // Sets the named input as the window's edit would: kept within its range, and the packets
 // per transaction never below the ratio's sum. False for an unknown name.

@@ -42,8 +42,8 @@ std::optional<std::vector<std::pair<std::string, int64_t>>> ParseSettings(const 
 
 std::string WhatIfNameList() {
   std::string list;
-  for (std::string_view name : kWhatIfInputNames) list += (list.empty() ? "" : ", ") + std::string(name);
-  return list;
+  for (const WhatIfNumberInput& input : kWhatIfNumberInputs) list += std::string(input.Name) + ", ";
+  return list + std::string(kWhatIfDuplexInput);
 }
 
 }  // namespace
@@ -132,7 +132,8 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
       std::string bad;
       auto settings = ParseSettings(*v, bad);
       const auto unknown = [](const auto& setting) {
-        return std::find(kWhatIfInputNames.begin(), kWhatIfInputNames.end(), setting.first) == kWhatIfInputNames.end();
+        WhatIfInputs scratch;
+        return !SetWhatIfInput(scratch, setting.first, setting.second, kEthernet);
       };
       if (settings)
         if (auto it = std::find_if(settings->begin(), settings->end(), unknown); it != settings->end()) {

@@ -30,13 +30,6 @@ void PanelCount(JsonWriter& json, std::string_view key, const std::string& panel
     json.Int(std::stoll(digits));
 }
 
-void Memo(JsonWriter& json, const std::vector<std::string>& lines) {
-  json.Key("memo");
-  json.BeginArray();
-  for (const std::string& line : lines) json.String(line);
-  json.EndArray();
-}
-
 void ThroughputHalfJson(JsonWriter& json, const std::string& title, const ThroughputHalf& h) {
   json.BeginObject();
   json.Field("title", title);
@@ -50,7 +43,7 @@ void ThroughputHalfJson(JsonWriter& json, const std::string& title, const Throug
   PanelCount(json, "average_size", h.AverageSize);
   PanelCount(json, "average_payload", h.AveragePayload);
   OptionalNumber(json, "protocol_overhead", h.OverheadValue);
-  Memo(json, h.Memo);
+  json.Strings("memo", h.Memo);
   json.EndObject();
 }
 
@@ -65,17 +58,8 @@ void WhatIfJson(JsonWriter& json, const LatencySeed& seed, Topology medium,
   json.BeginObject();
   json.Key("inputs");
   json.BeginObject(true);
-  json.Field("ave_send", in.AveSend);
-  json.Field("ave_rcv", in.AveRcv);
-  json.Field("latency_ms", in.Latency);
-  json.Field("contention_ms", in.Contention);
-  json.Field("send_ratio", in.SendRatio);
-  json.Field("rcv_ratio", in.RcvRatio);
-  json.Field("users", in.Users);
-  json.Field("packets_per_transaction", in.PktsTrans);
-  json.Field("client_ms", in.Client);
-  json.Field("host_ms", in.Host);
-  json.Field("full_duplex", in.FullDuplex);
+  for (const WhatIfNumberInput& input : kWhatIfNumberInputs) json.Field(input.Name, in.*input.Field);
+  json.Field(kWhatIfDuplexInput, in.FullDuplex);
   json.EndObject();
   json.Key("rows");
   json.BeginArray();
@@ -123,9 +107,9 @@ void LatencyHalfJson(JsonWriter& json, const std::string& title, const LatencyHa
   json.Field("send_to_receive_ratio", h.Ratio);
   PanelCount(json, "average_send_size", h.AverageSend);
   PanelCount(json, "average_receive_size", h.AverageReceive);
-  Memo(json, h.Memo);
+  json.Strings("memo", h.Memo);
   if (seed)
-    WhatIfJson(json, *seed, r.medium, r.whatIf);
+    WhatIfJson(json, *seed, r.medium, r.query.whatIf);
   else
     OptionalNumber(json, "what_if", std::nullopt);
   json.EndObject();
@@ -211,9 +195,7 @@ std::optional<ConversationReport> AnalyzeTableConversation(const TraceAnalysis& 
   r.latency = AnalyzeLatency(engine, selection, r.texts, query.latency, medium, a.bandwidthMbps, format);
   r.ladder = LadderOf(a, selection, o.thousandsSep, o.decimalSep);
   r.medium = medium;
-  r.whatIf = query.whatIf;
-  r.throughputSettings = query.throughput;
-  r.latencySettings = query.latency;
+  r.query = query;
   r.thousandsSep = o.thousandsSep;
   r.decimalSep = o.decimalSep;
   return r;
@@ -234,11 +216,11 @@ void WriteConversationJson(const ConversationReport& r, JsonWriter& json) {
   json.EndObject();
   json.Field("sample_window", r.throughput.SampleWindow);
   // The controls the figures were measured with.
-  json.Field("include_ack_packets", r.throughputSettings.IncludeAckPackets);
+  json.Field("include_ack_packets", r.query.throughput.IncludeAckPackets);
   json.Field("throughput_unit", r.throughput.UnitFactor == 8 ? "KBits/Second" : "KBytes/Second");
   static constexpr std::array<std::string_view, 3> kResponses = {"all", "small", "large"};
-  json.Field("responses", kResponses[static_cast<size_t>(r.latencySettings.Filter)]);
-  json.Field("include_local_media_time", r.latencySettings.IncludeLocalMediaTime);
+  json.Field("responses", kResponses[static_cast<size_t>(r.query.latency.Filter)]);
+  json.Field("include_local_media_time", r.query.latency.IncludeLocalMediaTime);
   Halves(json, "throughput", r.throughput, r.throughput.Upper, r.throughput.Lower, ThroughputHalfJson);
   Halves(json, "latency", r.latency, r.latency.Upper, r.latency.Lower,
          [&](JsonWriter& w, const std::string& title, const LatencyHalf& h) { LatencyHalfJson(w, title, h, r); });

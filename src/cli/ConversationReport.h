@@ -21,11 +21,9 @@ struct ConversationReport {
   int32_t lastFrame = 1;
   ThroughputView throughput;
   LatencyView latency;
-  VisualizerLayout ladder;                              // the visualizer's pass over the selection and range
-  Topology medium = kEthernet;                          // sizes the what-if inputs
-  std::vector<std::pair<std::string, int64_t>> whatIf;  // inputs set over the seeded ones
-  ThroughputSettings throughputSettings;                // the windows' controls as set
-  LatencySettings latencySettings;
+  VisualizerLayout ladder;      // the visualizer's pass over the selection and range
+  Topology medium = kEthernet;  // sizes the what-if inputs
+  ConversationQuery query;      // the windows' controls as set
   char thousandsSep = ',';
   char decimalSep = '.';
 };

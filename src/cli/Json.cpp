@@ -226,6 +226,13 @@ void JsonWriter::EndArray() { Close(']'); }
 
 void JsonWriter::String(std::string_view text) { Quoted(text, {}); }
 
+void JsonWriter::Strings(std::string_view key, const std::vector<std::string>& texts, bool compact) {
+  Key(key);
+  BeginArray(compact);
+  for (const std::string& text : texts) String(text);
+  EndArray();
+}
+
 void JsonWriter::Int(int64_t value) {
   Write(24, [&](char* p) { return std::to_chars(p, p + 24, value).ptr; });
 }

@@ -35,6 +35,9 @@ class JsonWriter {
   void Bool(bool value);
   void Null();
 
+  // Key and an array of texts.
+  void Strings(std::string_view key, const std::vector<std::string>& texts, bool compact = false);
+
   // Key and value in one call.
   void Field(std::string_view key, std::string_view text) {
     Key(key);

@@ -152,10 +152,7 @@ void DlcErrors(JsonWriter& json, const TraceAnalysis& a, const ReportOptions& o)
       json.Field("error", kSoftErrorRows[i].Label);
       json.Field("group", kSoftErrorGroups[kSoftErrorRows[i].Group].Caption);
       json.Field("stations", static_cast<int64_t>(list.Entries.size()));
-      json.Key("reports");
-      json.BeginArray(true);
-      for (const std::string& entry : list.Entries) json.String(entry);
-      json.EndArray();
+      json.Strings("reports", list.Entries, true);
       json.EndObject();
     }
     json.EndArray();
@@ -164,27 +161,29 @@ void DlcErrors(JsonWriter& json, const TraceAnalysis& a, const ReportOptions& o)
     RingMapJson(json, BuildRingMapStations(*a.model, *a.statistics, o.vendors, true));
   } else {
     EthernetDlcSummary summary = BuildEthernetDlcSummary(*a.model, *a.statistics, text);
-    const std::vector<CollisionSuspect> suspects = RankCollisionSuspects(*a.model);
     json.Key("collisions");
     json.BeginArray();
-    for (size_t i = 0; i < suspects.size() && i < summary.Collisions.size(); ++i) {
-      const CollisionRow& row = summary.Collisions[i];
+    for (const CollisionRow& row : summary.Collisions) {
+      if (row.Source.empty()) continue;
       json.BeginObject(true);
-      json.Field("address", FormatMacAddress(suspects[i].Address.View()));
+      json.Field("address", FormatMacAddress(row.Station.Address.View()));
       json.Field("station", row.Source);
-      json.Field("transmits", suspects[i].FramesSent);
-      json.Field("retransmits", suspects[i].FramesAfterCollision);
+      json.Field("transmits", row.Station.FramesSent);
+      json.Field("retransmits", row.Station.FramesAfterCollision);
       json.Field("percent", row.Percent);
       json.EndObject();
     }
     json.EndArray();
     memo = std::move(summary.Notes);
   }
-  json.Key("memo");
-  json.BeginArray();
-  for (const std::string& line : memo) json.String(line);
-  json.EndArray();
+  json.Strings("memo", memo);
   json.EndObject();
+}
+
+// A peer map node's address: a station's 12 hex digits, a network address as the table shows it.
+std::string NodeAddressText(const PeerGraph& graph, const AddressKey& address) {
+  if (graph.Kind == PeerMapKind::kStation) return FormatMacAddress(address.View());
+  return AddressText(std::string_view(reinterpret_cast<const char*>(address.Bytes.data()), address.Length));
 }
 
 // The rows of a peer-map window's "Statistics" page, columns in their default order; counts
@@ -198,9 +197,7 @@ void PeerTable(JsonWriter& json, std::string_view name, const PeerGraph& graph, 
     if (!graph.Nodes[node].Sent) continue;
     const PeerGridRow row = BuildPeerGridRow(graph, node, labels, '\0');
     json.BeginObject(true);
-    const std::string_view key(reinterpret_cast<const char*>(row.Address.Bytes.data()), row.Address.Length);
-    json.Field("address",
-               graph.Kind == PeerMapKind::kStation ? FormatMacAddress(row.Address.View()) : AddressText(key));
+    json.Field("address", NodeAddressText(graph, row.Address));
     for (size_t c = 0; c < headings.size() && c < row.Cells.size(); ++c) {
       if (PeerGridColumnIsText(graph.Kind, static_cast<int>(c)) || headings[c] == "Utilization")
         json.Field(headings[c], row.Cells[c]);
@@ -214,12 +211,6 @@ void PeerTable(JsonWriter& json, std::string_view name, const PeerGraph& graph, 
 
 // The pairs a peer map draws: sender, receiver and the frames they carried by value.
 void PeerPairs(JsonWriter& json, std::string_view name, const PeerGraph& graph) {
-  const auto address = [&](size_t node) {
-    const AddressKey& key = graph.Nodes[node].Address;
-    return graph.Kind == PeerMapKind::kStation
-               ? FormatMacAddress(key.View())
-               : AddressText(std::string_view(reinterpret_cast<const char*>(key.Bytes.data()), key.Length));
-  };
   const auto counts = [&](std::string_view key, const std::vector<std::pair<std::string_view, int64_t>>& values) {
     json.Key(key);
     json.BeginObject(true);
@@ -230,8 +221,8 @@ void PeerPairs(JsonWriter& json, std::string_view name, const PeerGraph& graph) 
   json.BeginArray();
   ForEachPeerPair(graph, [&](const PeerPairRow& pair) {
     json.BeginObject(true);
-    json.Field("source", address(pair.From));
-    json.Field("destination", address(pair.To));
+    json.Field("source", NodeAddressText(graph, graph.Nodes[pair.From].Address));
+    json.Field("destination", NodeAddressText(graph, graph.Nodes[pair.To].Address));
     json.Field("frames", pair.Frames);
     if (graph.Kind == PeerMapKind::kStation) counts("encapsulations", pair.ByEncapsulation);
     counts("protocols", pair.ByProtocol);

@@ -67,11 +67,8 @@ void WriteVisualizerJson(const VisualizerLayout& ladder, char thousandsSep, char
   json.Key("problems");
   json.BeginObject();
   for (int d : {kForward, kReverse}) {
-    json.Key(d == kForward ? "forward" : "reverse");
-    json.BeginArray();
-    for (const std::string& line : ProblemSummaryLines(ladder.Counters.Direction[d], thousandsSep, decimalSep))
-      json.String(line);
-    json.EndArray();
+    json.Strings(d == kForward ? "forward" : "reverse",
+                 ProblemSummaryLines(ladder.Counters.Direction[d], thousandsSep, decimalSep));
   }
   json.EndObject();
 
@@ -81,10 +78,7 @@ void WriteVisualizerJson(const VisualizerLayout& ladder, char thousandsSep, char
     const VisualizerLine& line = ladder.Lines[entry.Line];
     json.BeginObject(true);
     json.Field("frame", line.FrameNumber);
-    json.Key("messages");
-    json.BeginArray(true);
-    for (const std::string& m : line.Messages) json.String(m);
-    json.EndArray();
+    json.Strings("messages", line.Messages, true);
     json.EndObject();
   }
   json.EndArray();
