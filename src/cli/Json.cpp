@@ -258,6 +258,10 @@ void JsonWriter::Number(double value, int decimals) {
   Write(text.size(), [&](char* p) { return Copy(p, text); });
 }
 
+void JsonWriter::NumberText(std::string_view text) {
+  Write(text.size(), [&](char* p) { return Copy(p, text); });
+}
+
 void JsonWriter::Bool(bool value) {
   const std::string_view text = value ? "true" : "false";
   Write(text.size(), [&](char* p) { return Copy(p, text); });

@@ -34,6 +34,8 @@ class JsonWriter {
   void Number(double value, int decimals = 3);
   void Bool(bool value);
   void Null();
+  // A number already written as JSON writes it (the caller has checked the text).
+  void NumberText(std::string_view text);
 
   // Key and an array of texts.
   void Strings(std::string_view key, const std::vector<std::string>& texts, bool compact = false);

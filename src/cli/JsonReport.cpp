@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -42,6 +43,26 @@ std::optional<double> CellNumber(std::string_view cell, char thousandsSep, char 
   return value;
 }
 
+// Both limits keep the number within a double's precision. Most cells are such, and the
+// report takes their text rather than read the number and write it again.
+std::optional<std::string_view> PlainNumberText(std::string_view cell, char decimalSep, int decimals) {
+  while (!cell.empty() && cell.front() == ' ') cell.remove_prefix(1);
+  const size_t point = cell.find('.');
+  const std::string_view whole = cell.substr(0, point);
+  const auto digits = [](std::string_view text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+  };
+  if (whole.empty() || whole.size() > 15 || (whole[0] == '0' && whole.size() > 1) || !digits(whole))
+    return std::nullopt;
+  if (point == std::string_view::npos) return cell;
+  std::string_view fraction = cell.substr(point + 1);
+  if (decimalSep != '.' || whole.size() > 12 || fraction.empty() || fraction.size() > static_cast<size_t>(decimals) ||
+      !digits(fraction))
+    return std::nullopt;
+  while (!fraction.empty() && fraction.back() == '0') fraction.remove_suffix(1);
+  return fraction.empty() ? whole : cell.substr(0, point + 1 + fraction.size());
+}
+
 namespace {
 
 // A utilisation percentage re-based on the display bandwidth, as the summary page shows it.
@@ -60,10 +81,23 @@ std::string AddressText(std::string_view key) {
 
 void NumberOrNull(JsonWriter& json, std::string_view key, std::string_view cell, const ReportOptions& o) {
   json.Key(key);
-  if (auto v = CellNumber(cell, o.thousandsSep, o.decimalSep))
+  if (const auto text = PlainNumberText(cell, o.decimalSep, 3))
+    json.NumberText(*text);
+  else if (auto v = CellNumber(cell, o.thousandsSep, o.decimalSep))
     json.Number(*v);
   else
     json.Null();
+}
+
+// A count cell as a whole number; 0 when it holds none (an empty cell).
+void CountField(JsonWriter& json, std::string_view key, std::string_view cell, const ReportOptions& o) {
+  json.Key(key);
+  if (cell.empty())
+    json.NumberText("0");
+  else if (const auto text = PlainNumberText(cell, o.decimalSep, 0))
+    json.NumberText(*text);
+  else
+    json.Int(static_cast<int64_t>(CellNumber(cell, o.thousandsSep, o.decimalSep).value_or(0)));
 }
 
 void Conversations(JsonWriter& json, const TraceAnalysis& a, const ReportOptions& o, const RowStream& stream) {
@@ -76,10 +110,8 @@ void Conversations(JsonWriter& json, const TraceAnalysis& a, const ReportOptions
     json.Field("client_address", AddressText(row[kCsColClientKey]));
     json.Field("server_address", AddressText(row[kCsColServerKey]));
     json.Field("protocol", row[kCsColProtocol]);
-    json.Key("packets");
-    json.Int(static_cast<int64_t>(CellNumber(row[kCsColPackets], o.thousandsSep, o.decimalSep).value_or(0)));
-    json.Key("bytes");
-    json.Int(static_cast<int64_t>(CellNumber(row[kCsColBytes], o.thousandsSep, o.decimalSep).value_or(0)));
+    CountField(json, "packets", row[kCsColPackets], o);
+    CountField(json, "bytes", row[kCsColBytes], o);
     json.Field("duration", row[kCsColDuration]);
     NumberOrNull(json, "response_time_ms", row[kCsColResponseTime], o);
     NumberOrNull(json, "throughput_c2s", row[kCsColClientToServer], o);
@@ -91,8 +123,8 @@ void Conversations(JsonWriter& json, const TraceAnalysis& a, const ReportOptions
     json.Key("events");
     json.BeginObject(true);
     for (int c = kCsColE; c <= kCsColI; ++c) {
-      const auto count = CellNumber(row[static_cast<size_t>(c)], o.thousandsSep, o.decimalSep);
-      json.Field(std::string(1, static_cast<char>('A' + c)), static_cast<int64_t>(count.value_or(0)));
+      const char key = static_cast<char>('A' + c);
+      CountField(json, std::string_view(&key, 1), row[static_cast<size_t>(c)], o);
     }
     json.EndObject();
     json.EndObject();

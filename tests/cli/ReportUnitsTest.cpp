@@ -171,6 +171,42 @@ TEST(Cells, NumbersOfTableCells) {
   EXPECT_EQ(CellNumber(std::string(100, '1'), ',', '.'), 1.1111111111111111e99);
 }
 
+// The text taken from a cell must be exactly what reading and writing it again gives.
+TEST(Cells, PlainNumbersWrittenAsReadAndWrittenAgain) {
+  auto rewritten = [](std::string_view cell, int decimals) {
+    std::string out;
+    JsonWriter w(out);
+    w.BeginArray(true);
+    const double v = CellNumber(cell, '\0', '.').value_or(0);
+    if (decimals == 0)
+      w.Int(static_cast<int64_t>(v));
+    else
+      w.Number(v, decimals);
+    w.EndArray();
+    return out.substr(1, out.size() - 2);
+  };
+  for (std::string_view cell : {"0", "7", "22", "999999999999999", "0.5", " 0.373", "  7.940", "12.000", "0.000",
+                                "123456789012.999", "1.001"}) {
+    const auto text = PlainNumberText(cell, '.', 3);
+    ASSERT_TRUE(text) << cell;
+    EXPECT_EQ(*text, rewritten(cell, 3)) << cell;
+  }
+  for (std::string_view cell : {"", "-", " ", "-1", "+1", "007", ".5", "0.3733", "1e5", "1,234", "1234567890123.5",
+                                "9999999999999999", "1 000", "2.5 ", "inf", "0x10"})
+    EXPECT_FALSE(PlainNumberText(cell, '.', 3)) << cell;
+  EXPECT_FALSE(PlainNumberText("2.5", '.', 0));  // a count is written whole
+  EXPECT_FALSE(PlainNumberText("2.5", ',', 3));  // '.' separates thousands there
+  EXPECT_EQ(PlainNumberText("25", ',', 3), "25");
+  // Every fraction of up to three decimals on a large whole part reads back the same.
+  for (int64_t whole : {int64_t{0}, int64_t{1}, int64_t{999999999999}, int64_t{549755813887}})
+    for (int f = 0; f < 1000; f += 7) {
+      const std::string cell = std::to_string(whole) + "." + std::to_string(1000 + f).substr(1);
+      const auto text = PlainNumberText(cell, '.', 3);
+      ASSERT_TRUE(text) << cell;
+      ASSERT_EQ(*text, rewritten(cell, 3)) << cell;
+    }
+}
+
 TEST(Json, WholeNumbersAndFractionsAlike) {
   std::string out;
   JsonWriter w(out);
