@@ -43,8 +43,9 @@ std::optional<double> CellNumber(std::string_view cell, char thousandsSep, char 
   return value;
 }
 
-// Both limits keep the number within a double's precision. Most cells are such, and the
-// report takes their text rather than read the number and write it again.
+// Fifteen digits keep the number within a double's precision, however many of them are
+// decimal places. Most cells are such, and the report takes their text rather than read the
+// number and write it again.
 std::optional<std::string_view> PlainNumberText(std::string_view cell, char decimalSep, int decimals) {
   while (!cell.empty() && cell.front() == ' ') cell.remove_prefix(1);
   const size_t point = cell.find('.');
@@ -56,7 +57,8 @@ std::optional<std::string_view> PlainNumberText(std::string_view cell, char deci
     return std::nullopt;
   if (point == std::string_view::npos) return cell;
   std::string_view fraction = cell.substr(point + 1);
-  if (decimalSep != '.' || whole.size() > 12 || fraction.empty() || fraction.size() > static_cast<size_t>(decimals) ||
+  const size_t places = static_cast<size_t>(std::max(decimals, 0));
+  if (decimalSep != '.' || whole.size() + places > 15 || fraction.empty() || fraction.size() > places ||
       !digits(fraction))
     return std::nullopt;
   while (!fraction.empty() && fraction.back() == '0') fraction.remove_suffix(1);

@@ -37,8 +37,8 @@ void WriteJsonReport(const TraceAnalysis& analysis, const std::string& file, con
 std::optional<double> CellNumber(std::string_view cell, char thousandsSep, char decimalSep);
 // The text JsonWriter::Number (with `decimals`; Int when 0) writes for the number in a cell,
 // when the cell itself tells it: spaces before, digits with no sign or leading zero, at most
-// 15 for a whole number, or at most 12 and then up to `decimals` decimals (trailing zeros are
-// dropped). nullopt for any other cell, which must be read as a number.
+// 15 for a whole number, or up to `decimals` decimals after at most 15 - `decimals` digits
+// (trailing zeros are dropped). nullopt for any other cell, which must be read as a number.
 std::optional<std::string_view> PlainNumberText(std::string_view cell, char decimalSep, int decimals);
 
 }  // namespace corvanta::cli

@@ -197,6 +197,8 @@ TEST(Cells, PlainNumbersWrittenAsReadAndWrittenAgain) {
   EXPECT_FALSE(PlainNumberText("2.5", '.', 0));  // a count is written whole
   EXPECT_FALSE(PlainNumberText("2.5", ',', 3));  // '.' separates thousands there
   EXPECT_EQ(PlainNumberText("25", ',', 3), "25");
+  EXPECT_FALSE(PlainNumberText("123456789012.5", '.', 6));  // six places leave nine digits before them
+  EXPECT_EQ(PlainNumberText("123456789.123456", '.', 6), rewritten("123456789.123456", 6));
   // Every fraction of up to three decimals on a large whole part reads back the same.
   for (int64_t whole : {int64_t{0}, int64_t{1}, int64_t{999999999999}, int64_t{549755813887}})
     for (int f = 0; f < 1000; f += 7) {
