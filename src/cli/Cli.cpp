@@ -152,6 +152,7 @@ int RunCli(const std::vector<std::string>& args, std::FILE* out, std::FILE* err,
   analysis.table.DecimalSep = report.decimalSep;
   // One thread per CPU this process may use; on one, the direct pass with no handing over.
   analysis.threads = o.threads > 0 ? o.threads : std::min(UsableCpus(), 8);
+  report.threads = analysis.threads;
 
   const bool array = json && o.traces.size() > 1;
   std::string text;

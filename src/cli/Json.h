@@ -57,6 +57,22 @@ class JsonWriter {
     Bool(value);
   }
 
+  // A writer whose text continues this one's from where it stands (no key waiting), at the same
+  // depth, so that the two can be written side by side; Append then adds its text here.
+  JsonWriter Continuation(std::string& out) const {
+    JsonWriter next(out);
+    next.levels_ = levels_;
+    next.newline_ = newline_;
+    return next;
+  }
+  void Append(const std::string& text) {
+    FlushKey();
+    if (text.empty()) return;
+    out_ += text;
+    if (!levels_.empty()) levels_.back().empty = false;
+    MaySpill();
+  }
+
   // Where a long text may go in pieces: at the end of every object or array the text written
   // so far goes to spill once it is large, so that a report of many rows is never held whole.
   void SpillTo(std::function<void(const std::string&)> spill) { spill_ = std::move(spill); }

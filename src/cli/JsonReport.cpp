@@ -2,6 +2,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <future>
 
 #include "analysis/DlcErrors.h"
 #include "analysis/PeerMap.h"
@@ -415,15 +416,32 @@ void WriteJsonReport(const TraceAnalysis& a, const std::string& file, const Repo
   json.EndObject();
   // The pairs need the graphs' edges; the tables alone do not.
   const PeerGraphParts parts = o.peerPairs ? PeerGraphParts::kNodesAndEdges : PeerGraphParts::kNodes;
+  const auto networkTable = [&](JsonWriter& w) {
+    const PeerGraph network = BuildNetworkGraph(*a.model, s, parts);
+    PeerTable(w, "network_table", network, o);
+    if (o.peerPairs) PeerPairs(w, "network_pairs", network);
+  };
+  // With a second thread the network table is written beside the station table and its text
+  // joins the report after it, held meanwhile in pieces of the size the report is written in
+  // (one growing text would hold up to twice as much). Not with the pairs, whose text is too
+  // large to hold.
+  std::string networkText;
+  std::vector<std::string> networkPieces;
+  JsonWriter networkWriter = json.Continuation(networkText);
+  networkWriter.SpillTo([&](const std::string& piece) { networkPieces.push_back(piece); });
+  std::future<void> network;
+  if (o.threads > 1 && !o.peerPairs) network = std::async(std::launch::async, [&] { networkTable(networkWriter); });
   {
     const PeerGraph stations = BuildStationGraph(*a.model, s, parts);
     PeerTable(json, "stations_table", stations, o);
     if (o.peerPairs) PeerPairs(json, "station_pairs", stations);
   }
-  {
-    const PeerGraph network = BuildNetworkGraph(*a.model, s, parts);
-    PeerTable(json, "network_table", network, o);
-    if (o.peerPairs) PeerPairs(json, "network_pairs", network);
+  if (network.valid()) {
+    network.get();
+    for (const std::string& piece : networkPieces) json.Append(piece);
+    json.Append(networkText);
+  } else {
+    networkTable(json);
   }
   json.Key("problem_totals");
   json.BeginObject(true);

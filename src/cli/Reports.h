@@ -15,6 +15,7 @@ struct ReportOptions {
   char decimalSep = '.';
   const VendorTable* vendors = nullptr;
   bool peerPairs = false;  // the JSON report also lists the peer maps' pairs
+  int threads = 1;         // the JSON report may write its two peer tables side by side
 };
 
 // The text report of an accepted trace: file attributes, frame statistics, media

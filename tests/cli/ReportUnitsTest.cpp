@@ -209,6 +209,39 @@ TEST(Cells, PlainNumbersWrittenAsReadAndWrittenAgain) {
     }
 }
 
+// Text a continuation wrote, appended later, reads as if written in its place, spilled pieces
+// and all.
+TEST(Json, ContinuationAppendsAsIfWrittenInPlace) {
+  const auto numbers = [](JsonWriter& w, std::string_view key, int count) {
+    w.Key(key);
+    w.BeginArray();
+    for (int i = 0; i < count; ++i) w.Int(i);
+    w.EndArray();
+  };
+  std::string whole;
+  JsonWriter one(whole);
+  one.BeginObject();
+  one.Field("a", int64_t{1});
+  numbers(one, "b", 3);
+  numbers(one, "c", 20000);
+  one.EndObject();
+
+  std::string text, side;
+  std::vector<std::string> pieces;
+  JsonWriter w(text);
+  w.BeginObject();
+  w.Field("a", int64_t{1});
+  JsonWriter next = w.Continuation(side);
+  next.SpillTo([&](const std::string& piece) { pieces.push_back(piece); });
+  numbers(next, "c", 20000);
+  numbers(w, "b", 3);
+  for (const std::string& piece : pieces) w.Append(piece);
+  w.Append(side);
+  w.EndObject();
+  EXPECT_FALSE(pieces.empty());
+  EXPECT_EQ(text, whole);
+}
+
 TEST(Json, WholeNumbersAndFractionsAlike) {
   std::string out;
   JsonWriter w(out);
