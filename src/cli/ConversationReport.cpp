@@ -74,12 +74,7 @@ void WhatIfJson(JsonWriter& json, const LatencySeed& seed, Topology medium,
       std::string_view cell = row[c];
       if (!cell.empty() && cell.back() == '%') cell.remove_suffix(1);
       // The cells' own decimals: six for the response time.
-      const std::optional<double> value = CellNumber(cell, '\0', '.');
-      json.Key(kKeys[c - 1]);
-      if (value)
-        json.Number(*value, 6);
-      else
-        json.Null();
+      CellNumberField(json, kKeys[c - 1], cell, '\0', '.', 6);
     }
     json.EndObject();
   }

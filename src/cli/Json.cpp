@@ -255,20 +255,32 @@ void JsonWriter::Number(double value, int decimals) {
     if (text.back() == '.') text.remove_suffix(1);
   }
   if (text == "-0") text = "0";
+  Literal(text);
+}
+
+void JsonWriter::NumberText(std::string_view text) { Literal(text); }
+void JsonWriter::Bool(bool value) { Literal(value ? "true" : "false"); }
+void JsonWriter::Null() { Literal("null"); }
+
+void JsonWriter::Literal(std::string_view text) {
   Write(text.size(), [&](char* p) { return Copy(p, text); });
 }
 
-void JsonWriter::NumberText(std::string_view text) {
-  Write(text.size(), [&](char* p) { return Copy(p, text); });
+void JsonWriter::Append(const std::string& text) {
+  FlushKey();
+  if (text.empty()) return;
+  out_ += text;
+  if (!levels_.empty()) levels_.back().empty = false;
+  MaySpill();
 }
 
-void JsonWriter::Bool(bool value) {
-  const std::string_view text = value ? "true" : "false";
-  Write(text.size(), [&](char* p) { return Copy(p, text); });
+JsonAside::JsonAside(const JsonWriter& from) : writer_(from.Continuation(text_)) {
+  writer_.SpillTo([this](const std::string& piece) { pieces_.push_back(piece); });
 }
 
-void JsonWriter::Null() {
-  Write(4, [&](char* p) { return Copy(p, "null"); });
+void JsonAside::AppendTo(JsonWriter& to) const {
+  for (const std::string& piece : pieces_) to.Append(piece);
+  to.Append(text_);
 }
 
 }  // namespace corvanta::cli

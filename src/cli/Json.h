@@ -57,22 +57,6 @@ class JsonWriter {
     Bool(value);
   }
 
-  // A writer whose text continues this one's from where it stands (no key waiting), at the same
-  // depth, so that the two can be written side by side; Append then adds its text here.
-  JsonWriter Continuation(std::string& out) const {
-    JsonWriter next(out);
-    next.levels_ = levels_;
-    next.newline_ = newline_;
-    return next;
-  }
-  void Append(const std::string& text) {
-    FlushKey();
-    if (text.empty()) return;
-    out_ += text;
-    if (!levels_.empty()) levels_.back().empty = false;
-    MaySpill();
-  }
-
   // Where a long text may go in pieces: at the end of every object or array the text written
   // so far goes to spill once it is large, so that a report of many rows is never held whole.
   void SpillTo(std::function<void(const std::string&)> spill) { spill_ = std::move(spill); }
@@ -88,6 +72,7 @@ class JsonWriter {
   void Write(size_t most, Fill fill);
   char* Separate(char* p);
   void FlushKey();
+  void Literal(std::string_view text);
   void Quoted(std::string_view text, std::string_view after);
   void Open(char bracket, bool compact);
   void Close(char bracket);
@@ -104,6 +89,37 @@ class JsonWriter {
   std::array<char, 128> key_{};
   size_t pendingKey_ = 0;
   std::function<void(const std::string&)> spill_;
+
+  friend class JsonAside;
+  // A writer whose text continues this one's from where it stands (no key waiting), at the
+  // same depth.
+  JsonWriter Continuation(std::string& out) const {
+    JsonWriter next(out);
+    next.levels_ = levels_;
+    next.newline_ = newline_;
+    return next;
+  }
+  // Adds text a continuation wrote.
+  void Append(const std::string& text);
+};
+
+// Part of a report written beside it, from where its writer stands (no key waiting), and added
+// to it later: a second thread can write a part while the first writes what comes before. The
+// text is held in the pieces the writer spills, never in one text that grows to twice its size.
+class JsonAside {
+ public:
+  explicit JsonAside(const JsonWriter& from);
+  JsonAside(const JsonAside&) = delete;
+  JsonAside& operator=(const JsonAside&) = delete;
+
+  JsonWriter& Writer() { return writer_; }
+  // Adds what Writer wrote to `to`, the writer it was made from, at the same level.
+  void AppendTo(JsonWriter& to) const;
+
+ private:
+  std::string text_;
+  std::vector<std::string> pieces_;
+  JsonWriter writer_;
 };
 
 }  // namespace corvanta::cli

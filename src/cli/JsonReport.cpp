@@ -66,6 +66,17 @@ std::optional<std::string_view> PlainNumberText(std::string_view cell, char deci
   return fraction.empty() ? whole : cell.substr(0, point + 1 + fraction.size());
 }
 
+void CellNumberField(JsonWriter& json, std::string_view key, std::string_view cell, char thousandsSep, char decimalSep,
+                     int decimals) {
+  json.Key(key);
+  if (const auto text = PlainNumberText(cell, decimalSep, decimals))
+    json.NumberText(*text);
+  else if (auto v = CellNumber(cell, thousandsSep, decimalSep))
+    json.Number(*v, decimals);
+  else
+    json.Null();
+}
+
 namespace {
 
 // A utilisation percentage re-based on the display bandwidth, as the summary page shows it.
@@ -80,16 +91,6 @@ std::string AddressText(std::string_view key) {
   if (key.size() == kIpKeyLength) return FormatIpAddress({bytes, key.size()});
   if (key.size() == kIpxKeyLength) return FormatNetAddress({bytes, key.size()}, false, false, nullptr);
   return {};
-}
-
-void NumberOrNull(JsonWriter& json, std::string_view key, std::string_view cell, const ReportOptions& o) {
-  json.Key(key);
-  if (const auto text = PlainNumberText(cell, o.decimalSep, 3))
-    json.NumberText(*text);
-  else if (auto v = CellNumber(cell, o.thousandsSep, o.decimalSep))
-    json.Number(*v);
-  else
-    json.Null();
 }
 
 // A count cell as a whole number; 0 when it holds none (an empty cell).
@@ -116,9 +117,9 @@ void Conversations(JsonWriter& json, const TraceAnalysis& a, const ReportOptions
     CountField(json, "packets", row[kCsColPackets], o);
     CountField(json, "bytes", row[kCsColBytes], o);
     json.Field("duration", row[kCsColDuration]);
-    NumberOrNull(json, "response_time_ms", row[kCsColResponseTime], o);
-    NumberOrNull(json, "throughput_c2s", row[kCsColClientToServer], o);
-    NumberOrNull(json, "throughput_s2c", row[kCsColServerToClient], o);
+    CellNumberField(json, "response_time_ms", row[kCsColResponseTime], o.thousandsSep, o.decimalSep);
+    CellNumberField(json, "throughput_c2s", row[kCsColClientToServer], o.thousandsSep, o.decimalSep);
+    CellNumberField(json, "throughput_s2c", row[kCsColServerToClient], o.thousandsSep, o.decimalSep);
     std::string marks;
     for (int c = kCsColA; c <= kCsColD; ++c)
       if (row[static_cast<size_t>(c)] == kCsMark) marks += static_cast<char>('A' + c);
@@ -237,7 +238,7 @@ void PeerTable(JsonWriter& json, std::string_view name, const PeerGraph& graph, 
       if (PeerGridColumnIsText(graph.Kind, static_cast<int>(c)) || headings[c] == "Utilization")
         json.Field(headings[c], row.Cells[c]);
       else
-        NumberOrNull(json, headings[c], row.Cells[c], {'\0', '.', nullptr});
+        CellNumberField(json, headings[c], row.Cells[c], '\0', '.');
     }
     json.EndObject();
   }
@@ -421,16 +422,12 @@ void WriteJsonReport(const TraceAnalysis& a, const std::string& file, const Repo
     PeerTable(w, "network_table", network, o);
     if (o.peerPairs) PeerPairs(w, "network_pairs", network);
   };
-  // With a second thread the network table is written beside the station table and its text
-  // joins the report after it, held meanwhile in pieces of the size the report is written in
-  // (one growing text would hold up to twice as much). Not with the pairs, whose text is too
-  // large to hold.
-  std::string networkText;
-  std::vector<std::string> networkPieces;
-  JsonWriter networkWriter = json.Continuation(networkText);
-  networkWriter.SpillTo([&](const std::string& piece) { networkPieces.push_back(piece); });
+  // With a second thread the network table is written beside the station table and joins the
+  // report after it. Not with the pairs, whose text is too large to hold.
+  JsonAside networkAside(json);
   std::future<void> network;
-  if (o.threads > 1 && !o.peerPairs) network = std::async(std::launch::async, [&] { networkTable(networkWriter); });
+  if (o.threads > 1 && !o.peerPairs)
+    network = std::async(std::launch::async, [&] { networkTable(networkAside.Writer()); });
   {
     const PeerGraph stations = BuildStationGraph(*a.model, s, parts);
     PeerTable(json, "stations_table", stations, o);
@@ -438,8 +435,7 @@ void WriteJsonReport(const TraceAnalysis& a, const std::string& file, const Repo
   }
   if (network.valid()) {
     network.get();
-    for (const std::string& piece : networkPieces) json.Append(piece);
-    json.Append(networkText);
+    networkAside.AppendTo(json);
   } else {
     networkTable(json);
   }

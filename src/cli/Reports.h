@@ -41,5 +41,8 @@ std::optional<double> CellNumber(std::string_view cell, char thousandsSep, char 
 // 15 for a whole number, or up to `decimals` decimals after at most 15 - `decimals` digits
 // (trailing zeros are dropped). nullopt for any other cell, which must be read as a number.
 std::optional<std::string_view> PlainNumberText(std::string_view cell, char decimalSep, int decimals);
+// Key and the number in a table cell, with up to `decimals` decimals; null when it holds none.
+void CellNumberField(JsonWriter& json, std::string_view key, std::string_view cell, char thousandsSep,
+                     char decimalSep, int decimals = 3);
 
 }  // namespace corvanta::cli
