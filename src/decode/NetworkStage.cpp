@@ -71,10 +71,10 @@ bool NetworkStage::AddressKeys(const FrameRecord& frame, const DataLinkResult& l
   return true;
 }
 
-void NetworkStage::Decode(const FrameRecord& frame, const DataLinkResult& link, double time) {
+void NetworkStage::Decode(const FrameRecord& frame, const DataLinkResult& link) {
   AddressKey source;
   AddressKey destination;
-  if (AddressKeys(frame, link, source, destination)) Decode(frame, link, time, source, destination);
+  if (AddressKeys(frame, link, source, destination)) Decode(frame, link, frame.Timestamp, source, destination);
 }
 
 void NetworkStage::Decode(const FrameRecord& frame, const DataLinkResult& link, double time,

@@ -15,13 +15,13 @@ class NetworkStage {
  public:
   NetworkStage(CaptureModel& model, const DecodeEnvironment& env) : model_(model), env_(env) {}
 
-  // Called by the data-link stage for a frame usable for the network stage. time is the
-  // frame's timestamp carried on across midnight, so that packet times never run backwards.
-  void Decode(const FrameRecord& frame, const DataLinkResult& link, double time);
-  // The same with the frame's addresses as AddressKeys gave them.
+  // Called by the data-link stage for a frame usable for the network stage, with its addresses
+  // as AddressKeys gave them. time is the frame's timestamp carried on across midnight, so that
+  // packet times never run backwards.
   void Decode(const FrameRecord& frame, const DataLinkResult& link, double time, const AddressKey& source,
               const AddressKey& destination);
-  void Decode(const FrameRecord& frame, const DataLinkResult& link) { Decode(frame, link, frame.Timestamp); }
+  // The same for a frame on its own, at its own time: its addresses are taken here.
+  void Decode(const FrameRecord& frame, const DataLinkResult& link);
   // The source and destination addresses of a frame Decode would take; false for others.
   static bool AddressKeys(const FrameRecord& frame, const DataLinkResult& link, AddressKey& source,
                           AddressKey& destination);
