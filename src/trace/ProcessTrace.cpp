@@ -8,6 +8,7 @@
 #include <exception>
 #include <mutex>
 #include <new>
+#include <optional>
 #include <thread>
 #include <type_traits>
 
@@ -325,7 +326,11 @@ PassResult ProcessTraceFile(const TraceInfo& info, FrameSink& sink, const PollCa
   // Reading ahead, the reader's frames go to the pipe and the decoder takes them from it;
   // poll is then called on this thread, before each frame is decoded.
   std::unique_ptr<FramePipe> pipe;
-  if (readAhead) pipe = std::make_unique<FramePipe>(decoder, UsableCpus());
+  const int cpus = readAhead ? UsableCpus() : 1;
+  if (readAhead) pipe = std::make_unique<FramePipe>(decoder, cpus);
+  // Both CPUs are busy most of the pass; the model's pages are faulted in when one is not.
+  std::optional<BackgroundPageFaults> pageFaults;
+  if (readAhead && cpus > 1) pageFaults.emplace();
   ReaderContext ctx(passInfo, *frame, readAhead ? static_cast<FrameSink&>(*pipe) : decoder);
   if (readAhead)
     pipe->Attach(ctx);

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "trace/LargeBlocks.h"
@@ -35,6 +36,41 @@ TEST(LargeBlocks, ContainersGrowAcrossTheThreshold) {
   values.assign(10, 7);
   values.shrink_to_fit();
   EXPECT_EQ(values.size(), 10u);
+}
+
+// The background thread only fills in pages: what the owners write stays, and a block freed
+// while still queued is never touched again (ASan would see it).
+TEST(LargeBlocks, BackgroundPageFaultsLeaveContentsAlone) {
+  bool active = false;
+  {
+    BackgroundPageFaults faults;
+    active = faults.Active();
+    BackgroundPageFaults second;
+    EXPECT_FALSE(second.Active());
+    std::vector<std::pair<uint8_t*, size_t>> kept;
+    for (int round = 0; round < 6; ++round) {
+      const size_t bytes = kHugePage * static_cast<size_t>(1 + round % 3) + 4096;
+      auto* block = static_cast<uint8_t*>(AllocateLargeBlock(bytes));
+      if (round % 2 == 1) {
+        FreeLargeBlock(block, bytes);  // most likely still queued
+        continue;
+      }
+      for (size_t i = 0; i < bytes; i += 997) block[i] = static_cast<uint8_t>(i / 997 + round);
+      kept.emplace_back(block, bytes);
+    }
+    for (size_t k = 0; k < kept.size(); ++k) {
+      const auto [block, bytes] = kept[k];
+      const int round = static_cast<int>(2 * k);
+      bool same = true;
+      for (size_t i = 0; i < bytes; i += 997) same = same && block[i] == static_cast<uint8_t>(i / 997 + round);
+      EXPECT_TRUE(same) << round;
+      FreeLargeBlock(block, bytes);
+    }
+  }
+  BackgroundPageFaults again;
+  EXPECT_EQ(again.Active(), active);  // the first one's place is free again
+  auto* block = static_cast<uint8_t*>(AllocateLargeBlock(kHugePage));
+  FreeLargeBlock(block, kHugePage);
 }
 
 }  // namespace
