@@ -224,6 +224,7 @@ class ChainIndex {
     return netPeers_.Find(owner, receiver, objects);
   }
   // Fetches ahead the index's place for the pair of owner and receiver.
+  void PrefetchPeer(const StationNode* owner, int32_t receiver) const { dlcPeers_.Prefetch(owner, receiver); }
   void PrefetchPeer(const NetAddressNode* owner, int32_t receiver) const { netPeers_.Prefetch(owner, receiver); }
   // Notes a peer appended at the end of owner's chain.
   void AddPeer(const StationNode* owner, int32_t index, const ModelObjects& objects) {

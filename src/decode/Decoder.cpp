@@ -89,6 +89,24 @@ void Decoder::LookAhead(const FrameRecord& frame, uint32_t distance) const {
     model_.Chains.PrefetchPeer(addresses.At(source), receiver);
 }
 
+void Decoder::FirstStageLookAhead(const FrameRecord& frame, uint32_t distance) const {
+  // Token Ring frames, rarer, are left to find their stations unaided.
+  if (preScan_ || env_.topology != kEthernet || frame.Length < kEthernetMinForStations) return;
+  const ByteView data(frame.Data.data(), frame.Data.size());
+  const AddressKey destination = AddressKey::At(data, 0, kMacKeyLength);
+  const AddressKey source = AddressKey::At(data, 6, kMacKeyLength);
+  const StationTree& stations = model_.Stations;
+  if (distance > kFirstStageNear) {
+    stations.PrefetchSlot(source);
+    stations.PrefetchSlot(destination);
+    return;
+  }
+  const int32_t sender = stations.PrefetchNode(source);
+  const int32_t receiver = stations.PrefetchNode(destination);
+  if (sender != StationTree::kNoNode && receiver != StationTree::kNoNode)
+    model_.Chains.PrefetchPeer(stations.At(sender), receiver);
+}
+
 Decoder::LinkStage Decoder::DecodeLink(FrameRecord& frame) {
   LinkStage stage;
   const uint32_t length = frame.Length;

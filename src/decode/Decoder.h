@@ -43,6 +43,8 @@ class Decoder : public FrameSink {
   // (stations and their pairs). DecodeFrame then runs the network stage, which touches
   // other parts of the model.
   void FirstStage(FrameRecord& frame) override;
+  // Fetches the station index slots, then the station nodes and their pair's slot.
+  void FirstStageLookAhead(const FrameRecord& frame, uint32_t distance) const override;
   // Fetches the address index slots, then the address nodes, of frames about to be decoded.
   void LookAhead(const FrameRecord& frame, uint32_t distance) const override;
   double ElapsedTime() const override {

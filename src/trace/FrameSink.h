@@ -9,6 +9,10 @@ inline constexpr uint32_t kFramesInFlight = 256;
 // fetches at the far one tells it where to fetch at the near one.
 inline constexpr uint32_t kLookAheadFar = 6;
 inline constexpr uint32_t kLookAheadNear = 3;
+// The same for the first stage on the reader's thread (FrameSink::FirstStageLookAhead): a
+// frame goes through it kFirstStageLag frames after it was queued.
+inline constexpr uint32_t kFirstStageLag = 4;
+inline constexpr uint32_t kFirstStageNear = 2;
 
 // The decoder side of the processing loop. The loop has already advanced FrameNumber
 // when DecodeFrame is called, so implementations must not count it again.
@@ -29,6 +33,10 @@ class FrameSink {
   // so both stages always cover the same frames. At most kFramesInFlight frames are between
   // the two stages.
   virtual void FirstStage(FrameRecord& /*frame*/) {}
+  // On the reader's thread, for a frame that FirstStage gets after `distance` more frames
+  // (kFirstStageLag, then kFirstStageNear): what it will read may be fetched ahead. It must
+  // change nothing.
+  virtual void FirstStageLookAhead(const FrameRecord& /*frame*/, uint32_t /*distance*/) const {}
   // On the decoding thread, with frames waiting in the queue: the frame that DecodeFrame
   // gets `distance` frames after the next one, so that the sink can have what decoding it
   // will read fetched ahead. It must change nothing.

@@ -59,9 +59,12 @@ class FramePipe final : public FrameSink {
   void Attach(const ReaderContext& ctx) { ctx_ = &ctx; }
 
   // Reader's thread: copies the frame into the next slot; true once the decoder has stopped.
+  // The sink's first stage takes each frame a few frames later, with what it will read
+  // fetched meanwhile; only frames it took are published.
   bool DecodeFrame(FrameRecord& frame) override {
     if (written_ - tail_.load(std::memory_order_acquire) == kSlots) {
-      Publish(head_, written_);
+      StageAll();
+      Publish(head_, staged_);
       NotifyIf(consumerAsleep_);
       Await(readerAsleep_, consumerAsleep_,
             [&] { return kSlots - (written_ - tail_.load()) >= kReaderWake || stop_.load(); });
@@ -78,18 +81,23 @@ class FramePipe final : public FrameSink {
     std::memcpy(to.Data.data(), frame.Data.data(), std::max(frame.Length, frame.CapturedLength));
     to.Prepared = FramePrepared{};
     decoder_.Prepare(to);
-    decoder_.FirstStage(to);
+    decoder_.FirstStageLookAhead(to, kFirstStageLag);
+    if (written_ - staged_ >= kFirstStageNear)
+      decoder_.FirstStageLookAhead(slots_.get()[(written_ - kFirstStageNear) % kSlots], kFirstStageNear);
     positions_[written_ % kSlots] = ctx_ != nullptr ? ctx_->progressPosition : 0;
-    if (++written_ % kBatch == 0) {
-      Publish(head_, written_);
+    if (++written_ - staged_ > kFirstStageLag) StageNext();
+    if (written_ % kBatch == 0) {
+      Publish(head_, staged_);
       // A sleeping decoder published all it took; it is woken for a quarter of a ring.
-      if (written_ - tail_.load() >= kConsumerWake) NotifyIf(consumerAsleep_);
+      if (staged_ - tail_.load() >= kConsumerWake) NotifyIf(consumerAsleep_);
     }
     return false;
   }
-  // Reader's thread, once its pass is over.
+  // Reader's thread, once its pass is over. After a stop the frames not yet staged are
+  // dropped: the decoder finishes only those it was handed.
   void Finish() {
-    head_.store(written_);
+    if (!stop_.load()) StageAll();
+    head_.store(staged_);
     finished_.store(true);
     NotifyIf(consumerAsleep_);
   }
@@ -151,6 +159,10 @@ class FramePipe final : public FrameSink {
   static constexpr uint32_t kEndAhead = kHeadAhead - 1;
 
   static void Publish(std::atomic<uint32_t>& count, uint32_t value) { count.store(value); }
+  void StageNext() { decoder_.FirstStage(slots_.get()[staged_++ % kSlots]); }
+  void StageAll() {
+    while (staged_ != written_) StageNext();
+  }
   void NotifyIf(std::atomic<bool>& asleep) {
     if (!asleep.load()) return;
     std::lock_guard lock(mutex_);
@@ -200,6 +212,7 @@ class FramePipe final : public FrameSink {
   std::unique_ptr<FrameRecord, FreeSlots> slots_;
   std::array<uint64_t, kSlots> positions_{};
   uint32_t written_ = 0;                       // reader's own count
+  uint32_t staged_ = 0;                        // of those, through the first stage
   uint32_t taken_ = 0;                         // decoder's own count
   alignas(64) std::atomic<uint32_t> head_{0};  // frames published by the reader
   alignas(64) std::atomic<uint32_t> tail_{0};  // frames published as decoded

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <numeric>
 #include <stdexcept>
 
 #include "TraceTestFiles.h"
@@ -397,6 +400,11 @@ class StagedDecoder : public RecordingDecoder {
     staged.push_back(f.FrameNumber);
     f.Prepared.FirstStageDone = true;
   }
+  // The reader's looks come before the frame's first stage.
+  void FirstStageLookAhead(const FrameRecord& f, uint32_t distance) const override {
+    EXPECT_GT(f.FrameNumber, staged.empty() ? 0 : staged.back());
+    (distance == kFirstStageLag ? farLooks : nearLooks).push_back(f.FrameNumber);
+  }
   // The frames looked at ahead are the ones DecodeFrame gets that many frames later.
   void LookAhead(const FrameRecord& f, uint32_t distance) const override {
     looks.emplace_back(f.FrameNumber, distance);
@@ -408,7 +416,9 @@ class StagedDecoder : public RecordingDecoder {
     looks.clear();
     return RecordingDecoder::DecodeFrame(f);
   }
-  std::vector<int32_t> staged;  // reader's thread until the pass ends
+  std::vector<int32_t> staged;  // reader's thread until the pass ends, as are the looks
+  mutable std::vector<int32_t> farLooks;
+  mutable std::vector<int32_t> nearLooks;
   mutable std::vector<std::pair<int32_t, uint32_t>> looks;
   size_t looked = 0;
 };
@@ -431,6 +441,14 @@ TEST(ProcessTraceReadAhead, StagedFramesAreAllFinishedEvenAfterAStop) {
       EXPECT_LE(r.framesRead, stopAt + static_cast<int32_t>(kFramesInFlight));
     } else {
       EXPECT_EQ(r.framesRead, n);
+      // Every frame looked at far ahead, in order; near, those still waiting then (a full
+      // queue sends all on at once), each once and in order.
+      std::vector<int32_t> all(n);
+      std::iota(all.begin(), all.end(), 1);
+      EXPECT_EQ(decoder.farLooks, all);
+      const auto& near = decoder.nearLooks;
+      EXPECT_FALSE(near.empty());
+      EXPECT_EQ(std::adjacent_find(near.begin(), near.end(), std::greater_equal<>()), near.end());
     }
   }
 }
