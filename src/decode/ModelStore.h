@@ -40,7 +40,9 @@ class ChunkedStore {
   // Adds a default-constructed record and returns its index.
   int32_t Append() {
     if (size_ == INT32_MAX) throw std::length_error("capture model list is full");
-    if ((size_ & (kChunkSize - 1)) == 0) NewChunk();
+    const int32_t place = size_ & (kChunkSize - 1);
+    if (place == 0) NewChunk();
+    if (place == kChunkSize / 2) FaultInNextChunk();
     return size_++;
   }
   void ReserveChunks(size_t records) {
@@ -79,6 +81,13 @@ class ChunkedStore {
     void operator()(void* block) const { FreeLargeBlock(block, kBlockBytes); }
   };
   using Block = std::unique_ptr<void, Release>;
+  // Half way through a chunk, the next one's pages in the same block are asked for.
+  void FaultInNextChunk() const {
+    if constexpr (kChunksPerBlock > 1) {
+      const size_t place = chunks_.size() % kChunksPerBlock;
+      if (place != 0) FaultInLater(static_cast<char*>(blocks_.back().get()) + place * kChunkBytes, kChunkBytes);
+    }
+  }
   // Every record of a chunk is constructed when the chunk is made.
   void NewChunk() {
     const size_t place = chunks_.size() % kChunksPerBlock;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <condition_variable>
+#include <cstdint>
 #include <cstdlib>
 #include <deque>
 #include <mutex>
@@ -12,6 +13,7 @@
 #include <pthread.h>
 #include <sched.h>
 #include <sys/mman.h>
+#include <unistd.h>
 #endif
 
 namespace corvanta {
@@ -24,9 +26,9 @@ constexpr bool kCanPopulate = true;
 constexpr bool kCanPopulate = false;
 #endif
 
-// The thread behind a BackgroundPageFaults: faults in the queued blocks a huge page at a
-// time, in the order they were allocated. A block being freed leaves the queue, and its
-// free waits for the piece of it being faulted in, so no freed memory is touched.
+// The thread behind a BackgroundPageFaults: faults in the queued ranges a huge page at a
+// time, in the order they were asked for. The ranges of a block being freed leave the queue,
+// and its free waits for the piece of it being faulted in, so no freed memory is touched.
 class PageFaulter {
  public:
   PageFaulter() : thread_([this] { Run(); }) {}
@@ -39,11 +41,16 @@ class PageFaulter {
     thread_.join();
   }
 
-  void Add(char* block, size_t bytes) {
+  // The range is widened to whole pages, as madvise takes them; a large block begins and
+  // ends on one.
+  void Add(char* begin, size_t bytes) {
+    const uintptr_t page = PageSize();
+    const uintptr_t from = reinterpret_cast<uintptr_t>(begin) & ~(page - 1);
+    const uintptr_t to = (reinterpret_cast<uintptr_t>(begin) + bytes + page - 1) & ~(page - 1);
     {
       std::lock_guard lock(mutex_);
       if (stop_) return;
-      queue_.push_back({block, bytes});
+      queue_.push_back({begin - (reinterpret_cast<uintptr_t>(begin) - from), to - from});
     }
     changed_.notify_all();
   }
@@ -59,6 +66,14 @@ class PageFaulter {
     char* begin = nullptr;
     size_t bytes = 0;
   };
+  static uintptr_t PageSize() {
+#if defined(__linux__)
+    static const auto size = static_cast<uintptr_t>(sysconf(_SC_PAGESIZE));
+    return size;
+#else
+    return 4096;
+#endif
+  }
 
   void Run() {
     std::unique_lock lock(mutex_);
@@ -102,7 +117,7 @@ class PageFaulter {
   std::thread thread_;
 };
 
-// The active one, if any. The blocks are allocated deep inside the model's containers, far
+// The active one, if any. The ranges are asked for deep inside the model's containers, far
 // from whoever starts a pass, hence one place they all look.
 std::mutex activeMutex;
 PageFaulter* active = nullptr;
@@ -134,9 +149,12 @@ void* AllocateLargeBlock(size_t bytes) {
 #if defined(__linux__) && defined(MADV_HUGEPAGE)
   madvise(block, size, MADV_HUGEPAGE);
 #endif
-  std::lock_guard lock(activeMutex);
-  if (active != nullptr) active->Add(static_cast<char*>(block), size);
   return block;
+}
+
+void FaultInLater(void* begin, size_t bytes) {
+  std::lock_guard lock(activeMutex);
+  if (active != nullptr && bytes > 0) active->Add(static_cast<char*>(begin), bytes);
 }
 
 void FreeLargeBlock(void* block, size_t bytes) {

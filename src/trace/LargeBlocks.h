@@ -22,12 +22,12 @@ constexpr size_t LargeBlockBytes(size_t bytes) {
 void* AllocateLargeBlock(size_t bytes);
 void FreeLargeBlock(void* block, size_t bytes);
 
-// While one lives, the pages of each large block allocated are faulted in ahead of use by a
-// thread of the lowest priority, which runs only on a CPU nothing else of the system wants
-// (Linux only). A model's stores fill their blocks over the whole pass; on a virtual machine
-// the first touch of a page can cost more than the work done on it, and this takes it off
-// the thread that fills them while the other one is idle. The contents are never changed.
-// One is active at a time: another made meanwhile does nothing.
+// While one lives, the pages that FaultInLater names are faulted in ahead of use by a thread
+// of the lowest priority, which runs only on a CPU nothing else of the system wants (Linux
+// only). The packet list fills its blocks over the whole pass; on a virtual machine the first
+// touch of a page can cost more than the work done on it, and this takes it off the thread
+// that fills them while the other one is idle. The contents are never changed. One is active
+// at a time: another made meanwhile does nothing.
 class BackgroundPageFaults {
  public:
   BackgroundPageFaults();
@@ -39,6 +39,9 @@ class BackgroundPageFaults {
  private:
   bool active_ = false;
 };
+// Has the active BackgroundPageFaults, if any, fault in these bytes of a large block (from
+// AllocateLargeBlock) that are about to be used. Freeing the block cancels what is left.
+void FaultInLater(void* begin, size_t bytes);
 
 // A block of zero bytes whose pages take memory only once written (fresh anonymous pages
 // where the system has them): for buffers sized for the largest case and mostly unused.

@@ -51,6 +51,9 @@ TEST(LargeBlocks, BackgroundPageFaultsLeaveContentsAlone) {
     for (int round = 0; round < 6; ++round) {
       const size_t bytes = kHugePage * static_cast<size_t>(1 + round % 3) + 4096;
       auto* block = static_cast<uint8_t*>(AllocateLargeBlock(bytes));
+      // Ranges anywhere in the block, on page boundaries or not.
+      FaultInLater(block + 1000 * round, bytes / 2);
+      FaultInLater(block + bytes / 2, bytes - bytes / 2);
       if (round % 2 == 1) {
         FreeLargeBlock(block, bytes);  // most likely still queued
         continue;
@@ -70,6 +73,7 @@ TEST(LargeBlocks, BackgroundPageFaultsLeaveContentsAlone) {
   BackgroundPageFaults again;
   EXPECT_EQ(again.Active(), active);  // the first one's place is free again
   auto* block = static_cast<uint8_t*>(AllocateLargeBlock(kHugePage));
+  FaultInLater(block, kHugePage);
   FreeLargeBlock(block, kHugePage);
 }
 
