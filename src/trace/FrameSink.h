@@ -33,9 +33,9 @@ class FrameSink {
   // so both stages always cover the same frames. At most kFramesInFlight frames are between
   // the two stages.
   virtual void FirstStage(FrameRecord& /*frame*/) {}
-  // On the reader's thread, for a frame that FirstStage gets after `distance` more frames
-  // (kFirstStageLag, then kFirstStageNear): what it will read may be fetched ahead. It must
-  // change nothing.
+  // On the reader's thread, for a frame that FirstStage gets once `distance` more frames are
+  // queued (kFirstStageLag, then kFirstStageNear; sooner when the queue is full or the pass
+  // ends): what it will read may be fetched ahead. It must change nothing.
   virtual void FirstStageLookAhead(const FrameRecord& /*frame*/, uint32_t /*distance*/) const {}
   // On the decoding thread, with frames waiting in the queue: the frame that DecodeFrame
   // gets `distance` frames after the next one, so that the sink can have what decoding it

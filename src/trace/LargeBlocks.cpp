@@ -45,12 +45,12 @@ class PageFaulter {
   // ends on one.
   void Add(char* begin, size_t bytes) {
     const uintptr_t page = PageSize();
-    const uintptr_t from = reinterpret_cast<uintptr_t>(begin) & ~(page - 1);
-    const uintptr_t to = (reinterpret_cast<uintptr_t>(begin) + bytes + page - 1) & ~(page - 1);
+    const uintptr_t before = reinterpret_cast<uintptr_t>(begin) & (page - 1);
+    const size_t whole = (before + bytes + page - 1) & ~(page - 1);
     {
       std::lock_guard lock(mutex_);
       if (stop_) return;
-      queue_.push_back({begin - (reinterpret_cast<uintptr_t>(begin) - from), to - from});
+      queue_.push_back({begin - before, whole});
     }
     changed_.notify_all();
   }
