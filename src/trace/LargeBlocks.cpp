@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <deque>
+#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -28,17 +29,22 @@ constexpr bool kCanPopulate = false;
 
 // The thread behind a BackgroundPageFaults: faults in the queued ranges a huge page at a
 // time, in the order they were asked for. The ranges of a block being freed leave the queue,
-// and its free waits for the piece of it being faulted in, so no freed memory is touched.
+// and its free waits for the piece of it being faulted in, so no freed memory is touched
+// while the faulter is active. Its end does not wait: at the lowest priority on a busy
+// machine the thread may get no CPU for a long while. It finishes its piece (which changes
+// no contents, wherever it lies) and ends when it next runs.
 class PageFaulter {
  public:
-  PageFaulter() : thread_([this] { Run(); }) {}
+  PageFaulter() : state_(std::make_shared<State>()) {
+    std::thread([state = state_] { Run(*state); }).detach();
+  }
   ~PageFaulter() {
     {
-      std::lock_guard lock(mutex_);
-      stop_ = true;
+      std::lock_guard lock(state_->mutex);
+      state_->stop = true;
+      state_->queue.clear();
     }
-    changed_.notify_all();
-    thread_.join();
+    state_->changed.notify_all();
   }
 
   // The range is widened to whole pages, as madvise takes them; a large block begins and
@@ -48,23 +54,31 @@ class PageFaulter {
     const uintptr_t before = reinterpret_cast<uintptr_t>(begin) & (page - 1);
     const size_t whole = (before + bytes + page - 1) & ~(page - 1);
     {
-      std::lock_guard lock(mutex_);
-      if (stop_) return;
-      queue_.push_back({begin - before, whole});
+      std::lock_guard lock(state_->mutex);
+      if (state_->stop) return;
+      state_->queue.push_back({begin - before, whole});
     }
-    changed_.notify_all();
+    state_->changed.notify_all();
   }
   void Remove(char* block, size_t bytes) {
-    std::unique_lock lock(mutex_);
+    State& s = *state_;
+    std::unique_lock lock(s.mutex);
     const auto inside = [&](const char* p) { return p >= block && p < block + bytes; };
-    std::erase_if(queue_, [&](const Range& r) { return inside(r.begin); });
-    changed_.wait(lock, [&] { return busy_.begin == nullptr || !inside(busy_.begin); });
+    std::erase_if(s.queue, [&](const Range& r) { return inside(r.begin); });
+    s.changed.wait(lock, [&] { return s.busy.begin == nullptr || !inside(s.busy.begin); });
   }
 
  private:
   struct Range {
     char* begin = nullptr;
     size_t bytes = 0;
+  };
+  struct State {
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::deque<Range> queue;
+    Range busy;
+    bool stop = false;
   };
   static uintptr_t PageSize() {
 #if defined(__linux__)
@@ -75,12 +89,12 @@ class PageFaulter {
 #endif
   }
 
-  void Run() {
-    std::unique_lock lock(mutex_);
+  static void Run(State& s) {
+    std::unique_lock lock(s.mutex);
     // The queue is left to the blocks' owners where this cannot run as it must.
     const auto giveUp = [&] {
-      stop_ = true;
-      queue_.clear();
+      s.stop = true;
+      s.queue.clear();
     };
 #if defined(__linux__)
     pthread_setname_np(pthread_self(), "corvanta-fault");
@@ -89,32 +103,27 @@ class PageFaulter {
     if (pthread_setschedparam(pthread_self(), SCHED_IDLE, &param) != 0) return giveUp();
 #endif
     for (;;) {
-      changed_.wait(lock, [&] { return stop_ || !queue_.empty(); });
-      if (stop_) return;
-      Range& next = queue_.front();
-      busy_ = {next.begin, std::min(next.bytes, kHugePage)};
-      next.begin += busy_.bytes;
-      next.bytes -= busy_.bytes;
-      if (next.bytes == 0) queue_.pop_front();
+      s.changed.wait(lock, [&] { return s.stop || !s.queue.empty(); });
+      if (s.stop) return;
+      Range& next = s.queue.front();
+      s.busy = {next.begin, std::min(next.bytes, kHugePage)};
+      next.begin += s.busy.bytes;
+      next.bytes -= s.busy.bytes;
+      if (next.bytes == 0) s.queue.pop_front();
       lock.unlock();
       int error = 0;
 #if defined(__linux__) && defined(MADV_POPULATE_WRITE)
       // Fills in missing pages as a write would, leaving present ones as they are.
-      if (madvise(busy_.begin, busy_.bytes, MADV_POPULATE_WRITE) != 0) error = errno;
+      if (madvise(s.busy.begin, s.busy.bytes, MADV_POPULATE_WRITE) != 0) error = errno;
 #endif
       lock.lock();
-      busy_ = {};
-      changed_.notify_all();
+      s.busy = {};
+      s.changed.notify_all();
       if (error == EINVAL) return giveUp();  // a kernel without it
     }
   }
 
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  std::deque<Range> queue_;
-  Range busy_;
-  bool stop_ = false;
-  std::thread thread_;
+  std::shared_ptr<State> state_;  // shared with the thread, which may outlive this
 };
 
 // The active one, if any. The ranges are asked for deep inside the model's containers, far
