@@ -38,8 +38,8 @@ TEST(LargeBlocks, ContainersGrowAcrossTheThreshold) {
   EXPECT_EQ(values.size(), 10u);
 }
 
-// The background thread only fills in pages: what the owners write stays, and a block freed
-// while still queued is never touched again (ASan would see it).
+// The background thread only fills in pages: what the owners write stays. Blocks are freed
+// with their ranges still queued or under way, and a new faulter can start once one ends.
 TEST(LargeBlocks, BackgroundPageFaultsLeaveContentsAlone) {
   bool active = false;
   {
