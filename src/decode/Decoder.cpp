@@ -21,6 +21,22 @@ bool IsNetworkCategory(ProtocolCategory c) {
 
 constexpr double kMicrosecondsPerDay = 86400000000.0;
 
+// Fetches ahead what finding a frame's two nodes and their pair reads: from far, the index
+// slots of both addresses; from near (the slots having come in), the nodes and the pair's
+// place in the chain index.
+template <class Tree>
+void PrefetchPair(const Tree& tree, const ChainIndex& chains, const typename Tree::Key& source,
+                  const typename Tree::Key& destination, bool far) {
+  if (far) {
+    tree.PrefetchSlot(source);
+    tree.PrefetchSlot(destination);
+    return;
+  }
+  const int32_t sender = tree.PrefetchNode(source);
+  const int32_t receiver = tree.PrefetchNode(destination);
+  if (sender != Tree::kNoNode && receiver != Tree::kNoNode) chains.PrefetchPeer(tree.At(sender), receiver);
+}
+
 }  // namespace
 
 Decoder::Decoder(CaptureModel& model, TraceStatistics& statistics, const DecodeEnvironment& env)
@@ -75,18 +91,8 @@ void Decoder::LookAhead(const FrameRecord& frame, uint32_t distance) const {
   // The frames in the queue went through FirstStage in order after the one decoded next.
   if (!frame.Prepared.FirstStageDone || distance >= kFramesInFlight) return;
   const LinkStage& stage = stages_[(secondStaged_ + distance) % kFramesInFlight];
-  if (!stage.keyed) return;
-  const NetAddressTree& addresses = model_.NetAddresses;
-  if (distance >= kLookAheadFar) {
-    addresses.PrefetchSlot(stage.source);
-    addresses.PrefetchSlot(stage.destination);
-    return;
-  }
-  // The slots came in at the far look: the nodes, and the pair's place in the chain index.
-  const int32_t source = addresses.PrefetchNode(stage.source);
-  const int32_t receiver = addresses.PrefetchNode(stage.destination);
-  if (source != NetAddressTree::kNoNode && receiver != NetAddressTree::kNoNode)
-    model_.Chains.PrefetchPeer(addresses.At(source), receiver);
+  if (stage.keyed)
+    PrefetchPair(model_.NetAddresses, model_.Chains, stage.source, stage.destination, distance >= kLookAheadFar);
 }
 
 void Decoder::FirstStageLookAhead(const FrameRecord& frame, uint32_t distance) const {
@@ -95,16 +101,7 @@ void Decoder::FirstStageLookAhead(const FrameRecord& frame, uint32_t distance) c
   const ByteView data(frame.Data.data(), frame.Data.size());
   const AddressKey destination = AddressKey::At(data, 0, kMacKeyLength);
   const AddressKey source = AddressKey::At(data, 6, kMacKeyLength);
-  const StationTree& stations = model_.Stations;
-  if (distance > kFirstStageNear) {
-    stations.PrefetchSlot(source);
-    stations.PrefetchSlot(destination);
-    return;
-  }
-  const int32_t sender = stations.PrefetchNode(source);
-  const int32_t receiver = stations.PrefetchNode(destination);
-  if (sender != StationTree::kNoNode && receiver != StationTree::kNoNode)
-    model_.Chains.PrefetchPeer(stations.At(sender), receiver);
+  PrefetchPair(model_.Stations, model_.Chains, source, destination, distance > kFirstStageNear);
 }
 
 Decoder::LinkStage Decoder::DecodeLink(FrameRecord& frame) {
