@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <memory>
 
 #include "Version.h"
@@ -85,6 +86,15 @@ class ProgressLine {
   std::chrono::steady_clock::time_point last_{};
 };
 
+// --timings: where the time of one trace went.
+std::string TimingsLine(const std::string& path, const TraceAnalysis& a, double totalSeconds) {
+  char text[200];
+  std::snprintf(text, sizeof text, ": frame pass %.3f s, client/server table %.3f s, the rest %.3f s, total %.3f s\n",
+                a.passSeconds, a.tableSeconds, std::max(0.0, totalSeconds - a.passSeconds - a.tableSeconds),
+                totalSeconds);
+  return "corvanta-cli: " + path + text;
+}
+
 // --frames for one trace; false when it was refused.
 bool ListFrames(const std::string& path, const OpenOptions& options, std::FILE* out, std::FILE* err, char sep) {
   const OpenOutcome open = OpenTrace(path, options);
@@ -165,6 +175,13 @@ int RunCli(const std::vector<std::string>& args, std::FILE* out, std::FILE* err,
   const bool streamRows = json && o.conversation.number <= 0;
   analysis.buildTable = !streamRows;
   for (const std::string& path : o.traces) {
+    const auto started = std::chrono::steady_clock::now();
+    // Once the trace's report is written.
+    auto writeTimings = [&](const TraceAnalysis& a) {
+      if (o.timings && a.Accepted())
+        Write(err,
+              TimingsLine(path, a, std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count()));
+    };
     std::unique_ptr<TraceAnalysis> a;
     {
       ProgressLine progress(err, path, o.thousandsSep);
@@ -204,6 +221,7 @@ int RunCli(const std::vector<std::string>& args, std::FILE* out, std::FILE* err,
       // Each trace is written as soon as it is done; the array closes after the last.
       Write(out, text);
       text.clear();
+      writeTimings(*a);
       continue;
     }
     if (!a->Accepted()) {
@@ -215,6 +233,7 @@ int RunCli(const std::vector<std::string>& args, std::FILE* out, std::FILE* err,
     Write(out, "Trace: " + CellText(path) + "\n\n" + TextReport(*a, report));
     if (conversation) Write(out, "\n" + ConversationText(*conversation));
     std::fflush(out);
+    writeTimings(*a);
   }
   if (array) writer.EndArray();
   if (json) {

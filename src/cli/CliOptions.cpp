@@ -91,6 +91,8 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
       OutputMode mode = name == "--json" ? OutputMode::kJson : OutputMode::kFrames;
       if (o.mode != OutputMode::kText && o.mode != mode) return fail("--json and --frames cannot be combined");
       o.mode = mode;
+    } else if (name == "--timings") {
+      if (!flag(o.timings)) return fail("option " + name + " takes no value");
     } else if (name == "--peer-pairs") {
       if (!flag(o.peerPairs)) return fail("option " + name + " takes no value");
     } else if (name == "--full-duplex") {
@@ -214,7 +216,7 @@ std::string HelpText() {
                      [--sample-window N] [--no-ack-packets] [--kbits]
                      [--responses all|small|large] [--no-local-media-time]
                      [--what-if NAME=V,...]]
-                    [--no-pcap] [--locale-separator C] [--threads N]
+                    [--no-pcap] [--locale-separator C] [--threads N] [--timings]
                     [--problem-setting NAME=V,...] [--server-port PORT=NAME]...
                     [--peer-pairs] TRACE...
 
@@ -331,6 +333,11 @@ Options:
                           after its CPU affinity and any control-group quota). With 1
                           the trace is read and analysed on one thread; the output is
                           the same on any number.
+  --timings               After each trace that was read, write to standard error how
+                          long its phases took (seconds, wall clock): the frame pass
+                          (reading and decoding), the client/server table (with
+                          --json, writing its rows as they are measured), the rest
+                          (opening and the report), and the total.
   --help                  Show this text.
   --version               Show the program's version.
 

@@ -35,6 +35,7 @@ struct CliOptions {
   char thousandsSep = ',';  // '\0': none
   char decimalSep = '.';
   int32_t threads = 0;  // 0: the CPUs this process may use
+  bool timings = false;  // --timings
   bool help = false;
   bool version = false;
   ConversationQuery conversation;

@@ -1,6 +1,7 @@
 #include "cli/TraceAnalysis.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 
@@ -11,6 +12,10 @@
 namespace corvanta::cli {
 
 namespace {
+
+double SecondsSince(std::chrono::steady_clock::time_point start) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
 
 // The processing pass with the decoder, then the client/server table.
 void RunPass(TraceAnalysis& a, const AnalysisOptions& options, const PollCallback& poll) {
@@ -24,7 +29,9 @@ void RunPass(TraceAnalysis& a, const AnalysisOptions& options, const PollCallbac
   Decoder decoder(*a.model, *a.statistics, env);
   PassOptions pass;
   pass.readAhead = options.threads > 1;
+  const auto started = std::chrono::steady_clock::now();
   a.pass = ProcessTraceFile(info, decoder, poll, pass);
+  a.passSeconds = SecondsSince(started);
   a.elapsedUs = decoder.ElapsedTime();
   // A header bandwidth under 1 Mbit/s leaves the decoder measuring against its default.
   a.statsBandwidthMbps = decoder.Environment().bandwidthMbps;
@@ -49,6 +56,7 @@ void BuildTable(TraceAnalysis& a, const AnalysisOptions& options, const ClientSe
   tableOptions.Threads = std::max(1, options.threads);
   std::function<void()> tablePoll;
   if (options.tableProgress) tablePoll = [&] { options.tableProgress(a.table.RowCount()); };
+  const auto started = std::chrono::steady_clock::now();
   try {
     a.table.Build({*a.model, a.settings, options.vendors, a.ports}, tableOptions, tablePoll, sink);
   } catch (const std::exception& e) {
@@ -56,6 +64,7 @@ void BuildTable(TraceAnalysis& a, const AnalysisOptions& options, const ClientSe
     a.failure = TraceFileNameOnly(a.open.info.path) + " could not be analysed: " + e.what();
     a.table = ClientServerTable();
   }
+  a.tableSeconds += SecondsSince(started);
 }
 
 std::unique_ptr<TraceAnalysis> AnalyzeTrace(const std::string& path, const AnalysisOptions& options,

@@ -51,6 +51,9 @@ struct TraceAnalysis {
   int32_t bandwidthMbps = 10;       // the display choice
   int32_t duplexFactor = 1;
   double elapsedUs = 0;
+  // Wall-clock seconds of the frame pass and of building the client/server table.
+  double passSeconds = 0;
+  double tableSeconds = 0;
   // Set when the analysis of an accepted trace failed (the model could not grow).
   std::string failure;
 

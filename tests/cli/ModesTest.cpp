@@ -1,6 +1,7 @@
 // The three output modes over a trace of every supported kind and medium written by the
 // test writers, the refusals and the usage errors, through the program itself.
 #include <algorithm>
+#include <regex>
 
 #include "CliTestSupport.h"
 #include "Packets.h"
@@ -365,8 +366,8 @@ TEST(Modes, UsageErrorsExitOne) {
   }
   RunResult help = RunCli({"--help"});
   EXPECT_EQ(help.status, 0);
-  for (const char* text :
-       {"--json", "--frames", "--bandwidth", "--full-duplex", "--locale-separator", "--threads", "Exit status"})
+  for (const char* text : {"--json", "--frames", "--bandwidth", "--full-duplex", "--locale-separator", "--threads",
+                           "--timings", "Exit status"})
     EXPECT_NE(help.out.find(text), std::string::npos) << text;
   RunResult version = RunCli({"--version"});
   EXPECT_EQ(version.status, 0);
@@ -431,6 +432,26 @@ TEST(Modes, JsonIsTheSameOnOneAndSeveralThreads) {
     const RunResult several = RunCli({"--json", "--threads", threads, many, session});
     EXPECT_EQ(several.status, 0);
     EXPECT_TRUE(several.out == one.out) << threads << " threads";
+  }
+}
+
+// --timings says where each read trace's time went, on standard error only.
+TEST(Modes, TimingsChangeNothingButStandardError) {
+  TempDir dir;
+  const std::string session = dir.Write("session.cap", WriteTrace(SessionPlan(10, kEthernet)));
+  const std::string refused = dir.Write("empty.cap", {});
+  const std::regex line(
+      "corvanta-cli: .*session\\.cap: frame pass \\d+\\.\\d{3} s, client/server table \\d+\\.\\d{3} s, "
+      "the rest \\d+\\.\\d{3} s, total \\d+\\.\\d{3} s\n");
+  for (const char* mode : {"--json", "--bandwidth=10"}) {
+    const RunResult plain = RunCli({mode, session, refused});
+    const RunResult timed = RunCli({mode, "--timings", session, refused});
+    EXPECT_EQ(timed.status, plain.status) << mode;
+    EXPECT_TRUE(timed.out == plain.out) << mode;
+    // The refused trace gets no line.
+    std::smatch found;
+    ASSERT_TRUE(std::regex_search(timed.err, found, line)) << mode << ": " << timed.err;
+    EXPECT_EQ(timed.err.size(), plain.err.size() + static_cast<size_t>(found.length())) << timed.err;
   }
 }
 

@@ -33,6 +33,7 @@ TEST(Arguments, ModesOptionsAndTraces) {
   ASSERT_TRUE(p.options);
   EXPECT_EQ(p.options->threads, 3);
   EXPECT_EQ(ParseArguments({"x"}).options->threads, 0);  // the usable CPUs
+  EXPECT_TRUE(ParseArguments({"--timings", "x"}).options->timings);
 
   EXPECT_TRUE(ParseArguments({"--help"}).options);  // no trace needed
   for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{{"x", "--bandwidth", "1000001"},
@@ -44,7 +45,8 @@ TEST(Arguments, ModesOptionsAndTraces) {
                                                                                    {"--frames", "--json", "x"},
                                                                                    {"--threads", "65", "x"},
                                                                                    {"--threads", "two", "x"},
-                                                                                   {"x", "--threads"}})
+                                                                                   {"x", "--threads"},
+                                                                                   {"--timings=1", "x"}})
     EXPECT_FALSE(ParseArguments(bad).options) << ::testing::PrintToString(bad);
 }
 
