@@ -240,13 +240,15 @@ void RowBuilder::Conversation(const NetAddressNode& sender, int32_t senderId, in
   row[kCsColServerKey] = KeyText(serverKey);
   row[kCsColClient] = ClientServerName(model, src_.Vendors, row[kCsColClientKey], opt_.SmartNames, opt_.ShowIpxOui);
   row[kCsColServer] = ClientServerName(model, src_.Vendors, row[kCsColServerKey], opt_.SmartNames, opt_.ShowIpxOui);
-  row[kCsColSenderStation] = StationText(sender.Station, src_.Vendors);
-  row[kCsColPeerStation] = peerNode != nullptr && (peerNode->Roles & kRolesSent) != 0
-                               ? StationText(peerNode->Station, src_.Vendors)
-                               : std::string(kCsUnknownStation);
+  if (opt_.SelectionColumns) {
+    row[kCsColSenderStation] = StationText(sender.Station, src_.Vendors);
+    row[kCsColPeerStation] = peerNode != nullptr && (peerNode->Roles & kRolesSent) != 0
+                                 ? StationText(peerNode->Station, src_.Vendors)
+                                 : std::string(kCsUnknownStation);
+    row[kCsColSenderKey] = KeyText(sender.Address);
+    row[kCsColConversation] = std::to_string(peerIndex) + " " + std::to_string(headIndex);
+  }
   row[kCsColProtocol] = ProtocolText(head, clientIsSender, ports_);
-  row[kCsColSenderKey] = KeyText(sender.Address);
-  row[kCsColConversation] = std::to_string(peerIndex) + " " + std::to_string(headIndex);
 
   // Response time and the marks that judge it.
   if (run0.Pairs >= 1 && request) {

@@ -136,6 +136,10 @@ struct ClientServerOptions {
   char DecimalSep = '.';
   // Threads measuring conversations; the rows come out the same whatever the number.
   int Threads = 1;
+  // The hidden columns that open a row's conversation in the other windows (its stations,
+  // its sender's key, its model identity); a reader of the visible columns alone may go
+  // without them, which are then empty.
+  bool SelectionColumns = true;
 };
 
 // The conversation the toolbox is asked to select: by model identity when the opener knows it

@@ -174,6 +174,8 @@ int RunCli(const std::vector<std::string>& args, std::FILE* out, std::FILE* err,
   // them all; a chosen conversation needs the table whole.
   const bool streamRows = json && o.conversation.number <= 0;
   analysis.buildTable = !streamRows;
+  // Rows streamed out are not opened in anything.
+  analysis.table.SelectionColumns = !streamRows;
   for (const std::string& path : o.traces) {
     const auto started = std::chrono::steady_clock::now();
     // Once the trace's report is written.

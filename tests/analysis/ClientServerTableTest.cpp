@@ -298,6 +298,18 @@ TEST(ClientServerTableTest, NamesAddressesAndStations) {
   EXPECT_EQ(row[kCsColSenderStation], "Cisco ABCDEF");
   EXPECT_EQ(row[kCsColPeerStation], "020000000001");
 
+  // Without the selection columns the visible ones stay as they were.
+  ClientServerTable listed;
+  ClientServerOptions listing = t.options;
+  listing.SelectionColumns = false;
+  listed.Build(sources, listing);
+  ASSERT_EQ(listed.RowCount(), 1u);
+  for (int c = 0; c < kCsColumns; ++c) {
+    const bool selection =
+        c == kCsColSenderStation || c == kCsColPeerStation || c == kCsColSenderKey || c == kCsColConversation;
+    EXPECT_EQ(listed.Rows()[0][static_cast<size_t>(c)], selection ? "" : row[static_cast<size_t>(c)]) << c;
+  }
+
   t.table.RewriteNames(t.b.model, &vendors, false, true);
   EXPECT_EQ(t.table.Rows()[0][kCsColServer], "10.0.0.2");
   t.table.RewriteNames(t.b.model, &vendors, true, true);
