@@ -178,13 +178,12 @@ int RunCli(const std::vector<std::string>& args, std::FILE* out, std::FILE* err,
   analysis.table.SelectionColumns = !streamRows;
   for (const std::string& path : o.traces) {
     const auto started = std::chrono::steady_clock::now();
-    // Once the trace's report is written.
-    auto writeTimings = [&](const TraceAnalysis& a) {
-      if (o.timings && a.Accepted())
-        Write(err,
-              TimingsLine(path, a, std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count()));
-    };
     std::unique_ptr<TraceAnalysis> a;
+    // Once the trace's report is written.
+    auto writeTimings = [&] {
+      const std::chrono::duration<double> total = std::chrono::steady_clock::now() - started;
+      if (o.timings && a->Accepted()) Write(err, TimingsLine(path, *a, total.count()));
+    };
     {
       ProgressLine progress(err, path, o.thousandsSep);
       analysis.tableProgress = progress.TableCallback();
@@ -223,7 +222,7 @@ int RunCli(const std::vector<std::string>& args, std::FILE* out, std::FILE* err,
       // Each trace is written as soon as it is done; the array closes after the last.
       Write(out, text);
       text.clear();
-      writeTimings(*a);
+      writeTimings();
       continue;
     }
     if (!a->Accepted()) {
@@ -235,7 +234,7 @@ int RunCli(const std::vector<std::string>& args, std::FILE* out, std::FILE* err,
     Write(out, "Trace: " + CellText(path) + "\n\n" + TextReport(*a, report));
     if (conversation) Write(out, "\n" + ConversationText(*conversation));
     std::fflush(out);
-    writeTimings(*a);
+    writeTimings();
   }
   if (array) writer.EndArray();
   if (json) {
