@@ -206,6 +206,7 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
     return fail(
         "options --what-if, --sample-window, --no-ack-packets, --kbits, --responses and "
         "--no-local-media-time need --conversation");
+  if (o.timings && o.mode == OutputMode::kFrames) return fail("--timings and --frames cannot be combined");
   parsed.options = std::move(o);
   return parsed;
 }

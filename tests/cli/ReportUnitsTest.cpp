@@ -46,7 +46,8 @@ TEST(Arguments, ModesOptionsAndTraces) {
                                                                                    {"--threads", "65", "x"},
                                                                                    {"--threads", "two", "x"},
                                                                                    {"x", "--threads"},
-                                                                                   {"--timings=1", "x"}})
+                                                                                   {"--timings=1", "x"},
+                                                                                   {"--frames", "--timings", "x"}})
     EXPECT_FALSE(ParseArguments(bad).options) << ::testing::PrintToString(bad);
 }
 
