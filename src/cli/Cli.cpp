@@ -181,8 +181,7 @@ int RunCli(const std::vector<std::string>& args, std::FILE* out, std::FILE* err,
     std::unique_ptr<TraceAnalysis> a;
     // Once the trace's report is written.
     auto writeTimings = [&] {
-      const std::chrono::duration<double> total = std::chrono::steady_clock::now() - started;
-      if (o.timings && a->Accepted()) Write(err, TimingsLine(path, *a, total.count()));
+      if (o.timings && a->Accepted()) Write(err, TimingsLine(path, *a, SecondsSince(started)));
     };
     {
       ProgressLine progress(err, path, o.thousandsSep);

@@ -11,11 +11,11 @@
 
 namespace corvanta::cli {
 
-namespace {
-
 double SecondsSince(std::chrono::steady_clock::time_point start) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
+
+namespace {
 
 // The processing pass with the decoder, then the client/server table.
 void RunPass(TraceAnalysis& a, const AnalysisOptions& options, const PollCallback& poll) {

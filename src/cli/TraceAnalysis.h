@@ -2,6 +2,7 @@
 // One trace through the core, as the desktop program's open flow runs it: detection, the
 // header and its acceptance, the processing pass with the decoder, and the client/server
 // table.
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -77,6 +78,9 @@ FileSummaryInputs SummaryInputs(const TraceAnalysis& analysis, char thousandsSep
 
 // True when the trace held IP or IPX packets (the client/server table has something to list).
 bool HasNetworkPackets(const TraceAnalysis& analysis);
+
+// Wall-clock seconds from start until now.
+double SecondsSince(std::chrono::steady_clock::time_point start);
 
 // The ISO 8601 text of a date-time (days since 1899-12-30, local): 2000-01-01T12:00:00.000.
 std::string IsoDateTime(double dateTime);

@@ -60,6 +60,19 @@ TEST(Json, StringsAreEscapedAndAlwaysUtf8) {
   EXPECT_EQ(TextAsUtf8("\xF0\x9F\x98\x80"), "\xF0\x9F\x98\x80");
 }
 
+// A writer that hands out its text in pieces, and the pieces it handed out.
+struct SpillingWriter {
+  std::string rest, pieces;
+  int spills = 0;
+  JsonWriter w{rest};
+  SpillingWriter() {
+    w.SpillTo([this](const std::string& piece) {
+      pieces += piece;
+      ++spills;
+    });
+  }
+};
+
 // A long text handed out in pieces is the same text.
 TEST(Json, SpilledPiecesMakeTheWholeText) {
   auto write = [](JsonWriter& w) {
@@ -76,17 +89,11 @@ TEST(Json, SpilledPiecesMakeTheWholeText) {
   std::string whole;
   JsonWriter plain(whole);
   write(plain);
-  std::string rest, pieces;
-  int spills = 0;
-  JsonWriter spilling(rest);
-  spilling.SpillTo([&](const std::string& piece) {
-    pieces += piece;
-    ++spills;
-  });
-  write(spilling);
-  EXPECT_GT(spills, 1);
-  EXPECT_LT(rest.size(), whole.size() / 2);
-  EXPECT_TRUE(pieces + rest == whole);
+  SpillingWriter spilling;
+  write(spilling.w);
+  EXPECT_GT(spilling.spills, 1);
+  EXPECT_LT(spilling.rest.size(), whole.size() / 2);
+  EXPECT_TRUE(spilling.pieces + spilling.rest == whole);
 }
 
 TEST(Json, WriterNestsAndSeparates) {
@@ -229,13 +236,8 @@ TEST(Json, AsideAppendsAsIfWrittenInPlace) {
   numbers(one, "d", 20000);
   one.EndObject();
 
-  std::string text, spilled;
-  int spills = 0;
-  JsonWriter w(text);
-  w.SpillTo([&](const std::string& piece) {
-    spilled += piece;
-    ++spills;
-  });
+  SpillingWriter spilling;
+  JsonWriter& w = spilling.w;
   w.BeginObject();
   w.Field("a", int64_t{1});
   JsonAside aside(w);
@@ -244,8 +246,8 @@ TEST(Json, AsideAppendsAsIfWrittenInPlace) {
   numbers(w, "b", 3);
   aside.AppendTo(w);
   w.EndObject();
-  EXPECT_GE(spills, 2);  // the aside's text was held in pieces, each passed on as it came
-  EXPECT_EQ(spilled + text, whole);
+  EXPECT_GE(spilling.spills, 2);  // the aside's text was held in pieces, each passed on as it came
+  EXPECT_EQ(spilling.pieces + spilling.rest, whole);
 }
 
 TEST(Json, WholeNumbersAndFractionsAlike) {
