@@ -48,12 +48,6 @@ std::string KeyText(const AddressKey& key) {
   return std::string(reinterpret_cast<const char*>(bytes.data()), bytes.size());
 }
 
-std::string StationText(const StationNode* station, const VendorTable* vendors) {
-  if (station == nullptr) return std::string(kCsUnknownStation);
-  if (vendors != nullptr) return vendors->FormatMac(station->Address.View(), station->VendorIndex);
-  return FormatMacAddress(station->Address.View());
-}
-
 std::string ProtocolText(const TTransHead& head, bool clientIsSender, const UserPorts& ports) {
   uint16_t clientPort = clientIsSender ? head.SourcePort : head.DestinationPort;
   uint16_t serverPort = clientIsSender ? head.DestinationPort : head.SourcePort;
@@ -241,10 +235,6 @@ void RowBuilder::Conversation(const NetAddressNode& sender, int32_t senderId, in
   row[kCsColClient] = ClientServerName(model, src_.Vendors, row[kCsColClientKey], opt_.SmartNames, opt_.ShowIpxOui);
   row[kCsColServer] = ClientServerName(model, src_.Vendors, row[kCsColServerKey], opt_.SmartNames, opt_.ShowIpxOui);
   if (opt_.SelectionColumns) {
-    row[kCsColSenderStation] = StationText(sender.Station, src_.Vendors);
-    row[kCsColPeerStation] = peerNode != nullptr && (peerNode->Roles & kRolesSent) != 0
-                                 ? StationText(peerNode->Station, src_.Vendors)
-                                 : std::string(kCsUnknownStation);
     row[kCsColSenderKey] = KeyText(sender.Address);
     row[kCsColConversation] = std::to_string(peerIndex) + " " + std::to_string(headIndex);
   }
@@ -359,6 +349,15 @@ std::string ClientServerName(const CaptureModel& model, const VendorTable* vendo
   if (bytes.size() == kIpxKeyLength) return FormatNetAddress(bytes, false, showIpxOui, vendors);
   if (bytes.size() == kIpKeyLength) return FormatIpAddress(bytes);
   return FormatHexBytes(bytes);
+}
+
+std::string ClientServerStation(const CaptureModel& model, const VendorTable* vendors, std::string_view key) {
+  auto bytes = KeyBytes(key);
+  const NetAddressNode* node = model.NetAddresses.Find(AddressKey::Of(bytes.data(), bytes.size()));
+  if (node == nullptr || (node->Roles & kRolesSent) == 0 || node->Station == nullptr)
+    return std::string(kCsUnknownStation);
+  const auto mac = node->Station->Address.View();
+  return vendors != nullptr ? vendors->FormatMac(mac, node->Station->VendorIndex) : FormatMacAddress(mac);
 }
 
 void ClientServerTable::Build(const ClientServerSources& sources, const ClientServerOptions& options,

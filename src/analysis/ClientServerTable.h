@@ -40,13 +40,11 @@ enum ClientServerColumn : int {
   // Hidden columns that travel with the rows.
   kCsColClientKey,  // the client's address key bytes (4 IP, 10 IPX)
   kCsColServerKey,
-  kCsColSenderStation,  // station text of the conversation's sending address
-  kCsColPeerStation,    // station text of the peer address, or "UNKNOWN"
-  kCsColSenderKey,      // the sending address's key bytes
-  kCsColConversation,   // the row's peer record and conversation head: "<peer> <head>"
+  kCsColSenderKey,     // the sending address's key bytes
+  kCsColConversation,  // the row's peer record and conversation head: "<peer> <head>"
 };
 inline constexpr int kCsVisibleColumns = 18;
-inline constexpr int kCsColumns = 24;
+inline constexpr int kCsColumns = 22;
 inline constexpr int kCsProblemColumns = 9;
 
 // The text of a marked problem cell (a middle dot, U+00B7, in UTF-8); the grid draws a check mark.
@@ -136,9 +134,9 @@ struct ClientServerOptions {
   char DecimalSep = '.';
   // Threads measuring conversations; the rows come out the same whatever the number.
   int Threads = 1;
-  // The hidden columns that open a row's conversation in the other windows (its stations,
-  // its sender's key, its model identity); a reader of the visible columns alone may go
-  // without them, which are then empty.
+  // The hidden columns that open a row's conversation in the other windows (its sender's key,
+  // its model identity); a reader of the visible columns alone may go without them, which
+  // are then empty.
   bool SelectionColumns = true;
 };
 
@@ -159,6 +157,10 @@ struct RequestedConversation {
 // address (IP dotted decimal, IPX network.node, with the vendor when showIpxOui).
 std::string ClientServerName(const CaptureModel& model, const VendorTable* vendors, std::string_view key,
                              bool smartNames, bool showIpxOui);
+// The station a client or server address (its key bytes) sent from, with the vendor name
+// where vendors are given; "UNKNOWN" for an address that never sent. Read from the model on
+// demand: few rows are ever asked.
+std::string ClientServerStation(const CaptureModel& model, const VendorTable* vendors, std::string_view key);
 
 class ClientServerTable {
  public:

@@ -106,8 +106,8 @@ TEST(ClientServerTableTest, OneWayReplyListsTheSenderAsServer) {
   EXPECT_EQ(row[kCsColServerToClient], " 13.225");
   EXPECT_EQ(row[kCsColResponseTime], "-");
   EXPECT_EQ(row[kCsColA], "");
-  EXPECT_EQ(row[kCsColSenderStation], "00000C123456");
-  EXPECT_EQ(row[kCsColPeerStation], "UNKNOWN");  // the client never sent
+  EXPECT_EQ(ClientServerStation(t.b.model, nullptr, row[kCsColServerKey]), "00000C123456");
+  EXPECT_EQ(ClientServerStation(t.b.model, nullptr, row[kCsColClientKey]), "UNKNOWN");  // it never sent
 
   t.options.Choice = PacketsBytesChoice::kClientToServer;
   EXPECT_EQ(t.Build()[kCsColPackets], "0");
@@ -295,8 +295,8 @@ TEST(ClientServerTableTest, NamesAddressesAndStations) {
   ASSERT_EQ(t.table.RowCount(), 1u);
   const ClientServerRow& row = t.table.Rows()[0];
   EXPECT_EQ(row[kCsColServer], "webserver");
-  EXPECT_EQ(row[kCsColSenderStation], "Cisco ABCDEF");
-  EXPECT_EQ(row[kCsColPeerStation], "020000000001");
+  EXPECT_EQ(ClientServerStation(t.b.model, &vendors, row[kCsColClientKey]), "Cisco ABCDEF");
+  EXPECT_EQ(ClientServerStation(t.b.model, &vendors, row[kCsColServerKey]), "020000000001");
 
   // Without the selection columns the visible ones stay as they were.
   ClientServerTable listed;
@@ -305,8 +305,7 @@ TEST(ClientServerTableTest, NamesAddressesAndStations) {
   listed.Build(sources, listing);
   ASSERT_EQ(listed.RowCount(), 1u);
   for (int c = 0; c < kCsColumns; ++c) {
-    const bool selection =
-        c == kCsColSenderStation || c == kCsColPeerStation || c == kCsColSenderKey || c == kCsColConversation;
+    const bool selection = c == kCsColSenderKey || c == kCsColConversation;
     EXPECT_EQ(listed.Rows()[0][static_cast<size_t>(c)], selection ? "" : row[static_cast<size_t>(c)]) << c;
   }
 

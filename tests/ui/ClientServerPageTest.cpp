@@ -283,9 +283,13 @@ class ClientServerPageTest : public QObject {
     TClientServerPage& page = Page(*p);
     const int web = RowWith(page, kCsColServer, "intranet.example.com");
     const ClientServerRow& row = page.Table().Rows()[static_cast<size_t>(web)];
-    QCOMPARE(page.DlcSourceText(web, kCsColClient),
-             "DLC Source is " + ui::ToQ(row[kCsColSenderStation]));
-    QCOMPARE(page.DlcSourceText(web, kCsColServer), "DLC Source is " + ui::ToQ(row[kCsColPeerStation]));
+    auto station = [&](int key) {
+      return "DLC Source is " + ui::ToQ(ClientServerStation(*p->Main().Decoding()->Model(), &p->context.vendors,
+                                                            row[static_cast<size_t>(key)]));
+    };
+    QCOMPARE(page.DlcSourceText(web, kCsColClient), station(kCsColClientKey));
+    QCOMPARE(page.DlcSourceText(web, kCsColServer), station(kCsColServerKey));
+    QVERIFY(page.DlcSourceText(web, kCsColClient) != page.DlcSourceText(web, kCsColServer));
     QVERIFY(page.DlcSourceText(web, kCsColProtocol).isEmpty());
     QVERIFY(page.DlcSourceText(-1, kCsColClient).isEmpty());
 

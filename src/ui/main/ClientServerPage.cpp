@@ -48,16 +48,6 @@ Qt::Alignment ColumnAlignment(int column) {
 
 bool IsMark(std::string_view cell) { return cell == kCsMark; }
 
-// The station text of an address as the table writes it, or "UNKNOWN" for an address that
-// never sent.
-std::string StationOfKey(const CaptureModel& model, const VendorTable* vendors, std::string_view key) {
-  const AddressKey address = AddressKey::Of(reinterpret_cast<const uint8_t*>(key.data()), key.size());
-  const NetAddressNode* node = model.NetAddresses.Find(address);
-  if (!node || (node->Roles & kRolesSent) == 0 || !node->Station) return std::string(kCsUnknownStation);
-  const auto mac = node->Station->Address.View();
-  return vendors ? vendors->FormatMac(mac, node->Station->VendorIndex) : FormatMacAddress(mac);
-}
-
 // Paints the check mark over a marked cell of A to D.
 class CheckMarkDelegate : public QStyledItemDelegate {
  public:
@@ -522,16 +512,10 @@ void TClientServerPage::NamesClick() {
 
 QString TClientServerPage::DlcSourceText(int row, int column) const {
   if (row < 0 || static_cast<size_t>(row) >= table_.RowCount()) return {};
-  if (column != kCsColClient && column != kCsColServer) return {};
+  if ((column != kCsColClient && column != kCsColServer) || !inputs_.model) return {};
   const ClientServerRow& r = table_.Rows()[static_cast<size_t>(row)];
-  // The hidden stations are those of the sending and the peer address; the client is the
-  // sender unless its own station says otherwise.
-  bool senderIsClient = true;
-  if (inputs_.model)
-    senderIsClient = StationOfKey(*inputs_.model, inputs_.vendors, r[kCsColClientKey]) == r[kCsColSenderStation];
-  const bool client = column == kCsColClient;
-  const std::string_view station = client == senderIsClient ? r[kCsColSenderStation] : r[kCsColPeerStation];
-  return "DLC Source is " + ToQ(station);
+  const std::string_view key = r[column == kCsColClient ? kCsColClientKey : kCsColServerKey];
+  return "DLC Source is " + ToQ(ClientServerStation(*inputs_.model, inputs_.vendors, key));
 }
 
 void TClientServerPage::ShowPopup(const QPoint& pos) {
