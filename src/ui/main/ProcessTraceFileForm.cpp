@@ -129,7 +129,7 @@ PassResult TProcessTraceFileForm::Run(const TraceInfo& info, FrameSink& sink) {
 
 bool TProcessTraceFileForm::Poll(const ReadProgress& progress) {
   progress_ = progress;
-  if (sinceEvents_.elapsed() >= kEventIntervalMs) {
+  if (++polls_ % kFramesPerClockRead == 0 && sinceEvents_.elapsed() >= kEventIntervalMs) {
     QCoreApplication::processEvents();
     sinceEvents_.restart();
   }
