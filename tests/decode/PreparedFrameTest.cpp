@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 #include <random>
 
 #include "DecoderHarness.h"
+#include "decode/InternetChecksum.h"
 #include "decode/PacketFlags.h"
 
 namespace corvanta::testing {
@@ -36,9 +38,21 @@ Bytes RandomIpPacket(std::mt19937& rng) {
   return ip;
 }
 
+// Whether an IPv4 header's checksum is wrong, by the plain sum of its bytes; none when a
+// spoiled byte left no IPv4 header of the packet's own length.
+std::optional<bool> IpHeaderWrong(const Bytes& ip) {
+  const size_t length = (ip[0] & 0x0Fu) * 4u;
+  if ((ip[0] >> 4) != 4 || length < 20 || length > ip.size() || (size_t{ip[2]} << 8 | ip[3]) != ip.size())
+    return std::nullopt;
+  Bytes header(ip.begin(), ip.begin() + static_cast<std::ptrdiff_t>(length));
+  const auto stored = static_cast<uint16_t>(header[10] << 8 | header[11]);
+  header[10] = header[11] = 0;
+  return !ChecksumsAgree(InternetChecksum(header.data(), header.size()), stored);
+}
+
 // The transport checksums judged from the sum worked out ahead (with the payload never read
 // again) agree with those summed directly, whatever the offsets' parity, options, padding
-// and spoiled bytes.
+// and spoiled bytes; the header checksums agree with the plain sum of the header.
 TEST(PreparedFrameTest, ChecksumVerdictsMatchTheDirectSums) {
   std::mt19937 rng(20261208);
   for (Topology topology : {kEthernet, kTokenRing}) {
@@ -46,6 +60,7 @@ TEST(PreparedFrameTest, ChecksumVerdictsMatchTheDirectSums) {
     DecoderHarness prepared(topology);
     int errors = 0;
     int oddOffsets = 0;
+    int headers = 0;
     for (int i = 0; i < 3000; ++i) {
       Bytes ip = RandomIpPacket(rng);
       Bytes frame;
@@ -73,9 +88,14 @@ TEST(PreparedFrameTest, ChecksumVerdictsMatchTheDirectSums) {
       const TPacket& actual = prepared.model.Packets.At(prepared.model.Packets.Count() - 1);
       ASSERT_EQ(actual.Flags, expected.Flags) << "frame " << i;
       if (expected.Flags & kChecksumFlags) ++errors;
+      if (const auto wrong = IpHeaderWrong(ip)) {
+        ASSERT_EQ((expected.Flags & kPacketIpChecksumError) != 0, *wrong) << "frame " << i;
+        ++headers;
+      }
     }
     EXPECT_GT(errors, 300) << topology;
     EXPECT_GT(oddOffsets, 300) << topology;
+    EXPECT_GT(headers, 2900) << topology;
     EXPECT_GT(direct.model.Packets.Count(), 2900);
   }
 }
