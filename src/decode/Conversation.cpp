@@ -216,8 +216,10 @@ void NetworkStage::MarkTcpRetransmission(int32_t index, int32_t previous, const 
   }
   int examined = 0;
   bool matched = false;
-  WalkCandidates(previous, kCandidateLimit, [&](int32_t c, const TPacket&, int count) {
+  WalkCandidates(previous, kCandidateLimit, [&](int32_t c, const TPacket& candidate, int count) {
     examined = count;
+    // Most candidates differ in sequence number: no need to gather the rest of them.
+    if (candidate.Sequence != packet.Sequence) return false;
     matched = match(SegmentOf(model_.Packets, c), count);
     return matched;
   });
