@@ -1,6 +1,5 @@
 #include "decode/InternetChecksum.h"
 
-#include <bit>
 #include <cstring>
 
 namespace corvanta {
@@ -55,9 +54,7 @@ uint16_t OnesComplementSum(const uint8_t* data, size_t size, uint32_t initial) {
     std::memcpy(&word, last, 2);
     sum += word;
   }
-  uint16_t folded = Fold16(Fold32(sum));
-  if constexpr (std::endian::native == std::endian::little) folded = static_cast<uint16_t>(folded << 8 | folded >> 8);
-  return Fold16(static_cast<uint32_t>(Fold16(initial)) + folded);
+  return Fold16(static_cast<uint32_t>(Fold16(initial)) + FoldedMachineSum(sum));
 }
 
 }  // namespace corvanta

@@ -29,44 +29,6 @@ uint16_t SumSkipping(ByteView data, size_t offset, size_t count, size_t skip, ui
 
 uint16_t Swapped(uint16_t sum) { return static_cast<uint16_t>(sum << 8 | sum >> 8); }
 
-// The short sums of every packet's headers, added in place rather than by a call each: they
-// cost more in calls and folding than in adding. Whole 32-bit words are added in the
-// machine's order, then folded with end-around carry (zero only for all-zero bytes) and
-// swapped once, as OnesComplementSum does.
-uint64_t WordSum(const uint8_t* p, size_t words) {
-  uint64_t sum = 0;
-  for (size_t k = 0; k < words; ++k) {
-    uint32_t word;
-    std::memcpy(&word, p + 4 * k, 4);
-    sum += word;
-  }
-  return sum;
-}
-uint16_t FoldedWords(uint64_t sum) {
-  sum = (sum & 0xFFFFFFFFu) + (sum >> 32);
-  sum = (sum & 0xFFFFFFFFu) + (sum >> 32);
-  sum = (sum & 0xFFFFu) + (sum >> 16);
-  sum = (sum & 0xFFFFu) + (sum >> 16);
-  const auto folded = static_cast<uint16_t>(sum);
-  if constexpr (std::endian::native == std::endian::little) return Swapped(folded);
-  return folded;
-}
-
-// OnesComplementSum's answer for a short piece: an odd last byte is the high byte of its word.
-uint16_t ShortSum(const uint8_t* p, size_t count) {
-  uint64_t sum = WordSum(p, count / 4);
-  if ((count & 2) != 0) {
-    uint16_t half;
-    std::memcpy(&half, p + (count & ~size_t{3}), 2);
-    sum += half;
-  }
-  if ((count & 1) != 0) {
-    const uint8_t last = p[count - 1];
-    sum += std::endian::native == std::endian::little ? last : uint32_t{last} << 8;
-  }
-  return FoldedWords(sum);
-}
-
 // SumSkipping's answer for an IPv4 header of whole 32-bit words, its checksum field at 10:
 // the upper half of the third word as a little-endian machine reads it, the lower half on a
 // big-endian one.
@@ -78,8 +40,8 @@ uint16_t IpHeaderSum(ByteView data, size_t offset, size_t length) {
   std::memcpy(&field, p + 10, 2);
   const int shift = std::endian::native == std::endian::little ? 16 : 0;
   // Most headers have no options: a fixed count the compiler unrolls.
-  const uint64_t sum = length == 20 ? WordSum(p, 5) : WordSum(p, length / 4);
-  return FoldedWords(sum - (uint64_t{field} << shift));
+  const uint64_t sum = length == 20 ? MachineWordSum(p, 5) : MachineWordSum(p, length / 4);
+  return FoldedMachineSum(sum - (uint64_t{field} << shift));
 }
 
 // The sum of count bytes from offset taken where they stand in the frame's grid of 16-bit
@@ -87,8 +49,8 @@ uint16_t IpHeaderSum(ByteView data, size_t offset, size_t length) {
 uint16_t GridSum(ByteView data, size_t offset, size_t count) {
   ByteView piece = data.Sub(offset, count);
   // The headers before a transport and the trailer after it are short.
-  uint16_t sum =
-      piece.size() <= 64 ? ShortSum(piece.data(), piece.size()) : OnesComplementSum(piece.data(), piece.size());
+  uint16_t sum = piece.size() <= 64 ? ShortOnesComplementSum(piece.data(), piece.size())
+                                    : OnesComplementSum(piece.data(), piece.size());
   return offset % 2 == 0 ? sum : Swapped(sum);
 }
 
@@ -420,7 +382,7 @@ NetworkStage::ChecksumVerdict NetworkStage::JudgeTransportChecksum(Packet& p) {
 
   const uint32_t length = static_cast<uint32_t>(r.TotalLength - r.HeaderLength);
   const ByteView addresses = d.Sub(p.network + 12, 8);
-  uint32_t pseudo = ShortSum(addresses.data(), addresses.size());
+  uint32_t pseudo = ShortOnesComplementSum(addresses.data(), addresses.size());
   pseudo += tcp ? 6u : 17u;
   pseudo += tcp ? length : d.U16be(t + 4);
   const uint16_t sum = p.prepared != nullptr ? SumSkippingFromWhole(d, p.prepared->ByteSum, t, length, field, pseudo)

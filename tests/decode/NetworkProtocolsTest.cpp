@@ -135,12 +135,16 @@ TEST(InternetChecksum, AgreesWithWordByWordSumsAtAnyAlignmentAndLength) {
       for (uint32_t initial : {0u, 0xFFFFu, 0x2FFFDu}) {
         ASSERT_EQ(OnesComplementSum(bytes.data() + from, count, initial), ReferenceSum(bytes, from, count, initial))
             << from << " " << count << " " << initial;
+        if (initial == 0 && count <= 64) {
+          ASSERT_EQ(ShortOnesComplementSum(bytes.data() + from, count), ReferenceSum(bytes, from, count, 0)) << count;
+        }
       }
   std::vector<uint8_t> ones(1500, 0xFF);
   EXPECT_EQ(OnesComplementSum(ones.data(), ones.size()), 0xFFFF);
   // Only all-zero data sums to 0; words that cancel out sum to 0xFFFF.
   std::vector<uint8_t> zeros(1500, 0);
   EXPECT_EQ(OnesComplementSum(zeros.data(), zeros.size()), 0);
+  EXPECT_EQ(ShortOnesComplementSum(zeros.data(), 64), 0);
   std::vector<uint8_t> cancel(64, 0);
   cancel[0] = 0x80;
   cancel[30] = 0x7F;
