@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "decode/InternetChecksum.h"
 #include "naming/LearnedNames.h"
 
 namespace corvanta {
@@ -70,20 +69,20 @@ bool Decoder::DecodeFrame(FrameRecord& frame) {
   Bump(framesRead_);
   if (preScan_) return true;
   if (frame.Prepared.FirstStageDone) {
-    const LinkStage& stage = stages_[secondStaged_++ % kFramesInFlight];
+    LinkStage& stage = stages_[secondStaged_++ % kFramesInFlight];
     stagedElapsed_ = stage.elapsed;
     DecodeNetwork(frame, stage);
     return false;
   }
-  DecodeNetwork(frame, DecodeLink(frame));
+  DecodeLink(frame, direct_);
+  DecodeNetwork(frame, direct_);
   return false;
 }
 
 void Decoder::FirstStage(FrameRecord& frame) {
   if (preScan_) return;
   if (!staged_.load(std::memory_order_relaxed)) staged_.store(true, std::memory_order_relaxed);
-  LinkStage& stage = stages_[firstStaged_++ % kFramesInFlight];
-  stage = DecodeLink(frame);
+  DecodeLink(frame, stages_[firstStaged_++ % kFramesInFlight]);
   frame.Prepared.FirstStageDone = true;
 }
 
@@ -92,7 +91,8 @@ void Decoder::LookAhead(const FrameRecord& frame, uint32_t distance) const {
   if (!frame.Prepared.FirstStageDone || distance >= kFramesInFlight) return;
   const LinkStage& stage = stages_[(secondStaged_ + distance) % kFramesInFlight];
   if (stage.keyed)
-    PrefetchPair(model_.NetAddresses, model_.Chains, stage.source, stage.destination, distance >= kLookAheadFar);
+    PrefetchPair(model_.NetAddresses, model_.Chains, stage.packet.source, stage.packet.destination,
+                 distance >= kLookAheadFar);
 }
 
 void Decoder::FirstStageLookAhead(const FrameRecord& frame, uint32_t distance) const {
@@ -104,8 +104,7 @@ void Decoder::FirstStageLookAhead(const FrameRecord& frame, uint32_t distance) c
   PrefetchPair(model_.Stations, model_.Chains, source, destination, distance > kFirstStageNear);
 }
 
-Decoder::LinkStage Decoder::DecodeLink(FrameRecord& frame) {
-  LinkStage stage;
+void Decoder::DecodeLink(FrameRecord& frame, LinkStage& stage) {
   const uint32_t length = frame.Length;
   // Fields past the frame read whatever the buffer holds, never outside it.
   const ByteView data(frame.Data.data(), frame.Data.size());
@@ -116,32 +115,30 @@ Decoder::LinkStage Decoder::DecodeLink(FrameRecord& frame) {
     dayOffset_ += kMicrosecondsPerDay;
   statistics_.AdvanceClock(frame.Timestamp);
   statistics_.CountLength(length);
-  if (env_.topology == kEthernet || env_.topology == kTokenRing) {
+  stage.time = frame.Timestamp + dayOffset_;
+  stage.usable = stage.keyed = false;
+  if (env_.topology != kEthernet && env_.topology != kTokenRing) {
+    stage.link = DataLinkResult{};
+  } else {
     stage.link = DecodeDataLink(frame, data);
     stage.usable = env_.topology == kTokenRing || length >= kEthernetMinForNetwork;
-    if (stage.usable && IsNetworkCategory(stage.link.category) && stage.link.sourceStation)
-      stage.keyed = NetworkStage::AddressKeys(frame, stage.link, stage.source, stage.destination);
+    // Reading ahead, this is the reader's thread, where the frame's bytes are still at hand.
+    if (stage.usable && IsNetworkCategory(stage.link.category) && stage.link.sourceStation) {
+      stage.packet = NetworkStage::Packet{};
+      stage.keyed = NetworkStage::Parse(frame, stage.link, stage.time, stage.packet);
+    }
   }
-  stage.time = frame.Timestamp + dayOffset_;
   statistics_.CountFrameDone();
   stage.elapsed = statistics_.ElapsedTime;
-  return stage;
 }
 
-void Decoder::DecodeNetwork(FrameRecord& frame, const LinkStage& stage) {
+void Decoder::DecodeNetwork(FrameRecord& frame, LinkStage& stage) {
   const DataLinkResult& link = stage.link;
   const ByteView data(frame.Data.data(), frame.Data.size());
   if (stage.usable && link.category == kCatNetBiosLlc && link.source.Length == kMacKeyLength) {
     if (auto name = NetBiosSourceName(data, link.networkOffset)) AddLearnedName(model_, link.source.View(), *name);
   }
-  if (stage.keyed) network_.Decode(frame, link, stage.time, stage.source, stage.destination);
-}
-
-void Decoder::Prepare(FrameRecord& frame) const {
-  if (preScan_ || (env_.topology != kEthernet && env_.topology != kTokenRing)) return;
-  const size_t stored = std::min<size_t>(frame.CapturedLength, kMaxFrameLength);
-  frame.Prepared.ByteSum = OnesComplementSum(frame.Data.data(), stored);
-  frame.Prepared.HasByteSum = true;
+  if (stage.keyed) network_.Decode(frame, link, stage.packet);
 }
 
 DataLinkResult Decoder::DecodeDataLink(FrameRecord& frame, ByteView data) {

@@ -36,12 +36,10 @@ class Decoder : public FrameSink {
   // imports the address book.
   void BeginPass(const TraceInfo& info, bool preScan) override;
   bool DecodeFrame(FrameRecord& frame) override;
-  // The sum of the frame's stored bytes, from which the transport checksums are judged
-  // without reading the payload again.
-  void Prepare(FrameRecord& frame) const override;
-  // On the reader's thread: the clock, the whole-trace statistics and the data-link stage
-  // (stations and their pairs). DecodeFrame then runs the network stage, which touches
-  // other parts of the model.
+  // On the reader's thread: the clock, the whole-trace statistics, the data-link stage
+  // (stations and their pairs) and the reading of the network headers, checksums included.
+  // DecodeFrame then runs the rest of the network stage, which touches other parts of the
+  // model.
   void FirstStage(FrameRecord& frame) override;
   // Fetches the station index slots, then the station nodes and their pair's slot.
   void FirstStageLookAhead(const FrameRecord& frame, uint32_t distance) const override;
@@ -65,12 +63,11 @@ class Decoder : public FrameSink {
     double time = 0;      // the frame's time, carried on past midnight
     double elapsed = 0;   // the trace time covered with this frame
     bool usable = false;  // went through the data-link stage, long enough for the network stage
-    bool keyed = false;   // an IP or IPX frame the network stage takes, from source to destination
-    AddressKey source;
-    AddressKey destination;
+    bool keyed = false;   // an IP or IPX frame the network stage takes, read into packet
+    NetworkStage::Packet packet;
   };
-  LinkStage DecodeLink(FrameRecord& frame);
-  void DecodeNetwork(FrameRecord& frame, const LinkStage& stage);
+  void DecodeLink(FrameRecord& frame, LinkStage& stage);
+  void DecodeNetwork(FrameRecord& frame, LinkStage& stage);
   // The data-link stage; returns the classification with the station pointers set.
   DataLinkResult DecodeDataLink(FrameRecord& frame, ByteView data);
   void HandleMacFrame(StationNode& source, const DataLinkFrame& dl, ByteView data);
@@ -88,6 +85,7 @@ class Decoder : public FrameSink {
   // Frames between the stages: written by FirstStage on the reader's thread, read by
   // DecodeFrame in the same order. The frame queue orders each slot's write before its read.
   std::array<LinkStage, kFramesInFlight> stages_{};
+  LinkStage direct_;           // the one frame between the stages when they run one after the other
   uint32_t firstStaged_ = 0;   // reader's thread
   uint32_t secondStaged_ = 0;  // decoding thread
   // Set by the first frame through FirstStage, before that frame is queued: from then on

@@ -27,8 +27,6 @@ uint16_t SumSkipping(ByteView data, size_t offset, size_t count, size_t skip, ui
   return OnesComplementSum(tail.data(), tail.size(), sum);
 }
 
-uint16_t Swapped(uint16_t sum) { return static_cast<uint16_t>(sum << 8 | sum >> 8); }
-
 // SumSkipping's answer for an IPv4 header of whole 32-bit words, its checksum field at 10:
 // the upper half of the third word as a little-endian machine reads it, the lower half on a
 // big-endian one.
@@ -42,38 +40,6 @@ uint16_t IpHeaderSum(ByteView data, size_t offset, size_t length) {
   // Most headers have no options: a fixed count the compiler unrolls.
   const uint64_t sum = length == 20 ? MachineWordSum(p, 5) : MachineWordSum(p, length / 4);
   return FoldedMachineSum(sum - (uint64_t{field} << shift));
-}
-
-// The sum of count bytes from offset taken where they stand in the frame's grid of 16-bit
-// words: a piece starting at an odd offset has its bytes in the other halves.
-uint16_t GridSum(ByteView data, size_t offset, size_t count) {
-  ByteView piece = data.Sub(offset, count);
-  // The headers before a transport and the trailer after it are short.
-  uint16_t sum = piece.size() <= 64 ? ShortOnesComplementSum(piece.data(), piece.size())
-                                    : OnesComplementSum(piece.data(), piece.size());
-  return offset % 2 == 0 ? sum : Swapped(sum);
-}
-
-// SumSkipping's answer from the sum of the whole frame: the bytes outside the range (the
-// headers before it, the trailer after it) are taken away, so the payload is not read.
-// Equal to SumSkipping's up to the two zeros of one's complement, which the initial sum
-// (never zero here) absorbs.
-uint16_t SumSkippingFromWhole(ByteView data, uint16_t whole, size_t offset, size_t count, size_t skip,
-                              uint32_t initial) {
-  const size_t end = std::min(offset + count, data.size());
-  const auto fold = [](uint32_t sum) {
-    sum = (sum & 0xFFFFu) + (sum >> 16);
-    return static_cast<uint16_t>((sum & 0xFFFFu) + (sum >> 16));
-  };
-  uint32_t outside = uint32_t{GridSum(data, 0, offset)} + GridSum(data, end, data.size() - end);
-  if (skip >= offset && skip + 2 <= offset + count) {
-    const uint16_t field = data.U16be(skip);
-    outside += skip % 2 == 0 ? field : Swapped(field);
-  }
-  // Taking away is adding the complement.
-  uint16_t range = fold(uint32_t{whole} + static_cast<uint16_t>(~fold(outside)));
-  if (offset % 2 != 0) range = Swapped(range);
-  return fold(uint32_t{range} + fold(initial));
 }
 
 // NetBIOS sessions over IP keep their category in the statistics, but are IP packets to the
@@ -93,23 +59,12 @@ bool NetworkStage::AddressKeys(const FrameRecord& frame, const DataLinkResult& l
   return true;
 }
 
-void NetworkStage::Decode(const FrameRecord& frame, const DataLinkResult& link) {
-  AddressKey source;
-  AddressKey destination;
-  if (AddressKeys(frame, link, source, destination)) Decode(frame, link, frame.Timestamp, source, destination);
-}
-
-void NetworkStage::Decode(const FrameRecord& frame, const DataLinkResult& link, double time,
-                          const AddressKey& sourceKey, const AddressKey& destinationKey) {
-  Packet p;
-  p.source = sourceKey;
-  p.destination = destinationKey;
+bool NetworkStage::Parse(const FrameRecord& frame, const DataLinkResult& link, double time, Packet& p) {
+  if (!AddressKeys(frame, link, p.source, p.destination)) return false;
   const bool ip = CarriesIp(link);
-
   // Only the captured bytes are read; fields past them read as zero, never as what an
   // earlier frame left in the buffer.
   p.data = ByteView(frame.Data.data(), std::min<size_t>(frame.CapturedLength, kMaxFrameLength));
-  if (frame.Prepared.HasByteSum) p.prepared = &frame.Prepared;
   p.network = link.networkOffset - 1u;
   p.ip = ip;
   p.group = link.group;
@@ -117,28 +72,39 @@ void NetworkStage::Decode(const FrameRecord& frame, const DataLinkResult& link, 
   r.Time = time;
   r.Length = frame.Length;
   r.FrameNumber = frame.FrameNumber;
+  if (p.group) r.Flags |= kPacketGroup;
 
   const ByteView& d = p.data;
   const size_t n = p.network;
   if (ip) {
     p.sub = IpProtocolIndex(d.U8(n + 9));
+    ParseIp(p, frame);
   } else {
     p.sourcePort = d.U16be(n + 28);
     p.destinationPort = d.U16be(n + 16);
     IpxKind kind = IpxSubProtocol(d.U8(n + 5), p.sourcePort, p.destinationPort, d.U16be(n + kIpxHeaderLength));
     p.sub = kind.sub;
     if (kind.serverBusy) r.Flags |= kPacketServerBusy;
+    ParseIpx(p);
   }
+  return true;
+}
 
+void NetworkStage::Decode(const FrameRecord& frame, const DataLinkResult& link) {
+  Packet p;
+  if (Parse(frame, link, frame.Timestamp, p)) Decode(frame, link, p);
+}
+
+void NetworkStage::Decode(const FrameRecord& frame, const DataLinkResult& link, Packet& p) {
+  p.data = ByteView(frame.Data.data(), std::min<size_t>(frame.CapturedLength, kMaxFrameLength));
+  const TPacket& r = p.record;
   bool newSender = false;
   NetAddressNode& source = NoteSource(p, link, newSender);
-
-  if (p.group) r.Flags |= kPacketGroup;
-  if (ip) {
-    const ChecksumVerdict verdict = DecodeIp(p, frame);
+  if (p.ip) {
+    FileIpTransport(p);
     // Counted for the offload check after the pass.
-    if (verdict != ChecksumVerdict::kNotJudged) {
-      const bool right = verdict == ChecksumVerdict::kRight;
+    if (p.checksum != ChecksumVerdict::kNotJudged) {
+      const bool right = p.checksum == ChecksumVerdict::kRight;
       Accumulate(source.ChecksumsJudged, 1);
       if (right) Accumulate(source.ChecksumsRight, 1);
       if (int32_t{r.TotalLength} - r.HeaderLength - r.TransportHeaderLength > 0) {
@@ -147,7 +113,7 @@ void NetworkStage::Decode(const FrameRecord& frame, const DataLinkResult& link, 
       }
     }
   } else {
-    DecodeIpx(p, link);
+    LearnIpxNames(p, link);
   }
 
   // The sender's pair names the receiver's node, so the receiver is noted first.
@@ -197,7 +163,7 @@ int32_t NetworkStage::NoteDestination(const Packet& p, const DataLinkResult& lin
   return id;
 }
 
-void NetworkStage::DecodeIpx(Packet& p, const DataLinkResult& link) {
+void NetworkStage::ParseIpx(Packet& p) {
   const ByteView& d = p.data;
   const size_t x = p.network;
   const size_t data = x + kIpxHeaderLength;
@@ -249,22 +215,23 @@ void NetworkStage::DecodeIpx(Packet& p, const DataLinkResult& link) {
       p.destinationPort = d.U16le(data + 4);
       r.Sequence = d.U16le(data + 6);
       r.Acknowledge = d.U16le(data + 14);
-      if (kind == 2 || kind == 3) LearnNetBiosName(p);
       break;
     }
-    case kSubSap:
-      if (p.destinationPort == 0x0452) {
-        r.Flags |= kPacketReply;
-        LearnSapNames(p, link);
-      } else {
-        r.Flags |= kPacketRequest;
-      }
-      break;
+    case kSubSap: r.Flags |= p.destinationPort == 0x0452 ? kPacketReply : kPacketRequest; break;
     default: break;
   }
 }
 
-NetworkStage::ChecksumVerdict NetworkStage::DecodeIp(Packet& p, const FrameRecord& frame) {
+void NetworkStage::LearnIpxNames(const Packet& p, const DataLinkResult& link) {
+  if (p.sub == kSubNetBios) {
+    const uint8_t kind = p.data.U8(p.network + kIpxHeaderLength + 1);
+    if (kind == 2 || kind == 3) LearnNetBiosName(p);
+  } else if (p.sub == kSubSap && p.destinationPort == 0x0452) {
+    LearnSapNames(p, link);
+  }
+}
+
+void NetworkStage::ParseIp(Packet& p, const FrameRecord& frame) {
   const ByteView& d = p.data;
   const size_t h = p.network;
   TPacket& r = p.record;
@@ -296,45 +263,23 @@ NetworkStage::ChecksumVerdict NetworkStage::DecodeIp(Packet& p, const FrameRecor
     }
     // The transport checksum covers the whole datagram: a first fragment holds only part of it.
     case kSubTcp:
-    case kSubUdp: return DecodeIpTransport(p, checks && !moreFragments);
+    case kSubUdp: ParseIpTransport(p, checks && !moreFragments); break;
     default: break;
   }
-  return ChecksumVerdict::kNotJudged;
 }
 
-NetworkStage::ChecksumVerdict NetworkStage::DecodeIpTransport(Packet& p, bool checks) {
+void NetworkStage::ParseIpTransport(Packet& p, bool checks) {
   const ByteView& d = p.data;
   const size_t t = p.transport;
   TPacket& r = p.record;
   const bool tcp = p.sub == kSubTcp;
   if (!tcp) r.TransportHeaderLength = 8;
-
-  FragmentPortTable& fragments = model_.FragmentPorts;
-  if (p.fragmentOffset != 0) {
-    // A later fragment carries no transport header: its ports are those of its first
-    // fragment, the most recently written slot of that identification (from the cursor
-    // backwards, as the slots are written in a ring).
-    for (int back = 0; back < FragmentPortTable::kSlots; ++back) {
-      const FragmentPortTable::Slot& slot = fragments.Slots[static_cast<size_t>(
-          (fragments.Cursor - back + FragmentPortTable::kSlots) % FragmentPortTable::kSlots)];
-      if (slot.Identification != r.Identification) continue;
-      p.sourcePort = slot.SourcePort;
-      p.destinationPort = slot.DestinationPort;
-      break;
-    }
-    return ChecksumVerdict::kNotJudged;
-  }
+  // A later fragment carries no transport header: its ports are its first fragment's.
+  if (p.fragmentOffset != 0) return;
 
   p.sourcePort = d.U16be(t);
   p.destinationPort = d.U16be(t + 2);
-  r.Flags |= ServerDirection(p.sourcePort, p.destinationPort, env_.userPorts);
-
-  if (fragments.Slots[fragments.Cursor].Identification != r.Identification) {
-    fragments.Cursor = static_cast<uint8_t>((fragments.Cursor + 1) % FragmentPortTable::kSlots);
-    fragments.Slots[fragments.Cursor] = {r.Identification, p.sourcePort, p.destinationPort};
-  }
-
-  const ChecksumVerdict verdict = checks ? JudgeTransportChecksum(p) : ChecksumVerdict::kNotJudged;
+  if (checks) JudgeTransportChecksum(p);
 
   if (!tcp) {
     // Name, management and DNS services tell requests from replies in their own headers.
@@ -345,15 +290,8 @@ NetworkStage::ChecksumVerdict NetworkStage::DecodeIpTransport(Packet& p, bool ch
       if (pdu == 0xA0 || pdu == 0xA1) r.Flags |= kPacketRequest;
       if (pdu == 0xA2) r.Flags |= kPacketReply;
     }
-    if (onPort(53)) {
-      if ((d.U8(t + 10) & 0x80) != 0) {
-        r.Flags |= kPacketReply;
-        LearnDnsAnswers(p);
-      } else {
-        r.Flags |= kPacketRequest;
-      }
-    }
-    return verdict;
+    if (onPort(53)) r.Flags |= (d.U8(t + 10) & 0x80) != 0 ? kPacketReply : kPacketRequest;
+    return;
   }
 
   r.Sequence = d.U32be(t + 4);
@@ -362,35 +300,67 @@ NetworkStage::ChecksumVerdict NetworkStage::DecodeIpTransport(Packet& p, bool ch
   r.TcpFlags = d.U8(t + 13);
   r.Window = d.U16be(t + 14);
   if ((r.TcpFlags & kTcpFlagSyn) != 0) {
-    if ((r.TcpFlags & kTcpFlagAck) == 0 && p.destinationPort >= 1024 && p.sourcePort != 20)
-      model_.LearnedServers.Add(p.destination, p.destinationPort);
     if (d.U8(t + 20) == 2) p.maxSegment = d.U16be(t + 22);
     if (p.maxSegment != 0) r.Flags |= kPacketMaxSegment;
   }
-  return verdict;
 }
 
-NetworkStage::ChecksumVerdict NetworkStage::JudgeTransportChecksum(Packet& p) {
+void NetworkStage::FileIpTransport(Packet& p) {
+  if (p.sub != kSubTcp && p.sub != kSubUdp) return;
+  TPacket& r = p.record;
+  FragmentPortTable& fragments = model_.FragmentPorts;
+  if (p.fragmentOffset != 0) {
+    // The ports of a later fragment are those of the most recently written slot of its
+    // identification (from the cursor backwards, as the slots are written in a ring).
+    for (int back = 0; back < FragmentPortTable::kSlots; ++back) {
+      const FragmentPortTable::Slot& slot = fragments.Slots[static_cast<size_t>(
+          (fragments.Cursor - back + FragmentPortTable::kSlots) % FragmentPortTable::kSlots)];
+      if (slot.Identification != r.Identification) continue;
+      p.sourcePort = slot.SourcePort;
+      p.destinationPort = slot.DestinationPort;
+      break;
+    }
+    return;
+  }
+
+  r.Flags |= ServerDirection(p.sourcePort, p.destinationPort, env_.userPorts);
+  if (fragments.Slots[fragments.Cursor].Identification != r.Identification) {
+    fragments.Cursor = static_cast<uint8_t>((fragments.Cursor + 1) % FragmentPortTable::kSlots);
+    fragments.Slots[fragments.Cursor] = {r.Identification, p.sourcePort, p.destinationPort};
+  }
+
+  if (p.sub == kSubUdp) {
+    const bool dnsReply = (p.data.U8(p.transport + 10) & 0x80) != 0;
+    if ((p.sourcePort == 53 || p.destinationPort == 53) && dnsReply) LearnDnsAnswers(p);
+    return;
+  }
+  if ((r.TcpFlags & (kTcpFlagSyn | kTcpFlagAck)) == kTcpFlagSyn && p.destinationPort >= 1024 && p.sourcePort != 20)
+    model_.LearnedServers.Add(p.destination, p.destinationPort);
+}
+
+void NetworkStage::JudgeTransportChecksum(Packet& p) {
   const ByteView& d = p.data;
-  const TPacket& r = p.record;
-  if (r.TotalLength < r.HeaderLength) return ChecksumVerdict::kNotJudged;  // no transport bytes to judge
+  TPacket& r = p.record;
+  if (r.TotalLength < r.HeaderLength) return;  // no transport bytes to judge
   const bool tcp = p.sub == kSubTcp;
   const size_t t = p.transport;
   const size_t field = t + (tcp ? 16 : 6);
   const uint16_t stored = d.U16be(field);
-  if (stored == 0) return ChecksumVerdict::kNotJudged;  // UDP: no checksum sent
+  if (stored == 0) return;  // UDP: no checksum sent
 
   const uint32_t length = static_cast<uint32_t>(r.TotalLength - r.HeaderLength);
   const ByteView addresses = d.Sub(p.network + 12, 8);
   uint32_t pseudo = ShortOnesComplementSum(addresses.data(), addresses.size());
   pseudo += tcp ? 6u : 17u;
   pseudo += tcp ? length : d.U16be(t + 4);
-  const uint16_t sum = p.prepared != nullptr ? SumSkippingFromWhole(d, p.prepared->ByteSum, t, length, field, pseudo)
-                                             : SumSkipping(d, t, length, field, pseudo);
-  const uint16_t computed = static_cast<uint16_t>(~sum);
-  if (ChecksumsAgree(computed, stored)) return ChecksumVerdict::kRight;
-  p.record.Flags |= tcp ? kPacketTcpChecksumError : kPacketUdpChecksumError;
-  return ChecksumVerdict::kWrong;
+  // On the reader's thread, where this runs when reading ahead, the bytes were just copied.
+  const uint16_t sum = SumSkipping(d, t, length, field, pseudo);
+  if (ChecksumsAgree(static_cast<uint16_t>(~sum), stored)) {
+    p.checksum = ChecksumVerdict::kRight;
+    return;
+  }
+  p.checksum = ChecksumVerdict::kWrong;
+  r.Flags |= tcp ? kPacketTcpChecksumError : kPacketUdpChecksumError;
 }
 
 }  // namespace corvanta

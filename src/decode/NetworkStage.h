@@ -15,27 +15,10 @@ class NetworkStage {
  public:
   NetworkStage(CaptureModel& model, const DecodeEnvironment& env) : model_(model), env_(env) {}
 
-  // Called by the data-link stage for a frame usable for the network stage, with its addresses
-  // as AddressKeys gave them. time is the frame's timestamp carried on across midnight, so that
-  // packet times never run backwards.
-  void Decode(const FrameRecord& frame, const DataLinkResult& link, double time, const AddressKey& source,
-              const AddressKey& destination);
-  // The same for a frame on its own, at its own time: its addresses are taken here.
-  void Decode(const FrameRecord& frame, const DataLinkResult& link);
-  // The source and destination addresses of a frame Decode would take; false for others.
-  static bool AddressKeys(const FrameRecord& frame, const DataLinkResult& link, AddressKey& source,
-                          AddressKey& destination);
-  // After the last frame: corrects directions for servers on learned ports.
-  void MarkLearnedServers();
-  // After the last frame: a sending IP address none of whose judged TCP and UDP checksums
-  // (at least kOffloadMinJudged) was right, or none of those of its packets with data, fills
-  // them in on its adapter, after the capture took the frame. Its packets lose their
-  // transport checksum marks and the address is listed in CaptureModel::ChecksumOffload.
-  void DetectChecksumOffload();
-  static constexpr int32_t kOffloadMinJudged = 3;
+  enum class ChecksumVerdict : uint8_t { kNotJudged, kRight, kWrong };
 
- private:
-  // What the header decoding found in one frame; filed by the conversation tracking.
+  // What the header decoding found in one frame. Parse works it out from the frame's bytes
+  // alone, so it can be done ahead of Decode, on another thread; Decode files it.
   struct Packet {
     ByteView data;       // the frame; bytes past what was read are zero
     size_t network = 0;  // 0-based start of the network header
@@ -47,12 +30,29 @@ class NetworkStage {
     SubProtocol sub = 0;
     uint16_t sourcePort = 0;
     uint16_t destinationPort = 0;
-    TPacket record;                           // the fields of the packet record, links unused
-    uint16_t fragmentOffset = 0;              // kept beside the record (PacketList::FragmentOffset)
-    uint16_t maxSegment = 0;                  // a SYN's, kept by the conversation (TTransHead::MaxSegment)
-    const FramePrepared* prepared = nullptr;  // the frame's sum when worked out ahead
+    TPacket record;               // the fields of the packet record, links unused
+    uint16_t fragmentOffset = 0;  // kept beside the record (PacketList::FragmentOffset)
+    uint16_t maxSegment = 0;      // a SYN's, kept by the conversation (TTransHead::MaxSegment)
+    ChecksumVerdict checksum = ChecksumVerdict::kNotJudged;  // TCP or UDP
   };
+  // Reads the headers of a frame of the data-link stage, usable for the network stage; false
+  // for one Decode does not take. time is the frame's timestamp carried on across midnight,
+  // so that packet times never run backwards.
+  static bool Parse(const FrameRecord& frame, const DataLinkResult& link, double time, Packet& p);
+  // Files the frame Parse read into p.
+  void Decode(const FrameRecord& frame, const DataLinkResult& link, Packet& p);
+  // The same for a frame on its own, at its own time.
+  void Decode(const FrameRecord& frame, const DataLinkResult& link);
+  // After the last frame: corrects directions for servers on learned ports.
+  void MarkLearnedServers();
+  // After the last frame: a sending IP address none of whose judged TCP and UDP checksums
+  // (at least kOffloadMinJudged) was right, or none of those of its packets with data, fills
+  // them in on its adapter, after the capture took the frame. Its packets lose their
+  // transport checksum marks and the address is listed in CaptureModel::ChecksumOffload.
+  void DetectChecksumOffload();
+  static constexpr int32_t kOffloadMinJudged = 3;
 
+ private:
   // Counters are 32-bit; a trace large enough to pass their range holds them at the top
   // instead of wrapping to negative values.
   static void Accumulate(int32_t& counter, uint32_t amount) {
@@ -60,16 +60,21 @@ class NetworkStage {
     counter = sum > INT32_MAX ? INT32_MAX : static_cast<int32_t>(sum);
   }
 
-  enum class ChecksumVerdict : uint8_t { kNotJudged, kRight, kWrong };
-
   // Header decoding (NetworkStage.cpp).
+  // The source and destination addresses of a frame Decode would take; false for others.
+  static bool AddressKeys(const FrameRecord& frame, const DataLinkResult& link, AddressKey& source,
+                          AddressKey& destination);
+  static void ParseIpx(Packet& p);
+  static void ParseIp(Packet& p, const FrameRecord& frame);
+  static void ParseIpTransport(Packet& p, bool checks);
+  static void JudgeTransportChecksum(Packet& p);
   NetAddressNode& NoteSource(const Packet& p, const DataLinkResult& link, bool& newSender);
   // The receiver's node id.
   int32_t NoteDestination(const Packet& p, const DataLinkResult& link);
-  void DecodeIpx(Packet& p, const DataLinkResult& link);
-  ChecksumVerdict DecodeIp(Packet& p, const FrameRecord& frame);
-  ChecksumVerdict DecodeIpTransport(Packet& p, bool checks);
-  ChecksumVerdict JudgeTransportChecksum(Packet& p);
+  // What the headers say that depends on earlier frames: fragments' ports, learned names
+  // and servers.
+  void FileIpTransport(Packet& p);
+  void LearnIpxNames(const Packet& p, const DataLinkResult& link);
 
   // Name learning (NetworkNames.cpp).
   void LearnNetBiosName(const Packet& p);

@@ -8,11 +8,9 @@ inline constexpr uint16_t kMaxFrameLength = 32768;
 inline constexpr uint16_t kStatusCrcError = 0x8000;
 inline constexpr uint16_t kStatusAlignmentError = 0x4000;
 
-// What a sink worked out from a frame's bytes alone on the reader's thread (see
-// FrameSink::Prepare); nothing is set when the frame was handed over directly.
+// What a sink did with a frame on the reader's thread (see FrameSink::FirstStage); nothing
+// is set when the frame was handed over directly.
 struct FramePrepared {
-  bool HasByteSum = false;
-  uint16_t ByteSum = 0;         // one's-complement sum of the stored bytes as big-endian words
   bool FirstStageDone = false;  // the sink's FirstStage took the frame
 };
 

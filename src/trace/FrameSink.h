@@ -21,13 +21,8 @@ class FrameSink {
   virtual ~FrameSink() = default;
   // Returns true to ask the reader to stop at once.
   virtual bool DecodeFrame(FrameRecord& frame) = 0;
-  // When the reader runs ahead on a thread of its own, each frame passes here on that thread
-  // before it is queued for DecodeFrame, so that work depending on its bytes alone is done
-  // in parallel. It runs while earlier frames are decoded: it may read only the frame and
-  // what BeginPass fixed, and write only frame.Prepared.
-  virtual void Prepare(FrameRecord& /*frame*/) const {}
-  // Also on the reader's thread, after Prepare, a sink may do the first stage of its work:
-  // every frame in order, each before it is queued. That stage must touch nothing DecodeFrame
+  // When the reader runs ahead on a thread of its own, a sink may do the first stage of its
+  // work on that thread: every frame in order, each before it is queued. That stage must touch nothing DecodeFrame
   // touches. A sink that takes a frame sets frame.Prepared.FirstStageDone; DecodeFrame
   // finishes such a frame, and every frame taken is handed to DecodeFrame even after a stop,
   // so both stages always cover the same frames. At most kFramesInFlight frames are between

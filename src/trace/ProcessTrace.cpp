@@ -80,7 +80,6 @@ class FramePipe final : public FrameSink {
     // The loop has cut both lengths to the record's size.
     std::memcpy(to.Data.data(), frame.Data.data(), std::max(frame.Length, frame.CapturedLength));
     to.Prepared = FramePrepared{};
-    decoder_.Prepare(to);
     decoder_.FirstStageLookAhead(to, kFirstStageLag);
     if (written_ - staged_ >= kFirstStageNear)
       decoder_.FirstStageLookAhead(slots_.get()[(written_ - kFirstStageNear) % kSlots], kFirstStageNear);
@@ -112,14 +111,8 @@ class FramePipe final : public FrameSink {
       if (head_.load(std::memory_order_acquire) == taken_) return nullptr;
     }
     // The frames come from the reader's cache. Have the headers of a frame a few places on
-    // fetched while this one is decoded, and the end of the one before it (the checksums
-    // read the trailer behind the IP packet; its place is in the header fetched last time).
+    // fetched while this one is decoded.
     const uint32_t ready = head_.load(std::memory_order_relaxed) - taken_;
-    if (ready > kEndAhead) {
-      const FrameRecord& next = slots_.get()[(taken_ + kEndAhead) % kSlots];
-      const size_t stored = std::min<size_t>(std::max(next.Length, next.CapturedLength), kMaxFrameLength);
-      if (stored > 0) PrefetchLine(next.Data.data() + stored - 1);
-    }
     if (ready > kHeadAhead) {
       const auto* after = reinterpret_cast<const char*>(&slots_.get()[(taken_ + kHeadAhead) % kSlots]);
       for (int line = 0; line < 2; ++line) PrefetchLine(after + 64 * line);
@@ -153,10 +146,8 @@ class FramePipe final : public FrameSink {
   // About a microsecond: a side that is about to publish does so within it.
   static constexpr int kSpins = 64;
   static constexpr int kYields = 4;
-  // How many frames ahead of the decoder the headers, and then the ends, of frames are
-  // fetched (the end's place is read from the header fetched before).
+  // How many frames ahead of the decoder the headers of frames are fetched.
   static constexpr uint32_t kHeadAhead = 4;
-  static constexpr uint32_t kEndAhead = kHeadAhead - 1;
 
   static void Publish(std::atomic<uint32_t>& count, uint32_t value) { count.store(value); }
   void StageNext() { decoder_.FirstStage(slots_.get()[staged_++ % kSlots]); }

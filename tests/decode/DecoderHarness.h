@@ -22,7 +22,7 @@ struct FeedOptions {
   uint16_t status = 0;
   uint32_t length = 0;      // 0: the bytes (plus the check sequence on Ethernet)
   bool keepBuffer = false;  // leave the previous frame's bytes behind the new ones
-  bool prepare = false;     // pass the frame through Prepare first, as a reader running ahead does
+  bool staged = false;      // pass the frame through FirstStage first, as a reader running ahead does
 };
 
 class DecoderHarness {
@@ -55,7 +55,7 @@ class DecoderHarness {
     f.Timestamp = time_;
     ++f.FrameNumber;
     f.Prepared = FramePrepared{};
-    if (o.prepare) decoder_->Prepare(f);
+    if (o.staged) decoder_->FirstStage(f);
     return decoder_->DecodeFrame(f);
   }
   bool Feed(const Bytes& bytes, double timeUs) {

@@ -318,20 +318,14 @@ TEST_P(ProcessTraceTest, EachPassStartsFromAClearedContext) {
 INSTANTIATE_TEST_SUITE_P(Reading, ProcessTraceTest, ::testing::Values(false, true),
                          [](const ::testing::TestParamInfo<bool>& info) { return info.param ? "Ahead" : "Direct"; });
 
-// A decoder that notes what Prepare worked out and can fail while decoding.
-class PreparingDecoder : public RecordingDecoder {
+// A decoder that can fail while decoding.
+class FailingDecoder : public RecordingDecoder {
  public:
-  void Prepare(FrameRecord& f) const override {
-    f.Prepared.HasByteSum = true;
-    f.Prepared.ByteSum = static_cast<uint16_t>(f.FrameNumber * 3);
-  }
   bool DecodeFrame(FrameRecord& f) override {
     if (f.FrameNumber == throwAt) throw std::runtime_error("model full");
-    prepared.push_back(f.Prepared.HasByteSum ? f.Prepared.ByteSum : -1);
     return RecordingDecoder::DecodeFrame(f);
   }
   int32_t throwAt = -1;
-  std::vector<int> prepared;
 };
 
 // A file with room for n scripted frames and the options of a pass over it.
@@ -350,15 +344,14 @@ struct LongTrace {
   PassOptions options;
 };
 
-// Many more frames than the queue between the threads holds, each prepared on the reader's
-// thread; read directly, no frame is prepared.
-TEST(ProcessTraceReadAhead, LongPassesKeepOrderAndPreparation) {
+// Many more frames than the queue between the threads holds.
+TEST(ProcessTraceReadAhead, LongPassesKeepOrder) {
   const int n = 3000;
   for (bool ahead : {true, false}) {
     LongTrace trace(n, ahead);
     const TraceInfo& info = trace.info;
     const PassOptions& options = trace.options;
-    PreparingDecoder decoder;
+    FailingDecoder decoder;
     int polls = 0;
     PassResult r = ProcessTraceFile(
         info, decoder,
@@ -374,7 +367,6 @@ TEST(ProcessTraceReadAhead, LongPassesKeepOrderAndPreparation) {
     for (int i = 0; i < n; ++i) {
       ASSERT_EQ(decoder.frames[i].frameNumber, i + 1);
       ASSERT_EQ(decoder.frames[i].length, static_cast<uint16_t>(64 + i));
-      ASSERT_EQ(decoder.prepared[i], ahead ? (3 * (i + 1)) & 0xFFFF : -1);
     }
   }
 }
@@ -385,7 +377,7 @@ TEST(ProcessTraceReadAhead, DecoderFailureReachesTheCaller) {
   const int n = 2000;
   LongTrace trace(n, true);
   for (int32_t at : {1, 700, n}) {
-    PreparingDecoder decoder;
+    FailingDecoder decoder;
     decoder.throwAt = at;
     EXPECT_THROW(ProcessTraceFile(trace.info, decoder, nullptr, trace.options), std::runtime_error) << at;
     EXPECT_EQ(decoder.frames.size(), static_cast<size_t>(at - 1));

@@ -50,14 +50,15 @@ std::optional<bool> IpHeaderWrong(const Bytes& ip) {
   return !ChecksumsAgree(InternetChecksum(header.data(), header.size()), stored);
 }
 
-// The transport checksums judged from the sum worked out ahead (with the payload never read
-// again) agree with those summed directly, whatever the offsets' parity, options, padding
-// and spoiled bytes; the header checksums agree with the plain sum of the header.
-TEST(PreparedFrameTest, ChecksumVerdictsMatchTheDirectSums) {
+// Frames whose headers were read ahead on the reader's thread (FirstStage) are filed as
+// those read directly: the same flags, checksum verdicts included, whatever the offsets'
+// parity, options, padding and spoiled bytes; the header checksums agree with the plain sum
+// of the header.
+TEST(StagedFrameTest, ReadAheadFramesAreFiledAsDirectOnes) {
   std::mt19937 rng(20261208);
   for (Topology topology : {kEthernet, kTokenRing}) {
     DecoderHarness direct(topology);
-    DecoderHarness prepared(topology);
+    DecoderHarness staged(topology);
     int errors = 0;
     int oddOffsets = 0;
     int headers = 0;
@@ -81,11 +82,11 @@ TEST(PreparedFrameTest, ChecksumVerdictsMatchTheDirectSums) {
       if ((std::search(frame.begin(), frame.end(), ip.begin(), ip.end()) - frame.begin()) % 2 == 1) ++oddOffsets;
       direct.Feed(frame);
       FeedOptions o;
-      o.prepare = true;
-      prepared.Feed(frame, o);
-      ASSERT_EQ(direct.model.Packets.Count(), prepared.model.Packets.Count()) << i;
+      o.staged = true;
+      staged.Feed(frame, o);
+      ASSERT_EQ(direct.model.Packets.Count(), staged.model.Packets.Count()) << i;
       const TPacket& expected = direct.model.Packets.At(direct.model.Packets.Count() - 1);
-      const TPacket& actual = prepared.model.Packets.At(prepared.model.Packets.Count() - 1);
+      const TPacket& actual = staged.model.Packets.At(staged.model.Packets.Count() - 1);
       ASSERT_EQ(actual.Flags, expected.Flags) << "frame " << i;
       if (expected.Flags & kChecksumFlags) ++errors;
       if (const auto wrong = IpHeaderWrong(ip)) {
