@@ -141,6 +141,12 @@ TEST(InternetChecksum, AgreesWithWordByWordSumsAtAnyAlignmentAndLength) {
       }
   std::vector<uint8_t> ones(1500, 0xFF);
   EXPECT_EQ(OnesComplementSum(ones.data(), ones.size()), 0xFFFF);
+  // Over more than one of the wide loop's blocks (512 KiB).
+  std::vector<uint8_t> large((size_t{1} << 20) + 37);
+  for (uint8_t& b : large) b = static_cast<uint8_t>(random() | 0x80);
+  EXPECT_EQ(OnesComplementSum(large.data() + 1, large.size() - 1), ReferenceSum(large, 1, large.size() - 1, 0));
+  large.assign((size_t{1} << 20) + 36, 0xFF);
+  EXPECT_EQ(OnesComplementSum(large.data(), large.size()), 0xFFFF);
   // Only all-zero data sums to 0; words that cancel out sum to 0xFFFF.
   std::vector<uint8_t> zeros(1500, 0);
   EXPECT_EQ(OnesComplementSum(zeros.data(), zeros.size()), 0);

@@ -50,10 +50,27 @@ std::optional<bool> IpHeaderWrong(const Bytes& ip) {
   return !ChecksumsAgree(InternetChecksum(header.data(), header.size()), stored);
 }
 
+// Whether a TCP or UDP checksum is wrong, by the plain sum of pseudo-header and segment
+// (the decoder's pseudo-header takes UDP's length from the UDP header); none when it is not
+// judged: no sound IPv4 header, a fragment, or a UDP checksum left at zero.
+std::optional<bool> TransportWrong(const Bytes& ip) {
+  if (!IpHeaderWrong(ip)) return std::nullopt;
+  const size_t h = (ip[0] & 0x0Fu) * 4u;
+  const uint8_t protocol = ip[9];
+  const bool tcp = protocol == 6;
+  if ((!tcp && protocol != 17) || (ip[6] & 0x3F) != 0 || ip[7] != 0) return std::nullopt;
+  const size_t field = h + (tcp ? 16 : 6);
+  if (field + 2 > ip.size() || (!tcp && ip[field] == 0 && ip[field + 1] == 0)) return std::nullopt;
+  const size_t length = tcp ? ip.size() - h : size_t{ip[h + 4]} << 8 | ip[h + 5];
+  Bytes all(ip.begin() + 12, ip.begin() + 20);
+  all.insert(all.end(), {0, protocol, static_cast<uint8_t>(length >> 8), static_cast<uint8_t>(length)});
+  all.insert(all.end(), ip.begin() + static_cast<std::ptrdiff_t>(h), ip.end());
+  return OnesComplementSum(all.data(), all.size()) != 0xFFFF;
+}
+
 // Frames whose headers were read ahead on the reader's thread (FirstStage) are filed as
 // those read directly: the same flags, checksum verdicts included, whatever the offsets'
-// parity, options, padding and spoiled bytes; the header checksums agree with the plain sum
-// of the header.
+// parity, options, padding and spoiled bytes; the checksums agree with plain sums.
 TEST(StagedFrameTest, ReadAheadFramesAreFiledAsDirectOnes) {
   std::mt19937 rng(20261208);
   for (Topology topology : {kEthernet, kTokenRing}) {
@@ -62,6 +79,7 @@ TEST(StagedFrameTest, ReadAheadFramesAreFiledAsDirectOnes) {
     int errors = 0;
     int oddOffsets = 0;
     int headers = 0;
+    int transports = 0;
     for (int i = 0; i < 3000; ++i) {
       Bytes ip = RandomIpPacket(rng);
       Bytes frame;
@@ -93,10 +111,15 @@ TEST(StagedFrameTest, ReadAheadFramesAreFiledAsDirectOnes) {
         ASSERT_EQ((expected.Flags & kPacketIpChecksumError) != 0, *wrong) << "frame " << i;
         ++headers;
       }
+      if (const auto wrong = TransportWrong(ip)) {
+        ASSERT_EQ((expected.Flags & (kPacketTcpChecksumError | kPacketUdpChecksumError)) != 0, *wrong) << "frame " << i;
+        ++transports;
+      }
     }
     EXPECT_GT(errors, 300) << topology;
     EXPECT_GT(oddOffsets, 300) << topology;
     EXPECT_GT(headers, 2900) << topology;
+    EXPECT_GT(transports, 2500) << topology;
     EXPECT_GT(direct.model.Packets.Count(), 2900);
   }
 }
