@@ -14,13 +14,14 @@
 #include "decode/ModelStore.h"
 #include "decode/ModelTypes.h"
 #include "trace/LargeBlocks.h"
+#include "trace/Prefetch.h"
 
 namespace corvanta {
 
 // An open-addressing map to int32 values: one probe in a flat array instead of a node per
 // entry, as every frame looks up its peer and conversation. At most half full.
 template <class Key, class Hash>
-class FlatIndexMap {
+class alignas(kCacheLine) FlatIndexMap {
  public:
   void Clear() {
     slots_.clear();
@@ -90,7 +91,7 @@ struct MixHash {
 // slot keeps the owner and the record, whose own receiver confirms a match: a trace has
 // hundreds of thousands of pairs. At most half full.
 template <class Owner, class Record>
-class PeerIndex {
+class alignas(kCacheLine) PeerIndex {
  public:
   void Clear() { table_.Clear(); }
   // Room for this many pairs without growing; only on an empty index.
@@ -132,7 +133,7 @@ class PeerIndex {
 // Port-based conversations by peer record and pair of ports. A slot keeps the peer and the
 // conversation, whose own ports confirm a match: 8 bytes a slot where a copied key took 16,
 // and a trace has a conversation per connection and direction.
-class PortConversationIndex {
+class alignas(kCacheLine) PortConversationIndex {
  public:
   void Clear() { table_.Clear(); }
   int32_t Find(int32_t peer, uint16_t sourcePort, uint16_t destinationPort, const ModelObjects& objects) const {

@@ -58,7 +58,8 @@ class Decoder : public FrameSink {
 
  private:
   // What the first stage hands the second for one frame.
-  struct LinkStage {
+  // A cache line or more each, so that the two threads never write into one line.
+  struct alignas(64) LinkStage {
     DataLinkResult link;
     double time = 0;      // the frame's time, carried on past midnight
     double elapsed = 0;   // the trace time covered with this frame
@@ -80,18 +81,23 @@ class Decoder : public FrameSink {
   std::optional<AddressBookFolders> addressBooks_;
   std::string observerTable_;
   bool preScan_ = false;
-  int32_t framesRead_ = 0;
+  // Reading ahead, the two threads each write their own fields below for every frame: each
+  // group has cache lines of its own, or every write would take the line from the other
+  // thread.
+  // The reader's thread.
+  alignas(64) uint32_t firstStaged_ = 0;
   double dayOffset_ = 0;  // microseconds added to the time of day after each midnight
-  // Frames between the stages: written by FirstStage on the reader's thread, read by
-  // DecodeFrame in the same order. The frame queue orders each slot's write before its read.
-  std::array<LinkStage, kFramesInFlight> stages_{};
-  LinkStage direct_;           // the one frame between the stages when they run one after the other
-  uint32_t firstStaged_ = 0;   // reader's thread
-  uint32_t secondStaged_ = 0;  // decoding thread
   // Set by the first frame through FirstStage, before that frame is queued: from then on
   // the statistics belong to the reader's thread until the pass ends.
   std::atomic<bool> staged_{false};
+  // The decoding thread.
+  alignas(64) uint32_t secondStaged_ = 0;
+  int32_t framesRead_ = 0;
   double stagedElapsed_ = 0;
+  // Frames between the stages: written by FirstStage on the reader's thread, read by
+  // DecodeFrame in the same order. The frame queue orders each slot's write before its read.
+  alignas(64) std::array<LinkStage, kFramesInFlight> stages_{};
+  LinkStage direct_;  // the one frame between the stages when they run one after the other
 };
 
 }  // namespace corvanta

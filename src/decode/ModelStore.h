@@ -25,7 +25,7 @@ namespace corvanta {
 // and costs no allocation of its own. Chunks are carved from blocks of whole huge pages
 // (several chunks to a block when a chunk alone would leave part of its last page unused).
 template <class T, int kChunkBits>
-class ChunkedStore {
+class alignas(kCacheLine) ChunkedStore {
  public:
   static constexpr int32_t kChunkSize = int32_t{1} << kChunkBits;
 
@@ -359,7 +359,7 @@ class FarLinks {
 
 // Owns every TPacket of a trace, addressed by creation index. At is checked like
 // ModelObjects::Get.
-class PacketList {
+class alignas(kCacheLine) PacketList {
  public:
   static constexpr int32_t kInitialRoom = 80000;
 
@@ -476,7 +476,7 @@ class PacketList {
 // caller's match reads the record to confirm a hit. At most half full, so probe runs stay
 // short. Slot{} marks a free slot; no slot in use equals it.
 template <class Slot>
-class ConfirmedIndex {
+class alignas(kCacheLine) ConfirmedIndex {
  public:
   void Clear() {
     slots_.clear();
@@ -565,7 +565,7 @@ class NodeIndex {
 // Inserting while a walk is under way is not supported. Lookups go through a hash index;
 // the tree keeps the order for the walks.
 template <class Node>
-class RedBlackTree {
+class alignas(kCacheLine) RedBlackTree {
  public:
   using Key = decltype(Node::Address);
 

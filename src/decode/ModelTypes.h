@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "trace/Bytes.h"
+#include "trace/Prefetch.h"
 
 namespace corvanta {
 
@@ -439,7 +440,7 @@ struct ModelCounts {
 };
 
 // The ports of recent first IP fragments, so that later fragments find their conversation.
-struct FragmentPortTable {
+struct alignas(kCacheLine) FragmentPortTable {
   struct Slot {
     uint16_t Identification = 0;
     uint16_t SourcePort = 0;

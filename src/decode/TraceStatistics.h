@@ -11,6 +11,7 @@
 #include "decode/ModelTypes.h"
 #include "decode/RingMap.h"
 #include "trace/AnalyzerKind.h"
+#include "trace/Prefetch.h"
 
 namespace corvanta {
 
@@ -132,7 +133,7 @@ inline constexpr int kLastErrorSlots = 5;  // slot 0 is never written; 1..4 form
 inline constexpr int kSizeBuckets = 72;
 int SizeBucket(Topology topology, uint32_t length);
 
-struct TraceStatistics {
+struct alignas(kCacheLine) TraceStatistics {
   std::array<StatRecord, kTraceStatSlots> TraceStats{};
   std::array<UtilRecord, kUtilStatSlots> UtilStats{};
   IntervalTotals IntervalCounters;

@@ -1,7 +1,14 @@
 #pragma once
 // A hint that memory is about to be read, for walks whose next address is known early.
 
+#include <cstddef>
+
 namespace corvanta {
+
+// The unit in which CPUs share memory. The parts of the model the reader's thread writes and
+// those the decoding thread writes are aligned to it: two threads writing into one line at
+// once take it from each other at every write.
+inline constexpr size_t kCacheLine = 64;
 
 // Asks for the cache line holding p to be fetched. On x86-64 the instruction is written out:
 // GCC drops its built-in when the address comes from other loads.

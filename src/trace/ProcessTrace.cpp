@@ -202,9 +202,11 @@ class FramePipe final : public FrameSink {
   }
   std::unique_ptr<FrameRecord, FreeSlots> slots_;
   std::array<uint64_t, kSlots> positions_{};
-  uint32_t written_ = 0;                       // reader's own count
+  // Each side's own counts lie on a cache line of their own: a line written by both for
+  // every frame would go back and forth between the CPUs.
+  alignas(64) uint32_t written_ = 0;           // reader's own count
   uint32_t staged_ = 0;                        // of those, through the first stage
-  uint32_t taken_ = 0;                         // decoder's own count
+  alignas(64) uint32_t taken_ = 0;             // decoder's own count
   alignas(64) std::atomic<uint32_t> head_{0};  // frames published by the reader
   alignas(64) std::atomic<uint32_t> tail_{0};  // frames published as decoded
   alignas(64) std::atomic<bool> finished_{false};
