@@ -16,6 +16,7 @@
 #include "decode/TraceStatistics.h"
 #include "naming/AddressBooks.h"
 #include "trace/FrameSink.h"
+#include "trace/Prefetch.h"
 
 namespace corvanta {
 
@@ -59,7 +60,7 @@ class Decoder : public FrameSink {
  private:
   // What the first stage hands the second for one frame.
   // A cache line or more each, so that the two threads never write into one line.
-  struct alignas(64) LinkStage {
+  struct alignas(kCacheLine) LinkStage {
     DataLinkResult link;
     double time = 0;      // the frame's time, carried on past midnight
     double elapsed = 0;   // the trace time covered with this frame
@@ -85,18 +86,18 @@ class Decoder : public FrameSink {
   // group has cache lines of its own, or every write would take the line from the other
   // thread.
   // The reader's thread.
-  alignas(64) uint32_t firstStaged_ = 0;
+  alignas(kCacheLine) uint32_t firstStaged_ = 0;
   double dayOffset_ = 0;  // microseconds added to the time of day after each midnight
   // Set by the first frame through FirstStage, before that frame is queued: from then on
   // the statistics belong to the reader's thread until the pass ends.
   std::atomic<bool> staged_{false};
   // The decoding thread.
-  alignas(64) uint32_t secondStaged_ = 0;
+  alignas(kCacheLine) uint32_t secondStaged_ = 0;
   int32_t framesRead_ = 0;
   double stagedElapsed_ = 0;
   // Frames between the stages: written by FirstStage on the reader's thread, read by
   // DecodeFrame in the same order. The frame queue orders each slot's write before its read.
-  alignas(64) std::array<LinkStage, kFramesInFlight> stages_{};
+  alignas(kCacheLine) std::array<LinkStage, kFramesInFlight> stages_{};
   LinkStage direct_;  // the one frame between the stages when they run one after the other
 };
 

@@ -1,5 +1,6 @@
 #pragma once
-// A hint that memory is about to be read, for walks whose next address is known early.
+// The cache line, and a hint that memory is about to be read, for walks whose next address is
+// known early.
 
 #include <cstddef>
 

@@ -204,12 +204,12 @@ class FramePipe final : public FrameSink {
   std::array<uint64_t, kSlots> positions_{};
   // Each side's own counts lie on a cache line of their own: a line written by both for
   // every frame would go back and forth between the CPUs.
-  alignas(64) uint32_t written_ = 0;           // reader's own count
+  alignas(kCacheLine) uint32_t written_ = 0;   // reader's own count
   uint32_t staged_ = 0;                        // of those, through the first stage
-  alignas(64) uint32_t taken_ = 0;             // decoder's own count
-  alignas(64) std::atomic<uint32_t> head_{0};  // frames published by the reader
-  alignas(64) std::atomic<uint32_t> tail_{0};  // frames published as decoded
-  alignas(64) std::atomic<bool> finished_{false};
+  alignas(kCacheLine) uint32_t taken_ = 0;     // decoder's own count
+  alignas(kCacheLine) std::atomic<uint32_t> head_{0};  // frames published by the reader
+  alignas(kCacheLine) std::atomic<uint32_t> tail_{0};  // frames published as decoded
+  alignas(kCacheLine) std::atomic<bool> finished_{false};
   std::atomic<bool> stop_{false};
   std::atomic<bool> readerAsleep_{false};
   std::atomic<bool> consumerAsleep_{false};
