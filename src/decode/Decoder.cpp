@@ -124,7 +124,6 @@ void Decoder::DecodeLink(FrameRecord& frame, LinkStage& stage) {
     stage.usable = env_.topology == kTokenRing || length >= kEthernetMinForNetwork;
     // Reading ahead, this is the reader's thread, where the frame's bytes are still at hand.
     if (stage.usable && IsNetworkCategory(stage.link.category) && stage.link.sourceStation) {
-      stage.packet = NetworkStage::Packet{};
       stage.keyed = NetworkStage::Parse(frame, stage.link, stage.time, stage.packet);
     }
   }

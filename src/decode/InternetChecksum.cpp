@@ -51,7 +51,7 @@ uint16_t OnesComplementSum(const uint8_t* data, size_t size, uint32_t initial) {
     sum += static_cast<uint64_t>(block + static_cast<int64_t>(rounds) * 16 * 32768);
   }
 #endif
-  // What is left eight bytes at a time, as 32-bit halves.
+  // What is left sixteen bytes at a time, as 32-bit halves.
   for (; size - i >= 16; i += 16) {
     uint64_t w0;
     uint64_t w1;

@@ -1,6 +1,6 @@
 #pragma once
 // The one's-complement checksum of IP, ICMP, TCP and UDP. Runs on every IP packet, so it
-// sums eight bytes at a time.
+// sums many bytes at a time.
 #include <bit>
 #include <cstddef>
 #include <cstdint>

@@ -15,21 +15,16 @@ namespace {
 constexpr size_t kIpxHeaderLength = 30;
 
 // The folded sum of count bytes from offset, the 16-bit field at skip (when it lies inside)
-// taken as zero. skip and offset must have the same parity, as every checksum field does.
+// taken as zero: summed in one pass, the field then taken away (its complement added; bytes
+// past the data read as zero on both sides). Where nothing else is left the answer may be
+// either zero of one's complement, which checksum verdicts treat alike. skip and offset must
+// have the same parity, as every checksum field does.
 uint16_t SumSkipping(ByteView data, size_t offset, size_t count, size_t skip, uint32_t initial) {
-  ByteView all = data.Sub(offset, count);
-  if (skip < offset || skip + 2 > offset + count) return OnesComplementSum(all.data(), all.size(), initial);
-  if (initial != 0 && all.size() == count) {
-    // One pass, the field then taken away (adding its complement). With a non-zero initial
-    // sum neither side is the zero of all-zero data, so the answers agree.
-    const uint32_t sum = OnesComplementSum(all.data(), all.size(), initial);
-    const uint32_t rest = sum + static_cast<uint16_t>(~data.U16be(skip));
-    return static_cast<uint16_t>((rest & 0xFFFFu) + (rest >> 16));
-  }
-  ByteView head = data.Sub(offset, skip - offset);
-  ByteView tail = data.Sub(skip + 2, offset + count - skip - 2);
-  uint16_t sum = OnesComplementSum(head.data(), head.size(), initial);
-  return OnesComplementSum(tail.data(), tail.size(), sum);
+  const ByteView all = data.Sub(offset, count);
+  const uint32_t sum = OnesComplementSum(all.data(), all.size(), initial);
+  if (skip < offset || skip + 2 > offset + count) return static_cast<uint16_t>(sum);
+  const uint32_t rest = sum + static_cast<uint16_t>(~data.U16be(skip));
+  return static_cast<uint16_t>((rest & 0xFFFFu) + (rest >> 16));
 }
 
 // SumSkipping's answer for an IPv4 header of whole 32-bit words, its checksum field at 10:
@@ -65,6 +60,7 @@ bool NetworkStage::AddressKeys(const FrameRecord& frame, const DataLinkResult& l
 }
 
 bool NetworkStage::Parse(const FrameRecord& frame, const DataLinkResult& link, double time, Packet& p) {
+  p = Packet{};
   if (!AddressKeys(frame, link, p.source, p.destination)) return false;
   const bool ip = CarriesIp(link);
   // Only the captured bytes are read; fields past them read as zero, never as what an
@@ -101,7 +97,6 @@ void NetworkStage::Decode(const FrameRecord& frame, const DataLinkResult& link) 
 }
 
 void NetworkStage::Decode(const FrameRecord& frame, const DataLinkResult& link, Packet& p) {
-  p.data = ByteView(frame.Data.data(), std::min<size_t>(frame.CapturedLength, kMaxFrameLength));
   const TPacket& r = p.record;
   bool newSender = false;
   NetAddressNode& source = NoteSource(p, link, newSender);
@@ -335,8 +330,9 @@ void NetworkStage::FileIpTransport(Packet& p) {
   }
 
   if (p.sub == kSubUdp) {
-    const bool dnsReply = (p.data.U8(p.transport + 10) & 0x80) != 0;
-    if ((p.sourcePort == 53 || p.destinationPort == 53) && dnsReply) LearnDnsAnswers(p);
+    // The header's reply bit, as the server ports may call a query a reply too.
+    if ((p.sourcePort == 53 || p.destinationPort == 53) && (p.data.U8(p.transport + 10) & 0x80) != 0)
+      LearnDnsAnswers(p);
     return;
   }
   if ((r.TcpFlags & (kTcpFlagSyn | kTcpFlagAck)) == kTcpFlagSyn && p.destinationPort >= 1024 && p.sourcePort != 20)

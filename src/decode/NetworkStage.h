@@ -39,7 +39,7 @@ class NetworkStage {
   // for one Decode does not take. time is the frame's timestamp carried on across midnight,
   // so that packet times never run backwards.
   static bool Parse(const FrameRecord& frame, const DataLinkResult& link, double time, Packet& p);
-  // Files the frame Parse read into p.
+  // Files the frame Parse read into p (whose data view is that frame's).
   void Decode(const FrameRecord& frame, const DataLinkResult& link, Packet& p);
   // The same for a frame on its own, at its own time.
   void Decode(const FrameRecord& frame, const DataLinkResult& link);

@@ -22,11 +22,11 @@ class FrameSink {
   // Returns true to ask the reader to stop at once.
   virtual bool DecodeFrame(FrameRecord& frame) = 0;
   // When the reader runs ahead on a thread of its own, a sink may do the first stage of its
-  // work on that thread: every frame in order, each before it is queued. That stage must touch nothing DecodeFrame
-  // touches. A sink that takes a frame sets frame.Prepared.FirstStageDone; DecodeFrame
-  // finishes such a frame, and every frame taken is handed to DecodeFrame even after a stop,
-  // so both stages always cover the same frames. At most kFramesInFlight frames are between
-  // the two stages.
+  // work on that thread: every frame in order, each before it is queued. That stage must
+  // touch nothing DecodeFrame touches. A sink that takes a frame sets
+  // frame.Prepared.FirstStageDone; DecodeFrame finishes such a frame, and every frame taken is
+  // handed to DecodeFrame even after a stop, so both stages always cover the same frames. At
+  // most kFramesInFlight frames are between the two stages.
   virtual void FirstStage(FrameRecord& /*frame*/) {}
   // On the reader's thread, for a frame that FirstStage gets once `distance` more frames are
   // queued (kFirstStageLag, then kFirstStageNear; sooner when the queue is full or the pass

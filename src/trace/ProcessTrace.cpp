@@ -110,13 +110,11 @@ class FramePipe final : public FrameSink {
       Await(consumerAsleep_, readerAsleep_, [&] { return head_.load() - taken_ >= kConsumerWake || finished_.load(); });
       if (head_.load(std::memory_order_acquire) == taken_) return nullptr;
     }
-    // The frames come from the reader's cache. Have the headers of a frame a few places on
-    // fetched while this one is decoded.
+    // The frames come from the reader's cache. Have the record of a frame a few places on
+    // fetched while this one is decoded: its first line (numbers, lengths, status), as its
+    // headers were read on the reader's thread.
     const uint32_t ready = head_.load(std::memory_order_relaxed) - taken_;
-    if (ready > kHeadAhead) {
-      const auto* after = reinterpret_cast<const char*>(&slots_.get()[(taken_ + kHeadAhead) % kSlots]);
-      for (int line = 0; line < 2; ++line) PrefetchLine(after + 64 * line);
-    }
+    if (ready > kHeadAhead) PrefetchLine(&slots_.get()[(taken_ + kHeadAhead) % kSlots]);
     for (uint32_t distance : {kLookAheadFar, kLookAheadNear})
       if (ready > distance) decoder_.LookAhead(slots_.get()[(taken_ + distance) % kSlots], distance);
     return &slots_.get()[taken_ % kSlots];
@@ -146,7 +144,7 @@ class FramePipe final : public FrameSink {
   // About a microsecond: a side that is about to publish does so within it.
   static constexpr int kSpins = 64;
   static constexpr int kYields = 4;
-  // How many frames ahead of the decoder the headers of frames are fetched.
+  // How many frames ahead of the decoder a frame's record is fetched.
   static constexpr uint32_t kHeadAhead = 4;
 
   static void Publish(std::atomic<uint32_t>& count, uint32_t value) { count.store(value); }
