@@ -11,7 +11,6 @@
 #include <stdexcept>
 #include <tuple>
 #include <type_traits>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -271,6 +270,104 @@ class ModelObjects {
   ChunkedStore<NetBreakdown, 8> netBreakdowns_;
 };
 
+// An open-addressing map to int32 values: one probe in a flat array instead of a node per
+// entry, as every frame looks up its peer and conversation. At most half full.
+template <class Key, class Hash>
+class alignas(kCacheLine) FlatIndexMap {
+ public:
+  void Clear() {
+    slots_.clear();
+    slots_.shrink_to_fit();
+    count_ = 0;
+  }
+  const int32_t* Find(const Key& key) const {
+    if (slots_.empty()) return nullptr;
+    const size_t mask = slots_.size() - 1;
+    for (size_t i = HashOf(key) & mask;; i = (i + 1) & mask) {
+      const Slot& s = slots_[i];
+      if (!s.used) return nullptr;
+      if (s.key == key) return &s.value;
+    }
+  }
+  size_t Size() const { return count_; }
+  size_t MemoryBytes() const { return slots_.capacity() * sizeof(Slot); }
+  // Calls f(key, value) for every entry, in no particular order.
+  template <class F>
+  void ForEach(F&& f) const {
+    for (const Slot& s : slots_)
+      if (s.used) f(s.key, s.value);
+  }
+  // Removes the key, if there; the entries after it on its probe run move back into the gap
+  // so that no lookup stops short of them.
+  void Erase(const Key& key) {
+    if (slots_.empty()) return;
+    const size_t mask = slots_.size() - 1;
+    size_t gap = HashOf(key) & mask;
+    for (;; gap = (gap + 1) & mask) {
+      if (!slots_[gap].used) return;
+      if (slots_[gap].key == key) break;
+    }
+    for (size_t i = (gap + 1) & mask; slots_[i].used; i = (i + 1) & mask) {
+      // An entry may fill the gap unless its home lies cyclically in (gap, i].
+      const size_t home = HashOf(slots_[i].key) & mask;
+      if (((i - home) & mask) >= ((i - gap) & mask)) {
+        slots_[gap] = slots_[i];
+        gap = i;
+      }
+    }
+    slots_[gap] = Slot{};
+    --count_;
+  }
+  // Adds the key with value; an existing key keeps its value unless replace.
+  void Put(const Key& key, int32_t value, bool replace) {
+    if ((count_ + 1) * 2 > slots_.size()) Grow();
+    const size_t mask = slots_.size() - 1;
+    for (size_t i = HashOf(key) & mask;; i = (i + 1) & mask) {
+      Slot& s = slots_[i];
+      if (!s.used) {
+        s = Slot{key, value, true};
+        ++count_;
+        return;
+      }
+      if (s.key == key) {
+        if (replace) s.value = value;
+        return;
+      }
+    }
+  }
+
+ private:
+  static size_t HashOf(const Key& key) { return Hash{}(key); }
+  struct Slot {
+    Key key{};
+    int32_t value = 0;
+    bool used = false;
+  };
+  void Grow() {
+    Slots old = std::move(slots_);
+    slots_.assign(old.empty() ? 64 : old.size() * 2, Slot{});
+    count_ = 0;
+    for (const Slot& s : old)
+      if (s.used) Put(s.key, s.value, true);
+  }
+
+  using Slots = std::vector<Slot, LargeBlockAllocator<Slot>>;
+  Slots slots_;
+  size_t count_ = 0;
+};
+
+// Spreads integer keys over the table's low bits.
+struct MixHash {
+  size_t operator()(uint64_t k) const {
+    k ^= k >> 33;
+    k *= 0xFF51AFD7ED558CCDull;
+    k ^= k >> 33;
+    return static_cast<size_t>(k);
+  }
+  size_t operator()(const void* p) const { return (*this)(static_cast<uint64_t>(reinterpret_cast<uintptr_t>(p))); }
+  size_t operator()(int32_t k) const { return (*this)(static_cast<uint64_t>(static_cast<uint32_t>(k))); }
+};
+
 // A value that few packets have, kept beside the records as (packet index, value) pairs in
 // index order; the packets without one read zero. Packets are made in index order, so a
 // value is nearly always appended.
@@ -321,7 +418,7 @@ class FarLinks {
  public:
   // The linked index of a record whose step says "far"; -1 when there is none.
   int32_t Get(int32_t index) const {
-    if (auto at = filing_.find(index); at != filing_.end()) return at->second;
+    if (const int32_t* at = filing_.Find(index)) return *at;
     return sealed_.Get(index) - 1;
   }
   // Sets or (target -1) removes the record's far link.
@@ -329,31 +426,38 @@ class FarLinks {
     if (isSealed_)
       sealed_.Set(index, target + 1);
     else if (target >= 0)
-      filing_[index] = target;
+      filing_.Put(index, target, true);
     else
-      filing_.erase(index);
+      filing_.Erase(index);
   }
   void Seal() {
-    std::vector<std::pair<int32_t, int32_t>> links(filing_.begin(), filing_.end());
+    std::vector<std::pair<int32_t, int32_t>> links;
+    links.reserve(filing_.Size());
+    filing_.ForEach([&](int32_t index, int32_t target) { links.emplace_back(index, target); });
     std::sort(links.begin(), links.end());
     for (const auto& [index, target] : links) sealed_.Set(index, target + 1);
     sealed_.ShrinkToFit();
-    std::unordered_map<int32_t, int32_t>().swap(filing_);  // its buckets go too
+    filing_.Clear();
     isSealed_ = true;
   }
   void Clear() {
     sealed_.Clear();
-    std::unordered_map<int32_t, int32_t>().swap(filing_);
+    filing_.Clear();
     isSealed_ = false;
   }
-  size_t MemoryBytes() const {
-    // A map entry: its node (key, value, next pointer, cached hash) and its bucket.
-    return sealed_.MemoryBytes() + filing_.size() * 32 + filing_.bucket_count() * sizeof(void*);
-  }
+  size_t MemoryBytes() const { return sealed_.MemoryBytes() + filing_.MemoryBytes(); }
 
  private:
   SparsePacketColumn<int32_t> sealed_;
-  std::unordered_map<int32_t, int32_t> filing_;
+  // Records filed one after another often link far alike: runs of eight neighbours stay
+  // neighbours in the table, and the runs are spread.
+  struct RunHash {
+    size_t operator()(int32_t k) const {
+      const auto u = static_cast<uint32_t>(k);
+      return MixHash{}(static_cast<uint64_t>(u >> 3)) << 3 | (u & 7);
+    }
+  };
+  FlatIndexMap<int32_t, RunHash> filing_;
   bool isSealed_ = false;
 };
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <map>
 #include <vector>
 
 #include "decode/ChainIndex.h"
@@ -79,6 +80,39 @@ TEST(ChainIndex, ConversationsMatchAsTheChainWalkWould) {
     for (uint16_t port = 1024; port < 1124; ++port)
       EXPECT_EQ(index.FindConversation(peer, kSubUdp, port, 80, objects), heads[k++]);
   EXPECT_EQ(index.FindConversation(10, kSubTcp, 80, 1024, objects), -1);  // the ports the other way
+}
+
+// Erasing must leave every other key findable, even where probe runs are long and wrap
+// around the table's end: a poor hash puts many keys on the same few slots.
+TEST(FlatIndexMap, EraseKeepsTheOthersFindable) {
+  struct FewSlots {
+    size_t operator()(int32_t k) const { return static_cast<size_t>(k % 5) + 60; }  // near the end of 64
+  };
+  for (const uint32_t seed : {1u, 7u, 12345u}) {
+    FlatIndexMap<int32_t, FewSlots> map;
+    std::map<int32_t, int32_t> expected;
+    uint32_t state = seed;
+    for (int step = 0; step < 4000; ++step) {
+      state = state * 1664525u + 1013904223u;
+      const auto key = static_cast<int32_t>(state >> 8 & 63);
+      if (state >> 30 == 0) {
+        map.Erase(key);
+        expected.erase(key);
+      } else {
+        map.Put(key, step, true);
+        expected[key] = step;
+      }
+      ASSERT_EQ(map.Size(), expected.size());
+    }
+    for (int32_t key = 0; key < 64; ++key) {
+      const int32_t* found = map.Find(key);
+      const auto it = expected.find(key);
+      ASSERT_EQ(found != nullptr, it != expected.end()) << key;
+      if (found != nullptr) {
+        EXPECT_EQ(*found, it->second);
+      }
+    }
+  }
 }
 
 }  // namespace
