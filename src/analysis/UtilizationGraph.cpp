@@ -98,10 +98,10 @@ double UtilizationMaximum(const std::vector<UtilizationSecond>& series, Utilizat
   return top;
 }
 
-std::vector<double> ValueTicks(double lo, double hi, int maxTicks) {
+std::vector<double> ValueTicks(double lo, double hi, int maxTicks, double minStep) {
   std::vector<double> ticks;
   if (!(hi > lo) || maxTicks < 2) return ticks;
-  const double rough = (hi - lo) / (maxTicks - 1);
+  const double rough = std::max((hi - lo) / (maxTicks - 1), minStep);
   const double power = std::pow(10.0, std::floor(std::log10(rough)));
   double step = power * 10;
   for (double m : {1.0, 2.0, 5.0})
@@ -141,12 +141,34 @@ std::string TimeLabel(double seconds, double startSecondOfDay, bool tenths) {
   return text;
 }
 
-std::string ValueLabel(double value, UtilizationMeasure measure, char thousandsSep) {
+std::string ValueLabel(double value, UtilizationMeasure measure, char thousandsSep, int decimals) {
   if (measure == UtilizationMeasure::kBandwidthPercent) {
     const bool whole = std::fabs(value - std::round(value)) < 1e-9;
-    return (whole ? std::to_string(std::llround(value)) : Fixed(value, 1)) + "%";
+    return (whole ? std::to_string(std::llround(value)) : Fixed(value, decimals < 0 ? 1 : decimals)) + "%";
   }
   return FormatCount(std::llround(value), thousandsSep);
+}
+
+ValueAxis MakeValueAxis(double top, int maxTicks, UtilizationMeasure measure, char thousandsSep) {
+  ValueAxis axis;
+  if (!(top > 0)) top = measure == UtilizationMeasure::kBandwidthPercent ? 1 : 10;
+  // Frames and bytes come whole: a step under one would label two ticks alike.
+  const bool percent = measure == UtilizationMeasure::kBandwidthPercent;
+  axis.Ticks = ValueTicks(0, top, std::max(2, maxTicks), percent ? 0 : 1);
+  // The axis ends on the first tick at or above the largest value.
+  if (!axis.Ticks.empty() && axis.Ticks.back() < top) {
+    const double step = axis.Ticks.size() > 1 ? axis.Ticks[1] - axis.Ticks[0] : top;
+    axis.Ticks.push_back(axis.Ticks.back() + step);
+  }
+  axis.Max = axis.Ticks.empty() ? top : axis.Ticks.back();
+  // As many decimals as the step needs, so that no two ticks read alike (0.05%, 0.1%).
+  int decimals = 1;
+  if (axis.Ticks.size() > 1) {
+    const double step = axis.Ticks[1] - axis.Ticks[0];
+    decimals = std::clamp(static_cast<int>(-std::floor(std::log10(step) + 1e-9)), 0, 6);
+  }
+  for (double v : axis.Ticks) axis.Labels.push_back(ValueLabel(v, measure, thousandsSep, decimals));
+  return axis;
 }
 
 std::string UtilizationHoverText(const UtilizationSecond& s, const UtilizationScale& scale, double startSecondOfDay,

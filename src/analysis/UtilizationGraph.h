@@ -48,16 +48,27 @@ double UtilizationSpan(const std::vector<UtilizationSecond>& series);
 double UtilizationMaximum(const std::vector<UtilizationSecond>& series, UtilizationMeasure measure,
                           const UtilizationScale& scale);
 
-// Tick values from lo to hi at a step of 1, 2 or 5 times a power of ten, at most maxTicks.
-std::vector<double> ValueTicks(double lo, double hi, int maxTicks);
+// Tick values from lo to hi at a step of 1, 2 or 5 times a power of ten (at least minStep),
+// at most maxTicks.
+std::vector<double> ValueTicks(double lo, double hi, int maxTicks, double minStep = 0);
 // Time ticks (seconds) at a step a clock reader expects: 1, 2, 5, 10, 15, 30 s, 1, 2, 5, 10,
 // 15, 30 min, 1, 2, 3, 6, 12 h; at most maxTicks.
 std::vector<double> TimeTicks(double lo, double hi, int maxTicks);
 // A time axis label: the time of day when the capture's start is known (startSecondOfDay at
 // least 0), else the time from the first frame; "hh:mm:ss", with tenths below a 1 s step.
 std::string TimeLabel(double seconds, double startSecondOfDay, bool tenths = false);
-// A value axis label: counts with separators, percentages with "%".
-std::string ValueLabel(double value, UtilizationMeasure measure, char thousandsSep = ',');
+// A value axis label: counts with separators, percentages with "%" (whole ones bare, others
+// with `decimals` decimals; -1: one).
+std::string ValueLabel(double value, UtilizationMeasure measure, char thousandsSep = ',', int decimals = -1);
+
+// The value axis of a graph whose largest value is top: its ticks from 0, ending on the first
+// at or above top (Max), and their labels.
+struct ValueAxis {
+  std::vector<double> Ticks;
+  std::vector<std::string> Labels;
+  double Max = 0;
+};
+ValueAxis MakeValueAxis(double top, int maxTicks, UtilizationMeasure measure, char thousandsSep = ',');
 
 // The line shown for the second under the pointer.
 std::string UtilizationHoverText(const UtilizationSecond& second, const UtilizationScale& scale,

@@ -93,6 +93,31 @@ TEST(UtilizationGraph, TicksAndLabels) {
   EXPECT_EQ(StartSecondOfDay(0), -1);
 }
 
+// No two ticks of an axis read alike, however small the values, and the axis reaches the top.
+TEST(UtilizationGraph, ValueAxisLabelsAreDistinct) {
+  struct Case {
+    double top;
+    int maxTicks;
+    UtilizationMeasure measure;
+    std::vector<std::string> labels;
+  };
+  const std::vector<Case> cases = {
+      {0.17, 5, UtilizationMeasure::kBandwidthPercent, {"0%", "0.05%", "0.10%", "0.15%", "0.20%"}},
+      {0.7, 5, UtilizationMeasure::kBandwidthPercent, {"0%", "0.2%", "0.4%", "0.6%", "0.8%"}},
+      {45, 6, UtilizationMeasure::kBandwidthPercent, {"0%", "10%", "20%", "30%", "40%", "50%"}},
+      {0, 3, UtilizationMeasure::kBandwidthPercent, {"0%", "0.5%", "1%"}},
+      {3, 10, UtilizationMeasure::kFramesPerSecond, {"0", "1", "2", "3"}},
+      {12000, 4, UtilizationMeasure::kBytesPerSecond, {"0", "5,000", "10,000", "15,000"}},
+  };
+  for (const Case& c : cases) {
+    const ValueAxis axis = MakeValueAxis(c.top, c.maxTicks, c.measure);
+    EXPECT_EQ(axis.Labels, c.labels) << c.top;
+    ASSERT_FALSE(axis.Ticks.empty());
+    EXPECT_EQ(axis.Max, axis.Ticks.back());
+    EXPECT_GE(axis.Max, c.top);
+  }
+}
+
 TEST(UtilizationGraph, HoverAndCsvTexts) {
   const UtilizationScale scale = MakeUtilizationScale(kEthernet, 10, 1);
   const std::vector<UtilizationSecond> series = {Second(0, 1000, 100000, 10, 640), Second(1500, 3, 192)};

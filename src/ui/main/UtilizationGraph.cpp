@@ -91,26 +91,18 @@ void TUtilizationPlot::paintEvent(QPaintEvent*) {
     if (showAll_) top = std::max(top, c.All);
     if (showBroadcast_) top = std::max(top, c.Broadcast);
   }
-  if (measure_ == UtilizationMeasure::kBandwidthPercent && top <= 0) top = 1;
-  if (top <= 0) top = 10;
-  std::vector<double> ticks = ValueTicks(0, top, std::max(2, area.height() / (fm.height() * 2)));
-  // The axis ends on the first tick at or above the largest value.
-  if (!ticks.empty() && ticks.back() < top) {
-    const double step = ticks.size() > 1 ? ticks[1] - ticks[0] : top;
-    ticks.push_back(ticks.back() + step);
-  }
-  const double yMax = ticks.empty() ? top : ticks.back();
+  const ValueAxis axis = MakeValueAxis(top, area.height() / (fm.height() * 2), measure_, LocaleThousandsSeparator());
+  const std::vector<double>& ticks = axis.Ticks;
+  const double yMax = axis.Max;
   auto yOf = [&](double v) { return area.bottom() - static_cast<int>(std::lround(v / yMax * area.height())); };
 
   // Grid and value axis.
   p.setPen(QPen(palette().mid().color(), 1, Qt::DotLine));
   for (double v : ticks) p.drawLine(area.left(), yOf(v), area.right(), yOf(v));
   p.setPen(palette().text().color());
-  for (double v : ticks) {
-    const QString label = ToQ(ValueLabel(v, measure_, LocaleThousandsSeparator()));
-    p.drawText(QRect(0, yOf(v) - fm.height() / 2, area.left() - 6, fm.height()), Qt::AlignRight | Qt::AlignVCenter,
-               label);
-  }
+  for (size_t i = 0; i < ticks.size(); ++i)
+    p.drawText(QRect(0, yOf(ticks[i]) - fm.height() / 2, area.left() - 6, fm.height()),
+               Qt::AlignRight | Qt::AlignVCenter, ToQ(axis.Labels[i]));
   // Time axis: ticks at clock steps, labels centred under them.
   const int maxTimeTicks = std::max(2, area.width() / (fm.horizontalAdvance("00:00:00.0") + 24));
   const std::vector<double> times = TimeTicks(from_, to_, maxTimeTicks);
