@@ -380,6 +380,7 @@ void ClientServerTable::Build(const ClientServerSources& sources, const ClientSe
   std::vector<SenderRun> senders;
   std::vector<int32_t> heads;
   std::vector<int32_t> peers;
+  std::vector<int32_t> senderIds;  // each conversation's sender's node id
   PeerDirectory directory(model, PeerDirectory::kEmpty);
   // The addresses in key order first; their chains are then walked with the first pair of an
   // address a few places on, and the next pair and conversation of each chain, fetched
@@ -391,8 +392,8 @@ void ClientServerTable::Build(const ClientServerSources& sources, const ClientSe
   for (size_t n = 0; n < order.size(); ++n) {
     if (n + kAddressesAhead < order.size())
       model.Objects.Prefetch<TNetPeer>(order[n + kAddressesAhead].second->FirstPeer);
-    const auto [id, nodePointer] = order[n];
-    const NetAddressNode& node = *nodePointer;
+    const int32_t id = order[n].first;
+    const NetAddressNode& node = *order[n].second;
     const bool sender = (node.Roles & kRolesSent) != 0;
     if (sender) senders.push_back(SenderRun{heads.size(), &node, id});
     model.ForEachNetPeer(node, [&](int32_t peerIndex, const TNetPeer& peer) {
@@ -404,14 +405,43 @@ void ClientServerTable::Build(const ClientServerSources& sources, const ClientSe
         model.Objects.Prefetch<TTransHead>(head.NextConversation);
         heads.push_back(headIndex);
         peers.push_back(peerIndex);
+        senderIds.push_back(id);
       });
     });
   }
   const ChainLookahead lookahead(model, heads, options.Threads);
+  // A row reads records that lie far apart, each found through the one before: the
+  // conversation and its peer record, its first packet; for the answers, the other
+  // direction's peer record (through the directory), its first conversation and that one's
+  // first packet. Each is fetched some conversations ahead, in stages, every stage reading
+  // only what the stage before fetched.
+  const auto fetchAhead = [&](size_t i, size_t end) {
+    constexpr size_t kRecords = 16, kPacket = 10, kReversePeer = 6, kReverseHead = 3, kReversePacket = 1;
+    const auto destination = [&](size_t j) {
+      return model.NetAddresses.At(model.Objects.Get<TNetPeer>(peers[j]).Receiver);
+    };
+    const auto reversePeer = [&](size_t j) {
+      return model.Objects.Get<TNetPeer>(directory.Find(destination(j), senderIds[j]));
+    };
+    if (i + kRecords < end) {
+      model.Objects.Prefetch<TTransHead>(heads[i + kRecords]);
+      model.Objects.Prefetch<TNetPeer>(peers[i + kRecords]);
+    }
+    if (const size_t j = i + kPacket; j < end) {
+      PrefetchLine(&model.Packets.At(model.Objects.Get<TTransHead>(heads[j]).FirstPacket));
+      directory.PrefetchSlot(destination(j), senderIds[j]);
+    }
+    if (const size_t j = i + kReversePeer; j < end) directory.PrefetchRecord(destination(j), senderIds[j]);
+    if (const size_t j = i + kReverseHead; j < end)
+      model.Objects.Prefetch<TTransHead>(reversePeer(j).FirstConversation);
+    if (const size_t j = i + kReversePacket; j < end)
+      PrefetchLine(&model.Packets.At(model.Objects.Get<TTransHead>(reversePeer(j).FirstConversation).FirstPacket));
+  };
   auto build = [&](RowBuilder& builder, size_t begin, size_t end) {
     auto run = std::upper_bound(senders.begin(), senders.end(), begin,
                                 [](size_t i, const SenderRun& r) { return i < r.First; });
     for (size_t i = begin; i < end; ++i) {
+      fetchAhead(i, end);
       while (run != senders.end() && run->First <= i) ++run;
       const SenderRun& sender = *std::prev(run);
       builder.Conversation(*sender.Sender, sender.SenderId, peers[i], model.Objects.Get<TNetPeer>(peers[i]), heads[i],

@@ -54,6 +54,12 @@ class PeerDirectory {
   int32_t Find(const NetAddressNode* from, int32_t to) const {
     return from != nullptr ? peers_.Find(from, to, model_.Objects) : -1;
   }
+  // Fetching ahead for that lookup: first its slot, then (once that is near) the record it
+  // most likely confirms.
+  void PrefetchSlot(const NetAddressNode* from, int32_t to) const { peers_.Prefetch(from, to); }
+  void PrefetchRecord(const NetAddressNode* from, int32_t to) const {
+    model_.Objects.Prefetch<TNetPeer>(peers_.Likely(from, to));
+  }
 
  private:
   const CaptureModel& model_;

@@ -35,6 +35,11 @@ class alignas(kCacheLine) PeerIndex {
     return s != nullptr ? s->index : -1;
   }
   void Prefetch(const Owner* owner, int32_t receiver) const { table_.Prefetch(Hash(owner, receiver)); }
+  // The record a lookup most likely confirms (its slot fetched already); -1 when none.
+  int32_t Likely(const Owner* owner, int32_t receiver) const {
+    const Slot s = table_.First(Hash(owner, receiver));
+    return s.owner == owner ? s.index : -1;
+  }
   // Notes the record of a pair; a pair already noted keeps its first record.
   void Add(const Owner* owner, int32_t index, const ModelObjects& objects) {
     const int32_t receiver = objects.Get<Record>(index).Receiver;
