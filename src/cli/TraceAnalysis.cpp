@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <memory>
 
 #include "decode/Decoder.h"
 #include "naming/TextFormat.h"
@@ -26,7 +27,9 @@ void RunPass(TraceAnalysis& a, const AnalysisOptions& options, const PollCallbac
   env.vendors = options.vendors;
   // A named server port also tells requests from replies, as in the desktop program.
   env.userPorts = options.ports;
-  Decoder decoder(*a.model, *a.statistics, env);
+  // On the heap: its stages of the frames in flight are too large for a thread's stack.
+  const auto owned = std::make_unique<Decoder>(*a.model, *a.statistics, env);
+  Decoder& decoder = *owned;
   PassOptions pass;
   pass.readAhead = options.threads > 1;
   const auto started = std::chrono::steady_clock::now();

@@ -4,7 +4,10 @@
 
 namespace corvanta {
 
-inline constexpr uint32_t kFramesInFlight = 256;
+// Frames queued between the reader's thread and the decoding thread: enough that either
+// side's slow stretches (a burst of new conversations, a file read) are taken up by the
+// queue instead of stalling the other side.
+inline constexpr uint32_t kFramesInFlight = 1024;
 // The distances at which a sink looks ahead at queued frames (FrameSink::LookAhead): what it
 // fetches at the far one tells it where to fetch at the near one.
 inline constexpr uint32_t kLookAheadFar = 6;
