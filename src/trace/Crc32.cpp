@@ -54,13 +54,67 @@ __attribute__((target("pclmul,sse4.1"))) __m128i Fold(__m128i x, __m128i k, __m1
   return _mm_xor_si128(_mm_xor_si128(high, low), next);
 }
 
+constexpr uint64_t kFold2048[2] = {0x011542778a, 0x01322d1430};
+
+#define CORVANTA_WIDE __attribute__((target("avx512f,vpclmulqdq,pclmul,sse4.1")))
+
+CORVANTA_WIDE __m512i LoadWide(const uint8_t* at) { return _mm512_loadu_si512(at); }
+CORVANTA_WIDE __m512i FoldWide(__m512i x, __m512i k, __m512i next) {
+  // 0x96: the three-way exclusive or.
+  return _mm512_ternarylogic_epi64(_mm512_clmulepi64_epi128(x, k, 0x00), _mm512_clmulepi64_epi128(x, k, 0x11), next,
+                                   0x96);
+}
+CORVANTA_WIDE __m512i Broadcast(const uint64_t (&k)[2]) {
+  const auto low = static_cast<long long>(k[0]), high = static_cast<long long>(k[1]);
+  return _mm512_set_epi64(high, low, high, low, high, low, high, low);
+}
+
+// The same folding four 512-bit lanes at a time (256 bytes a step), where the processor
+// multiplies four pairs in one instruction: the folded remainder of what it took, with p and
+// count moved past that (count left below 64). Only for count >= 256.
+CORVANTA_WIDE __m128i FoldWideBlocks(uint32_t state, const uint8_t*& p, size_t& count) {
+  __m512i z0 = _mm512_xor_si512(LoadWide(p), _mm512_zextsi128_si512(_mm_cvtsi32_si128(static_cast<int>(state))));
+  __m512i z1 = LoadWide(p + 64), z2 = LoadWide(p + 128), z3 = LoadWide(p + 192);
+  p += 256;
+  count -= 256;
+  const __m512i k2048 = Broadcast(kFold2048);
+  for (; count >= 256; p += 256, count -= 256) {
+    z0 = FoldWide(z0, k2048, LoadWide(p));
+    z1 = FoldWide(z1, k2048, LoadWide(p + 64));
+    z2 = FoldWide(z2, k2048, LoadWide(p + 128));
+    z3 = FoldWide(z3, k2048, LoadWide(p + 192));
+  }
+  const __m512i k512 = Broadcast(kFold512);
+  z0 = FoldWide(z0, k512, z1);
+  z0 = FoldWide(z0, k512, z2);
+  z0 = FoldWide(z0, k512, z3);
+  for (; count >= 64; p += 64, count -= 64) z0 = FoldWide(z0, k512, LoadWide(p));
+  // The four 128-bit lanes, each the 128 bits after the one before.
+  const __m128i k = _mm_set_epi64x(static_cast<long long>(kFold128[1]), static_cast<long long>(kFold128[0]));
+  alignas(64) __m128i lanes[4];
+  _mm512_store_si512(lanes, z0);
+  __m128i x1 = Fold(lanes[0], k, lanes[1]);
+  x1 = Fold(x1, k, lanes[2]);
+  return Fold(x1, k, lanes[3]);
+}
+
+#undef CORVANTA_WIDE
+
+bool HasWideFolding() {
+  static const bool has = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("vpclmulqdq");
+  return has;
+}
+
 // The inverted CRC state over count bytes, count a multiple of 16 and at least 16.
 __attribute__((target("pclmul,sse4.1"))) uint32_t FoldBlocks(uint32_t state, const uint8_t* p, size_t count) {
   auto load = [](const uint8_t* at) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at)); };
-  __m128i x1 = _mm_xor_si128(load(p), _mm_cvtsi32_si128(static_cast<int>(state)));
   const __m128i k = _mm_set_epi64x(static_cast<long long>(kFold128[1]), static_cast<long long>(kFold128[0]));
-  if (count >= 64) {
+  __m128i x1;
+  if (count >= 256 && HasWideFolding()) {
+    x1 = FoldWideBlocks(state, p, count);
+  } else if (count >= 64) {
     // Four lanes side by side, folded together at the end.
+    x1 = _mm_xor_si128(load(p), _mm_cvtsi32_si128(static_cast<int>(state)));
     __m128i x2 = load(p + 16);
     __m128i x3 = load(p + 32);
     __m128i x4 = load(p + 48);
@@ -77,6 +131,7 @@ __attribute__((target("pclmul,sse4.1"))) uint32_t FoldBlocks(uint32_t state, con
     x1 = Fold(x1, k, x3);
     x1 = Fold(x1, k, x4);
   } else {
+    x1 = _mm_xor_si128(load(p), _mm_cvtsi32_si128(static_cast<int>(state)));
     p += 16;
     count -= 16;
   }
