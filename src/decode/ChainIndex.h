@@ -138,6 +138,38 @@ struct RecentSegments {
   }
 };
 
+// What a conversation's real packets so far rule out, so that a TCP packet looks back for
+// the segment it repeats only where one could be: an earlier packet is repeated only by one
+// with its sequence number, and one that carries neither data nor a control flag only by one
+// with a lower TTL.
+struct RepeatFilter {
+  static constexpr uint8_t kSeenData = 1, kSeenEmpty = 2;
+  uint32_t MaxDataSequence = 0;   // among packets with data or a control flag
+  uint32_t MaxEmptySequence = 0;  // among the others
+  uint8_t MaxEmptyTtl = 0;
+  uint8_t Seen = 0;
+  uint8_t RealPackets = 0;  // stays at 255 once there
+
+  // length: payload bytes, plus one for a control flag.
+  void Note(int64_t length, uint32_t sequence, uint8_t ttl) {
+    if (length != 0) {
+      MaxDataSequence = (Seen & kSeenData) ? std::max(MaxDataSequence, sequence) : sequence;
+      Seen |= kSeenData;
+    } else {
+      MaxEmptySequence = (Seen & kSeenEmpty) ? std::max(MaxEmptySequence, sequence) : sequence;
+      MaxEmptyTtl = (Seen & kSeenEmpty) ? std::max(MaxEmptyTtl, ttl) : ttl;
+      Seen |= kSeenEmpty;
+    }
+    if (RealPackets < UINT8_MAX) ++RealPackets;
+  }
+  // True when no packet noted so far is repeated by one with this sequence number and TTL.
+  bool RulesOut(uint32_t sequence, uint8_t ttl) const {
+    const bool data = (Seen & kSeenData) == 0 || sequence > MaxDataSequence;
+    const bool empty = (Seen & kSeenEmpty) == 0 || sequence > MaxEmptySequence || ttl >= MaxEmptyTtl;
+    return data && empty;
+  }
+};
+
 class ChainIndex {
  public:
   void Clear() {
@@ -150,6 +182,8 @@ class ChainIndex {
     subConversations_.Clear();
     conversationTails_.clear();
     conversationTails_.shrink_to_fit();
+    repeatFilters_.clear();
+    repeatFilters_.shrink_to_fit();
   }
 
   // Peers of one station or network address (nodes never move) by receiver node id: the
@@ -204,6 +238,13 @@ class ChainIndex {
     return conversationTails_[slot];
   }
 
+  // A conversation's repeat filter, by the record's slot.
+  RepeatFilter& Filter(int32_t conversation) {
+    const auto slot = static_cast<size_t>(ModelObjects::SlotOf(conversation));
+    if (slot >= repeatFilters_.size()) repeatFilters_.resize(std::max<size_t>(slot + 1, 2 * repeatFilters_.size()));
+    return repeatFilters_[slot];
+  }
+
   // The recent segments kept for a conversation (a TTransHead; records never move), or null.
   RecentSegments* Recent(const void* conversation) {
     const int32_t* slot = recentSlots_.Find(conversation);
@@ -227,6 +268,7 @@ class ChainIndex {
   FlatIndexMap<const void*, MixHash> recentSlots_;
   std::vector<RecentSegments> recent_;
   std::vector<int32_t> conversationTails_;
+  std::vector<RepeatFilter> repeatFilters_;
 };
 
 }  // namespace corvanta

@@ -49,7 +49,8 @@ int32_t NetworkStage::CreateConversation(const Packet& p) {
   return index;
 }
 
-TTransHead& NetworkStage::FileConversation(const Packet& p, NetAddressNode& source, int32_t receiver, bool newSender) {
+TTransHead& NetworkStage::FileConversation(const Packet& p, NetAddressNode& source, int32_t receiver, bool newSender,
+                                           int32_t& index) {
   ModelObjects& objects = model_.Objects;
   ChainIndex& chains = model_.Chains;
   int32_t peerIndex = newSender ? -1 : chains.FindPeer(&source, receiver, objects);
@@ -67,7 +68,7 @@ TTransHead& NetworkStage::FileConversation(const Packet& p, NetAddressNode& sour
   Accumulate(peer.Bytes, r.Length);
 
   // Port-based conversations match on their ports alone, whatever the packet's protocol.
-  int32_t index = chains.FindConversation(peerIndex, p.sub, p.sourcePort, p.destinationPort, objects);
+  index = chains.FindConversation(peerIndex, p.sub, p.sourcePort, p.destinationPort, objects);
   if (index < 0) {
     index = CreateConversation(p);
     objects.AppendToChain(peer.FirstConversation, chains.ConversationTail(peerIndex), index,
@@ -155,7 +156,8 @@ void NetworkStage::WalkCandidates(int32_t previous, int limit, Match match) {
   }
 }
 
-void NetworkStage::MarkRepeats(const Packet& p, int32_t index, int32_t previous, const TTransHead& conversation) {
+void NetworkStage::MarkRepeats(const Packet& p, int32_t index, int32_t previous, const TTransHead& conversation,
+                               const RepeatFilter& filter) {
   TPacket& packet = model_.Packets.At(index);
   if (p.ip && p.fragmentOffset != 0) MarkMissingFragment(packet, p.fragmentOffset, previous);
   if (p.sub == kSubPBurst) {
@@ -165,7 +167,7 @@ void NetworkStage::MarkRepeats(const Packet& p, int32_t index, int32_t previous,
   if (previous < 0) return;
   switch (p.sub) {
     case kSubTcp:
-      if (p.fragmentOffset == 0) MarkTcpRetransmission(index, previous, conversation);
+      if (p.fragmentOffset == 0) MarkTcpRetransmission(index, previous, conversation, filter);
       break;
     case kSubNcp:
     case kSubSpx: MarkSequencedRepeat(p, packet, previous); break;
@@ -190,7 +192,8 @@ void NetworkStage::MarkMissingFragment(TPacket& packet, uint16_t offset, int32_t
   }
 }
 
-void NetworkStage::MarkTcpRetransmission(int32_t index, int32_t previous, const TTransHead& conversation) {
+void NetworkStage::MarkTcpRetransmission(int32_t index, int32_t previous, const TTransHead& conversation,
+                                         const RepeatFilter& filter) {
   TPacket& packet = model_.Packets.At(index);
   if (packet.Acknowledge < model_.Packets.At(previous).Acknowledge) return;
   const bool control = (packet.TcpFlags & kFinSynRst) != 0;
@@ -216,13 +219,19 @@ void NetworkStage::MarkTcpRetransmission(int32_t index, int32_t previous, const 
   }
   int examined = 0;
   bool matched = false;
-  WalkCandidates(previous, kCandidateLimit, [&](int32_t c, const TPacket& candidate, int count) {
-    examined = count;
-    // Most candidates differ in sequence number: no need to gather the rest of them.
-    if (candidate.Sequence != packet.Sequence) return false;
-    matched = match(SegmentOf(model_.Packets, c), count);
-    return matched;
-  });
+  if (filter.RulesOut(packet.Sequence, packet.TTL)) {
+    // The walk would examine every candidate and match none: the previous packet, and each
+    // earlier real one but the first.
+    examined = std::min(kCandidateLimit, std::max(1, filter.RealPackets - 1));
+  } else {
+    WalkCandidates(previous, kCandidateLimit, [&](int32_t c, const TPacket& candidate, int count) {
+      examined = count;
+      // Most candidates differ in sequence number: no need to gather the rest of them.
+      if (candidate.Sequence != packet.Sequence) return false;
+      matched = match(SegmentOf(model_.Packets, c), count);
+      return matched;
+    });
+  }
   // All candidates were examined, so the conversation has more real packets than that:
   // from now on its last ones are kept.
   if (matched || examined < kCandidateLimit) return;
@@ -233,11 +242,14 @@ void NetworkStage::MarkTcpRetransmission(int32_t index, int32_t previous, const 
   recent.Newest = RecentSegments::kKept - 1;
 }
 
-// Keeps a real packet among its conversation's recent segments when they are kept.
-void NetworkStage::KeepRecent(const TTransHead& conversation, int32_t index) {
-  RecentSegments* recent = model_.Chains.Recent(&conversation);
+// Notes a real packet in its conversation's repeat filter, and among its recent segments when
+// they are kept.
+void NetworkStage::KeepRecent(const TTransHead& conversation, RepeatFilter& filter, int32_t index) {
   const TPacket& packet = model_.Packets.At(index);
-  if (recent && IsRealPacket(packet.Flags)) recent->Push(SegmentOf(model_.Packets, index));
+  if (!IsRealPacket(packet.Flags)) return;
+  const RecentSegment segment = SegmentOf(model_.Packets, index);
+  filter.Note(int64_t{segment.Payload} + ((segment.TcpFlags & kFinSynRst) != 0 ? 1 : 0), segment.Sequence, segment.TTL);
+  if (RecentSegments* recent = model_.Chains.Recent(&conversation)) recent->Push(segment);
 }
 
 // NCP and SPX: a request repeating the previous request's sequence number.

@@ -118,13 +118,15 @@ void NetworkStage::Decode(const FrameRecord& frame, const DataLinkResult& link, 
 
   // The sender's pair names the receiver's node, so the receiver is noted first.
   const int32_t receiver = NoteDestination(p, link);
-  TTransHead& conversation = FileConversation(p, source, receiver, newSender);
+  int32_t conversationIndex = -1;
+  TTransHead& conversation = FileConversation(p, source, receiver, newSender, conversationIndex);
+  RepeatFilter& filter = model_.Chains.Filter(conversationIndex);
   int32_t previous = -1;
   int32_t index = AppendPacket(p, conversation, frame, previous);
 
   MarkTcpFlags(p, model_.Packets.At(index));
-  MarkRepeats(p, index, previous, conversation);
-  KeepRecent(conversation, index);
+  MarkRepeats(p, index, previous, conversation, filter);
+  KeepRecent(conversation, filter, index);
   if (p.sub == kSubIcmp) FileIcmpReport(p, index);
 }
 

@@ -84,7 +84,9 @@ class NetworkStage {
   // Conversation and packet tracking (Conversation.cpp).
   int32_t CreatePeer(int32_t receiver);
   int32_t CreateConversation(const Packet& p);
-  TTransHead& FileConversation(const Packet& p, NetAddressNode& source, int32_t receiver, bool newSender);
+  // Sets index to the conversation's record index.
+  TTransHead& FileConversation(const Packet& p, NetAddressNode& source, int32_t receiver, bool newSender,
+                               int32_t& index);
   // Returns the new packet's index; previous is the real packet before it in its
   // conversation (-1: none).
   int32_t AppendPacket(const Packet& p, TTransHead& conversation, const FrameRecord& frame, int32_t& previous);
@@ -92,10 +94,12 @@ class NetworkStage {
   template <class Match>
   void WalkCandidates(int32_t previous, int limit, Match match);
   void MarkTcpFlags(const Packet& p, TPacket& packet);
-  void MarkRepeats(const Packet& p, int32_t index, int32_t previous, const TTransHead& conversation);
-  void KeepRecent(const TTransHead& conversation, int32_t index);
+  void MarkRepeats(const Packet& p, int32_t index, int32_t previous, const TTransHead& conversation,
+                   const RepeatFilter& filter);
+  void KeepRecent(const TTransHead& conversation, RepeatFilter& filter, int32_t index);
   void MarkMissingFragment(TPacket& packet, uint16_t offset, int32_t previous);
-  void MarkTcpRetransmission(int32_t index, int32_t previous, const TTransHead& conversation);
+  void MarkTcpRetransmission(int32_t index, int32_t previous, const TTransHead& conversation,
+                             const RepeatFilter& filter);
   void MarkSequencedRepeat(const Packet& p, TPacket& packet, int32_t previous);
   void MarkSpx2Repeat(int32_t index, int32_t previous);
   void MarkPacketBurstRepeat(const Packet& p, TPacket& packet, int32_t previous);
