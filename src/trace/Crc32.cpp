@@ -105,8 +105,8 @@ bool HasWideFolding() {
   return has;
 }
 
-// The inverted CRC state over count bytes, count a multiple of 16 and at least 16.
-__attribute__((target("pclmul,sse4.1"))) uint32_t FoldBlocks(uint32_t state, const uint8_t* p, size_t count) {
+// The inverted CRC state over count bytes, at least 16.
+__attribute__((target("pclmul,ssse3,sse4.1"))) uint32_t FoldBlocks(uint32_t state, const uint8_t* p, size_t count) {
   auto load = [](const uint8_t* at) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at)); };
   const __m128i k = _mm_set_epi64x(static_cast<long long>(kFold128[1]), static_cast<long long>(kFold128[0]));
   __m128i x1;
@@ -136,6 +136,22 @@ __attribute__((target("pclmul,sse4.1"))) uint32_t FoldBlocks(uint32_t state, con
     count -= 16;
   }
   for (; count >= 16; p += 16, count -= 16) x1 = Fold(x1, k, load(p));
+  if (count > 0) {
+    // Fewer than 16 bytes are left. Together with the 16 that x1 stands for they are split
+    // anew: the last 16 (x1's later bytes, then these), and before them x1's first bytes
+    // behind zeros (leading zeros change nothing), folded onto them. The data's last 16
+    // bytes are loaded whole, so nothing outside it is read.
+    alignas(16) static constexpr uint8_t kShifts[48] = {
+        0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80,
+        0,    1,    2,    3,    4,    5,    6,    7,    8,    9,    10,   11,   12,   13,   14,   15,
+        0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80};
+    const __m128i toFront = load(kShifts + count);      // byte i: x1's byte i - (16 - count)
+    const __m128i toBack = load(kShifts + 16 + count);  // byte i: x1's byte i + count
+    const __m128i front = _mm_shuffle_epi8(x1, toFront);
+    // Where toFront has no byte (its top bit set), x1's later bytes; elsewhere the data's end.
+    const __m128i back = _mm_blendv_epi8(load(p + count - 16), _mm_shuffle_epi8(x1, toBack), toFront);
+    x1 = Fold(front, k, back);
+  }
 
   // 128 bits to 64.
   const __m128i mask32 = _mm_setr_epi32(-1, 0, -1, 0);
@@ -166,12 +182,7 @@ bool HasFolding() {
 
 uint32_t Crc32(uint32_t crc, const uint8_t* data, size_t count) {
 #ifdef CORVANTA_CRC_FOLDING
-  if (count >= 16 && HasFolding()) {
-    const size_t folded = count & ~size_t{15};
-    crc = ~FoldBlocks(~crc, data, folded);
-    data += folded;
-    count -= folded;
-  }
+  if (count >= 16 && HasFolding()) return ~FoldBlocks(~crc, data, count);
 #endif
   return count < 64 ? ByteWise(crc, data, count) : Crc32Reference(crc, data, count);
 }
