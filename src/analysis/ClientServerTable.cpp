@@ -370,17 +370,11 @@ void ClientServerTable::Build(const ClientServerSources& sources, const ClientSe
   sortedColumn_ = -1;
   const CaptureModel& model = sources.Model;
   // The conversations in table order: sending addresses in key order, their peers, the
-  // peers' conversations. Each conversation takes two numbers; its sender is found among the
-  // runs of conversations of one sender. The same walk fills the directory of pairs.
-  struct SenderRun {
-    size_t First;  // the sender's first conversation
-    const NetAddressNode* Sender;
-    int32_t SenderId;
-  };
-  std::vector<SenderRun> senders;
+  // peers' conversations. Each conversation takes three numbers: its record, its peer record
+  // and its sender's node id. The same walk fills the directory of pairs.
   std::vector<int32_t> heads;
   std::vector<int32_t> peers;
-  std::vector<int32_t> senderIds;  // each conversation's sender's node id
+  std::vector<int32_t> senderIds;
   PeerDirectory directory(model, PeerDirectory::kEmpty);
   // The addresses in key order first; their chains are then walked with the first pair of an
   // address a few places on, and the next pair and conversation of each chain, fetched
@@ -395,7 +389,6 @@ void ClientServerTable::Build(const ClientServerSources& sources, const ClientSe
     const int32_t id = order[n].first;
     const NetAddressNode& node = *order[n].second;
     const bool sender = (node.Roles & kRolesSent) != 0;
-    if (sender) senders.push_back(SenderRun{heads.size(), &node, id});
     model.ForEachNetPeer(node, [&](int32_t peerIndex, const TNetPeer& peer) {
       model.Objects.Prefetch<TNetPeer>(peer.NextPeer);
       if (sender) model.Objects.Prefetch<TTransHead>(peer.FirstConversation);
@@ -438,14 +431,10 @@ void ClientServerTable::Build(const ClientServerSources& sources, const ClientSe
       PrefetchLine(&model.Packets.At(model.Objects.Get<TTransHead>(reversePeer(j).FirstConversation).FirstPacket));
   };
   auto build = [&](RowBuilder& builder, size_t begin, size_t end) {
-    auto run = std::upper_bound(senders.begin(), senders.end(), begin,
-                                [](size_t i, const SenderRun& r) { return i < r.First; });
     for (size_t i = begin; i < end; ++i) {
       fetchAhead(i, end);
-      while (run != senders.end() && run->First <= i) ++run;
-      const SenderRun& sender = *std::prev(run);
-      builder.Conversation(*sender.Sender, sender.SenderId, peers[i], model.Objects.Get<TNetPeer>(peers[i]), heads[i],
-                           model.Objects.Get<TTransHead>(heads[i]));
+      builder.Conversation(*model.NetAddresses.At(senderIds[i]), senderIds[i], peers[i],
+                           model.Objects.Get<TNetPeer>(peers[i]), heads[i], model.Objects.Get<TTransHead>(heads[i]));
     }
   };
 
