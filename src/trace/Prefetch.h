@@ -21,4 +21,14 @@ inline void PrefetchLine(const void* p) {
 #endif
 }
 
+// The same for a line about to be written: fetched for writing, so that a line another CPU
+// holds is taken from it before the write waits for it.
+inline void PrefetchLineForWrite(const void* p) {
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+  asm volatile("prefetchw %0" : : "m"(*static_cast<const char*>(p)));
+#else
+  __builtin_prefetch(p, 1);
+#endif
+}
+
 }  // namespace corvanta
