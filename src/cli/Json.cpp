@@ -197,6 +197,38 @@ void JsonWriter::Key(std::string_view key) {
   afterKey_ = true;
 }
 
+// A plain key with no other key waiting goes out in one write with its separator and its
+// value (fill writes at most `most` bytes of it); false when it has to go the long way.
+template <class Fill>
+bool JsonWriter::KeyAndValue(std::string_view key, size_t most, Fill fill) {
+  if (afterKey_ || !IsPlain(key)) return false;
+  Write(key.size() + 4 + most, [&](char* p) {
+    *p++ = '"';
+    p = Copy(p, key);
+    return fill(Copy(p, "\": "));
+  });
+  return true;
+}
+
+// Nearly all keys and values are plain.
+void JsonWriter::Field(std::string_view key, std::string_view text) {
+  const auto quoted = [&](char* p) {
+    *p++ = '"';
+    p = Copy(p, text);
+    *p++ = '"';
+    return p;
+  };
+  if (IsPlain(text) && KeyAndValue(key, text.size() + 2, quoted)) return;
+  Key(key);
+  String(text);
+}
+
+void JsonWriter::NumberField(std::string_view key, std::string_view text) {
+  if (KeyAndValue(key, text.size(), [&](char* p) { return Copy(p, text); })) return;
+  Key(key);
+  NumberText(text);
+}
+
 void JsonWriter::BeginObject(bool compact) { Open('{', compact); }
 void JsonWriter::BeginArray(bool compact) { Open('[', compact); }
 

@@ -41,10 +41,9 @@ class JsonWriter {
   void Strings(std::string_view key, const std::vector<std::string>& texts, bool compact = false);
 
   // Key and value in one call.
-  void Field(std::string_view key, std::string_view text) {
-    Key(key);
-    String(text);
-  }
+  void Field(std::string_view key, std::string_view text);
+  // Key and a number already written as JSON writes it.
+  void NumberField(std::string_view key, std::string_view text);
   void Field(std::string_view key, const char* text) { Field(key, std::string_view(text)); }
   void Field(std::string_view key, int64_t value) {
     Key(key);
@@ -70,6 +69,8 @@ class JsonWriter {
   static constexpr size_t kSpillBytes = size_t{1} << 16;
   template <class Fill>
   void Write(size_t most, Fill fill);
+  template <class Fill>
+  bool KeyAndValue(std::string_view key, size_t most, Fill fill);
   char* Separate(char* p);
   void FlushKey();
   void Literal(std::string_view text);

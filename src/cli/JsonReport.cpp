@@ -68,10 +68,12 @@ std::optional<std::string_view> PlainNumberText(std::string_view cell, char deci
 
 void CellNumberField(JsonWriter& json, std::string_view key, std::string_view cell, char thousandsSep, char decimalSep,
                      int decimals) {
+  if (const auto text = PlainNumberText(cell, decimalSep, decimals)) {
+    json.NumberField(key, *text);
+    return;
+  }
   json.Key(key);
-  if (const auto text = PlainNumberText(cell, decimalSep, decimals))
-    json.NumberText(*text);
-  else if (auto v = CellNumber(cell, thousandsSep, decimalSep))
+  if (auto v = CellNumber(cell, thousandsSep, decimalSep))
     json.Number(*v, decimals);
   else
     json.Null();
@@ -95,13 +97,14 @@ std::string AddressText(std::string_view key) {
 
 // A count cell as a whole number; 0 when it holds none (an empty cell).
 void CountField(JsonWriter& json, std::string_view key, std::string_view cell, const ReportOptions& o) {
-  json.Key(key);
-  if (cell.empty())
-    json.NumberText("0");
-  else if (const auto text = PlainNumberText(cell, o.decimalSep, 0))
-    json.NumberText(*text);
-  else
+  if (cell.empty()) {
+    json.NumberField(key, "0");
+  } else if (const auto text = PlainNumberText(cell, o.decimalSep, 0)) {
+    json.NumberField(key, *text);
+  } else {
+    json.Key(key);
     json.Int(static_cast<int64_t>(CellNumber(cell, o.thousandsSep, o.decimalSep).value_or(0)));
+  }
 }
 
 void Conversations(JsonWriter& json, const TraceAnalysis& a, const ReportOptions& o, const RowStream& stream) {

@@ -125,12 +125,16 @@ TEST(Json, WriterNestsAndSeparates) {
     nested.BeginObject();
     nested.Field(longKey, int64_t{1});
     nested.Field("q\"t", "v");
+    nested.Field(longKey, longKey);
+    nested.Field("v", "a\"b");
+    nested.NumberField(longKey, "1.5");
     nested.Field("x", int64_t{2});
     nested.EndObject();
     for (int i = 0; i < depth; ++i) nested.EndArray();
     const std::string in(2 * depth + 2, ' ');
-    const std::string expected = "{\n" + in + "\"" + longKey + "\": 1,\n" + in + "\"q\\\"t\": \"v\",\n" + in +
-                                 "\"x\": 2\n" + std::string(2 * depth, ' ') + "}";
+    const std::string expected = "{\n" + in + "\"" + longKey + "\": 1,\n" + in + "\"q\\\"t\": \"v\",\n" + in + "\"" +
+                                 longKey + "\": \"" + longKey + "\",\n" + in + "\"v\": \"a\\\"b\",\n" + in + "\"" +
+                                 longKey + "\": 1.5,\n" + in + "\"x\": 2\n" + std::string(2 * depth, ' ') + "}";
     EXPECT_NE(text.find(expected), std::string::npos) << depth << "\n" << text;
   }
 
@@ -142,8 +146,12 @@ TEST(Json, WriterNestsAndSeparates) {
   unfinished.Key("b");
   unfinished.Int(1);
   unfinished.Key("c");
+  unfinished.Field("d", "e");
+  unfinished.Key("f");
+  unfinished.NumberField("g", "2");
+  unfinished.Key("h");
   unfinished.EndObject();
-  EXPECT_EQ(open, "{\"a\": , \"b\": 1, \"c\": }");
+  EXPECT_EQ(open, "{\"a\": , \"b\": 1, \"c\": , \"d\": \"e\", \"f\": , \"g\": 2, \"h\": }");
 }
 
 TEST(FrameListing, OneTabSeparatedLine) {
