@@ -231,19 +231,10 @@ class ChainIndex {
   // The last conversation of a network peer's chain, where the next one is linked: only
   // filing needs it, so it is kept here, by the peer record's slot, rather than in each of
   // hundreds of thousands of pair records. -1 until the peer's first conversation.
-  int32_t& ConversationTail(int32_t peer) {
-    const auto slot = static_cast<size_t>(ModelObjects::SlotOf(peer));
-    if (slot >= conversationTails_.size())
-      conversationTails_.resize(std::max<size_t>(slot + 1, 2 * conversationTails_.size()), -1);
-    return conversationTails_[slot];
-  }
+  int32_t& ConversationTail(int32_t peer) { return AtSlot(conversationTails_, peer, -1); }
 
   // A conversation's repeat filter, by the record's slot.
-  RepeatFilter& Filter(int32_t conversation) {
-    const auto slot = static_cast<size_t>(ModelObjects::SlotOf(conversation));
-    if (slot >= repeatFilters_.size()) repeatFilters_.resize(std::max<size_t>(slot + 1, 2 * repeatFilters_.size()));
-    return repeatFilters_[slot];
-  }
+  RepeatFilter& Filter(int32_t conversation) { return AtSlot(repeatFilters_, conversation, RepeatFilter{}); }
 
   // The recent segments kept for a conversation (a TTransHead; records never move), or null.
   RecentSegments* Recent(const void* conversation) {
@@ -257,6 +248,14 @@ class ChainIndex {
   size_t MemoryBytes() const { return recent_.capacity() * sizeof(RecentSegments); }
 
  private:
+  // The entry of a record's slot in a table kept beside the records, grown (doubling) with
+  // `fill` as they are made.
+  template <class T>
+  static T& AtSlot(std::vector<T>& table, int32_t record, const T& fill) {
+    const auto slot = static_cast<size_t>(ModelObjects::SlotOf(record));
+    if (slot >= table.size()) table.resize(std::max<size_t>(slot + 1, 2 * table.size()), fill);
+    return table[slot];
+  }
   static uint64_t SubKey(int32_t peer, SubProtocol sub) {
     return static_cast<uint64_t>(static_cast<uint32_t>(peer)) << 32 | sub;
   }

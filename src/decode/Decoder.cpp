@@ -82,10 +82,8 @@ bool Decoder::DecodeFrame(FrameRecord& frame) {
 void Decoder::FirstStage(FrameRecord& frame) {
   if (preScan_) return;
   if (!staged_.load(std::memory_order_relaxed)) staged_.store(true, std::memory_order_relaxed);
-  // A stage a few frames on was last read on the decoding thread's CPU: it is taken for
-  // writing ahead, so that filling it need not wait.
-  const auto* ahead = reinterpret_cast<const char*>(&stages_[(firstStaged_ + kStageWriteAhead) % kFramesInFlight]);
-  for (size_t at = 0; at < sizeof(LinkStage); at += kCacheLine) PrefetchLineForWrite(ahead + at);
+  // So that filling the stage a few frames on need not wait for the decoding thread's CPU.
+  PrefetchLinesForWrite(&stages_[(firstStaged_ + kWriteAhead) % kFramesInFlight], sizeof(LinkStage));
   DecodeLink(frame, stages_[firstStaged_++ % kFramesInFlight]);
   frame.Prepared.FirstStageDone = true;
 }

@@ -68,7 +68,6 @@ class Decoder : public FrameSink {
     bool keyed = false;   // an IP or IPX frame the network stage takes, read into packet
     NetworkStage::Packet packet;
   };
-  static constexpr uint32_t kStageWriteAhead = 8;
   void DecodeLink(FrameRecord& frame, LinkStage& stage);
   void DecodeNetwork(FrameRecord& frame, LinkStage& stage);
   // The data-link stage; returns the classification with the station pointers set.

@@ -16,6 +16,9 @@ inline constexpr uint32_t kLookAheadNear = 3;
 // frame goes through it kFirstStageLag frames after it was queued.
 inline constexpr uint32_t kFirstStageLag = 4;
 inline constexpr uint32_t kFirstStageNear = 2;
+// On the reader's thread, what will be written this many frames on (a queue slot, a sink's
+// stage) is taken for writing ahead: the decoding thread's CPU read it last.
+inline constexpr uint32_t kWriteAhead = 8;
 
 // The decoder side of the processing loop. The loop has already advanced FrameNumber
 // when DecodeFrame is called, so implementations must not count it again.

@@ -30,5 +30,9 @@ inline void PrefetchLineForWrite(const void* p) {
   __builtin_prefetch(p, 1);
 #endif
 }
+// Every line of bytes from p.
+inline void PrefetchLinesForWrite(const void* p, size_t bytes) {
+  for (size_t at = 0; at < bytes; at += kCacheLine) PrefetchLineForWrite(static_cast<const char*>(p) + at);
+}
 
 }  // namespace corvanta

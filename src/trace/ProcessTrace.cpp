@@ -84,7 +84,10 @@ class FramePipe final : public FrameSink {
     decoder_.FirstStageLookAhead(to, kFirstStageLag);
     if (written_ - staged_ >= kFirstStageNear)
       decoder_.FirstStageLookAhead(slots_.get()[(written_ - kFirstStageNear) % kSlots], kFirstStageNear);
-    TakeForWriting(slots_.get()[(written_ + kWriteAhead) % kSlots], std::max(frame.Length, frame.CapturedLength));
+    // So that copying into the slot a few frames on need not wait for the decoder's CPU.
+    PrefetchLinesForWrite(
+        &slots_.get()[(written_ + kWriteAhead) % kSlots],
+        std::min(offsetof(FrameRecord, Data) + std::max(frame.Length, frame.CapturedLength), kWriteAheadBytes));
     positions_[written_ % kSlots] = ctx_ != nullptr ? ctx_->progressPosition : 0;
     if (++written_ - staged_ > kFirstStageLag) StageNext();
     if (written_ % kBatch == 0) {
@@ -148,18 +151,9 @@ class FramePipe final : public FrameSink {
   static constexpr int kYields = 4;
   // How many frames ahead of the decoder a frame's record is fetched.
   static constexpr uint32_t kHeadAhead = 4;
-  // The slot written this many frames on is taken for writing ahead.
-  static constexpr uint32_t kWriteAhead = 8;
+  // Of the slot taken for writing ahead: as many bytes as the frame just copied used (the next
+  // ones are mostly alike), up to this.
   static constexpr size_t kWriteAheadBytes = 2048;
-
-  // The decoder's CPU read a slot last, and the lines it holds must be taken from it before
-  // writing into them: asked for ahead, the copy need not wait. As many lines as the frame
-  // just copied used, as the next ones are mostly alike.
-  static void TakeForWriting(const FrameRecord& slot, size_t frameBytes) {
-    const auto* at = reinterpret_cast<const char*>(&slot);
-    const size_t bytes = std::min(offsetof(FrameRecord, Data) + frameBytes, kWriteAheadBytes);
-    for (size_t line = 0; line < bytes; line += kCacheLine) PrefetchLineForWrite(at + line);
-  }
 
   static void Publish(std::atomic<uint32_t>& count, uint32_t value) { count.store(value); }
   void StageNext() { decoder_.FirstStage(slots_.get()[staged_++ % kSlots]); }
