@@ -444,6 +444,8 @@ void ClientServerTable::Build(const ClientServerSources& sources, const ClientSe
   const size_t threads = std::min<size_t>(static_cast<size_t>(std::max(1, options.Threads)), chunks);
   struct Chunk {
     std::vector<ClientServerRow> Rows;
+    std::string Text;  // the rows as the sink formatted them
+    size_t Count = 0;
     std::array<int32_t, kCsProblemColumns> Totals{};
     std::array<int32_t, kNotListedReasons> NotListed{};
     std::atomic<bool> Done{false};
@@ -468,13 +470,20 @@ void ClientServerTable::Build(const ClientServerSources& sources, const ClientSe
     nextChunk.store(chunks);  // the others stop at their next group
     moveWindow(joinedChunks.load());
   };
+  // With a sink, a group's text goes back once taken, for a later group: text built in
+  // memory already in use, not in fresh pages each time.
+  std::vector<std::string> spareTexts;
+  std::mutex spareMutex;
   auto join = [&] {
     const size_t before = joined;
     for (; joined < chunks && results[joined].Done.load(std::memory_order_acquire); ++joined) {
       Chunk& chunk = results[joined];
       if (sink) {
-        for (const ClientServerRow& row : chunk.Rows) sink(row);
-        passed_ += chunk.Rows.size();
+        sink.Take(chunk.Text);
+        passed_ += chunk.Count;
+        chunk.Text.clear();
+        std::lock_guard lock(spareMutex);
+        spareTexts.push_back(std::move(chunk.Text));
       } else {
         std::move(chunk.Rows.begin(), chunk.Rows.end(), std::back_inserter(rows_));
       }
@@ -486,6 +495,7 @@ void ClientServerTable::Build(const ClientServerSources& sources, const ClientSe
   };
   auto work = [&](bool caller) {
     RowBuilder builder(sources, options_, directory, lookahead);
+    std::vector<ClientServerRow> formatted;  // a group's rows until the sink has written them
     for (bool first = true;; first = false) {
       if (!caller && window < chunks) {
         std::unique_lock lock(windowMutex);
@@ -499,8 +509,20 @@ void ClientServerTable::Build(const ClientServerSources& sources, const ClientSe
       if (caller && poll && (first || c < chunks)) poll();
       if (c >= chunks) break;
       Chunk& chunk = results[c];
-      builder.Output(chunk.Rows, chunk.Totals, chunk.NotListed);
+      builder.Output(sink ? formatted : chunk.Rows, chunk.Totals, chunk.NotListed);
       build(builder, c * kConversationsPerChunk, std::min(heads.size(), (c + 1) * kConversationsPerChunk));
+      if (sink) {
+        {
+          std::lock_guard lock(spareMutex);
+          if (!spareTexts.empty()) {
+            chunk.Text = std::move(spareTexts.back());
+            spareTexts.pop_back();
+          }
+        }
+        sink.Format(formatted, chunk.Text);
+        chunk.Count = formatted.size();
+        formatted.clear();
+      }
       chunk.Done.store(true, std::memory_order_release);
       if (caller) join();
     }

@@ -164,12 +164,18 @@ std::string ClientServerStation(const CaptureModel& model, const VendorTable* ve
 
 class ClientServerTable {
  public:
-  // A receiver of rows in table order, for a caller that writes them out as they come.
-  using RowSink = std::function<void(const ClientServerRow&)>;
+  // Where the rows go, in groups, for a caller that writes them out as they come instead of
+  // keeping them. Format turns a group into text on whichever thread built it, so that the
+  // writing is shared out too; Take gets the texts on the calling thread, in table order.
+  struct RowSink {
+    std::function<void(const std::vector<ClientServerRow>& rows, std::string& text)> Format;
+    std::function<void(const std::string& text)> Take;
+    explicit operator bool() const { return static_cast<bool>(Take); }
+  };
 
   // Rebuilds the table from the model. poll runs on the calling thread before every group of
   // conversations so that the caller can keep its window responsive. With a sink the rows
-  // go to it, on the calling thread, instead of being kept (RowCount still counts them).
+  // go to it instead of being kept (RowCount still counts them).
   void Build(const ClientServerSources& sources, const ClientServerOptions& options,
              const std::function<void()>& poll = {}, const RowSink& sink = {});
 

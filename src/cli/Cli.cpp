@@ -167,7 +167,7 @@ int RunCli(const std::vector<std::string>& args, std::FILE* out, std::FILE* err,
   const bool array = json && o.traces.size() > 1;
   std::string text;
   JsonWriter writer(text);
-  writer.SpillTo([out](const std::string& piece) { Write(out, piece); });
+  writer.SpillTo([out](std::string_view piece) { Write(out, piece); });
   if (array) writer.BeginArray();
   bool first = true;
   // The JSON report writes the client/server rows as the table is built rather than holding

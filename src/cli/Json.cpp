@@ -298,16 +298,35 @@ void JsonWriter::Literal(std::string_view text) {
   Write(text.size(), [&](char* p) { return Copy(p, text); });
 }
 
-void JsonWriter::Append(const std::string& text) {
+void JsonWriter::Append(std::string_view text) {
   FlushKey();
   if (text.empty()) return;
-  out_ += text;
   if (!levels_.empty()) levels_.back().empty = false;
+  if (spill_ && text.size() >= kSpillBytes) {
+    // A large text goes out as it is, after what waits before it, rather than through a copy.
+    if (!out_.empty()) spill_(out_);
+    out_.clear();
+    spill_(text);
+    return;
+  }
+  out_ += text;
   MaySpill();
 }
 
+JsonWriter JsonWriter::Elements(std::string& out) const {
+  JsonWriter next = Continuation(out);
+  if (!next.levels_.empty()) next.levels_.back().empty = false;
+  return next;
+}
+
+void JsonWriter::AppendElements(std::string_view text) {
+  if (!levels_.empty() && levels_.back().empty && !text.empty())
+    text.remove_prefix(levels_.back().compact ? 2 : 1);  // ", " or ","
+  Append(text);
+}
+
 JsonAside::JsonAside(const JsonWriter& from) : writer_(from.Continuation(text_)) {
-  writer_.SpillTo([this](const std::string& piece) { pieces_.push_back(piece); });
+  writer_.SpillTo([this](std::string_view piece) { pieces_.emplace_back(piece); });
 }
 
 void JsonAside::AppendTo(JsonWriter& to) const {

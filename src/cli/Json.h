@@ -58,7 +58,7 @@ class JsonWriter {
 
   // Where a long text may go in pieces: at the end of every object or array the text written
   // so far goes to spill once it is large, so that a report of many rows is never held whole.
-  void SpillTo(std::function<void(const std::string&)> spill) { spill_ = std::move(spill); }
+  void SpillTo(std::function<void(std::string_view)> spill) { spill_ = std::move(spill); }
   void MaySpill() {
     if (!spill_ || out_.size() < kSpillBytes) return;
     spill_(out_);
@@ -89,9 +89,13 @@ class JsonWriter {
   // The key written last, with its separator, until its value joins it (pendingKey_ bytes).
   std::array<char, 128> key_{};
   size_t pendingKey_ = 0;
-  std::function<void(const std::string&)> spill_;
+  std::function<void(std::string_view)> spill_;
 
   friend class JsonAside;
+  // Adds text a continuation wrote.
+  void Append(std::string_view text);
+
+ public:
   // A writer whose text continues this one's from where it stands (no key waiting), at the
   // same depth.
   JsonWriter Continuation(std::string& out) const {
@@ -100,8 +104,11 @@ class JsonWriter {
     next.newline_ = newline_;
     return next;
   }
-  // Adds text a continuation wrote.
-  void Append(const std::string& text);
+  // A writer of further elements of the array this one stands in, written elsewhere (on another
+  // thread) and added with AppendElements: each element it writes starts with its separator.
+  JsonWriter Elements(std::string& out) const;
+  // Adds what an Elements writer wrote; in an array still empty, the first separator goes.
+  void AppendElements(std::string_view text);
 };
 
 // Part of a report written beside it, from where its writer stands (no key waiting), and added

@@ -107,39 +107,50 @@ void CountField(JsonWriter& json, std::string_view key, std::string_view cell, c
   }
 }
 
+void ConversationRow(JsonWriter& json, const ClientServerRow& row, const ReportOptions& o) {
+  json.BeginObject();
+  json.Field("client", row[kCsColClient]);
+  json.Field("server", row[kCsColServer]);
+  json.Field("client_address", AddressText(row[kCsColClientKey]));
+  json.Field("server_address", AddressText(row[kCsColServerKey]));
+  json.Field("protocol", row[kCsColProtocol]);
+  CountField(json, "packets", row[kCsColPackets], o);
+  CountField(json, "bytes", row[kCsColBytes], o);
+  json.Field("duration", row[kCsColDuration]);
+  CellNumberField(json, "response_time_ms", row[kCsColResponseTime], o.thousandsSep, o.decimalSep);
+  CellNumberField(json, "throughput_c2s", row[kCsColClientToServer], o.thousandsSep, o.decimalSep);
+  CellNumberField(json, "throughput_s2c", row[kCsColServerToClient], o.thousandsSep, o.decimalSep);
+  std::string marks;
+  for (int c = kCsColA; c <= kCsColD; ++c)
+    if (row[static_cast<size_t>(c)] == kCsMark) marks += static_cast<char>('A' + c);
+  json.Field("marks", marks);
+  json.Key("events");
+  json.BeginObject(true);
+  for (int c = kCsColE; c <= kCsColI; ++c) {
+    const char key = static_cast<char>('A' + c);
+    CountField(json, std::string_view(&key, 1), row[static_cast<size_t>(c)], o);
+  }
+  json.EndObject();
+  json.EndObject();
+}
+
 void Conversations(JsonWriter& json, const TraceAnalysis& a, const ReportOptions& o, const RowStream& stream) {
   json.Key("conversations");
   json.BeginArray();
-  auto write = [&](const ClientServerRow& row) {
-    json.BeginObject();
-    json.Field("client", row[kCsColClient]);
-    json.Field("server", row[kCsColServer]);
-    json.Field("client_address", AddressText(row[kCsColClientKey]));
-    json.Field("server_address", AddressText(row[kCsColServerKey]));
-    json.Field("protocol", row[kCsColProtocol]);
-    CountField(json, "packets", row[kCsColPackets], o);
-    CountField(json, "bytes", row[kCsColBytes], o);
-    json.Field("duration", row[kCsColDuration]);
-    CellNumberField(json, "response_time_ms", row[kCsColResponseTime], o.thousandsSep, o.decimalSep);
-    CellNumberField(json, "throughput_c2s", row[kCsColClientToServer], o.thousandsSep, o.decimalSep);
-    CellNumberField(json, "throughput_s2c", row[kCsColServerToClient], o.thousandsSep, o.decimalSep);
-    std::string marks;
-    for (int c = kCsColA; c <= kCsColD; ++c)
-      if (row[static_cast<size_t>(c)] == kCsMark) marks += static_cast<char>('A' + c);
-    json.Field("marks", marks);
-    json.Key("events");
-    json.BeginObject(true);
-    for (int c = kCsColE; c <= kCsColI; ++c) {
-      const char key = static_cast<char>('A' + c);
-      CountField(json, std::string_view(&key, 1), row[static_cast<size_t>(c)], o);
-    }
-    json.EndObject();
-    json.EndObject();
-  };
   if (stream) {
-    stream(write);
+    // Each group of rows is written on the thread that built it, by a writer that starts
+    // where this one stands; the groups join the report in table order.
+    std::string unused;
+    const JsonWriter elements = json.Elements(unused);
+    ClientServerTable::RowSink sink;
+    sink.Format = [&](const std::vector<ClientServerRow>& rows, std::string& text) {
+      JsonWriter w = elements.Continuation(text);
+      for (const ClientServerRow& row : rows) ConversationRow(w, row, o);
+    };
+    sink.Take = [&](const std::string& text) { json.AppendElements(text); };
+    stream(sink);
   } else {
-    for (const ClientServerRow& row : a.table.Rows()) write(row);
+    for (const ClientServerRow& row : a.table.Rows()) ConversationRow(json, row, o);
   }
   json.EndArray();
 }

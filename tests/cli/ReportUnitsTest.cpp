@@ -66,7 +66,7 @@ struct SpillingWriter {
   int spills = 0;
   JsonWriter w{rest};
   SpillingWriter() {
-    w.SpillTo([this](const std::string& piece) {
+    w.SpillTo([this](std::string_view piece) {
       pieces += piece;
       ++spills;
     });
@@ -256,6 +256,42 @@ TEST(Json, AsideAppendsAsIfWrittenInPlace) {
   w.EndObject();
   EXPECT_GE(spilling.spills, 2);  // the aside's text was held in pieces, each passed on as it came
   EXPECT_EQ(spilling.pieces + spilling.rest, whole);
+}
+
+// Groups of elements written by writers of their own (as on other threads) and appended in
+// order read as if written in place: the array's first element has no separator, even after
+// empty groups, compact or not, and a group too large to hold passes straight on.
+TEST(Json, ElementsWrittenElsewhereJoinInOrder) {
+  for (const bool compact : {false, true}) {
+    const std::vector<int> groups = {0, 2, 0, 30000, 1};
+    std::string whole;
+    JsonWriter one(whole);
+    one.BeginObject();
+    one.Key("rows");
+    one.BeginArray(compact);
+    for (int count : groups)
+      for (int i = 0; i < count; ++i) one.Int(i);
+    one.EndArray();
+    one.EndObject();
+
+    SpillingWriter spilling;
+    JsonWriter& w = spilling.w;
+    w.BeginObject();
+    w.Key("rows");
+    w.BeginArray(compact);
+    std::string unused;
+    const JsonWriter elements = w.Elements(unused);
+    for (int count : groups) {
+      std::string text;
+      JsonWriter group = elements.Continuation(text);
+      for (int i = 0; i < count; ++i) group.Int(i);
+      w.AppendElements(text);
+    }
+    w.EndArray();
+    w.EndObject();
+    EXPECT_EQ(spilling.pieces + spilling.rest, whole) << compact;
+    EXPECT_GE(spilling.spills, 1) << compact;
+  }
 }
 
 TEST(Json, WholeNumbersAndFractionsAlike) {
