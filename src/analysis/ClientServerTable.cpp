@@ -35,39 +35,6 @@ constexpr int kMinRatedPairs = 4;             // pairs needed before B and C jud
 // Conversations a worker takes at a time when the table is built on several threads.
 constexpr size_t kConversationsPerChunk = 128;
 
-// The peer records of these addresses, each with its address's place in key order, grouped
-// by address in chain order. The chains are followed many side by side, so that their waits
-// for memory overlap.
-std::vector<std::pair<uint32_t, int32_t>> PeerRecords(
-    const CaptureModel& model, const std::vector<std::pair<int32_t, const NetAddressNode*>>& addresses) {
-  struct Records {
-    const ModelObjects& Objects;
-    int32_t Count() const { return Objects.CountOf<TNetPeer>(); }
-    bool Contains(int32_t i) const { return Objects.Is<TNetPeer>(i); }
-    const TNetPeer& At(int32_t i) const { return Objects.Get<TNetPeer>(i); }
-    int32_t Next(int32_t i) const {
-      const int32_t next = Objects.Get<TNetPeer>(i).NextPeer;
-      return next != 0 ? next : -1;
-    }
-  };
-  const Records records{model.Objects};
-  std::vector<std::pair<uint32_t, int32_t>> found;
-  found.reserve(static_cast<size_t>(records.Count()));
-  FollowChains(
-      records, addresses.size(),
-      [&](size_t c) { return addresses[c].second->FirstPeer != 0 ? addresses[c].second->FirstPeer : -1; },
-      [&](size_t, size_t c, size_t, int32_t index, const TNetPeer&) {
-        found.emplace_back(static_cast<uint32_t>(c), index);
-      });
-  // A lane follows one chain at a time, so a stable grouping keeps each chain's order.
-  std::vector<uint32_t> start(addresses.size() + 1, 0);
-  for (const auto& member : found) ++start[member.first + 1];
-  for (size_t c = 0; c < addresses.size(); ++c) start[c + 1] += start[c];
-  std::vector<std::pair<uint32_t, int32_t>> grouped(found.size());
-  for (const auto& member : found) grouped[start[member.first]++] = member;
-  return grouped;
-}
-
 // Totals never wrap; adding non-negative amounts this way gives the same sum in any grouping.
 void AddSaturated(int32_t& total, int64_t amount) {
   total = static_cast<int32_t>(std::min<int64_t>(int64_t{total} + amount, INT32_MAX));
@@ -412,15 +379,14 @@ void ClientServerTable::Build(const ClientServerSources& sources, const ClientSe
   std::vector<std::pair<int32_t, const NetAddressNode*>> order;
   order.reserve(static_cast<size_t>(model.NetAddresses.Count()));
   model.NetAddresses.ForEachWithId([&](int32_t id, const NetAddressNode& node) { order.emplace_back(id, &node); });
-  const auto links = PeerRecords(model, order);
-  // Every pair goes into the directory; then the senders' conversations are listed. Each
-  // loop fetches the peer record some pairs ahead, and what it points to half as far ahead.
+  const auto links = model.NetPeersOf(order.size(), [&](size_t c) { return order[c].second; });
+  // Every pair goes into the directory, each record fetched some pairs ahead and its slot
+  // half as far ahead; then the senders' conversations are listed.
   constexpr size_t kAhead = 32, kHalf = kAhead / 2;
-  const auto peerAt = [&](size_t n) -> const TNetPeer& { return model.Objects.Get<TNetPeer>(links[n].second); };
   for (size_t n = 0; n < links.size(); ++n) {
     if (n + kAhead < links.size()) model.Objects.Prefetch<TNetPeer>(links[n + kAhead].second);
-    if (n + kHalf < links.size())
-      directory.PrefetchSlot(order[links[n + kHalf].first].second, peerAt(n + kHalf).Receiver);
+    if (const size_t m = n + kHalf; m < links.size())
+      directory.PrefetchSlot(order[links[m].first].second, model.Objects.Get<TNetPeer>(links[m].second).Receiver);
     directory.Add(*order[links[n].first].second, links[n].second);
   }
   std::vector<size_t> sent;
@@ -430,18 +396,14 @@ void ClientServerTable::Build(const ClientServerSources& sources, const ClientSe
   heads.reserve(sent.size());
   peers.reserve(sent.size());
   senderIds.reserve(sent.size());
-  for (size_t k = 0; k < sent.size(); ++k) {
-    if (k + kAhead < sent.size()) model.Objects.Prefetch<TNetPeer>(links[sent[k + kAhead]].second);
-    if (k + kHalf < sent.size()) model.Objects.Prefetch<TTransHead>(peerAt(sent[k + kHalf]).FirstConversation);
-    const auto [owner, peerIndex] = links[sent[k]];
-    const int32_t senderId = order[owner].first;
-    model.ForEachConversation(peerAt(sent[k]), [&](int32_t headIndex, const TTransHead& head) {
-      model.Objects.Prefetch<TTransHead>(head.NextConversation);
-      heads.push_back(headIndex);
-      peers.push_back(peerIndex);
-      senderIds.push_back(senderId);
-    });
-  }
+  model.ForEachConversationOf(
+      sent.size(), [&](size_t k) { return links[sent[k]].second; },
+      [&](size_t k, int32_t headIndex, const TTransHead&) {
+        const auto [owner, peerIndex] = links[sent[k]];
+        heads.push_back(headIndex);
+        peers.push_back(peerIndex);
+        senderIds.push_back(order[owner].first);
+      });
   const ChainLookahead lookahead(model, heads, options.Threads);
   // A row reads records that lie far apart, each found through the one before: the
   // conversation and its peer record, its first packet; for the answers, the other

@@ -117,6 +117,58 @@ class CaptureModel {
       if (!CallAndContinue(f, i, Packets.At(i))) return;
   }
 
+  // Walks over a great many chains, whose records lie far apart: the chains are followed side
+  // by side, or the records fetched some places ahead, so that the waits for memory overlap.
+
+  // The TNetPeer records of the addresses nodeAt(c), c < count, as (c, index) pairs grouped
+  // by address, each address's in chain order.
+  template <class NodeAt>
+  std::vector<std::pair<uint32_t, int32_t>> NetPeersOf(size_t count, NodeAt nodeAt) const {
+    struct Records {
+      const ModelObjects& Objects;
+      int32_t Count() const { return Objects.CountOf<TNetPeer>(); }
+      bool Contains(int32_t i) const { return Objects.Is<TNetPeer>(i); }
+      const TNetPeer& At(int32_t i) const { return Objects.Get<TNetPeer>(i); }
+      int32_t Next(int32_t i) const {
+        const int32_t next = Objects.Get<TNetPeer>(i).NextPeer;
+        return next != 0 ? next : -1;
+      }
+    };
+    const Records records{Objects};
+    std::vector<std::pair<uint32_t, int32_t>> found;
+    found.reserve(static_cast<size_t>(records.Count()));
+    FollowChains(
+        records, count,
+        [&](size_t c) {
+          const NetAddressNode& node = *nodeAt(c);
+          return node.FirstPeer != 0 ? node.FirstPeer : -1;
+        },
+        [&](size_t, size_t c, size_t, int32_t index, const TNetPeer&) {
+          found.emplace_back(static_cast<uint32_t>(c), index);
+        });
+    // A lane follows one chain at a time, so a stable grouping keeps each chain's order.
+    std::vector<uint32_t> start(count + 1, 0);
+    for (const auto& member : found) ++start[member.first + 1];
+    for (size_t c = 0; c < count; ++c) start[c + 1] += start[c];
+    std::vector<std::pair<uint32_t, int32_t>> grouped(found.size());
+    for (const auto& member : found) grouped[start[member.first]++] = member;
+    return grouped;
+  }
+  // f(n, index, conversation) for the conversations of the TNetPeer records peerAt(n), n < count,
+  // in that order and each peer's in chain order.
+  template <class PeerAt, class F>
+  void ForEachConversationOf(size_t count, PeerAt peerAt, F&& f) const {
+    constexpr size_t kAhead = 32, kHalf = kAhead / 2;
+    for (size_t n = 0; n < count; ++n) {
+      if (n + kAhead < count) Objects.Prefetch<TNetPeer>(peerAt(n + kAhead));
+      if (n + kHalf < count) Objects.Prefetch<TTransHead>(Objects.Get<TNetPeer>(peerAt(n + kHalf)).FirstConversation);
+      ForEachConversation(Objects.Get<TNetPeer>(peerAt(n)), [&](int32_t index, const TTransHead& conversation) {
+        Objects.Prefetch<TTransHead>(conversation.NextConversation);
+        f(n, index, conversation);
+      });
+    }
+  }
+
   // The largest window of the conversation's packets (placeholders and report records aside).
   uint16_t LargestWindow(const TTransHead& conversation) const {
     uint16_t largest = 0;
