@@ -7,6 +7,7 @@
 #include <condition_variable>
 #include <cstdio>
 #include <exception>
+#include <future>
 #include <iterator>
 #include <mutex>
 #include <optional>
@@ -104,12 +105,14 @@ using RowCells = std::array<std::string, kCsColumns>;
 
 class RowBuilder {
  public:
+  // names: every address's client or server name by node id.
   RowBuilder(const ClientServerSources& sources, const ClientServerOptions& options, const PeerDirectory& directory,
-             const ChainLookahead& lookahead)
+             const ChainLookahead& lookahead, const std::vector<std::string>& names)
       : src_(sources),
         opt_(options),
         ports_(sources.Ports != nullptr ? *sources.Ports : noPorts_),
         directory_(directory),
+        names_(names),
         engine_(sources.Model) {
     engine_.Directory = &directory_;
     engine_.Lookahead = &lookahead;
@@ -164,6 +167,7 @@ class RowBuilder {
   UserPorts noPorts_;
   const UserPorts& ports_;
   const PeerDirectory& directory_;
+  const std::vector<std::string>& names_;
   ConversationEngine engine_;
   std::vector<ClientServerRow>* rows_ = nullptr;
   RowCells cells_;  // the row being measured; packed when complete
@@ -232,8 +236,13 @@ void RowBuilder::Conversation(const NetAddressNode& sender, int32_t senderId, in
   const AddressKey& serverKey = clientIsSender ? peerKey : sender.Address;
   row[kCsColClientKey] = KeyText(clientKey);
   row[kCsColServerKey] = KeyText(serverKey);
-  row[kCsColClient] = ClientServerName(model, src_.Vendors, row[kCsColClientKey], opt_.SmartNames, opt_.ShowIpxOui);
-  row[kCsColServer] = ClientServerName(model, src_.Vendors, row[kCsColServerKey], opt_.SmartNames, opt_.ShowIpxOui);
+  const auto name = [&](int32_t id, const std::string& key) {
+    return id >= 0 && static_cast<size_t>(id) < names_.size()
+               ? names_[static_cast<size_t>(id)]
+               : ClientServerName(model, src_.Vendors, key, opt_.SmartNames, opt_.ShowIpxOui);
+  };
+  row[kCsColClient] = name(clientIsSender ? senderId : peer.Receiver, row[kCsColClientKey]);
+  row[kCsColServer] = name(clientIsSender ? peer.Receiver : senderId, row[kCsColServerKey]);
   if (opt_.SelectionColumns) {
     row[kCsColSenderKey] = KeyText(sender.Address);
     row[kCsColConversation] = std::to_string(peerIndex) + " " + std::to_string(headIndex);
@@ -379,6 +388,19 @@ void ClientServerTable::Build(const ClientServerSources& sources, const ClientSe
   std::vector<std::pair<int32_t, const NetAddressNode*>> order;
   order.reserve(static_cast<size_t>(model.NetAddresses.Count()));
   model.NetAddresses.ForEachWithId([&](int32_t id, const NetAddressNode& node) { order.emplace_back(id, &node); });
+  // Each address's name is found once rather than for every row it is in; with a second
+  // thread, while this one lists the conversations.
+  std::vector<std::string> names(static_cast<size_t>(model.NetAddresses.IdLimit()));
+  const auto name = [&] {
+    for (const auto& [id, node] : order)
+      names[static_cast<size_t>(id)] =
+          ClientServerName(model, sources.Vendors, KeyText(node->Address), options.SmartNames, options.ShowIpxOui);
+  };
+  std::future<void> named;
+  if (options.Threads > 1)
+    named = std::async(std::launch::async, name);
+  else
+    name();
   const auto links = model.NetPeersOf(order.size(), [&](size_t c) { return order[c].second; });
   // Every pair goes into the directory, each record fetched some pairs ahead and its slot
   // half as far ahead; then the senders' conversations are listed.
@@ -404,6 +426,7 @@ void ClientServerTable::Build(const ClientServerSources& sources, const ClientSe
         peers.push_back(peerIndex);
         senderIds.push_back(order[owner].first);
       });
+  if (named.valid()) named.get();
   const ChainLookahead lookahead(model, heads, options.Threads);
   // A row reads records that lie far apart, each found through the one before: the
   // conversation and its peer record, its first packet; for the answers, the other
@@ -496,7 +519,7 @@ void ClientServerTable::Build(const ClientServerSources& sources, const ClientSe
     if (joined != before && sink) moveWindow(joined);
   };
   auto work = [&](bool caller) {
-    RowBuilder builder(sources, options_, directory, lookahead);
+    RowBuilder builder(sources, options_, directory, lookahead, names);
     std::vector<ClientServerRow> formatted;  // a group's rows until the sink has written them
     for (bool first = true;; first = false) {
       if (!caller && window < chunks) {
