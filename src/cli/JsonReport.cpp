@@ -421,6 +421,19 @@ void WriteJsonReport(const TraceAnalysis& a, const std::string& file, const Repo
   json.Field("packets", a.model->Packets.Count());
   json.EndObject();
 
+  // The peer graphs need only the model. With a second thread they are built while the
+  // client/server table is, in the time its own threads leave free, and the network table is
+  // written beside the station table and joins the report after it. Not with the pairs, whose
+  // text is too large to hold. The pairs need the graphs' edges; the tables alone do not.
+  const PeerGraphParts parts = o.peerPairs ? PeerGraphParts::kNodesAndEdges : PeerGraphParts::kNodes;
+  const bool aside = o.threads > 1 && !o.peerPairs;
+  std::future<PeerGraph> stationsAhead;
+  std::future<PeerGraph> networkAhead;
+  if (aside) {
+    stationsAhead = std::async(std::launch::async, [&] { return BuildStationGraph(*a.model, s, parts); });
+    networkAhead = std::async(std::launch::async, [&] { return BuildNetworkGraph(*a.model, s, parts); });
+  }
+
   Conversations(json, a, o, stream);
   // The model's conversations that are not rows, and why.
   json.Key("conversations_not_listed");
@@ -429,21 +442,15 @@ void WriteJsonReport(const TraceAnalysis& a, const std::string& file, const Repo
   for (int r = 0; r < kNotListedReasons; ++r)
     json.Field(kNotListedReasonKeys[static_cast<size_t>(r)], a.table.NotListed()[static_cast<size_t>(r)]);
   json.EndObject();
-  // The pairs need the graphs' edges; the tables alone do not.
-  const PeerGraphParts parts = o.peerPairs ? PeerGraphParts::kNodesAndEdges : PeerGraphParts::kNodes;
-  const auto networkTable = [&](JsonWriter& w) {
-    const PeerGraph network = BuildNetworkGraph(*a.model, s, parts);
+  const auto networkTable = [&](JsonWriter& w, const PeerGraph& network) {
     PeerTable(w, "network_table", network, o);
     if (o.peerPairs) PeerPairs(w, "network_pairs", network);
   };
-  // With a second thread the network table is written beside the station table and joins the
-  // report after it. Not with the pairs, whose text is too large to hold.
   JsonAside networkAside(json);
   std::future<void> network;
-  if (o.threads > 1 && !o.peerPairs)
-    network = std::async(std::launch::async, [&] { networkTable(networkAside.Writer()); });
+  if (aside) network = std::async(std::launch::async, [&] { networkTable(networkAside.Writer(), networkAhead.get()); });
   {
-    const PeerGraph stations = BuildStationGraph(*a.model, s, parts);
+    const PeerGraph stations = aside ? stationsAhead.get() : BuildStationGraph(*a.model, s, parts);
     PeerTable(json, "stations_table", stations, o);
     if (o.peerPairs) PeerPairs(json, "station_pairs", stations);
   }
@@ -451,7 +458,7 @@ void WriteJsonReport(const TraceAnalysis& a, const std::string& file, const Repo
     network.get();
     networkAside.AppendTo(json);
   } else {
-    networkTable(json);
+    networkTable(json, BuildNetworkGraph(*a.model, s, parts));
   }
   json.Key("problem_totals");
   json.BeginObject(true);
