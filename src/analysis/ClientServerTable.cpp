@@ -14,7 +14,6 @@
 #include <span>
 #include <thread>
 
-#include "analysis/ChainLookahead.h"
 #include "analysis/ConversationEngine.h"
 #include "analysis/GridRows.h"
 #include "analysis/Selection.h"
@@ -107,7 +106,7 @@ class RowBuilder {
  public:
   // names: every address's client or server name by node id.
   RowBuilder(const ClientServerSources& sources, const ClientServerOptions& options, const PeerDirectory& directory,
-             const ChainLookahead& lookahead, const std::vector<std::string>& names)
+             const std::vector<std::string>& names)
       : src_(sources),
         opt_(options),
         ports_(sources.Ports != nullptr ? *sources.Ports : noPorts_),
@@ -115,7 +114,6 @@ class RowBuilder {
         names_(names),
         engine_(sources.Model) {
     engine_.Directory = &directory_;
-    engine_.Lookahead = &lookahead;
   }
 
   // Where the next rows and totals go.
@@ -427,7 +425,6 @@ void ClientServerTable::Build(const ClientServerSources& sources, const ClientSe
         senderIds.push_back(order[owner].first);
       });
   if (named.valid()) named.get();
-  const ChainLookahead lookahead(model, heads, options.Threads);
   // A row reads records that lie far apart, each found through the one before: the
   // conversation and its peer record, its first packet; for the answers, the other
   // direction's peer record (through the directory), its first conversation and that one's
@@ -519,7 +516,7 @@ void ClientServerTable::Build(const ClientServerSources& sources, const ClientSe
     if (joined != before && sink) moveWindow(joined);
   };
   auto work = [&](bool caller) {
-    RowBuilder builder(sources, options_, directory, lookahead, names);
+    RowBuilder builder(sources, options_, directory, names);
     std::vector<ClientServerRow> formatted;  // a group's rows until the sink has written them
     for (bool first = true;; first = false) {
       if (!caller && window < chunks) {

@@ -50,7 +50,6 @@ bool IsLatencySubProtocol(unsigned subProtocol) {
 
 int32_t ConversationEngine::Next(int32_t index) {
   if (stepBudget_-- <= 0) return -1;
-  if (Lookahead != nullptr) Lookahead->Prefetch(index);
   int32_t next = model_.Packets.Next(index);
   return model_.Packets.Contains(next) ? next : -1;
 }
@@ -281,7 +280,6 @@ bool ConversationEngine::EndsAgainLater(int32_t command, uint32_t end) {
     aheadBudget_ = model_.Packets.Count();
   }
   for (; aheadCount_ < kTcpLookAhead && model_.Packets.Contains(aheadNext_) && aheadBudget_ > 0; --aheadBudget_) {
-    if (Lookahead != nullptr) Lookahead->Prefetch(aheadNext_);
     const TPacket& p = P(aheadNext_);
     if (!IsMarker(p))
       ahead_[static_cast<size_t>((aheadFirst_ + aheadCount_++) % kTcpLookAhead)] = Ahead{aheadNext_, SegmentEnd(p)};
@@ -298,7 +296,6 @@ int32_t ConversationEngine::FindResponse(const TTransHead& head, const TPacket& 
   // it returns 1 (that packet answers), -1 (no answer) or the chain ends (-1).
   auto walk = [&](int32_t from, auto look) -> int32_t {
     for (int32_t i = from; model_.Packets.Contains(i) && budget-- > 0; i = model_.Packets.Next(i)) {
-      if (Lookahead != nullptr) Lookahead->Prefetch(i);
       const TPacket& p = P(i);
       if (IsMarker(p)) continue;
       if ((p.Flags & kPacketServerBusy) != 0) ServerBusySeen = true;

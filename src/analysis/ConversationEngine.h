@@ -6,7 +6,6 @@
 #include <array>
 #include <cstdint>
 
-#include "analysis/ChainLookahead.h"
 #include "analysis/Selection.h"
 #include "decode/CaptureModel.h"
 #include "trace/AnalyzerKind.h"
@@ -88,8 +87,6 @@ class ConversationEngine {
   AnalysisOptions Options;
   // When set, the reverse peer is looked up here instead of along the destination's chain.
   const PeerDirectory* Directory = nullptr;
-  // When set, the packets ahead of each walk are fetched early from this layout.
-  const ChainLookahead* Lookahead = nullptr;
   // Set when a visited forward packet, or a reverse packet that a latency run paired with or
   // passed over, carries the server-busy flag; runs never clear it.
   bool ServerBusySeen = false;

@@ -1,8 +1,8 @@
 #pragma once
 // Storage for the large blocks that a trace's analysis reads at random: the packet list, the
-// hash indexes, the lookahead of packet chains, the frames queued between threads. On 4 KiB
-// pages nearly every such read also misses the address translation cache; such blocks are
-// given whole huge pages where the system offers them (a hint, nothing more).
+// hash indexes, the frames queued between threads. On 4 KiB pages nearly every such read also
+// misses the address translation cache; such blocks are given whole huge pages where the
+// system offers them (a hint, nothing more).
 #include <cstddef>
 #include <limits>
 #include <new>
