@@ -2,6 +2,9 @@
 // placeholders, retransmission, duplicate and fragment marks, ICMP report records, and the
 // post-pass over learned server ports.
 #include <algorithm>
+#include <atomic>
+#include <exception>
+#include <thread>
 #include <vector>
 
 #include "decode/NetworkStage.h"
@@ -357,7 +360,7 @@ void NetworkStage::FileIcmpReport(const Packet& p, int32_t index) {
 
 // Servers found on unregistered ports (a SYN to them) decide the direction of every packet
 // of their conversations with them. Only the direction bits change; report records keep theirs.
-void NetworkStage::MarkLearnedServers() {
+void NetworkStage::MarkLearnedServers(bool helper) {
   PacketList& packets = model_.Packets;
   const LearnedServerTable& learned = model_.LearnedServers;
   if (learned.Empty()) return;
@@ -380,8 +383,7 @@ void NetworkStage::MarkLearnedServers() {
     bool ToServer;
     bool FromServer;
   };
-  std::vector<Marking> pending;
-  const auto note = [&](const TNetPeer& peer, const AddressKey* sender) {
+  const auto note = [&](const TNetPeer& peer, const AddressKey* sender, std::vector<Marking>& pending) {
     const AddressKey& receiver = addresses.AddressAt(peer.Receiver);
     model_.ForEachConversation(peer, [&](int32_t, const TTransHead& conversation) {
       const bool toServer = learned.Contains(receiver, conversation.DestinationPort);
@@ -389,18 +391,61 @@ void NetworkStage::MarkLearnedServers() {
       if (toServer || fromServer) pending.push_back({conversation.FirstPacket, toServer, fromServer});
     });
   };
-  std::vector<bool> done(static_cast<size_t>(model_.Objects.CountOf<TNetPeer>()), false);
-  for (const NetAddressNode* node : servers) {
-    model_.ForEachNetPeer(*node, [&](int32_t index, const TNetPeer& peer) {
-      done[static_cast<size_t>(ModelObjects::SlotOf(index))] = true;
-      note(peer, &node->Address);
-    });
+  // The pairs the servers sent, in groups of servers. With a helper, two threads take the
+  // groups in turn (the model is only read); the groups are joined in server order.
+  struct Group {
+    std::vector<Marking> Pending;
+    std::vector<int32_t> Slots;  // of the pairs walked
+  };
+  constexpr size_t kServersPerGroup = 16;
+  std::vector<Group> groups((servers.size() + kServersPerGroup - 1) / kServersPerGroup);
+  std::atomic<size_t> nextGroup{0};
+  const auto walk = [&] {
+    for (size_t g; (g = nextGroup.fetch_add(1)) < groups.size();) {
+      for (size_t n = g * kServersPerGroup; n < std::min(servers.size(), (g + 1) * kServersPerGroup); ++n) {
+        const NetAddressNode& node = *servers[n];
+        model_.ForEachNetPeer(node, [&](int32_t index, const TNetPeer& peer) {
+          groups[g].Slots.push_back(ModelObjects::SlotOf(index));
+          note(peer, &node.Address, groups[g].Pending);
+        });
+      }
+    }
+  };
+  if (helper && groups.size() > 1) {
+    std::exception_ptr failure;
+    {
+      std::jthread other([&] {
+        try {
+          walk();
+        } catch (...) {
+          nextGroup.store(groups.size());
+          failure = std::current_exception();
+        }
+      });
+      try {
+        walk();
+      } catch (...) {
+        nextGroup.store(groups.size());  // the helper stops at its next group
+        throw;
+      }
+    }
+    if (failure) std::rethrow_exception(failure);
+  } else {
+    walk();
   }
+  std::vector<Marking> pending;
+  std::vector<bool> done(static_cast<size_t>(model_.Objects.CountOf<TNetPeer>()), false);
+  for (const Group& group : groups) {
+    pending.insert(pending.end(), group.Pending.begin(), group.Pending.end());
+    for (int32_t slot : group.Slots) done[static_cast<size_t>(slot)] = true;
+  }
+  groups = {};
+  // Then, in one pass over all pairs in the order they were made, those sent to a server.
   model_.Objects.ForEachOf<TNetPeer>([&](int32_t index, const TNetPeer& peer) {
     const auto receiver = static_cast<size_t>(peer.Receiver);
     if (peer.Receiver >= 0 && receiver < server.size() && server[receiver] &&
         !done[static_cast<size_t>(ModelObjects::SlotOf(index))])
-      note(peer, nullptr);
+      note(peer, nullptr, pending);
   });
   FollowChains(
       packets, pending.size(), [&](size_t c) { return pending[c].First; },

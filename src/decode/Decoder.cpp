@@ -203,13 +203,14 @@ void Decoder::HandleMacFrame(StationNode& source, const DataLinkFrame& dl, ByteV
 }
 
 void Decoder::EndPass(bool preScan, bool /*stopped*/) {
-  // The reader's thread has ended: the statistics are this thread's again.
-  staged_.store(false);
+  // The reader's thread has ended: the statistics are this thread's again, and its CPU is
+  // free for the work after the pass.
+  const bool twoThreads = staged_.exchange(false);
   statistics_.CloseInterval();
   if (preScan) return;
   model_.Packets.Seal();
   network_.DetectChecksumOffload();
-  network_.MarkLearnedServers();
+  network_.MarkLearnedServers(twoThreads);
   // Nothing is filed after the pass: the lookups of decoding go.
   model_.Chains.Clear();
 }

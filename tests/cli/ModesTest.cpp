@@ -375,7 +375,9 @@ TEST(Modes, UsageErrorsExitOne) {
 }
 
 // Hundreds of short TCP and UDP exchanges between many hosts, some retransmitted, so that
-// the client/server table is measured in several groups.
+// the client/server table is measured in several groups; a third of the TCP servers listen
+// on a port of their own, learned from the SYNs, so that their directions are set after the
+// pass in several groups too.
 TracePlan ManyConversationsPlan() {
   TracePlan plan;
   plan.kind = 15;
@@ -387,7 +389,9 @@ TracePlan ManyConversationsPlan() {
   for (int i = 0; i < 600; ++i) {
     const MacAddr cm = {0x00, 0x20, 0xAF, 0, static_cast<uint8_t>(i >> 8), static_cast<uint8_t>(i)};
     const Ip4Addr ci = {10, 1, static_cast<uint8_t>(i / 40), static_cast<uint8_t>(1 + i % 40)};
-    const Ip4Addr si = {192, 168, 0, static_cast<uint8_t>(1 + i % 9)};
+    const bool learned = i % 3 == 1;
+    const Ip4Addr si = {192, 168, learned ? uint8_t{1} : uint8_t{0}, static_cast<uint8_t>(1 + i % (learned ? 120 : 9))};
+    const uint16_t sport = learned ? 40123 : 80;
     const auto cport = static_cast<uint16_t>(2000 + i);
     if (i % 5 == 4) {
       add(PadFrame(EthernetII(kServerMac, cm, 0x0800, IpUdp(ci, si, cport, 53, Filler(40)))));
@@ -396,8 +400,8 @@ TracePlan ManyConversationsPlan() {
     }
     const uint32_t cseq = 1000u * static_cast<uint32_t>(i), sseq = 7u * static_cast<uint32_t>(i);
     auto tcp = [&](bool fromClient, uint8_t flags, uint32_t seq, uint32_t ack, size_t size) {
-      const TcpSegment s{.srcPort = fromClient ? cport : uint16_t{80},
-                         .dstPort = fromClient ? uint16_t{80} : cport,
+      const TcpSegment s{.srcPort = fromClient ? cport : sport,
+                         .dstPort = fromClient ? sport : cport,
                          .seq = seq,
                          .ack = ack,
                          .flags = flags,
