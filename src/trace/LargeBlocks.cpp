@@ -1,7 +1,9 @@
 #include "trace/LargeBlocks.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <cstdlib>
@@ -28,22 +30,19 @@ constexpr bool kCanPopulate = false;
 #endif
 
 // The thread behind a BackgroundPageFaults: faults in the queued ranges a huge page at a
-// time, in the order they were asked for. The ranges of a block being freed leave the queue,
-// and its free waits for the piece of it being faulted in, so no freed memory is touched
-// while the faulter is active. Its end does not wait: at the lowest priority on a busy
-// machine the thread may get no CPU for a long while. It finishes its piece (which changes
-// no contents, wherever it lies) and ends when it next runs.
+// time, in the order they were asked for. It runs at the lowest priority, so on a busy
+// machine it may get no CPU for a long while, even while it holds its queue: nothing waits
+// for it. A range offered while it holds the queue is dropped (it is only a hint), and a
+// block freed while it holds the queue, or while it faults in a piece of that block, is
+// handed to it to free when it next runs, after taking the block's ranges out of the queue,
+// so no freed memory is touched. Its end does not wait either.
 class PageFaulter {
  public:
   PageFaulter() : state_(std::make_shared<State>()) {
     std::thread([state = state_] { Run(*state); }).detach();
   }
   ~PageFaulter() {
-    {
-      std::lock_guard lock(state_->mutex);
-      state_->stop = true;
-      state_->queue.clear();
-    }
+    state_->stop.store(true);
     state_->changed.notify_all();
   }
 
@@ -53,19 +52,32 @@ class PageFaulter {
     const uintptr_t page = PageSize();
     const uintptr_t before = reinterpret_cast<uintptr_t>(begin) & (page - 1);
     const size_t whole = (before + bytes + page - 1) & ~(page - 1);
-    {
-      std::lock_guard lock(state_->mutex);
-      if (state_->stop) return;
-      state_->queue.push_back({begin - before, whole});
-    }
-    state_->changed.notify_all();
-  }
-  void Remove(char* block, size_t bytes) {
     State& s = *state_;
-    std::unique_lock lock(s.mutex);
-    const auto inside = [&](const char* p) { return p >= block && p < block + bytes; };
-    std::erase_if(s.queue, [&](const Range& r) { return inside(r.begin); });
-    s.changed.wait(lock, [&] { return s.busy.begin == nullptr || !inside(s.busy.begin); });
+    {
+      std::unique_lock lock(s.mutex, std::try_to_lock);
+      if (!lock.owns_lock() || s.disabled) return;
+      s.queue.push_back({begin - before, whole});
+    }
+    s.changed.notify_all();
+  }
+  // False when the caller may free the block: its ranges have left the queue and no piece of
+  // it is being faulted in. Otherwise the thread frees it.
+  bool Remove(char* block, size_t bytes) {
+    State& s = *state_;
+    {
+      std::unique_lock lock(s.mutex, std::try_to_lock);
+      if (lock.owns_lock()) {
+        const auto inside = [&](const char* p) { return p >= block && p < block + bytes; };
+        std::erase_if(s.queue, [&](const Range& r) { return inside(r.begin); });
+        if (s.busy.begin == nullptr || !inside(s.busy.begin)) return false;
+      }
+    }
+    // The block's own first bytes note it, so that handing it over can neither fail nor wait.
+    auto* freed = new (block) Freed{s.freed.load(), bytes};
+    while (!s.freed.compare_exchange_weak(freed->Next, freed)) {
+    }
+    s.changed.notify_all();
+    return true;
   }
 
  private:
@@ -73,12 +85,18 @@ class PageFaulter {
     char* begin = nullptr;
     size_t bytes = 0;
   };
+  struct Freed {
+    Freed* Next;
+    size_t Bytes;
+  };
   struct State {
     std::mutex mutex;
     std::condition_variable changed;
     std::deque<Range> queue;
     Range busy;
-    bool stop = false;
+    bool disabled = false;  // the queue is left to the blocks' owners
+    std::atomic<Freed*> freed{nullptr};
+    std::atomic<bool> stop{false};
   };
   static uintptr_t PageSize() {
 #if defined(__linux__)
@@ -89,22 +107,41 @@ class PageFaulter {
 #endif
   }
 
+  // Frees the blocks handed over, their ranges first taken out of the queue.
+  static void FreeHandedOver(State& s) {
+    for (Freed* f = s.freed.exchange(nullptr); f != nullptr;) {
+      char* block = reinterpret_cast<char*>(f);
+      const size_t bytes = f->Bytes;
+      f = f->Next;
+      std::erase_if(s.queue, [&](const Range& r) { return r.begin >= block && r.begin < block + bytes; });
+      ::operator delete (block, std::align_val_t{kHugePage});
+    }
+  }
+
   static void Run(State& s) {
     std::unique_lock lock(s.mutex);
-    // The queue is left to the blocks' owners where this cannot run as it must.
-    const auto giveUp = [&] {
-      s.stop = true;
+    // Where this cannot run as it must, the queue is left to the blocks' owners; the thread
+    // still frees what is handed to it until the end.
+    const auto disable = [&] {
+      s.disabled = true;
       s.queue.clear();
     };
 #if defined(__linux__)
     pthread_setname_np(pthread_self(), "corvanta-fault");
     // Without the lowest priority it would take CPU from the threads it is meant to spare.
     sched_param param{};
-    if (pthread_setschedparam(pthread_self(), SCHED_IDLE, &param) != 0) return giveUp();
+    if (pthread_setschedparam(pthread_self(), SCHED_IDLE, &param) != 0) disable();
 #endif
     for (;;) {
-      s.changed.wait(lock, [&] { return s.stop || !s.queue.empty(); });
-      if (s.stop) return;
+      // The end is raised without the queue held: a wakeup missed for it costs a short wait.
+      s.changed.wait_for(lock, std::chrono::milliseconds(20),
+                         [&] { return s.stop.load() || !s.queue.empty() || s.freed.load() != nullptr; });
+      FreeHandedOver(s);
+      if (s.stop.load()) {
+        FreeHandedOver(s);  // what came between: nothing comes once the end is raised
+        return;
+      }
+      if (s.queue.empty()) continue;
       Range& next = s.queue.front();
       s.busy = {next.begin, std::min(next.bytes, kHugePage)};
       next.begin += s.busy.bytes;
@@ -118,8 +155,7 @@ class PageFaulter {
 #endif
       lock.lock();
       s.busy = {};
-      s.changed.notify_all();
-      if (error == EINVAL) return giveUp();  // a kernel without it
+      if (error == EINVAL) disable();  // a kernel without it
     }
   }
 
@@ -174,7 +210,7 @@ void FreeLargeBlock(void* block, size_t bytes) {
   }
   {
     std::lock_guard lock(activeMutex);
-    if (active != nullptr) active->Remove(static_cast<char*>(block), LargeBlockBytes(bytes));
+    if (active != nullptr && active->Remove(static_cast<char*>(block), LargeBlockBytes(bytes))) return;
   }
   ::operator delete(block, std::align_val_t{kHugePage});
 }
