@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <chrono>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -72,7 +73,31 @@ std::optional<int> CgroupV1Cpus() {
   return std::nullopt;
 }
 
+// Runnable tasks of the whole system besides the caller, the least of a few looks a moment
+// apart (one look often catches a task that runs for an instant).
+int BusyElsewhere() {
+  constexpr int kLooks = 5;
+  int least = 0;
+  for (int look = 0; look < kLooks; ++look) {
+    if (look > 0) std::this_thread::sleep_for(std::chrono::microseconds(100));
+    const auto running = ProcsRunning(ReadSmallFile("/proc/stat"));
+    if (!running) return 0;
+    least = look == 0 ? *running - 1 : std::min(least, *running - 1);
+  }
+  return std::max(0, least);
+}
+
 }  // namespace
+
+std::optional<int> ProcsRunning(std::string_view procStat) {
+  constexpr std::string_view kKey = "\nprocs_running ";
+  const size_t at = procStat.find(kKey);
+  if (at == std::string_view::npos) return std::nullopt;
+  procStat.remove_prefix(at + kKey.size());
+  const auto value = Number(procStat.substr(0, procStat.find('\n')));
+  if (!value || *value < 1 || *value > 1 << 20) return std::nullopt;
+  return static_cast<int>(*value);
+}
 
 std::optional<int> CpusOfCpuMax(std::string_view cpuMax) {
   cpuMax = Trim(cpuMax);
@@ -138,6 +163,9 @@ int UsableCpus() {
   std::optional<int> quota = CgroupV2Cpus();
   if (!quota) quota = CgroupV1Cpus();
   if (quota) cpus = std::min(cpus, *quota);
+  // CPUs that other processes keep busy are not this one's either: threads that hand work to
+  // each other do it badly when each gets a CPU only part of the time.
+  cpus = std::max(1, cpus - BusyElsewhere());
 #endif
   return cpus;
 }

@@ -1,7 +1,8 @@
 #pragma once
 // How many CPUs this process may really use: the CPUs of its affinity mask, fewer where a
-// control group's quota allows less (a container given one CPU on a larger machine). The
-// hardware's count says nothing of either.
+// control group's quota allows less (a container given one CPU on a larger machine), and
+// fewer by those other processes keep busy as it starts. The hardware's count says nothing
+// of any of these.
 #include <optional>
 #include <string_view>
 
@@ -20,5 +21,8 @@ std::optional<int> CpusOfCfsQuota(std::string_view quotaUs, std::string_view per
 std::optional<std::string_view> CgroupV2Path(std::string_view procSelfCgroup);
 // The cgroup v1 path of the cpu controller from the same text ("4:cpu,cpuacct:/a").
 std::optional<std::string_view> CgroupV1CpuPath(std::string_view procSelfCgroup);
+// The runnable tasks of the system from the text of /proc/stat ("procs_running 3"), the
+// caller included; empty when it does not say.
+std::optional<int> ProcsRunning(std::string_view procStat);
 
 }  // namespace corvanta

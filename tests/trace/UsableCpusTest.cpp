@@ -40,6 +40,15 @@ TEST(UsableCpus, GroupPaths) {
   EXPECT_EQ(CgroupV2Path(""), std::nullopt);
 }
 
+TEST(UsableCpus, RunnableTasks) {
+  const char* stat = "cpu  1 2 3\nctxt 9\nprocs_running 3\nprocs_blocked 0\n";
+  EXPECT_EQ(ProcsRunning(stat), 3);
+  EXPECT_EQ(ProcsRunning("cpu 1\nprocs_running 1"), 1);
+  for (const char* text : {"", "procs_running 3\n", "cpu 1\nprocs_running \n", "cpu 1\nprocs_running 0\n",
+                           "cpu 1\nprocs_running -2\n", "cpu 1\nprocs_running x\n"})
+    EXPECT_EQ(ProcsRunning(text), std::nullopt) << text;
+}
+
 TEST(UsableCpus, AtLeastOneAndNoMoreThanTheMachine) {
   const int cpus = UsableCpus();
   EXPECT_GE(cpus, 1);
