@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <chrono>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -73,8 +74,18 @@ std::optional<int> CgroupV1Cpus() {
   return std::nullopt;
 }
 
-// Runnable tasks of the whole system besides the caller, the least of a few looks a moment
-// apart (one look often catches a task that runs for an instant).
+// This process's own running or runnable threads, the caller at least: a desktop program's
+// other threads are not other processes.
+int OwnRunning() {
+  int running = 0;
+  std::error_code ec;
+  for (const auto& task : std::filesystem::directory_iterator("/proc/self/task", ec))
+    if (TaskState(ReadSmallFile(task.path().string() + "/stat")) == 'R') ++running;
+  return std::max(1, running);
+}
+
+// Runnable tasks of the whole system besides this process's, the least of a few looks a
+// moment apart (one look often catches a task that runs for an instant).
 int BusyElsewhere() {
   constexpr int kLooks = 5;
   int least = 0;
@@ -82,12 +93,20 @@ int BusyElsewhere() {
     if (look > 0) std::this_thread::sleep_for(std::chrono::microseconds(100));
     const auto running = ProcsRunning(ReadSmallFile("/proc/stat"));
     if (!running) return 0;
-    least = look == 0 ? *running - 1 : std::min(least, *running - 1);
+    const int others = *running - OwnRunning();
+    least = look == 0 ? others : std::min(least, others);
   }
   return std::max(0, least);
 }
 
 }  // namespace
+
+char TaskState(std::string_view taskStat) {
+  // The name in parentheses may hold any character, parentheses and spaces included.
+  const size_t close = taskStat.rfind(')');
+  if (close == std::string_view::npos || close + 2 >= taskStat.size() || taskStat[close + 1] != ' ') return '\0';
+  return taskStat[close + 2];
+}
 
 std::optional<int> ProcsRunning(std::string_view procStat) {
   constexpr std::string_view kKey = "\nprocs_running ";

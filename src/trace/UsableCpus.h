@@ -24,5 +24,8 @@ std::optional<std::string_view> CgroupV1CpuPath(std::string_view procSelfCgroup)
 // The runnable tasks of the system from the text of /proc/stat ("procs_running 3"), the
 // caller included; empty when it does not say.
 std::optional<int> ProcsRunning(std::string_view procStat);
+// A task's state letter ('R' running or runnable, 'S' asleep, ...) from the text of its
+// /proc/.../stat ("12 (name) R 1 ..."); '\0' when it does not say.
+char TaskState(std::string_view taskStat);
 
 }  // namespace corvanta

@@ -47,6 +47,10 @@ TEST(UsableCpus, RunnableTasks) {
   for (const char* text : {"", "procs_running 3\n", "cpu 1\nprocs_running \n", "cpu 1\nprocs_running 0\n",
                            "cpu 1\nprocs_running -2\n", "cpu 1\nprocs_running x\n"})
     EXPECT_EQ(ProcsRunning(text), std::nullopt) << text;
+  EXPECT_EQ(TaskState("4242 (corvanta-read) R 1 4242 0"), 'R');
+  EXPECT_EQ(TaskState("7 (a) b (c)) S 1 7"), 'S');  // a name with parentheses and spaces
+  EXPECT_EQ(TaskState("7 (x)"), '\0');
+  EXPECT_EQ(TaskState(""), '\0');
 }
 
 TEST(UsableCpus, AtLeastOneAndNoMoreThanTheMachine) {
