@@ -56,6 +56,20 @@ class JsonWriter {
     Bool(value);
   }
 
+  // A writer whose text continues this one's from where it stands (no key waiting), at the
+  // same depth.
+  JsonWriter Continuation(std::string& out) const {
+    JsonWriter next(out);
+    next.levels_ = levels_;
+    next.newline_ = newline_;
+    return next;
+  }
+  // A writer of further elements of the array this one stands in, written elsewhere (on another
+  // thread) and added with AppendElements: each element it writes starts with its separator.
+  JsonWriter Elements(std::string& out) const;
+  // Adds what an Elements writer wrote; in an array still empty, the first separator goes.
+  void AppendElements(std::string_view text);
+
   // Where a long text may go in pieces: at the end of every object or array the text written
   // so far goes to spill once it is large, so that a report of many rows is never held whole.
   void SpillTo(std::function<void(std::string_view)> spill) { spill_ = std::move(spill); }
@@ -94,21 +108,6 @@ class JsonWriter {
   friend class JsonAside;
   // Adds text a continuation wrote.
   void Append(std::string_view text);
-
- public:
-  // A writer whose text continues this one's from where it stands (no key waiting), at the
-  // same depth.
-  JsonWriter Continuation(std::string& out) const {
-    JsonWriter next(out);
-    next.levels_ = levels_;
-    next.newline_ = newline_;
-    return next;
-  }
-  // A writer of further elements of the array this one stands in, written elsewhere (on another
-  // thread) and added with AppendElements: each element it writes starts with its separator.
-  JsonWriter Elements(std::string& out) const;
-  // Adds what an Elements writer wrote; in an array still empty, the first separator goes.
-  void AppendElements(std::string_view text);
 };
 
 // Part of a report written beside it, from where its writer stands (no key waiting), and added

@@ -3,8 +3,7 @@
 // post-pass over learned server ports.
 #include <algorithm>
 #include <atomic>
-#include <exception>
-#include <thread>
+#include <future>
 #include <vector>
 
 #include "decode/NetworkStage.h"
@@ -412,24 +411,10 @@ void NetworkStage::MarkLearnedServers(bool helper) {
     }
   };
   if (helper && groups.size() > 1) {
-    std::exception_ptr failure;
-    {
-      std::jthread other([&] {
-        try {
-          walk();
-        } catch (...) {
-          nextGroup.store(groups.size());
-          failure = std::current_exception();
-        }
-      });
-      try {
-        walk();
-      } catch (...) {
-        nextGroup.store(groups.size());  // the helper stops at its next group
-        throw;
-      }
-    }
-    if (failure) std::rethrow_exception(failure);
+    // A failure on either thread is rethrown here once both have stopped.
+    std::future<void> other = std::async(std::launch::async, walk);
+    walk();
+    other.get();
   } else {
     walk();
   }
