@@ -89,8 +89,15 @@ void Decoder::FirstStage(FrameRecord& frame) {
 }
 
 void Decoder::LookAhead(const FrameRecord& frame, uint32_t distance) const {
+  if (distance >= kFramesInFlight) return;
   // The frames in the queue went through FirstStage in order after the one decoded next.
-  if (!frame.Prepared.FirstStageDone || distance >= kFramesInFlight) return;
+  // Furthest on, the stage the reader's thread wrote is only fetched (whether or not it was
+  // written for this frame: nothing is read).
+  if (distance >= kLookAheadStaged) {
+    PrefetchLines(&stages_[(secondStaged_ + distance) % kFramesInFlight], sizeof(LinkStage));
+    return;
+  }
+  if (!frame.Prepared.FirstStageDone) return;
   const LinkStage& stage = stages_[(secondStaged_ + distance) % kFramesInFlight];
   if (stage.keyed)
     PrefetchPair(model_.NetAddresses, model_.Chains, stage.packet.source, stage.packet.destination,

@@ -12,6 +12,9 @@ inline constexpr uint32_t kFramesInFlight = 1024;
 // fetches at the far one tells it where to fetch at the near one.
 inline constexpr uint32_t kLookAheadFar = 6;
 inline constexpr uint32_t kLookAheadNear = 3;
+// Further on, only what the reader's thread wrote for the frame is fetched, so that the look
+// at the far distance finds it at hand.
+inline constexpr uint32_t kLookAheadStaged = 12;
 // The same for the first stage on the reader's thread (FrameSink::FirstStageLookAhead): a
 // frame goes through it kFirstStageLag frames after it was queued.
 inline constexpr uint32_t kFirstStageLag = 4;

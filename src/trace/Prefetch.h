@@ -31,6 +31,9 @@ inline void PrefetchLineForWrite(const void* p) {
 #endif
 }
 // Every line of bytes from p.
+inline void PrefetchLines(const void* p, size_t bytes) {
+  for (size_t at = 0; at < bytes; at += kCacheLine) PrefetchLine(static_cast<const char*>(p) + at);
+}
 inline void PrefetchLinesForWrite(const void* p, size_t bytes) {
   for (size_t at = 0; at < bytes; at += kCacheLine) PrefetchLineForWrite(static_cast<const char*>(p) + at);
 }

@@ -115,12 +115,12 @@ class FramePipe final : public FrameSink {
       Await(consumerAsleep_, readerAsleep_, [&] { return head_.load() - taken_ >= kConsumerWake || finished_.load(); });
       if (head_.load(std::memory_order_acquire) == taken_) return nullptr;
     }
-    // The frames come from the reader's cache. Have the record of a frame a few places on
+    // The frames come from the reader's cache. Have the record of a frame some places on
     // fetched while this one is decoded: its first line (numbers, lengths, status), as its
-    // headers were read on the reader's thread.
+    // headers were read on the reader's thread. The sink's far look reads that line.
     const uint32_t ready = head_.load(std::memory_order_relaxed) - taken_;
-    if (ready > kHeadAhead) PrefetchLine(&slots_.get()[(taken_ + kHeadAhead) % kSlots]);
-    for (uint32_t distance : {kLookAheadFar, kLookAheadNear})
+    if (ready > kLookAheadStaged) PrefetchLine(&slots_.get()[(taken_ + kLookAheadStaged) % kSlots]);
+    for (uint32_t distance : {kLookAheadStaged, kLookAheadFar, kLookAheadNear})
       if (ready > distance) decoder_.LookAhead(slots_.get()[(taken_ + distance) % kSlots], distance);
     return &slots_.get()[taken_ % kSlots];
   }
@@ -149,8 +149,6 @@ class FramePipe final : public FrameSink {
   // About a microsecond: a side that is about to publish does so within it.
   static constexpr int kSpins = 64;
   static constexpr int kYields = 4;
-  // How many frames ahead of the decoder a frame's record is fetched.
-  static constexpr uint32_t kHeadAhead = 4;
   // Of the slot taken for writing ahead: as many bytes as the frame just copied used (the next
   // ones are mostly alike), up to this.
   static constexpr size_t kWriteAheadBytes = 2048;
