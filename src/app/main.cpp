@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "Version.h"
+#include "trace/HeapPages.h"
 #include "ui/main/ChartPropertiesForm.h"
 #include "ui/main/CorvantaApplication.h"
 #include "ui/main/ErrorInformationForm.h"
@@ -65,6 +66,7 @@ int Usage() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  corvanta::RestartWithHugePageHeap(argv);
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--version") == 0) {
       std::cout << CORVANTA_PRODUCT << " " << CORVANTA_VERSION << "\n";

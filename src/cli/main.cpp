@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "cli/Cli.h"
+#include "trace/HeapPages.h"
 
 namespace {
 
@@ -19,6 +20,7 @@ std::string ProgramDirectory(const char* argv0) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (corvanta::LargeInput(argc, argv)) corvanta::RestartWithHugePageHeap(argv);
   std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
   return corvanta::cli::RunCli(args, stdout, stderr, ProgramDirectory(argc > 0 ? argv[0] : nullptr));
 }

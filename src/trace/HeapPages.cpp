@@ -1,0 +1,76 @@
+#include "trace/HeapPages.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#if defined(__linux__)
+#include <sys/auxv.h>
+#include <unistd.h>
+#endif
+
+#if defined(__SANITIZE_ADDRESS__)
+#define CORVANTA_MALLOC_REPLACED 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(memory_sanitizer) || __has_feature(thread_sanitizer)
+#define CORVANTA_MALLOC_REPLACED 1
+#endif
+#endif
+
+namespace corvanta {
+
+namespace {
+constexpr std::string_view kHugePageTunable = "glibc.malloc.hugetlb";
+}
+
+bool HugePagesOnRequest(std::string_view thpEnabled) { return thpEnabled.find("[madvise]") != std::string_view::npos; }
+
+std::optional<std::string> TunablesAskingHugePages(const char* current) {
+  const std::string_view now = current != nullptr ? current : "";
+  if (now.find(kHugePageTunable) != std::string_view::npos) return std::nullopt;
+  std::string value(now);
+  if (!value.empty()) value += ':';
+  value += kHugePageTunable;
+  value += "=1";
+  return value;
+}
+
+bool LargeInput(int argc, char** argv) {
+  unsigned long long bytes = 0;
+  for (int i = 1; i < argc && argv[i] != nullptr; ++i) {
+    std::error_code ec;
+    const std::filesystem::path path(argv[i]);
+    if (!std::filesystem::is_regular_file(path, ec)) continue;  // an option, or no such file
+    const auto size = std::filesystem::file_size(path, ec);
+    if (!ec) bytes += size;
+    if (bytes >= kHugePageHeapInput) return true;
+  }
+  return false;
+}
+
+void RestartWithHugePageHeap(char** argv) {
+#if defined(__linux__) && defined(__GLIBC__) && !defined(CORVANTA_MALLOC_REPLACED)
+  if (argv == nullptr || argv[0] == nullptr) return;
+  // A setuid start ignores tunables: it would start again and again.
+  if (getauxval(AT_SECURE) != 0) return;
+  std::ifstream file("/sys/kernel/mm/transparent_hugepage/enabled");
+  const std::string mode((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  if (!HugePagesOnRequest(mode)) return;
+  const char* before = std::getenv("GLIBC_TUNABLES");
+  const std::optional<std::string> value = TunablesAskingHugePages(before);
+  if (!value) return;
+  const std::optional<std::string> saved = before != nullptr ? std::optional<std::string>(before) : std::nullopt;
+  if (setenv("GLIBC_TUNABLES", value->c_str(), 1) != 0) return;
+  execv("/proc/self/exe", argv);
+  // Not started again: leave the environment as it was, for the programs this one starts.
+  if (saved)
+    setenv("GLIBC_TUNABLES", saved->c_str(), 1);
+  else
+    unsetenv("GLIBC_TUNABLES");
+#else
+  (void)argv;
+#endif
+}
+
+}  // namespace corvanta
