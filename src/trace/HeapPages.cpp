@@ -22,6 +22,9 @@ namespace corvanta {
 
 namespace {
 constexpr std::string_view kHugePageTunable = "glibc.malloc.hugetlb";
+// Threads other than the first get heaps of their own, which do not take huge pages: one
+// heap for all of them. They allocate little while they work.
+constexpr std::string_view kArenasTunable = "glibc.malloc.arena_max";
 }
 
 bool HugePagesOnRequest(std::string_view thpEnabled) { return thpEnabled.find("[madvise]") != std::string_view::npos; }
@@ -30,9 +33,13 @@ std::optional<std::string> TunablesAskingHugePages(const char* current) {
   const std::string_view now = current != nullptr ? current : "";
   if (now.find(kHugePageTunable) != std::string_view::npos) return std::nullopt;
   std::string value(now);
-  if (!value.empty()) value += ':';
-  value += kHugePageTunable;
-  value += "=1";
+  const auto add = [&](std::string_view tunable) {
+    if (!value.empty()) value += ':';
+    value += tunable;
+    value += "=1";
+  };
+  add(kHugePageTunable);
+  if (now.find(kArenasTunable) == std::string_view::npos) add(kArenasTunable);
   return value;
 }
 

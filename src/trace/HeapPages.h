@@ -14,9 +14,10 @@ namespace corvanta {
 // True when the text of /sys/kernel/mm/transparent_hugepage/enabled selects "madvise".
 bool HugePagesOnRequest(std::string_view thpEnabled);
 
-// The value GLIBC_TUNABLES must have for the heap to ask for huge pages, from its present
-// value (null: unset); empty when that value already says what to do about them (the user's
-// choice stands, and a program started again with it does not start again).
+// The value GLIBC_TUNABLES must have for the heap to ask for huge pages, one heap for all
+// threads, from its present value (null: unset); empty when that value already says what to
+// do about huge pages (the user's choice stands, and a program started again with it does not
+// start again). A number of heaps the user chose stays too.
 std::optional<std::string> TunablesAskingHugePages(const char* current);
 
 // Starts this program again, with the same arguments, its heap asking for huge pages, where

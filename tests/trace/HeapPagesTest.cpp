@@ -25,9 +25,11 @@ TEST(HeapPages, TheUsersTunablesStay) {
     std::optional<std::string> after;
   };
   for (const Case& c : std::initializer_list<Case>{
-           {nullptr, "glibc.malloc.hugetlb=1"},
-           {"", "glibc.malloc.hugetlb=1"},
+           {nullptr, "glibc.malloc.hugetlb=1:glibc.malloc.arena_max=1"},
+           {"", "glibc.malloc.hugetlb=1:glibc.malloc.arena_max=1"},
            {"glibc.malloc.arena_max=2", "glibc.malloc.arena_max=2:glibc.malloc.hugetlb=1"},
+           {"glibc.malloc.tcache_count=0",
+            "glibc.malloc.tcache_count=0:glibc.malloc.hugetlb=1:glibc.malloc.arena_max=1"},
            {"glibc.malloc.hugetlb=0", std::nullopt},  // chosen by the user, or already started again
            {"glibc.malloc.arena_max=2:glibc.malloc.hugetlb=1", std::nullopt}})
     EXPECT_EQ(TunablesAskingHugePages(c.before), c.after) << (c.before ? c.before : "(unset)");
