@@ -248,10 +248,14 @@ class ChainIndex {
   size_t MemoryBytes() const { return recent_.capacity() * sizeof(RecentSegments); }
 
  private:
+  // Tables kept beside the records grow with the trace: on huge pages once large, as each
+  // growth moves them into fresh memory.
+  template <class T>
+  using Table = std::vector<T, LargeBlockAllocator<T>>;
   // The entry of a record's slot in a table kept beside the records, grown (doubling) with
   // `fill` as they are made.
   template <class T>
-  static T& AtSlot(std::vector<T>& table, int32_t record, const T& fill) {
+  static T& AtSlot(Table<T>& table, int32_t record, const T& fill) {
     const auto slot = static_cast<size_t>(ModelObjects::SlotOf(record));
     if (slot >= table.size()) table.resize(std::max<size_t>(slot + 1, 2 * table.size()), fill);
     return table[slot];
@@ -265,9 +269,9 @@ class ChainIndex {
   PortConversationIndex portConversations_;
   FlatIndexMap<uint64_t, MixHash> subConversations_;
   FlatIndexMap<const void*, MixHash> recentSlots_;
-  std::vector<RecentSegments> recent_;
-  std::vector<int32_t> conversationTails_;
-  std::vector<RepeatFilter> repeatFilters_;
+  Table<RecentSegments> recent_;
+  Table<int32_t> conversationTails_;
+  Table<RepeatFilter> repeatFilters_;
 };
 
 }  // namespace corvanta

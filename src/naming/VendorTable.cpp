@@ -50,6 +50,12 @@ std::string LoadVendorTable(const std::filesystem::path& directory, VendorTable&
   table.Clear();
   std::ifstream in(directory / kVendorFileName, std::ios::binary);
   if (!in) return std::string(kVendorFileMissing);
+  // Grown as it is read, the table would be copied a dozen times into fresh pages.
+  constexpr uintmax_t kShortestEntryLine = 7;  // "XXXXXX\n"
+  std::error_code ec;
+  const uintmax_t bytes = std::filesystem::file_size(directory / kVendorFileName, ec);
+  if (!ec)
+    table.Reserve(static_cast<size_t>(std::min<uintmax_t>(bytes / kShortestEntryLine, VendorTable::kMaxEntries + 1)));
   std::string line;
   while (std::getline(in, line)) {
     if (!line.empty() && line.back() == '\r') line.pop_back();

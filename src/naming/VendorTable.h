@@ -1,4 +1,5 @@
 #pragma once
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <filesystem>
@@ -23,6 +24,8 @@ class VendorTable {
   VendorTable();
 
   void Clear();
+  // Room for this many entries (at most a full table) without moving them.
+  void Reserve(size_t entries) { entries_.reserve(std::min(entries, kMaxEntries + 1)); }
   // Appends an entry; false when the table is full.
   bool Add(const std::array<uint8_t, 3>& oui, std::string shortName);
 
