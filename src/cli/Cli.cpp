@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 
 #include "Version.h"
@@ -160,9 +161,14 @@ int RunCli(const std::vector<std::string>& args, std::FILE* out, std::FILE* err,
   if (ports.Size() > 0) analysis.ports = &ports;
   analysis.table.ThousandsSep = report.thousandsSep;
   analysis.table.DecimalSep = report.decimalSep;
-  // One thread per CPU this process may use; on one, the direct pass with no handing over.
-  analysis.threads = o.threads > 0 ? o.threads : std::min(UsableCpus(), 8);
-  report.threads = analysis.threads;
+  // One thread per CPU this process may use, for each trace unless chosen; on one, the direct
+  // pass with no handing over.
+  const auto chooseThreads = [&](const std::string& path) {
+    std::error_code ec;
+    const auto bytes = std::filesystem::file_size(path, ec);
+    analysis.threads = o.threads > 0 ? o.threads : std::min(ThreadsForTrace(ec ? 0 : bytes), 8);
+    report.threads = analysis.threads;
+  };
 
   const bool array = json && o.traces.size() > 1;
   std::string text;
@@ -178,6 +184,7 @@ int RunCli(const std::vector<std::string>& args, std::FILE* out, std::FILE* err,
   analysis.table.SelectionColumns = !streamRows;
   for (const std::string& path : o.traces) {
     const auto started = std::chrono::steady_clock::now();
+    chooseThreads(path);
     std::unique_ptr<TraceAnalysis> a;
     // Once the trace's report is written.
     auto writeTimings = [&] {

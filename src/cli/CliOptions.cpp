@@ -332,9 +332,10 @@ Options:
                           none). With "." the decimal separator becomes ",".
   --threads N             Work on N threads (default: the CPUs this process may use,
                           after its CPU affinity and any control-group quota, less
-                          those other processes keep busy as it starts). With 1 the
-                          trace is read and analysed on one thread; the output is the
-                          same on any number.
+                          those other processes keep busy as it starts; one for a
+                          trace under 32 MB, where a second costs more than it
+                          saves). With 1 the trace is read and analysed on one
+                          thread; the output is the same on any number.
   --timings               After each trace that was read, write to standard error how
                           long its phases took (seconds, wall clock): the frame pass
                           (reading and decoding), the client/server table (with

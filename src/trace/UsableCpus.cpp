@@ -189,4 +189,6 @@ int UsableCpus() {
   return cpus;
 }
 
+int ThreadsForTrace(unsigned long long traceBytes) { return traceBytes < kParallelTraceBytes ? 1 : UsableCpus(); }
+
 }  // namespace corvanta

@@ -11,6 +11,13 @@ namespace corvanta {
 // The CPUs this process may use now; at least 1.
 int UsableCpus();
 
+// Below this size a trace is read and analysed on one thread: a second thread's start, the
+// first touch of the queue between the two and the handing over cost more than they save
+// (they break even at about 100,000 frames, some 35 MB).
+inline constexpr unsigned long long kParallelTraceBytes = 32ull << 20;
+// The threads for a trace of this size: the usable CPUs, or one for a small trace.
+int ThreadsForTrace(unsigned long long traceBytes);
+
 // The CPUs a quota file allows, rounded up: cgroup v2 "cpu.max" ("max 100000" or
 // "150000 100000"); empty when unlimited or unreadable.
 std::optional<int> CpusOfCpuMax(std::string_view cpuMax);

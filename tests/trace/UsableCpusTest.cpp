@@ -59,6 +59,9 @@ TEST(UsableCpus, AtLeastOneAndNoMoreThanTheMachine) {
   if (std::thread::hardware_concurrency() > 0) {
     EXPECT_LE(cpus, static_cast<int>(std::thread::hardware_concurrency()));
   }
+  EXPECT_EQ(ThreadsForTrace(0), 1);
+  EXPECT_EQ(ThreadsForTrace(kParallelTraceBytes - 1), 1);  // small traces stay on one thread
+  EXPECT_GE(ThreadsForTrace(kParallelTraceBytes), 1);
 }
 
 }  // namespace

@@ -107,10 +107,11 @@ PassResult TProcessTraceFileForm::Run(const TraceInfo& info, FrameSink& sink) {
 
   sinceEvents_.start();
   QCoreApplication::processEvents();
-  // Where there is a second CPU the reader runs ahead on it; the decoder, the model and this
-  // poll stay on the GUI thread, so no window ever sees a model being built elsewhere.
+  // Where there is a second CPU and the trace is large enough, the reader runs ahead on it;
+  // the decoder, the model and this poll stay on the GUI thread, so no window ever sees a
+  // model being built elsewhere.
   PassOptions options;
-  options.readAhead = UsableCpus() > 1;
+  options.readAhead = ThreadsForTrace(info.fileSize) > 1;
   const PassResult result = ProcessTraceFile(
       info, sink, [this](const ReadProgress& p) { return Poll(p); }, options);
 
