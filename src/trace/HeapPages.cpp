@@ -1,6 +1,7 @@
 #include "trace/HeapPages.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -61,6 +62,10 @@ void RestartWithHugePageHeap(char** argv) {
   if (argv == nullptr || argv[0] == nullptr) return;
   // A setuid start ignores tunables: it would start again and again.
   if (getauxval(AT_SECURE) != 0) return;
+  // Under valgrind the program started again would run outside it, unmeasured.
+  if (const char* preload = std::getenv("LD_PRELOAD");
+      preload != nullptr && std::strstr(preload, "vgpreload") != nullptr)
+    return;
   std::ifstream file("/sys/kernel/mm/transparent_hugepage/enabled");
   const std::string mode((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
   if (!HugePagesOnRequest(mode)) return;
