@@ -23,8 +23,8 @@ namespace corvanta {
 
 namespace {
 constexpr std::string_view kHugePageTunable = "glibc.malloc.hugetlb";
-// Threads other than the first get heaps of their own, which do not take huge pages: one
-// heap for all of them. They allocate little while they work.
+// Threads other than the first get heaps of their own, which take no huge pages: one heap
+// for all of them.
 constexpr std::string_view kArenasTunable = "glibc.malloc.arena_max";
 }
 

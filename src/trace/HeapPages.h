@@ -22,8 +22,8 @@ std::optional<std::string> TunablesAskingHugePages(const char* current);
 
 // Starts this program again, with the same arguments, its heap asking for huge pages, where
 // that helps: Linux with glibc, huge pages given on request, not asked for yet, no sanitizer
-// in place of malloc, not under valgrind. Returns where it does not, or where starting again failed (then nothing
-// changed). To be called first thing in main, before any thread starts.
+// in place of malloc, not under valgrind. Returns where it does not, or where starting again
+// failed (then nothing changed). To be called first thing in main, before any thread starts.
 void RestartWithHugePageHeap(char** argv);
 
 // Starting again costs a few milliseconds, which only traces of some size win back: true when
