@@ -3,13 +3,13 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #if defined(__linux__)
 #include <sys/auxv.h>
 #include <unistd.h>
 #endif
+
+#include "trace/UsableCpus.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #define CORVANTA_MALLOC_REPLACED 1
@@ -52,7 +52,7 @@ bool LargeInput(int argc, char** argv) {
     if (!std::filesystem::is_regular_file(path, ec)) continue;  // an option, or no such file
     const auto size = std::filesystem::file_size(path, ec);
     if (!ec) bytes += size;
-    if (bytes >= kHugePageHeapInput) return true;
+    if (bytes >= kLargeTraceBytes) return true;
   }
   return false;
 }
@@ -66,9 +66,7 @@ void RestartWithHugePageHeap(char** argv) {
   if (const char* preload = std::getenv("LD_PRELOAD");
       preload != nullptr && std::strstr(preload, "vgpreload") != nullptr)
     return;
-  std::ifstream file("/sys/kernel/mm/transparent_hugepage/enabled");
-  const std::string mode((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  if (!HugePagesOnRequest(mode)) return;
+  if (!HugePagesOnRequest(ReadSmallFile("/sys/kernel/mm/transparent_hugepage/enabled"))) return;
   const char* before = std::getenv("GLIBC_TUNABLES");
   const std::optional<std::string> value = TunablesAskingHugePages(before);
   if (!value) return;

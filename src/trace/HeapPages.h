@@ -26,9 +26,8 @@ std::optional<std::string> TunablesAskingHugePages(const char* current);
 // failed (then nothing changed). To be called first thing in main, before any thread starts.
 void RestartWithHugePageHeap(char** argv);
 
-// Starting again costs a few milliseconds, which only traces of some size win back: true when
-// the files among these arguments hold at least this many bytes together.
-inline constexpr unsigned long long kHugePageHeapInput = 32ull << 20;
+// Starting again costs a few milliseconds, which only large traces win back: true when the
+// files among these arguments hold at least kLargeTraceBytes together.
 bool LargeInput(int argc, char** argv);
 
 }  // namespace corvanta

@@ -38,14 +38,6 @@ std::optional<int> CpusOf(long long quota, long long period) {
   return static_cast<int>(std::clamp<long long>(cpus, 1, 4096));
 }
 
-std::string ReadSmallFile(const std::string& path) {
-  std::ifstream in(path);
-  if (!in) return {};
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 // The tightest quota of the process's cgroup v2 group and the groups above it.
 std::optional<int> CgroupV2Cpus() {
   const std::string self = ReadSmallFile("/proc/self/cgroup");
@@ -100,6 +92,14 @@ int BusyElsewhere() {
 }
 
 }  // namespace
+
+std::string ReadSmallFile(const std::string& path) {
+  std::ifstream in(path);
+  if (!in) return {};
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
 
 char TaskState(std::string_view taskStat) {
   // The name in parentheses may hold any character, parentheses and spaces included.
@@ -189,6 +189,6 @@ int UsableCpus() {
   return cpus;
 }
 
-int ThreadsForTrace(unsigned long long traceBytes) { return traceBytes < kParallelTraceBytes ? 1 : UsableCpus(); }
+int ThreadsForTrace(unsigned long long traceBytes) { return traceBytes < kLargeTraceBytes ? 1 : UsableCpus(); }
 
 }  // namespace corvanta

@@ -4,6 +4,7 @@
 // fewer by those other processes keep busy as it starts. The hardware's count says nothing
 // of any of these.
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace corvanta {
@@ -11,10 +12,11 @@ namespace corvanta {
 // The CPUs this process may use now; at least 1.
 int UsableCpus();
 
-// Below this size a trace is read and analysed on one thread: a second thread's start, the
-// first touch of the queue between the two and the handing over cost more than they save
-// (they break even at about 100,000 frames, some 35 MB).
-inline constexpr unsigned long long kParallelTraceBytes = 32ull << 20;
+// From this size a trace is large: what costs a few milliseconds once pays. Below it a trace
+// is read and analysed on one thread, as a second thread's start, the first touch of the
+// queue between the two and the handing over cost more than they save (they break even at
+// about 100,000 frames, some 35 MB).
+inline constexpr unsigned long long kLargeTraceBytes = 32ull << 20;
 // The threads for a trace of this size: the usable CPUs, or one for a small trace.
 int ThreadsForTrace(unsigned long long traceBytes);
 
@@ -31,6 +33,8 @@ std::optional<std::string_view> CgroupV1CpuPath(std::string_view procSelfCgroup)
 // The runnable tasks of the system from the text of /proc/stat ("procs_running 3"), the
 // caller included; empty when it does not say.
 std::optional<int> ProcsRunning(std::string_view procStat);
+// The text of a small file such as those of /proc and /sys; empty when unreadable.
+std::string ReadSmallFile(const std::string& path);
 // A task's state letter ('R' running or runnable, 'S' asleep, ...) from the text of its
 // /proc/.../stat ("12 (name) R 1 ..."); '\0' when it does not say.
 char TaskState(std::string_view taskStat);

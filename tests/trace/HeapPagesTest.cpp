@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "trace/HeapPages.h"
+#include "trace/UsableCpus.h"
 
 namespace corvanta {
 namespace {
@@ -42,7 +43,7 @@ TEST(HeapPages, LargeInputIsTheFilesNamed) {
   const std::string half = (folder / "half").string(), other = (folder / "other").string();
   for (const std::string& path : {half, other}) {
     std::ofstream(path).put('x');
-    std::filesystem::resize_file(path, kHugePageHeapInput / 2);  // sparse: no room taken
+    std::filesystem::resize_file(path, kLargeTraceBytes / 2);  // sparse: no room taken
   }
   const auto large = [](std::vector<std::string> args) {
     std::vector<char*> argv;

@@ -60,8 +60,8 @@ TEST(UsableCpus, AtLeastOneAndNoMoreThanTheMachine) {
     EXPECT_LE(cpus, static_cast<int>(std::thread::hardware_concurrency()));
   }
   EXPECT_EQ(ThreadsForTrace(0), 1);
-  EXPECT_EQ(ThreadsForTrace(kParallelTraceBytes - 1), 1);  // small traces stay on one thread
-  EXPECT_GE(ThreadsForTrace(kParallelTraceBytes), 1);
+  EXPECT_EQ(ThreadsForTrace(kLargeTraceBytes - 1), 1);  // small traces stay on one thread
+  EXPECT_GE(ThreadsForTrace(kLargeTraceBytes), 1);
 }
 
 }  // namespace
