@@ -63,12 +63,12 @@ class FramePipe final : public FrameSink {
   // The sink's first stage takes each frame a few frames later, with what it will read
   // fetched meanwhile; only frames it took are published.
   bool DecodeFrame(FrameRecord& frame) override {
-    if (written_ - tailSeen_ == kSlots && written_ - (tailSeen_ = tail_.load(std::memory_order_acquire)) == kSlots) {
+    if (written_ - tail_.load(std::memory_order_acquire) == kSlots) {
       StageAll();
       Publish(head_, staged_);
       NotifyIf(consumerAsleep_);
       Await(readerAsleep_, consumerAsleep_,
-            [&] { return kSlots - (written_ - (tailSeen_ = tail_.load())) >= kReaderWake || stop_.load(); });
+            [&] { return kSlots - (written_ - tail_.load()) >= kReaderWake || stop_.load(); });
     }
     if (stop_.load(std::memory_order_acquire)) return true;
     FrameRecord& to = slots_.get()[written_ % kSlots];
@@ -93,7 +93,7 @@ class FramePipe final : public FrameSink {
     if (written_ % kBatch == 0) {
       Publish(head_, staged_);
       // A sleeping decoder published all it took; it is woken for a quarter of a ring.
-      if (staged_ - tail_.load(std::memory_order_acquire) >= kConsumerWake) NotifyIf(consumerAsleep_);
+      if (staged_ - tail_.load() >= kConsumerWake) NotifyIf(consumerAsleep_);
     }
     return false;
   }
@@ -109,19 +109,16 @@ class FramePipe final : public FrameSink {
   // Calling thread: the next frame, or null once the reader has finished and every frame
   // was taken.
   FrameRecord* Next() {
-    // The reader's count is looked at again only when the frames known to be queued run
-    // short of the look ahead's distance.
-    if (headSeen_ - taken_ <= kLookAheadStaged && (headSeen_ = head_.load(std::memory_order_acquire)) == taken_) {
+    if (head_.load(std::memory_order_acquire) == taken_) {
       Publish(tail_, taken_);
       NotifyIf(readerAsleep_);
-      Await(consumerAsleep_, readerAsleep_,
-            [&] { return (headSeen_ = head_.load()) - taken_ >= kConsumerWake || finished_.load(); });
-      if ((headSeen_ = head_.load(std::memory_order_acquire)) == taken_) return nullptr;
+      Await(consumerAsleep_, readerAsleep_, [&] { return head_.load() - taken_ >= kConsumerWake || finished_.load(); });
+      if (head_.load(std::memory_order_acquire) == taken_) return nullptr;
     }
     // The frames come from the reader's cache. Have the record of a frame some places on
     // fetched while this one is decoded: its first line (numbers, lengths, status), as its
     // headers were read on the reader's thread. The sink's far look reads that line.
-    const uint32_t ready = headSeen_ - taken_;
+    const uint32_t ready = head_.load(std::memory_order_relaxed) - taken_;
     if (ready > kLookAheadStaged) PrefetchLine(&slots_.get()[(taken_ + kLookAheadStaged) % kSlots]);
     for (uint32_t distance : {kLookAheadStaged, kLookAheadFar, kLookAheadNear})
       if (ready > distance) decoder_.LookAhead(slots_.get()[(taken_ + distance) % kSlots], distance);
@@ -133,9 +130,9 @@ class FramePipe final : public FrameSink {
   // Calling thread: the frame given by Next is decoded; its slot is free again.
   void Release() {
     if (++taken_ % kBatch != 0) return;
-    Publish(tail_, taken_);
+    tail_.store(taken_);
     // A sleeping reader published all it wrote; it is woken once half the ring is free.
-    if (kSlots - (headSeen_ - taken_) >= kReaderWake) NotifyIf(readerAsleep_);
+    if (kSlots - (head_.load() - taken_) >= kReaderWake) NotifyIf(readerAsleep_);
   }
   // Calling thread: the reader must stop at its next frame.
   void Stop() {
@@ -156,17 +153,12 @@ class FramePipe final : public FrameSink {
   // ones are mostly alike), up to this.
   static constexpr size_t kWriteAheadBytes = 2048;
 
-  // A release store: the full barrier a waking side needs is taken only where it looks at
-  // the other side's flag (NotifyIf).
-  static void Publish(std::atomic<uint32_t>& count, uint32_t value) { count.store(value, std::memory_order_release); }
+  static void Publish(std::atomic<uint32_t>& count, uint32_t value) { count.store(value); }
   void StageNext() { decoder_.FirstStage(slots_.get()[staged_++ % kSlots]); }
   void StageAll() {
     while (staged_ != written_) StageNext();
   }
-  // The count just published is ordered before the flag is looked at, as the sleeping side
-  // raises its flag before it looks at that count: one of the two sees the other.
   void NotifyIf(std::atomic<bool>& asleep) {
-    std::atomic_thread_fence(std::memory_order_seq_cst);
     if (!asleep.load()) return;
     std::lock_guard lock(mutex_);
     changed_.notify_all();
@@ -218,9 +210,7 @@ class FramePipe final : public FrameSink {
   // every frame would go back and forth between the CPUs.
   alignas(kCacheLine) uint32_t written_ = 0;   // reader's own count
   uint32_t staged_ = 0;                        // of those, through the first stage
-  uint32_t tailSeen_ = 0;                      // the decoder's count as the reader last read it
   alignas(kCacheLine) uint32_t taken_ = 0;     // decoder's own count
-  uint32_t headSeen_ = 0;                      // the reader's count as the decoder last read it
   alignas(kCacheLine) std::atomic<uint32_t> head_{0};  // frames published by the reader
   alignas(kCacheLine) std::atomic<uint32_t> tail_{0};  // frames published as decoded
   alignas(kCacheLine) std::atomic<bool> finished_{false};
