@@ -105,25 +105,6 @@ bool IsPlain(std::string_view text) {
   return std::all_of(text.begin(), text.end(), [](char c) { return kPlain[static_cast<uint8_t>(c)]; });
 }
 
-// Keys, separators and numbers are short: up to 16 bytes go as two overlapping moves of a
-// fixed size, which need no library call.
-char* Copy(char* p, std::string_view text) {
-  const char* from = text.data();
-  const size_t n = text.size();
-  if (n >= 8 && n <= 16) {
-    std::memcpy(p, from, 8);
-    std::memcpy(p + n - 8, from + n - 8, 8);
-  } else if (n >= 4 && n < 8) {
-    std::memcpy(p, from, 4);
-    std::memcpy(p + n - 4, from + n - 4, 4);
-  } else if (n > 16) {
-    std::memcpy(p, from, n);
-  } else {
-    for (size_t i = 0; i < n; ++i) p[i] = from[i];
-  }
-  return p + n;
-}
-
 }  // namespace
 
 // A report of many rows is mostly short keys, separators and numbers: each write gathers its
@@ -147,7 +128,7 @@ char* JsonWriter::Separate(char* p) {
   if (afterKey_) {
     afterKey_ = false;
     // The key waiting for its value goes out with it, in the same append.
-    p = Copy(p, std::string_view(key_.data(), pendingKey_));
+    p = CopyText(p, std::string_view(key_.data(), pendingKey_));
     pendingKey_ = 0;
     return p;
   }
@@ -155,22 +136,22 @@ char* JsonWriter::Separate(char* p) {
   Level& level = levels_.back();
   const bool first = level.empty;
   level.empty = false;
-  if (level.compact) return first ? p : Copy(p, ", ");
+  if (level.compact) return first ? p : CopyText(p, ", ");
   if (!first) *p++ = ',';
-  return Copy(p, newline_);
+  return CopyText(p, newline_);
 }
 
 void JsonWriter::Quoted(std::string_view text, std::string_view after) {
   if (!IsPlain(text)) {
     const std::string quoted = JsonQuote(text);
-    Write(quoted.size() + after.size(), [&](char* p) { return Copy(Copy(p, quoted), after); });
+    Write(quoted.size() + after.size(), [&](char* p) { return CopyText(CopyText(p, quoted), after); });
     return;
   }
   Write(text.size() + 2 + after.size(), [&](char* p) {
     *p++ = '"';
-    p = Copy(p, text);
+    p = CopyText(p, text);
     *p++ = '"';
-    return Copy(p, after);
+    return CopyText(p, after);
   });
 }
 
@@ -188,8 +169,8 @@ void JsonWriter::Key(std::string_view key) {
   if (IsPlain(key) && 2 + newline_.size() + key.size() + 4 <= key_.size()) {
     char* p = Separate(key_.data());
     *p++ = '"';
-    p = Copy(p, key);
-    p = Copy(p, "\": ");
+    p = CopyText(p, key);
+    p = CopyText(p, "\": ");
     pendingKey_ = static_cast<size_t>(p - key_.data());
   } else {
     Quoted(key, ": ");
@@ -204,8 +185,8 @@ bool JsonWriter::KeyAndValue(std::string_view key, size_t most, Fill fill) {
   if (afterKey_ || !IsPlain(key)) return false;
   Write(key.size() + 4 + most, [&](char* p) {
     *p++ = '"';
-    p = Copy(p, key);
-    return fill(Copy(p, "\": "));
+    p = CopyText(p, key);
+    return fill(CopyText(p, "\": "));
   });
   return true;
 }
@@ -214,7 +195,7 @@ bool JsonWriter::KeyAndValue(std::string_view key, size_t most, Fill fill) {
 void JsonWriter::Field(std::string_view key, std::string_view text) {
   const auto quoted = [&](char* p) {
     *p++ = '"';
-    p = Copy(p, text);
+    p = CopyText(p, text);
     *p++ = '"';
     return p;
   };
@@ -224,7 +205,7 @@ void JsonWriter::Field(std::string_view key, std::string_view text) {
 }
 
 void JsonWriter::NumberField(std::string_view key, std::string_view text) {
-  if (KeyAndValue(key, text.size(), [&](char* p) { return Copy(p, text); })) return;
+  if (KeyAndValue(key, text.size(), [&](char* p) { return CopyText(p, text); })) return;
   Key(key);
   NumberText(text);
 }
@@ -291,11 +272,18 @@ void JsonWriter::Number(double value, int decimals) {
 }
 
 void JsonWriter::NumberText(std::string_view text) { Literal(text); }
+
+void JsonWriter::Raw(std::string_view json) {
+  Write(0, [](char* p) { return p; });
+  out_.append(json);
+}
+
+bool IsPlainJsonText(std::string_view text) { return IsPlain(text); }
 void JsonWriter::Bool(bool value) { Literal(value ? "true" : "false"); }
 void JsonWriter::Null() { Literal("null"); }
 
 void JsonWriter::Literal(std::string_view text) {
-  Write(text.size(), [&](char* p) { return Copy(p, text); });
+  Write(text.size(), [&](char* p) { return CopyText(p, text); });
 }
 
 void JsonWriter::Append(std::string_view text) {

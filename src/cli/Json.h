@@ -3,6 +3,7 @@
 // and text that is not valid UTF-8 read as Latin-1 so that the output always is.
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -15,6 +16,27 @@ std::string TextAsUtf8(std::string_view text);
 
 // A JSON string literal of text (with its quotes).
 std::string JsonQuote(std::string_view text);
+// True when text goes into a JSON string as it stands: printable ASCII, no quote, no backslash.
+bool IsPlainJsonText(std::string_view text);
+
+// Copies text to p and returns the end. Keys, separators and numbers are short: up to 16 bytes
+// go as two overlapping moves of a fixed size, which need no library call.
+inline char* CopyText(char* p, std::string_view text) {
+  const char* from = text.data();
+  const size_t n = text.size();
+  if (n >= 8 && n <= 16) {
+    std::memcpy(p, from, 8);
+    std::memcpy(p + n - 8, from + n - 8, 8);
+  } else if (n >= 4 && n < 8) {
+    std::memcpy(p, from, 4);
+    std::memcpy(p + n - 4, from + n - 4, 4);
+  } else if (n > 16) {
+    std::memcpy(p, from, n);
+  } else {
+    for (size_t i = 0; i < n; ++i) p[i] = from[i];
+  }
+  return p + n;
+}
 
 class JsonWriter {
  public:
@@ -36,6 +58,11 @@ class JsonWriter {
   void Null();
   // A number already written as JSON writes it (the caller has checked the text).
   void NumberText(std::string_view text);
+  // A value already written as this writer writes it, with the separator it needs here: its
+  // members' lines begin with Newline() and two spaces more.
+  void Raw(std::string_view json);
+  // The line break and indentation before a member or element at the current level.
+  std::string_view Newline() const { return newline_; }
 
   // Key and an array of texts.
   void Strings(std::string_view key, const std::vector<std::string>& texts, bool compact = false);

@@ -41,6 +41,8 @@ std::optional<double> CellNumber(std::string_view cell, char thousandsSep, char 
 // 15 for a whole number, or up to `decimals` decimals after at most 15 - `decimals` digits
 // (trailing zeros are dropped). nullopt for any other cell, which must be read as a number.
 std::optional<std::string_view> PlainNumberText(std::string_view cell, char decimalSep, int decimals);
+// A row of the client/server table as an element of the report's "conversations" array.
+void ConversationRow(JsonWriter& json, const ClientServerRow& row, const ReportOptions& options);
 // Key and the number in a table cell, with up to `decimals` decimals; null when it holds none.
 void CellNumberField(JsonWriter& json, std::string_view key, std::string_view cell, char thousandsSep,
                      char decimalSep, int decimals = 3);

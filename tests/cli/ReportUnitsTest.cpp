@@ -2,6 +2,8 @@
 // and the reading of table cells.
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "cli/CliOptions.h"
 #include "cli/FrameListing.h"
 #include "cli/Json.h"
@@ -225,6 +227,60 @@ TEST(Cells, PlainNumbersWrittenAsReadAndWrittenAgain) {
       ASSERT_TRUE(text) << cell;
       ASSERT_EQ(*text, rewritten(cell, 3)) << cell;
     }
+}
+
+// A conversation row goes in one piece where every cell goes into JSON as it stands, else field
+// by field; its text is the same either way.
+TEST(Json, ConversationRowsInOnePieceOrFieldByField) {
+  using Cells = std::array<std::string, kCsColumns>;
+  const auto report = [](const std::vector<Cells>& rows) {
+    std::string out;
+    JsonWriter w(out);
+    w.BeginObject();
+    w.Key("conversations");
+    w.BeginArray();
+    ReportOptions o;
+    o.thousandsSep = ',';
+    o.decimalSep = '.';
+    for (const Cells& cells : rows) ConversationRow(w, ClientServerRow::Pack(cells), o);
+    w.EndArray();
+    w.EndObject();
+    return out;
+  };
+  Cells plain{};
+  plain[kCsColClient] = "ws12";
+  plain[kCsColServer] = "FS1";
+  plain[kCsColClientKey] = std::string("\x0A\x00\x00\x01", 4);
+  plain[kCsColServerKey] = std::string("\xC0\xA8\x01\x02", 4);
+  plain[kCsColProtocol] = "TCP/Port 1024<->SMB";
+  plain[kCsColPackets] = "1234";
+  plain[kCsColDuration] = "00:00:01.250";
+  plain[kCsColResponseTime] = "1234.5";
+  plain[kCsColClientToServer] = "0.373";
+  plain[kCsColServerToClient] = "-";
+  plain[kCsColA] = std::string(kCsMark);
+  plain[kCsColE] = "1000";
+  const std::string one = report({plain});
+  for (std::string_view part : {"\"client_address\": \"10.0.0.1\"", "\"packets\": 1234,", "\"bytes\": 0,",
+                                "\"response_time_ms\": 1234.5,", "\"throughput_s2c\": null,", "\"marks\": \"A\",",
+                                "\"events\": {\"E\": 1000, \"F\": 0, \"G\": 0, \"H\": 0, \"I\": 0}\n    }"})
+    EXPECT_NE(one.find(part), std::string::npos) << part << " in " << one;
+
+  // The same figures in cells that must be read as numbers.
+  for (const auto& [column, cell] : std::initializer_list<std::pair<int, const char*>>{{kCsColPackets, "1,234"},
+                                                                                       {kCsColResponseTime, "1,234.5"},
+                                                                                       {kCsColClientToServer, "0.3733"},
+                                                                                       {kCsColE, "1,000"}}) {
+    Cells other = plain;
+    other[static_cast<size_t>(column)] = cell;
+    EXPECT_EQ(report({plain, other}), report({plain, plain})) << cell;
+  }
+  // Text that must be escaped, or is not UTF-8, goes field by field.
+  Cells named = plain;
+  named[kCsColClient] = "say \"hi\"\xF6";
+  std::string expected = one;
+  expected.replace(expected.find("\"ws12\""), 6, "\"say \\\"hi\\\"\xC3\xB6\"");
+  EXPECT_EQ(report({named}), expected);
 }
 
 // Text written aside, appended later, reads as if written in its place, spilled pieces and all.
