@@ -225,6 +225,60 @@ void ConversationRow(JsonWriter& json, const ClientServerRow& row, const ReportO
 
 namespace {
 
+// The one-line object of a peer table's row where every cell goes into JSON as it stands, in
+// one piece as the writer writes it field by field below; false, with nothing written, else.
+bool PlainPeerTableRow(JsonWriter& json, std::string_view address, const std::vector<std::string_view>& headings,
+                       const std::vector<std::string>& cells, const std::function<bool(size_t)>& isText) {
+  char buf[1024];
+  const size_t columns = std::min(headings.size(), cells.size());
+  size_t need = 16 + address.size();
+  for (size_t c = 0; c < columns; ++c) need += headings[c].size() + cells[c].size() + 8;
+  if (need > sizeof buf || !IsPlainJsonText(address)) return false;
+  char* p = CopyText(buf, "{\"address\": \"");
+  p = CopyText(p, address);
+  *p++ = '"';
+  for (size_t c = 0; c < columns; ++c) {
+    if (!IsPlainJsonText(headings[c])) return false;
+    p = CopyText(p, ", \"");
+    p = CopyText(p, headings[c]);
+    p = CopyText(p, "\": ");
+    if (isText(c)) {
+      if (!IsPlainJsonText(cells[c])) return false;
+      *p++ = '"';
+      p = CopyText(p, cells[c]);
+      *p++ = '"';
+    } else if (const auto text = PlainNumberText(cells[c], '.', 3)) {
+      p = CopyText(p, *text);
+    } else if (!CellNumber(cells[c], '\0', '.')) {
+      p = CopyText(p, "null");
+    } else {
+      return false;
+    }
+  }
+  *p++ = '}';
+  json.Raw(std::string_view(buf, static_cast<size_t>(p - buf)));
+  json.MaySpill();
+  return true;
+}
+
+}  // namespace
+
+void PeerTableRow(JsonWriter& json, std::string_view address, const std::vector<std::string_view>& headings,
+                  const std::vector<std::string>& cells, const std::function<bool(size_t)>& isText) {
+  if (PlainPeerTableRow(json, address, headings, cells, isText)) return;
+  json.BeginObject(true);
+  json.Field("address", address);
+  for (size_t c = 0; c < headings.size() && c < cells.size(); ++c) {
+    if (isText(c))
+      json.Field(headings[c], cells[c]);
+    else
+      CellNumberField(json, headings[c], cells[c], '\0', '.');
+  }
+  json.EndObject();
+}
+
+namespace {
+
 void Conversations(JsonWriter& json, const TraceAnalysis& a, const ReportOptions& o, const RowStream& stream) {
   json.Key("conversations");
   json.BeginArray();
@@ -337,15 +391,9 @@ void PeerTable(JsonWriter& json, std::string_view name, const PeerGraph& graph, 
   for (size_t node = 0; node < graph.Nodes.size(); ++node) {
     if (!graph.Nodes[node].Sent) continue;
     const PeerGridRow row = BuildPeerGridRow(graph, node, labels, '\0');
-    json.BeginObject(true);
-    json.Field("address", NodeAddressText(graph, row.Address));
-    for (size_t c = 0; c < headings.size() && c < row.Cells.size(); ++c) {
-      if (PeerGridColumnIsText(graph.Kind, static_cast<int>(c)) || headings[c] == "Utilization")
-        json.Field(headings[c], row.Cells[c]);
-      else
-        CellNumberField(json, headings[c], row.Cells[c], '\0', '.');
-    }
-    json.EndObject();
+    PeerTableRow(json, NodeAddressText(graph, row.Address), headings, row.Cells, [&](size_t c) {
+      return PeerGridColumnIsText(graph.Kind, static_cast<int>(c)) || headings[c] == "Utilization";
+    });
   }
   json.EndArray();
 }

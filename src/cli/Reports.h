@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "cli/Json.h"
 #include "cli/TraceAnalysis.h"
@@ -43,6 +44,10 @@ std::optional<double> CellNumber(std::string_view cell, char thousandsSep, char 
 std::optional<std::string_view> PlainNumberText(std::string_view cell, char decimalSep, int decimals);
 // A row of the client/server table as an element of the report's "conversations" array.
 void ConversationRow(JsonWriter& json, const ClientServerRow& row, const ReportOptions& options);
+// A peer table's row as a one-line object: the node's address, then each cell under its
+// heading, as text where isText(column) says so, else as a number (null for none).
+void PeerTableRow(JsonWriter& json, std::string_view address, const std::vector<std::string_view>& headings,
+                  const std::vector<std::string>& cells, const std::function<bool(size_t)>& isText);
 // Key and the number in a table cell, with up to `decimals` decimals; null when it holds none.
 void CellNumberField(JsonWriter& json, std::string_view key, std::string_view cell, char thousandsSep,
                      char decimalSep, int decimals = 3);

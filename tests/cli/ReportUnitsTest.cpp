@@ -283,6 +283,38 @@ TEST(Json, ConversationRowsInOnePieceOrFieldByField) {
   EXPECT_EQ(report({named}), expected);
 }
 
+// A peer table's row goes in one piece where every cell goes into JSON as it stands, else field
+// by field; its text is the same either way.
+TEST(Json, PeerTableRowsInOnePieceOrFieldByField) {
+  const std::vector<std::string_view> headings = {"Source Address", "Dests", "Utilization", "Ave Send", "Pkt Ratio"};
+  const auto isText = [](size_t c) { return c == 0 || c == 2 || c == 4; };
+  const auto table = [&](const std::vector<std::vector<std::string>>& rows) {
+    std::string out;
+    JsonWriter w(out);
+    w.BeginObject();
+    w.Key("stations_table");
+    w.BeginArray();
+    for (const auto& cells : rows) PeerTableRow(w, "00000C07AC00", headings, cells, isText);
+    w.EndArray();
+    w.EndObject();
+    return out;
+  };
+  const std::vector<std::string> plain = {"Cisco 07AC00", "8713", "30.90%", "", "1:1.5"};
+  EXPECT_NE(table({plain}).find("{\"address\": \"00000C07AC00\", \"Source Address\": \"Cisco 07AC00\", \"Dests\": "
+                                "8713, \"Utilization\": \"30.90%\", \"Ave Send\": null, \"Pkt Ratio\": \"1:1.5\"}"),
+            std::string::npos)
+      << table({plain});
+  // The same figures in cells that must be read as numbers, and text that must be escaped.
+  std::vector<std::string> other = plain;
+  other[1] = "8713.0001";
+  EXPECT_EQ(table({plain, other}), table({plain, plain}));
+  other = plain;
+  other[0] = "Cisco \"07\"";
+  std::string expected = table({plain});
+  expected.replace(expected.find("Cisco 07AC00"), 12, "Cisco \\\"07\\\"");
+  EXPECT_EQ(table({other}), expected);
+}
+
 // Text written aside, appended later, reads as if written in its place, spilled pieces and all.
 TEST(Json, AsideAppendsAsIfWrittenInPlace) {
   const auto numbers = [](JsonWriter& w, std::string_view key, int count) {
