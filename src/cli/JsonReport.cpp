@@ -140,7 +140,9 @@ bool PlainConversationRow(JsonWriter& json, const ClientServerRow& row, const Re
   constexpr std::string_view kKeys[] = {
       "client",   "server",           "client_address", "server_address", "protocol", "packets", "bytes",
       "duration", "response_time_ms", "throughput_c2s", "throughput_s2c", "marks",    "events"};
-  size_t need = 64 + std::size(kKeys) * (newline.size() + 24);
+  // Each member and the closing brace take a line break; a member's own text takes at most 25
+  // bytes besides its value.
+  size_t need = 64 + (std::size(kKeys) + 1) * (newline.size() + 25);
   for (std::string_view t : texts) need += t.size();
   for (const auto& n : numbers) need += n->size();
   char buf[2048];
@@ -232,7 +234,9 @@ bool PlainPeerTableRow(JsonWriter& json, std::string_view address, const std::ve
   char buf[1024];
   const size_t columns = std::min(headings.size(), cells.size());
   size_t need = 16 + address.size();
-  for (size_t c = 0; c < columns; ++c) need += headings[c].size() + cells[c].size() + 8;
+  // A column takes its heading, its cell (or "null", four bytes, for an empty one) and eight
+  // bytes of quotes and separators.
+  for (size_t c = 0; c < columns; ++c) need += headings[c].size() + std::max<size_t>(cells[c].size(), 4) + 8;
   if (need > sizeof buf || !IsPlainJsonText(address)) return false;
   char* p = CopyText(buf, "{\"address\": \"");
   p = CopyText(p, address);

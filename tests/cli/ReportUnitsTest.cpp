@@ -313,6 +313,16 @@ TEST(Json, PeerTableRowsInOnePieceOrFieldByField) {
   std::string expected = table({plain});
   expected.replace(expected.find("Cisco 07AC00"), 12, "Cisco \\\"07\\\"");
   EXPECT_EQ(table({other}), expected);
+
+  // A row near the size of the one-piece buffer, its cells shorter than the "null" they write.
+  const std::vector<std::string_view> letters = {"a", "b", "c", "d", "e", "f", "g", "h", "i", "j", "k", "l"};
+  std::string out;
+  JsonWriter w(out);
+  const std::string address(900, 'x');
+  PeerTableRow(w, address, letters, std::vector<std::string>(letters.size()), [](size_t) { return false; });
+  std::string want = "{\"address\": \"" + address + "\"";
+  for (std::string_view l : letters) want += ", \"" + std::string(l) + "\": null";
+  EXPECT_EQ(out, want + "}");
 }
 
 // Text written aside, appended later, reads as if written in its place, spilled pieces and all.
