@@ -66,17 +66,27 @@ std::optional<std::string_view> PlainNumberText(std::string_view cell, char deci
   return fraction.empty() ? whole : cell.substr(0, point + 1 + fraction.size());
 }
 
+namespace {
+
+// The JSON text of the number in a table cell where the cell itself tells it (PlainNumberText,
+// or null for a cell that holds none); nullopt for a cell that must be read as a number.
+std::optional<std::string_view> CellNumberJson(std::string_view cell, char thousandsSep, char decimalSep,
+                                               int decimals) {
+  if (const auto text = PlainNumberText(cell, decimalSep, decimals)) return text;
+  if (!CellNumber(cell, thousandsSep, decimalSep)) return "null";
+  return std::nullopt;
+}
+
+}  // namespace
+
 void CellNumberField(JsonWriter& json, std::string_view key, std::string_view cell, char thousandsSep, char decimalSep,
                      int decimals) {
-  if (const auto text = PlainNumberText(cell, decimalSep, decimals)) {
+  if (const auto text = CellNumberJson(cell, thousandsSep, decimalSep, decimals)) {
     json.NumberField(key, *text);
     return;
   }
   json.Key(key);
-  if (auto v = CellNumber(cell, thousandsSep, decimalSep))
-    json.Number(*v, decimals);
-  else
-    json.Null();
+  json.Number(CellNumber(cell, thousandsSep, decimalSep).value_or(0), decimals);
 }
 
 namespace {
@@ -95,11 +105,15 @@ std::string AddressText(std::string_view key) {
   return {};
 }
 
+// The JSON text of a count cell when the cell tells it without reading: 0 for an empty cell.
+std::optional<std::string_view> CountJson(std::string_view cell, const ReportOptions& o) {
+  if (cell.empty()) return "0";
+  return PlainNumberText(cell, o.decimalSep, 0);
+}
+
 // A count cell as a whole number; 0 when it holds none (an empty cell).
 void CountField(JsonWriter& json, std::string_view key, std::string_view cell, const ReportOptions& o) {
-  if (cell.empty()) {
-    json.NumberField(key, "0");
-  } else if (const auto text = PlainNumberText(cell, o.decimalSep, 0)) {
+  if (const auto text = CountJson(cell, o)) {
     json.NumberField(key, *text);
   } else {
     json.Key(key);
@@ -116,16 +130,8 @@ bool PlainConversationRow(JsonWriter& json, const ClientServerRow& row, const Re
   const std::string_view texts[] = {row[kCsColClient], row[kCsColServer],   clientAddress,
                                     serverAddress,     row[kCsColProtocol], row[kCsColDuration]};
   if (!std::all_of(std::begin(texts), std::end(texts), IsPlainJsonText)) return false;
-  // As CountField and CellNumberField write them; nullopt for a cell they must read as a number.
-  const auto count = [&](std::string_view cell) -> std::optional<std::string_view> {
-    if (cell.empty()) return "0";
-    return PlainNumberText(cell, o.decimalSep, 0);
-  };
-  const auto figure = [&](std::string_view cell) -> std::optional<std::string_view> {
-    if (auto text = PlainNumberText(cell, o.decimalSep, 3)) return text;
-    if (!CellNumber(cell, o.thousandsSep, o.decimalSep)) return "null";
-    return std::nullopt;
-  };
+  const auto count = [&](std::string_view cell) { return CountJson(cell, o); };
+  const auto figure = [&](std::string_view cell) { return CellNumberJson(cell, o.thousandsSep, o.decimalSep, 3); };
   const std::optional<std::string_view> numbers[] = {
       count(row[kCsColPackets]),         count(row[kCsColBytes]),
       figure(row[kCsColResponseTime]),   figure(row[kCsColClientToServer]),
@@ -251,10 +257,8 @@ bool PlainPeerTableRow(JsonWriter& json, std::string_view address, const std::ve
       *p++ = '"';
       p = CopyText(p, cells[c]);
       *p++ = '"';
-    } else if (const auto text = PlainNumberText(cells[c], '.', 3)) {
+    } else if (const auto text = CellNumberJson(cells[c], '\0', '.', 3)) {
       p = CopyText(p, *text);
-    } else if (!CellNumber(cells[c], '\0', '.')) {
-      p = CopyText(p, "null");
     } else {
       return false;
     }
