@@ -719,7 +719,9 @@ std::string UtilizationText(int64_t framesSent, int64_t bytesSent, Topology medi
   if (bandwidthBytesPerSecond <= 0 || intervals <= 0) return "0.00%";
   const int64_t overhead = medium == kTokenRing ? 1 : 20;
   const double load = static_cast<double>(overhead * framesSent + bytesSent) * 100.0;
-  return FormatF(load / bandwidthBytesPerSecond / intervals, 3, 2) + "%";
+  std::string text = FormatF(load / bandwidthBytesPerSecond / intervals, 3, 2);
+  text += '%';
+  return text;
 }
 
 void ForEachPeerPair(const PeerGraph& graph, const std::function<void(const PeerPairRow&)>& visit) {
@@ -768,6 +770,7 @@ PeerGridRow BuildPeerGridRow(const PeerGraph& graph, size_t node, const PeerLabe
   row.Node = static_cast<int32_t>(node);
   row.Address = n.Address;
   std::vector<std::string>& c = row.Cells;
+  c.reserve(station ? kStationColumns : kNetworkColumns);
   c.push_back(PeerNodeLabel(graph, n, labels, false));
   std::string names;
   if (station) {

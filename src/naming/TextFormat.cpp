@@ -87,19 +87,6 @@ void PadLeft(std::string& s, int width) {
   if (width > 0 && s.size() < static_cast<size_t>(width)) s.insert(0, static_cast<size_t>(width) - s.size(), ' ');
 }
 
-std::string GroupThousands(const std::string& digits, char sep) {
-  if (sep == '\0' || digits.size() <= 3) return digits;
-  std::string out;
-  size_t lead = digits.size() % 3;
-  if (lead == 0) lead = 3;
-  out.append(digits, 0, lead);
-  for (size_t i = lead; i < digits.size(); i += 3) {
-    out += sep;
-    out.append(digits, i, 3);
-  }
-  return out;
-}
-
 // FormatDecimal's text from the value's 18 significant digits (room for 19 in digits) and
 // the place of its point: value = 0.digits * 10^point.
 std::string FormatDigits(char* digits, int point, bool negative, int width, int decimals, char thousandsSep,
@@ -132,17 +119,19 @@ std::string FormatDigits(char* digits, int point, bool negative, int width, int 
   const int length = std::max(point - first, 1);
   const int separators = thousandsSep != '\0' && length > 3 ? (length - 1) / 3 : 0;
   const int size = (sign ? 1 : 0) + length + separators + (decimals > 0 ? decimals + 1 : 0);
-  std::string out(static_cast<size_t>(std::max(width - size, 0)), ' ');
-  out.reserve(out.size() + static_cast<size_t>(size));
-  if (sign) out += '-';
-  if (first >= point) out += '0';
+  // Sized once and written in place: tables format several figures a row.
+  const int pad = std::max(width - size, 0);
+  std::string out(static_cast<size_t>(pad + size), ' ');
+  char* p = out.data() + pad;
+  if (sign) *p++ = '-';
+  if (first >= point) *p++ = '0';
   for (int i = first; i < point; ++i) {
-    if (separators > 0 && i > first && (point - i) % 3 == 0) out += thousandsSep;
-    out += digitAt(i);
+    if (separators > 0 && i > first && (point - i) % 3 == 0) *p++ = thousandsSep;
+    *p++ = digitAt(i);
   }
   if (decimals > 0) {
-    out += decimalSep;
-    for (int i = point; i < point + decimals; ++i) out += digitAt(i);
+    *p++ = decimalSep;
+    for (int i = point; i < point + decimals; ++i) *p++ = digitAt(i);
   }
   return out;
 }
@@ -318,17 +307,35 @@ std::string FormatNGeneral(double value, int width, int decimals, char thousands
 }
 
 std::string FormatCount(int64_t count, char thousandsSep) {
-  uint64_t magnitude = count < 0 ? 0 - static_cast<uint64_t>(count) : static_cast<uint64_t>(count);
-  std::string out = GroupThousands(std::to_string(magnitude), thousandsSep);
-  return count < 0 ? "-" + out : out;
+  const uint64_t magnitude = count < 0 ? 0 - static_cast<uint64_t>(count) : static_cast<uint64_t>(count);
+  char digits[24];
+  const auto n = static_cast<size_t>(std::to_chars(digits, digits + sizeof digits, magnitude).ptr - digits);
+  const size_t separators = thousandsSep != '\0' && n > 3 ? (n - 1) / 3 : 0;
+  // Sized once and written in place: every table row holds several counts.
+  std::string out((count < 0 ? 1 : 0) + n + separators, '-');
+  char* p = out.data() + (count < 0 ? 1 : 0);
+  for (size_t i = 0; i < n; ++i) {
+    if (separators > 0 && i > 0 && (n - i) % 3 == 0) *p++ = thousandsSep;
+    *p++ = digits[i];
+  }
+  return out;
 }
 
 std::string FormatRatio(int64_t a, int64_t b) {
   std::string out;
-  if (b < a)
-    out = b != 0 ? FormatF(static_cast<double>(a) / static_cast<double>(b), 2, 1) + ":1" : std::to_string(a) + ":0.0";
-  else
-    out = a != 0 ? "1:" + FormatF(static_cast<double>(b) / static_cast<double>(a), 2, 1) : "0.0:" + std::to_string(b);
+  if (b < a && b != 0) {
+    out = FormatF(static_cast<double>(a) / static_cast<double>(b), 2, 1);
+    out += ":1";
+  } else if (b < a) {
+    out = std::to_string(a);
+    out += ":0.0";
+  } else if (a != 0) {
+    out = "1:";
+    out += FormatF(static_cast<double>(b) / static_cast<double>(a), 2, 1);
+  } else {
+    out = "0.0:";
+    out += std::to_string(b);
+  }
   if (size_t at = out.find(".0"); at != std::string::npos) out.erase(at, 2);
   return out;
 }

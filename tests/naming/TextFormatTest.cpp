@@ -172,6 +172,7 @@ TEST(NumberFormat, Counts) {
   EXPECT_EQ(FormatCount(1000, ','), "1,000");
   EXPECT_EQ(FormatCount(2147483647, '.'), "2.147.483.647");
   EXPECT_EQ(FormatCount(-1234567, ','), "-1,234,567");
+  EXPECT_EQ(FormatCount(-1234567, '\0'), "-1234567");
   EXPECT_EQ(FormatCount(std::numeric_limits<int64_t>::min(), ','), "-9,223,372,036,854,775,808");
 }
 
