@@ -136,6 +136,47 @@ std::string FormatDigits(char* digits, int point, bool negative, int width, int 
   return out;
 }
 
+constexpr auto kPowersOfTen = [] {
+  std::array<uint64_t, 19> powers{1};
+  for (size_t i = 1; i < powers.size(); ++i) powers[i] = powers[i - 1] * 10;
+  return powers;
+}();
+
+// The first keep (0 to 18) of 18 significant digits, rounded half away from zero at the
+// next one, as an integer: FormatDigits' rounding, done on the number.
+uint64_t RoundToDigits(uint64_t eighteen, int keep) {
+  if (keep >= 18) return eighteen;
+  const uint64_t unit = kPowersOfTen[static_cast<size_t>(18 - keep)];
+  return eighteen / unit + (eighteen % unit >= unit / 2 ? 1 : 0);
+}
+
+// FormatDigits' text of scaled / 10^decimals: the same text written from the integer.
+std::string FormatScaled(uint64_t scaled, bool negative, int width, int decimals, char thousandsSep, char decimalSep) {
+  const uint64_t unit = kPowersOfTen[static_cast<size_t>(decimals)];
+  char whole[24];
+  const auto length = static_cast<int>(std::to_chars(whole, whole + sizeof whole, scaled / unit).ptr - whole);
+  const bool sign = negative && scaled != 0;
+  const int separators = thousandsSep != '\0' && length > 3 ? (length - 1) / 3 : 0;
+  const int size = (sign ? 1 : 0) + length + separators + (decimals > 0 ? decimals + 1 : 0);
+  const int pad = std::max(width - size, 0);
+  std::string out(static_cast<size_t>(pad + size), ' ');
+  char* p = out.data() + pad;
+  if (sign) *p++ = '-';
+  for (int i = 0; i < length; ++i) {
+    if (separators > 0 && i > 0 && (length - i) % 3 == 0) *p++ = thousandsSep;
+    *p++ = whole[i];
+  }
+  if (decimals > 0) {
+    *p++ = decimalSep;
+    uint64_t fraction = scaled % unit;
+    for (int i = decimals; i > 0; --i) {
+      p[i - 1] = static_cast<char>('0' + fraction % 10);
+      fraction /= 10;
+    }
+  }
+  return out;
+}
+
 // The runtime this format copies takes a value to 18 significant digits before it rounds
 // half away from zero at the requested decimal, so 2.0005 gives 2.001 (not printf's 2.000).
 std::string FormatDecimal(double value, int width, int decimals, char thousandsSep, char decimalSep,
@@ -149,6 +190,8 @@ std::string FormatDecimal(double value, int width, int decimals, char thousandsS
   char digits[24] = "000000000000000000";
   int point = 1;  // value = 0.digits * 10^point
   if (uint64_t eighteen = 0; value != 0 && quick && EighteenDigits(std::fabs(value), eighteen, point)) {
+    if (const int keep = point + decimals; keep >= 0 && keep <= 18)
+      return FormatScaled(RoundToDigits(eighteen, keep), value < 0, width, decimals, thousandsSep, decimalSep);
     std::to_chars(digits, digits + sizeof digits, eighteen);
   } else if (value != 0) {
     // Exactly printf's "%.17e", several times faster than printf.

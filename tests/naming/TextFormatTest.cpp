@@ -123,7 +123,7 @@ TEST(NumberFormat, QuickAndGeneralWaysAgree) {
     values.push_back(std::round(magnitude * 100) / 100 + 0.005);
   }
   for (double v : values)
-    for (int decimals : {0, 1, 2, 3, 18})
+    for (int decimals : {0, 1, 2, 3, 4, 6, 18})
       for (auto [width, sep] : {std::pair{0, '\0'}, std::pair{12, ','}}) {
         ASSERT_EQ(FormatN(v, width, decimals, sep), FormatNGeneral(v, width, decimals, sep)) << v << " " << decimals;
       }
