@@ -87,6 +87,29 @@ void PadLeft(std::string& s, int width) {
   if (width > 0 && s.size() < static_cast<size_t>(width)) s.insert(0, static_cast<size_t>(width) - s.size(), ' ');
 }
 
+// A sign, the whole part grouped by thousands (none when thousandsSep is 0), the decimal
+// separator and the fraction (none when empty), padded on the left to width. Sized once and
+// written in place: tables format several figures a row.
+std::string NumberText(bool sign, std::string_view whole, std::string_view fraction, int width, char thousandsSep,
+                       char decimalSep) {
+  const size_t length = whole.size();
+  const size_t separators = thousandsSep != '\0' && length > 3 ? (length - 1) / 3 : 0;
+  const size_t size = (sign ? 1 : 0) + length + separators + (fraction.empty() ? 0 : fraction.size() + 1);
+  const size_t pad = width > 0 && static_cast<size_t>(width) > size ? static_cast<size_t>(width) - size : 0;
+  std::string out(pad + size, ' ');
+  char* p = out.data() + pad;
+  if (sign) *p++ = '-';
+  for (size_t i = 0; i < length; ++i) {
+    if (separators > 0 && i > 0 && (length - i) % 3 == 0) *p++ = thousandsSep;
+    *p++ = whole[i];
+  }
+  if (!fraction.empty()) {
+    *p++ = decimalSep;
+    std::memcpy(p, fraction.data(), fraction.size());
+  }
+  return out;
+}
+
 // FormatDecimal's text from the value's 18 significant digits (room for 19 in digits) and
 // the place of its point: value = 0.digits * 10^point.
 std::string FormatDigits(char* digits, int point, bool negative, int width, int decimals, char thousandsSep,
@@ -116,24 +139,12 @@ std::string FormatDigits(char* digits, int point, bool negative, int width, int 
   const bool sign = negative && std::any_of(digits, digits + count, [](char c) { return c != '0'; });
   int first = 0;  // the integer part without its leading zeros
   while (first < point && digitAt(first) == '0') ++first;
-  const int length = std::max(point - first, 1);
-  const int separators = thousandsSep != '\0' && length > 3 ? (length - 1) / 3 : 0;
-  const int size = (sign ? 1 : 0) + length + separators + (decimals > 0 ? decimals + 1 : 0);
-  // Sized once and written in place: tables format several figures a row.
-  const int pad = std::max(width - size, 0);
-  std::string out(static_cast<size_t>(pad + size), ' ');
-  char* p = out.data() + pad;
-  if (sign) *p++ = '-';
-  if (first >= point) *p++ = '0';
-  for (int i = first; i < point; ++i) {
-    if (separators > 0 && i > first && (point - i) % 3 == 0) *p++ = thousandsSep;
-    *p++ = digitAt(i);
-  }
-  if (decimals > 0) {
-    *p++ = decimalSep;
-    for (int i = point; i < point + decimals; ++i) *p++ = digitAt(i);
-  }
-  return out;
+  std::string whole = first < point ? std::string() : std::string("0");
+  for (int i = first; i < point; ++i) whole += digitAt(i);
+  char fraction[18];
+  for (int i = 0; i < decimals; ++i) fraction[i] = digitAt(point + i);
+  return NumberText(sign, whole, std::string_view(fraction, static_cast<size_t>(decimals)), width, thousandsSep,
+                    decimalSep);
 }
 
 constexpr auto kPowersOfTen = [] {
@@ -154,27 +165,15 @@ uint64_t RoundToDigits(uint64_t eighteen, int keep) {
 std::string FormatScaled(uint64_t scaled, bool negative, int width, int decimals, char thousandsSep, char decimalSep) {
   const uint64_t unit = kPowersOfTen[static_cast<size_t>(decimals)];
   char whole[24];
-  const auto length = static_cast<int>(std::to_chars(whole, whole + sizeof whole, scaled / unit).ptr - whole);
-  const bool sign = negative && scaled != 0;
-  const int separators = thousandsSep != '\0' && length > 3 ? (length - 1) / 3 : 0;
-  const int size = (sign ? 1 : 0) + length + separators + (decimals > 0 ? decimals + 1 : 0);
-  const int pad = std::max(width - size, 0);
-  std::string out(static_cast<size_t>(pad + size), ' ');
-  char* p = out.data() + pad;
-  if (sign) *p++ = '-';
-  for (int i = 0; i < length; ++i) {
-    if (separators > 0 && i > 0 && (length - i) % 3 == 0) *p++ = thousandsSep;
-    *p++ = whole[i];
+  const char* wholeEnd = std::to_chars(whole, whole + sizeof whole, scaled / unit).ptr;
+  char fraction[18];
+  uint64_t rest = scaled % unit;
+  for (int i = decimals; i > 0; --i) {
+    fraction[i - 1] = static_cast<char>('0' + rest % 10);
+    rest /= 10;
   }
-  if (decimals > 0) {
-    *p++ = decimalSep;
-    uint64_t fraction = scaled % unit;
-    for (int i = decimals; i > 0; --i) {
-      p[i - 1] = static_cast<char>('0' + fraction % 10);
-      fraction /= 10;
-    }
-  }
-  return out;
+  return NumberText(negative && scaled != 0, std::string_view(whole, static_cast<size_t>(wholeEnd - whole)),
+                    std::string_view(fraction, static_cast<size_t>(decimals)), width, thousandsSep, decimalSep);
 }
 
 // The runtime this format copies takes a value to 18 significant digits before it rounds
@@ -352,16 +351,8 @@ std::string FormatNGeneral(double value, int width, int decimals, char thousands
 std::string FormatCount(int64_t count, char thousandsSep) {
   const uint64_t magnitude = count < 0 ? 0 - static_cast<uint64_t>(count) : static_cast<uint64_t>(count);
   char digits[24];
-  const auto n = static_cast<size_t>(std::to_chars(digits, digits + sizeof digits, magnitude).ptr - digits);
-  const size_t separators = thousandsSep != '\0' && n > 3 ? (n - 1) / 3 : 0;
-  // Sized once and written in place: every table row holds several counts.
-  std::string out((count < 0 ? 1 : 0) + n + separators, '-');
-  char* p = out.data() + (count < 0 ? 1 : 0);
-  for (size_t i = 0; i < n; ++i) {
-    if (separators > 0 && i > 0 && (n - i) % 3 == 0) *p++ = thousandsSep;
-    *p++ = digits[i];
-  }
-  return out;
+  const char* end = std::to_chars(digits, digits + sizeof digits, magnitude).ptr;
+  return NumberText(count < 0, std::string_view(digits, static_cast<size_t>(end - digits)), {}, 0, thousandsSep, '.');
 }
 
 std::string FormatRatio(int64_t a, int64_t b) {
