@@ -104,6 +104,20 @@ void Decoder::LookAhead(const FrameRecord& frame, uint32_t distance) const {
                  distance >= kLookAheadFar);
 }
 
+bool DecodingReadsCheckSequence(const FrameRecord& frame, Topology topology) {
+  if (topology != kEthernet) return true;
+  const ByteView data(frame.Data.data(), std::min<size_t>(frame.Length, kMaxFrameLength));
+  if (data.U16be(12) != 0x0800) return true;
+  constexpr size_t kIp = 14;
+  // A header said to be shorter puts the transport's fields earlier, not later.
+  const size_t transport = kIp + std::max<size_t>((data.U8(kIp) & 0x0F) * 4u, 20);
+  size_t reach = 32;  // ICMP's quoted header, and any other protocol
+  if (data.U8(kIp + 9) == 6) reach = (data.U8(transport + 13) & 0x02) != 0 ? 24 : 16;  // a SYN's MSS option
+  if (data.U8(kIp + 9) == 17) reach = 22;                                              // SNMP's PDU type
+  const size_t end = std::max<size_t>(kIp + data.U16be(kIp + 2), transport + reach);
+  return end + 4 > frame.Length;
+}
+
 void Decoder::FirstStageLookAhead(const FrameRecord& frame, uint32_t distance) const {
   // Token Ring frames, rarer, are left to find their stations unaided.
   if (preScan_ || env_.topology != kEthernet || frame.Length < kEthernetMinForStations) return;

@@ -20,6 +20,15 @@
 
 namespace corvanta {
 
+// Whether decoding may read the check sequence of the frame. Of an Ethernet II frame carrying
+// IPv4 it reads the IP datagram (checksums, DNS answers: only where the datagram ends before
+// the check sequence or the frame), fixed fields after the IP header (a TCP header's first 16
+// bytes and a SYN's MSS option, a UDP header and the DNS, NetBIOS and SNMP flags within 22
+// bytes, ICMP's quoted header within 32) and the first 36 bytes of the frame; where all of
+// that ends before the last four bytes it never reads them. Any other frame may be read to its
+// end.
+bool DecodingReadsCheckSequence(const FrameRecord& frame, Topology topology);
+
 class Decoder : public FrameSink {
  public:
   // The model and the statistics are the caller's; they are reset by every BeginPass.
@@ -46,6 +55,9 @@ class Decoder : public FrameSink {
   void FirstStageLookAhead(const FrameRecord& frame, uint32_t distance) const override;
   // Fetches the address index slots, then the address nodes, of frames about to be decoded.
   void LookAhead(const FrameRecord& frame, uint32_t distance) const override;
+  bool ReadsCheckSequence(const FrameRecord& frame) const override {
+    return DecodingReadsCheckSequence(frame, env_.topology);
+  }
   double ElapsedTime() const override {
     return staged_.load(std::memory_order_relaxed) ? stagedElapsed_ : statistics_.ElapsedTime;
   }

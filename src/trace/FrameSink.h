@@ -45,6 +45,10 @@ class FrameSink {
   // gets `distance` frames after the next one, so that the sink can have what decoding it
   // will read fetched ahead. It must change nothing.
   virtual void LookAhead(const FrameRecord& /*frame*/, uint32_t /*distance*/) const {}
+  // Whether the sink may read the last four bytes, the check sequence, of this Ethernet frame,
+  // asked by a reader that would synthesise them once the frame's lengths and bytes are in
+  // place. Where it may not, the reader leaves them zero and spares computing the CRC.
+  virtual bool ReadsCheckSequence(const FrameRecord& /*frame*/) const { return true; }
   // Trace time covered so far in microseconds, for the progress display.
   virtual double ElapsedTime() const { return 0; }
   // Before the open pass: reset the model and counters, derive the bandwidth in bytes per

@@ -39,6 +39,7 @@ class PreScanSink : public FrameSink {
     inner_.DecodeFrame(frame);
     return true;
   }
+  bool ReadsCheckSequence(const FrameRecord& frame) const override { return inner_.ReadsCheckSequence(frame); }
   double ElapsedTime() const override { return inner_.ElapsedTime(); }
 
  private:
@@ -97,6 +98,7 @@ class FramePipe final : public FrameSink {
     }
     return false;
   }
+  bool ReadsCheckSequence(const FrameRecord& frame) const override { return decoder_.ReadsCheckSequence(frame); }
   // Reader's thread, once its pass is over. After a stop the frames not yet staged are
   // dropped: the decoder finishes only those it was handed.
   void Finish() {

@@ -140,6 +140,79 @@ TEST(Decoder, ArbitraryBytesNeverFault) {
   }
 }
 
+// Frames whose check sequence decoding is said not to read decode alike whatever it holds (a
+// reader leaves it zero for them); the tails put an MSS option, DNS and SNMP flags where a read
+// past the datagram would find them, and the ports an ICMP error quotes. The frames end right after the fields read, or
+// not.
+TEST(Decoder, CheckSequenceUnreadWhereDecodingSaysSo) {
+  const Ip4Addr a{10, 0, 0, 1}, b{10, 0, 0, 2};
+  const std::array<Bytes, 4> tails = {Bytes{0, 0, 0, 0}, Bytes{0x02, 0x04, 0x05, 0xB4}, Bytes{0xA2, 0xA0, 0x80, 0xFF},
+                                      Bytes{0x04, 0x02, 0x00, 0x35}};
+  std::vector<Bytes> packets;
+  // A packet without its last bytes, which the frame's tail stands in for.
+  const auto cut = [&](const Bytes& packet, size_t bytes) {
+    packets.push_back(Bytes(packet.begin(), packet.end() - static_cast<std::ptrdiff_t>(bytes)));
+  };
+  for (size_t optionBytes : {0, 8, 40}) {
+    Ipv4Options o;
+    o.options = Bytes(optionBytes, 1);
+    for (size_t payload : {0, 1, 2, 4, 6, 10, 13, 20, 40}) {
+      const Bytes data = Filler(payload, 0x41);
+      const TcpSegment syn{.srcPort = 1025, .dstPort = 80, .flags = kTcpSyn, .payload = data};
+      packets.push_back(IpTcp(a, b, syn, o));
+      packets.push_back(IpTcp(b, a, {.srcPort = 80, .dstPort = 1025, .payload = data}, o));
+      for (uint16_t port : {53, 137, 161, 2000}) packets.push_back(IpUdp(a, b, 1026, port, data, o));
+      cut(IpUdp(b, a, 53, 1026, DnsAnswer(7, "host", {{10, 0, 0, 9}}), o), 4);
+      packets.push_back(Ipv4Packet(a, b, 1, IcmpEcho(false, 1, 2, data), o));
+    }
+    cut(Ipv4Packet(b, a, 1, IcmpUnreachable(3, IpUdp(a, b, 1026, 53, {}, o)), o), 8);
+  }
+  std::array<std::unique_ptr<DecoderHarness>, tails.size()> decoders;
+  for (auto& d : decoders) d = std::make_unique<DecoderHarness>();
+  int unread = 0;
+  int read = 0;
+  for (const Bytes& packet : packets)
+    for (int said : {0, -4, 4, 8, 60})  // the datagram's length as stored, against the bytes
+      for (size_t padding : {0, 3, 9}) {
+        Bytes ip = Cat({packet, Filler(padding)});
+        const auto total = static_cast<uint16_t>(static_cast<int>(packet.size()) + said);
+        ip[2] = static_cast<uint8_t>(total >> 8);
+        ip[3] = static_cast<uint8_t>(total);
+        const Bytes frame = PadFrame(EthernetII(kB, kA, 0x0800, ip));
+        FeedOptions o{.length = static_cast<uint32_t>(frame.size() + 4)};
+        FrameRecord probe;
+        std::copy(frame.begin(), frame.end(), probe.Data.begin());
+        probe.Length = probe.CapturedLength = static_cast<uint16_t>(o.length);
+        if (DecodingReadsCheckSequence(probe, kEthernet)) {
+          ++read;
+          continue;
+        }
+        ++unread;
+        for (size_t t = 0; t < tails.size(); ++t) decoders[t]->Feed(Cat({frame, tails[t]}), o);
+        const CaptureModel& first = decoders[0]->model;
+        for (size_t t = 1; t < tails.size(); ++t) {
+          const CaptureModel& other = decoders[t]->model;
+          ASSERT_EQ(other.Packets.Count(), first.Packets.Count());
+          const TPacket& x = first.Packets.At(first.Packets.Count() - 1);
+          const TPacket& y = other.Packets.At(other.Packets.Count() - 1);
+          ASSERT_EQ(std::tie(x.Flags, x.Sequence, x.Acknowledge, x.Window, x.TcpFlags, x.TransportHeaderLength),
+                    std::tie(y.Flags, y.Sequence, y.Acknowledge, y.Window, y.TcpFlags, y.TransportHeaderLength))
+              << "frame of " << frame.size() << " bytes, tail " << t;
+          for (const Bytes& tail : tails)
+            ASSERT_EQ(LookupLearnedName(other, tail), LookupLearnedName(first, tail)) << "tail " << t;
+        }
+      }
+  EXPECT_GT(unread, 200);
+  EXPECT_GT(read, 50);
+  // A bare acknowledgement, the commonest frame, is spared the CRC; a Token Ring frame is not.
+  FrameRecord shortFrame;
+  const Bytes ack = PadFrame(EthernetII(kB, kA, 0x0800, IpTcp(a, b, {})));
+  std::copy(ack.begin(), ack.end(), shortFrame.Data.begin());
+  shortFrame.Length = static_cast<uint16_t>(ack.size() + 4);
+  EXPECT_FALSE(DecodingReadsCheckSequence(shortFrame, kEthernet));
+  EXPECT_TRUE(DecodingReadsCheckSequence(shortFrame, kTokenRing));
+}
+
 TEST(Decoder, ImportsTheAddressBookBeforeTheFirstFrame) {
   TempDir dir;
   std::string record(80, '\0');

@@ -1,6 +1,7 @@
 #include "trace/readers/ReaderSteps.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "trace/Fcs.h"
 #include "trace/TimeUtil.h"
@@ -25,7 +26,12 @@ bool ReadBodyKeeping(ReaderContext& ctx, uint8_t* dst, uint64_t count, size_t ro
 }
 
 void SynthesizeFcsUnlessCut(ReaderContext& ctx) {
-  if (!ctx.frameCut) SynthesizeFcs(ctx.frame);
+  if (ctx.frameCut) return;
+  FrameRecord& f = ctx.frame;
+  if (ctx.sink.ReadsCheckSequence(f))
+    SynthesizeFcs(f);
+  else if (f.Length >= 4 && f.Length <= kMaxFrameLength)
+    std::memset(f.Data.data() + f.Length - 4, 0, 4);
 }
 
 void ClearFrameTail(FrameRecord& frame, size_t from, size_t to) {

@@ -21,7 +21,8 @@ bool ReadStoredFrame(ReaderContext& ctx, uint64_t count);
 // over the rest, so that the next record follows. False ends the pass: the file is too short.
 bool ReadBodyKeeping(ReaderContext& ctx, uint8_t* dst, uint64_t count, size_t room);
 
-// The Ethernet check sequence, unless the frame was cut to the buffer (its end is not here).
+// The Ethernet check sequence, unless the frame was cut to the buffer (its end is not here);
+// zero where the sink never reads it.
 void SynthesizeFcsUnlessCut(ReaderContext& ctx);
 
 // Zeroes Data[from, to), to capped at the buffer, so bytes the file did not hold are defined.
