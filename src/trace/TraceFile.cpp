@@ -72,7 +72,7 @@ size_t TraceFile::ReadSome(void* dst, size_t count) {
   return done;
 }
 
-bool TraceFile::Read(void* dst, size_t count) {
+bool TraceFile::ReadPastBuffer(void* dst, size_t count) {
   if (!file_ || count > size_ - std::min(pos_, size_)) return false;
   return ReadSome(dst, count) == count;
 }

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -23,8 +24,17 @@ class TraceFile {
   bool AtEnd() const { return pos_ >= size_; }
 
   // Reads exactly count bytes at the current position; false (and nothing advanced past
-  // the end) when fewer are left.
-  bool Read(void* dst, size_t count);
+  // the end) when fewer are left. Inline for what the buffer holds: readers take every
+  // record header and frame through it.
+  bool Read(void* dst, size_t count) {
+    const uint64_t at = pos_ - bufStart_;
+    if (count > 0 && pos_ >= bufStart_ && at <= bufLen_ && count <= bufLen_ - at) {
+      std::memcpy(dst, buf_.data() + at, count);
+      pos_ += count;
+      return true;
+    }
+    return ReadPastBuffer(dst, count);
+  }
   // Reads up to count bytes; returns how many were read.
   size_t ReadSome(void* dst, size_t count);
   bool Skip(uint64_t count) { return Seek(pos_ + count); }
@@ -34,6 +44,7 @@ class TraceFile {
 
  private:
   bool Fill();
+  bool ReadPastBuffer(void* dst, size_t count);
   std::FILE* file_ = nullptr;
   uint64_t size_ = 0;
   uint64_t pos_ = 0;       // logical position
