@@ -203,12 +203,13 @@ std::string FormatDecimal(double value, int width, int decimals, char thousandsS
   return FormatDigits(digits, point, value < 0, width, decimals, thousandsSep, decimalSep);
 }
 
-// The decimal digits of value, padded on the left to width with pad: printf's "%0*u" or "%*u".
-void AppendNumber(std::string& out, uint64_t value, int width, char pad) {
+// The decimal digits of value at p, padded on the left to width with zeros ("%0*u"); returns
+// where they end. Written in place: every client/server row shows a duration.
+char* PutNumber(char* p, uint64_t value, int width) {
   char digits[24];
   char* end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-  for (auto n = end - digits; n < width; ++n) out += pad;
-  out.append(digits, end);
+  for (auto n = end - digits; n < width; ++n) *p++ = '0';
+  return std::copy(digits, end, p);
 }
 
 std::string TwoDigits(int v) {
@@ -325,15 +326,15 @@ std::string FormatElapsed(double microseconds) {
   auto total = static_cast<int64_t>(microseconds);
   int64_t s = total / 1000000;
   int64_t ms = total % 1000000 / 1000;
-  std::string out;
-  AppendNumber(out, static_cast<uint64_t>(s / 3600), 2, '0');
-  out += ':';
-  AppendNumber(out, static_cast<uint64_t>(s / 60 % 60), 2, '0');
-  out += ':';
-  AppendNumber(out, static_cast<uint64_t>(s % 60), 2, '0');
-  out += '.';
-  AppendNumber(out, static_cast<uint64_t>(ms), 3, '0');
-  return out;
+  char text[32];  // at most 2,562,047,788 hours
+  char* p = PutNumber(text, static_cast<uint64_t>(s / 3600), 2);
+  *p++ = ':';
+  p = PutNumber(p, static_cast<uint64_t>(s / 60 % 60), 2);
+  *p++ = ':';
+  p = PutNumber(p, static_cast<uint64_t>(s % 60), 2);
+  *p++ = '.';
+  p = PutNumber(p, static_cast<uint64_t>(ms), 3);
+  return std::string(text, p);
 }
 
 std::string FormatN(double value, int width, int decimals, char thousandsSep, char decimalSep) {
