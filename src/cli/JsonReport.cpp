@@ -235,24 +235,24 @@ namespace {
 
 // The one-line object of a peer table's row where every cell goes into JSON as it stands, in
 // one piece as the writer writes it field by field below; false, with nothing written, else.
-bool PlainPeerTableRow(JsonWriter& json, std::string_view address, const std::vector<std::string_view>& headings,
-                       const std::vector<std::string>& cells, const std::function<bool(size_t)>& isText) {
+bool PlainPeerTableRow(JsonWriter& json, std::string_view address, const PeerTableColumns& table,
+                       const std::vector<std::string>& cells) {
+  const std::vector<std::string_view>& headings = table.Headings;
   char buf[1024];
   const size_t columns = std::min(headings.size(), cells.size());
   size_t need = 16 + address.size();
   // A column takes its heading, its cell (or "null", four bytes, for an empty one) and eight
   // bytes of quotes and separators.
   for (size_t c = 0; c < columns; ++c) need += headings[c].size() + std::max<size_t>(cells[c].size(), 4) + 8;
-  if (need > sizeof buf || !IsPlainJsonText(address)) return false;
+  if (need > sizeof buf || !table.PlainHeadings || !IsPlainJsonText(address)) return false;
   char* p = CopyText(buf, "{\"address\": \"");
   p = CopyText(p, address);
   *p++ = '"';
   for (size_t c = 0; c < columns; ++c) {
-    if (!IsPlainJsonText(headings[c])) return false;
     p = CopyText(p, ", \"");
     p = CopyText(p, headings[c]);
     p = CopyText(p, "\": ");
-    if (isText(c)) {
+    if (table.Text[c] != 0) {
       if (!IsPlainJsonText(cells[c])) return false;
       *p++ = '"';
       p = CopyText(p, cells[c]);
@@ -271,13 +271,22 @@ bool PlainPeerTableRow(JsonWriter& json, std::string_view address, const std::ve
 
 }  // namespace
 
-void PeerTableRow(JsonWriter& json, std::string_view address, const std::vector<std::string_view>& headings,
-                  const std::vector<std::string>& cells, const std::function<bool(size_t)>& isText) {
-  if (PlainPeerTableRow(json, address, headings, cells, isText)) return;
+PeerTableColumns::PeerTableColumns(std::vector<std::string_view> headings, const std::function<bool(size_t)>& isText)
+    : Headings(std::move(headings)) {
+  for (size_t c = 0; c < Headings.size(); ++c) {
+    Text.push_back(isText(c) ? 1 : 0);
+    PlainHeadings = PlainHeadings && IsPlainJsonText(Headings[c]);
+  }
+}
+
+void PeerTableRow(JsonWriter& json, std::string_view address, const PeerTableColumns& columns,
+                  const std::vector<std::string>& cells) {
+  if (PlainPeerTableRow(json, address, columns, cells)) return;
+  const std::vector<std::string_view>& headings = columns.Headings;
   json.BeginObject(true);
   json.Field("address", address);
   for (size_t c = 0; c < headings.size() && c < cells.size(); ++c) {
-    if (isText(c))
+    if (columns.Text[c] != 0)
       json.Field(headings[c], cells[c]);
     else
       CellNumberField(json, headings[c], cells[c], '\0', '.');
@@ -393,15 +402,16 @@ std::string NodeAddressText(const PeerGraph& graph, const AddressKey& address) {
 // as numbers, the utilisation and ratio as the page writes them.
 void PeerTable(JsonWriter& json, std::string_view name, const PeerGraph& graph, const ReportOptions& o) {
   const std::vector<std::string_view> headings = PeerGridHeadings(graph.Kind);
+  const PeerTableColumns columns(headings, [&](size_t c) {
+    return PeerGridColumnIsText(graph.Kind, static_cast<int>(c)) || headings[c] == "Utilization";
+  });
   const PeerLabelOptions labels{true, o.vendors != nullptr, o.vendors};
   json.Key(name);
   json.BeginArray();
   for (size_t node = 0; node < graph.Nodes.size(); ++node) {
     if (!graph.Nodes[node].Sent) continue;
     const PeerGridRow row = BuildPeerGridRow(graph, node, labels, '\0');
-    PeerTableRow(json, NodeAddressText(graph, row.Address), headings, row.Cells, [&](size_t c) {
-      return PeerGridColumnIsText(graph.Kind, static_cast<int>(c)) || headings[c] == "Utilization";
-    });
+    PeerTableRow(json, NodeAddressText(graph, row.Address), columns, row.Cells);
   }
   json.EndArray();
 }

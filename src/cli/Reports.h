@@ -44,10 +44,18 @@ std::optional<double> CellNumber(std::string_view cell, char thousandsSep, char 
 std::optional<std::string_view> PlainNumberText(std::string_view cell, char decimalSep, int decimals);
 // A row of the client/server table as an element of the report's "conversations" array.
 void ConversationRow(JsonWriter& json, const ClientServerRow& row, const ReportOptions& options);
+// A peer table's columns: each heading, whether its cells are text (else numbers), and
+// whether every heading goes into JSON as it stands; looked at once for all the rows.
+struct PeerTableColumns {
+  PeerTableColumns(std::vector<std::string_view> headings, const std::function<bool(size_t)>& isText);
+  std::vector<std::string_view> Headings;
+  std::vector<uint8_t> Text;
+  bool PlainHeadings = true;
+};
 // A peer table's row as a one-line object: the node's address, then each cell under its
-// heading, as text where isText(column) says so, else as a number (null for none).
-void PeerTableRow(JsonWriter& json, std::string_view address, const std::vector<std::string_view>& headings,
-                  const std::vector<std::string>& cells, const std::function<bool(size_t)>& isText);
+// heading, as text or as a number (null for none).
+void PeerTableRow(JsonWriter& json, std::string_view address, const PeerTableColumns& columns,
+                  const std::vector<std::string>& cells);
 // Key and the number in a table cell, with up to `decimals` decimals; null when it holds none.
 void CellNumberField(JsonWriter& json, std::string_view key, std::string_view cell, char thousandsSep,
                      char decimalSep, int decimals = 3);

@@ -286,15 +286,15 @@ TEST(Json, ConversationRowsInOnePieceOrFieldByField) {
 // A peer table's row goes in one piece where every cell goes into JSON as it stands, else field
 // by field; its text is the same either way.
 TEST(Json, PeerTableRowsInOnePieceOrFieldByField) {
-  const std::vector<std::string_view> headings = {"Source Address", "Dests", "Utilization", "Ave Send", "Pkt Ratio"};
-  const auto isText = [](size_t c) { return c == 0 || c == 2 || c == 4; };
+  const PeerTableColumns columns({"Source Address", "Dests", "Utilization", "Ave Send", "Pkt Ratio"},
+                                 [](size_t c) { return c == 0 || c == 2 || c == 4; });
   const auto table = [&](const std::vector<std::vector<std::string>>& rows) {
     std::string out;
     JsonWriter w(out);
     w.BeginObject();
     w.Key("stations_table");
     w.BeginArray();
-    for (const auto& cells : rows) PeerTableRow(w, "00000C07AC00", headings, cells, isText);
+    for (const auto& cells : rows) PeerTableRow(w, "00000C07AC00", columns, cells);
     w.EndArray();
     w.EndObject();
     return out;
@@ -319,7 +319,8 @@ TEST(Json, PeerTableRowsInOnePieceOrFieldByField) {
   std::string out;
   JsonWriter w(out);
   const std::string address(900, 'x');
-  PeerTableRow(w, address, letters, std::vector<std::string>(letters.size()), [](size_t) { return false; });
+  PeerTableRow(w, address, PeerTableColumns(letters, [](size_t) { return false; }),
+               std::vector<std::string>(letters.size()));
   std::string want = "{\"address\": \"" + address + "\"";
   for (std::string_view l : letters) want += ", \"" + std::string(l) + "\": null";
   EXPECT_EQ(out, want + "}");
