@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "decode/NetworkProtocols.h"
 #include "naming/LearnedNames.h"
 
 namespace corvanta {
@@ -111,9 +112,11 @@ bool DecodingReadsCheckSequence(const FrameRecord& frame, Topology topology) {
   constexpr size_t kIp = 14;
   // A header said to be shorter puts the transport's fields earlier, not later.
   const size_t transport = kIp + std::max<size_t>((data.U8(kIp) & 0x0F) * 4u, 20);
+  // The transport as the network stage tells it.
+  const SubProtocol sub = IpProtocolIndex(data.U8(kIp + 9));
   size_t reach = 32;  // ICMP's quoted header, and any other protocol
-  if (data.U8(kIp + 9) == 6) reach = (data.U8(transport + 13) & 0x02) != 0 ? 24 : 16;  // a SYN's MSS option
-  if (data.U8(kIp + 9) == 17) reach = 22;                                              // SNMP's PDU type
+  if (sub == kSubTcp) reach = (data.U8(transport + 13) & 0x02) != 0 ? 24 : 16;  // a SYN's MSS option
+  if (sub == kSubUdp) reach = 22;                                               // SNMP's PDU type
   const size_t end = std::max<size_t>(kIp + data.U16be(kIp + 2), transport + reach);
   return end + 4 > frame.Length;
 }

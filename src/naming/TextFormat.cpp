@@ -15,15 +15,22 @@
 
 namespace corvanta {
 
+namespace {
+
+using Wide = unsigned __int128;
+// Up to 10^22: a 53-bit mantissa times any of them fits in 128 bits.
+constexpr auto kPowers = [] {
+  std::array<Wide, 23> powers{1};
+  for (size_t i = 1; i < powers.size(); ++i) powers[i] = powers[i - 1] * 10;
+  return powers;
+}();
+// 10^n for n from 0 to 18, which fit in 64 bits.
+uint64_t PowerOfTen(int n) { return static_cast<uint64_t>(kPowers[static_cast<size_t>(n)]); }
+
+}  // namespace
+
 bool EighteenDigits(double x, uint64_t& digits, int& point) {
   if (!(x >= 1e-5 && x < 1e15)) return false;
-  using Wide = unsigned __int128;
-  // Up to 10^22: a 53-bit mantissa times any of them fits in 128 bits.
-  static constexpr auto kPowers = [] {
-    std::array<Wide, 23> powers{1};
-    for (size_t i = 1; i < powers.size(); ++i) powers[i] = powers[i - 1] * 10;
-    return powers;
-  }();
   // x = mantissa * 2^-shift exactly (x is normal here): shift lies in 3..70.
   const auto bits = std::bit_cast<uint64_t>(x);
   const int biased = static_cast<int>(bits >> 52 & 0x7FF);
@@ -147,23 +154,17 @@ std::string FormatDigits(char* digits, int point, bool negative, int width, int 
                     decimalSep);
 }
 
-constexpr auto kPowersOfTen = [] {
-  std::array<uint64_t, 19> powers{1};
-  for (size_t i = 1; i < powers.size(); ++i) powers[i] = powers[i - 1] * 10;
-  return powers;
-}();
-
 // The first keep (0 to 18) of 18 significant digits, rounded half away from zero at the
 // next one, as an integer: FormatDigits' rounding, done on the number.
 uint64_t RoundToDigits(uint64_t eighteen, int keep) {
   if (keep >= 18) return eighteen;
-  const uint64_t unit = kPowersOfTen[static_cast<size_t>(18 - keep)];
+  const uint64_t unit = PowerOfTen(18 - keep);
   return eighteen / unit + (eighteen % unit >= unit / 2 ? 1 : 0);
 }
 
 // FormatDigits' text of scaled / 10^decimals: the same text written from the integer.
 std::string FormatScaled(uint64_t scaled, bool negative, int width, int decimals, char thousandsSep, char decimalSep) {
-  const uint64_t unit = kPowersOfTen[static_cast<size_t>(decimals)];
+  const uint64_t unit = PowerOfTen(decimals);
   char whole[24];
   const char* wholeEnd = std::to_chars(whole, whole + sizeof whole, scaled / unit).ptr;
   char fraction[18];
