@@ -80,12 +80,13 @@ bool Decoder::DecodeFrame(FrameRecord& frame) {
   return false;
 }
 
-void Decoder::FirstStage(FrameRecord& frame) {
+void Decoder::FirstStage(FrameRecord& frame, bool decoderWaits) {
   if (preScan_) return;
   if (!staged_.load(std::memory_order_relaxed)) staged_.store(true, std::memory_order_relaxed);
   // So that filling the stage a few frames on need not wait for the decoding thread's CPU.
   PrefetchLinesForWrite(&stages_[(firstStaged_ + kWriteAhead) % kFramesInFlight], sizeof(LinkStage));
-  DecodeLink(frame, stages_[firstStaged_++ % kFramesInFlight]);
+  // Reading the headers is the part either thread can do: it goes to the one with time.
+  DecodeLink(frame, stages_[firstStaged_++ % kFramesInFlight], !decoderWaits);
   frame.Prepared.FirstStageDone = true;
 }
 
@@ -100,9 +101,15 @@ void Decoder::LookAhead(const FrameRecord& frame, uint32_t distance) const {
   }
   if (!frame.Prepared.FirstStageDone) return;
   const LinkStage& stage = stages_[(secondStaged_ + distance) % kFramesInFlight];
-  if (stage.keyed)
-    PrefetchPair(model_.NetAddresses, model_.Chains, stage.packet.source, stage.packet.destination,
-                 distance >= kLookAheadFar);
+  const bool far = distance >= kLookAheadFar;
+  if (stage.keyed) {
+    PrefetchPair(model_.NetAddresses, model_.Chains, stage.packet.source, stage.packet.destination, far);
+  } else if (stage.unread) {
+    AddressKey source;
+    AddressKey destination;
+    if (NetworkStage::AddressKeys(frame, stage.link, source, destination))
+      PrefetchPair(model_.NetAddresses, model_.Chains, source, destination, far);
+  }
 }
 
 bool DecodingReadsCheckSequence(const FrameRecord& frame, Topology topology) {
@@ -130,7 +137,7 @@ void Decoder::FirstStageLookAhead(const FrameRecord& frame, uint32_t distance) c
   PrefetchPair(model_.Stations, model_.Chains, source, destination, distance > kFirstStageNear);
 }
 
-void Decoder::DecodeLink(FrameRecord& frame, LinkStage& stage) {
+void Decoder::DecodeLink(FrameRecord& frame, LinkStage& stage, bool readHeaders) {
   const uint32_t length = frame.Length;
   // Fields past the frame read whatever the buffer holds, never outside it.
   const ByteView data(frame.Data.data(), frame.Data.size());
@@ -142,7 +149,7 @@ void Decoder::DecodeLink(FrameRecord& frame, LinkStage& stage) {
   statistics_.AdvanceClock(frame.Timestamp);
   statistics_.CountLength(length);
   stage.time = frame.Timestamp + dayOffset_;
-  stage.usable = stage.keyed = false;
+  stage.usable = stage.keyed = stage.unread = false;
   if (env_.topology != kEthernet && env_.topology != kTokenRing) {
     stage.link = DataLinkResult{};
   } else {
@@ -150,7 +157,10 @@ void Decoder::DecodeLink(FrameRecord& frame, LinkStage& stage) {
     stage.usable = env_.topology == kTokenRing || length >= kEthernetMinForNetwork;
     // Reading ahead, this is the reader's thread, where the frame's bytes are still at hand.
     if (stage.usable && IsNetworkCategory(stage.link.category) && stage.link.sourceStation) {
-      stage.keyed = NetworkStage::Parse(frame, stage.link, stage.time, stage.packet);
+      if (readHeaders)
+        stage.keyed = NetworkStage::Parse(frame, stage.link, stage.time, stage.packet);
+      else
+        stage.unread = true;
     }
   }
   statistics_.CountFrameDone();
@@ -162,6 +172,10 @@ void Decoder::DecodeNetwork(FrameRecord& frame, LinkStage& stage) {
   const ByteView data(frame.Data.data(), frame.Data.size());
   if (stage.usable && link.category == kCatNetBiosLlc && link.source.Length == kMacKeyLength) {
     if (auto name = NetBiosSourceName(data, link.networkOffset)) AddLearnedName(model_, link.source.View(), *name);
+  }
+  if (stage.unread) {
+    stage.keyed = NetworkStage::Parse(frame, link, stage.time, stage.packet);
+    stage.unread = false;
   }
   if (stage.keyed) network_.Decode(frame, link, stage.packet);
 }

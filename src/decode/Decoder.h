@@ -47,10 +47,10 @@ class Decoder : public FrameSink {
   void BeginPass(const TraceInfo& info, bool preScan) override;
   bool DecodeFrame(FrameRecord& frame) override;
   // On the reader's thread: the clock, the whole-trace statistics, the data-link stage
-  // (stations and their pairs) and the reading of the network headers, checksums included.
-  // DecodeFrame then runs the rest of the network stage, which touches other parts of the
-  // model.
-  void FirstStage(FrameRecord& frame) override;
+  // (stations and their pairs) and, unless the decoding thread waits, the reading of the
+  // network headers, checksums included. DecodeFrame then runs the rest of the network
+  // stage, which touches other parts of the model.
+  void FirstStage(FrameRecord& frame, bool decoderWaits) override;
   // Fetches the station index slots, then the station nodes and their pair's slot.
   void FirstStageLookAhead(const FrameRecord& frame, uint32_t distance) const override;
   // Fetches the address index slots, then the address nodes, of frames about to be decoded.
@@ -78,9 +78,11 @@ class Decoder : public FrameSink {
     double elapsed = 0;   // the trace time covered with this frame
     bool usable = false;  // went through the data-link stage, long enough for the network stage
     bool keyed = false;   // an IP or IPX frame the network stage takes, read into packet
+    bool unread = false;  // one whose network headers are left to the decoding thread
     NetworkStage::Packet packet;
   };
-  void DecodeLink(FrameRecord& frame, LinkStage& stage);
+  // With readHeaders false, a frame for the network stage is only marked unread.
+  void DecodeLink(FrameRecord& frame, LinkStage& stage, bool readHeaders = true);
   void DecodeNetwork(FrameRecord& frame, LinkStage& stage);
   // The data-link stage; returns the classification with the station pointers set.
   DataLinkResult DecodeDataLink(FrameRecord& frame, ByteView data);

@@ -39,6 +39,9 @@ class NetworkStage {
   // for one Decode does not take. time is the frame's timestamp carried on across midnight,
   // so that packet times never run backwards.
   static bool Parse(const FrameRecord& frame, const DataLinkResult& link, double time, Packet& p);
+  // The source and destination addresses of a frame Decode would take; false for others.
+  static bool AddressKeys(const FrameRecord& frame, const DataLinkResult& link, AddressKey& source,
+                          AddressKey& destination);
   // Files the frame Parse read into p (whose data view is that frame's).
   void Decode(const FrameRecord& frame, const DataLinkResult& link, Packet& p);
   // The same for a frame on its own, at its own time.
@@ -62,9 +65,6 @@ class NetworkStage {
   }
 
   // Header decoding (NetworkStage.cpp).
-  // The source and destination addresses of a frame Decode would take; false for others.
-  static bool AddressKeys(const FrameRecord& frame, const DataLinkResult& link, AddressKey& source,
-                          AddressKey& destination);
   static void ParseIpx(Packet& p);
   static void ParseIp(Packet& p, const FrameRecord& frame);
   static void ParseIpTransport(Packet& p, bool checks);

@@ -35,8 +35,10 @@ class FrameSink {
   // touch nothing DecodeFrame touches. A sink that takes a frame sets
   // frame.Prepared.FirstStageDone; DecodeFrame finishes such a frame, and every frame taken is
   // handed to DecodeFrame even after a stop, so both stages always cover the same frames. At
-  // most kFramesInFlight frames are between the two stages.
-  virtual void FirstStage(FrameRecord& /*frame*/) {}
+  // most kFramesInFlight frames are between the two stages. `decoderWaits`: few frames are
+  // queued and the decoding thread waits on this one, so what DecodeFrame could do as well is
+  // better left to it.
+  virtual void FirstStage(FrameRecord& /*frame*/, bool /*decoderWaits*/) {}
   // On the reader's thread, for a frame that FirstStage gets once `distance` more frames are
   // queued (kFirstStageLag, then kFirstStageNear; sooner when the queue is full or the pass
   // ends): what it will read may be fetched ahead. It must change nothing.

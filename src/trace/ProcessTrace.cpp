@@ -156,7 +156,12 @@ class FramePipe final : public FrameSink {
   static constexpr size_t kWriteAheadBytes = 2048;
 
   static void Publish(std::atomic<uint32_t>& count, uint32_t value) { count.store(value); }
-  void StageNext() { decoder_.FirstStage(slots_.get()[staged_++ % kSlots]); }
+  // The decoder waits on this thread while the frames it has not yet released stay below the
+  // quarter of a ring that wakes it; a fuller ring says it has work enough.
+  void StageNext() {
+    const bool decoderWaits = written_ - tail_.load(std::memory_order_relaxed) < kConsumerWake;
+    decoder_.FirstStage(slots_.get()[staged_++ % kSlots], decoderWaits);
+  }
   void StageAll() {
     while (staged_ != written_) StageNext();
   }

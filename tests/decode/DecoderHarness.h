@@ -23,6 +23,7 @@ struct FeedOptions {
   uint32_t length = 0;      // 0: the bytes (plus the check sequence on Ethernet)
   bool keepBuffer = false;  // leave the previous frame's bytes behind the new ones
   bool staged = false;      // pass the frame through FirstStage first, as a reader running ahead does
+  bool decoderWaits = false;  // and tell it the decoding thread waits, leaving it the headers
 };
 
 class DecoderHarness {
@@ -55,7 +56,7 @@ class DecoderHarness {
     f.Timestamp = time_;
     ++f.FrameNumber;
     f.Prepared = FramePrepared{};
-    if (o.staged) decoder_->FirstStage(f);
+    if (o.staged) decoder_->FirstStage(f, o.decoderWaits);
     return decoder_->DecodeFrame(f);
   }
   bool Feed(const Bytes& bytes, double timeUs) {

@@ -68,8 +68,8 @@ std::optional<bool> TransportWrong(const Bytes& ip) {
   return OnesComplementSum(all.data(), all.size()) != 0xFFFF;
 }
 
-// Frames whose headers were read ahead on the reader's thread (FirstStage) are filed as
-// those read directly: the same flags, checksum verdicts included, whatever the offsets'
+// Frames through the reader's thread (FirstStage), their headers read there or left to the
+// decoding thread, are filed as those read directly: the same flags, checksum verdicts included, whatever the offsets'
 // parity, options, padding and spoiled bytes; the checksums agree with plain sums.
 TEST(StagedFrameTest, ReadAheadFramesAreFiledAsDirectOnes) {
   std::mt19937 rng(20261208);
@@ -101,6 +101,7 @@ TEST(StagedFrameTest, ReadAheadFramesAreFiledAsDirectOnes) {
       direct.Feed(frame);
       FeedOptions o;
       o.staged = true;
+      o.decoderWaits = rng() % 2 == 0;  // headers read on either thread
       staged.Feed(frame, o);
       ASSERT_EQ(direct.model.Packets.Count(), staged.model.Packets.Count()) << i;
       const TPacket& expected = direct.model.Packets.At(direct.model.Packets.Count() - 1);

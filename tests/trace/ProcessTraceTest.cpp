@@ -388,7 +388,7 @@ TEST(ProcessTraceReadAhead, DecoderFailureReachesTheCaller) {
 // finished, stop or not, so both stages cover the same frames in the same order.
 class StagedDecoder : public RecordingDecoder {
  public:
-  void FirstStage(FrameRecord& f) override {
+  void FirstStage(FrameRecord& f, bool) override {
     staged.push_back(f.FrameNumber);
     f.Prepared.FirstStageDone = true;
   }
