@@ -101,15 +101,9 @@ void Decoder::LookAhead(const FrameRecord& frame, uint32_t distance) const {
   }
   if (!frame.Prepared.FirstStageDone) return;
   const LinkStage& stage = stages_[(secondStaged_ + distance) % kFramesInFlight];
-  const bool far = distance >= kLookAheadFar;
-  if (stage.keyed) {
-    PrefetchPair(model_.NetAddresses, model_.Chains, stage.packet.source, stage.packet.destination, far);
-  } else if (stage.unread) {
-    AddressKey source;
-    AddressKey destination;
-    if (NetworkStage::AddressKeys(frame, stage.link, source, destination))
-      PrefetchPair(model_.NetAddresses, model_.Chains, source, destination, far);
-  }
+  if (stage.keyed || stage.unread)
+    PrefetchPair(model_.NetAddresses, model_.Chains, stage.packet.source, stage.packet.destination,
+                 distance >= kLookAheadFar);
 }
 
 bool DecodingReadsCheckSequence(const FrameRecord& frame, Topology topology) {
@@ -157,10 +151,11 @@ void Decoder::DecodeLink(FrameRecord& frame, LinkStage& stage, bool readHeaders)
     stage.usable = env_.topology == kTokenRing || length >= kEthernetMinForNetwork;
     // Reading ahead, this is the reader's thread, where the frame's bytes are still at hand.
     if (stage.usable && IsNetworkCategory(stage.link.category) && stage.link.sourceStation) {
+      // Left unread, the frame still gets its addresses here, for the decoding thread's looks ahead.
       if (readHeaders)
         stage.keyed = NetworkStage::Parse(frame, stage.link, stage.time, stage.packet);
       else
-        stage.unread = true;
+        stage.unread = NetworkStage::AddressKeys(frame, stage.link, stage.packet.source, stage.packet.destination);
     }
   }
   statistics_.CountFrameDone();

@@ -78,7 +78,7 @@ class Decoder : public FrameSink {
     double elapsed = 0;   // the trace time covered with this frame
     bool usable = false;  // went through the data-link stage, long enough for the network stage
     bool keyed = false;   // an IP or IPX frame the network stage takes, read into packet
-    bool unread = false;  // one whose network headers are left to the decoding thread
+    bool unread = false;  // one whose network headers are left to the decoding thread; its addresses are in packet
     NetworkStage::Packet packet;
   };
   // With readHeaders false, a frame for the network stage is only marked unread.
