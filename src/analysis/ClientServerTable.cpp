@@ -430,8 +430,8 @@ void ClientServerTable::Build(const ClientServerSources& sources, const ClientSe
   // direction's peer record (through the directory), its first conversation and that one's
   // first packet. Each is fetched some conversations ahead, in stages, every stage reading
   // only what the stage before fetched.
+  constexpr size_t kRecords = 16, kPacket = 10, kReversePeer = 6, kReverseHead = 3, kReversePacket = 1;
   const auto fetchAhead = [&](size_t i, size_t end) {
-    constexpr size_t kRecords = 16, kPacket = 10, kReversePeer = 6, kReverseHead = 3, kReversePacket = 1;
     const auto destination = [&](size_t j) {
       return model.NetAddresses.At(model.Objects.Get<TNetPeer>(peers[j]).Receiver);
     };
@@ -453,8 +453,21 @@ void ClientServerTable::Build(const ClientServerSources& sources, const ClientSe
       PrefetchLine(&model.Packets.At(model.Objects.Get<TTransHead>(reversePeer(j).FirstConversation).FirstPacket));
   };
   auto build = [&](RowBuilder& builder, size_t begin, size_t end) {
+    // The packets of the conversations up to kPacket rows on, one link further each row: a
+    // chain is found one packet at a time, and so its packets come in side by side with other
+    // chains' instead of one after another while the row is measured.
+    std::array<int32_t, kPacket> chains;
+    chains.fill(-1);
     for (size_t i = begin; i < end; ++i) {
       fetchAhead(i, end);
+      for (int32_t& at : chains) {
+        if (at < 0) continue;
+        at = model.Packets.Next(at);
+        if (at >= 0) PrefetchLine(&model.Packets.At(at));
+      }
+      // Its first packet is fetched now; the row that was in this place is being measured.
+      if (const size_t j = i + kPacket; j < end)
+        chains[j % kPacket] = model.Objects.Get<TTransHead>(heads[j]).FirstPacket;
       builder.Conversation(*model.NetAddresses.At(senderIds[i]), senderIds[i], peers[i],
                            model.Objects.Get<TNetPeer>(peers[i]), heads[i], model.Objects.Get<TTransHead>(heads[i]));
     }
