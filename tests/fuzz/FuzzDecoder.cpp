@@ -42,6 +42,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     frame->CapturedLength = static_cast<uint16_t>(n);
     frame->Timestamp = time;
     ++frame->FrameNumber;
+    // The head's top bits also pick the way through the decoder: directly, or first through
+    // the reader's stage, with the headers read there or left to the decoding thread.
+    frame->Prepared = FramePrepared{};
+    if (const int way = data[pos - 1] >> 6; way != 0) decoder.FirstStage(*frame, way == 2);
     if (decoder.DecodeFrame(*frame)) break;
   }
   decoder.EndPass(false, false);
