@@ -101,7 +101,7 @@ void Decoder::LookAhead(const FrameRecord& frame, uint32_t distance) const {
   }
   if (!frame.Prepared.FirstStageDone) return;
   const LinkStage& stage = stages_[(secondStaged_ + distance) % kFramesInFlight];
-  if (stage.keyed || stage.unread)
+  if (stage.keyed)
     PrefetchPair(model_.NetAddresses, model_.Chains, stage.packet.source, stage.packet.destination,
                  distance >= kLookAheadFar);
 }
@@ -150,12 +150,13 @@ void Decoder::DecodeLink(FrameRecord& frame, LinkStage& stage, bool readHeaders)
     stage.link = DecodeDataLink(frame, data);
     stage.usable = env_.topology == kTokenRing || length >= kEthernetMinForNetwork;
     // Reading ahead, this is the reader's thread, where the frame's bytes are still at hand.
+    // The addresses are always taken here, for the decoding thread's looks ahead.
     if (stage.usable && IsNetworkCategory(stage.link.category) && stage.link.sourceStation) {
-      // Left unread, the frame still gets its addresses here, for the decoding thread's looks ahead.
-      if (readHeaders)
-        stage.keyed = NetworkStage::Parse(frame, stage.link, stage.time, stage.packet);
+      stage.keyed = NetworkStage::AddressKeys(frame, stage.link, stage.packet.source, stage.packet.destination);
+      if (stage.keyed && readHeaders)
+        NetworkStage::ParseHeaders(frame, stage.link, stage.time, stage.packet);
       else
-        stage.unread = NetworkStage::AddressKeys(frame, stage.link, stage.packet.source, stage.packet.destination);
+        stage.unread = stage.keyed;
     }
   }
   statistics_.CountFrameDone();
@@ -169,7 +170,7 @@ void Decoder::DecodeNetwork(FrameRecord& frame, LinkStage& stage) {
     if (auto name = NetBiosSourceName(data, link.networkOffset)) AddLearnedName(model_, link.source.View(), *name);
   }
   if (stage.unread) {
-    stage.keyed = NetworkStage::Parse(frame, link, stage.time, stage.packet);
+    NetworkStage::ParseHeaders(frame, link, stage.time, stage.packet);
     stage.unread = false;
   }
   if (stage.keyed) network_.Decode(frame, link, stage.packet);

@@ -77,8 +77,8 @@ class Decoder : public FrameSink {
     double time = 0;      // the frame's time, carried on past midnight
     double elapsed = 0;   // the trace time covered with this frame
     bool usable = false;  // went through the data-link stage, long enough for the network stage
-    bool keyed = false;   // an IP or IPX frame the network stage takes, read into packet
-    bool unread = false;  // one whose network headers are left to the decoding thread; its addresses are in packet
+    bool keyed = false;   // an IP or IPX frame the network stage takes, its addresses in packet
+    bool unread = false;  // its other headers are left to the decoding thread, else read into packet
     NetworkStage::Packet packet;
   };
   // With readHeaders false, a frame for the network stage is only marked unread.

@@ -62,6 +62,16 @@ bool NetworkStage::AddressKeys(const FrameRecord& frame, const DataLinkResult& l
 bool NetworkStage::Parse(const FrameRecord& frame, const DataLinkResult& link, double time, Packet& p) {
   p = Packet{};
   if (!AddressKeys(frame, link, p.source, p.destination)) return false;
+  ParseHeaders(frame, link, time, p);
+  return true;
+}
+
+void NetworkStage::ParseHeaders(const FrameRecord& frame, const DataLinkResult& link, double time, Packet& p) {
+  const AddressKey source = p.source;
+  const AddressKey destination = p.destination;
+  p = Packet{};
+  p.source = source;
+  p.destination = destination;
   const bool ip = CarriesIp(link);
   // Only the captured bytes are read; fields past them read as zero, never as what an
   // earlier frame left in the buffer.
@@ -88,7 +98,6 @@ bool NetworkStage::Parse(const FrameRecord& frame, const DataLinkResult& link, d
     if (kind.serverBusy) r.Flags |= kPacketServerBusy;
     ParseIpx(p);
   }
-  return true;
 }
 
 void NetworkStage::Decode(const FrameRecord& frame, const DataLinkResult& link) {

@@ -39,9 +39,12 @@ class NetworkStage {
   // for one Decode does not take. time is the frame's timestamp carried on across midnight,
   // so that packet times never run backwards.
   static bool Parse(const FrameRecord& frame, const DataLinkResult& link, double time, Packet& p);
-  // The source and destination addresses of a frame Decode would take; false for others.
+  // The two steps of Parse, for a caller that takes them apart: the source and destination
+  // addresses of a frame Decode would take (false for others), then the rest of the headers
+  // of a frame whose addresses are in p.
   static bool AddressKeys(const FrameRecord& frame, const DataLinkResult& link, AddressKey& source,
                           AddressKey& destination);
+  static void ParseHeaders(const FrameRecord& frame, const DataLinkResult& link, double time, Packet& p);
   // Files the frame Parse read into p (whose data view is that frame's).
   void Decode(const FrameRecord& frame, const DataLinkResult& link, Packet& p);
   // The same for a frame on its own, at its own time.
