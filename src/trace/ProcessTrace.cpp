@@ -145,7 +145,9 @@ class FramePipe final : public FrameSink {
  private:
   static constexpr uint32_t kSlots = kFramesInFlight;  // a power of two: the counters wrap cleanly
   static_assert((kSlots & (kSlots - 1)) == 0);
-  static constexpr uint32_t kBatch = 16;
+  // Frames published at a time. Each publication is a full barrier on a line the other side
+  // reads, and waits for that line to come back: fewer of them cost less than a fresher count.
+  static constexpr uint32_t kBatch = 64;
   static constexpr uint32_t kReaderWake = kSlots / 2;
   static constexpr uint32_t kConsumerWake = kSlots / 4;
   // About a microsecond: a side that is about to publish does so within it.
