@@ -14,6 +14,10 @@
 #include "trace/Bytes.h"
 #include "trace/Prefetch.h"
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace corvanta {
 
 // Protocol category of a frame (byte, 0..16).
@@ -236,9 +240,15 @@ struct alignas(8) BasicKey {
     }
     high |= uint64_t{count} << 16;
     BasicKey k;
-    const uint64_t words[2] = {low, high};
     static_assert(std::endian::native == std::endian::little || N != 10);
+#ifdef __SSE2__
+    // Joined in a register: two word stores read back as one would wait for both to land.
+    const __m128i both = _mm_set_epi64x(static_cast<long long>(high), static_cast<long long>(low));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(static_cast<void*>(&k)), both);
+#else
+    const uint64_t words[2] = {low, high};
     std::memcpy(static_cast<void*>(&k), words, 16);
+#endif
     return k;
   }
 };
