@@ -60,8 +60,11 @@ bool NetworkStage::AddressKeys(const FrameRecord& frame, const DataLinkResult& l
 }
 
 bool NetworkStage::Parse(const FrameRecord& frame, const DataLinkResult& link, double time, Packet& p) {
-  p = Packet{};
-  if (!AddressKeys(frame, link, p.source, p.destination)) return false;
+  // ParseHeaders clears the rest of p; only a frame it never sees is cleared here.
+  if (!AddressKeys(frame, link, p.source, p.destination)) {
+    p = Packet{};
+    return false;
+  }
   ParseHeaders(frame, link, time, p);
   return true;
 }

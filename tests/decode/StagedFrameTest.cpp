@@ -69,8 +69,9 @@ std::optional<bool> TransportWrong(const Bytes& ip) {
 }
 
 // Frames through the reader's thread (FirstStage), their headers read there or left to the
-// decoding thread, are filed as those read directly: the same flags, checksum verdicts included, whatever the offsets'
-// parity, options, padding and spoiled bytes; the checksums agree with plain sums.
+// decoding thread, are filed as those read directly: the same flags, checksum verdicts
+// included, whatever the offsets' parity, options, padding and spoiled bytes; the checksums
+// agree with plain sums.
 TEST(StagedFrameTest, ReadAheadFramesAreFiledAsDirectOnes) {
   std::mt19937 rng(20261208);
   for (Topology topology : {kEthernet, kTokenRing}) {
