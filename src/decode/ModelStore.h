@@ -608,8 +608,23 @@ class alignas(kCacheLine) ConfirmedIndex {
     if ((count_ + 1) * 2 > slots_.size()) {
       Slots old = std::move(slots_);
       slots_.assign(old.empty() ? 64 : old.size() * 2, Slot{});
-      for (const Slot& s : old)
-        if (!(s == Slot{})) Place(hashOf(s), s);
+      // Each slot's hash reads its record, which lies anywhere: a batch of them is read
+      // side by side before any is placed.
+      constexpr size_t kBatch = 32;
+      std::array<Slot, kBatch> live;
+      std::array<size_t, kBatch> hashes;
+      size_t n = 0;
+      const auto place = [&] {
+        for (size_t k = 0; k < n; ++k) hashes[k] = hashOf(live[k]);
+        for (size_t k = 0; k < n; ++k) Place(hashes[k], live[k]);
+        n = 0;
+      };
+      for (const Slot& s : old) {
+        if (s == Slot{}) continue;
+        live[n++] = s;
+        if (n == kBatch) place();
+      }
+      place();
     }
     Place(hash, slot);
     ++count_;
