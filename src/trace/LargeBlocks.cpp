@@ -227,6 +227,18 @@ void* AllocateZeroedBlock(size_t bytes) {
   return block;
 }
 
+void PopulateForWriting(void* begin, size_t bytes) {
+#if defined(__linux__) && defined(MADV_POPULATE_WRITE)
+  static const auto page = static_cast<uintptr_t>(sysconf(_SC_PAGESIZE));
+  const uintptr_t from = reinterpret_cast<uintptr_t>(begin) & ~(page - 1);
+  const uintptr_t to = (reinterpret_cast<uintptr_t>(begin) + bytes + page - 1) & ~(page - 1);
+  if (bytes > 0) madvise(reinterpret_cast<void*>(from), to - from, MADV_POPULATE_WRITE);
+#else
+  (void)begin;
+  (void)bytes;
+#endif
+}
+
 void FreeZeroedBlock(void* block, size_t bytes) {
   if (block == nullptr) return;
 #if defined(__linux__)

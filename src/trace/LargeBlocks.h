@@ -48,6 +48,10 @@ void FaultInLater(void* begin, size_t bytes);
 // Never null (throws std::bad_alloc).
 void* AllocateZeroedBlock(size_t bytes);
 void FreeZeroedBlock(void* block, size_t bytes);
+// Has the pages under these bytes of such a block taken for writing now (Linux: one system
+// call, where a first write would take a fault per page, which can cost several times as
+// much on a virtual machine). Only a hint: the contents never change.
+void PopulateForWriting(void* begin, size_t bytes);
 
 // A standard allocator over those blocks, for containers that grow large.
 template <class T>

@@ -136,6 +136,13 @@ class FramePipe final : public FrameSink {
     // A sleeping reader published all it wrote; it is woken once half the ring is free.
     if (kSlots - (head_.load() - taken_) >= kReaderWake) NotifyIf(readerAsleep_);
   }
+  // Calling thread, as the reader starts: the page (or two) of each slot that a frame of up
+  // to kWriteAheadBytes uses is taken now, in the slots' order, keeping ahead of the reader,
+  // which would otherwise stop for a page fault on each slot of its first round.
+  void PopulateSlots() {
+    for (uint32_t i = 0; i < kSlots && !stop_.load(std::memory_order_relaxed); ++i)
+      PopulateForWriting(&slots_.get()[i], offsetof(FrameRecord, Data) + kWriteAheadBytes);
+  }
   // Calling thread: the reader must stop at its next frame.
   void Stop() {
     stop_.store(true);
@@ -253,6 +260,7 @@ int32_t ReadAheadFrames(ReaderContext& ctx, TraceReader& reader, FramePipe& pipe
       FramePipe& pipe;
       ~StopReader() { pipe.Stop(); }
     } stopReader{pipe};
+    pipe.PopulateSlots();
     bool stop = false;
     while (FrameRecord* frame = pipe.Next()) {
       const int32_t number = frame->FrameNumber;

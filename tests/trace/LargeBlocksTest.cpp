@@ -38,6 +38,21 @@ TEST(LargeBlocks, ContainersGrowAcrossTheThreshold) {
   EXPECT_EQ(values.size(), 10u);
 }
 
+// Taking pages ahead never changes a byte: written ones stay, the rest read zero; any range.
+TEST(LargeBlocks, PopulatingKeepsContents) {
+  const size_t bytes = 5 * 4096 + 100;
+  auto* block = static_cast<uint8_t*>(AllocateZeroedBlock(bytes));
+  block[4096 + 7] = 42;
+  PopulateForWriting(block + 4096 + 3, 2 * 4096);
+  PopulateForWriting(block + bytes - 10, 10);
+  PopulateForWriting(block, 0);
+  size_t nonzero = 0;
+  for (size_t i = 0; i < bytes; ++i) nonzero += block[i] != 0;
+  EXPECT_EQ(nonzero, 1u);
+  EXPECT_EQ(block[4096 + 7], 42);
+  FreeZeroedBlock(block, bytes);
+}
+
 // The background thread only fills in pages: what the owners write stays. Blocks are freed
 // with their ranges still queued or under way, and a new faulter can start once one ends.
 TEST(LargeBlocks, BackgroundPageFaultsLeaveContentsAlone) {
