@@ -29,6 +29,31 @@ constexpr bool kCanPopulate = true;
 constexpr bool kCanPopulate = false;
 #endif
 
+uintptr_t PageSize() {
+#if defined(__linux__)
+  static const auto size = static_cast<uintptr_t>(sysconf(_SC_PAGESIZE));
+  return size;
+#else
+  return 4096;
+#endif
+}
+
+// Fills in the missing pages under these bytes (widened to whole pages) as a write would,
+// leaving present ones as they are. Returns 0 or the system's error.
+int Populate(void* begin, size_t bytes) {
+  if (!kCanPopulate || bytes == 0) return 0;
+  const uintptr_t page = PageSize();
+  const uintptr_t from = reinterpret_cast<uintptr_t>(begin) & ~(page - 1);
+  const uintptr_t to = (reinterpret_cast<uintptr_t>(begin) + bytes + page - 1) & ~(page - 1);
+#if defined(__linux__) && defined(MADV_POPULATE_WRITE)
+  if (madvise(reinterpret_cast<void*>(from), to - from, MADV_POPULATE_WRITE) != 0) return errno;
+#else
+  (void)from;
+  (void)to;
+#endif
+  return 0;
+}
+
 // The thread behind a BackgroundPageFaults: faults in the queued ranges a huge page at a
 // time, in the order they were asked for. It runs at the lowest priority, so on a busy
 // machine it may get no CPU for a long while, even while it holds its queue: nothing waits
@@ -98,14 +123,6 @@ class PageFaulter {
     std::atomic<Freed*> freed{nullptr};
     std::atomic<bool> stop{false};
   };
-  static uintptr_t PageSize() {
-#if defined(__linux__)
-    static const auto size = static_cast<uintptr_t>(sysconf(_SC_PAGESIZE));
-    return size;
-#else
-    return 4096;
-#endif
-  }
 
   // Frees the blocks handed over, their ranges first taken out of the queue.
   static void FreeHandedOver(State& s) {
@@ -148,11 +165,7 @@ class PageFaulter {
       next.bytes -= s.busy.bytes;
       if (next.bytes == 0) s.queue.pop_front();
       lock.unlock();
-      int error = 0;
-#if defined(__linux__) && defined(MADV_POPULATE_WRITE)
-      // Fills in missing pages as a write would, leaving present ones as they are.
-      if (madvise(s.busy.begin, s.busy.bytes, MADV_POPULATE_WRITE) != 0) error = errno;
-#endif
+      const int error = Populate(s.busy.begin, s.busy.bytes);
       lock.lock();
       s.busy = {};
       if (error == EINVAL) disable();  // a kernel without it
@@ -227,17 +240,7 @@ void* AllocateZeroedBlock(size_t bytes) {
   return block;
 }
 
-void PopulateForWriting(void* begin, size_t bytes) {
-#if defined(__linux__) && defined(MADV_POPULATE_WRITE)
-  static const auto page = static_cast<uintptr_t>(sysconf(_SC_PAGESIZE));
-  const uintptr_t from = reinterpret_cast<uintptr_t>(begin) & ~(page - 1);
-  const uintptr_t to = (reinterpret_cast<uintptr_t>(begin) + bytes + page - 1) & ~(page - 1);
-  if (bytes > 0) madvise(reinterpret_cast<void*>(from), to - from, MADV_POPULATE_WRITE);
-#else
-  (void)begin;
-  (void)bytes;
-#endif
-}
+void PopulateForWriting(void* begin, size_t bytes) { Populate(begin, bytes); }
 
 void FreeZeroedBlock(void* block, size_t bytes) {
   if (block == nullptr) return;
