@@ -303,19 +303,25 @@ class NodePlaces {
   std::vector<int32_t> places_;
 };
 
-// Without edges a node's Dests still counts its peer records (of class Record). The nodes
-// are those of the graph, in its order; the first record of the node a few places on is
-// fetched ahead, so that the waits for memory overlap.
-template <class Record, class Node, class ForEachPeer>
-void CountDests(PeerGraph& g, const CaptureModel& model, const std::vector<const Node*>& nodes,
-                ForEachPeer forEachPeer) {
-  constexpr size_t kAhead = 8;
-  for (size_t i = 0; i < nodes.size() && i < g.Nodes.size(); ++i) {
-    if (i + kAhead < nodes.size()) model.Objects.Prefetch<Record>(nodes[i + kAhead]->FirstPeer);
-    int32_t dests = 0;
-    forEachPeer(*nodes[i], [&](int32_t, const auto&) { ++dests; });
-    g.Nodes[i].Dests = dests;
-  }
+// Without edges a node's Dests still counts its peer records (of class Record), chain by
+// chain: first(node) starts one, next(record) goes on (-1: the end). The nodes are those of
+// the graph, in its order. The chains are followed side by side, so that the waits for memory
+// overlap: one at a time, each step waits for the last.
+template <class Record, class Node, class First, class NextOf>
+void CountDests(PeerGraph& g, const CaptureModel& model, const std::vector<const Node*>& nodes, First first,
+                NextOf next) {
+  struct Records {
+    const ModelObjects& Objects;
+    NextOf After;
+    int32_t Count() const { return Objects.CountOf<Record>(); }
+    bool Contains(int32_t i) const { return Objects.Is<Record>(i); }
+    const Record& At(int32_t i) const { return Objects.Get<Record>(i); }
+    int32_t Next(int32_t i) const { return After(Objects.Get<Record>(i)); }
+  };
+  const Records records{model.Objects, next};
+  FollowChains(
+      records, std::min(nodes.size(), g.Nodes.size()), [&](size_t c) { return first(*nodes[c]); },
+      [&](size_t, size_t c, size_t, int32_t, const Record&) { ++g.Nodes[c].Dests; });
 }
 
 void StartGraph(PeerGraph& g, PeerMapKind kind, const CaptureModel& model, const TraceStatistics& statistics) {
@@ -356,7 +362,9 @@ PeerGraph BuildStationGraph(const CaptureModel& model, const TraceStatistics& st
     g.Nodes.push_back(std::move(n));
   });
   if (parts == PeerGraphParts::kNodes) {
-    CountDests<TDLCPeer>(g, model, order, [&](const StationNode& s, auto&& f) { model.ForEachDlcPeer(s, f); });
+    CountDests<TDLCPeer>(
+        g, model, order, [](const StationNode& s) { return (s.Roles & kRolesSent) != 0 ? s.FirstPeer : -1; },
+        [](const TDLCPeer& p) { return p.NextPeer >= 1 ? p.NextPeer : -1; });
     return g;
   }
   size_t i = 0;
@@ -409,7 +417,9 @@ PeerGraph BuildNetworkGraph(const CaptureModel& model, const TraceStatistics& st
     g.Nodes.push_back(std::move(n));
   });
   if (parts == PeerGraphParts::kNodes) {
-    CountDests<TNetPeer>(g, model, order, [&](const NetAddressNode& a, auto&& f) { model.ForEachNetPeer(a, f); });
+    CountDests<TNetPeer>(
+        g, model, order, [](const NetAddressNode& a) { return a.FirstPeer != 0 ? a.FirstPeer : -1; },
+        [](const TNetPeer& p) { return p.NextPeer != 0 ? p.NextPeer : -1; });
     return g;
   }
   std::vector<uint8_t> ttl;

@@ -524,5 +524,18 @@ TEST(NetworkMap, RowsOfIpAndIpxTogetherWithTheirTexts) {
   EXPECT_EQ(PeerGridHeadings(PeerMapKind::kNetwork).size(), 9u);
 }
 
+// Without edges the peers are counted many chains at a time: more senders than chains
+// followed at once, with chains of different lengths, count as the edges do.
+TEST(PeerMapGrid, NodesAloneCountEveryChain) {
+  Network n;
+  for (uint8_t from = 1; from <= 40; ++from)
+    for (uint8_t to = 0; to <= from % 7; ++to) n.Send(Ip(10, 0, 0, from), Ip(10, 0, 1, to), kSubTcp, 1);
+  const PeerGraph g = n.Graph();
+  const PeerGraph nodes = BuildNetworkGraph(n.b.model, n.stats, PeerGraphParts::kNodes);
+  ASSERT_EQ(nodes.Nodes.size(), g.Nodes.size());
+  for (size_t i = 0; i < g.Nodes.size(); ++i) EXPECT_EQ(nodes.Nodes[i].Dests, g.Nodes[i].Dests) << i;
+  EXPECT_EQ(g.Nodes[static_cast<size_t>(NetNode(g, Ip(10, 0, 0, 6)))].Dests, 7);
+}
+
 }  // namespace
 }  // namespace corvanta
