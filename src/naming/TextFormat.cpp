@@ -295,15 +295,19 @@ std::optional<std::array<uint8_t, 4>> ParseIpAddress(std::string_view text) {
 }
 
 std::optional<std::vector<uint8_t>> ParseHexBytes(std::string_view text) {
-  if (text.size() % 2 != 0) return std::nullopt;
-  std::vector<uint8_t> out;
-  out.reserve(text.size() / 2);
-  for (size_t i = 0; i < text.size(); i += 2) {
-    int hi = HexValue(text[i]), lo = HexValue(text[i + 1]);
-    if (hi < 0 || lo < 0) return std::nullopt;
-    out.push_back(static_cast<uint8_t>(hi << 4 | lo));
-  }
+  std::vector<uint8_t> out(text.size() / 2);
+  if (text.size() % 2 != 0 || !ParseHexBytes(text, out)) return std::nullopt;
   return out;
+}
+
+bool ParseHexBytes(std::string_view text, std::span<uint8_t> out) {
+  if (text.size() != out.size() * 2) return false;
+  for (size_t i = 0; i < out.size(); ++i) {
+    int hi = HexValue(text[2 * i]), lo = HexValue(text[2 * i + 1]);
+    if (hi < 0 || lo < 0) return false;
+    out[i] = static_cast<uint8_t>(hi << 4 | lo);
+  }
+  return true;
 }
 
 std::string FormatNetAddress(std::span<const uint8_t> ipxKey, bool keepZeros, bool useVendor,

@@ -26,6 +26,9 @@ std::optional<std::array<uint8_t, 4>> ParseIpAddress(std::string_view text);
 // Each pair of upper-case hex digits ("0".."9", "A".."F") becomes a byte; nullopt for any
 // other character or an odd count.
 std::optional<std::vector<uint8_t>> ParseHexBytes(std::string_view text);
+// The same into exactly out.size() bytes, without allocating: false unless text holds that
+// many pairs (out is then left partly written).
+bool ParseHexBytes(std::string_view text, std::span<uint8_t> out);
 
 // An IPX address key (4-byte network, 6-byte node) as network "." node. The network's
 // leading zeros are dropped unless keepZeros (one digit always stays); with useVendor and

@@ -14,9 +14,11 @@ void VendorTable::Clear() {
   entries_.emplace_back();
 }
 
-bool VendorTable::Add(const std::array<uint8_t, 3>& oui, std::string shortName) {
+bool VendorTable::Add(const std::array<uint8_t, 3>& oui, std::string_view shortName) {
   if (entries_.size() > kMaxEntries) return false;
-  entries_.push_back(VendorEntry{oui, std::move(shortName)});
+  VendorEntry entry{oui};
+  entry.nameLength = static_cast<uint8_t>(shortName.copy(entry.name.data(), entry.name.size()));
+  entries_.push_back(entry);
   return true;
 }
 
@@ -42,7 +44,7 @@ uint16_t VendorTable::Lookup(std::span<const uint8_t> address) const {
 
 std::string VendorTable::FormatMac(std::span<const uint8_t> mac, uint16_t vendorIndex) const {
   std::string text = FormatMacAddress(mac);
-  if (vendorIndex != 0 && vendorIndex < entries_.size()) text.replace(0, 6, entries_[vendorIndex].shortName);
+  if (vendorIndex != 0 && vendorIndex < entries_.size()) text.replace(0, 6, entries_[vendorIndex].ShortName());
   return text;
 }
 
@@ -63,10 +65,9 @@ std::string LoadVendorTable(const std::filesystem::path& directory, VendorTable&
     std::string_view text(line);
     std::string_view prefix = text.substr(0, 6);
     if (prefix.find("/*") != std::string_view::npos) continue;
-    auto oui = ParseHexBytes(prefix);
-    if (!oui || oui->size() != 3) continue;
-    std::string name = text.size() > 7 ? std::string(text.substr(7, 6)) : std::string();
-    if (!table.Add({(*oui)[0], (*oui)[1], (*oui)[2]}, std::move(name))) break;
+    std::array<uint8_t, 3> oui;
+    if (!ParseHexBytes(prefix, oui)) continue;
+    if (!table.Add(oui, text.size() > 7 ? text.substr(7, 6) : std::string_view())) break;
   }
   return {};
 }

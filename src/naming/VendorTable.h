@@ -10,9 +10,13 @@
 
 namespace corvanta {
 
+// A prefix and its vendor's short name (up to 6 characters, trailing blanks kept) in ten
+// bytes: the table holds tens of thousands and is loaded at every start.
 struct VendorEntry {
   std::array<uint8_t, 3> oui{};
-  std::string shortName;  // up to 6 characters, trailing blanks kept
+  uint8_t nameLength = 0;
+  std::array<char, 6> name{};
+  std::string_view ShortName() const { return {name.data(), nameLength}; }
 };
 
 // Vendor prefixes in file order, numbered from 1; index 0 means "no vendor". Lookups
@@ -26,13 +30,13 @@ class VendorTable {
   void Clear();
   // Room for this many entries (at most a full table) without moving them.
   void Reserve(size_t entries) { entries_.reserve(std::min(entries, kMaxEntries + 1)); }
-  // Appends an entry; false when the table is full.
-  bool Add(const std::array<uint8_t, 3>& oui, std::string shortName);
+  // Appends an entry (the name cut to six characters); false when the table is full.
+  bool Add(const std::array<uint8_t, 3>& oui, std::string_view shortName);
 
   uint16_t Count() const { return static_cast<uint16_t>(entries_.size() - 1); }
   // Entry 1..Count; any other index gives the empty entry 0.
   const VendorEntry& Entry(uint16_t index) const;
-  std::string_view ShortName(uint16_t index) const { return Entry(index).shortName; }
+  std::string_view ShortName(uint16_t index) const { return Entry(index).ShortName(); }
 
   // The VendorIndex of an address's first three bytes (missing bytes read as zero); 0 when none.
   uint16_t Lookup(std::span<const uint8_t> address) const;

@@ -82,8 +82,8 @@ TEST(VendorLookup, BisectsEveryEntryOfASortedTable) {
 TEST(VendorLookup, EmptyTableAndEntryBounds) {
   VendorTable table;
   EXPECT_EQ(table.Lookup(Bytes{0, 0, 0}), 0);
-  EXPECT_EQ(table.Entry(0).shortName, "");
-  EXPECT_EQ(table.Entry(5).shortName, "");
+  EXPECT_EQ(table.Entry(0).ShortName(), "");
+  EXPECT_EQ(table.Entry(5).ShortName(), "");
 }
 
 TEST(VendorLookup, IndexesStayWithinSixteenBits) {
