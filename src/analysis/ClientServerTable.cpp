@@ -382,7 +382,9 @@ void ClientServerTable::Build(const ClientServerSources& sources, const ClientSe
   std::vector<int32_t> heads;
   std::vector<int32_t> peers;
   std::vector<int32_t> senderIds;
-  PeerDirectory directory(model, PeerDirectory::kEmpty);
+  std::optional<PeerDirectory> made;
+  const PeerDirectory& directory =
+      sources.Directory != nullptr ? *sources.Directory : made.emplace(model, PeerDirectory::kEmpty);
   std::vector<std::pair<int32_t, const NetAddressNode*>> order;
   order.reserve(static_cast<size_t>(model.NetAddresses.Count()));
   model.NetAddresses.ForEachWithId([&](int32_t id, const NetAddressNode& node) { order.emplace_back(id, &node); });
@@ -400,14 +402,14 @@ void ClientServerTable::Build(const ClientServerSources& sources, const ClientSe
   else
     name();
   const auto links = model.NetPeersOf(order.size(), [&](size_t c) { return order[c].second; });
-  // Every pair goes into the directory, each record fetched some pairs ahead and its slot
-  // half as far ahead; then the senders' conversations are listed.
+  // Without a directory at hand every pair goes into one, each record fetched some pairs ahead
+  // and its slot half as far ahead; then the senders' conversations are listed.
   constexpr size_t kAhead = 32, kHalf = kAhead / 2;
-  for (size_t n = 0; n < links.size(); ++n) {
+  for (size_t n = 0; made && n < links.size(); ++n) {
     if (n + kAhead < links.size()) model.Objects.Prefetch<TNetPeer>(links[n + kAhead].second);
     if (const size_t m = n + kHalf; m < links.size())
-      directory.PrefetchSlot(order[links[m].first].second, model.Objects.Get<TNetPeer>(links[m].second).Receiver);
-    directory.Add(*order[links[n].first].second, links[n].second);
+      made->PrefetchSlot(order[links[m].first].second, model.Objects.Get<TNetPeer>(links[m].second).Receiver);
+    made->Add(*order[links[n].first].second, links[n].second);
   }
   std::vector<size_t> sent;
   sent.reserve(links.size());

@@ -118,11 +118,15 @@ inline constexpr std::array<std::string_view, kNotListedReasons> kNotListedReaso
     "sent to a broadcast or multicast address", "without a request", "of a protocol not analyzed", "unanswered"};
 
 // What the table is built from; all of it must outlive the Build call only.
+class PeerDirectory;
+
 struct ClientServerSources {
   const CaptureModel& Model;
   const BrisqonSettings& Settings;
   const VendorTable* Vendors = nullptr;  // null: no vendor names
   const UserPorts* Ports = nullptr;      // null: built-in port names only
+  // Every pair of the model's addresses, where one is at hand; null: made here.
+  const PeerDirectory* Directory = nullptr;
 };
 
 struct ClientServerOptions {

@@ -46,6 +46,9 @@ class PeerDirectory {
   // chains anyway and adds each record in chain order.
   enum Empty { kEmpty };
   PeerDirectory(const CaptureModel& model, Empty);
+  // The decoder's index of the model's pass, taken once the pass was over.
+  PeerDirectory(const CaptureModel& model, PeerIndex<NetAddressNode, TNetPeer> decoded)
+      : model_(model), peers_(std::move(decoded)) {}
   void Add(const NetAddressNode& from, int32_t index) { peers_.Add(&from, index, model_.Objects); }
 
   // As FindNetPeer for the address node `from`.

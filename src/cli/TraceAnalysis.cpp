@@ -35,6 +35,7 @@ void RunPass(TraceAnalysis& a, const AnalysisOptions& options, const PollCallbac
   const auto started = std::chrono::steady_clock::now();
   a.pass = ProcessTraceFile(info, decoder, poll, pass);
   a.passSeconds = SecondsSince(started);
+  a.directory = std::make_unique<PeerDirectory>(*a.model, decoder.TakeNetPeers());
   a.elapsedUs = decoder.ElapsedTime();
   // A header bandwidth under 1 Mbit/s leaves the decoder measuring against its default.
   a.statsBandwidthMbps = decoder.Environment().bandwidthMbps;
@@ -61,8 +62,10 @@ void BuildTable(TraceAnalysis& a, const AnalysisOptions& options, const ClientSe
   if (options.tableProgress) tablePoll = [&] { options.tableProgress(a.table.RowCount()); };
   const auto started = std::chrono::steady_clock::now();
   try {
-    a.table.Build({*a.model, a.settings, options.vendors, a.ports}, tableOptions, tablePoll, sink);
+    a.table.Build({*a.model, a.settings, options.vendors, a.ports, a.directory.get()}, tableOptions, tablePoll, sink);
+    a.directory.reset();
   } catch (const std::exception& e) {
+    a.directory.reset();
     // A table that could not grow any further gives no report.
     a.failure = TraceFileNameOnly(a.open.info.path) + " could not be analysed: " + e.what();
     a.table = ClientServerTable();

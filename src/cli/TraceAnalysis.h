@@ -11,6 +11,7 @@
 #include "analysis/BrisqonSettings.h"
 #include "analysis/ClientServerTable.h"
 #include "analysis/FileSummary.h"
+#include "analysis/Selection.h"
 #include "decode/CaptureModel.h"
 #include "decode/TraceStatistics.h"
 #include "naming/UserPorts.h"
@@ -48,6 +49,8 @@ struct TraceAnalysis {
   BrisqonSettings settings;
   const UserPorts* ports = nullptr;  // the user's server port names, owned by the caller
   ClientServerTable table;
+  // The decoder's index of every pair of addresses, kept from the pass until the table is built.
+  std::unique_ptr<PeerDirectory> directory;
   int32_t statsBandwidthMbps = 10;  // the bandwidth the utilisation was measured against
   int32_t bandwidthMbps = 10;       // the display choice
   int32_t duplexFactor = 1;

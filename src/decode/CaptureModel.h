@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <bitset>
 #include <cstdint>
-#include <unordered_set>
 #include <vector>
 
 #include "decode/ChainIndex.h"
@@ -26,26 +25,26 @@ class LearnedServerTable {
   void Add(const AddressKey& server, uint16_t port) {
     if (server.Length != kIpKeyLength) return;
     ports_.set(port);
-    pairs_.insert(Pair(server, port));
+    pairs_.Put(Pair(server, port), 0, false);
   }
   bool Contains(const AddressKey& server, uint16_t port) const {
-    return server.Length == kIpKeyLength && ports_.test(port) && pairs_.count(Pair(server, port)) != 0;
+    return server.Length == kIpKeyLength && ports_.test(port) && pairs_.Find(Pair(server, port)) != nullptr;
   }
-  size_t Count() const { return pairs_.size(); }
-  bool Empty() const { return pairs_.empty(); }
+  size_t Count() const { return pairs_.Size(); }
+  bool Empty() const { return pairs_.Size() == 0; }
   // Calls f(address) for every server learned (once for each of its ports).
   template <class F>
   void ForEachServer(F&& f) const {
-    for (uint64_t pair : pairs_) {
+    pairs_.ForEach([&](uint64_t pair, int32_t) {
       const auto ip = static_cast<uint32_t>(pair >> 16);
       const uint8_t bytes[kIpKeyLength] = {static_cast<uint8_t>(ip >> 24), static_cast<uint8_t>(ip >> 16),
                                            static_cast<uint8_t>(ip >> 8), static_cast<uint8_t>(ip)};
       f(AddressKey::At(ByteView(bytes, kIpKeyLength), 0, kIpKeyLength));
-    }
+    });
   }
   void Clear() {
     ports_.reset();
-    pairs_.clear();
+    pairs_.Clear();
   }
 
  private:
@@ -55,7 +54,8 @@ class LearnedServerTable {
   }
 
   PortSet ports_;  // answers most lookups without hashing
-  std::unordered_set<uint64_t> pairs_;
+  // One probe in a flat table: every conversation of a server is looked up after the pass.
+  FlatIndexMap<uint64_t, MixHash> pairs_;
 };
 
 class CaptureModel {

@@ -204,6 +204,13 @@ class ChainIndex {
   void AddPeer(const NetAddressNode* owner, int32_t index, const ModelObjects& objects) {
     netPeers_.Add(owner, index, objects);
   }
+  // The index of the network peers, given away (this one is left empty): it names every
+  // TNetPeer, each the only one of its pair.
+  PeerIndex<NetAddressNode, TNetPeer> TakeNetPeers() {
+    PeerIndex<NetAddressNode, TNetPeer> taken = std::move(netPeers_);
+    netPeers_.Clear();
+    return taken;
+  }
 
   // The first conversation of a peer that a packet matches: port-based conversations match
   // on both ports, the others on their sub-protocol. Conversations are appended with rising

@@ -2,8 +2,6 @@
 // placeholders, retransmission, duplicate and fragment marks, ICMP report records, and the
 // post-pass over learned server ports.
 #include <algorithm>
-#include <atomic>
-#include <future>
 #include <vector>
 
 #include "decode/NetworkStage.h"
@@ -359,7 +357,7 @@ void NetworkStage::FileIcmpReport(const Packet& p, int32_t index) {
 
 // Servers found on unregistered ports (a SYN to them) decide the direction of every packet
 // of their conversations with them. Only the direction bits change; report records keep theirs.
-void NetworkStage::MarkLearnedServers(bool helper) {
+void NetworkStage::MarkLearnedServers() {
   PacketList& packets = model_.Packets;
   const LearnedServerTable& learned = model_.LearnedServers;
   if (learned.Empty()) return;
@@ -382,55 +380,30 @@ void NetworkStage::MarkLearnedServers(bool helper) {
     bool ToServer;
     bool FromServer;
   };
-  const auto note = [&](const TNetPeer& peer, const AddressKey* sender, std::vector<Marking>& pending) {
-    const AddressKey& receiver = addresses.AddressAt(peer.Receiver);
-    model_.ForEachConversation(peer, [&](int32_t, const TTransHead& conversation) {
-      const bool toServer = learned.Contains(receiver, conversation.DestinationPort);
-      const bool fromServer = sender != nullptr && learned.Contains(*sender, conversation.SourcePort);
-      if (toServer || fromServer) pending.push_back({conversation.FirstPacket, toServer, fromServer});
-    });
-  };
-  // The pairs the servers sent, in groups of servers. With a helper, two threads take the
-  // groups in turn (the model is only read); the groups are joined in server order.
-  struct Group {
-    std::vector<Marking> Pending;
-    std::vector<int32_t> Slots;  // of the pairs walked
-  };
-  constexpr size_t kServersPerGroup = 16;
-  std::vector<Group> groups((servers.size() + kServersPerGroup - 1) / kServersPerGroup);
-  std::atomic<size_t> nextGroup{0};
-  const auto walk = [&] {
-    for (size_t g; (g = nextGroup.fetch_add(1)) < groups.size();) {
-      for (size_t n = g * kServersPerGroup; n < std::min(servers.size(), (g + 1) * kServersPerGroup); ++n) {
-        const NetAddressNode& node = *servers[n];
-        model_.ForEachNetPeer(node, [&](int32_t index, const TNetPeer& peer) {
-          groups[g].Slots.push_back(ModelObjects::SlotOf(index));
-          note(peer, &node.Address, groups[g].Pending);
-        });
-      }
-    }
-  };
-  if (helper && groups.size() > 1) {
-    // A failure on either thread is rethrown here once both have stopped.
-    std::future<void> other = std::async(std::launch::async, walk);
-    walk();
-    other.get();
-  } else {
-    walk();
-  }
   std::vector<Marking> pending;
-  std::vector<bool> done(static_cast<size_t>(model_.Objects.CountOf<TNetPeer>()), false);
-  for (const Group& group : groups) {
-    pending.insert(pending.end(), group.Pending.begin(), group.Pending.end());
-    for (int32_t slot : group.Slots) done[static_cast<size_t>(slot)] = true;
-  }
-  groups = {};
+  const auto note = [&](const TNetPeer& peer, const AddressKey* sender, const TTransHead& conversation) {
+    const bool toServer = learned.Contains(addresses.AddressAt(peer.Receiver), conversation.DestinationPort);
+    const bool fromServer = sender != nullptr && learned.Contains(*sender, conversation.SourcePort);
+    if (toServer || fromServer) pending.push_back({conversation.FirstPacket, toServer, fromServer});
+  };
+  // The pairs the servers sent: their chains followed side by side, so that the waits for
+  // memory overlap, then their conversations, fetched some pairs ahead.
+  const ModelObjects& objects = model_.Objects;
+  const auto sent = model_.NetPeersOf(servers.size(), [&](size_t c) { return servers[c]; });
+  std::vector<bool> done(static_cast<size_t>(objects.CountOf<TNetPeer>()), false);
+  for (const auto& [owner, index] : sent) done[static_cast<size_t>(ModelObjects::SlotOf(index))] = true;
+  model_.ForEachConversationOf(
+      sent.size(), [&](size_t n) { return sent[n].second; },
+      [&](size_t n, int32_t, const TTransHead& conversation) {
+        note(objects.Get<TNetPeer>(sent[n].second), &servers[sent[n].first]->Address, conversation);
+      });
   // Then, in one pass over all pairs in the order they were made, those sent to a server.
-  model_.Objects.ForEachOf<TNetPeer>([&](int32_t index, const TNetPeer& peer) {
+  objects.ForEachOf<TNetPeer>([&](int32_t index, const TNetPeer& peer) {
     const auto receiver = static_cast<size_t>(peer.Receiver);
     if (peer.Receiver >= 0 && receiver < server.size() && server[receiver] &&
         !done[static_cast<size_t>(ModelObjects::SlotOf(index))])
-      note(peer, nullptr, pending);
+      model_.ForEachConversation(peer,
+                                 [&](int32_t, const TTransHead& conversation) { note(peer, nullptr, conversation); });
   });
   FollowChains(
       packets, pending.size(), [&](size_t c) { return pending[c].First; },

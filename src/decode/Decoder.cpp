@@ -237,15 +237,15 @@ void Decoder::HandleMacFrame(StationNode& source, const DataLinkFrame& dl, ByteV
 }
 
 void Decoder::EndPass(bool preScan, bool /*stopped*/) {
-  // The reader's thread has ended: the statistics are this thread's again, and its CPU is
-  // free for the work after the pass.
-  const bool twoThreads = staged_.exchange(false);
+  // The reader's thread has ended: the statistics are this thread's again.
+  staged_.store(false);
   statistics_.CloseInterval();
   if (preScan) return;
   model_.Packets.Seal();
   network_.DetectChecksumOffload();
-  network_.MarkLearnedServers(twoThreads);
-  // Nothing is filed after the pass: the lookups of decoding go.
+  network_.MarkLearnedServers();
+  // Nothing is filed after the pass: the lookups of decoding go, but for the pairs' index.
+  netPeers_ = model_.Chains.TakeNetPeers();
   model_.Chains.Clear();
 }
 

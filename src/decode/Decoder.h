@@ -67,6 +67,9 @@ class Decoder : public FrameSink {
 
   // Frames handed to DecodeFrame since the last BeginPass.
   int32_t FramesRead() const { return framesRead_; }
+  // After a pass: its index of every pair of network addresses (empty after a pre-scan), for
+  // the analysis that would otherwise make it again.
+  PeerIndex<NetAddressNode, TNetPeer> TakeNetPeers() { return std::move(netPeers_); }
   const DecodeEnvironment& Environment() const { return env_; }
 
  private:
@@ -92,6 +95,7 @@ class Decoder : public FrameSink {
   TraceStatistics& statistics_;
   DecodeEnvironment env_;
   NetworkStage network_;
+  PeerIndex<NetAddressNode, TNetPeer> netPeers_;  // the last pass's, until taken
   DataLinkStations stations_;
   std::optional<AddressBookFolders> addressBooks_;
   std::string observerTable_;

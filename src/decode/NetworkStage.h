@@ -49,9 +49,8 @@ class NetworkStage {
   void Decode(const FrameRecord& frame, const DataLinkResult& link, Packet& p);
   // The same for a frame on its own, at its own time.
   void Decode(const FrameRecord& frame, const DataLinkResult& link);
-  // After the last frame: corrects directions for servers on learned ports; with `helper`,
-  // on a second thread as well.
-  void MarkLearnedServers(bool helper = false);
+  // After the last frame: corrects directions for servers on learned ports.
+  void MarkLearnedServers();
   // After the last frame: a sending IP address none of whose judged TCP and UDP checksums
   // (at least kOffloadMinJudged) was right, or none of those of its packets with data, fills
   // them in on its adapter, after the capture took the frame. Its packets lose their

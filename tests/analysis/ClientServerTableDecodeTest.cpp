@@ -8,6 +8,7 @@
 #include "Packets.h"
 #include "analysis/ClientServerTable.h"
 #include "analysis/ConversationEngine.h"
+#include "analysis/Selection.h"
 #include "decode/Decoder.h"
 #include "decode/DecoderHarness.h"
 #include "trace/OpenTrace.h"
@@ -152,6 +153,56 @@ ClientServerTable TableOfCapture(const std::filesystem::path& path) {
   options.LastFrame = decoder.FramesRead();
   table.Build(ClientServerSources{model, BrisqonSettings{}}, options);
   return table;
+}
+
+// The decoder's index of address pairs, handed over after its pass, answers as a directory
+// made from the model's chains, and the table built with it is the same.
+TEST(ClientServerTableDecodeTest, HandedOverPairsAnswerAsMadeOnes) {
+  Wire w;
+  double t = 1e9;
+  for (uint8_t c = 1; c <= 6; ++c)
+    for (uint8_t s = 1; s <= c % 3 + 1; ++s) {
+      TcpSegment seg;
+      seg.srcPort = static_cast<uint16_t>(2000 + c);
+      seg.dstPort = 80;
+      seg.flags = kTcpSyn;
+      const Ip4Addr client = {10, 0, 0, c}, server = {10, 0, 1, s};
+      w.h.Feed(EthernetII(kServerMac, kClientMac, 0x0800, IpTcp(client, server, seg)), t += 1000);
+      std::swap(seg.srcPort, seg.dstPort);
+      seg.flags = kTcpSyn | kTcpAck;
+      w.h.Feed(EthernetII(kClientMac, kServerMac, 0x0800, IpTcp(server, client, seg)), t += 1000);
+      // Data each way.
+      seg.flags = kTcpPsh | kTcpAck;
+      seg.seq = 1;
+      seg.ack = 101;
+      seg.payload = Filler(300);
+      w.h.Feed(EthernetII(kClientMac, kServerMac, 0x0800, IpTcp(server, client, seg)), t += 1000);
+      std::swap(seg.srcPort, seg.dstPort);
+      seg.seq = 1;
+      seg.ack = 301;
+      seg.payload = Filler(100);
+      w.h.Feed(EthernetII(kServerMac, kClientMac, 0x0800, IpTcp(client, server, seg)), t += 1000);
+    }
+  w.h.End();
+  const PeerDirectory handed(w.h.model, w.h.Dec().TakeNetPeers());
+  const PeerDirectory made(w.h.model);
+  int pairs = 0;
+  w.h.model.NetAddresses.ForEach([&](const NetAddressNode& node) {
+    for (int32_t to = 0; to < w.h.model.NetAddresses.IdLimit(); ++to) {
+      EXPECT_EQ(handed.Find(&node, to), made.Find(&node, to));
+      pairs += handed.Find(&node, to) >= 0;
+    }
+  });
+  EXPECT_EQ(pairs, 2 * (2 + 3 + 1 + 2 + 3 + 1));
+  ClientServerTable table;
+  ClientServerOptions options;
+  options.LastFrame = w.h.Frame().FrameNumber;
+  table.Build(ClientServerSources{w.h.model, {}, nullptr, nullptr, &handed}, options);
+  const ClientServerTable expected = w.Table();
+  ASSERT_EQ(table.RowCount(), expected.RowCount());
+  EXPECT_EQ(table.RowCount(), 12u);
+  for (size_t r = 0; r < table.RowCount(); ++r)
+    for (int c = 0; c < kCsColumns; ++c) EXPECT_EQ(table.Rows()[r][c], expected.Rows()[r][c]);
 }
 
 TEST(ClientServerTableDecodeTest, RealCaptures) {
