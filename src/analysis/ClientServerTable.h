@@ -117,9 +117,9 @@ inline constexpr std::array<std::string_view, kNotListedReasons> kNotListedReaso
 inline constexpr std::array<std::string_view, kNotListedReasons> kNotListedReasonTexts = {
     "sent to a broadcast or multicast address", "without a request", "of a protocol not analyzed", "unanswered"};
 
-// What the table is built from; all of it must outlive the Build call only.
 class PeerDirectory;
 
+// What the table is built from; all of it must outlive the Build call only.
 struct ClientServerSources {
   const CaptureModel& Model;
   const BrisqonSettings& Settings;

@@ -30,6 +30,7 @@ void RunPass(TraceAnalysis& a, const AnalysisOptions& options, const PollCallbac
   // On the heap: its stages of the frames in flight are too large for a thread's stack.
   const auto owned = std::make_unique<Decoder>(*a.model, *a.statistics, env);
   Decoder& decoder = *owned;
+  decoder.KeepNetPeers(true);
   PassOptions pass;
   pass.readAhead = options.threads > 1;
   const auto started = std::chrono::steady_clock::now();

@@ -244,8 +244,8 @@ void Decoder::EndPass(bool preScan, bool /*stopped*/) {
   model_.Packets.Seal();
   network_.DetectChecksumOffload();
   network_.MarkLearnedServers();
-  // Nothing is filed after the pass: the lookups of decoding go, but for the pairs' index.
-  netPeers_ = model_.Chains.TakeNetPeers();
+  // Nothing is filed after the pass: the lookups of decoding go, but for a kept pairs' index.
+  if (keepNetPeers_) netPeers_ = model_.Chains.TakeNetPeers();
   model_.Chains.Clear();
 }
 

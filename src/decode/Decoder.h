@@ -67,8 +67,11 @@ class Decoder : public FrameSink {
 
   // Frames handed to DecodeFrame since the last BeginPass.
   int32_t FramesRead() const { return framesRead_; }
-  // After a pass: its index of every pair of network addresses (empty after a pre-scan), for
-  // the analysis that would otherwise make it again.
+  // With keep, each pass keeps its index of every pair of network addresses for TakeNetPeers,
+  // for an analysis that would otherwise make it again; without, it goes with the pass's
+  // other lookups.
+  void KeepNetPeers(bool keep) { keepNetPeers_ = keep; }
+  // The last pass's index, if kept (empty after a pre-scan).
   PeerIndex<NetAddressNode, TNetPeer> TakeNetPeers() { return std::move(netPeers_); }
   const DecodeEnvironment& Environment() const { return env_; }
 
@@ -95,6 +98,7 @@ class Decoder : public FrameSink {
   TraceStatistics& statistics_;
   DecodeEnvironment env_;
   NetworkStage network_;
+  bool keepNetPeers_ = false;
   PeerIndex<NetAddressNode, TNetPeer> netPeers_;  // the last pass's, until taken
   DataLinkStations stations_;
   std::optional<AddressBookFolders> addressBooks_;

@@ -159,6 +159,7 @@ ClientServerTable TableOfCapture(const std::filesystem::path& path) {
 // made from the model's chains, and the table built with it is the same.
 TEST(ClientServerTableDecodeTest, HandedOverPairsAnswerAsMadeOnes) {
   Wire w;
+  w.h.Dec().KeepNetPeers(true);
   double t = 1e9;
   for (uint8_t c = 1; c <= 6; ++c)
     for (uint8_t s = 1; s <= c % 3 + 1; ++s) {
