@@ -405,11 +405,13 @@ void ClientServerTable::Build(const ClientServerSources& sources, const ClientSe
   // Without a directory at hand every pair goes into one, each record fetched some pairs ahead
   // and its slot half as far ahead; then the senders' conversations are listed.
   constexpr size_t kAhead = 32, kHalf = kAhead / 2;
-  for (size_t n = 0; made && n < links.size(); ++n) {
-    if (n + kAhead < links.size()) model.Objects.Prefetch<TNetPeer>(links[n + kAhead].second);
-    if (const size_t m = n + kHalf; m < links.size())
-      made->PrefetchSlot(order[links[m].first].second, model.Objects.Get<TNetPeer>(links[m].second).Receiver);
-    made->Add(*order[links[n].first].second, links[n].second);
+  if (made) {
+    for (size_t n = 0; n < links.size(); ++n) {
+      if (n + kAhead < links.size()) model.Objects.Prefetch<TNetPeer>(links[n + kAhead].second);
+      if (const size_t m = n + kHalf; m < links.size())
+        made->PrefetchSlot(order[links[m].first].second, model.Objects.Get<TNetPeer>(links[m].second).Receiver);
+      made->Add(*order[links[n].first].second, links[n].second);
+    }
   }
   std::vector<size_t> sent;
   sent.reserve(links.size());

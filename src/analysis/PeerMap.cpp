@@ -303,25 +303,13 @@ class NodePlaces {
   std::vector<int32_t> places_;
 };
 
-// Without edges a node's Dests still counts its peer records (of class Record), chain by
-// chain: first(node) starts one, next(record) goes on (-1: the end). The nodes are those of
-// the graph, in its order. The chains are followed side by side, so that the waits for memory
-// overlap: one at a time, each step waits for the last.
-template <class Record, class Node, class First, class NextOf>
-void CountDests(PeerGraph& g, const CaptureModel& model, const std::vector<const Node*>& nodes, First first,
-                NextOf next) {
-  struct Records {
-    const ModelObjects& Objects;
-    NextOf After;
-    int32_t Count() const { return Objects.CountOf<Record>(); }
-    bool Contains(int32_t i) const { return Objects.Is<Record>(i); }
-    const Record& At(int32_t i) const { return Objects.Get<Record>(i); }
-    int32_t Next(int32_t i) const { return After(Objects.Get<Record>(i)); }
-  };
-  const Records records{model.Objects, next};
-  FollowChains(
-      records, std::min(nodes.size(), g.Nodes.size()), [&](size_t c) { return first(*nodes[c]); },
-      [&](size_t, size_t c, size_t, int32_t, const Record&) { ++g.Nodes[c].Dests; });
+// Without edges a node's Dests still counts its peer records. The nodes are those of the
+// graph, in its order.
+template <class Node>
+void CountDests(PeerGraph& g, const CaptureModel& model, const std::vector<const Node*>& nodes) {
+  model.FollowPeersOf(
+      std::min(nodes.size(), g.Nodes.size()), [&](size_t c) { return nodes[c]; },
+      [&](size_t c, int32_t, const auto&) { ++g.Nodes[c].Dests; });
 }
 
 void StartGraph(PeerGraph& g, PeerMapKind kind, const CaptureModel& model, const TraceStatistics& statistics) {
@@ -362,9 +350,7 @@ PeerGraph BuildStationGraph(const CaptureModel& model, const TraceStatistics& st
     g.Nodes.push_back(std::move(n));
   });
   if (parts == PeerGraphParts::kNodes) {
-    CountDests<TDLCPeer>(
-        g, model, order, [](const StationNode& s) { return (s.Roles & kRolesSent) != 0 ? s.FirstPeer : -1; },
-        [](const TDLCPeer& p) { return p.NextPeer >= 1 ? p.NextPeer : -1; });
+    CountDests(g, model, order);
     return g;
   }
   size_t i = 0;
@@ -417,9 +403,7 @@ PeerGraph BuildNetworkGraph(const CaptureModel& model, const TraceStatistics& st
     g.Nodes.push_back(std::move(n));
   });
   if (parts == PeerGraphParts::kNodes) {
-    CountDests<TNetPeer>(
-        g, model, order, [](const NetAddressNode& a) { return a.FirstPeer != 0 ? a.FirstPeer : -1; },
-        [](const TNetPeer& p) { return p.NextPeer != 0 ? p.NextPeer : -1; });
+    CountDests(g, model, order);
     return g;
   }
   std::vector<uint8_t> ttl;

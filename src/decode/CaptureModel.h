@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <bitset>
 #include <cstdint>
+#include <type_traits>
 #include <vector>
 
 #include "decode/ChainIndex.h"
@@ -90,14 +91,12 @@ class CaptureModel {
   // The station's TDLCPeer chain (none for a station that has only received).
   template <class F>
   void ForEachDlcPeer(const StationNode& station, F&& f) const {
-    int32_t first = (station.Roles & kRolesSent) != 0 ? station.FirstPeer : -1;
-    Walk<TDLCPeer>(first, f, [](const TDLCPeer& p) { return p.NextPeer >= 1 ? p.NextPeer : -1; });
+    Walk<TDLCPeer>(FirstPeerOf(station), f, [](const TDLCPeer& p) { return NextPeerOf(p); });
   }
   // The address's TNetPeer chain.
   template <class F>
   void ForEachNetPeer(const NetAddressNode& address, F&& f) const {
-    int32_t first = address.FirstPeer != 0 ? address.FirstPeer : -1;
-    Walk<TNetPeer>(first, f, [](const TNetPeer& p) { return p.NextPeer != 0 ? p.NextPeer : -1; });
+    Walk<TNetPeer>(FirstPeerOf(address), f, [](const TNetPeer& p) { return NextPeerOf(p); });
   }
   // The peer's conversations.
   template <class F>
@@ -120,32 +119,34 @@ class CaptureModel {
   // Walks over a great many chains, whose records lie far apart: the chains are followed side
   // by side, or the records fetched some places ahead, so that the waits for memory overlap.
 
+  // f(c, index, record) for the peer records of the nodes nodeAt(c), c < count (stations or
+  // network addresses, as for ForEachDlcPeer and ForEachNetPeer): each chain in its order, many
+  // chains at a time.
+  template <class NodeAt, class F>
+  void FollowPeersOf(size_t count, NodeAt nodeAt, F&& f) const {
+    using Node = std::remove_cvref_t<decltype(*nodeAt(size_t{0}))>;
+    using Record = std::conditional_t<std::is_same_v<Node, StationNode>, TDLCPeer, TNetPeer>;
+    struct Records {
+      const ModelObjects& Objects;
+      int32_t Count() const { return Objects.CountOf<Record>(); }
+      bool Contains(int32_t i) const { return Objects.Is<Record>(i); }
+      const Record& At(int32_t i) const { return Objects.Get<Record>(i); }
+      int32_t Next(int32_t i) const { return NextPeerOf(Objects.Get<Record>(i)); }
+    };
+    const Records records{Objects};
+    FollowChains(
+        records, count, [&](size_t c) { return FirstPeerOf(*nodeAt(c)); },
+        [&](size_t, size_t c, size_t, int32_t index, const Record& record) { f(c, index, record); });
+  }
   // The TNetPeer records of the addresses nodeAt(c), c < count, as (c, index) pairs grouped
   // by address, each address's in chain order.
   template <class NodeAt>
   std::vector<std::pair<uint32_t, int32_t>> NetPeersOf(size_t count, NodeAt nodeAt) const {
-    struct Records {
-      const ModelObjects& Objects;
-      int32_t Count() const { return Objects.CountOf<TNetPeer>(); }
-      bool Contains(int32_t i) const { return Objects.Is<TNetPeer>(i); }
-      const TNetPeer& At(int32_t i) const { return Objects.Get<TNetPeer>(i); }
-      int32_t Next(int32_t i) const {
-        const int32_t next = Objects.Get<TNetPeer>(i).NextPeer;
-        return next != 0 ? next : -1;
-      }
-    };
-    const Records records{Objects};
     std::vector<std::pair<uint32_t, int32_t>> found;
-    found.reserve(static_cast<size_t>(records.Count()));
-    FollowChains(
-        records, count,
-        [&](size_t c) {
-          const NetAddressNode& node = *nodeAt(c);
-          return node.FirstPeer != 0 ? node.FirstPeer : -1;
-        },
-        [&](size_t, size_t c, size_t, int32_t index, const TNetPeer&) {
-          found.emplace_back(static_cast<uint32_t>(c), index);
-        });
+    found.reserve(static_cast<size_t>(Objects.CountOf<TNetPeer>()));
+    FollowPeersOf(count, nodeAt, [&](size_t c, int32_t index, const TNetPeer&) {
+      found.emplace_back(static_cast<uint32_t>(c), index);
+    });
     // A lane follows one chain at a time, so a stable grouping keeps each chain's order.
     std::vector<uint32_t> start(count + 1, 0);
     for (const auto& member : found) ++start[member.first + 1];
@@ -182,6 +183,12 @@ class CaptureModel {
   size_t MemoryBytes() const;
 
  private:
+  // Where a node's peer chain starts (a station's only once it has sent) and goes on; -1: none.
+  static int32_t FirstPeerOf(const StationNode& s) { return (s.Roles & kRolesSent) != 0 ? s.FirstPeer : -1; }
+  static int32_t FirstPeerOf(const NetAddressNode& a) { return a.FirstPeer != 0 ? a.FirstPeer : -1; }
+  static int32_t NextPeerOf(const TDLCPeer& p) { return p.NextPeer >= 1 ? p.NextPeer : -1; }
+  static int32_t NextPeerOf(const TNetPeer& p) { return p.NextPeer != 0 ? p.NextPeer : -1; }
+
   template <class T, class F, class Next>
   void Walk(int32_t first, F& f, Next next) const {
     int32_t budget = Objects.CountOf<T>();
