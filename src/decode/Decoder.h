@@ -111,8 +111,10 @@ class Decoder : public FrameSink {
   alignas(kCacheLine) uint32_t firstStaged_ = 0;
   double dayOffset_ = 0;  // microseconds added to the time of day after each midnight
   // Set by the first frame through FirstStage, before that frame is queued: from then on
-  // the statistics belong to the reader's thread until the pass ends.
-  std::atomic<bool> staged_{false};
+  // the statistics belong to the reader's thread until the pass ends. Read on the decoding
+  // thread for every frame (the progress's elapsed time), so it stays off the line the
+  // reader writes for every frame.
+  alignas(kCacheLine) std::atomic<bool> staged_{false};
   // The decoding thread.
   alignas(kCacheLine) uint32_t secondStaged_ = 0;
   int32_t framesRead_ = 0;
