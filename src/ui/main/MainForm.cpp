@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QFrame>
@@ -32,13 +33,10 @@
 #include "trace/ProgressText.h"
 #include "ui/main/ChartPages.h"
 #include "ui/main/ChartPropertiesForm.h"
-#include "ui/widgets/ChartView.h"
 #include "ui/main/ClientServerPage.h"
-#include "ui/widgets/DialogService.h"
 #include "ui/main/DlcErrorPage.h"
 #include "ui/main/FileCatcher.h"
 #include "ui/main/FileSummaryPage.h"
-#include "ui/widgets/Icons.h"
 #include "ui/main/InfoWindows.h"
 #include "ui/main/ProblemSettingsForm.h"
 #include "ui/main/ProcessTraceFileForm.h"
@@ -48,6 +46,9 @@
 #include "ui/main/TraceDecoding.h"
 #include "ui/main/TraceFileFilter.h"
 #include "ui/main/UtilizationGraph.h"
+#include "ui/widgets/ChartView.h"
+#include "ui/widgets/DialogService.h"
+#include "ui/widgets/Icons.h"
 #include "ui/widgets/UiText.h"
 #include "ui/widgets/WindowPlacementStore.h"
 
@@ -446,6 +447,9 @@ void TMainForm::OpenTraceFile(const QString& path) {
 void TMainForm::ProcessFile() {
   if (opening_ || traceFileName_.isEmpty()) return;
   opening_ = true;
+  QElapsedTimer sinceStart;
+  sinceStart.start();
+  const auto seconds = [&] { return static_cast<double>(sinceStart.nsecsElapsed()) / 1e9; };
   // Whatever ends the flow, the menus and the open button come back.
   struct Finish {
     TMainForm* form;
@@ -499,9 +503,11 @@ void TMainForm::ProcessFile() {
   statsBandwidthMbps_ = bandwidthMbps_;
   TraceInfo passInfo = info;
   passInfo.bandwidthMbps = bandwidthMbps_;
+  const double passStarted = seconds();
   // A stopped pass counts like a complete one: what was read is shown.
   const PassResult result = windows_.progress ? windows_.progress->Run(passInfo, decoding_->Sink())
                                               : ProcessTraceFile(passInfo, decoding_->Sink(), {}, false);
+  const double passEnded = seconds();
   // The trace changed since it was accepted and its reader can no longer open it.
   if (const std::string refusal = ReaderRefusal(TraceFileNameOnly(path), result); !refusal.empty()) {
     decoding_.reset();
@@ -519,7 +525,10 @@ void TMainForm::ProcessFile() {
   EnableOptions(true);
   AddRecentFile(context_.settings.recentFiles, path);
   FillReopenMenu();
+  const double pagesStarted = seconds();
   FillTracePages();
+  const double pagesEnded = seconds();
+  openTimings_ = {passEnded - passStarted, pagesEnded - pagesStarted, pagesEnded};
   CheckBandwidthItem();
 
   pages_->show();

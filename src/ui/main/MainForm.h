@@ -103,6 +103,16 @@ class TMainForm : public QMainWindow {
   // Writes every setting and the window's placement; only the first call writes.
   void WriteSettings();
 
+  // Where the last open that showed its pages spent its time, in seconds: the frame pass
+  // (with its progress window), then filling the pages (the client/server table, the charts,
+  // the protocol table, the DLC page); total from the open's start. All 0 before one.
+  struct OpenTimings {
+    double pass = 0;
+    double pages = 0;
+    double total = 0;
+  };
+  const OpenTimings& LastOpenTimings() const { return openTimings_; }
+
   // State.
   const QString& TraceFileName() const { return traceFileName_; }
   QString LastDirectory() const;
@@ -238,6 +248,7 @@ class TMainForm : public QMainWindow {
   QStringList openFilters_;
 
   QString traceFileName_;
+  OpenTimings openTimings_;
   AnalyzerKind currentAnalyzer_ = kNotATrace;
   Topology currentTopology_ = kEthernet;
   bool pcapModified_ = false;
