@@ -21,6 +21,13 @@ bool IsNetworkCategory(ProtocolCategory c) {
 
 constexpr double kMicrosecondsPerDay = 86400000000.0;
 
+// The frame's bytes as its reader gave them (stored, or cleared up to its length); a field
+// past them reads as zero, never as what an earlier frame left in the buffer, which depends
+// on whether the frame came through the read-ahead queue.
+ByteView FrameBytes(const FrameRecord& frame) {
+  return ByteView(frame.Data.data(), std::min<size_t>(std::max(frame.Length, frame.CapturedLength), kMaxFrameLength));
+}
+
 // Fetches ahead what finding a frame's two nodes and their pair reads: from far, the index
 // slots of both addresses; from near (the slots having come in), the nodes and the pair's
 // place in the chain index.
@@ -125,7 +132,7 @@ bool DecodingReadsCheckSequence(const FrameRecord& frame, Topology topology) {
 void Decoder::FirstStageLookAhead(const FrameRecord& frame, uint32_t distance) const {
   // Token Ring frames, rarer, are left to find their stations unaided.
   if (preScan_ || env_.topology != kEthernet || frame.Length < kEthernetMinForStations) return;
-  const ByteView data(frame.Data.data(), frame.Data.size());
+  const ByteView data = FrameBytes(frame);
   const AddressKey destination = AddressKey::At(data, 0, kMacKeyLength);
   const AddressKey source = AddressKey::At(data, 6, kMacKeyLength);
   PrefetchPair(model_.Stations, model_.Chains, source, destination, distance > kFirstStageNear);
@@ -133,8 +140,7 @@ void Decoder::FirstStageLookAhead(const FrameRecord& frame, uint32_t distance) c
 
 void Decoder::DecodeLink(FrameRecord& frame, LinkStage& stage, bool readHeaders) {
   const uint32_t length = frame.Length;
-  // Fields past the frame read whatever the buffer holds, never outside it.
-  const ByteView data(frame.Data.data(), frame.Data.size());
+  const ByteView data = FrameBytes(frame);
   // Timestamps are the time of day: one that falls back by more than half a day passed
   // midnight, and the packets' times carry on from the day before so that durations and
   // response times across midnight stay right. (Smaller steps back are jitter of the clock.)
@@ -165,7 +171,7 @@ void Decoder::DecodeLink(FrameRecord& frame, LinkStage& stage, bool readHeaders)
 
 void Decoder::DecodeNetwork(FrameRecord& frame, LinkStage& stage) {
   const DataLinkResult& link = stage.link;
-  const ByteView data(frame.Data.data(), frame.Data.size());
+  const ByteView data = FrameBytes(frame);
   if (stage.usable && link.category == kCatNetBiosLlc && link.source.Length == kMacKeyLength) {
     if (auto name = NetBiosSourceName(data, link.networkOffset)) AddLearnedName(model_, link.source.View(), *name);
   }

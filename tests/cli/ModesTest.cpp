@@ -425,7 +425,13 @@ TEST(Modes, JsonIsTheSameOnOneAndSeveralThreads) {
   TempDir dir;
   const std::string many = dir.Write("many.snoop", WriteTrace(ManyConversationsPlan()));
   const std::string session = dir.Write("session.cap", WriteTrace(SessionPlan(10, kEthernet)));
-  const RunResult one = RunCli({"--json", "--threads", "1", many, session});
+  // Runts after full frames: what lies past their bytes must read alike on every path.
+  TracePlan ring = SessionPlan(10, kTokenRing);
+  for (size_t i = ring.frames.size(); i-- > 0;)
+    ring.frames.insert(ring.frames.begin() + static_cast<std::ptrdiff_t>(i) + 1,
+                       {Bytes{0x10, 0x40, 0x00}, 0, ring.frames[i].offsetUs + 1, 0});
+  const std::string runts = dir.Write("runts.cap", WriteTrace(ring));
+  const RunResult one = RunCli({"--json", "--threads", "1", many, session, runts});
   ASSERT_EQ(one.status, 0) << one.err;
   bool ok = false;
   const Json j = ParseJson(one.out, &ok);
@@ -433,7 +439,7 @@ TEST(Modes, JsonIsTheSameOnOneAndSeveralThreads) {
   ASSERT_GE(j.Array().size(), 1u);
   EXPECT_GE(j.Array()[0]["conversations"].Array().size(), 600u);
   for (const char* threads : {"2", "3", "8"}) {
-    const RunResult several = RunCli({"--json", "--threads", threads, many, session});
+    const RunResult several = RunCli({"--json", "--threads", threads, many, session, runts});
     EXPECT_EQ(several.status, 0);
     EXPECT_TRUE(several.out == one.out) << threads << " threads";
   }

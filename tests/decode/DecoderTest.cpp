@@ -111,10 +111,29 @@ TEST(Decoder, LongFramesAndStaleBufferBytesAreReadSafely) {
   Bytes header = TokenRingLlc(a, 0xF0, 0xF0, 0x03, {});
   std::copy(header.begin(), header.end(), full.begin());
   h.Feed(full, {.length = kMaxFrameLength});
-  // A short frame now reads the rest of the previous frame from the buffer.
+  // A short frame with the rest of the previous frame behind it in the buffer.
   h.Feed(Bytes(4, 0x10), {.length = 4, .keepBuffer = true});
   EXPECT_EQ(h.stats.TraceStats[kStatFrames].Value, 2);
   EXPECT_EQ(h.stats.SizeBuckets[71], 1);
+}
+
+// Past its length a frame reads as zero, whatever an earlier frame left in the buffer: the
+// queue of a reader running ahead holds other leftovers than the reader's own buffer, and
+// both must decode alike.
+TEST(Decoder, ShortFramesDoNotReadAnEarlierFrame) {
+  TokenRingAddressing a;
+  a.src = kA;
+  a.dst = kB;
+  for (const bool keepBuffer : {false, true}) {
+    DecoderHarness h(kTokenRing);
+    h.Feed(TokenRingLlc(a, 0xF0, 0xF0, 0x03, {}));
+    h.Feed(Bytes{0x10, 0x40, 0x00}, {.length = 3, .keepBuffer = keepBuffer});
+    ASSERT_NE(h.Find(kA), nullptr);
+    EXPECT_EQ(h.Find(kA)->FramesSent, 1) << keepBuffer;
+    const StationNode* zero = h.Find({0, 0, 0, 0, 0, 0});
+    ASSERT_NE(zero, nullptr) << keepBuffer;
+    EXPECT_EQ(zero->FramesSent, 1) << keepBuffer;
+  }
 }
 
 TEST(Decoder, ArbitraryBytesNeverFault) {
