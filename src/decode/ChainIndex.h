@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "decode/ModelStore.h"
@@ -206,11 +207,7 @@ class ChainIndex {
   }
   // The index of the network peers, given away (this one is left empty): it names every
   // TNetPeer, each the only one of its pair.
-  PeerIndex<NetAddressNode, TNetPeer> TakeNetPeers() {
-    PeerIndex<NetAddressNode, TNetPeer> taken = std::move(netPeers_);
-    netPeers_.Clear();
-    return taken;
-  }
+  PeerIndex<NetAddressNode, TNetPeer> TakeNetPeers() { return std::exchange(netPeers_, {}); }
 
   // The first conversation of a peer that a packet matches: port-based conversations match
   // on both ports, the others on their sub-protocol. Conversations are appended with rising

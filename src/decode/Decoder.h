@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "decode/CaptureModel.h"
 #include "decode/DataLinkStations.h"
@@ -72,7 +73,7 @@ class Decoder : public FrameSink {
   // other lookups.
   void KeepNetPeers(bool keep) { keepNetPeers_ = keep; }
   // The last pass's index, if kept (empty after a pre-scan).
-  PeerIndex<NetAddressNode, TNetPeer> TakeNetPeers() { return std::move(netPeers_); }
+  PeerIndex<NetAddressNode, TNetPeer> TakeNetPeers() { return std::exchange(netPeers_, {}); }
   const DecodeEnvironment& Environment() const { return env_; }
 
  private:
