@@ -41,12 +41,14 @@ class alignas(kCacheLine) PeerIndex {
     const Slot s = table_.First(Hash(owner, receiver));
     return s.owner == owner ? s.index : -1;
   }
-  // Notes the record of a pair; a pair already noted keeps its first record.
-  void Add(const Owner* owner, int32_t index, const ModelObjects& objects) {
+  // Notes the record of a pair; a pair already noted keeps its first record. read: the part
+  // of the trace read so far (0: not known), for the table's growth.
+  void Add(const Owner* owner, int32_t index, const ModelObjects& objects, double read = 0) {
     const int32_t receiver = objects.Get<Record>(index).Receiver;
     if (Find(owner, receiver, objects) >= 0) return;
-    table_.Add(Hash(owner, receiver), Slot{owner, index},
-               [&](const Slot& s) { return Hash(s.owner, objects.Get<Record>(s.index).Receiver); });
+    table_.Add(
+        Hash(owner, receiver), Slot{owner, index},
+        [&](const Slot& s) { return Hash(s.owner, objects.Get<Record>(s.index).Receiver); }, read);
   }
 
  private:
@@ -82,13 +84,15 @@ class alignas(kCacheLine) PortConversationIndex {
     return s != nullptr ? s->conversation : -1;
   }
   // Notes a new conversation; one already noted for the peer and ports stays.
-  void Add(int32_t peer, const TTransHead& conversation, int32_t index, const ModelObjects& objects) {
+  void Add(int32_t peer, const TTransHead& conversation, int32_t index, const ModelObjects& objects, double read = 0) {
     if (Find(peer, conversation.SourcePort, conversation.DestinationPort, objects) >= 0) return;
-    table_.Add(Hash(peer, conversation.SourcePort, conversation.DestinationPort), Slot{peer, index},
-               [&](const Slot& s) {
-                 const TTransHead& c = objects.Get<TTransHead>(s.conversation);
-                 return Hash(s.peer, c.SourcePort, c.DestinationPort);
-               });
+    table_.Add(
+        Hash(peer, conversation.SourcePort, conversation.DestinationPort), Slot{peer, index},
+        [&](const Slot& s) {
+          const TTransHead& c = objects.Get<TTransHead>(s.conversation);
+          return Hash(s.peer, c.SourcePort, c.DestinationPort);
+        },
+        read);
   }
 
  private:
@@ -198,12 +202,13 @@ class ChainIndex {
   // Fetches ahead the index's place for the pair of owner and receiver.
   void PrefetchPeer(const StationNode* owner, int32_t receiver) const { dlcPeers_.Prefetch(owner, receiver); }
   void PrefetchPeer(const NetAddressNode* owner, int32_t receiver) const { netPeers_.Prefetch(owner, receiver); }
-  // Notes a peer appended at the end of owner's chain.
-  void AddPeer(const StationNode* owner, int32_t index, const ModelObjects& objects) {
-    dlcPeers_.Add(owner, index, objects);
+  // Notes a peer appended at the end of owner's chain; read: the part of the trace read so
+  // far (0: not known).
+  void AddPeer(const StationNode* owner, int32_t index, const ModelObjects& objects, double read) {
+    dlcPeers_.Add(owner, index, objects, read);
   }
-  void AddPeer(const NetAddressNode* owner, int32_t index, const ModelObjects& objects) {
-    netPeers_.Add(owner, index, objects);
+  void AddPeer(const NetAddressNode* owner, int32_t index, const ModelObjects& objects, double read) {
+    netPeers_.Add(owner, index, objects, read);
   }
   // The index of the network peers, given away (this one is left empty): it names every
   // TNetPeer, each the only one of its pair.
@@ -225,20 +230,24 @@ class ChainIndex {
     return byPorts < bySub ? byPorts : bySub;
   }
   // Notes a conversation appended at the end of peer's chain.
-  void AddConversation(int32_t peer, const TTransHead& conversation, int32_t index, const ModelObjects& objects) {
+  void AddConversation(int32_t peer, const TTransHead& conversation, int32_t index, const ModelObjects& objects,
+                       double read) {
     if (IsPortBased(conversation.SubProtocol))
-      portConversations_.Add(peer, conversation, index, objects);
+      portConversations_.Add(peer, conversation, index, objects, read);
     else
       subConversations_.Put(SubKey(peer, conversation.SubProtocol), index, false);
   }
 
   // The last conversation of a network peer's chain, where the next one is linked: only
   // filing needs it, so it is kept here, by the peer record's slot, rather than in each of
-  // hundreds of thousands of pair records. -1 until the peer's first conversation.
-  int32_t& ConversationTail(int32_t peer) { return AtSlot(conversationTails_, peer, -1); }
+  // hundreds of thousands of pair records. -1 until the peer's first conversation. read: the
+  // part of the trace read so far (0: not known), for the table's growth.
+  int32_t& ConversationTail(int32_t peer, double read = 0) { return AtSlot(conversationTails_, peer, -1, read); }
 
   // A conversation's repeat filter, by the record's slot.
-  RepeatFilter& Filter(int32_t conversation) { return AtSlot(repeatFilters_, conversation, RepeatFilter{}); }
+  RepeatFilter& Filter(int32_t conversation, double read = 0) {
+    return AtSlot(repeatFilters_, conversation, RepeatFilter{}, read);
+  }
 
   // The recent segments kept for a conversation (a TTransHead; records never move), or null.
   RecentSegments* Recent(const void* conversation) {
@@ -256,12 +265,13 @@ class ChainIndex {
   // growth moves them into fresh memory.
   template <class T>
   using Table = std::vector<T, LargeBlockAllocator<T>>;
-  // The entry of a record's slot in a table kept beside the records, grown (doubling) with
-  // `fill` as they are made.
+  // The entry of a record's slot in a table kept beside the records, grown with `fill` as they
+  // are made, as the hash tables grow.
   template <class T>
-  static T& AtSlot(Table<T>& table, int32_t record, const T& fill) {
+  static T& AtSlot(Table<T>& table, int32_t record, const T& fill, double read) {
     const auto slot = static_cast<size_t>(ModelObjects::SlotOf(record));
-    if (slot >= table.size()) table.resize(std::max<size_t>(slot + 1, 2 * table.size()), fill);
+    if (slot >= table.size())
+      table.resize(std::max<size_t>(slot + 1, GrownSlots(table.size(), table.size() / 2, read)), fill);
     return table[slot];
   }
   static uint64_t SubKey(int32_t peer, SubProtocol sub) {

@@ -50,7 +50,7 @@ int32_t NetworkStage::CreateConversation(const Packet& p) {
 }
 
 TTransHead& NetworkStage::FileConversation(const Packet& p, NetAddressNode& source, int32_t receiver, bool newSender,
-                                           int32_t& index) {
+                                           uint64_t position, int32_t& index) {
   ModelObjects& objects = model_.Objects;
   ChainIndex& chains = model_.Chains;
   int32_t peerIndex = newSender ? -1 : chains.FindPeer(&source, receiver, objects);
@@ -58,7 +58,8 @@ TTransHead& NetworkStage::FileConversation(const Packet& p, NetAddressNode& sour
     if (newSender) ++(p.ip ? model_.Counts.SendingIpAddresses : model_.Counts.SendingIpxAddresses);
     peerIndex = CreatePeer(receiver);
     objects.AppendToChain(source.FirstPeer, source.LastPeer, peerIndex, &TNetPeer::NextPeer);
-    chains.AddPeer(&source, peerIndex, objects);
+    chains.AddPeer(&source, peerIndex, objects, ReadFraction(position, traceSize_));
+    chains.ConversationTail(peerIndex, ReadFraction(position, traceSize_));
   }
 
   TNetPeer& peer = objects.Get<TNetPeer>(peerIndex);
@@ -70,10 +71,12 @@ TTransHead& NetworkStage::FileConversation(const Packet& p, NetAddressNode& sour
   // Port-based conversations match on their ports alone, whatever the packet's protocol.
   index = chains.FindConversation(peerIndex, p.sub, p.sourcePort, p.destinationPort, objects);
   if (index < 0) {
+    const double read = ReadFraction(position, traceSize_);
     index = CreateConversation(p);
     objects.AppendToChain(peer.FirstConversation, chains.ConversationTail(peerIndex), index,
                           &TTransHead::NextConversation);
-    chains.AddConversation(peerIndex, objects.Get<TTransHead>(index), index, objects);
+    chains.AddConversation(peerIndex, objects.Get<TTransHead>(index), index, objects, read);
+    chains.Filter(index, read);  // its table grows here, with the trace's progress at hand
   }
   TTransHead& conversation = objects.Get<TTransHead>(index);
   if (conversation.MaxSegment == 0) conversation.MaxSegment = p.maxSegment;

@@ -58,14 +58,14 @@ StationNode& DataLinkStations::UpdateSource(const DataLinkFrame& frame, const St
 }
 
 TDLCPeer& DataLinkStations::UpdatePeer(StationNode& source, int32_t receiver, const DataLinkFrame& frame,
-                                       uint32_t length) {
+                                       uint32_t length, uint64_t position) {
   const DataLinkResult& link = frame.link;
   ModelObjects& objects = model_.Objects;
   int32_t found = model_.Chains.FindPeer(&source, receiver, objects);
   if (found < 0) {
     found = NewDlcPeer(receiver);
     objects.AppendToChain(source.FirstPeer, source.LastPeer, found, &TDLCPeer::NextPeer);
-    model_.Chains.AddPeer(&source, found, objects);
+    model_.Chains.AddPeer(&source, found, objects, ReadFraction(position, traceSize_));
   }
 
   TDLCPeer& peer = objects.Get<TDLCPeer>(found);

@@ -29,9 +29,15 @@ class DataLinkStations {
   // The sender: created or marked as sending, sets and counters updated.
   StationNode& UpdateSource(const DataLinkFrame& frame, const StationFrameFacts& facts);
   // The sender's TDLCPeer for the receiver, found or appended to its chain, and counted.
-  TDLCPeer& UpdatePeer(StationNode& source, int32_t receiver, const DataLinkFrame& frame, uint32_t length);
+  // position: where the frame ends in the trace file.
+  TDLCPeer& UpdatePeer(StationNode& source, int32_t receiver, const DataLinkFrame& frame, uint32_t length,
+                       uint64_t position);
   // The receiver's sets and counters updated.
   StationNode& UpdateDestination(int32_t receiver, const DataLinkFrame& frame, uint32_t length);
+
+  // The size of the trace file about to be decoded (0: not known): with each frame's
+  // position, how much of it was read, for the growth of the lookup tables.
+  void SetTraceSize(uint64_t bytes) { traceSize_ = bytes; }
 
   // A report soft error frame from station: its flags and the counters of the TMACInfo of
   // the reported upstream neighbour (created at the end of the chain when new).
@@ -47,6 +53,7 @@ class DataLinkStations {
 
   CaptureModel& model_;
   const VendorTable* vendors_;
+  uint64_t traceSize_ = 0;
 };
 
 }  // namespace corvanta

@@ -66,6 +66,8 @@ void Decoder::BeginPass(const TraceInfo& info, bool preScan) {
   if (info.bandwidthMbps > 0) env_.bandwidthMbps = info.bandwidthMbps;
 
   model_.Reset();
+  network_.SetTraceSize(info.fileSize);
+  stations_.SetTraceSize(info.fileSize);
   statistics_.ResetStatistics();
   statistics_.Medium = env_.topology;
   statistics_.SetBandwidth(env_.bandwidthMbps);
@@ -217,7 +219,7 @@ DataLinkResult Decoder::DecodeDataLink(FrameRecord& frame, ByteView data) {
     const int32_t receiver = stations_.NoteReceiver(dl);
     StationNode& source = stations_.UpdateSource(dl, facts);
     if (dl.macFrame) HandleMacFrame(source, dl, data);
-    stations_.UpdatePeer(source, receiver, dl, length);
+    stations_.UpdatePeer(source, receiver, dl, length, frame.Position);
     StationNode& destination = stations_.UpdateDestination(receiver, dl, length);
     dl.link.sourceStation = &source;
     dl.link.destinationStation = &destination;

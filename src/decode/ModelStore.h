@@ -576,6 +576,25 @@ class alignas(kCacheLine) PacketList {
   TPacket blank_;
 };
 
+// The part of a trace of `size` bytes read by `position` (0 when the size is not known).
+constexpr double ReadFraction(uint64_t position, uint64_t size) {
+  return size == 0 ? 0 : std::min(1.0, static_cast<double>(position) / static_cast<double>(size));
+}
+
+// The slots of a hash table that must grow from `size` slots with `count` entries: twice as many,
+// or four times as many when a projection of the part of the trace read so far (read, 0 to 1;
+// 0: not known) says that many entries are to come. Each growth of a large table moves every
+// entry into fresh memory while the pass waits; a trace that keeps bringing new pairs goes
+// through fewer of them, and a projection that proves wrong leaves a table at most twice as
+// large as doubling would.
+inline constexpr size_t kProjectedGrowthFrom = 4096;  // entries; smaller tables just double
+constexpr size_t GrownSlots(size_t size, size_t count, double read) {
+  if (size == 0) return 64;
+  if (count >= kProjectedGrowthFrom && read > 0 && read < 1 && static_cast<double>(count) / read > size)
+    return size * 4;
+  return size * 2;
+}
+
 // An open-addressing table whose slots name records instead of copying their keys: the
 // caller's match reads the record to confirm a hit. At most half full, so probe runs stay
 // short. Slot{} marks a free slot; no slot in use equals it.
@@ -602,12 +621,13 @@ class alignas(kCacheLine) ConfirmedIndex {
       if (match(s)) return &s;
     }
   }
-  // Adds a slot; hashOf(slot) places the slots again when the table grows.
+  // Adds a slot; hashOf(slot) places the slots again when the table grows (by GrownSlots,
+  // with the part of the trace read so far).
   template <class HashOf>
-  void Add(size_t hash, const Slot& slot, HashOf hashOf) {
+  void Add(size_t hash, const Slot& slot, HashOf hashOf, double read = 0) {
     if ((count_ + 1) * 2 > slots_.size()) {
       Slots old = std::move(slots_);
-      slots_.assign(old.empty() ? 64 : old.size() * 2, Slot{});
+      slots_.assign(GrownSlots(old.size(), count_, read), Slot{});
       // Each slot's hash reads its record, which lies anywhere: a batch of them is read
       // side by side before any is placed.
       constexpr size_t kBatch = 32;

@@ -131,7 +131,7 @@ void NetworkStage::Decode(const FrameRecord& frame, const DataLinkResult& link, 
   // The sender's pair names the receiver's node, so the receiver is noted first.
   const int32_t receiver = NoteDestination(p, link);
   int32_t conversationIndex = -1;
-  TTransHead& conversation = FileConversation(p, source, receiver, newSender, conversationIndex);
+  TTransHead& conversation = FileConversation(p, source, receiver, newSender, frame.Position, conversationIndex);
   RepeatFilter& filter = model_.Chains.Filter(conversationIndex);
   int32_t previous = -1;
   int32_t index = AppendPacket(p, conversation, frame, previous);

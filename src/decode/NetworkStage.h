@@ -49,6 +49,9 @@ class NetworkStage {
   void Decode(const FrameRecord& frame, const DataLinkResult& link, Packet& p);
   // The same for a frame on its own, at its own time.
   void Decode(const FrameRecord& frame, const DataLinkResult& link);
+  // The size of the trace file about to be decoded (0: not known): with each frame's
+  // position, how much of it was read, for the growth of the lookup tables.
+  void SetTraceSize(uint64_t bytes) { traceSize_ = bytes; }
   // After the last frame: corrects directions for servers on learned ports.
   void MarkLearnedServers();
   // After the last frame: a sending IP address none of whose judged TCP and UDP checksums
@@ -89,7 +92,7 @@ class NetworkStage {
   int32_t CreateConversation(const Packet& p);
   // Sets index to the conversation's record index.
   TTransHead& FileConversation(const Packet& p, NetAddressNode& source, int32_t receiver, bool newSender,
-                               int32_t& index);
+                               uint64_t position, int32_t& index);
   // Returns the new packet's index; previous is the real packet before it in its
   // conversation (-1: none).
   int32_t AppendPacket(const Packet& p, TTransHead& conversation, const FrameRecord& frame, int32_t& previous);
@@ -110,6 +113,7 @@ class NetworkStage {
 
   CaptureModel& model_;
   const DecodeEnvironment& env_;
+  uint64_t traceSize_ = 0;
 };
 
 }  // namespace corvanta

@@ -23,6 +23,7 @@ struct FrameRecord {
   uint16_t CapturedLength = 0;  // bytes actually stored in the file
   uint16_t Status = 0;          // kStatusCrcError | kStatusAlignmentError
   FramePrepared Prepared;
+  uint64_t Position = 0;  // bytes of the file read up to the end of this frame
   std::array<uint8_t, kMaxFrameLength> Data{};
 };
 

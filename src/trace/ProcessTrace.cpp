@@ -57,8 +57,6 @@ class PreScanSink : public FrameSink {
 class FramePipe final : public FrameSink {
  public:
   FramePipe(FrameSink& decoder, int cpus) : decoder_(decoder), spins_(cpus > 1 ? kSpins : 0), slots_(NewSlots()) {}
-  // The context whose progress position goes with each frame.
-  void Attach(const ReaderContext& ctx) { ctx_ = &ctx; }
 
   // Reader's thread: copies the frame into the next slot; true once the decoder has stopped.
   // The sink's first stage takes each frame a few frames later, with what it will read
@@ -79,6 +77,7 @@ class FramePipe final : public FrameSink {
     to.Length = frame.Length;
     to.CapturedLength = frame.CapturedLength;
     to.Status = frame.Status;
+    to.Position = frame.Position;
     // The loop has cut both lengths to the record's size.
     std::memcpy(to.Data.data(), frame.Data.data(), std::max(frame.Length, frame.CapturedLength));
     to.Prepared = FramePrepared{};
@@ -89,7 +88,6 @@ class FramePipe final : public FrameSink {
     PrefetchLinesForWrite(
         &slots_.get()[(written_ + kWriteAhead) % kSlots],
         std::min(offsetof(FrameRecord, Data) + std::max(frame.Length, frame.CapturedLength), kWriteAheadBytes));
-    positions_[written_ % kSlots] = ctx_ != nullptr ? ctx_->progressPosition : 0;
     if (++written_ - staged_ > kFirstStageLag) StageNext();
     if (written_ % kBatch == 0) {
       Publish(head_, staged_);
@@ -128,7 +126,7 @@ class FramePipe final : public FrameSink {
   }
   // Calling thread: where the reader stood in the file when it handed over the frame given
   // by Next.
-  uint64_t Position() const { return positions_[taken_ % kSlots]; }
+  uint64_t Position() const { return slots_.get()[taken_ % kSlots].Position; }
   // Calling thread: the frame given by Next is decoded; its slot is free again.
   void Release() {
     if (++taken_ % kBatch != 0) return;
@@ -208,7 +206,6 @@ class FramePipe final : public FrameSink {
 
   FrameSink& decoder_;
   const int spins_;
-  const ReaderContext* ctx_ = nullptr;
   // Each slot has room for the largest frame (32 KiB) and most frames use a page of it. The
   // slots lie in zeroed pages that are taken only when written, and are not constructed:
   // all-zero bytes are a FrameRecord's defaults, and zeroing them again would take every
@@ -221,7 +218,6 @@ class FramePipe final : public FrameSink {
     return std::launder(static_cast<FrameRecord*>(AllocateZeroedBlock(sizeof(FrameRecord) * kSlots)));
   }
   std::unique_ptr<FrameRecord, FreeSlots> slots_;
-  std::array<uint64_t, kSlots> positions_{};
   // Each side's own counts lie on a cache line of their own: a line written by both for
   // every frame would go back and forth between the CPUs.
   alignas(kCacheLine) uint32_t written_ = 0;   // reader's own count
@@ -359,10 +355,7 @@ PassResult ProcessTraceFile(const TraceInfo& info, FrameSink& sink, const PollCa
   std::optional<BackgroundPageFaults> pageFaults;
   if (readAhead && cpus > 1) pageFaults.emplace();
   ReaderContext ctx(passInfo, *frame, readAhead ? static_cast<FrameSink&>(*pipe) : decoder);
-  if (readAhead)
-    pipe->Attach(ctx);
-  else
-    ctx.poll = poll;
+  if (!readAhead) ctx.poll = poll;
   int32_t decodedFrames = 0;
 
   result.fileOpened = ReaderInit(ctx);

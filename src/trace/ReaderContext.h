@@ -80,7 +80,7 @@ struct ReaderContext {
       slicedFrames = true;
       ++slicedCount;
     }
-    progressPosition = file.Position();
+    progressPosition = frame.Position = file.Position();
     if (poll) {
       ReadProgress p{frame.FrameNumber, progressPosition, info.fileSize, sink.ElapsedTime()};
       if (poll(p)) stopRequested = true;

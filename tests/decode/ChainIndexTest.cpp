@@ -28,21 +28,21 @@ TEST(ChainIndex, PeersAreFoundPerOwner) {
   };
   EXPECT_EQ(index.FindPeer(&owner1, ka, objects), -1);
   const int32_t p1a = peer(ka), p1b = peer(kb), p2a = peer(ka), again = peer(ka);
-  index.AddPeer(&owner1, p1a, objects);
-  index.AddPeer(&owner1, p1b, objects);
-  index.AddPeer(&owner2, p2a, objects);
-  index.AddPeer(&owner1, again, objects);  // a later record of the pair: the first stays found
+  index.AddPeer(&owner1, p1a, objects, 0);
+  index.AddPeer(&owner1, p1b, objects, 0);
+  index.AddPeer(&owner2, p2a, objects, 0);
+  index.AddPeer(&owner1, again, objects, 0);  // a later record of the pair: the first stays found
   EXPECT_EQ(index.FindPeer(&owner1, ka, objects), p1a);
   EXPECT_EQ(index.FindPeer(&owner1, kb, objects), p1b);
   EXPECT_EQ(index.FindPeer(&owner2, ka, objects), p2a);
   EXPECT_EQ(index.FindPeer(&owner2, kb, objects), -1);
-  // Many pairs of one owner: the table grows and still finds each.
+  // Many pairs of one owner: the table grows (by four, early in a trace) and still finds each.
   std::vector<int32_t> records;
-  for (int32_t i = 0; i < 200; ++i) {
+  for (int32_t i = 0; i < 5000; ++i) {
     records.push_back(peer(100 + i));
-    index.AddPeer(&owner2, records.back(), objects);
+    index.AddPeer(&owner2, records.back(), objects, 0.01);
   }
-  for (int32_t i = 0; i < 200; ++i)
+  for (int32_t i = 0; i < 5000; ++i)
     EXPECT_EQ(index.FindPeer(&owner2, 100 + i, objects), records[static_cast<size_t>(i)]);
   index.Clear();
   EXPECT_EQ(index.FindPeer(&owner1, ka, objects), -1);
@@ -56,7 +56,7 @@ TEST(ChainIndex, ConversationsMatchAsTheChainWalkWould) {
   auto add = [&](int32_t peer, SubProtocol sub, uint16_t s, uint16_t d) {
     const int32_t i = objects.New<TTransHead>();
     objects.Get<TTransHead>(i) = Head(sub, s, d);
-    index.AddConversation(peer, objects.Get<TTransHead>(i), i, objects);
+    index.AddConversation(peer, objects.Get<TTransHead>(i), i, objects, 0);
     return i;
   };
   const int32_t tcp = add(3, kSubTcp, 1025, 80);
@@ -84,6 +84,29 @@ TEST(ChainIndex, ConversationsMatchAsTheChainWalkWould) {
 
 // Erasing must leave every other key findable, even where probe runs are long and wrap
 // around the table's end: a poor hash puts many keys on the same few slots.
+// A table grows fourfold only once it is large and the trace read so far says that many
+// entries are to come; otherwise it doubles.
+TEST(ChainIndex, TablesGrowByWhatTheTraceReadSoFarProjects) {
+  struct Case {
+    size_t slots, count;
+    double read;
+    size_t grown;
+  } cases[] = {
+      {0, 0, 0.5, 64},                    // the first table
+      {8192, 4095, 0.01, 16384},          // too small to project
+      {8192, 4096, 0, 16384},             // the size of the trace not known
+      {8192, 4096, 1, 16384},             // all of it read
+      {8192, 4096, 0.5, 16384},           // 8,192 in all: doubling leaves room
+      {8192, 4096, 0.4, 32768},           // 10,240 in all
+      {1 << 20, 1 << 19, 0.01, 1 << 22},  // never more than four times
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(GrownSlots(c.slots, c.count, c.read), c.grown) << c.slots << " " << c.count << " " << c.read;
+  EXPECT_EQ(ReadFraction(50, 200), 0.25);
+  EXPECT_EQ(ReadFraction(300, 200), 1.0);  // a file that grew meanwhile
+  EXPECT_EQ(ReadFraction(50, 0), 0.0);
+}
+
 TEST(FlatIndexMap, EraseKeepsTheOthersFindable) {
   struct FewSlots {
     size_t operator()(int32_t k) const { return static_cast<size_t>(k % 5) + 60; }  // near the end of 64

@@ -367,6 +367,7 @@ TEST(ProcessTraceReadAhead, LongPassesKeepOrder) {
     for (int i = 0; i < n; ++i) {
       ASSERT_EQ(decoder.frames[i].frameNumber, i + 1);
       ASSERT_EQ(decoder.frames[i].length, static_cast<uint16_t>(64 + i));
+      ASSERT_EQ(decoder.frames[i].position, 100u * static_cast<uint64_t>(i + 1));
     }
   }
 }

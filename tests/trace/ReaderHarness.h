@@ -21,12 +21,13 @@ struct RecordedFrame {
   uint16_t capturedLength = 0;
   uint16_t status = 0;
   std::vector<uint8_t> data;  // the first CapturedLength bytes (Length bytes when larger)
+  uint64_t position = 0;
 };
 
 class RecordingSink : public FrameSink {
  public:
   bool DecodeFrame(FrameRecord& f) override {
-    RecordedFrame r{f.FrameNumber, f.Timestamp, f.Length, f.CapturedLength, f.Status, {}};
+    RecordedFrame r{f.FrameNumber, f.Timestamp, f.Length, f.CapturedLength, f.Status, {}, f.Position};
     size_t n = std::max<size_t>(f.CapturedLength, f.Length);
     n = std::min<size_t>(n, f.Data.size());
     r.data.assign(f.Data.begin(), f.Data.begin() + static_cast<std::ptrdiff_t>(n));
