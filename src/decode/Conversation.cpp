@@ -56,10 +56,11 @@ TTransHead& NetworkStage::FileConversation(const Packet& p, NetAddressNode& sour
   int32_t peerIndex = newSender ? -1 : chains.FindPeer(&source, receiver, objects);
   if (peerIndex < 0) {
     if (newSender) ++(p.ip ? model_.Counts.SendingIpAddresses : model_.Counts.SendingIpxAddresses);
+    const double read = ReadFraction(position, traceSize_);
     peerIndex = CreatePeer(receiver);
     objects.AppendToChain(source.FirstPeer, source.LastPeer, peerIndex, &TNetPeer::NextPeer);
-    chains.AddPeer(&source, peerIndex, objects, ReadFraction(position, traceSize_));
-    chains.ConversationTail(peerIndex, ReadFraction(position, traceSize_));
+    chains.AddPeer(&source, peerIndex, objects, read);
+    chains.ConversationTail(peerIndex, read);  // its table grows here, as the conversations' below
   }
 
   TNetPeer& peer = objects.Get<TNetPeer>(peerIndex);
