@@ -202,13 +202,16 @@ class ChainIndex {
   // Fetches ahead the index's place for the pair of owner and receiver.
   void PrefetchPeer(const StationNode* owner, int32_t receiver) const { dlcPeers_.Prefetch(owner, receiver); }
   void PrefetchPeer(const NetAddressNode* owner, int32_t receiver) const { netPeers_.Prefetch(owner, receiver); }
-  // Notes a peer appended at the end of owner's chain; read: the part of the trace read so
-  // far (0: not known).
-  void AddPeer(const StationNode* owner, int32_t index, const ModelObjects& objects, double read) {
-    dlcPeers_.Add(owner, index, objects, read);
+  // The size of the trace file being decoded (0: not known; kept by Clear). With the position
+  // where a frame ends, that the callers below give, it tells how much of the trace was read
+  // when a table must grow.
+  void SetTraceSize(uint64_t bytes) { traceSize_ = bytes; }
+  // Notes a peer appended at the end of owner's chain.
+  void AddPeer(const StationNode* owner, int32_t index, const ModelObjects& objects, uint64_t position) {
+    dlcPeers_.Add(owner, index, objects, Read(position));
   }
-  void AddPeer(const NetAddressNode* owner, int32_t index, const ModelObjects& objects, double read) {
-    netPeers_.Add(owner, index, objects, read);
+  void AddPeer(const NetAddressNode* owner, int32_t index, const ModelObjects& objects, uint64_t position) {
+    netPeers_.Add(owner, index, objects, Read(position));
   }
   // The index of the network peers, given away (this one is left empty): it names every
   // TNetPeer, each the only one of its pair.
@@ -231,22 +234,24 @@ class ChainIndex {
   }
   // Notes a conversation appended at the end of peer's chain.
   void AddConversation(int32_t peer, const TTransHead& conversation, int32_t index, const ModelObjects& objects,
-                       double read) {
+                       uint64_t position) {
     if (IsPortBased(conversation.SubProtocol))
-      portConversations_.Add(peer, conversation, index, objects, read);
+      portConversations_.Add(peer, conversation, index, objects, Read(position));
     else
       subConversations_.Put(SubKey(peer, conversation.SubProtocol), index, false);
   }
 
   // The last conversation of a network peer's chain, where the next one is linked: only
   // filing needs it, so it is kept here, by the peer record's slot, rather than in each of
-  // hundreds of thousands of pair records. -1 until the peer's first conversation. read: the
-  // part of the trace read so far (0: not known), for the table's growth.
-  int32_t& ConversationTail(int32_t peer, double read = 0) { return AtSlot(conversationTails_, peer, -1, read); }
+  // hundreds of thousands of pair records. -1 until the peer's first conversation. A position
+  // (0: not known) is given where the table may grow.
+  int32_t& ConversationTail(int32_t peer, uint64_t position = 0) {
+    return AtSlot(conversationTails_, peer, -1, Read(position));
+  }
 
   // A conversation's repeat filter, by the record's slot.
-  RepeatFilter& Filter(int32_t conversation, double read = 0) {
-    return AtSlot(repeatFilters_, conversation, RepeatFilter{}, read);
+  RepeatFilter& Filter(int32_t conversation, uint64_t position = 0) {
+    return AtSlot(repeatFilters_, conversation, RepeatFilter{}, Read(position));
   }
 
   // The recent segments kept for a conversation (a TTransHead; records never move), or null.
@@ -274,6 +279,7 @@ class ChainIndex {
       table.resize(std::max<size_t>(slot + 1, GrownSlots(table.size(), table.size() / 2, read)), fill);
     return table[slot];
   }
+  double Read(uint64_t position) const { return ReadFraction(position, traceSize_); }
   static uint64_t SubKey(int32_t peer, SubProtocol sub) {
     return static_cast<uint64_t>(static_cast<uint32_t>(peer)) << 32 | sub;
   }
@@ -286,6 +292,7 @@ class ChainIndex {
   Table<RecentSegments> recent_;
   Table<int32_t> conversationTails_;
   Table<RepeatFilter> repeatFilters_;
+  uint64_t traceSize_ = 0;
 };
 
 }  // namespace corvanta

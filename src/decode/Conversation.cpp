@@ -56,11 +56,10 @@ TTransHead& NetworkStage::FileConversation(const Packet& p, NetAddressNode& sour
   int32_t peerIndex = newSender ? -1 : chains.FindPeer(&source, receiver, objects);
   if (peerIndex < 0) {
     if (newSender) ++(p.ip ? model_.Counts.SendingIpAddresses : model_.Counts.SendingIpxAddresses);
-    const double read = ReadFraction(position, traceSize_);
     peerIndex = CreatePeer(receiver);
     objects.AppendToChain(source.FirstPeer, source.LastPeer, peerIndex, &TNetPeer::NextPeer);
-    chains.AddPeer(&source, peerIndex, objects, read);
-    chains.ConversationTail(peerIndex, read);  // its table grows here, as the conversations' below
+    chains.AddPeer(&source, peerIndex, objects, position);
+    chains.ConversationTail(peerIndex, position);  // its table grows here, as the conversations' below
   }
 
   TNetPeer& peer = objects.Get<TNetPeer>(peerIndex);
@@ -72,12 +71,11 @@ TTransHead& NetworkStage::FileConversation(const Packet& p, NetAddressNode& sour
   // Port-based conversations match on their ports alone, whatever the packet's protocol.
   index = chains.FindConversation(peerIndex, p.sub, p.sourcePort, p.destinationPort, objects);
   if (index < 0) {
-    const double read = ReadFraction(position, traceSize_);
     index = CreateConversation(p);
     objects.AppendToChain(peer.FirstConversation, chains.ConversationTail(peerIndex), index,
                           &TTransHead::NextConversation);
-    chains.AddConversation(peerIndex, objects.Get<TTransHead>(index), index, objects, read);
-    chains.Filter(index, read);  // its table grows here, with the trace's progress at hand
+    chains.AddConversation(peerIndex, objects.Get<TTransHead>(index), index, objects, position);
+    chains.Filter(index, position);  // its table grows here, with the trace's progress at hand
   }
   TTransHead& conversation = objects.Get<TTransHead>(index);
   if (conversation.MaxSegment == 0) conversation.MaxSegment = p.maxSegment;

@@ -65,7 +65,7 @@ TDLCPeer& DataLinkStations::UpdatePeer(StationNode& source, int32_t receiver, co
   if (found < 0) {
     found = NewDlcPeer(receiver);
     objects.AppendToChain(source.FirstPeer, source.LastPeer, found, &TDLCPeer::NextPeer);
-    model_.Chains.AddPeer(&source, found, objects, ReadFraction(position, traceSize_));
+    model_.Chains.AddPeer(&source, found, objects, position);
   }
 
   TDLCPeer& peer = objects.Get<TDLCPeer>(found);

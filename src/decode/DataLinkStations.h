@@ -35,10 +35,6 @@ class DataLinkStations {
   // The receiver's sets and counters updated.
   StationNode& UpdateDestination(int32_t receiver, const DataLinkFrame& frame, uint32_t length);
 
-  // The size of the trace file about to be decoded (0: not known): with each frame's
-  // position, how much of it was read, for the growth of the lookup tables.
-  void SetTraceSize(uint64_t bytes) { traceSize_ = bytes; }
-
   // A report soft error frame from station: its flags and the counters of the TMACInfo of
   // the reported upstream neighbour (created at the end of the chain when new).
   void ReportSoftErrors(StationNode& station, const std::array<uint8_t, kSoftErrorKindCount>& counts,
@@ -53,7 +49,6 @@ class DataLinkStations {
 
   CaptureModel& model_;
   const VendorTable* vendors_;
-  uint64_t traceSize_ = 0;
 };
 
 }  // namespace corvanta

@@ -66,8 +66,7 @@ void Decoder::BeginPass(const TraceInfo& info, bool preScan) {
   if (info.bandwidthMbps > 0) env_.bandwidthMbps = info.bandwidthMbps;
 
   model_.Reset();
-  network_.SetTraceSize(info.fileSize);
-  stations_.SetTraceSize(info.fileSize);
+  model_.Chains.SetTraceSize(info.fileSize);
   statistics_.ResetStatistics();
   statistics_.Medium = env_.topology;
   statistics_.SetBandwidth(env_.bandwidthMbps);

@@ -49,9 +49,6 @@ class NetworkStage {
   void Decode(const FrameRecord& frame, const DataLinkResult& link, Packet& p);
   // The same for a frame on its own, at its own time.
   void Decode(const FrameRecord& frame, const DataLinkResult& link);
-  // The size of the trace file about to be decoded (0: not known): with each frame's
-  // position, how much of it was read, for the growth of the lookup tables.
-  void SetTraceSize(uint64_t bytes) { traceSize_ = bytes; }
   // After the last frame: corrects directions for servers on learned ports.
   void MarkLearnedServers();
   // After the last frame: a sending IP address none of whose judged TCP and UDP checksums
@@ -113,7 +110,6 @@ class NetworkStage {
 
   CaptureModel& model_;
   const DecodeEnvironment& env_;
-  uint64_t traceSize_ = 0;
 };
 
 }  // namespace corvanta

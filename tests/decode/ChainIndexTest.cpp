@@ -38,9 +38,10 @@ TEST(ChainIndex, PeersAreFoundPerOwner) {
   EXPECT_EQ(index.FindPeer(&owner2, kb, objects), -1);
   // Many pairs of one owner: the table grows (by four, early in a trace) and still finds each.
   std::vector<int32_t> records;
+  index.SetTraceSize(100'000);
   for (int32_t i = 0; i < 5000; ++i) {
     records.push_back(peer(100 + i));
-    index.AddPeer(&owner2, records.back(), objects, 0.01);
+    index.AddPeer(&owner2, records.back(), objects, 1000);  // a hundredth of the trace read
   }
   for (int32_t i = 0; i < 5000; ++i)
     EXPECT_EQ(index.FindPeer(&owner2, 100 + i, objects), records[static_cast<size_t>(i)]);
