@@ -33,6 +33,7 @@ void RunPass(TraceAnalysis& a, const AnalysisOptions& options, const PollCallbac
   decoder.KeepNetPeers(true);
   PassOptions pass;
   pass.readAhead = options.threads > 1;
+  pass.stageAhead = true;
   const auto started = std::chrono::steady_clock::now();
   a.pass = ProcessTraceFile(info, decoder, poll, pass);
   a.passSeconds = SecondsSince(started);

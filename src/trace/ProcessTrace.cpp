@@ -30,6 +30,20 @@ namespace {
 constexpr size_t kScratchSize = 32768;
 constexpr size_t kLargeScratchSize = 32869;
 
+// A delivered frame into a queue's slot: its fields and the bytes it uses.
+void CopyFrame(const FrameRecord& frame, FrameRecord& to) {
+  to.FrameNumber = frame.FrameNumber;
+  to.StartTime = frame.StartTime;
+  to.Timestamp = frame.Timestamp;
+  to.Length = frame.Length;
+  to.CapturedLength = frame.CapturedLength;
+  to.Status = frame.Status;
+  to.Position = frame.Position;
+  // The loop has cut both lengths to the record's size.
+  std::memcpy(to.Data.data(), frame.Data.data(), std::max(frame.Length, frame.CapturedLength));
+  to.Prepared = FramePrepared{};
+}
+
 // In a pre-scan the decoder counts the first frame and asks to stop, whatever the sink
 // itself answers.
 class PreScanSink : public FrameSink {
@@ -71,16 +85,7 @@ class FramePipe final : public FrameSink {
     }
     if (stop_.load(std::memory_order_acquire)) return true;
     FrameRecord& to = slots_.get()[written_ % kSlots];
-    to.FrameNumber = frame.FrameNumber;
-    to.StartTime = frame.StartTime;
-    to.Timestamp = frame.Timestamp;
-    to.Length = frame.Length;
-    to.CapturedLength = frame.CapturedLength;
-    to.Status = frame.Status;
-    to.Position = frame.Position;
-    // The loop has cut both lengths to the record's size.
-    std::memcpy(to.Data.data(), frame.Data.data(), std::max(frame.Length, frame.CapturedLength));
-    to.Prepared = FramePrepared{};
+    CopyFrame(frame, to);
     decoder_.FirstStageLookAhead(to, kFirstStageLag);
     if (written_ - staged_ >= kFirstStageNear)
       decoder_.FirstStageLookAhead(slots_.get()[(written_ - kFirstStageNear) % kSlots], kFirstStageNear);
@@ -233,6 +238,62 @@ class FramePipe final : public FrameSink {
   std::condition_variable changed_;
 };
 
+// The sink's two stages on the calling thread: each frame is copied into a small ring, goes
+// through the first stage kFirstStageLag frames later and is decoded kLookAheadStaged frames
+// after that, the sink looking ahead at the frames between as it does across the pipe.
+class StagedFrames final : public FrameSink {
+ public:
+  explicit StagedFrames(FrameSink& decoder) : decoder_(decoder), slots_(NewSlots()) {}
+
+  bool DecodeFrame(FrameRecord& frame) override {
+    FrameRecord& to = Slot(written_);
+    CopyFrame(frame, to);
+    decoder_.FirstStageLookAhead(to, kFirstStageLag);
+    if (written_ - staged_ >= kFirstStageNear)
+      decoder_.FirstStageLookAhead(Slot(written_ - kFirstStageNear), kFirstStageNear);
+    if (++written_ - staged_ > kFirstStageLag) decoder_.FirstStage(Slot(staged_++), false);
+    return staged_ - taken_ > kLookAheadStaged && DecodeNext();
+  }
+  bool ReadsCheckSequence(const FrameRecord& frame) const override { return decoder_.ReadsCheckSequence(frame); }
+  double ElapsedTime() const override { return decoder_.ElapsedTime(); }
+  // Once the reader has finished: the frames still in the ring, every one delivered; after a
+  // stop (pollStopped: poll asked for one), as across the pipe, only those the sink's first
+  // stage took. Returns the number of the last frame decoded.
+  int32_t Finish(bool pollStopped) {
+    const bool stopped = pollStopped || sinkStopped_;
+    while (staged_ != written_) decoder_.FirstStage(Slot(staged_++), false);
+    while (taken_ != staged_ && (!stopped || Slot(taken_).Prepared.FirstStageDone)) DecodeNext();
+    return decoded_;
+  }
+
+ private:
+  static constexpr uint32_t kSlots = 32;  // a power of two above the frames between the stages
+  static_assert(kFirstStageLag + kLookAheadStaged < kSlots && (kSlots & (kSlots - 1)) == 0);
+
+  FrameRecord& Slot(uint32_t n) { return slots_.get()[n % kSlots]; }
+  bool DecodeNext() {
+    const uint32_t ready = staged_ - taken_;
+    for (uint32_t distance : {kLookAheadStaged, kLookAheadFar, kLookAheadNear})
+      if (ready > distance) decoder_.LookAhead(Slot(taken_ + distance), distance);
+    FrameRecord& frame = Slot(taken_++);
+    decoded_ = frame.FrameNumber;
+    if (decoder_.DecodeFrame(frame)) sinkStopped_ = true;
+    return sinkStopped_;
+  }
+
+  FrameSink& decoder_;
+  struct FreeSlots {
+    void operator()(FrameRecord* slots) const { FreeZeroedBlock(slots, sizeof(FrameRecord) * kSlots); }
+  };
+  static FrameRecord* NewSlots() {
+    return std::launder(static_cast<FrameRecord*>(AllocateZeroedBlock(sizeof(FrameRecord) * kSlots)));
+  }
+  std::unique_ptr<FrameRecord, FreeSlots> slots_;
+  uint32_t written_ = 0, staged_ = 0, taken_ = 0;
+  int32_t decoded_ = 0;
+  bool sinkStopped_ = false;
+};
+
 // The frame pass with the reader on its own thread. Returns the frame number of the last
 // frame decoded; stopped is set when poll asked to stop.
 int32_t ReadAheadFrames(ReaderContext& ctx, TraceReader& reader, FramePipe& pipe, FrameSink& sink,
@@ -351,10 +412,14 @@ PassResult ProcessTraceFile(const TraceInfo& info, FrameSink& sink, const PollCa
   std::unique_ptr<FramePipe> pipe;
   const int cpus = readAhead ? UsableCpus() : 1;
   if (readAhead) pipe = std::make_unique<FramePipe>(decoder, cpus);
+  std::unique_ptr<StagedFrames> stages;
+  if (options.stageAhead && !readAhead && !options.preScan && !options.oneFrame)
+    stages = std::make_unique<StagedFrames>(decoder);
   // Both CPUs are busy most of the pass; the model's pages are faulted in when one is not.
   std::optional<BackgroundPageFaults> pageFaults;
   if (readAhead && cpus > 1) pageFaults.emplace();
-  ReaderContext ctx(passInfo, *frame, readAhead ? static_cast<FrameSink&>(*pipe) : decoder);
+  FrameSink& delivered = readAhead ? static_cast<FrameSink&>(*pipe) : stages ? *stages : decoder;
+  ReaderContext ctx(passInfo, *frame, delivered);
   if (!readAhead) ctx.poll = poll;
   int32_t decodedFrames = 0;
 
@@ -385,13 +450,17 @@ PassResult ProcessTraceFile(const TraceInfo& info, FrameSink& sink, const PollCa
         ctx.stopRequested = stopped;
       } else {
         reader->ReadFrames(ctx, options.oneFrame);
+        if (stages) {
+          decodedFrames = stages->Finish(ctx.stopRequested);
+          if (decodedFrames != frame->FrameNumber) ctx.endOfFile = ctx.readError = ctx.endedEarly = false;
+        }
       }
     }
   }
 
   ctx.file.Close();
   result.stopped = ctx.stopRequested;
-  result.framesRead = readAhead ? decodedFrames : frame->FrameNumber;
+  result.framesRead = readAhead || stages ? decodedFrames : frame->FrameNumber;
   result.slicedFrames = ctx.slicedFrames;
   result.slicedCount = ctx.slicedCount;
   result.endOfFile = ctx.endOfFile;

@@ -310,7 +310,7 @@ TEST(Decoder, StoppedPassCountsTheSameFramesInEveryStage) {
   std::vector<uint8_t> image = WriteTrace(trace);
   ASSERT_FALSE(image.empty());
   auto path = dir.Write("many.snoop", std::string(image.begin(), image.end()));
-  for (bool ahead : {false, true}) {
+  for (auto [ahead, staged] : {std::pair{false, false}, {false, true}, {true, false}}) {
     CaptureModel model;
     TraceStatistics stats;
     Decoder decoder(model, stats, DecodeEnvironment{});
@@ -320,6 +320,7 @@ TEST(Decoder, StoppedPassCountsTheSameFramesInEveryStage) {
     info.topology = kEthernet;
     PassOptions options;
     options.readAhead = ahead;
+    options.stageAhead = staged;
     PassResult result = ProcessTraceFile(
         info, decoder, [](const ReadProgress& p) { return p.frames == 300; }, options);
     ASSERT_TRUE(result.stopped);

@@ -112,10 +112,14 @@ PassResult TProcessTraceFileForm::Run(const TraceInfo& info, FrameSink& sink) {
   // model being built elsewhere.
   PassOptions options;
   options.readAhead = ThreadsForTrace(info.fileSize) > 1;
+  options.stageAhead = true;
   const PassResult result = ProcessTraceFile(
       info, sink, [this](const ReadProgress& p) { return Poll(p); }, options);
 
   progress_.fileSize = result.fileSize;
+  // The count polled last may be ahead of or behind the frames decoded once a stop was
+  // pressed: the stages finish the frames they took.
+  progress_.frames = result.framesRead;
   partial_ = result.partial;
   unsetCursor();
   bar_->unsetCursor();
