@@ -21,8 +21,12 @@ struct Pass {
   std::vector<RecordedFrame> frames;
 };
 
+// How the pass hands frames over: directly, through stages on the calling thread, or from a
+// reader on a thread of its own.
+enum class Loop { kDirect, kStaged, kAhead };
+
 Pass ReadPass(const std::vector<uint8_t>& image, AnalyzerKind kind, Topology topology, const std::string& name,
-              bool readAhead = false) {
+              Loop loop = Loop::kDirect) {
   TempFile file(image, name);
   TraceInfo info;
   info.path = file.path();
@@ -31,7 +35,8 @@ Pass ReadPass(const std::vector<uint8_t>& image, AnalyzerKind kind, Topology top
   info.fileSize = image.size();
   RecordingSink sink;
   PassOptions options;
-  options.readAhead = readAhead;
+  options.readAhead = loop == Loop::kAhead;
+  options.stageAhead = loop == Loop::kStaged;
   Pass pass;
   pass.result = ProcessTraceFile(info, sink, nullptr, options);
   pass.frames = std::move(sink.frames);
@@ -81,15 +86,20 @@ TEST(LongFrames, KeptCutAndTheNextRecordFollows) {
   }
 }
 
-// Read ahead on a thread of its own, the pass gives the same result.
+// Read ahead on a thread of its own, or staged on the calling thread, the pass gives the
+// same result: frames copied whole into the queue's slots.
 TEST(LongFrames, ReadAheadCountsTheSameSlicedFrames) {
-  const std::vector<uint8_t> image =
-      WriteTrace(PlanOf(15, {PatternFrame(100, 0), PatternFrame(65549, 10), PatternFrame(100, 20)}));
-  const Pass pass = ReadPass(image, 15, kEthernet, "t.snoop", true);
-  EXPECT_EQ(pass.result.framesRead, 3);
-  EXPECT_EQ(pass.result.slicedCount, 1);
-  EXPECT_FALSE(pass.result.partial);
-  EXPECT_EQ(pass.result.bytesRead, image.size());
+  const TestFrame big = PatternFrame(65549, 10);
+  const std::vector<uint8_t> image = WriteTrace(PlanOf(15, {PatternFrame(100, 0), big, PatternFrame(100, 20)}));
+  for (Loop loop : {Loop::kStaged, Loop::kAhead}) {
+    const Pass pass = ReadPass(image, 15, kEthernet, "t.snoop", loop);
+    EXPECT_EQ(pass.result.framesRead, 3);
+    EXPECT_EQ(pass.result.slicedCount, 1);
+    EXPECT_FALSE(pass.result.partial);
+    EXPECT_EQ(pass.result.bytesRead, image.size());
+    ASSERT_EQ(pass.frames.size(), 3u);
+    EXPECT_TRUE(std::equal(big.bytes.begin(), big.bytes.begin() + kMaxFrameLength, pass.frames[1].data.begin()));
+  }
 }
 
 // A record that cannot be read while bytes of the file remain: the frames before it stay,
@@ -114,10 +124,10 @@ TEST(PartialRead, UnreadableRecordsBeforeTheEndOfTheFile) {
   const Row rows[] = {{"record past the end", pastEnd, 2, third},
                       {"bad record length", badLength, 1, second},
                       {"last record cut short", cutShort, 2, third}};
-  for (bool ahead : {false, true}) {
+  for (Loop loop : {Loop::kDirect, Loop::kStaged, Loop::kAhead}) {
     for (const Row& row : rows) {
-      SCOPED_TRACE(std::string(row.what) + (ahead ? " ahead" : ""));
-      const Pass pass = ReadPass(row.image, 15, kEthernet, "t.snoop", ahead);
+      SCOPED_TRACE(std::string(row.what) + " loop " + std::to_string(static_cast<int>(loop)));
+      const Pass pass = ReadPass(row.image, 15, kEthernet, "t.snoop", loop);
       EXPECT_EQ(pass.result.framesRead, row.frames);
       EXPECT_TRUE(pass.result.partial);
       EXPECT_FALSE(pass.result.stopped);
