@@ -52,6 +52,7 @@ class Decoder : public FrameSink {
   // network headers, checksums included. DecodeFrame then runs the rest of the network
   // stage, which touches other parts of the model.
   void FirstStage(FrameRecord& frame, bool decoderWaits) override;
+  bool HasFirstStage() const override { return true; }
   // Fetches the station index slots, then the station nodes and their pair's slot.
   void FirstStageLookAhead(const FrameRecord& frame, uint32_t distance) const override;
   // Fetches the address index slots, then the address nodes, of frames about to be decoded.

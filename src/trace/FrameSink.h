@@ -39,6 +39,9 @@ class FrameSink {
   // queued and the decoding thread waits on this one, so what DecodeFrame could do as well is
   // better left to it.
   virtual void FirstStage(FrameRecord& /*frame*/, bool /*decoderWaits*/) {}
+  // Whether FirstStage takes frames: only then does running the stages apart on one thread
+  // (PassOptions::stageAhead) pay.
+  virtual bool HasFirstStage() const { return false; }
   // On the reader's thread, for a frame that FirstStage gets once `distance` more frames are
   // queued (kFirstStageLag, then kFirstStageNear; sooner when the queue is full or the pass
   // ends): what it will read may be fetched ahead. It must change nothing.

@@ -238,9 +238,10 @@ class FramePipe final : public FrameSink {
   std::condition_variable changed_;
 };
 
-// The sink's two stages on the calling thread: each frame is copied into a small ring, goes
-// through the first stage kFirstStageLag frames later and is decoded kLookAheadStaged frames
-// after that, the sink looking ahead at the frames between as it does across the pipe.
+// The sink's two stages on the calling thread: frames are copied into a small ring and go
+// through the first stage a batch at a time, then are decoded but for the batch's last
+// kLookAheadStaged, which the sink looks ahead at as it does across the pipe. Each stage's
+// code and tables stay at hand over the batch, where alternating frame by frame evicts them.
 class StagedFrames final : public FrameSink {
  public:
   explicit StagedFrames(FrameSink& decoder) : decoder_(decoder), slots_(NewSlots()) {}
@@ -249,10 +250,17 @@ class StagedFrames final : public FrameSink {
     FrameRecord& to = Slot(written_);
     CopyFrame(frame, to);
     decoder_.FirstStageLookAhead(to, kFirstStageLag);
-    if (written_ - staged_ >= kFirstStageNear)
-      decoder_.FirstStageLookAhead(Slot(written_ - kFirstStageNear), kFirstStageNear);
-    if (++written_ - staged_ > kFirstStageLag) decoder_.FirstStage(Slot(staged_++), false);
-    return staged_ - taken_ > kLookAheadStaged && DecodeNext();
+    if (++written_ - staged_ < kBatch) return false;
+    // A batch goes through the first stage, then is decoded but for its last frames, which
+    // the decoding of the next batch's first frames looks ahead at.
+    while (staged_ != written_) {
+      if (written_ - staged_ > kFirstStageNear)
+        decoder_.FirstStageLookAhead(Slot(staged_ + kFirstStageNear), kFirstStageNear);
+      decoder_.FirstStage(Slot(staged_++), false);
+    }
+    while (staged_ - taken_ > kLookAheadStaged)
+      if (DecodeNext()) return true;
+    return false;
   }
   bool ReadsCheckSequence(const FrameRecord& frame) const override { return decoder_.ReadsCheckSequence(frame); }
   double ElapsedTime() const override { return decoder_.ElapsedTime(); }
@@ -267,8 +275,10 @@ class StagedFrames final : public FrameSink {
   }
 
  private:
-  static constexpr uint32_t kSlots = 32;  // a power of two above the frames between the stages
-  static_assert(kFirstStageLag + kLookAheadStaged < kSlots && (kSlots & (kSlots - 1)) == 0);
+  // Frames read before they go through the first stage together.
+  static constexpr uint32_t kBatch = 64;
+  static constexpr uint32_t kSlots = 128;  // a power of two above the frames between the stages
+  static_assert(kBatch + kLookAheadStaged < kSlots && (kSlots & (kSlots - 1)) == 0);
 
   FrameRecord& Slot(uint32_t n) { return slots_.get()[n % kSlots]; }
   bool DecodeNext() {
@@ -413,7 +423,7 @@ PassResult ProcessTraceFile(const TraceInfo& info, FrameSink& sink, const PollCa
   const int cpus = readAhead ? UsableCpus() : 1;
   if (readAhead) pipe = std::make_unique<FramePipe>(decoder, cpus);
   std::unique_ptr<StagedFrames> stages;
-  if (options.stageAhead && !readAhead && !options.preScan && !options.oneFrame)
+  if (options.stageAhead && decoder.HasFirstStage() && !readAhead && !options.preScan && !options.oneFrame)
     stages = std::make_unique<StagedFrames>(decoder);
   // Both CPUs are busy most of the pass; the model's pages are faulted in when one is not.
   std::optional<BackgroundPageFaults> pageFaults;

@@ -25,11 +25,11 @@ struct PassOptions {
   // the poll callback are still called on the calling thread only, in frame order, and the
   // pass gives the same result. Ignored in a pre-scan.
   bool readAhead = false;
-  // Without reading ahead, the sink's two stages still run a few frames apart on the calling
-  // thread, so that what decoding a frame reads is fetched while the frames before it are
-  // decoded. Every frame the reader delivers is decoded, a few after a stop the sink asked
-  // for included; after a stop, only frames the sink's first stage took. Ignored with
-  // readAhead, in a pre-scan and with oneFrame.
+  // Without reading ahead, the two stages of a sink that has them (FrameSink::HasFirstStage)
+  // still run apart on the calling thread, a batch of frames at a time: each stage's code runs
+  // over many frames, and decoding looks ahead at the frames after it. Every frame the reader
+  // delivers is decoded, some after a stop included. Ignored with readAhead, in a pre-scan
+  // and with oneFrame.
   bool stageAhead = false;
 };
 

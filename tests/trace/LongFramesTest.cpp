@@ -34,6 +34,7 @@ Pass ReadPass(const std::vector<uint8_t>& image, AnalyzerKind kind, Topology top
   info.topology = topology;
   info.fileSize = image.size();
   RecordingSink sink;
+  sink.twoStages = loop == Loop::kStaged;
   PassOptions options;
   options.readAhead = loop == Loop::kAhead;
   options.stageAhead = loop == Loop::kStaged;

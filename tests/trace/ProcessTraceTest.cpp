@@ -393,6 +393,7 @@ class StagedDecoder : public RecordingDecoder {
     staged.push_back(f.FrameNumber);
     f.Prepared.FirstStageDone = true;
   }
+  bool HasFirstStage() const override { return true; }
   // The reader's looks come before the frame's first stage.
   void FirstStageLookAhead(const FrameRecord& f, uint32_t distance) const override {
     EXPECT_GT(f.FrameNumber, staged.empty() ? 0 : staged.back());

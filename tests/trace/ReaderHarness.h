@@ -34,8 +34,12 @@ class RecordingSink : public FrameSink {
     frames.push_back(std::move(r));
     return stopAfter > 0 && static_cast<int>(frames.size()) >= stopAfter;
   }
+  // A first stage that only takes the frame, for passes that run the stages apart.
+  void FirstStage(FrameRecord& f, bool) override { f.Prepared.FirstStageDone = twoStages; }
+  bool HasFirstStage() const override { return twoStages; }
   std::vector<RecordedFrame> frames;
   int stopAfter = 0;  // > 0: ask to stop after this many frames
+  bool twoStages = false;
 };
 
 struct ReadResult {
