@@ -15,8 +15,11 @@ inline constexpr uint32_t kLookAheadNear = 3;
 // Further on, only what the reader's thread wrote for the frame is fetched, so that the look
 // at the far distance finds it at hand.
 inline constexpr uint32_t kLookAheadStaged = 12;
-// The same for the first stage on the reader's thread (FrameSink::FirstStageLookAhead): a
-// frame goes through it kFirstStageLag frames after it was queued.
+// Frames go through the first stage a batch at a time, so that its code and tables stay at
+// hand over the batch instead of alternating with reading frame by frame.
+inline constexpr uint32_t kFirstStageBatch = 32;
+// The distances of the first stage's looks ahead (FrameSink::FirstStageLookAhead): far, as
+// a frame is queued; near, that many frames before it goes through the first stage.
 inline constexpr uint32_t kFirstStageLag = 4;
 inline constexpr uint32_t kFirstStageNear = 2;
 // On the reader's thread, what will be written this many frames on (a queue slot, a sink's
@@ -42,9 +45,9 @@ class FrameSink {
   // Whether FirstStage takes frames: only then does running the stages apart on one thread
   // (PassOptions::stageAhead) pay.
   virtual bool HasFirstStage() const { return false; }
-  // On the reader's thread, for a frame that FirstStage gets once `distance` more frames are
-  // queued (kFirstStageLag, then kFirstStageNear; sooner when the queue is full or the pass
-  // ends): what it will read may be fetched ahead. It must change nothing.
+  // On the reader's thread, for a frame that FirstStage gets later: as it is queued (distance
+  // kFirstStageLag), then kFirstStageNear frames before (unless the queue filled or the
+  // pass ended first), what it will read may be fetched ahead. It must change nothing.
   virtual void FirstStageLookAhead(const FrameRecord& /*frame*/, uint32_t /*distance*/) const {}
   // On the decoding thread, with frames waiting in the queue: the frame that DecodeFrame
   // gets `distance` frames after the next one, so that the sink can have what decoding it

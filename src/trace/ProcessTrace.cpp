@@ -73,7 +73,7 @@ class FramePipe final : public FrameSink {
   FramePipe(FrameSink& decoder, int cpus) : decoder_(decoder), spins_(cpus > 1 ? kSpins : 0), slots_(NewSlots()) {}
 
   // Reader's thread: copies the frame into the next slot; true once the decoder has stopped.
-  // The sink's first stage takes each frame a few frames later, with what it will read
+  // The sink's first stage takes the frames a batch at a time, with what it will read
   // fetched meanwhile; only frames it took are published.
   bool DecodeFrame(FrameRecord& frame) override {
     if (written_ - tail_.load(std::memory_order_acquire) == kSlots) {
@@ -87,13 +87,11 @@ class FramePipe final : public FrameSink {
     FrameRecord& to = slots_.get()[written_ % kSlots];
     CopyFrame(frame, to);
     decoder_.FirstStageLookAhead(to, kFirstStageLag);
-    if (written_ - staged_ >= kFirstStageNear)
-      decoder_.FirstStageLookAhead(slots_.get()[(written_ - kFirstStageNear) % kSlots], kFirstStageNear);
     // So that copying into the slot a few frames on need not wait for the decoder's CPU.
     PrefetchLinesForWrite(
         &slots_.get()[(written_ + kWriteAhead) % kSlots],
         std::min(offsetof(FrameRecord, Data) + std::max(frame.Length, frame.CapturedLength), kWriteAheadBytes));
-    if (++written_ - staged_ > kFirstStageLag) StageNext();
+    if (++written_ - staged_ >= kFirstStageBatch) StageAll();
     if (written_ % kBatch == 0) {
       Publish(head_, staged_);
       // A sleeping decoder published all it took; it is woken for a quarter of a ring.
@@ -175,7 +173,11 @@ class FramePipe final : public FrameSink {
     decoder_.FirstStage(slots_.get()[staged_++ % kSlots], decoderWaits);
   }
   void StageAll() {
-    while (staged_ != written_) StageNext();
+    while (staged_ != written_) {
+      if (written_ - staged_ > kFirstStageNear)
+        decoder_.FirstStageLookAhead(slots_.get()[(staged_ + kFirstStageNear) % kSlots], kFirstStageNear);
+      StageNext();
+    }
   }
   void NotifyIf(std::atomic<bool>& asleep) {
     if (!asleep.load()) return;
@@ -239,9 +241,8 @@ class FramePipe final : public FrameSink {
 };
 
 // The sink's two stages on the calling thread: frames are copied into a small ring and go
-// through the first stage a batch at a time, then are decoded but for the batch's last
-// kLookAheadStaged, which the sink looks ahead at as it does across the pipe. Each stage's
-// code and tables stay at hand over the batch, where alternating frame by frame evicts them.
+// through the first stage a batch at a time, as across the pipe, then are decoded but for the
+// batch's last kLookAheadStaged, which the sink looks ahead at as it does across the pipe.
 class StagedFrames final : public FrameSink {
  public:
   explicit StagedFrames(FrameSink& decoder) : decoder_(decoder), slots_(NewSlots()) {}
@@ -250,7 +251,7 @@ class StagedFrames final : public FrameSink {
     FrameRecord& to = Slot(written_);
     CopyFrame(frame, to);
     decoder_.FirstStageLookAhead(to, kFirstStageLag);
-    if (++written_ - staged_ < kBatch) return false;
+    if (++written_ - staged_ < kFirstStageBatch) return false;
     // A batch goes through the first stage, then is decoded but for its last frames, which
     // the decoding of the next batch's first frames looks ahead at.
     while (staged_ != written_) {
@@ -275,10 +276,8 @@ class StagedFrames final : public FrameSink {
   }
 
  private:
-  // Frames read before they go through the first stage together.
-  static constexpr uint32_t kBatch = 64;
-  static constexpr uint32_t kSlots = 128;  // a power of two above the frames between the stages
-  static_assert(kBatch + kLookAheadStaged < kSlots && (kSlots & (kSlots - 1)) == 0);
+  static constexpr uint32_t kSlots = 64;  // a power of two above the frames between the stages
+  static_assert(kFirstStageBatch + kLookAheadStaged < kSlots && (kSlots & (kSlots - 1)) == 0);
 
   FrameRecord& Slot(uint32_t n) { return slots_.get()[n % kSlots]; }
   bool DecodeNext() {
