@@ -44,6 +44,46 @@ void CopyFrame(const FrameRecord& frame, FrameRecord& to) {
   to.Prepared = FramePrepared{};
 }
 
+// A ring of kCount frame slots, counted from the first frame queued: the queue between two
+// threads and the ring on one thread, which share how frames go through the sink's stages.
+// Each slot has room for the largest frame (32 KiB) and most frames use a page of it. The
+// slots lie in zeroed pages that are taken only when written, and are not constructed:
+// all-zero bytes are a FrameRecord's defaults, and zeroing them again would take every page
+// of the ring for nothing.
+template <uint32_t kCount>
+class FrameRing {
+ public:
+  static_assert((kCount & (kCount - 1)) == 0, "a power of two: the counters wrap cleanly");
+  static_assert(std::is_trivially_copyable_v<FrameRecord> && std::is_trivially_destructible_v<FrameRecord>);
+
+  FrameRing() : slots_(std::launder(static_cast<FrameRecord*>(AllocateZeroedBlock(kBytes)))) {}
+  FrameRecord& operator[](uint32_t n) const { return slots_.get()[n % kCount]; }
+
+  // The frames from `staged` up to `written` through the sink's first stage in order, each
+  // looked at near ahead first; stage(frame) hands one over.
+  template <class Stage>
+  void StageUpTo(const FrameSink& sink, uint32_t& staged, uint32_t written, Stage stage) const {
+    while (staged != written) {
+      if (written - staged > kFirstStageNear)
+        sink.FirstStageLookAhead((*this)[staged + kFirstStageNear], kFirstStageNear);
+      stage((*this)[staged++]);
+    }
+  }
+  // Before the frame `taken` is decoded, `ready` frames from it on having gone through the
+  // first stage: the sink looks ahead at those after it.
+  void LookAhead(const FrameSink& sink, uint32_t taken, uint32_t ready) const {
+    for (uint32_t distance : {kLookAheadStaged, kLookAheadFar, kLookAheadNear})
+      if (ready > distance) sink.LookAhead((*this)[taken + distance], distance);
+  }
+
+ private:
+  static constexpr size_t kBytes = sizeof(FrameRecord) * kCount;
+  struct Free {
+    void operator()(FrameRecord* slots) const { FreeZeroedBlock(slots, kBytes); }
+  };
+  std::unique_ptr<FrameRecord, Free> slots_;
+};
+
 // In a pre-scan the decoder counts the first frame and asks to stop, whatever the sink
 // itself answers.
 class PreScanSink : public FrameSink {
@@ -70,7 +110,7 @@ class PreScanSink : public FrameSink {
 // for each, then yields: spinning on a shared CPU would only keep the other side off it.
 class FramePipe final : public FrameSink {
  public:
-  FramePipe(FrameSink& decoder, int cpus) : decoder_(decoder), spins_(cpus > 1 ? kSpins : 0), slots_(NewSlots()) {}
+  FramePipe(FrameSink& decoder, int cpus) : decoder_(decoder), spins_(cpus > 1 ? kSpins : 0) {}
 
   // Reader's thread: copies the frame into the next slot; true once the decoder has stopped.
   // The sink's first stage takes the frames a batch at a time, with what it will read
@@ -84,12 +124,12 @@ class FramePipe final : public FrameSink {
             [&] { return kSlots - (written_ - tail_.load()) >= kReaderWake || stop_.load(); });
     }
     if (stop_.load(std::memory_order_acquire)) return true;
-    FrameRecord& to = slots_.get()[written_ % kSlots];
+    FrameRecord& to = ring_[written_];
     CopyFrame(frame, to);
     decoder_.FirstStageLookAhead(to, kFirstStageLag);
     // So that copying into the slot a few frames on need not wait for the decoder's CPU.
     PrefetchLinesForWrite(
-        &slots_.get()[(written_ + kWriteAhead) % kSlots],
+        &ring_[written_ + kWriteAhead],
         std::min(offsetof(FrameRecord, Data) + std::max(frame.Length, frame.CapturedLength), kWriteAheadBytes));
     if (++written_ - staged_ >= kFirstStageBatch) StageAll();
     if (written_ % kBatch == 0) {
@@ -122,14 +162,13 @@ class FramePipe final : public FrameSink {
     // fetched while this one is decoded: its first line (numbers, lengths, status), as its
     // headers were read on the reader's thread. The sink's far look reads that line.
     const uint32_t ready = head_.load(std::memory_order_relaxed) - taken_;
-    if (ready > kLookAheadStaged) PrefetchLine(&slots_.get()[(taken_ + kLookAheadStaged) % kSlots]);
-    for (uint32_t distance : {kLookAheadStaged, kLookAheadFar, kLookAheadNear})
-      if (ready > distance) decoder_.LookAhead(slots_.get()[(taken_ + distance) % kSlots], distance);
-    return &slots_.get()[taken_ % kSlots];
+    if (ready > kLookAheadStaged) PrefetchLine(&ring_[taken_ + kLookAheadStaged]);
+    ring_.LookAhead(decoder_, taken_, ready);
+    return &ring_[taken_];
   }
   // Calling thread: where the reader stood in the file when it handed over the frame given
   // by Next.
-  uint64_t Position() const { return slots_.get()[taken_ % kSlots].Position; }
+  uint64_t Position() const { return ring_[taken_].Position; }
   // Calling thread: the frame given by Next is decoded; its slot is free again.
   void Release() {
     if (++taken_ % kBatch != 0) return;
@@ -142,7 +181,7 @@ class FramePipe final : public FrameSink {
   // which would otherwise stop for a page fault on each slot of its first round.
   void PopulateSlots() {
     for (uint32_t i = 0; i < kSlots && !stop_.load(std::memory_order_relaxed); ++i)
-      PopulateForWriting(&slots_.get()[i], offsetof(FrameRecord, Data) + kWriteAheadBytes);
+      PopulateForWriting(&ring_[i], offsetof(FrameRecord, Data) + kWriteAheadBytes);
   }
   // Calling thread: the reader must stop at its next frame.
   void Stop() {
@@ -151,8 +190,7 @@ class FramePipe final : public FrameSink {
   }
 
  private:
-  static constexpr uint32_t kSlots = kFramesInFlight;  // a power of two: the counters wrap cleanly
-  static_assert((kSlots & (kSlots - 1)) == 0);
+  static constexpr uint32_t kSlots = kFramesInFlight;
   // Frames published at a time. Each publication is a full barrier on a line the other side
   // reads, and waits for that line to come back: fewer of them cost less than a fresher count.
   static constexpr uint32_t kBatch = 64;
@@ -168,16 +206,10 @@ class FramePipe final : public FrameSink {
   static void Publish(std::atomic<uint32_t>& count, uint32_t value) { count.store(value); }
   // The decoder waits on this thread while the frames it has not yet released stay below the
   // quarter of a ring that wakes it; a fuller ring says it has work enough.
-  void StageNext() {
-    const bool decoderWaits = written_ - tail_.load(std::memory_order_relaxed) < kConsumerWake;
-    decoder_.FirstStage(slots_.get()[staged_++ % kSlots], decoderWaits);
-  }
   void StageAll() {
-    while (staged_ != written_) {
-      if (written_ - staged_ > kFirstStageNear)
-        decoder_.FirstStageLookAhead(slots_.get()[(staged_ + kFirstStageNear) % kSlots], kFirstStageNear);
-      StageNext();
-    }
+    ring_.StageUpTo(decoder_, staged_, written_, [this](FrameRecord& frame) {
+      decoder_.FirstStage(frame, written_ - tail_.load(std::memory_order_relaxed) < kConsumerWake);
+    });
   }
   void NotifyIf(std::atomic<bool>& asleep) {
     if (!asleep.load()) return;
@@ -213,18 +245,7 @@ class FramePipe final : public FrameSink {
 
   FrameSink& decoder_;
   const int spins_;
-  // Each slot has room for the largest frame (32 KiB) and most frames use a page of it. The
-  // slots lie in zeroed pages that are taken only when written, and are not constructed:
-  // all-zero bytes are a FrameRecord's defaults, and zeroing them again would take every
-  // page of the ring (8 MiB) for nothing.
-  static_assert(std::is_trivially_copyable_v<FrameRecord> && std::is_trivially_destructible_v<FrameRecord>);
-  struct FreeSlots {
-    void operator()(FrameRecord* slots) const { FreeZeroedBlock(slots, sizeof(FrameRecord) * kSlots); }
-  };
-  static FrameRecord* NewSlots() {
-    return std::launder(static_cast<FrameRecord*>(AllocateZeroedBlock(sizeof(FrameRecord) * kSlots)));
-  }
-  std::unique_ptr<FrameRecord, FreeSlots> slots_;
+  FrameRing<kSlots> ring_;
   // Each side's own counts lie on a cache line of their own: a line written by both for
   // every frame would go back and forth between the CPUs.
   alignas(kCacheLine) uint32_t written_ = 0;   // reader's own count
@@ -245,62 +266,44 @@ class FramePipe final : public FrameSink {
 // batch's last kLookAheadStaged, which the sink looks ahead at as it does across the pipe.
 class StagedFrames final : public FrameSink {
  public:
-  explicit StagedFrames(FrameSink& decoder) : decoder_(decoder), slots_(NewSlots()) {}
+  explicit StagedFrames(FrameSink& decoder) : decoder_(decoder) {}
 
   bool DecodeFrame(FrameRecord& frame) override {
-    FrameRecord& to = Slot(written_);
+    FrameRecord& to = ring_[written_];
     CopyFrame(frame, to);
     decoder_.FirstStageLookAhead(to, kFirstStageLag);
     if (++written_ - staged_ < kFirstStageBatch) return false;
     // A batch goes through the first stage, then is decoded but for its last frames, which
     // the decoding of the next batch's first frames looks ahead at.
-    while (staged_ != written_) {
-      if (written_ - staged_ > kFirstStageNear)
-        decoder_.FirstStageLookAhead(Slot(staged_ + kFirstStageNear), kFirstStageNear);
-      decoder_.FirstStage(Slot(staged_++), false);
-    }
+    StageBatch();
     while (staged_ - taken_ > kLookAheadStaged)
       if (DecodeNext()) return true;
     return false;
   }
   bool ReadsCheckSequence(const FrameRecord& frame) const override { return decoder_.ReadsCheckSequence(frame); }
   double ElapsedTime() const override { return decoder_.ElapsedTime(); }
-  // Once the reader has finished: the frames still in the ring, every one delivered; after a
-  // stop (pollStopped: poll asked for one), as across the pipe, only those the sink's first
-  // stage took. Returns the number of the last frame decoded.
-  int32_t Finish(bool pollStopped) {
-    const bool stopped = pollStopped || sinkStopped_;
-    while (staged_ != written_) decoder_.FirstStage(Slot(staged_++), false);
-    while (taken_ != staged_ && (!stopped || Slot(taken_).Prepared.FirstStageDone)) DecodeNext();
-    return decoded_;
+  // Once the reader has finished, stopped or not: every frame still in the ring, so that the
+  // pass decodes each frame the reader delivered.
+  void Finish() {
+    StageBatch();
+    while (taken_ != staged_) DecodeNext();
   }
 
  private:
-  static constexpr uint32_t kSlots = 64;  // a power of two above the frames between the stages
-  static_assert(kFirstStageBatch + kLookAheadStaged < kSlots && (kSlots & (kSlots - 1)) == 0);
+  static constexpr uint32_t kSlots = 64;  // above the frames between the stages
+  static_assert(kFirstStageBatch + kLookAheadStaged < kSlots);
 
-  FrameRecord& Slot(uint32_t n) { return slots_.get()[n % kSlots]; }
+  void StageBatch() {
+    ring_.StageUpTo(decoder_, staged_, written_, [this](FrameRecord& frame) { decoder_.FirstStage(frame, false); });
+  }
   bool DecodeNext() {
-    const uint32_t ready = staged_ - taken_;
-    for (uint32_t distance : {kLookAheadStaged, kLookAheadFar, kLookAheadNear})
-      if (ready > distance) decoder_.LookAhead(Slot(taken_ + distance), distance);
-    FrameRecord& frame = Slot(taken_++);
-    decoded_ = frame.FrameNumber;
-    if (decoder_.DecodeFrame(frame)) sinkStopped_ = true;
-    return sinkStopped_;
+    ring_.LookAhead(decoder_, taken_, staged_ - taken_);
+    return decoder_.DecodeFrame(ring_[taken_++]);
   }
 
   FrameSink& decoder_;
-  struct FreeSlots {
-    void operator()(FrameRecord* slots) const { FreeZeroedBlock(slots, sizeof(FrameRecord) * kSlots); }
-  };
-  static FrameRecord* NewSlots() {
-    return std::launder(static_cast<FrameRecord*>(AllocateZeroedBlock(sizeof(FrameRecord) * kSlots)));
-  }
-  std::unique_ptr<FrameRecord, FreeSlots> slots_;
+  FrameRing<kSlots> ring_;
   uint32_t written_ = 0, staged_ = 0, taken_ = 0;
-  int32_t decoded_ = 0;
-  bool sinkStopped_ = false;
 };
 
 // The frame pass with the reader on its own thread. Returns the frame number of the last
@@ -459,17 +462,14 @@ PassResult ProcessTraceFile(const TraceInfo& info, FrameSink& sink, const PollCa
         ctx.stopRequested = stopped;
       } else {
         reader->ReadFrames(ctx, options.oneFrame);
-        if (stages) {
-          decodedFrames = stages->Finish(ctx.stopRequested);
-          if (decodedFrames != frame->FrameNumber) ctx.endOfFile = ctx.readError = ctx.endedEarly = false;
-        }
+        if (stages) stages->Finish();
       }
     }
   }
 
   ctx.file.Close();
   result.stopped = ctx.stopRequested;
-  result.framesRead = readAhead || stages ? decodedFrames : frame->FrameNumber;
+  result.framesRead = readAhead ? decodedFrames : frame->FrameNumber;
   result.slicedFrames = ctx.slicedFrames;
   result.slicedCount = ctx.slicedCount;
   result.endOfFile = ctx.endOfFile;
