@@ -429,6 +429,8 @@ void ClientServerTable::Build(const ClientServerSources& sources, const ClientSe
         senderIds.push_back(order[owner].first);
       });
   if (named.valid()) named.get();
+  // At most a row for each conversation: the rows are moved in once, not again at each growth.
+  if (!sink) rows_.reserve(heads.size());
   // A row reads records that lie far apart, each found through the one before: the
   // conversation and its peer record, its first packet; for the answers, the other
   // direction's peer record (through the directory), its first conversation and that one's
@@ -688,6 +690,21 @@ void ClientServerTable::RewriteNames(const CaptureModel& model, const VendorTabl
     row.Set(kCsColClient, ClientServerName(model, vendors, row[kCsColClientKey], smartNames, showIpxOui));
     row.Set(kCsColServer, ClientServerName(model, vendors, row[kCsColServerKey], smartNames, showIpxOui));
   }
+}
+
+std::vector<size_t> ClientServerTable::LongestCells(int column, size_t count) const {
+  if (column < 0 || column >= kCsColumns) return {};
+  std::vector<std::pair<size_t, size_t>> cells;  // (length, row)
+  cells.reserve(rows_.size());
+  for (size_t r = 0; r < rows_.size(); ++r) cells.emplace_back(rows_[r][static_cast<size_t>(column)].size(), r);
+  const auto longer = [](const auto& a, const auto& b) {
+    return a.first != b.first ? a.first > b.first : a.second < b.second;
+  };
+  const auto end = cells.begin() + static_cast<std::ptrdiff_t>(std::min(count, cells.size()));
+  std::partial_sort(cells.begin(), end, cells.end(), longer);
+  std::vector<size_t> rows;
+  for (auto it = cells.begin(); it != end; ++it) rows.push_back(it->second);
+  return rows;
 }
 
 std::string ClientServerTable::CopyText(int left, int top, int right, int bottom) const {

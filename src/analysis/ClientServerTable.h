@@ -215,6 +215,10 @@ class ClientServerTable {
   // cells of the columns, then the data rows; tab-separated, every line ending in CR LF.
   std::string CopyText(int left, int top, int right, int bottom) const;
 
+  // The rows whose texts in a column are longest, at most count of them, longest first (ties:
+  // the earlier row first): where a column's widest cell is found without measuring them all.
+  std::vector<size_t> LongestCells(int column, size_t count) const;
+
   // The texts that select the row's conversation in the toolbox; empty for a row out of range.
   RequestedConversation Request(size_t row, const VendorTable* vendors) const;
 

@@ -28,6 +28,7 @@ class alignas(kCacheLine) PeerIndex {
   void Clear() { table_.Clear(); }
   // Room for this many pairs without growing; only on an empty index.
   void Reserve(size_t pairs) { table_.Reserve(pairs); }
+  size_t Count() const { return table_.Count(); }
   // receiver: the receiver's node id.
   int32_t Find(const Owner* owner, int32_t receiver, const ModelObjects& objects) const {
     const Slot* s = table_.Find(Hash(owner, receiver), [&](const Slot& slot) {

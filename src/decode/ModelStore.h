@@ -650,6 +650,7 @@ class alignas(kCacheLine) ConfirmedIndex {
     ++count_;
   }
   size_t MemoryBytes() const { return slots_.capacity() * sizeof(Slot); }
+  size_t Count() const { return count_; }
   // Fetching ahead: the line where hash's probe run starts, and the slot there (mostly the
   // one a lookup will take; empty when there is none).
   void Prefetch(size_t hash) const {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "analysis/ClientServerTable.h"
 #include "analysis/ModelBuilder.h"
 #include "naming/LearnedNames.h"
@@ -400,6 +402,26 @@ TEST(ClientServerTableTest, ClipboardText) {
   // A range past the grid is cut to it.
   EXPECT_EQ(t.table.CopyText(17, 0, 40, 99), "Clt<-Svr Thput*\r\n 13.225\r\n");
   EXPECT_EQ(t.table.CopyText(5, 0, 4, 1), "");
+}
+
+// The rows a column is sized from: the longest texts over every row, not the first rows.
+TEST(ClientServerTableTest, LongestCells) {
+  Table t;
+  for (uint16_t port : {1025, 1026, 1027, 1028}) t.Add(kClient, kServer, TcpExchange{.clientPort = port});
+  t.Add(kClient, Ip(10, 0, 0, 200), TcpExchange{});
+  t.Build();
+  ASSERT_EQ(t.table.RowCount(), 5u);
+  size_t longest = 0;  // the row naming 10.0.0.200
+  for (size_t r = 0; r < 5; ++r)
+    if (t.table.Rows()[r][kCsColServer] == "10.0.0.200") longest = r;
+  EXPECT_EQ(t.table.LongestCells(kCsColServer, 1), std::vector<size_t>{longest});
+  const std::vector<size_t> all = t.table.LongestCells(kCsColServer, 9);
+  ASSERT_EQ(all.size(), 5u);
+  EXPECT_EQ(all[0], longest);
+  // Equal lengths keep the table's order.
+  EXPECT_TRUE(std::is_sorted(all.begin() + 1, all.end()));
+  EXPECT_TRUE(t.table.LongestCells(kCsColumns, 3).empty());
+  EXPECT_TRUE(t.table.LongestCells(kCsColServer, 0).empty());
 }
 
 }  // namespace

@@ -38,6 +38,8 @@ namespace {
 
 constexpr int kMarkColumns = 4;  // A to D carry marks
 constexpr int kPollIntervalMs = 30;
+// A column is as wide as the widest of its longest texts, this many of them.
+constexpr size_t kMeasuredCells = 32;
 const QColor kMarkedCellColor(255, 255, 0);
 
 Qt::Alignment ColumnAlignment(int column) {
@@ -59,6 +61,26 @@ class CheckMarkDelegate : public QStyledItemDelegate {
 
  private:
   QPixmap check_;
+};
+
+// The grid, able to size a column from chosen rows: measuring a row costs more than the
+// table's other work for it, and Qt measures up to a thousand rows of a hidden grid.
+class ServerGridView final : public QTableView {
+ public:
+  using QTableView::QTableView;
+  // As sizeHintForColumn, over these rows alone.
+  int WidthHint(int column, const std::vector<size_t>& rows) {
+    ensurePolished();
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    int hint = 0;
+    for (size_t row : rows) {
+      const QModelIndex index = model()->index(static_cast<int>(row), column);
+      if (QAbstractItemDelegate* delegate = itemDelegateForIndex(index))
+        hint = std::max(hint, delegate->sizeHint(option, index).width());
+    }
+    return showGrid() ? hint + 1 : hint;
+  }
 };
 
 QString Lines(const std::array<std::string, 4>& lines) {
@@ -200,7 +222,7 @@ TClientServerPage::TClientServerPage(QWidget* parent) : QWidget(parent) {
   bar->addWidget(copyButton_);
   top->addLayout(bar);
 
-  grid_ = new QTableView(csPanel_);
+  grid_ = new ServerGridView(csPanel_);
   grid_->setObjectName("ServerGrid");
   gridModel_ = new ClientServerGridModel(table_, this);
   grid_->setModel(gridModel_);
@@ -361,13 +383,16 @@ void TClientServerPage::UpdateServerGrid() {
     options.Threads = std::min(UsableCpus(), 8);
     QElapsedTimer sincePoll;
     sincePoll.start();
-    table_.Build({*inputs_.model, *inputs_.settings, inputs_.vendors, inputs_.ports}, options, [&] {
-      if (sincePoll.elapsed() >= kPollIntervalMs) {
-        QCoreApplication::processEvents();
-        sincePoll.restart();
-      }
-    });
+    table_.Build({*inputs_.model, *inputs_.settings, inputs_.vendors, inputs_.ports, inputs_.directory.get()}, options,
+                 [&] {
+                   if (sincePoll.elapsed() >= kPollIntervalMs) {
+                     QCoreApplication::processEvents();
+                     sincePoll.restart();
+                   }
+                 });
     buildTicks_ = ticks_;
+    // The pass's index serves the first build; later ones make their own, as it is large.
+    inputs_.directory.reset();
     // The window stays a moment on the final count.
     if (analyzing_) {
       analyzing_->SetCount(CountText(static_cast<int64_t>(table_.RowCount())));
@@ -414,8 +439,8 @@ void TClientServerPage::AutoSizeColumns() {
   naturalWidths_ = cutWidths_;
   for (int c = kMarkColumns; c < kCsVisibleColumns; ++c) {
     const QString text = gridModel_->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
-    const int width =
-        std::max(static_cast<QAbstractItemView*>(grid_)->sizeHintForColumn(c), HeaderTextWidth(header, text) + margin);
+    const int cells = static_cast<ServerGridView*>(grid_)->WidthHint(c, table_.LongestCells(c, kMeasuredCells));
+    const int width = std::max(cells, HeaderTextWidth(header, text) + margin);
     int cut = width;
     if (c == kCsColClient || c == kCsColServer) cut = std::min(width, nameCap);
     if (c == kCsColProtocol) cut = std::min(width, protocolCap);

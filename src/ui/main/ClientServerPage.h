@@ -3,6 +3,7 @@
 #include <QWidget>
 #include <array>
 #include <climits>
+#include <memory>
 #include <vector>
 
 #include "analysis/ClientServerTable.h"
@@ -59,6 +60,9 @@ struct ClientServerInputs {
   int32_t lastFrame = INT32_MAX;
   bool hasIpOrIpx = false;
   bool hasIpx = false;
+  // Every pair of the model's addresses, from the pass, for the first build; null: the build
+  // makes its own.
+  std::shared_ptr<const PeerDirectory> directory;
 };
 
 // The "Client/Server Expert" page: every IP and IPX conversation with its client, server,

@@ -649,6 +649,7 @@ void TMainForm::FillTracePages() {
   inputs.lastFrame = std::max(totalFrames_, 1);
   inputs.hasIpOrIpx = decoding_ && decoding_->IpOrIpxFrames() > 0;
   inputs.hasIpx = decoding_ && decoding_->IpxFrames() > 0;
+  if (decoding_ && model) inputs.directory = decoding_->TakeDirectory();
   csPage_->SetTrace(inputs);
   UpdateCharts();
   FillEncapsulationGroup();

@@ -1,5 +1,6 @@
 #include "ui/main/TraceDecoding.h"
 
+#include "analysis/Selection.h"
 #include "decode/CaptureModel.h"
 #include "decode/Decoder.h"
 #include "decode/TraceStatistics.h"
@@ -23,6 +24,7 @@ class ModelDecoding final : public TraceDecoding {
         statistics_(std::make_unique<TraceStatistics>()),
         decoder_(*model_, *statistics_, EnvironmentOf(services)) {
     if (services.addressBooks) decoder_.UseAddressBooks(*services.addressBooks);
+    decoder_.KeepNetPeers(true);
   }
 
   FrameSink& Sink() override { return decoder_; }
@@ -44,6 +46,12 @@ class ModelDecoding final : public TraceDecoding {
 
   const CaptureModel* Model() const override { return model_.get(); }
   const TraceStatistics* Statistics() const override { return statistics_.get(); }
+  std::shared_ptr<const PeerDirectory> TakeDirectory() override {
+    // Nothing kept (a pass that did not end, or taken already): the table makes its own.
+    PeerIndex<NetAddressNode, TNetPeer> peers = decoder_.TakeNetPeers();
+    if (peers.Count() == 0) return nullptr;
+    return std::make_shared<const PeerDirectory>(*model_, std::move(peers));
+  }
 
  private:
   static int32_t Sum(int32_t a, int32_t b, int32_t c) {

@@ -9,6 +9,7 @@
 
 namespace corvanta {
 class CaptureModel;
+class PeerDirectory;
 class UserPorts;
 class VendorTable;
 struct TraceStatistics;
@@ -35,6 +36,9 @@ class TraceDecoding {
   // The capture model and the statistics of the pass; null when the decoding keeps none.
   virtual const CaptureModel* Model() const { return nullptr; }
   virtual const TraceStatistics* Statistics() const { return nullptr; }
+  // The pass's index of every pair of network addresses, handed over once (null when the
+  // decoding keeps none): the client/server table would otherwise make it again.
+  virtual std::shared_ptr<const PeerDirectory> TakeDirectory() { return nullptr; }
 };
 
 // The program's naming services the decoder reads while a trace is processed. They must
