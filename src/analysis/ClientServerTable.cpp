@@ -693,17 +693,27 @@ void ClientServerTable::RewriteNames(const CaptureModel& model, const VendorTabl
 }
 
 std::vector<size_t> ClientServerTable::LongestCells(int column, size_t count) const {
-  if (column < 0 || column >= kCsColumns) return {};
-  std::vector<std::pair<size_t, size_t>> cells;  // (length, row)
-  cells.reserve(rows_.size());
-  for (size_t r = 0; r < rows_.size(); ++r) cells.emplace_back(rows_[r][static_cast<size_t>(column)].size(), r);
-  const auto longer = [](const auto& a, const auto& b) {
-    return a.first != b.first ? a.first > b.first : a.second < b.second;
-  };
-  const auto end = cells.begin() + static_cast<std::ptrdiff_t>(std::min(count, cells.size()));
-  std::partial_sort(cells.begin(), end, cells.end(), longer);
+  if (column < 0 || column >= kCsColumns || count == 0) return {};
+  // The best so far in a heap whose front is the one to give way first.
+  using Cell = std::pair<size_t, size_t>;  // (length, row)
+  const auto longer = [](const Cell& a, const Cell& b) { return a.first != b.first ? a.first > b.first : a.second < b.second; };
+  std::vector<Cell> best;
+  best.reserve(std::min(count, rows_.size()));
+  for (size_t r = 0; r < rows_.size(); ++r) {
+    const Cell cell{rows_[r][static_cast<size_t>(column)].size(), r};
+    if (best.size() < count) {
+      best.push_back(cell);
+      std::push_heap(best.begin(), best.end(), longer);
+    } else if (longer(cell, best.front())) {
+      std::pop_heap(best.begin(), best.end(), longer);
+      best.back() = cell;
+      std::push_heap(best.begin(), best.end(), longer);
+    }
+  }
+  std::sort(best.begin(), best.end(), longer);
   std::vector<size_t> rows;
-  for (auto it = cells.begin(); it != end; ++it) rows.push_back(it->second);
+  rows.reserve(best.size());
+  for (const Cell& cell : best) rows.push_back(cell.second);
   return rows;
 }
 
