@@ -505,8 +505,9 @@ void TMainForm::ProcessFile() {
   passInfo.bandwidthMbps = bandwidthMbps_;
   const double passStarted = seconds();
   // A stopped pass counts like a complete one: what was read is shown.
-  const PassResult result = windows_.progress ? windows_.progress->Run(passInfo, decoding_->Sink())
-                                              : ProcessTraceFile(passInfo, decoding_->Sink(), {}, false);
+  const PassResult result = windows_.progress
+                                ? windows_.progress->Run(passInfo, decoding_->Sink())
+                                : ProcessTraceFile(passInfo, decoding_->Sink(), {}, OpenPassOptions(passInfo));
   const double passEnded = seconds();
   // The trace changed since it was accepted and its reader can no longer open it.
   if (const std::string refusal = ReaderRefusal(TraceFileNameOnly(path), result); !refusal.empty()) {

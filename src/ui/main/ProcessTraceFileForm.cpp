@@ -66,6 +66,13 @@ TProcessTraceFileForm::TProcessTraceFileForm(QWidget* parent)
   setMinimumWidth(300);
 }
 
+PassOptions OpenPassOptions(const TraceInfo& info) {
+  PassOptions options;
+  options.readAhead = ThreadsForTrace(info.fileSize) > 1;
+  options.stageAhead = true;
+  return options;
+}
+
 PassResult TProcessTraceFileForm::Run(const TraceInfo& info, FrameSink& sink) {
   // A second pass cannot start from inside the first one's event processing.
   if (running_) return PassResult{};
@@ -107,14 +114,10 @@ PassResult TProcessTraceFileForm::Run(const TraceInfo& info, FrameSink& sink) {
 
   sinceEvents_.start();
   QCoreApplication::processEvents();
-  // Where there is a second CPU and the trace is large enough, the reader runs ahead on it;
-  // the decoder, the model and this poll stay on the GUI thread, so no window ever sees a
+  // The decoder, the model and this poll stay on the GUI thread, so no window ever sees a
   // model being built elsewhere.
-  PassOptions options;
-  options.readAhead = ThreadsForTrace(info.fileSize) > 1;
-  options.stageAhead = true;
   const PassResult result = ProcessTraceFile(
-      info, sink, [this](const ReadProgress& p) { return Poll(p); }, options);
+      info, sink, [this](const ReadProgress& p) { return Poll(p); }, OpenPassOptions(info));
 
   progress_.fileSize = result.fileSize;
   // The count polled last may be ahead of or behind the frames decoded once a stop was

@@ -14,6 +14,11 @@ class QTimer;
 
 namespace corvanta::ui {
 
+// How the desktop program reads a trace: the reader ahead on a second CPU where there is one
+// and the trace is large enough, the decoder's stages apart otherwise; the decoder, the model
+// and the poll stay on the calling thread.
+PassOptions OpenPassOptions(const TraceInfo& info);
+
 // The small stay-on-top window shown while a trace is read: frames, trace time, percent
 // read, and the button that stops the read.
 class TProcessTraceFileForm : public QDialog {
