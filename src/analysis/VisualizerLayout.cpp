@@ -262,6 +262,15 @@ class Pass {
     // not held to the order of time, and they do not move it.
     if (!gap && timeSet_ && previousTime_ > p.Time) return;
     if (p.FrameNumber < s.FirstPacketNumber || p.FrameNumber > s.LastPacketNumber) return;
+    if (r_.CountersOnly) {
+      if (!gap) {
+        DiagnosePacket(context_, state_, index, direction, diagnosis_);
+        previousTime_ = p.Time;
+        timeSet_ = true;
+      }
+      NoteDrawnPacket(model_, state_, index, direction);
+      return;
+    }
 
     Place(p, gap);
     NextPageIfFull();

@@ -161,6 +161,9 @@ struct VisualizerRequest {
   VisualizerOptions Options;
   TextMeasure Measure;
   int64_t PageHeight = 0;
+  // Only the diagnostic counters: no lines, scales or comments. A conversation of a million
+  // packets would otherwise make a million summaries to be thrown away.
+  bool CountersOnly = false;
 };
 
 VisualizerLayout LayOutVisualizer(const VisualizerRequest& request);

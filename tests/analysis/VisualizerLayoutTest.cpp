@@ -34,7 +34,14 @@ struct Ladder {
   }
   VisualizerLayout Run(int32_t first = 1, int32_t last = INT32_MAX) {
     request.Selected = b.Select(client, forwardPeer, forward, first, last);
-    return LayOutVisualizer(request);
+    VisualizerLayout layout = LayOutVisualizer(request);
+    // Every ladder of these tests also checks that a pass for the counters alone counts the same.
+    VisualizerRequest counting = request;
+    counting.CountersOnly = true;
+    const VisualizerLayout counted = LayOutVisualizer(counting);
+    EXPECT_EQ(counted.Counters, layout.Counters);
+    EXPECT_TRUE(counted.Lines.empty());
+    return layout;
   }
 };
 

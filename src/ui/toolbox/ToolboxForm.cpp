@@ -419,6 +419,7 @@ void THalvexToolboxForm::ShowProblems() {
   static const BrisqonSettings kDefaults;
   if (!request.Settings) request.Settings = &kDefaults;
   request.Measure = FixedPitchMeasure(7, 14);
+  request.CountersOnly = true;
   DiagnosticCounters counters;
   int16_t state = kAnalysisOk;
   if (request.Model && request.Selected.SourceStation) {
