@@ -308,14 +308,20 @@ class Pass {
                  : report ? o_.DiagnosticColor
                           : (direction == kForward ? o_.SendColor : o_.ReceiveColor);
     line.MessageCount = diagnosis_.Count;
-    for (size_t m = 0; m < diagnosis_.Messages.size(); ++m) line.Comment += (m == 0 ? " " : ", ") + diagnosis_.Messages[m];
-    line.Messages = diagnosis_.Messages;
-    line.Summary = SummaryText(model_, p, index, out_.CurrentSubProtocol, s.SourceStation->Category,
-                               state_.LastDrawn[1 - direction], context_.MaxSegment[direction]);
-    if (!gap) FixUpSummary(line.Summary, diagnosis_.Count > 0);
+    std::string summary = SummaryText(model_, p, index, out_.CurrentSubProtocol, s.SourceStation->Category,
+                                      state_.LastDrawn[1 - direction], context_.MaxSegment[direction]);
+    if (!gap) FixUpSummary(summary, diagnosis_.Count > 0);
+    line.TextAt = static_cast<int64_t>(out_.Texts.size());
+    line.SummaryLength = static_cast<uint32_t>(summary.size());
+    out_.Texts += summary;
+    for (size_t m = 0; m < diagnosis_.Messages.size(); ++m) {
+      out_.Texts += m == 0 ? " " : ", ";
+      out_.Texts += diagnosis_.Messages[m];
+    }
+    line.CommentLength = static_cast<uint32_t>(out_.Texts.size() - static_cast<size_t>(line.TextAt) - summary.size());
     if (diagnosis_.Count > 0)
-      out_.Comments.push_back(
-          {"Pkt #" + std::to_string(p.FrameNumber) + " " + line.Comment, p.FrameNumber, y_, page_, out_.Lines.size()});
+      out_.Comments.push_back({"Pkt #" + std::to_string(p.FrameNumber) + " " + std::string(LineComment(out_, line)),
+                               diagnosis_.Messages, p.FrameNumber, y_, page_, out_.Lines.size()});
     NoteDrawnPacket(model_, state_, index, direction);
     out_.Lines.push_back(std::move(line));
   }
@@ -403,6 +409,24 @@ int32_t VisualizerReverseConversation(const CaptureModel& model, const Selection
 VisualizerLayout LayOutVisualizer(const VisualizerRequest& request) {
   if (request.Model == nullptr || request.Settings == nullptr || !request.Measure.Width) return {};
   return Pass(request).Run();
+}
+
+namespace {
+
+// A line of another layout reads an empty or cut text, never outside this one's.
+std::string_view TextOf(const VisualizerLayout& layout, int64_t at, size_t length) {
+  const std::string_view texts(layout.Texts);
+  return texts.substr(std::min(static_cast<size_t>(std::max<int64_t>(at, 0)), texts.size()), length);
+}
+
+}  // namespace
+
+std::string_view LineSummary(const VisualizerLayout& layout, const VisualizerLine& line) {
+  return TextOf(layout, line.TextAt, line.SummaryLength);
+}
+
+std::string_view LineComment(const VisualizerLayout& layout, const VisualizerLine& line) {
+  return TextOf(layout, line.TextAt + line.SummaryLength, line.CommentLength);
 }
 
 int ArrowLengthFor(int frameLength, int bytesPerPixel) {

@@ -98,10 +98,12 @@ struct VisualizerLine {
   double CumulativeSeconds = 0;
   int64_t CumulativeBytes = 0;
   int64_t DirectionBytes = 0;  // of the line's direction
-  std::string Summary;
-  std::vector<std::string> Messages;  // the diagnostics' texts (at most ten)
-  std::string Comment;                // " " + the messages joined by ", "; empty without messages
-  int MessageCount = 0;               // events counted, beyond the ten texts too
+  // The summary and then the comment, in the layout's Texts (LineSummary, LineComment): a
+  // ladder of a million lines holds no million strings of its own.
+  int64_t TextAt = 0;
+  uint32_t SummaryLength = 0;
+  uint32_t CommentLength = 0;  // " " + the messages joined by ", "; 0 without messages
+  int MessageCount = 0;        // events counted, beyond the ten texts too
 };
 
 // The time scale drawn over a gap between two lines: tick j (from 1) at row
@@ -129,6 +131,7 @@ std::vector<ScaleMark> ScaleMarks(const TimeScale& scale, int separatorX, int li
 
 struct DiagnosticEntry {
   std::string Text;  // "Pkt #" + frame + " " + comment
+  std::vector<std::string> Messages;  // the diagnostics' texts (at most ten)
   int32_t FrameNumber = 0;
   int64_t Y = 0;
   int Page = 0;
@@ -144,6 +147,7 @@ struct VisualizerLayout {
   std::vector<VisualizerLine> Lines;
   std::vector<TimeScale> Scales;
   std::vector<DiagnosticEntry> Comments;  // the "Diagnostic" list
+  std::string Texts;                      // the lines' summaries and comments
   DiagnosticCounters Counters;
   int64_t EndY = 0;  // y of the last line (of the last page when paged)
   // Page mode only.
@@ -167,6 +171,9 @@ struct VisualizerRequest {
 };
 
 VisualizerLayout LayOutVisualizer(const VisualizerRequest& request);
+
+std::string_view LineSummary(const VisualizerLayout& layout, const VisualizerLine& line);
+std::string_view LineComment(const VisualizerLayout& layout, const VisualizerLine& line);
 
 // The first head of the reverse chain for the selection's conversation; -1 when none.
 int32_t VisualizerReverseConversation(const CaptureModel& model, const Selection& selection);

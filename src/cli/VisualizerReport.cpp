@@ -78,7 +78,7 @@ void WriteVisualizerJson(const VisualizerLayout& ladder, char thousandsSep, char
     const VisualizerLine& line = ladder.Lines[entry.Line];
     json.BeginObject(true);
     json.Field("frame", line.FrameNumber);
-    json.Strings("messages", line.Messages, true);
+    json.Strings("messages", entry.Messages, true);
     json.EndObject();
   }
   json.EndArray();
@@ -93,12 +93,12 @@ void WriteVisualizerJson(const VisualizerLayout& ladder, char thousandsSep, char
     json.Key("timestamp_us");
     json.Number(line.Time, 3);
     json.Field("length", int64_t{line.Length});
-    json.Field("summary", line.Summary);
+    json.Field("summary", LineSummary(ladder, line));
     json.Key("columns");
     json.BeginObject(true);
     for (const ColumnText& c : LineColumnTexts(line, ladder.Columns, options)) json.Field(ColumnKey(c.Id), c.Text);
     json.EndObject();
-    json.Field("comment", line.Comment);
+    json.Field("comment", LineComment(ladder, line));
     json.EndObject();
   }
   json.EndArray();
@@ -123,7 +123,7 @@ std::string VisualizerText(const VisualizerLayout& ladder, char thousandsSep, ch
     }
     const char* arrow = line.Kind == LineKind::kGap ? "..." : line.Direction == kForward ? "->" : "<-";
     t.AddRow({std::to_string(line.FrameNumber), arrow, delta, cumulative, std::to_string(line.Length),
-              CellText(Trimmed(line.Summary + line.Comment))});
+              CellText(Trimmed(std::string(LineSummary(ladder, line)) + std::string(LineComment(ladder, line))))});
   }
   out += t.Render();
   return out;

@@ -117,13 +117,14 @@ TEST(VisualizerLayout, IcmpReportWaitsForItsFrameAndIsDrawnTowardsTheSender) {
     EXPECT_EQ(line.Kind, LineKind::kIcmpReport);
     EXPECT_EQ(line.Direction, kReverse);
     EXPECT_EQ(line.Color, kVisualizerDiagnosticColor);
-    EXPECT_EQ(line.Summary, "Rep; IP Len=56 TTL=128; ICMP from 10.0.0.2; ");
-    EXPECT_EQ(line.Comment, " Port Unreachable (pkt 1)");
+    EXPECT_EQ(LineSummary(layout, line), "Rep; IP Len=56 TTL=128; ICMP from 10.0.0.2; ");
+    EXPECT_EQ(LineComment(layout, line), " Port Unreachable (pkt 1)");
     EXPECT_EQ(layout.Counters.Direction[kReverse].IcmpReports, 1);
     ASSERT_EQ(layout.Comments.size(), 1u);
     EXPECT_EQ(layout.Comments[0].Text, "Pkt #4  Port Unreachable (pkt 1)");
     EXPECT_EQ(layout.Comments[0].Y, line.Y);
     EXPECT_EQ(layout.Comments[0].Line, 3u);
+    EXPECT_EQ(layout.Comments[0].Messages, std::vector<std::string>{"Port Unreachable (pkt 1)"});
   }
 }
 
@@ -139,7 +140,8 @@ TEST(VisualizerLayout, GapMarkersAreDrawnWithoutMovingTimeOrCounting) {
   const VisualizerLine& gap = layout.Lines[2];
   EXPECT_EQ(gap.Kind, LineKind::kGap);
   EXPECT_EQ(gap.Color, kVisualizerGapColor);
-  EXPECT_EQ(gap.Summary, "POSSIBLE MISSING OR FILTERED TCP PACKET(S)");
+  EXPECT_EQ(LineSummary(layout, gap), "POSSIBLE MISSING OR FILTERED TCP PACKET(S)");
+  EXPECT_TRUE(LineSummary(VisualizerLayout{}, gap).empty());  // read against another layout
   EXPECT_TRUE(LineColumnTexts(gap, layout.Columns, t.request.Options).empty());
   const VisualizerLine& after = layout.Lines[3];
   EXPECT_EQ(after.CumulativeBytes, 68 + 64 + 68);  // the marker is not counted
@@ -307,8 +309,8 @@ TEST(VisualizerLayout, SummaryTextsBySubProtocol) {
     if (c.mss != 0) t.b.model.Packets.At(i).Flags |= kPacketMaxSegment;
     VisualizerLayout layout = t.Run();
     ASSERT_EQ(layout.Lines.size(), 1u);
-    EXPECT_EQ(layout.Lines[0].Summary, c.expected);
-    EXPECT_EQ(layout.Lines[0].Comment, c.comment);
+    EXPECT_EQ(LineSummary(layout, layout.Lines[0]), c.expected);
+    EXPECT_EQ(LineComment(layout, layout.Lines[0]), c.comment);
   }
   // A pure acknowledgement names the segment it acknowledges.
   Ladder t;
@@ -316,8 +318,8 @@ TEST(VisualizerLayout, SummaryTextsBySubProtocol) {
   t.Add(kReverse, Win(Tcp(2, 1, 0, 110, 0), 8192));
   t.Add(kReverse, Win(Tcp(3, 2, 0, 111, 0), 8192));
   VisualizerLayout layout = t.Run();
-  EXPECT_EQ(layout.Lines[1].Summary, "IP Len=40 TTL=64; TCP Ack=110 (Pkt 1) Seq=0 Win=8192");
-  EXPECT_EQ(layout.Lines[2].Summary, "IP Len=40 TTL=64; TCP Ack=111 Seq=0 Win=8192");
+  EXPECT_EQ(LineSummary(layout, layout.Lines[1]), "IP Len=40 TTL=64; TCP Ack=110 (Pkt 1) Seq=0 Win=8192");
+  EXPECT_EQ(LineSummary(layout, layout.Lines[2]), "IP Len=40 TTL=64; TCP Ack=111 Seq=0 Win=8192");
 }
 
 TEST(VisualizerLayout, PagesRestartAtTheTopAndEachGetsItsSeparator) {

@@ -86,12 +86,12 @@ void PaintVisualizerBand(QPainter& painter, const VisualizerLayout& layout, cons
       const QString text = ToQ(c.Text);
       painter.drawText(QPoint(c.Right - metrics.horizontalAdvance(text), baseline), text);
     }
-    const QString summary = ToQ(line.Summary);
+    const QString summary = ToQ(LineSummary(layout, line));
     const int x = static_cast<int>(LineTextX(line, sx));
     painter.drawText(QPoint(x, baseline), summary);
-    if (!line.Comment.empty()) {
+    if (const std::string_view comment = LineComment(layout, line); !comment.empty()) {
       painter.setPen(diagnostic);
-      painter.drawText(QPoint(x + metrics.horizontalAdvance(summary), baseline), ToQ(line.Comment));
+      painter.drawText(QPoint(x + metrics.horizontalAdvance(summary), baseline), ToQ(comment));
       painter.setPen(fontColor);
     }
   }
