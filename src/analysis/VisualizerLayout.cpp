@@ -262,18 +262,10 @@ class Pass {
     // not held to the order of time, and they do not move it.
     if (!gap && timeSet_ && previousTime_ > p.Time) return;
     if (p.FrameNumber < s.FirstPacketNumber || p.FrameNumber > s.LastPacketNumber) return;
-    if (r_.CountersOnly) {
-      if (!gap) {
-        DiagnosePacket(context_, state_, index, direction, diagnosis_);
-        previousTime_ = p.Time;
-        timeSet_ = true;
-      }
-      NoteDrawnPacket(model_, state_, index, direction);
-      return;
+    if (!r_.CountersOnly) {
+      Place(p, gap);
+      NextPageIfFull();
     }
-
-    Place(p, gap);
-    NextPageIfFull();
 
     VisualizerLine line;
     line.Packet = index;
@@ -299,6 +291,10 @@ class Pass {
     } else {
       diagnosis_.Messages.clear();
       diagnosis_.Count = 0;
+    }
+    if (r_.CountersOnly) {
+      NoteDrawnPacket(model_, state_, index, direction);
+      return;
     }
     line.Direction = direction;
     line.Kind = gap ? LineKind::kGap
