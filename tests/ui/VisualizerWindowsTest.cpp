@@ -1,14 +1,14 @@
 #include <QComboBox>
 #include <QFrame>
-#include <QListWidget>
-#include <QSlider>
-#include <QTableView>
-#include <QToolButton>
 #include <QLabel>
+#include <QListWidget>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSlider>
+#include <QTableView>
+#include <QToolButton>
 #include <QtTest>
 
 #include "UiTestSupport.h"
@@ -18,6 +18,7 @@
 #include "ui/toolbox/ToolboxForm.h"
 #include "ui/toolbox/VisualizerAttributesForm.h"
 #include "ui/toolbox/VisualizerFonts.h"
+#include "ui/toolbox/VisualizerPrintPages.h"
 #include "ui/toolbox/VisualizerView.h"
 
 using namespace corvanta;
@@ -211,9 +212,10 @@ class VisualizerWindowsTest : public QObject {
     Conversation c(100);
     QImage page(500, 300, QImage::Format_RGB32);
     QPainter painter(&page);
-    const int pages = ui::DrawVisualizerPackets(painter, c.request, QFont("Arial", 8), Qt::black, 300, 500, 0);
+    ui::VisualizerPrintPages printed(c.request, QFont("Arial", 8), Qt::black, {});
+    const int pages = printed.DrawPage(painter, page.size() - QSize(1, 1), 0);
     QVERIFY(pages > 1);
-    QCOMPARE(ui::DrawVisualizerPackets(painter, c.request, QFont("Arial", 8), Qt::black, 300, 500, pages - 1), pages);
+    QCOMPARE(printed.DrawPage(painter, page.size() - QSize(1, 1), pages - 1), pages);
     // Something was drawn: the separator line is navy.
     bool navy = false;
     for (int y = 0; y < 300 && !navy; ++y)

@@ -4,7 +4,6 @@
 #include <QClipboard>
 #include <QGridLayout>
 #include <QGuiApplication>
-#include <QImage>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPolygon>
@@ -96,21 +95,6 @@ void PaintVisualizerBand(QPainter& painter, const VisualizerLayout& layout, cons
     }
   }
   painter.restore();
-}
-
-int DrawVisualizerPackets(QPainter& canvas, VisualizerRequest request, const QFont& font, const QColor& fontColor,
-                          int pageHeight, int pageWidth, int page) {
-  request.Measure = QtTextMeasure(font, canvas.device());
-  request.PageHeight = std::max(pageHeight, 1);
-  const VisualizerLayout layout = LayOutVisualizer(request);
-  QImage image(std::max(pageWidth, 0) + 1, std::max(pageHeight, 0) + 1, QImage::Format_RGB32);
-  image.fill(Qt::white);
-  {
-    QPainter painter(&image);
-    PaintVisualizerBand(painter, layout, request.Options, font, fontColor, 0, pageHeight + 1, page);
-  }
-  canvas.drawImage(0, 0, image);
-  return layout.Pages;
 }
 
 // The column titles, moved with the horizontal scroll bar.

@@ -22,11 +22,6 @@ namespace corvanta::ui {
 void PaintVisualizerBand(QPainter& painter, const VisualizerLayout& layout, const VisualizerOptions& options,
                          const QFont& font, const QColor& fontColor, int64_t top, int height, int page = -1);
 
-// Draws one printed page of the visualizer on a canvas of pageWidth x pageHeight pixels;
-// the number of pages. Nothing of the window changes.
-int DrawVisualizerPackets(QPainter& canvas, VisualizerRequest request, const QFont& font, const QColor& fontColor,
-                          int pageHeight, int pageWidth, int page);
-
 class VisualizerHeader;
 class VisualizerArea;
 
