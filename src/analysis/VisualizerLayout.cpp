@@ -1,6 +1,7 @@
 #include "analysis/VisualizerLayout.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <queue>
 #include <utility>
@@ -18,6 +19,8 @@ constexpr int kLongScale = 100;  // pixels
 constexpr int kCutFactor = 110;  // ticks' worth of time beyond which a long scale is cut
 // Pixel gaps beyond this are cut anyway; the bound keeps every sum far inside 64 bits.
 constexpr double kMaxGapPixels = 1e12;
+// About what a TCP line's summary takes ("IP Len=1500 TTL=64; TCP Seq=... Len=1460 Win=...").
+constexpr size_t kTextPerLine = 64;
 
 bool IsGap(const TPacket& p) { return IsGapPlaceholder(p.Flags); }
 bool IsReport(const TPacket& p) { return !IsGap(p) && (p.Flags & kPacketIcmpReport) != 0; }
@@ -66,6 +69,24 @@ class ChainStream {
   std::priority_queue<Held, std::vector<Held>, std::greater<>> held_;
 };
 
+// How many records of a chain lie in the frame range: each makes at most one line.
+size_t RecordsInRange(const PacketList& packets, int32_t first, const Selection& s) {
+  size_t count = 0;
+  int64_t budget = packets.Count();
+  for (int32_t i = packets.Contains(first) ? first : -1; i >= 0 && budget-- > 0; i = packets.Next(i)) {
+    const int32_t frame = packets.At(i).FrameNumber;
+    if (frame >= s.FirstPacketNumber && frame <= s.LastPacketNumber) ++count;
+  }
+  return count;
+}
+
+// The ladder writes a million of these: digits straight into the text, no temporary strings.
+template <class Int>
+void AppendInt(std::string& s, Int value) {
+  char digits[24];
+  s.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
+}
+
 void AppendTcp(std::string& s, const CaptureModel& model, const TPacket& p, int32_t index, int32_t otherLast,
                uint16_t maxSegment) {
   s += "TCP ";
@@ -76,32 +97,56 @@ void AppendTcp(std::string& s, const CaptureModel& model, const TPacket& p, int3
     if (f & kTcpFlagFin) s += "FIN ";
     if (f & kTcpFlagSyn) {
       s += "SYN ";
-      if ((p.Flags & kPacketMaxSegment) != 0) s += "(MSS=" + std::to_string(maxSegment) + ") ";
+      if ((p.Flags & kPacketMaxSegment) != 0) {
+        s += "(MSS=";
+        AppendInt(s, maxSegment);
+        s += ") ";
+      }
     }
     if (f & kTcpFlagRst) s += "RST ";
     if (f & kTcpFlagPsh) s += "PSH ";
     if (f & kTcpFlagUrg) s += "URG ";
-    s += "Win=" + std::to_string(p.Window) + "; ";
+    s += "Win=";
+    AppendInt(s, p.Window);
+    s += "; ";
   } else if (payload < 1) {
-    s += "Ack=" + std::to_string(p.Acknowledge) + " ";
-    if (int32_t a = otherLast >= 0 ? FindAcknowledgedSegment(model, otherLast, index) : -1; a >= 0)
-      s += "(Pkt " + std::to_string(model.Packets.At(a).FrameNumber) + ") ";
-    s += "Seq=" + std::to_string(p.Sequence) + " Win=" + std::to_string(p.Window) + "; ";
+    s += "Ack=";
+    AppendInt(s, p.Acknowledge);
+    s += " ";
+    if (int32_t a = otherLast >= 0 ? FindAcknowledgedSegment(model, otherLast, index) : -1; a >= 0) {
+      s += "(Pkt ";
+      AppendInt(s, model.Packets.At(a).FrameNumber);
+      s += ") ";
+    }
+    s += "Seq=";
+    AppendInt(s, p.Sequence);
+    s += " Win=";
+    AppendInt(s, p.Window);
+    s += "; ";
   } else {
     if (f & kTcpFlagFin) s += "FIN ";
     if (f & kTcpFlagRst) s += "RST ";
     if (f & kTcpFlagPsh) s += "PSH ";
     if (f & kTcpFlagUrg) s += "URG ";
-    s += "Seq=" + std::to_string(p.Sequence) + " Len=" + std::to_string(payload) + " Win=" + std::to_string(p.Window) +
-         " ";
+    s += "Seq=";
+    AppendInt(s, p.Sequence);
+    s += " Len=";
+    AppendInt(s, payload);
+    s += " Win=";
+    AppendInt(s, p.Window);
+    s += " ";
   }
 }
 
-// The decoded summary of a line, before the fix-up that depends on the messages.
-std::string SummaryText(const CaptureModel& model, const TPacket& p, int32_t index, SubProtocol sub,
-                        ProtocolCategory category, int32_t otherLast, uint16_t maxSegment) {
-  if (IsGap(p)) return "POSSIBLE MISSING OR FILTERED " + std::string(SubProtocolName(sub)) + " PACKET(S)";
-  std::string s;
+// Appends the decoded summary of a line, before the fix-up that depends on the messages.
+void AppendSummary(std::string& s, const CaptureModel& model, const TPacket& p, int32_t index, SubProtocol sub,
+                   ProtocolCategory category, int32_t otherLast, uint16_t maxSegment) {
+  if (IsGap(p)) {
+    s += "POSSIBLE MISSING OR FILTERED ";
+    s += SubProtocolName(sub);
+    s += " PACKET(S)";
+    return;
+  }
   const bool spx = sub == kSubSpx || sub == kSubSpx2;
   if (sub != kSubTcp && sub != kSubNetBios) {
     if (p.Flags & kPacketRequest) s += spx ? "Data; " : "Cmd; ";
@@ -109,43 +154,65 @@ std::string SummaryText(const CaptureModel& model, const TPacket& p, int32_t ind
   }
   if (category == kCatIp) {
     s += model.Packets.FragmentOffset(index) != 0 ? "IP Frag Len=" : "IP Len=";
-    s += std::to_string(p.TotalLength) + " TTL=" + std::to_string(p.TTL) + "; ";
+    AppendInt(s, p.TotalLength);
+    s += " TTL=";
+    AppendInt(s, p.TTL);
+    s += "; ";
   } else if (category == kCatIpx || category == kCatNetBiosIpx) {
-    s += "IPX Len=" + std::to_string(p.TotalLength) + " Hops=" + std::to_string(p.TTL) + "; ";
+    s += "IPX Len=";
+    AppendInt(s, p.TotalLength);
+    s += " Hops=";
+    AppendInt(s, p.TTL);
+    s += "; ";
   }
-  if (IsReport(p)) return s + "ICMP from " + ReporterText(p.Acknowledge);
+  if (IsReport(p)) {
+    s += "ICMP from ";
+    s += ReporterText(p.Acknowledge);
+    return;
+  }
   switch (sub) {
     case kSubIcmp:
       // Which message it is: the ladder of a ping or a traceroute reads nothing else.
-      s += "ICMP " + IcmpReportText(static_cast<uint8_t>(p.Window & 0xFF), static_cast<uint8_t>(p.Window >> 8)) + "; ";
+      s += "ICMP ";
+      s += IcmpReportText(static_cast<uint8_t>(p.Window & 0xFF), static_cast<uint8_t>(p.Window >> 8));
+      s += "; ";
       break;
     case kSubTcp: AppendTcp(s, model, p, index, otherLast, maxSegment); break;
     case kSubUdp:
-      s += "UDP Len=" + std::to_string(int32_t{p.TotalLength} - p.HeaderLength - p.TransportHeaderLength) + "; ";
+      s += "UDP Len=";
+      AppendInt(s, int32_t{p.TotalLength} - p.HeaderLength - p.TransportHeaderLength);
+      s += "; ";
       break;
-    case kSubNcp: s += "NCP Seq=" + std::to_string(p.Sequence) + " "; break;
+    case kSubNcp:
+      s += "NCP Seq=";
+      AppendInt(s, p.Sequence);
+      s += " ";
+      break;
     case kSubSpx:
     case kSubSpx2:
     case kSubNetBios:
       s += SubProtocolName(sub);
-      s += (p.Flags & kPacketRequest) ? " Seq=" + std::to_string(p.Sequence) : " Ack=" + std::to_string(p.Acknowledge);
+      s += (p.Flags & kPacketRequest) ? " Seq=" : " Ack=";
+      AppendInt(s, (p.Flags & kPacketRequest) ? p.Sequence : p.Acknowledge);
       s += " ";
       break;
     case kSubPBurst:
       s += "PBurst";
-      s += (p.Flags & kPacketRequest) ? " Ack=" + std::to_string(p.Sequence) : " Seq=" + std::to_string(p.Acknowledge);
+      s += (p.Flags & kPacketRequest) ? " Ack=" : " Seq=";
+      AppendInt(s, (p.Flags & kPacketRequest) ? p.Sequence : p.Acknowledge);
       s += " ";
       break;
     default: break;
   }
-  return s;
 }
 
-// With messages the summary ends in "; " before them; without, a trailing "; " goes.
-void FixUpSummary(std::string& s, bool withMessages) {
-  const bool endsInSeparator = s.size() >= 2 && s[s.size() - 2] == ';';
+// The summary is what s holds from `begin` on. With messages it ends in "; " before them;
+// without, a trailing "; " goes.
+void FixUpSummary(std::string& s, size_t begin, bool withMessages) {
+  const size_t length = s.size() - begin;
+  const bool endsInSeparator = length >= 2 && s[s.size() - 2] == ';';
   if (withMessages && !endsInSeparator) {
-    if (!s.empty() && s.back() == ' ') s.pop_back();  // "Win=8760; ", not "Win=8760 ; "
+    if (length > 0 && s.back() == ' ') s.pop_back();  // "Win=8760; ", not "Win=8760 ; "
     s += "; ";
   }
   if (!withMessages && endsInSeparator) s.resize(s.size() - 2);
@@ -186,8 +253,17 @@ class Pass {
     context_.ThousandsSep = o_.ThousandsSep;
     context_.DecimalSep = o_.DecimalSep;
 
+    const int32_t reverseFirst = reverse >= 0 ? model_.Objects.Get<TTransHead>(reverse).FirstPacket : -1;
+    if (!r_.CountersOnly) {
+      // Room for a long conversation's lines and texts is taken once, rather than doubled and
+      // copied over and over, every copy in fresh pages.
+      const size_t records =
+          RecordsInRange(model_.Packets, head.FirstPacket, s) + RecordsInRange(model_.Packets, reverseFirst, s);
+      out_.Lines.reserve(records);
+      out_.Texts.reserve(records * kTextPerLine);
+    }
     ChainStream forward(model_.Packets, head.FirstPacket);
-    ChainStream backward(model_.Packets, reverse >= 0 ? model_.Objects.Get<TTransHead>(reverse).FirstPacket : -1);
+    ChainStream backward(model_.Packets, reverseFirst);
     // Strictly by frame number, each record once.
     while (!forward.Empty() || !backward.Empty()) {
       if (!backward.Empty() && (forward.Empty() || backward.PeekFrame() < forward.PeekFrame()))
@@ -304,17 +380,17 @@ class Pass {
                  : report ? o_.DiagnosticColor
                           : (direction == kForward ? o_.SendColor : o_.ReceiveColor);
     line.MessageCount = diagnosis_.Count;
-    std::string summary = SummaryText(model_, p, index, out_.CurrentSubProtocol, s.SourceStation->Category,
-                                      state_.LastDrawn[1 - direction], context_.MaxSegment[direction]);
-    if (!gap) FixUpSummary(summary, diagnosis_.Count > 0);
-    line.TextAt = static_cast<int64_t>(out_.Texts.size());
-    line.SummaryLength = static_cast<uint32_t>(summary.size());
-    out_.Texts += summary;
+    const size_t at = out_.Texts.size();
+    AppendSummary(out_.Texts, model_, p, index, out_.CurrentSubProtocol, s.SourceStation->Category,
+                  state_.LastDrawn[1 - direction], context_.MaxSegment[direction]);
+    if (!gap) FixUpSummary(out_.Texts, at, diagnosis_.Count > 0);
+    line.TextAt = static_cast<int64_t>(at);
+    line.SummaryLength = static_cast<uint32_t>(out_.Texts.size() - at);
     for (size_t m = 0; m < diagnosis_.Messages.size(); ++m) {
       out_.Texts += m == 0 ? " " : ", ";
       out_.Texts += diagnosis_.Messages[m];
     }
-    line.CommentLength = static_cast<uint32_t>(out_.Texts.size() - static_cast<size_t>(line.TextAt) - summary.size());
+    line.CommentLength = static_cast<uint32_t>(out_.Texts.size() - at - line.SummaryLength);
     if (diagnosis_.Count > 0)
       out_.Comments.push_back({"Pkt #" + std::to_string(p.FrameNumber) + " " + std::string(LineComment(out_, line)),
                                diagnosis_.Messages, p.FrameNumber, y_, page_, out_.Lines.size()});
