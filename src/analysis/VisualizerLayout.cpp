@@ -1,7 +1,6 @@
 #include "analysis/VisualizerLayout.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <queue>
 #include <utility>
@@ -80,13 +79,6 @@ size_t RecordsInRange(const PacketList& packets, int32_t first, const Selection&
   return count;
 }
 
-// The ladder writes a million of these: digits straight into the text, no temporary strings.
-template <class Int>
-void AppendInt(std::string& s, Int value) {
-  char digits[24];
-  s.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
-}
-
 void AppendTcp(std::string& s, const CaptureModel& model, const TPacket& p, int32_t index, int32_t otherLast,
                uint16_t maxSegment) {
   s += "TCP ";
@@ -99,7 +91,7 @@ void AppendTcp(std::string& s, const CaptureModel& model, const TPacket& p, int3
       s += "SYN ";
       if ((p.Flags & kPacketMaxSegment) != 0) {
         s += "(MSS=";
-        AppendInt(s, maxSegment);
+        AppendDecimal(s, maxSegment);
         s += ") ";
       }
     }
@@ -107,21 +99,21 @@ void AppendTcp(std::string& s, const CaptureModel& model, const TPacket& p, int3
     if (f & kTcpFlagPsh) s += "PSH ";
     if (f & kTcpFlagUrg) s += "URG ";
     s += "Win=";
-    AppendInt(s, p.Window);
+    AppendDecimal(s, p.Window);
     s += "; ";
   } else if (payload < 1) {
     s += "Ack=";
-    AppendInt(s, p.Acknowledge);
+    AppendDecimal(s, p.Acknowledge);
     s += " ";
     if (int32_t a = otherLast >= 0 ? FindAcknowledgedSegment(model, otherLast, index) : -1; a >= 0) {
       s += "(Pkt ";
-      AppendInt(s, model.Packets.At(a).FrameNumber);
+      AppendDecimal(s, model.Packets.At(a).FrameNumber);
       s += ") ";
     }
     s += "Seq=";
-    AppendInt(s, p.Sequence);
+    AppendDecimal(s, p.Sequence);
     s += " Win=";
-    AppendInt(s, p.Window);
+    AppendDecimal(s, p.Window);
     s += "; ";
   } else {
     if (f & kTcpFlagFin) s += "FIN ";
@@ -129,11 +121,11 @@ void AppendTcp(std::string& s, const CaptureModel& model, const TPacket& p, int3
     if (f & kTcpFlagPsh) s += "PSH ";
     if (f & kTcpFlagUrg) s += "URG ";
     s += "Seq=";
-    AppendInt(s, p.Sequence);
+    AppendDecimal(s, p.Sequence);
     s += " Len=";
-    AppendInt(s, payload);
+    AppendDecimal(s, payload);
     s += " Win=";
-    AppendInt(s, p.Window);
+    AppendDecimal(s, p.Window);
     s += " ";
   }
 }
@@ -154,15 +146,15 @@ void AppendSummary(std::string& s, const CaptureModel& model, const TPacket& p, 
   }
   if (category == kCatIp) {
     s += model.Packets.FragmentOffset(index) != 0 ? "IP Frag Len=" : "IP Len=";
-    AppendInt(s, p.TotalLength);
+    AppendDecimal(s, p.TotalLength);
     s += " TTL=";
-    AppendInt(s, p.TTL);
+    AppendDecimal(s, p.TTL);
     s += "; ";
   } else if (category == kCatIpx || category == kCatNetBiosIpx) {
     s += "IPX Len=";
-    AppendInt(s, p.TotalLength);
+    AppendDecimal(s, p.TotalLength);
     s += " Hops=";
-    AppendInt(s, p.TTL);
+    AppendDecimal(s, p.TTL);
     s += "; ";
   }
   if (IsReport(p)) {
@@ -180,12 +172,12 @@ void AppendSummary(std::string& s, const CaptureModel& model, const TPacket& p, 
     case kSubTcp: AppendTcp(s, model, p, index, otherLast, maxSegment); break;
     case kSubUdp:
       s += "UDP Len=";
-      AppendInt(s, int32_t{p.TotalLength} - p.HeaderLength - p.TransportHeaderLength);
+      AppendDecimal(s, int32_t{p.TotalLength} - p.HeaderLength - p.TransportHeaderLength);
       s += "; ";
       break;
     case kSubNcp:
       s += "NCP Seq=";
-      AppendInt(s, p.Sequence);
+      AppendDecimal(s, p.Sequence);
       s += " ";
       break;
     case kSubSpx:
@@ -193,13 +185,13 @@ void AppendSummary(std::string& s, const CaptureModel& model, const TPacket& p, 
     case kSubNetBios:
       s += SubProtocolName(sub);
       s += (p.Flags & kPacketRequest) ? " Seq=" : " Ack=";
-      AppendInt(s, (p.Flags & kPacketRequest) ? p.Sequence : p.Acknowledge);
+      AppendDecimal(s, (p.Flags & kPacketRequest) ? p.Sequence : p.Acknowledge);
       s += " ";
       break;
     case kSubPBurst:
       s += "PBurst";
       s += (p.Flags & kPacketRequest) ? " Ack=" : " Seq=";
-      AppendInt(s, (p.Flags & kPacketRequest) ? p.Sequence : p.Acknowledge);
+      AppendDecimal(s, (p.Flags & kPacketRequest) ? p.Sequence : p.Acknowledge);
       s += " ";
       break;
     default: break;

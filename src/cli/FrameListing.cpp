@@ -3,27 +3,29 @@
 #include <charconv>
 #include <cmath>
 
+#include "naming/TextFormat.h"
+
 namespace corvanta::cli {
 
 namespace {
 
-template <class... Format>
-void AppendNumber(std::string& out, auto value, Format... format) {
+// A time in microseconds, to three decimals.
+void AppendTime(std::string& out, double value) {
   // Room for any double written in full.
   char buf[400];
-  auto r = std::to_chars(buf, buf + sizeof buf, value, format...);
+  auto r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, 3);
   if (r.ec == std::errc()) out.append(buf, r.ptr);
 }
 
 void AppendLine(std::string& out, const FrameRecord& frame) {
-  AppendNumber(out, frame.FrameNumber);
+  AppendDecimal(out, frame.FrameNumber);
   out += '\t';
   // Readers never give a non-finite time, but a listing must not fail on one.
-  AppendNumber(out, std::isfinite(frame.Timestamp) ? frame.Timestamp : 0.0, std::chars_format::fixed, 3);
+  AppendTime(out, std::isfinite(frame.Timestamp) ? frame.Timestamp : 0.0);
   out += '\t';
-  AppendNumber(out, frame.Length);
+  AppendDecimal(out, frame.Length);
   out += '\t';
-  AppendNumber(out, frame.CapturedLength);
+  AppendDecimal(out, frame.CapturedLength);
   out += '\t';
   static constexpr char kHex[] = "0123456789ABCDEF";
   for (int shift = 12; shift >= 0; shift -= 4) out += kHex[frame.Status >> shift & 0xF];

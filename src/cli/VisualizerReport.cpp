@@ -123,7 +123,7 @@ std::string VisualizerText(const VisualizerLayout& ladder, char thousandsSep, ch
     }
     const char* arrow = line.Kind == LineKind::kGap ? "..." : line.Direction == kForward ? "->" : "<-";
     t.AddRow({std::to_string(line.FrameNumber), arrow, delta, cumulative, std::to_string(line.Length),
-              CellText(Trimmed(std::string(LineSummary(ladder, line)) + std::string(LineComment(ladder, line))))});
+              CellText(Trimmed(std::string(LineSummary(ladder, line)).append(LineComment(ladder, line))))});
   }
   out += t.Render();
   return out;

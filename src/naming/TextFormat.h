@@ -1,5 +1,7 @@
 #pragma once
 #include <array>
+#include <charconv>
+#include <concepts>
 #include <cstdint>
 #include <ctime>
 #include <filesystem>
@@ -63,6 +65,14 @@ inline std::string FormatThroughput(double kbPerSecond, char thousandsSep, char 
 
 // A count with thousands separators and no decimals ("%1.0n").
 std::string FormatCount(int64_t count, char thousandsSep);
+
+// Appends an integer's decimal digits, no separators: for texts written by the million (a
+// ladder's summaries, a frame listing), without a temporary string each.
+template <std::integral Int>
+void AppendDecimal(std::string& out, Int value) {
+  char digits[24];
+  out.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
+}
 
 // The ratio of two counts: 3:1, 1:4, 10:0, 1:3.3, 0:0.
 std::string FormatRatio(int64_t a, int64_t b);
